@@ -1,0 +1,116 @@
+// The miraDot typing engine: one typing session per EngineContext, turning
+// keystrokes (Telex or VNI) into committed Vietnamese or English text.
+//
+// Plain records and free functions; every buffer is caller-owned and its size
+// includes the terminating NUL. Nothing throws, nothing logs, nothing locks:
+// the dictionary and learned-data tables are process-wide, so the caller
+// serialises every engine call of the process with one lock.
+#pragma once
+
+#include <cstdint>
+
+constexpr uint32_t TELEX = 0;
+constexpr uint32_t VNI = 1;
+
+constexpr uint32_t OPT_AUTO_ENGLISH = 0x01;
+constexpr uint32_t OPT_AUTO_CORRECT = 0x02;
+constexpr uint32_t OPT_OLD_TONE = 0x04;
+constexpr uint32_t OPT_ENGLISH_MODE = 0x08;  // run time only, never stored
+constexpr uint32_t OPT_LEARN = 0x10;
+constexpr uint32_t OPT_SHORTHAND = 0x20;
+constexpr uint32_t OPT_PUNCTUATION = 0x40;
+constexpr uint32_t OPT_HINTS = 0x80;
+constexpr uint32_t DEFAULT_OPTIONS = 0xD3;
+
+constexpr int ENGINE_MAX_KEYS = 48;
+
+// Word kinds, as reported in EngineOutput::kind and kept in the history.
+constexpr int KIND_UNDECIDED = 0;
+constexpr int KIND_VIETNAMESE = 1;
+constexpr int KIND_ENGLISH = 2;
+
+struct EngineContext {
+    uint32_t method;
+    uint32_t options;
+    char rawKeys[52];  // not terminated; rawLen keys used
+    int32_t rawLen;
+    char prevWord[96];
+    char prevWord2[96];
+    int32_t spaceAfterWord;
+    int32_t sentenceEndPending;
+    int32_t capitalizeNext;
+    char altText[256];
+    char altRawKeys[49];
+    char altKind;
+    int32_t altDelete;
+    char altTerminator[8];
+    int32_t contextValid;
+    int32_t lastKind;
+    int32_t lastKind2;
+    uint32_t lastCodepoint;
+    uint32_t cpBeforeWord;
+    int32_t lastWordAllCaps;
+    int32_t capsRunCount;
+    char retypeKeys[49];
+    char retypeKind;
+    int32_t retypeLength;
+    int32_t retypeDeleted;
+    int32_t retypeState;
+    int32_t pending;
+    char pendingRawLower[49];
+    char pendingRaw[49];
+    char pendingViLower[256];
+    char pendingViAltLower[256];
+    char pendingVi[256];
+    double pendingThreshold;
+    int32_t pendingMarkByRepeat;
+    char pendingShownAs;
+    char pendingText[256];
+    char pendingFollow[256];
+    int32_t pendingFollowCount;
+    int32_t pendingCapsRaw;
+    int32_t pendingCapitalized;
+    char acceptedWord[256];
+};
+
+// The answer to one key operation. Apply in order: delete deleteCount code
+// points before the insertion point, insert text, show preedit as the
+// composition.
+struct EngineOutput {
+    int32_t deleteCount;
+    char text[512];
+    char preedit[256];
+    int32_t kind;
+    int32_t corrected;
+};
+
+EngineContext* engine_create();
+void engine_destroy(EngineContext* ctx);
+int engine_set_method(EngineContext* ctx, uint32_t value);
+void engine_set_options(EngineContext* ctx, uint32_t options);
+uint32_t engine_get_options(const EngineContext* ctx);
+void engine_reset(EngineContext* ctx);
+
+int engine_key(EngineContext* ctx, uint32_t codepoint, EngineOutput* out);
+int engine_backspace(EngineContext* ctx, EngineOutput* out);
+void engine_flush(EngineContext* ctx, EngineOutput* out);
+int engine_swap(EngineContext* ctx, EngineOutput* out);
+int engine_alternative(const EngineContext* ctx, char* buffer, int size);
+int engine_pending_span(const EngineContext* ctx);
+
+// Types a whole UTF-8 key string as if typed; Tab and line feed flush and are
+// copied, Backspace (8) deletes, U+21E5 swaps. Returns the committed length.
+int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int size);
+
+// Loads the seven lexicon files of dataDir (UTF-8). Entries loaded, or -1
+// when no file loaded.
+int engine_load_data(const char* dataDir);
+
+// Puts tone marks where the options want them and applies corrections to a
+// finished text. Returns the number of corrected words.
+int engine_clean_text(const EngineContext* ctx, const char* text, char* buffer, int size);
+
+int learned_load(const char* path);
+int learned_save(const char* path);
+void learned_clear();
+int learned_count();
