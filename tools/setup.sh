@@ -11,7 +11,10 @@ apt_packages=(
   build-essential cmake ninja-build pkg-config python3
   libgtest-dev libgmock-dev libbenchmark-dev
   clang
+  npm  # fetches the prebuilt speech recogniser libraries
 )
 
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${apt_packages[@]}"
+
+./tools/fetch_sherpa_onnx.sh
