@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under Wine, never in the developer's ~/.wine:
+#   run-wine-test.sh --setup PREFIX      make a fresh prefix (once per ctest run)
+#   run-wine-test.sh --cleanup PREFIX    stop its wineserver and remove it
+#   run-wine-test.sh [--display] PREFIX PROGRAM [ARGS...]
+# --display runs the program on a virtual X server, for tests that open windows.
+set -euo pipefail
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+case "${1:-}" in
+  --setup)
+    export WINEPREFIX=$2
+    rm -rf "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    exit 0
+    ;;
+  --cleanup)
+    export WINEPREFIX=$2
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+    exit 0
+    ;;
+esac
+
+display=0
+if [ "${1:-}" = --display ]; then
+  display=1
+  shift
+fi
+export WINEPREFIX=$1
+shift
+if [ ! -d "$WINEPREFIX" ]; then
+  echo "no Wine prefix at $WINEPREFIX (run the wine_prefix_setup test first)" >&2
+  exit 1
+fi
+if [ "$display" = 1 ]; then
+  exec xvfb-run -a wine "$@"
+fi
+exec wine "$@"

@@ -1,0 +1,10 @@
+#include "module.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        set_module_handle(instance);
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}

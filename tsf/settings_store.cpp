@@ -1,0 +1,167 @@
+#include "settings_store.h"
+
+#include "engine.h"
+
+#include <cstring>
+#include <cwchar>
+#include <mutex>
+#include <optional>
+#include <string_view>
+
+namespace {
+
+constexpr wchar_t DEFAULT_KEY[] = L"Software\\miraDot";
+constexpr size_t DEFAULT_KEY_LENGTH = 16;
+constexpr size_t KEY_BUFFER = 128;
+constexpr uint32_t KNOWN_WITHOUT_MASK = 0x37;
+constexpr uint32_t STORABLE_OPTIONS = 0xF7;  // everything but OPT_ENGLISH_MODE
+constexpr DWORD HOTKEY_BYTES = 78;
+constexpr DWORD LANGUAGE_BYTES = 14;
+
+wchar_t g_key[KEY_BUFFER];
+std::once_flag g_key_once;
+
+std::u16string_view as_u16(const wchar_t* text, size_t length)
+{
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    return {reinterpret_cast<const char16_t*>(text), length};
+}
+
+std::optional<DWORD> read_dword(HKEY key, const wchar_t* name)
+{
+    DWORD type = 0, value = 0, size = sizeof value;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS
+        || type != REG_DWORD || size != sizeof value)
+        return std::nullopt;
+    return value;
+}
+
+// A REG_SZ of at most bufferBytes, cut at the returned size so that a value
+// stored without its terminator still reads whole.
+std::optional<std::wstring> read_string(HKEY key, const wchar_t* name, DWORD bufferBytes)
+{
+    wchar_t buffer[64] = {};
+    DWORD type = 0, size = bufferBytes;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS
+        || type != REG_SZ)
+        return std::nullopt;
+    std::wstring text(buffer, size / sizeof(wchar_t));
+    return text.substr(0, text.find(L'\0'));
+}
+
+uint32_t combine_options(std::optional<DWORD> options, std::optional<DWORD> known)
+{
+    if (!options)
+        return DEFAULT_OPTIONS;
+    uint32_t mask = known ? (*known & STORABLE_OPTIONS) : KNOWN_WITHOUT_MASK;
+    return ((*options ^ DEFAULT_OPTIONS) & mask) ^ DEFAULT_OPTIONS;
+}
+
+void read_hotkeys(HKEY key, ServiceSettings* s)
+{
+    auto voice = key ? read_string(key, L"HotkeyVoice", HOTKEY_BYTES) : std::nullopt;
+    auto translate = key ? read_string(key, L"HotkeyTranslate", HOTKEY_BYTES) : std::nullopt;
+    auto view = [](const std::optional<std::wstring>& text) -> std::optional<std::u16string_view> {
+        if (!text)
+            return std::nullopt;
+        return as_u16(text->c_str(), text->size());
+    };
+    s->voiceHotkey = validate_hotkey(view(voice), u"Ctrl+Alt+V", NO_HOTKEY, u"").hotkey;
+    s->translateHotkey
+        = validate_hotkey(view(translate), u"Ctrl+Alt+Y", s->voiceHotkey, u"Nói thành chữ").hotkey;
+    if (s->translateHotkey == s->voiceHotkey)
+        s->translateHotkey = NO_HOTKEY;
+}
+
+void read_other_language(HKEY key, ServiceSettings* s)
+{
+    auto text = read_string(key, L"MtOther", LANGUAGE_BYTES);
+    if (!text || text->size() < 2 || text->size() > 3)
+        return;
+    for (wchar_t c : *text)
+        if (c < L'a' || c > L'z')
+            return;
+    for (size_t i = 0; i <= text->size(); ++i)
+        s->otherLanguage[i] = char(i < text->size() ? (*text)[i] : 0);
+}
+
+} // namespace
+
+bool settings_key_override_ok(const wchar_t* value)
+{
+    if (!value)
+        return false;
+    return wcslen(value) < KEY_BUFFER && _wcsnicmp(value, DEFAULT_KEY, DEFAULT_KEY_LENGTH) == 0;
+}
+
+const wchar_t* resolve_settings_key()
+{
+    std::call_once(g_key_once, [] {
+        wchar_t value[KEY_BUFFER];
+        DWORD length = GetEnvironmentVariableW(L"MIRADOT_SETTINGS_KEY", value, KEY_BUFFER);
+        const wchar_t* chosen = (length > 0 && length < KEY_BUFFER && settings_key_override_ok(value))
+            ? value : DEFAULT_KEY;
+        wcscpy(g_key, chosen);
+    });
+    return g_key;
+}
+
+ServiceSettings read_settings()
+{
+    ServiceSettings s{};
+    s.method = TELEX;
+    s.options = DEFAULT_OPTIONS;
+    std::strcpy(s.otherLanguage, "en");
+
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, resolve_settings_key(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        key = nullptr;
+    read_hotkeys(key, &s);
+    if (!key)
+        return s;
+
+    s.method = read_dword(key, L"Method") == DWORD(VNI) ? VNI : TELEX;
+    s.options = combine_options(read_dword(key, L"Options"), read_dword(key, L"OptionsKnown"));
+    s.clearSeq = read_dword(key, L"ClearSeq").value_or(0);
+    read_other_language(key, &s);
+    RegCloseKey(key);
+    return s;
+}
+
+void SettingsWatcher::arm()
+{
+    close();
+    event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (!event_)
+        return;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, resolve_settings_key(), 0, nullptr, 0, KEY_READ, nullptr, &key_,
+                        nullptr) != ERROR_SUCCESS) {
+        key_ = nullptr;
+        return;
+    }
+    if (RegNotifyChangeKeyValue(key_, FALSE, REG_NOTIFY_CHANGE_LAST_SET, event_, TRUE) != ERROR_SUCCESS) {
+        RegCloseKey(key_);
+        key_ = nullptr;
+    }
+}
+
+bool SettingsWatcher::poll()
+{
+    if (!key_ || !event_ || WaitForSingleObject(event_, 0) != WAIT_OBJECT_0)
+        return false;
+    if (RegNotifyChangeKeyValue(key_, FALSE, REG_NOTIFY_CHANGE_LAST_SET, event_, TRUE) != ERROR_SUCCESS) {
+        RegCloseKey(key_);
+        key_ = nullptr;
+    }
+    return true;
+}
+
+void SettingsWatcher::close()
+{
+    if (key_)
+        RegCloseKey(key_);
+    if (event_)
+        CloseHandle(event_);
+    key_ = nullptr;
+    event_ = nullptr;
+}
