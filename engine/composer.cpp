@@ -1,0 +1,508 @@
+#include "composer.h"
+
+#include <cstring>
+#include <initializer_list>
+
+#include "engine.h"
+#include "lexicon.h"
+
+namespace {
+
+constexpr const char* INITIALS[] = {"",  "b",  "c",  "ch", "d",  "đ",  "g",   "gh", "gi", "h",
+                                    "k", "kh", "l",  "m",  "n",  "ng", "ngh", "nh", "p",  "ph",
+                                    "qu", "r", "s",  "t",  "th", "tr", "v",   "x"};
+constexpr const char* FINALS[] = {"", "c", "ch", "m", "n", "ng", "nh", "p", "t"};
+
+enum NucleusKind { ANY_FINAL, NEEDS_FINAL, NO_FINAL };
+struct Nucleus {
+    const char* text;
+    NucleusKind kind;
+};
+constexpr Nucleus NUCLEI[] = {
+    {"a", ANY_FINAL},    {"ă", NEEDS_FINAL}, {"â", NEEDS_FINAL}, {"e", ANY_FINAL},    {"ê", ANY_FINAL},
+    {"i", ANY_FINAL},    {"o", ANY_FINAL},   {"ô", ANY_FINAL},   {"ơ", ANY_FINAL},    {"u", ANY_FINAL},
+    {"ư", ANY_FINAL},    {"y", ANY_FINAL},   {"ai", NO_FINAL},   {"ao", NO_FINAL},    {"au", NO_FINAL},
+    {"ay", NO_FINAL},    {"âu", NO_FINAL},   {"ây", NO_FINAL},   {"eo", NO_FINAL},    {"êu", NO_FINAL},
+    {"ia", NO_FINAL},    {"iê", NEEDS_FINAL}, {"iu", NO_FINAL},  {"oa", ANY_FINAL},   {"oă", NEEDS_FINAL},
+    {"oe", ANY_FINAL},   {"oi", NO_FINAL},   {"ôi", NO_FINAL},   {"ơi", NO_FINAL},    {"oo", NEEDS_FINAL},
+    {"ua", NO_FINAL},    {"uâ", NEEDS_FINAL}, {"uê", ANY_FINAL}, {"ui", NO_FINAL},    {"uô", NEEDS_FINAL},
+    {"uơ", NO_FINAL},    {"uy", ANY_FINAL},  {"ưa", NO_FINAL},   {"ưi", NO_FINAL},    {"ưu", NO_FINAL},
+    {"ươ", NEEDS_FINAL}, {"yê", NEEDS_FINAL}, {"iêu", NO_FINAL}, {"yêu", NO_FINAL},   {"oai", NO_FINAL},
+    {"oay", NO_FINAL},   {"oeo", NO_FINAL},  {"uây", NO_FINAL},  {"uôi", NO_FINAL},   {"ươi", NO_FINAL},
+    {"ươu", NO_FINAL},   {"uya", NO_FINAL},  {"uyê", NEEDS_FINAL}, {"uyu", NO_FINAL}, {"ôô", NEEDS_FINAL},
+};
+
+template <size_t N>
+bool in_list(const char* const (&list)[N], const char* text) {
+    for (const char* entry : list) {
+        if (std::strcmp(entry, text) == 0) return true;
+    }
+    return false;
+}
+
+const Nucleus* find_nucleus(const char* text) {
+    for (const Nucleus& n : NUCLEI) {
+        if (std::strcmp(n.text, text) == 0) return &n;
+    }
+    return nullptr;
+}
+
+bool text_is_one_of(const char* text, std::initializer_list<const char*> options) {
+    for (const char* option : options) {
+        if (std::strcmp(text, option) == 0) return true;
+    }
+    return false;
+}
+
+bool begins_with_any(const char* text, std::initializer_list<const char*> prefixes) {
+    for (const char* prefix : prefixes) {
+        if (std::strncmp(text, prefix, std::strlen(prefix)) == 0) return true;
+    }
+    return false;
+}
+
+bool is_plain(const Letter& letter, char base) { return letter.base == base && letter.mark == MARK_NONE; }
+
+bool has_vowel(const Syllable& s) {
+    for (int i = 0; i < s.count; ++i) {
+        if (is_vowel_letter(s.letters[i])) return true;
+    }
+    return false;
+}
+
+bool has_forbidden_letter(const Syllable& s) {
+    for (int i = 0; i < s.count; ++i) {
+        char b = static_cast<char>(s.letters[i].base);
+        if (b == 'f' || b == 'j' || b == 'w' || b == 'z') return true;
+    }
+    return false;
+}
+
+// The composition of one key string, with the steps of both methods.
+class Composer {
+public:
+    Composer(uint32_t method, int strict, Syllable* out, ComposeStats* stats)
+        : method_(method), s_(*out), st_(*stats) {
+        s_.count = 0;
+        s_.tone = 0;
+        st_ = ComposeStats{};
+        st_.wIndex = -1;
+        st_.strict = strict;
+    }
+
+    void feed(char key) {
+        char lower = ascii_lower(key);
+        key_ = key;
+        lowerKey_ = lower;
+        if (method_ == VNI) feed_vni(lower);
+        else feed_telex(lower);
+        st_.previousKey = static_cast<unsigned char>(lower);
+    }
+
+    void finish() {
+        pair_u_o();
+        drop_horn_before_final_o_horn();
+    }
+
+private:
+    void append_literal() {
+        bool upper = is_ascii_upper(static_cast<unsigned char>(key_));
+        syllable_append(&s_, Letter{static_cast<uint8_t>(lowerKey_), MARK_NONE, upper});
+    }
+
+    void record_undo() {
+        if (st_.previousKey == static_cast<unsigned char>(lowerKey_)) st_.undoByRepeat = 1;
+        else st_.undoLater = 1;
+    }
+
+    void record_mark(char markedBase) {
+        if (st_.previousKey == static_cast<unsigned char>(markedBase)) st_.markByRepeat = 1;
+        else st_.markLater = 1;
+    }
+
+    int last_index() const { return s_.count - 1; }
+
+    void feed_telex(char k) {
+        switch (k) {
+            case 'a': case 'e': case 'o':
+                if (!circumflex_step(k)) append_literal();
+                return;
+            case 'd': telex_stroke(); return;
+            case 's': tone_step(TONE_ACUTE); return;
+            case 'f': tone_step(TONE_GRAVE); return;
+            case 'r': tone_step(TONE_HOOK); return;
+            case 'x': tone_step(TONE_TILDE); return;
+            case 'j': tone_step(TONE_DOT); return;
+            case 'w': telex_w(); return;
+            case 'z': remove_tone_or_literal(); return;
+            default: append_literal();
+        }
+    }
+
+    void feed_vni(char k) {
+        switch (k) {
+            case '0': remove_tone_or_literal(); return;
+            case '1': case '2': case '3': case '4': case '5': tone_step(k - '0'); return;
+            case '6': if (!circumflex_step(0)) append_literal(); return;
+            case '7': case '8': if (!horn_step(k)) append_literal(); return;
+            case '9': vni_stroke(); return;
+            default: append_literal();
+        }
+    }
+
+    void remove_tone_or_literal() {
+        if (s_.tone != 0 && !st_.toneUndone) s_.tone = 0;
+        else append_literal();
+    }
+
+    void toggle_stroke(Letter& letter) {
+        if (letter.mark != MARK_STROKE) {
+            letter.mark = MARK_STROKE;
+            record_mark('d');
+            return;
+        }
+        letter.mark = MARK_NONE;
+        st_.strokeUndone = 1;
+        record_undo();
+        append_literal();
+    }
+
+    void telex_stroke() {
+        if (s_.count > 0 && s_.letters[last_index()].base == 'd' && !st_.strokeUndone) toggle_stroke(s_.letters[last_index()]);
+        else append_literal();
+    }
+
+    void vni_stroke() {
+        int d = -1;
+        for (int i = s_.count - 1; i >= 0; --i) {
+            if (s_.letters[i].base == 'd') {
+                d = i;
+                break;
+            }
+        }
+        if (d >= 0 && !st_.strokeUndone && (!st_.strict || d == last_index())) toggle_stroke(s_.letters[d]);
+        else append_literal();
+    }
+
+    void telex_w() {
+        if (horn_step('w')) return;
+        if (st_.hornUndone || has_vowel(s_)) {
+            append_literal();
+            return;
+        }
+        bool upper = is_ascii_upper(static_cast<unsigned char>(key_));
+        if (syllable_append(&s_, Letter{'u', MARK_HORN, upper})) st_.wIndex = last_index();
+    }
+
+    void tone_step(int tone) {
+        if (!has_vowel(s_) || st_.toneUndone) {
+            append_literal();
+        } else if (s_.tone != tone) {
+            s_.tone = tone;
+            ++st_.toneCount;
+        } else {
+            s_.tone = 0;
+            st_.toneUndone = 1;
+            record_undo();
+            append_literal();
+        }
+    }
+
+    // The run of vowel letters ending at the last vowel: [start, last].
+    bool vowel_run(int* start, int* last) const {
+        int L = -1;
+        for (int i = s_.count - 1; i >= 0; --i) {
+            if (is_vowel_letter(s_.letters[i])) {
+                L = i;
+                break;
+            }
+        }
+        if (L < 0) return false;
+        int S = L;
+        while (S > 0 && is_vowel_letter(s_.letters[S - 1])) --S;
+        // The u of "qu" belongs to the initial.
+        if (S == 1 && L >= 2 && s_.letters[0].base == 'q' && s_.letters[1].base == 'u') S = 2;
+        *start = S;
+        *last = L;
+        return true;
+    }
+
+    // match 0 means any of a, e, o (VNI 6).
+    bool circumflex_step(char match) {
+        if (st_.circumflexUndone) return false;
+        int S, L;
+        if (!vowel_run(&S, &L)) return false;
+        int j = -1;
+        for (int i = L; i >= S; --i) {
+            char b = static_cast<char>(s_.letters[i].base);
+            if (match ? b == match : (b == 'a' || b == 'e' || b == 'o')) {
+                j = i;
+                break;
+            }
+        }
+        if (j < 0) return false;
+        bool jIsLast = j == last_index();
+        if (st_.strict && !jIsLast) return false;
+        Letter& target = s_.letters[j];
+        if (!jIsLast && L == last_index() && target.mark != MARK_CIRCUMFLEX && run_reads_as_vowels(S, L)) return false;
+        if (target.mark == MARK_CIRCUMFLEX) {
+            target.mark = MARK_NONE;
+            st_.circumflexUndone = 1;
+            record_undo();
+            append_literal();
+        } else {
+            target.mark = MARK_CIRCUMFLEX;
+            record_mark(static_cast<char>(target.base));
+        }
+        return true;
+    }
+
+    // Whether the vowels S..L followed by the key already spell a syllable
+    // (ngoe + o stays ngoeo rather than becoming ngôe).
+    bool run_reads_as_vowels(int S, int L) const {
+        Syllable test{};
+        for (int i = S; i <= L && test.count < 30; ++i) syllable_append(&test, s_.letters[i]);
+        syllable_append(&test, Letter{static_cast<uint8_t>(lowerKey_), MARK_NONE, 0});
+        if (is_valid_syllable(test)) return true;
+        syllable_append(&test, Letter{'n', MARK_NONE, 0});
+        return is_valid_syllable(test);
+    }
+
+    bool horn_step(char key) {
+        if (st_.hornUndone) return false;
+        int S, L;
+        if (!vowel_run(&S, &L)) return false;
+        int target = -1, partner = -1;
+        uint8_t mark = MARK_HORN;
+        bool longRun = L - S + 1 >= 2;
+        if (key != '8' && longRun) {
+            for (int i = S; i < L; ++i) {
+                if (s_.letters[i].base == 'u' && s_.letters[i + 1].base == 'o') {
+                    target = i;
+                    partner = i + 1;
+                    break;
+                }
+            }
+        }
+        if (key == 'w' && target < 0 && longRun) {
+            for (int i = S; i < L; ++i) {
+                if (s_.letters[i].base == 'u' && s_.letters[i + 1].base == 'a') {
+                    target = i;
+                    break;
+                }
+            }
+        }
+        if (key != '7' && target < 0) {
+            target = last_in_run('a', S, L);
+            if (target >= 0) mark = MARK_BREVE;
+        }
+        if (key != '8' && target < 0) {
+            target = last_in_run('o', S, L);
+            if (target < 0) target = last_in_run('u', S, L);
+        }
+        if (target < 0) return false;
+        if (st_.strict && (partner >= 0 ? partner : target) != last_index()) return false;
+
+        Letter& t = s_.letters[target];
+        bool partnerHas = partner < 0 || s_.letters[partner].mark == mark;
+        if (t.mark == mark && partnerHas) {
+            st_.hornUndone = 1;
+            record_undo();
+            if (partner < 0 && target == st_.wIndex) {
+                t.base = 'w';
+                t.mark = MARK_NONE;
+            } else {
+                t.mark = MARK_NONE;
+                if (partner >= 0) s_.letters[partner].mark = MARK_NONE;
+                append_literal();
+            }
+            return true;
+        }
+        if (t.mark == mark) {
+            s_.letters[partner].mark = mark;
+        } else {
+            t.mark = mark;
+            if (partner >= 0) s_.letters[partner].mark = mark;
+        }
+        record_mark(static_cast<char>(partner >= 0 ? s_.letters[partner].base : t.base));
+        return true;
+    }
+
+    int last_in_run(char base, int S, int L) const {
+        for (int i = L; i >= S; --i) {
+            if (s_.letters[i].base == base) return i;
+        }
+        return -1;
+    }
+
+    // tuwon and tuown both read tươn; a word ending in ưo or uơ keeps it.
+    void pair_u_o() {
+        SyllableSplit split = split_syllable(s_);
+        for (int i = split.nucleusStart; i + 1 < split.nucleusEnd; ++i) {
+            Letter& u = s_.letters[i];
+            Letter& o = s_.letters[i + 1];
+            if (u.base != 'u' || o.base != 'o' || i + 1 == last_index()) continue;
+            if (u.mark == MARK_HORN && o.mark == MARK_NONE) o.mark = MARK_HORN;
+            else if (u.mark == MARK_NONE && o.mark == MARK_HORN) u.mark = MARK_HORN;
+        }
+    }
+
+    // thươ reads thuơ (as in thuở); a bare ươ is kept.
+    void drop_horn_before_final_o_horn() {
+        int n = s_.count;
+        if (n < 3) return;
+        Letter& u = s_.letters[n - 2];
+        const Letter& o = s_.letters[n - 1];
+        if (u.base == 'u' && u.mark == MARK_HORN && o.base == 'o' && o.mark == MARK_HORN &&
+            !is_vowel_letter(s_.letters[n - 3])) {
+            u.mark = MARK_NONE;
+        }
+    }
+
+    uint32_t method_;
+    Syllable& s_;
+    ComposeStats& st_;
+    char key_ = 0;
+    char lowerKey_ = 0;
+};
+
+struct SplitText {
+    SyllableSplit split;
+    char initial[64];
+    char nucleus[64];
+    char final_[64];
+};
+
+SplitText split_text(const Syllable& s) {
+    SplitText t;
+    t.split = split_syllable(s);
+    render_segment(s, 0, t.split.nucleusStart, t.initial, sizeof t.initial);
+    render_segment(s, t.split.nucleusStart, t.split.nucleusEnd, t.nucleus, sizeof t.nucleus);
+    render_segment(s, t.split.nucleusEnd, s.count, t.final_, sizeof t.final_);
+    return t;
+}
+
+bool is_initial_prefix(const char* text) {
+    size_t length = std::strlen(text);
+    for (const char* initial : INITIALS) {
+        if (std::strncmp(initial, text, length) == 0) return true;
+    }
+    return false;
+}
+
+bool lower_form_in_v(const Syllable& s, bool oldStyle) {
+    char word[128];
+    render_syllable(s, oldStyle, true, word, sizeof word);
+    return lex_contains('v', word);
+}
+
+bool insert_letter(Syllable* s, int at, Letter letter) {
+    if (s->count >= MAX_LETTERS) return false;
+    std::memmove(&s->letters[at + 1], &s->letters[at], (s->count - at) * sizeof(Letter));
+    s->letters[at] = letter;
+    ++s->count;
+    return true;
+}
+
+void remove_letter(Syllable* s, int at) {
+    std::memmove(&s->letters[at], &s->letters[at + 1], (s->count - at - 1) * sizeof(Letter));
+    --s->count;
+}
+
+}  // namespace
+
+void compose(const char* keys, int length, uint32_t method, int strict, Syllable* out, ComposeStats* stats) {
+    ComposeStats local;
+    Composer composer(method, strict, out, stats ? stats : &local);
+    for (int i = 0; i < length; ++i) composer.feed(keys[i]);
+    composer.finish();
+}
+
+bool is_valid_syllable(const Syllable& s) {
+    if (s.count == 0 || has_forbidden_letter(s)) return false;
+    for (int i = 0; i < s.count; ++i) {
+        if (s.letters[i].mark == MARK_STROKE && s.letters[i].base != 'd') return false;
+    }
+    SplitText t = split_text(s);
+    if (!t.split.valid) return false;
+    if (!in_list(INITIALS, t.initial) || !in_list(FINALS, t.final_)) return false;
+    const Nucleus* nucleus = find_nucleus(t.nucleus);
+    if (!nucleus) return false;
+    bool hasFinal = t.final_[0] != 0;
+    if (nucleus->kind == NEEDS_FINAL && !hasFinal) return false;
+    if (nucleus->kind == NO_FINAL && hasFinal) return false;
+
+    if (text_is_one_of(t.final_, {"c", "ch", "p", "t"}) &&
+        !(s.tone == TONE_NONE || s.tone == TONE_ACUTE || s.tone == TONE_DOT)) {
+        return false;
+    }
+    if (text_is_one_of(t.final_, {"ch", "nh"}) && !text_is_one_of(t.nucleus, {"a", "ê", "i", "y", "oa", "uê", "uy"})) {
+        return false;
+    }
+    if (text_is_one_of(t.final_, {"c", "ng"}) && text_is_one_of(t.nucleus, {"i", "y", "ê"})) return false;
+
+    bool front = begins_with_any(t.nucleus, {"i", "e", "ê", "y"});
+    const char* initial = t.initial;
+    if (std::strcmp(initial, "k") == 0 && !front) return false;
+    if (std::strcmp(initial, "c") == 0 && front) return false;
+    if (text_is_one_of(initial, {"gh", "ngh"}) && !begins_with_any(t.nucleus, {"i", "e", "ê"})) return false;
+    if (std::strcmp(initial, "g") == 0 && front && !begins_with_any(t.nucleus, {"i", "y"})) return false;
+    if (std::strcmp(initial, "ng") == 0 && front && !begins_with_any(t.nucleus, {"y"})) return false;
+    if (std::strcmp(initial, "qu") == 0 && begins_with_any(t.nucleus, {"u", "ư"})) return false;
+    return true;
+}
+
+bool is_valid_prefix(const Syllable& s) {
+    if (has_forbidden_letter(s)) return false;
+    if (!has_vowel(s)) {
+        char typed[128];
+        render_segment(s, 0, s.count, typed, sizeof typed);
+        return is_initial_prefix(typed);
+    }
+    SplitText t = split_text(s);
+    return t.split.valid && in_list(INITIALS, t.initial) && in_list(FINALS, t.final_);
+}
+
+bool fix_initial_spelling(Syllable* s) {
+    SyllableSplit split = split_syllable(*s);
+    int initialLength = split.nucleusStart;
+    if (!split.valid || initialLength == 0 || split.nucleusStart >= s->count) return false;
+    const Letter* l = s->letters;
+    const Letter& vowel = l[split.nucleusStart];
+    char v = static_cast<char>(vowel.base);
+    bool eOrI = v == 'e' || v == 'i';
+    bool front = eOrI || v == 'y';
+    auto insert_h_after_g = [&](int g) {
+        bool upper = l[g].upper && vowel.upper;
+        return insert_letter(s, g + 1, Letter{'h', MARK_NONE, upper});
+    };
+    if (initialLength == 3 && is_plain(l[0], 'n') && is_plain(l[1], 'g') && is_plain(l[2], 'h') && !eOrI) {
+        remove_letter(s, 2);
+        return true;
+    }
+    if (initialLength == 2 && is_plain(l[0], 'n') && is_plain(l[1], 'g') && eOrI) return insert_h_after_g(1);
+    if (initialLength == 2 && is_plain(l[0], 'g') && is_plain(l[1], 'h') && !eOrI) {
+        remove_letter(s, 1);
+        return true;
+    }
+    if (initialLength == 1 && is_plain(l[0], 'k') && !front) {
+        s->letters[0].base = 'c';
+        return true;
+    }
+    if (initialLength == 1 && is_plain(l[0], 'g') && v == 'e') return insert_h_after_g(0);
+    if (initialLength == 1 && is_plain(l[0], 'c') && front) {
+        s->letters[0].base = 'k';
+        return true;
+    }
+    return false;
+}
+
+bool swap_hoi_nga(Syllable* s) {
+    if (!lex_loaded('v') || (s->tone != TONE_HOOK && s->tone != TONE_TILDE)) return false;
+    if (lower_form_in_v(*s, false) || lower_form_in_v(*s, true)) return false;
+    int original = s->tone;
+    s->tone = original == TONE_HOOK ? TONE_TILDE : TONE_HOOK;
+    if (lower_form_in_v(*s, false) || lower_form_in_v(*s, true)) return true;
+    s->tone = original;
+    return false;
+}

@@ -1,0 +1,31 @@
+// The syllable composer: raw Telex or VNI keys to a Syllable, plus the
+// spelling knowledge (initials, nuclei, finals) of the engine.
+#pragma once
+
+#include <cstdint>
+
+#include "letters.h"
+
+struct ComposeStats {
+    int32_t toneUndone;
+    int32_t circumflexUndone;
+    int32_t hornUndone;
+    int32_t strokeUndone;
+    int32_t wIndex;
+    int32_t previousKey;
+    int32_t undoByRepeat;
+    int32_t undoLater;
+    int32_t markByRepeat;
+    int32_t markLater;
+    int32_t toneCount;
+    int32_t strict;
+};
+
+// Composes keys[0, length) (1..48 bytes); stats may be null.
+void compose(const char* keys, int length, uint32_t method, int strict, Syllable* out, ComposeStats* stats);
+
+bool is_valid_syllable(const Syllable& syllable);
+bool is_valid_prefix(const Syllable& syllable);
+bool fix_initial_spelling(Syllable* syllable);
+// Switches hook and tilde when only the other form is a known syllable.
+bool swap_hoi_nga(Syllable* syllable);

@@ -1,0 +1,213 @@
+// The engine session: raw keys of the word in progress, the preedit after
+// every key, and the routing of keys, Backspace, flush and reset.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "composer.h"
+#include "engine.h"
+#include "letters.h"
+#include "text_util.h"
+#include "word_end.h"
+
+namespace {
+
+constexpr int MAX_COMPOSED_KEYS = 32;
+
+void clear_output(EngineOutput* out) { *out = EngineOutput{}; }
+
+bool has(const EngineContext* ctx, uint32_t option) { return (ctx->options & option) != 0; }
+
+void update_preedit(EngineContext* ctx, EngineOutput* out) {
+    out->preedit[0] = 0;
+    if (ctx->rawLen == 0) return;
+    int kind = KIND_VIETNAMESE;
+    bool shown = false;
+    if (has(ctx, OPT_AUTO_ENGLISH)) {
+        Classification c;
+        classify_word(ctx, 0, &c);
+        if (c.reason != REASON_UNDECIDED) {
+            copy_text(out->preedit, sizeof out->preedit, c.text);
+            kind = c.kind;
+            shown = true;
+        }
+    }
+    if (!shown) {
+        if (ctx->rawLen > MAX_COMPOSED_KEYS) {
+            copy_text(out->preedit, sizeof out->preedit, ctx->rawKeys, ctx->rawLen);
+        } else {
+            Syllable s;
+            compose(ctx->rawKeys, ctx->rawLen, ctx->method, 0, &s, nullptr);
+            if (has(ctx, OPT_AUTO_ENGLISH) && !is_valid_prefix(s)) {
+                copy_text(out->preedit, sizeof out->preedit, ctx->rawKeys, ctx->rawLen);
+            } else {
+                render_syllable(s, has(ctx, OPT_OLD_TONE), false, out->preedit, sizeof out->preedit);
+            }
+        }
+    }
+    bool typedCapital = false;
+    for (int i = 0; i < ctx->rawLen; ++i) typedCapital = typedCapital || is_ascii_upper(static_cast<unsigned char>(ctx->rawKeys[i]));
+    if (has(ctx, OPT_PUNCTUATION) && ctx->capitalizeNext && (kind == KIND_VIETNAMESE || kind == KIND_ENGLISH) &&
+        !typedCapital) {
+        capitalize_first(out->preedit);
+    }
+}
+
+void start_word(EngineContext* ctx, char key) {
+    ctx->cpBeforeWord = ctx->lastCodepoint;
+    ctx->rawKeys[0] = key;
+    ctx->rawLen = 1;
+}
+
+void apply_output(const EngineOutput& out, char* buffer, int size, int* length) {
+    *length = utf8_length_without_last(buffer, *length, out.deleteCount);
+    buffer[*length] = 0;
+    *length = append_text(buffer, size, out.text);
+}
+
+}  // namespace
+
+EngineContext* engine_create() {
+    auto* ctx = static_cast<EngineContext*>(std::calloc(1, sizeof(EngineContext)));
+    if (ctx) ctx->options = DEFAULT_OPTIONS;
+    return ctx;
+}
+
+void engine_destroy(EngineContext* ctx) { std::free(ctx); }
+
+int engine_set_method(EngineContext* ctx, uint32_t value) {
+    ctx->method = value == VNI ? VNI : TELEX;
+    return static_cast<int>(ctx->method);
+}
+
+void engine_set_options(EngineContext* ctx, uint32_t options) { ctx->options = options; }
+
+uint32_t engine_get_options(const EngineContext* ctx) { return ctx->options; }
+
+void engine_reset(EngineContext* ctx) {
+    ctx->rawLen = 0;
+    ctx->retypeState = 0;
+    ctx->pending = 0;
+    if (has(ctx, OPT_LEARN)) count_accepted_word(ctx);
+    ctx->acceptedWord[0] = 0;
+    ctx->lastCodepoint = 0;
+    ctx->contextValid = 0;
+    ctx->prevWord[0] = 0;
+    ctx->prevWord2[0] = 0;
+    ctx->spaceAfterWord = 0;
+    ctx->sentenceEndPending = 0;
+    ctx->capitalizeNext = 0;
+    ctx->altText[0] = 0;
+}
+
+int engine_key(EngineContext* ctx, uint32_t c, EngineOutput* out) {
+    clear_output(out);
+    ctx->altText[0] = 0;
+    if (has(ctx, OPT_ENGLISH_MODE)) {
+        if (ctx->rawLen > 0) end_word(ctx, out, "");
+        return 0;
+    }
+    if (c < 32 || c == 127) {
+        end_word(ctx, out, "");
+        ctx->contextValid = 0;
+        return 0;
+    }
+    c = encodable_codepoint(c);
+    bool wordKey = is_ascii_letter(c) || (ctx->method == VNI && is_ascii_digit(c) && ctx->rawLen > 0);
+    if (wordKey && ctx->rawLen == 0) {
+        if (ctx->retypeState == 1) ctx->retypeState = 0;
+        start_word(ctx, static_cast<char>(c));
+        update_preedit(ctx, out);
+        return 1;
+    }
+    if (wordKey) {
+        if (ctx->rawLen >= ENGINE_MAX_KEYS) {
+            end_word(ctx, out, "");
+            ctx->contextValid = 0;
+            start_word(ctx, static_cast<char>(c));
+        } else {
+            ctx->rawKeys[ctx->rawLen++] = static_cast<char>(c);
+        }
+        update_preedit(ctx, out);
+        return 1;
+    }
+    char terminator[8];
+    int n = encode_utf8_char(c, terminator, sizeof terminator);
+    terminator[n] = 0;
+    end_word(ctx, out, terminator);
+    return 1;
+}
+
+int engine_backspace(EngineContext* ctx, EngineOutput* out) {
+    clear_output(out);
+    ctx->altText[0] = 0;
+    if (ctx->rawLen > 0) {
+        --ctx->rawLen;
+        update_preedit(ctx, out);
+        return 1;
+    }
+    ctx->spaceAfterWord = ctx->sentenceEndPending = ctx->capitalizeNext = ctx->contextValid = 0;
+    if (ctx->retypeState != 0) {
+        ++ctx->retypeDeleted;
+        if (ctx->retypeDeleted == ctx->retypeLength) ctx->retypeState = 2;
+        else ctx->retypeState = ctx->retypeDeleted < ctx->retypeLength ? 1 : 0;
+    }
+    return 0;
+}
+
+void engine_flush(EngineContext* ctx, EngineOutput* out) {
+    clear_output(out);
+    ctx->altText[0] = 0;
+    end_word(ctx, out, "");
+    ctx->contextValid = 0;
+}
+
+int engine_alternative(const EngineContext* ctx, char* buffer, int size) {
+    if (!ctx || !(ctx->options & OPT_HINTS) || !ctx->altText[0] || ctx->rawLen > 0) return 0;
+    if (buffer && size > 0) copy_text(buffer, size, ctx->altText);
+    return 1;
+}
+
+int engine_pending_span(const EngineContext* ctx) {
+    if (!ctx->pending || !ctx->contextValid) return 0;
+    return utf8_char_count(ctx->pendingText) + utf8_char_count(ctx->pendingFollow) + 1;
+}
+
+int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int size) {
+    if (size <= 0) return 0;
+    buffer[0] = 0;
+    int length = 0;
+    ctx->lastCodepoint = 0;
+    EngineOutput out;
+    for (const char* cursor = keys; *cursor;) {
+        uint32_t c = encodable_codepoint(decode_utf8_char(&cursor));
+        if (c == '\t' || c == '\n') {
+            engine_flush(ctx, &out);
+            apply_output(out, buffer, size, &length);
+            char ch[2] = {static_cast<char>(c), 0};
+            length = append_text(buffer, size, ch);
+        } else if (c == '\b') {
+            if (!engine_backspace(ctx, &out)) {
+                length = utf8_length_without_last(buffer, length, 1);
+                buffer[length] = 0;
+            }
+        } else if (c == 0x21E5) {
+            if (engine_swap(ctx, &out)) apply_output(out, buffer, size, &length);
+        } else {
+            int handled = engine_key(ctx, c, &out);
+            apply_output(out, buffer, size, &length);
+            // An application inserts a printable key the engine passes on
+            // (English mode), so the text typed must keep it too.
+            if (!handled && c >= 32 && c != 127) {
+                char ch[8];
+                int n = encode_utf8_char(c, ch, sizeof ch);
+                ch[n] = 0;
+                length = append_text(buffer, size, ch);
+                ctx->lastCodepoint = c;
+            }
+        }
+    }
+    engine_flush(ctx, &out);
+    apply_output(out, buffer, size, &length);
+    return length;
+}
