@@ -1,0 +1,112 @@
+#include "edit_request.h"
+
+#include "../engine/engine.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+bool is_high_surrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool is_low_surrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Code points of UTF-8 text (continuation bytes are not counted).
+int count_utf8_code_points(const char* text, int length)
+{
+    int count = 0;
+    for (int i = 0; i < length; ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            ++count;
+    return count;
+}
+
+} // namespace
+
+int utf8_to_utf16(const char* text, wchar_t* buffer, int capacity)
+{
+    if (capacity <= 0)
+        return 0;
+    buffer[0] = 0;
+    if (!text || !*text)
+        return 0;
+    int written = MultiByteToWideChar(CP_UTF8, 0, text, -1, buffer, capacity);
+    if (written > 0)
+        return written - 1;
+    // Too long: keep what fits, never half a surrogate pair.
+    int needed = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    if (needed <= 0)
+        return 0;
+    wchar_t* whole = new (std::nothrow) wchar_t[needed];
+    if (!whole)
+        return 0;
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, whole, needed);
+    int keep = capacity - 1;
+    if (keep > 0 && is_high_surrogate(whole[keep - 1]))
+        --keep;
+    std::memcpy(buffer, whole, keep * sizeof(wchar_t));
+    buffer[keep] = 0;
+    delete[] whole;
+    return keep;
+}
+
+EditRequest make_edit_request(const EngineOutput& output)
+{
+    EditRequest request;
+    request.deleteCount = output.deleteCount > 0 ? output.deleteCount : 0;
+    request.commitLength = utf8_to_utf16(output.text, request.commitText, 600);
+    request.compositionLength = utf8_to_utf16(output.preedit, request.compositionText, 300);
+    return request;
+}
+
+int last_word_start(const wchar_t* text, int length)
+{
+    int i = length;
+    if (i > 0 && text[i - 1] == L' ')
+        --i;
+    while (i > 0 && text[i - 1] != L' ')
+        --i;
+    return i;
+}
+
+int count_code_points(const wchar_t* text, int length)
+{
+    int count = 0;
+    for (int i = 0; i < length; ++i)
+        if (!(is_low_surrogate(text[i]) && i > 0 && is_high_surrogate(text[i - 1])))
+            ++count;
+    return count;
+}
+
+int move_back_code_points(const wchar_t* text, int index, int count)
+{
+    while (count > 0 && index > 0) {
+        --index;
+        if (index > 0 && is_low_surrogate(text[index]) && is_high_surrogate(text[index - 1]))
+            --index;
+        --count;
+    }
+    return index;
+}
+
+int units_of_last_code_points(const wchar_t* text, int length, int count)
+{
+    if (count_code_points(text, length) < count)
+        return -1;
+    return length - move_back_code_points(text, length, count);
+}
+
+int keep_count(const EngineOutput& output, int span, uint32_t options, bool hint_available)
+{
+    int length = static_cast<int>(std::strlen(output.text));
+    if (length <= 1 || output.text[length - 1] != ' ' || output.text[length - 2] == ' ')
+        return span;
+    if ((options & OPT_PUNCTUATION) && span < 2)
+        span = 1;
+    if (!hint_available)
+        return span;
+    int start = length - 1;
+    while (start > 0 && output.text[start - 1] != ' ')
+        --start;
+    int word = count_utf8_code_points(output.text + start, length - start);
+    return word > span ? word : span;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+struct EngineOutput;
+
+// The kinds of work one edit session does.
+enum EditKind {
+    EDIT_APPLY = 0,
+    EDIT_END_COMPOSITION = 1,
+    EDIT_READ_SCOPE = 2,
+    EDIT_HINT_POSITION = 3,
+    EDIT_TR_READ = 4,
+    EDIT_TR_REPLACE = 5,
+};
+
+// One change to the document, built from one engine output.
+struct EditRequest {
+    int32_t deleteCount = 0;  // code points before the word that the new text replaces
+    wchar_t commitText[600] = {};
+    int32_t commitLength = 0;
+    wchar_t compositionText[300] = {};
+    int32_t compositionLength = 0;
+    int32_t keepCount = 0;  // trailing committed characters a transitory context keeps composed
+    int32_t emptiedWord = 0;
+};
+
+EditRequest make_edit_request(const EngineOutput& output);
+
+// UTF-8 to UTF-16 into a buffer of `capacity` units (terminator included);
+// units written, 0 and an empty text on failure.
+int utf8_to_utf16(const char* text, wchar_t* buffer, int capacity);
+
+// Index where the last word of `text` starts: a final space is skipped, the
+// word starts after the space before it (0 when there is none).
+int last_word_start(const wchar_t* text, int length);
+
+// Code points in text[0, length).
+int count_code_points(const wchar_t* text, int length);
+
+// Units taken by the last `count` code points of text[0, length), or -1 when
+// the text holds fewer code points.
+int units_of_last_code_points(const wchar_t* text, int length, int count);
+
+// Index reached by moving back `count` code points from `index`, never below 0.
+int move_back_code_points(const wchar_t* text, int index, int count);
+
+// Trailing committed characters that may still change and stay composed in a
+// transitory context: the pending span, or the last word when a hint is on offer.
+int keep_count(const EngineOutput& output, int span, uint32_t options, bool hint_available);
