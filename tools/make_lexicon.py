@@ -1,0 +1,225 @@
+#!/usr/bin/env python3
+"""Generates the shipped lexicon files of data/ from packaged word lists and
+texts (see data/README.md). The same inputs always give the same bytes.
+
+Usage: tools/make_lexicon.py [output directory, default data/]
+"""
+
+import collections
+import math
+import os
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "lexicon"))
+
+import curated  # noqa: E402
+import syllable  # noqa: E402
+import textsources  # noqa: E402
+
+HUNSPELL_VI = "/usr/share/hunspell/vi_VN.dic"
+VI_CATALOGS = "/usr/share/locale/vi/LC_MESSAGES"
+VI_MAN_PAGES = "/usr/share/man/vi"
+SCOWL = "/usr/share/dict/scowl"
+
+# Translation domains counted for Vietnamese (msgstr) and English (msgid).
+# The held-out quality corpus comes from a different package (maint-guide-vi).
+CATALOG_DOMAINS = [
+    "bash", "bfd", "binutils", "coreutils", "dpkg", "gettext-tools", "git",
+    "glib20", "gold", "gprof", "gtk20", "gtk20-properties", "ld", "libc",
+    "libexif-12", "libgphoto2-6", "make", "opcodes", "procps-ng", "shadow",
+    "tar", "wget",
+]
+SCOWL_LEVELS = (10, 20, 35, 40, 50)
+SCOWL_SPELLINGS = ("english", "american", "british")
+
+# Counts are per million words of their corpus; these totals turn them into
+# probabilities. Words a list knows but the corpus never showed get a small
+# floor that grows with how common the English list says they are.
+TOTAL = 1_000_000
+ENGLISH_FLOOR = {10: 20, 20: 6, 35: 2, 40: 1, 50: 1}
+MIN_CORPUS_SYLLABLE = 2     # corpus syllables hunspell lacks need this many
+MIN_VI_ASCII_WORD = 3       # English words seen inside Vietnamese text
+MIN_LOAN_WORD = 3           # non-syllable words in Vietnamese letters
+MIN_TECH_WORD = 4           # English words the word lists lack
+
+
+def per_million(count, total):
+    return max(1, math.ceil(count * TOTAL / total)) if total else 1
+
+
+def vietnamese_texts():
+    for domain in CATALOG_DOMAINS:
+        for msgid, msgstr in textsources.read_mo(os.path.join(VI_CATALOGS, domain + ".mo")):
+            if msgstr != msgid and not msgstr.isascii():
+                yield msgstr
+    for section in sorted(os.listdir(VI_MAN_PAGES)):
+        folder = os.path.join(VI_MAN_PAGES, section)
+        for name in sorted(os.listdir(folder)):
+            yield textsources.read_man(os.path.join(folder, name))
+
+
+def english_texts():
+    for domain in CATALOG_DOMAINS:
+        for msgid, _ in textsources.read_mo(os.path.join(VI_CATALOGS, domain + ".mo")):
+            yield msgid
+
+
+def is_english_looking(word):
+    return word is not None and word.isascii() and syllable.canonical(word.lower()) is None
+
+
+def count_vietnamese():
+    """Syllables (new placement), ASCII non-syllables and loan words of the
+    Vietnamese texts, and the number of words counted."""
+    syllables, ascii_words, loans = (collections.Counter() for _ in range(3))
+    total = 0
+    for text in vietnamese_texts():
+        pieces = list(textsources.chunks(text))
+        for i, piece in enumerate(pieces):
+            if piece is None:
+                continue
+            word = piece.lower()
+            canon = syllable.canonical(word)
+            if canon and word.isascii():
+                # an untranslated English phrase: "the", "an", "to" are not Vietnamese there
+                neighbours = pieces[max(0, i - 1):i] + pieces[i + 1:i + 2]
+                if any(is_english_looking(n) for n in neighbours):
+                    continue
+            total += 1
+            if canon:
+                syllables[canon] += 1
+            elif word.isascii():
+                ascii_words[word] += 1
+            elif syllable.parses(word):
+                loans[word] += 1
+    return syllables, ascii_words, loans, total
+
+
+def hunspell_words():
+    with open(HUNSPELL_VI, encoding="utf-8") as f:
+        lines = f.read().splitlines()[1:]
+    return {line.split("/")[0].strip().lower() for line in lines if line.strip()}
+
+
+def scowl_levels():
+    levels = {}
+    for level in SCOWL_LEVELS:
+        for spelling in SCOWL_SPELLINGS:
+            path = os.path.join(SCOWL, "%s-words.%d" % (spelling, level))
+            with open(path, encoding="utf-8", errors="replace") as f:
+                for word in f.read().split():
+                    if word.isascii() and word.isalpha() and word.islower():
+                        levels.setdefault(word, level)
+    return levels
+
+
+def count_english():
+    counts = collections.Counter()
+    for text in english_texts():
+        for piece in textsources.chunks(text):
+            if piece is not None and piece.isascii():
+                counts[piece.lower()] += 1
+    return counts, sum(counts.values())
+
+
+def both_placements(counts):
+    out = {}
+    for canon, count in counts.items():
+        for form in syllable.placements(canon):
+            out[form] = count
+    return out
+
+
+def build_vietnamese():
+    syllables, ascii_words, loans, total = count_vietnamese()
+    known = hunspell_words()
+    v_canon = {syllable.canonical(w) for w in known} - {None}
+    v_canon |= {s for s, c in syllables.items() if c >= MIN_CORPUS_SYLLABLE}
+    freq = {s: per_million(c, total) for s, c in syllables.items() if s in v_canon}
+    v = both_placements({s: freq.get(s, 0) for s in v_canon})
+    f = both_placements(freq)
+    # l: words in Vietnamese letters that are no single syllable (HĐND, loans)
+    l_words = {w for w in known if not w.isascii() and syllable.parses(w) and syllable.canonical(w) is None}
+    l_words |= {w for w, c in loans.items() if c >= MIN_LOAN_WORD}
+    r = {w: per_million(c, total) for w, c in ascii_words.items()
+         if c >= MIN_VI_ASCII_WORD and len(w) >= 2}
+    return v, l_words, f, r
+
+
+def build_english():
+    counts, total = count_english()
+    levels = scowl_levels()
+    e = {}
+    for word, level in levels.items():
+        e[word] = max(ENGLISH_FLOOR[level], per_million(counts[word], total) if counts[word] else 0)
+    for word, count in counts.items():
+        if word not in e and count >= MIN_TECH_WORD and len(word) >= 3:
+            e[word] = per_million(count, total)
+    return e
+
+
+def by_count(table):
+    return sorted(table.items(), key=lambda kv: (-kv[1], kv[0]))
+
+
+def write(path, lines):
+    with open(path, "w", encoding="utf-8", newline="\n") as f:
+        for line in lines:
+            f.write(line + "\n")
+
+
+def checked_curated(v, e):
+    """The hand-made lists, refusing entries that would fight the word lists:
+    a replacement must be Vietnamese, and a wrong word must not be English."""
+    def vietnamese(text):
+        return all(w in v for w in text.split())
+
+    problems = []
+    corrections = {}
+    for wrong, right in curated.CORRECTIONS.items():
+        if not vietnamese(right) or wrong in v or wrong in e:
+            problems.append("correction %s -> %s" % (wrong, right))
+        corrections[wrong] = right
+    context = {}
+    for (p, c), (np, nc) in curated.CONTEXT_CORRECTIONS.items():
+        if not vietnamese(" ".join((p, c, np, nc))) or (p, c) == (np, nc):
+            problems.append("context correction %s %s" % (p, c))
+        context[p + " " + c] = np + " " + nc
+    keep = {}
+    for a, b in curated.KEEP_PAIRS:
+        if not vietnamese(a + " " + b):
+            problems.append("kept pair %s %s" % (a, b))
+        keep[a + " " + b] = 1
+    shorthand = {}
+    for abbr, (expansion, after_english_blocked) in curated.SHORTHAND.items():
+        if not vietnamese(expansion) or (abbr in e and not after_english_blocked):
+            problems.append("shorthand %s" % abbr)
+        shorthand[abbr] = expansion + ("\tB" if after_english_blocked else "")
+    if problems:
+        sys.exit("make_lexicon: bad hand-made entries:\n  " + "\n  ".join(problems))
+    return corrections, context, keep, shorthand
+
+
+def main():
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
+    os.makedirs(out, exist_ok=True)
+    v, l_words, f, r = build_vietnamese()
+    e = build_english()
+    corrections, context, keep, shorthand = checked_curated(v, e)
+
+    write(os.path.join(out, "vi.tsv"),
+          ["%s\t%d" % kv for kv in by_count(v)] + sorted(l_words))
+    write(os.path.join(out, "vi_freq.tsv"),
+          ["#total\t%d" % TOTAL] + ["%s\t%d" % kv for kv in by_count(f)] + ["%s\t%d" % kv for kv in by_count(r)])
+    write(os.path.join(out, "en.tsv"), ["#total\t%d" % TOTAL] + ["%s\t%d" % kv for kv in by_count(e)])
+    write(os.path.join(out, "corrections.tsv"), ["%s\t%s" % kv for kv in sorted(corrections.items())])
+    write(os.path.join(out, "corrections_ctx.tsv"), ["%s\t%s" % kv for kv in sorted(context.items())])
+    write(os.path.join(out, "corrections_keep.tsv"), ["%s\t%d" % kv for kv in sorted(keep.items())])
+    write(os.path.join(out, "shorthand.tsv"), ["%s\t%s" % kv for kv in sorted(shorthand.items())])
+    print("vi %d (+%d loan words), vi_freq %d (+%d English in Vietnamese text), en %d, "
+          "corrections %d, context %d, keep %d, shorthand %d"
+          % (len(v), len(l_words), len(f), len(r), len(e), len(corrections), len(context), len(keep), len(shorthand)))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,24 @@
+// What a typist's fingers and a reader's eyes see in one word of text: the
+// Telex keys that type it, and a spelling that ignores tone placement and case.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The Telex keys a user types for a word: marks right after their letter
+// (aa, ee, oo, aw, ow, uw, dd), the tone key at the end (s f r x j). An
+// all-capital word is typed with capital mark and tone keys.
+std::string telex_keys(const std::string& word);
+
+// Lower-case letters with their marks and the word's tone, independent of
+// where the tone is drawn (hoà and hòa give the same result).
+std::string spelling_key(const std::string& word);
+
+// True when the word holds a letter outside ASCII.
+bool has_vietnamese_letter(const std::string& word);
+
+// The words of a text: runs of ASCII and Vietnamese letters, in order.
+std::vector<std::string> split_words(const std::string& text);
+
+// A whole text as typed in Telex: every word replaced by its keys.
+std::string telex_text(const std::string& text);

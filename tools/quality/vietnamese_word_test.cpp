@@ -1,0 +1,44 @@
+#include "vietnamese_word.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct KeysCase {
+    const char* word;
+    const char* keys;
+};
+
+class TelexKeys : public testing::TestWithParam<KeysCase> {};
+
+TEST_P(TelexKeys, TypesTheWordAsATelexUserWould) {
+    EXPECT_EQ(telex_keys(GetParam().word), GetParam().keys);
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, TelexKeys,
+                         testing::Values(KeysCase{"việt", "vieetj"}, KeysCase{"người", "nguwowif"},
+                                         KeysCase{"được", "dduwowcj"}, KeysCase{"hoà", "hoaf"},
+                                         KeysCase{"hòa", "hoaf"}, KeysCase{"xoăn", "xoawn"},
+                                         KeysCase{"Đi", "Ddi"}, KeysCase{"ĐƯỢC", "DDUWOWCJ"},
+                                         KeysCase{"Tiếng", "Tieengs"}, KeysCase{"class", "class"},
+                                         KeysCase{"HTML", "HTML"}, KeysCase{"", ""}));
+
+TEST(SpellingKey, IgnoresTonePlacementAndCaseOnly) {
+    EXPECT_EQ(spelling_key("hoà"), spelling_key("hòa"));
+    EXPECT_EQ(spelling_key("Việt"), spelling_key("việt"));
+    EXPECT_NE(spelling_key("việt"), spelling_key("viet"));
+    EXPECT_NE(spelling_key("việt"), spelling_key("vieetj"));
+    EXPECT_NE(spelling_key("bến"), spelling_key("bền"));
+    EXPECT_NE(spelling_key("ươ"), spelling_key("uơ"));
+}
+
+TEST(TelexText, KeepsEverythingBetweenWords) {
+    EXPECT_EQ(telex_text("Tập tin (file) đã lưu, 3 lần."), "Taapj tin (file) ddax luwu, 3 laanf.");
+}
+
+TEST(SplitWords, SplitsAtAnythingButLetters) {
+    EXPECT_EQ(split_words("Gói lib-foo.so đã cài1"), (std::vector<std::string>{"Gói", "lib", "foo", "so", "đã", "cài"}));
+    EXPECT_TRUE(split_words(" ,.- 42 ").empty());
+}
+
+}  // namespace
