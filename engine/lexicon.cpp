@@ -157,6 +157,7 @@ LexiconTable* lex_table(char code) {
 int lex_insert(LexiconTable* t, const char* key, size_t keyLength, const char* value, size_t valueLength,
                uint32_t count) {
     if (!t) return 0;
+    keyLength = strnlen(key, keyLength);  // keys are C strings wherever they are looked up
     int64_t slot = claim_slot(t, key, keyLength);
     if (slot < 0) return 0;
     if (value && !set_value(t, slot, value, valueLength)) return 0;

@@ -1,0 +1,170 @@
+// Engine benchmarks: per-key cost of engine_key on mixed Vietnamese/English
+// typing (median, p99, allocations per key), lexicon load time and memory,
+// and engine_clean_text throughput.
+//
+//   engine_bench [--data DIR] [google benchmark flags]
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine.h"
+#include "lexicon.h"
+
+// Every allocation of the process goes through these, so the per-key figure
+// counts the engine's allocations as well as the standard library's.
+extern "C" {
+void* __libc_malloc(size_t);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+}
+static std::atomic<long> g_allocations{0};
+extern "C" void* malloc(size_t n) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    return __libc_malloc(n);
+}
+extern "C" void* calloc(size_t n, size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    return __libc_calloc(n, size);
+}
+extern "C" void* realloc(void* p, size_t n) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    return __libc_realloc(p, n);
+}
+
+namespace {
+
+// Telex keys of an ordinary mixed paragraph.
+constexpr const char* MIXED_TEXT =
+    "Hoom nay tooi vieets mootj email cho team veef project mowis. Chungs ta caanf test laij "
+    "file config trwowcs khi deploy leen server, vif laanf trwowcs bij loói password. "
+    "Banj cos theer check pull request cuar minh khoong? Tooi ddax update code vaf fix bug "
+    "trong module login. Meeting luc 3 giowf chieeuf nay, nhow mang laptop nhes. "
+    "Thanks banj nhieeuf, hejn gaawpj laij sau. Nguwowif dungf cos theer chonj mode offline "
+    "hoawcj online tuyf thichs, nhwng cais naof cungx phair nhanh vaf ddungs. ";
+
+std::string g_dataDir = MIRADOT_DATA_DIR;
+
+double now_ns() {
+    using namespace std::chrono;
+    return double(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+long resident_kib() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
+struct TableBytes {
+    uint64_t bytes = 0;
+};
+
+void add_entry(const char* key, const char* value, uint32_t, void* user) {
+    auto* total = static_cast<TableBytes*>(user);
+    total->bytes += std::strlen(key) + 1 + (value ? std::strlen(value) + 1 : 0);
+}
+
+uint64_t table_bytes() {
+    TableBytes total;
+    for (char code : std::string("vflrecksop")) {
+        LexiconTable* t = lex_table(code);
+        total.bytes += t->capacity * (2 * sizeof(char*) + sizeof(uint32_t));
+        lex_for_each(code, add_entry, &total);
+    }
+    return total.bytes;
+}
+
+void report_load() {
+    long before = resident_kib();
+    double start = now_ns();
+    int entries = engine_load_data(g_dataDir.c_str());
+    double elapsed = now_ns() - start;
+    long after = resident_kib();
+    std::printf("lexicon: %d entries from %s\n", entries, g_dataDir.c_str());
+    std::printf("lexicon load: %.2f ms, tables %.2f MB (slots + strings), resident growth %.2f MB\n",
+                elapsed / 1e6, table_bytes() / 1e6, (after - before) / 1024.0);
+}
+
+void report_per_key() {
+    EngineContext* ctx = engine_create();
+    EngineOutput out;
+    std::vector<double> samples;
+    const int rounds = 200;
+    size_t length = std::strlen(MIXED_TEXT);
+    samples.reserve(rounds * length);
+    // One warm-up round lets the learned tables reach their size first.
+    for (const char* p = MIXED_TEXT; *p; ++p) engine_key(ctx, static_cast<unsigned char>(*p), &out);
+    long allocationsBefore = g_allocations.load();
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t i = 0; i < length; ++i) {
+            double start = now_ns();
+            engine_key(ctx, static_cast<unsigned char>(MIXED_TEXT[i]), &out);
+            samples.push_back(now_ns() - start);
+        }
+    }
+    long allocations = g_allocations.load() - allocationsBefore;
+    engine_destroy(ctx);
+    std::sort(samples.begin(), samples.end());
+    double median = samples[samples.size() / 2];
+    double p99 = samples[samples.size() * 99 / 100];
+    std::printf("engine_key (options 0x%02X, %zu keys): median %.0f ns, p99 %.0f ns, allocations per key %.4f\n",
+                DEFAULT_OPTIONS, samples.size(), median, p99, double(allocations) / double(samples.size()));
+}
+
+void BM_EngineKey(benchmark::State& state) {
+    EngineContext* ctx = engine_create();
+    EngineOutput out;
+    size_t length = std::strlen(MIXED_TEXT);
+    size_t i = 0;
+    for (auto _ : state) {
+        engine_key(ctx, static_cast<unsigned char>(MIXED_TEXT[i]), &out);
+        benchmark::DoNotOptimize(out.preedit[0]);
+        if (++i == length) i = 0;
+    }
+    state.SetItemsProcessed(state.iterations());
+    engine_destroy(ctx);
+}
+BENCHMARK(BM_EngineKey);
+
+void BM_CleanText(benchmark::State& state) {
+    const std::string text =
+        "Hôm nay tôi viết một email cho team về dự án mới, hòa bình và khỏe mạnh là điều quý nhất. "
+        "Chúng ta cần kiểm tra lại tệp cấu hình trước khi triển khai lên máy chủ năm 2024. ";
+    EngineContext* ctx = engine_create();
+    std::vector<char> buffer(text.size() * 2 + 16);
+    for (auto _ : state) {
+        int corrections = engine_clean_text(ctx, text.c_str(), buffer.data(), static_cast<int>(buffer.size()));
+        benchmark::DoNotOptimize(corrections);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+    engine_destroy(ctx);
+}
+BENCHMARK(BM_CleanText);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<char*> rest;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc) g_dataDir = argv[++i];
+        else rest.push_back(argv[i]);
+    }
+    int restCount = static_cast<int>(rest.size());
+    report_load();
+    report_per_key();
+    benchmark::Initialize(&restCount, rest.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
