@@ -1,6 +1,5 @@
 // Clean-up of finished text (speech transcripts): tone placement, hook/tilde
 // repair and dictionary corrections, word by word.
-#include <cstdio>
 #include <cstring>
 
 #include "composer.h"
@@ -18,6 +17,7 @@ struct Segment {
     char text[SEGMENT_BYTES];
     int length;
     bool word;
+    char lower[SEGMENT_BYTES];  // lower form, kept for the correction lookups
 };
 
 // One table for the process: the engine runs under the caller's lock.
@@ -33,7 +33,9 @@ int segment_text(const char* text) {
         if (!last || last->word != word) {
             if (count == MAX_SEGMENTS) break;
             last = &g_segments[count++];
-            *last = Segment{{0}, 0, word};
+            last->length = 0;
+            last->text[0] = 0;
+            last->word = word;
         }
         int bytes = static_cast<int>(cursor - start);
         if (last->length + bytes >= SEGMENT_BYTES) continue;
@@ -46,24 +48,33 @@ int segment_text(const char* text) {
 
 void replace_segment(Segment* segment, const char* text) {
     segment->length = copy_text(segment->text, SEGMENT_BYTES, text);
+    to_lower_word(segment->text, segment->lower, SEGMENT_BYTES);
 }
 
+// Places the tone and fills the lower form. Returns whether the text changed.
 bool place_tone(Segment* segment, uint32_t options) {
     Syllable s;
-    if (!parse_word(segment->text, &s) || !is_valid_syllable(s)) return false;
-    if (options & OPT_AUTO_CORRECT) swap_hoi_nga(&s);
-    char rendered[SEGMENT_BYTES];
-    render_syllable(s, (options & OPT_OLD_TONE) != 0, false, rendered, sizeof rendered);
-    if (std::strcmp(rendered, segment->text) == 0) return false;
-    replace_segment(segment, rendered);
-    return true;
+    if (!parse_word(segment->text, &s)) {
+        to_lower_word(segment->text, segment->lower, SEGMENT_BYTES);
+        return false;
+    }
+    bool changed = false;
+    if (is_valid_syllable(s)) {
+        if (options & OPT_AUTO_CORRECT) swap_hoi_nga(&s);
+        char rendered[SEGMENT_BYTES];
+        render_syllable(s, (options & OPT_OLD_TONE) != 0, false, rendered, sizeof rendered);
+        changed = std::strcmp(rendered, segment->text) != 0;
+        if (changed) segment->length = copy_text(segment->text, SEGMENT_BYTES, rendered);
+    }
+    render_syllable(s, false, true, segment->lower, SEGMENT_BYTES);
+    return changed;
 }
 
 bool correct_pair(Segment* previous, Segment* current) {
-    char lowerPrevious[SEGMENT_BYTES], lowerCurrent[SEGMENT_BYTES], key[194];
-    to_lower_word(previous->text, lowerPrevious, sizeof lowerPrevious);
-    to_lower_word(current->text, lowerCurrent, sizeof lowerCurrent);
-    std::snprintf(key, sizeof key, "%s %s", lowerPrevious, lowerCurrent);
+    char key[2 * SEGMENT_BYTES];
+    int used = copy_text(key, sizeof key, previous->lower);
+    key[used++] = ' ';
+    copy_text(key + used, sizeof key - used, current->lower);
     const char* value = lex_correction(key);
     const char* space = value ? std::strchr(value, ' ') : nullptr;
     if (!space) return false;
@@ -77,9 +88,8 @@ bool correct_pair(Segment* previous, Segment* current) {
 }
 
 bool correct_single(Segment* segment) {
-    char lower[SEGMENT_BYTES], replaced[SEGMENT_BYTES];
-    to_lower_word(segment->text, lower, sizeof lower);
-    const char* value = lex_correction(lower);
+    char replaced[SEGMENT_BYTES];
+    const char* value = lex_correction(segment->lower);
     if (!value || std::strchr(value, ' ')) return false;
     apply_case(segment->text, value, replaced, sizeof replaced);
     replace_segment(segment, replaced);

@@ -2,20 +2,21 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <string_view>
 
 #include "engine.h"
 #include "lexicon.h"
 
 namespace {
 
-constexpr const char* INITIALS[] = {"",  "b",  "c",  "ch", "d",  "đ",  "g",   "gh", "gi", "h",
+constexpr std::string_view INITIALS[] = {"",  "b",  "c",  "ch", "d",  "đ",  "g",   "gh", "gi", "h",
                                     "k", "kh", "l",  "m",  "n",  "ng", "ngh", "nh", "p",  "ph",
                                     "qu", "r", "s",  "t",  "th", "tr", "v",   "x"};
-constexpr const char* FINALS[] = {"", "c", "ch", "m", "n", "ng", "nh", "p", "t"};
+constexpr std::string_view FINALS[] = {"", "c", "ch", "m", "n", "ng", "nh", "p", "t"};
 
 enum NucleusKind { ANY_FINAL, NEEDS_FINAL, NO_FINAL };
 struct Nucleus {
-    const char* text;
+    std::string_view text;
     NucleusKind kind;
 };
 constexpr Nucleus NUCLEI[] = {
@@ -33,30 +34,30 @@ constexpr Nucleus NUCLEI[] = {
 };
 
 template <size_t N>
-bool in_list(const char* const (&list)[N], const char* text) {
-    for (const char* entry : list) {
-        if (std::strcmp(entry, text) == 0) return true;
+bool in_list(const std::string_view (&list)[N], std::string_view text) {
+    for (std::string_view entry : list) {
+        if (entry == text) return true;
     }
     return false;
 }
 
-const Nucleus* find_nucleus(const char* text) {
+const Nucleus* find_nucleus(std::string_view text) {
     for (const Nucleus& n : NUCLEI) {
-        if (std::strcmp(n.text, text) == 0) return &n;
+        if (n.text == text) return &n;
     }
     return nullptr;
 }
 
-bool text_is_one_of(const char* text, std::initializer_list<const char*> options) {
-    for (const char* option : options) {
-        if (std::strcmp(text, option) == 0) return true;
+bool text_is_one_of(std::string_view text, std::initializer_list<std::string_view> options) {
+    for (std::string_view option : options) {
+        if (text == option) return true;
     }
     return false;
 }
 
-bool begins_with_any(const char* text, std::initializer_list<const char*> prefixes) {
-    for (const char* prefix : prefixes) {
-        if (std::strncmp(text, prefix, std::strlen(prefix)) == 0) return true;
+bool begins_with_any(std::string_view text, std::initializer_list<std::string_view> prefixes) {
+    for (std::string_view prefix : prefixes) {
+        if (text.starts_with(prefix)) return true;
     }
     return false;
 }
@@ -366,26 +367,26 @@ private:
     char lowerKey_ = 0;
 };
 
+// The three parts of a syllable as lower-case text without tone.
 struct SplitText {
     SyllableSplit split;
-    char initial[64];
-    char nucleus[64];
-    char final_[64];
+    char text[192];
+    std::string_view initial, nucleus, final_;
 };
 
-SplitText split_text(const Syllable& s) {
-    SplitText t;
-    t.split = split_syllable(s);
-    render_segment(s, 0, t.split.nucleusStart, t.initial, sizeof t.initial);
-    render_segment(s, t.split.nucleusStart, t.split.nucleusEnd, t.nucleus, sizeof t.nucleus);
-    render_segment(s, t.split.nucleusEnd, s.count, t.final_, sizeof t.final_);
-    return t;
+void split_text(const Syllable& s, SplitText* t) {
+    t->split = split_syllable(s);
+    int a = render_segment(s, 0, t->split.nucleusStart, t->text, 64);
+    int b = render_segment(s, t->split.nucleusStart, t->split.nucleusEnd, t->text + 64, 64);
+    int c = render_segment(s, t->split.nucleusEnd, s.count, t->text + 128, 64);
+    t->initial = std::string_view(t->text, a);
+    t->nucleus = std::string_view(t->text + 64, b);
+    t->final_ = std::string_view(t->text + 128, c);
 }
 
-bool is_initial_prefix(const char* text) {
-    size_t length = std::strlen(text);
-    for (const char* initial : INITIALS) {
-        if (std::strncmp(initial, text, length) == 0) return true;
+bool is_initial_prefix(std::string_view text) {
+    for (std::string_view initial : INITIALS) {
+        if (initial.starts_with(text)) return true;
     }
     return false;
 }
@@ -423,12 +424,13 @@ bool is_valid_syllable(const Syllable& s) {
     for (int i = 0; i < s.count; ++i) {
         if (s.letters[i].mark == MARK_STROKE && s.letters[i].base != 'd') return false;
     }
-    SplitText t = split_text(s);
+    SplitText t;
+    split_text(s, &t);
     if (!t.split.valid) return false;
     if (!in_list(INITIALS, t.initial) || !in_list(FINALS, t.final_)) return false;
     const Nucleus* nucleus = find_nucleus(t.nucleus);
     if (!nucleus) return false;
-    bool hasFinal = t.final_[0] != 0;
+    bool hasFinal = !t.final_.empty();
     if (nucleus->kind == NEEDS_FINAL && !hasFinal) return false;
     if (nucleus->kind == NO_FINAL && hasFinal) return false;
 
@@ -442,13 +444,13 @@ bool is_valid_syllable(const Syllable& s) {
     if (text_is_one_of(t.final_, {"c", "ng"}) && text_is_one_of(t.nucleus, {"i", "y", "ê"})) return false;
 
     bool front = begins_with_any(t.nucleus, {"i", "e", "ê", "y"});
-    const char* initial = t.initial;
-    if (std::strcmp(initial, "k") == 0 && !front) return false;
-    if (std::strcmp(initial, "c") == 0 && front) return false;
+    std::string_view initial = t.initial;
+    if (initial == "k" && !front) return false;
+    if (initial == "c" && front) return false;
     if (text_is_one_of(initial, {"gh", "ngh"}) && !begins_with_any(t.nucleus, {"i", "e", "ê"})) return false;
-    if (std::strcmp(initial, "g") == 0 && front && !begins_with_any(t.nucleus, {"i", "y"})) return false;
-    if (std::strcmp(initial, "ng") == 0 && front && !begins_with_any(t.nucleus, {"y"})) return false;
-    if (std::strcmp(initial, "qu") == 0 && begins_with_any(t.nucleus, {"u", "ư"})) return false;
+    if (initial == "g" && front && !begins_with_any(t.nucleus, {"i", "y"})) return false;
+    if (initial == "ng" && front && !begins_with_any(t.nucleus, {"y"})) return false;
+    if (initial == "qu" && begins_with_any(t.nucleus, {"u", "ư"})) return false;
     return true;
 }
 
@@ -456,10 +458,11 @@ bool is_valid_prefix(const Syllable& s) {
     if (has_forbidden_letter(s)) return false;
     if (!has_vowel(s)) {
         char typed[128];
-        render_segment(s, 0, s.count, typed, sizeof typed);
-        return is_initial_prefix(typed);
+        int length = render_segment(s, 0, s.count, typed, sizeof typed);
+        return is_initial_prefix(std::string_view(typed, length));
     }
-    SplitText t = split_text(s);
+    SplitText t;
+    split_text(s, &t);
     return t.split.valid && in_list(INITIALS, t.initial) && in_list(FINALS, t.final_);
 }
 

@@ -22,11 +22,27 @@ constexpr const char* UPPER_ALPHABET =
 constexpr uint32_t D_STROKE = 0x0111;
 constexpr uint32_t D_STROKE_UPPER = 0x0110;
 
+// Reverse index of the vowel table: code point -> 1 + row * 6 + column, with
+// bit 7 set for the upper-case form; 0 when the code point is not a vowel.
+constexpr uint32_t LATIN_LIMIT = 0x1B2;
+constexpr uint32_t EXTENDED_FIRST = 0x1EA0;
+constexpr uint32_t EXTENDED_LIMIT = 0x1EFA;
+constexpr uint8_t UPPER_BIT = 0x80;
+
 struct CharTables {
     uint32_t vowels[VOWEL_ROWS][TONE_COLUMNS];
     uint32_t lowerAlphabet[ALPHABET_SIZE];
     uint32_t upperAlphabet[ALPHABET_SIZE];
+    uint8_t latinIndex[LATIN_LIMIT];
+    uint8_t extendedIndex[EXTENDED_LIMIT - EXTENDED_FIRST];
 };
+
+template <typename Tables>  // CharTables or const CharTables
+auto index_slot(Tables& t, uint32_t c) -> decltype(&t.latinIndex[0]) {
+    if (c < LATIN_LIMIT) return &t.latinIndex[c];
+    if (c >= EXTENDED_FIRST && c < EXTENDED_LIMIT) return &t.extendedIndex[c - EXTENDED_FIRST];
+    return nullptr;
+}
 
 void decode_into(const char* text, uint32_t* out, int count) {
     for (int i = 0; i < count; ++i) out[i] = decode_utf8_char(&text);
@@ -36,6 +52,12 @@ const CharTables& tables() {
     static const CharTables built = [] {
         CharTables t{};
         for (int row = 0; row < VOWEL_ROWS; ++row) decode_into(VOWEL_ROW_TEXT[row], t.vowels[row], TONE_COLUMNS);
+        // Filled backwards so that the first cell wins, as a row-by-row search would.
+        for (int cell = VOWEL_ROWS * TONE_COLUMNS - 1; cell >= 0; --cell) {
+            uint32_t lower = t.vowels[cell / TONE_COLUMNS][cell % TONE_COLUMNS];
+            if (uint8_t* slot = index_slot(t, upper_codepoint(lower))) *slot = static_cast<uint8_t>((cell + 1) | UPPER_BIT);
+            if (uint8_t* slot = index_slot(t, lower)) *slot = static_cast<uint8_t>(cell + 1);
+        }
         decode_into(LOWER_ALPHABET, t.lowerAlphabet, ALPHABET_SIZE);
         decode_into(UPPER_ALPHABET, t.upperAlphabet, ALPHABET_SIZE);
         return t;
@@ -76,18 +98,13 @@ bool lookup_char(uint32_t c, Letter* letter, int* tone) {
         *tone = 0;
         return true;
     }
-    const CharTables& t = tables();
-    for (int row = 0; row < VOWEL_ROWS; ++row) {
-        for (int column = 0; column < TONE_COLUMNS; ++column) {
-            uint32_t cell = t.vowels[row][column];
-            if (c == cell || c == upper_codepoint(cell)) {
-                *letter = Letter{static_cast<uint8_t>(ROW_BASES[row]), ROW_MARKS[row], c != cell};
-                *tone = column;
-                return true;
-            }
-        }
-    }
-    return false;
+    const uint8_t* slot = index_slot(tables(), c);
+    if (!slot || !*slot) return false;
+    int cell = (*slot & ~UPPER_BIT) - 1;
+    int row = cell / TONE_COLUMNS;
+    *letter = Letter{static_cast<uint8_t>(ROW_BASES[row]), ROW_MARKS[row], (*slot & UPPER_BIT) != 0};
+    *tone = cell % TONE_COLUMNS;
+    return true;
 }
 
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }

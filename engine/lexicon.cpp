@@ -1,5 +1,6 @@
 #include "lexicon.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +28,35 @@ uint32_t fnv1a(const char* key, size_t length) {
     return hash;
 }
 
+}  // namespace
+
+struct KeyBlock {
+    KeyBlock* next;
+    size_t used;
+    size_t size;
+    char* bytes() { return reinterpret_cast<char*>(this + 1); }
+};
+
+namespace {
+
+constexpr size_t KEY_BLOCK_BYTES = 64 * 1024;
+
+char* store_key(LexiconTable* t, const char* key, size_t length) {
+    KeyBlock* block = t->keyBlocks;
+    if (!block || block->size - block->used < length + 1) {
+        size_t size = std::max(KEY_BLOCK_BYTES, length + 1);
+        block = static_cast<KeyBlock*>(std::malloc(sizeof(KeyBlock) + size));
+        if (!block) return nullptr;
+        *block = KeyBlock{t->keyBlocks, 0, size};
+        t->keyBlocks = block;
+    }
+    char* copy = block->bytes() + block->used;
+    std::memcpy(copy, key, length);
+    copy[length] = 0;
+    block->used += length + 1;
+    return copy;
+}
+
 char* copy_bytes(const char* bytes, size_t length) {
     char* copy = static_cast<char*>(std::malloc(length + 1));
     if (!copy) return nullptr;
@@ -49,8 +79,8 @@ int64_t probe(const LexiconTable& t, const char* key, size_t length) {
     return static_cast<int64_t>(slot);
 }
 
-bool grow(LexiconTable* t) {
-    uint64_t capacity = t->capacity ? t->capacity * 2 : FIRST_CAPACITY;
+// Rehashes into `capacity` slots (a power of two above the current one).
+bool rehash(LexiconTable* t, uint64_t capacity) {
     auto* keys = static_cast<char**>(std::calloc(capacity, sizeof(char*)));
     auto* values = static_cast<char**>(std::calloc(capacity, sizeof(char*)));
     auto* counts = static_cast<uint32_t*>(std::calloc(capacity, sizeof(uint32_t)));
@@ -60,7 +90,7 @@ bool grow(LexiconTable* t) {
         std::free(counts);
         return false;
     }
-    LexiconTable grown{keys, values, counts, capacity, t->size, t->total};
+    LexiconTable grown{keys, values, counts, capacity, t->size, t->total, t->keyBlocks};
     for (uint64_t i = 0; i < t->capacity; ++i) {
         if (!t->keys[i]) continue;
         auto slot = static_cast<uint64_t>(probe(grown, t->keys[i], std::strlen(t->keys[i])));
@@ -75,12 +105,21 @@ bool grow(LexiconTable* t) {
     return true;
 }
 
+bool grow(LexiconTable* t) { return rehash(t, t->capacity ? t->capacity * 2 : FIRST_CAPACITY); }
+
+// Sizes the table once for a file's lines instead of doubling many times.
+void reserve(LexiconTable* t, uint64_t extraKeys) {
+    uint64_t capacity = t->capacity ? t->capacity : FIRST_CAPACITY;
+    while (capacity < 2 * (t->size + extraKeys) + 2) capacity *= 2;
+    if (capacity > t->capacity) rehash(t, capacity);
+}
+
 // Finds or creates the key's slot; -1 when memory runs out.
 int64_t claim_slot(LexiconTable* t, const char* key, size_t length) {
     if (t->capacity < 2 * t->size + 2 && !grow(t)) return -1;
     int64_t slot = probe(*t, key, length);
     if (!t->keys[slot]) {
-        char* copy = copy_bytes(key, length);
+        char* copy = store_key(t, key, length);
         if (!copy) return -1;
         t->keys[slot] = copy;
         ++t->size;
@@ -101,6 +140,12 @@ int64_t find(char code, const char* key) {
     if (!t || t->capacity == 0) return -1;
     int64_t slot = probe(*t, key, std::strlen(key));
     return t->keys[slot] ? slot : -1;
+}
+
+uint64_t count_lines(const char* bytes, const char* end) {
+    uint64_t lines = 1;
+    for (const char* p = bytes; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))); ++p) ++lines;
+    return lines;
 }
 
 uint32_t leading_number(const char* text, const char* end) {
@@ -184,6 +229,7 @@ int lex_parse_file(char code, const char* bytes, size_t length) {
     uint64_t ownSum = 0;
     int entries = 0;
     const char* end = bytes + length;
+    reserve(t, count_lines(bytes, end));
     for (const char* line = bytes; line < end;) {
         const char* lineEnd = static_cast<const char*>(std::memchr(line, '\n', end - line));
         const char* next = lineEnd ? lineEnd + 1 : end;
@@ -299,9 +345,11 @@ bool lex_loaded(char code) { return lex_size(code) != 0; }
 void lex_clear(char code) {
     LexiconTable* t = lex_table(code);
     if (!t) return;
-    for (uint64_t i = 0; i < t->capacity; ++i) {
-        std::free(t->keys[i]);
-        std::free(t->values[i]);
+    for (uint64_t i = 0; i < t->capacity; ++i) std::free(t->values[i]);
+    for (KeyBlock* block = t->keyBlocks; block;) {
+        KeyBlock* next = block->next;
+        std::free(block);
+        block = next;
     }
     std::free(t->keys);
     std::free(t->values);

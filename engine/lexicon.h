@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+struct KeyBlock;
+
 struct LexiconTable {
     char** keys;
     char** values;
@@ -18,6 +20,7 @@ struct LexiconTable {
     uint64_t capacity;
     uint64_t size;
     uint64_t total;
+    KeyBlock* keyBlocks;  // keys are never freed one by one, so they share blocks
 };
 
 // Null for a code outside the ten.
