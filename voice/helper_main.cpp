@@ -1,0 +1,73 @@
+// miraDot-Voice: serves the voice pipe, or asks a running helper to quit
+// ("--quit"), or transcribes one WAV file to standard output ("--once").
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+
+#include "pipe.h"
+#include "recognizer.h"
+#include "transcribe.h"
+#include "voice_requests.h"
+#include "wav_reader.h"
+
+namespace {
+
+std::filesystem::path helper_directory() {
+    wchar_t path[260];
+    DWORD length = GetModuleFileNameW(nullptr, path, 260);
+    if (length == 0 || length >= 260) return ".";
+    return std::filesystem::path(std::wstring(path, length)).parent_path();
+}
+
+int quit_running_helper() {
+    char reply[VOICE_QUIT_REPLY];
+    pipe_request(PipeKind::Voice, "{\"cmd\":\"quit\"}", reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS);
+    Sleep(500);
+    return 0;
+}
+
+std::string transcribe_once(VoiceHelperState& state, const wchar_t* path) {
+    if (!state.recognizer) return error_reply(state.load_error);
+    std::vector<float> samples;
+    std::string error;
+    if (!read_wav(path, samples, error)) return error_reply(error);
+    return transcribe(state, samples);
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv && argc >= 2 && std::wstring(argv[1]) == L"--quit") return quit_running_helper();
+
+    static VoiceHelperState state;
+    state.helperDir = helper_directory();
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    load_recognizer(state);
+
+    if (argv && argc >= 3 && std::wstring(argv[1]) == L"--once") {
+        std::string reply = transcribe_once(state, argv[2]) + "\n";
+        _setmode(_fileno(stdout), _O_BINARY);
+        std::fwrite(reply.data(), 1, reply.size(), stdout);
+        std::fflush(stdout);
+        return 0;
+    }
+
+    int code = serve_pipe(
+        PipeKind::Voice,
+        [](const std::string& request, std::string& reply) {
+            VoiceReply answer = handle_voice_request(state, request);
+            reply = std::move(answer.line);
+            return answer.goOn;
+        },
+        [] { return state.recording != REC_IDLE; });
+    stop_recording(state);
+    return code;
+}

@@ -1,0 +1,189 @@
+#include "voice_requests.h"
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include "capture_thread.h"
+#include "environment.h"
+#include "json.h"
+#include "recognizer.h"
+#include "speech_window.h"
+#include "text_case.h"
+#include "transcribe.h"
+#include "wav_reader.h"
+
+namespace {
+
+constexpr const char* BAD_REQUEST = "{\"ok\":false,\"error\":\"bad request\"}";
+constexpr const char* UNKNOWN_CMD = "{\"ok\":false,\"error\":\"unknown cmd\"}";
+constexpr const char* OK = "{\"ok\":true}";
+constexpr const char* PATH_TOO_LONG = "path too long";
+constexpr size_t MAX_PATH_UNITS = 259;
+constexpr size_t MIN_TRANSCRIBED_SAMPLES = 4000;
+constexpr double MIN_LEVEL = 0.006;
+
+// A path given as UTF-8, or nothing when it does not fit the helper's
+// 260-unit path buffers.
+std::optional<std::filesystem::path> path_from_utf8(const std::string& text) {
+    if (utf8_to_utf16(text).size() > MAX_PATH_UNITS) return std::nullopt;
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+bool ends_with_txt(const std::filesystem::path& path) {
+    const auto& name = path.native();
+    if (name.size() < 5) return false;
+    const char* suffix = ".txt";
+    for (size_t i = 0; i < 4; ++i) {
+        auto c = name[name.size() - 4 + i];
+        if (c >= 'A' && c <= 'Z') c += 32;
+        if (c != static_cast<decltype(c)>(suffix[i])) return false;
+    }
+    return true;
+}
+
+// The first line of a text file, which names the WAV file to use; empty
+// when the file cannot be read.
+std::string first_line(const std::filesystem::path& path) {
+#ifdef _WIN32
+    FILE* file = _wfopen(path.c_str(), L"rb");
+#else
+    FILE* file = std::fopen(path.c_str(), "rb");
+#endif
+    if (!file) return {};
+    char line[780] = {};
+    size_t got = std::fread(line, 1, sizeof line - 1, file);
+    std::fclose(file);
+    line[got] = '\0';
+    return std::string(line, std::strcspn(line, "\r\n"));
+}
+
+// The WAV file that replaces the microphone for "start", if any. An empty
+// path means the microphone; nothing means a path beyond the limit.
+std::optional<std::filesystem::path> test_input() {
+    std::optional<std::filesystem::path> value = env_path("MIRADOT_VOICE_TEST_WAV");
+    if (!value) return std::filesystem::path();
+    if (!ends_with_txt(*value)) return value;
+    return path_from_utf8(first_line(*value));
+}
+
+void end_capture(VoiceHelperState& state, unsigned timeoutMs) {
+    if (!state.capture_thread) return;
+    state.capture_thread->finish(timeoutMs);
+    state.capture_thread = nullptr;
+}
+
+std::vector<float> take_samples(VoiceHelperState& state) {
+    std::vector<float> taken;
+    std::lock_guard<std::mutex> guard(state.samples_lock);
+    taken.swap(state.samples);
+    return taken;
+}
+
+std::string status_reply(const VoiceHelperState& state) {
+    return std::string("{\"ok\":true,\"recording\":") + (state.recording != REC_IDLE ? "true" : "false") +
+           ",\"ready\":" + (state.recognizer ? "true" : "false") + "}";
+}
+
+std::string start(VoiceHelperState& state) {
+    if (state.capture_thread) {
+        state.recording = REC_IDLE;
+        end_capture(state, 2000);
+    }
+    {
+        std::lock_guard<std::mutex> guard(state.samples_lock);
+        state.samples.clear();
+        state.mic_error.clear();
+    }
+    std::optional<std::filesystem::path> wav = test_input();
+    if (!wav) return error_reply(PATH_TOO_LONG);
+    if (!wav->empty()) {
+        std::vector<float> samples;
+        std::string error;
+        if (!read_wav(*wav, samples, error)) return error_reply(error);
+        {
+            std::lock_guard<std::mutex> guard(state.samples_lock);
+            state.samples.swap(samples);
+        }
+        state.recording = REC_TEST_FILE;
+        return OK;
+    }
+    state.recording = REC_MICROPHONE;
+    state.capture_thread = CaptureThread::start([&state] { capture_thread_main(state); });
+    if (!state.capture_thread) {
+        state.recording = REC_IDLE;
+        return error_reply("cannot start recording");
+    }
+    return OK;
+}
+
+std::string stop(VoiceHelperState& state) {
+    std::vector<float> recording;
+    if (state.recording != REC_IDLE) {
+        state.recording = REC_IDLE;
+        end_capture(state, 3000);
+        recording = take_samples(state);
+    }
+    std::string micError;
+    {
+        std::lock_guard<std::mutex> guard(state.samples_lock);
+        micError.swap(state.mic_error);
+    }
+    if (!micError.empty()) return error_reply(micError);
+
+    const double level = recording_level(recording);
+    char levelText[48];
+    std::snprintf(levelText, sizeof levelText, ",\"rms\":%.4f}", level);
+    if (recording.size() >= MIN_TRANSCRIBED_SAMPLES && level >= MIN_LEVEL) {
+        std::string reply = transcribe(state, recording);
+        reply.pop_back();
+        return reply + levelText;
+    }
+    return std::string("{\"ok\":true,\"text\":\"\",\"raw\":\"\",\"silence\":true") + levelText;
+}
+
+std::string transcribe_file(VoiceHelperState& state, const char* request) {
+    char pathText[780];
+    if (!json_field(request, "path", pathText, sizeof pathText)) return BAD_REQUEST;
+    std::optional<std::filesystem::path> path = path_from_utf8(pathText);
+    if (!path) return error_reply(PATH_TOO_LONG);
+    std::vector<float> samples;
+    std::string error;
+    if (!read_wav(*path, samples, error)) return error_reply(error);
+    return transcribe(state, samples);
+}
+
+}  // namespace
+
+std::string error_reply(const std::string& message) {
+    return "{\"ok\":false,\"error\":\"" + json_escape(message) + "\"}";
+}
+
+void stop_recording(VoiceHelperState& state) {
+    if (state.recording == REC_IDLE) return;
+    state.recording = REC_IDLE;
+    end_capture(state, 3000);
+    take_samples(state);
+}
+
+VoiceReply handle_voice_request(VoiceHelperState& state, const std::string& request) {
+    char cmd[32];
+    if (!json_field(request.c_str(), "cmd", cmd, sizeof cmd)) return {BAD_REQUEST, true};
+    const std::string command = cmd;
+
+    if (!state.recognizer && (command == "start" || command == "ping" || command == "file")) load_recognizer(state);
+    if (command == "ping") return {status_reply(state), true};
+    if (command == "quit") {
+        stop_recording(state);
+        return {OK, false};
+    }
+    if (command == "cancel") {
+        stop_recording(state);
+        return {OK, true};
+    }
+    if (!state.recognizer) return {error_reply(state.load_error), true};
+    if (command == "start") return {start(state), true};
+    if (command == "stop") return {stop(state), true};
+    if (command == "file") return {transcribe_file(state, request.c_str()), true};
+    return {UNKNOWN_CMD, true};
+}
