@@ -29,17 +29,19 @@ int utf8_to_utf16(const char* text, wchar_t* buffer, int capacity)
     buffer[0] = 0;
     if (!text || !*text)
         return 0;
-    int written = MultiByteToWideChar(CP_UTF8, 0, text, -1, buffer, capacity);
+    int written = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, buffer, capacity);
     if (written > 0)
         return written - 1;
+    // A failed call may have written part of the text.
+    buffer[0] = 0;
     // Too long: keep what fits, never half a surrogate pair.
-    int needed = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
     if (needed <= 0)
         return 0;
     wchar_t* whole = new (std::nothrow) wchar_t[needed];
     if (!whole)
         return 0;
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, whole, needed);
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, whole, needed);
     int keep = capacity - 1;
     if (keep > 0 && is_high_surrogate(whole[keep - 1]))
         --keep;

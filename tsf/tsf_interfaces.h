@@ -7,6 +7,7 @@
 #include <msctf.h>
 #include <ctfutb.h>
 #include <inputscope.h>
+#include <olectl.h>
 
 struct ITfTextInputProcessorEx : public ITfTextInputProcessor {
     virtual HRESULT STDMETHODCALLTYPE ActivateEx(ITfThreadMgr* thread_mgr, TfClientId client_id,
@@ -38,6 +39,9 @@ inline constexpr IID IID_ITfDisplayAttributeProvider = {
 inline constexpr IID IID_ITfLangBarItemButton = {
     0x28c7f1d0, 0xde25, 0x11d2, {0xaf, 0xdd, 0x00, 0x10, 0x5a, 0x27, 0x99, 0xb5}};
 
+#ifndef TF_S_ASYNC
+#define TF_S_ASYNC MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_ITF, 0x0300)
+#endif
 #ifndef TF_CLIENTID_NULL
 #define TF_CLIENTID_NULL 0
 #endif

@@ -1,0 +1,577 @@
+// End to end: the registered text service, loaded by COM from its DLL, types
+// into documents of this host through real key events.
+#include "host_tsf.h"
+#include "host_window.h"
+
+#include "../../tsf/com_ptr.h"
+#include "../../tsf/guids.h"
+
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+namespace {
+
+const TF_PRESERVEDKEY SWITCH_KEY = {VK_SPACE, TF_MOD_CONTROL | TF_MOD_SHIFT};
+
+std::wstring folder_of_program()
+{
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+// Registers the staged DLL, as the installer would.
+bool register_text_service()
+{
+    std::wstring dll = folder_of_program() + L"\\stage\\tsf\\miradot_tsf.dll";
+    HMODULE module = LoadLibraryW(dll.c_str());
+    if (!module)
+        return false;
+    auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(module, "DllRegisterServer"));
+    return reg && SUCCEEDED(reg());
+}
+
+ComPtr<ITfCompartment> language_compartment(ITfThreadMgr* thread_mgr)
+{
+    ComPtr<ITfCompartmentMgr> global;
+    ComPtr<ITfCompartment> compartment;
+    if (SUCCEEDED(thread_mgr->GetGlobalCompartment(global.out())))
+        global->GetCompartment(GUID_MIRADOT_LANGUAGE_COMPARTMENT, compartment.out());
+    return compartment;
+}
+
+LONG display_attribute_atom()
+{
+    ComPtr<ITfCategoryMgr> categories;
+    TfGuidAtom atom = 0;
+    if (SUCCEEDED(CoCreateInstance(CLSID_TF_CategoryMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfCategoryMgr,
+                                   categories.out_void())))
+        categories->RegisterGUID(GUID_MIRADOT_DISPLAY_ATTRIBUTE, &atom);
+    return static_cast<LONG>(atom);
+}
+
+std::wstring button_text(ITfLangBarItemButton* button)
+{
+    BSTR text = nullptr;
+    if (!button || FAILED(button->GetText(&text)))
+        return L"(none)";
+    std::wstring result(text);
+    SysFreeString(text);
+    return result;
+}
+
+std::wstring window_text(HWND window)
+{
+    wchar_t text[128] = {};
+    GetWindowTextW(window, text, 128);
+    return text;
+}
+
+std::string narrow(const std::wstring& text)
+{
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string result(size > 0 ? size - 1 : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+class HostTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(register_text_service()); }
+
+    void SetUp() override
+    {
+        threadMgr = new HostThreadMgr();
+        // Every test starts in Vietnamese: the state is global and outlives processors.
+        ComPtr<ITfThreadMgr> wine;
+        ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_TF_ThreadMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfThreadMgr,
+                                               wine.out_void())));
+        ComPtr<ITfCompartment> compartment = language_compartment(wine.get());
+        ASSERT_TRUE(compartment);
+        VARIANT vietnamese;
+        vietnamese.vt = VT_I4;
+        vietnamese.lVal = 0;
+        TfClientId id = 0;
+        ComPtr<ITfClientId> ids;
+        wine->QueryInterface(IID_ITfClientId, ids.out_void());
+        ids->GetClientId(CLSID_MIRADOT, &id);
+        compartment->SetValue(id, &vietnamese);
+    }
+
+    void TearDown() override
+    {
+        threadMgr->deactivate_processor();
+        threadMgr->set_focus(nullptr);
+        threadMgr->Release();
+        if (document.window)
+            DestroyWindow(document.window);
+        pump_messages();
+    }
+
+    void activate()
+    {
+        ASSERT_EQ(threadMgr->activate_processor(), S_OK);
+        threadMgr->set_focus(&document);
+    }
+
+    HostDocument document;
+    HostThreadMgr* threadMgr = nullptr;
+};
+
+struct TypingCase {
+    const wchar_t* keys;
+    const wchar_t* text;
+    const wchar_t* composed;  // the marked word still being typed
+};
+
+TEST_F(HostTest, TypedKeysBecomeComposedThenCommittedText)
+{
+    const TypingCase cases[] = {
+        {L"v", L"v", L"v"},
+        {L"vi", L"vi", L"vi"},
+        {L"vie", L"vie", L"vie"},
+        {L"viee", L"vi\u00EA", L"vi\u00EA"},
+        {L"vieet", L"vi\u00EAt", L"vi\u00EAt"},
+        {L"vieetj", L"vi\u1EC7t", L"vi\u1EC7t"},
+        {L"vieetj ", L"vi\u1EC7t ", L""},
+        {L"vieetj nam", L"vi\u1EC7t nam", L"nam"},
+        {L"vieetj nam ", L"vi\u1EC7t nam ", L""},
+        {L"ddaau ", L"\u0111\u00E2u ", L""},
+        {L"Vieetj", L"Vi\u1EC7t", L"Vi\u1EC7t"},
+    };
+    activate();
+    LONG atom = display_attribute_atom();
+    ASSERT_NE(atom, 0);
+    for (const TypingCase& c : cases) {
+        HostDocument fresh;
+        threadMgr->set_focus(&fresh);
+        threadMgr->type(c.keys);
+        EXPECT_EQ(fresh.text(), c.text) << narrow(c.keys);
+        std::wstring composed = fresh.text().substr(fresh.composition_span().start,
+                                                   fresh.composition_span().end - fresh.composition_span().start);
+        EXPECT_EQ(composed, c.composed) << narrow(c.keys);
+        // Only the word being typed carries the display attribute.
+        std::vector<Span> marked = fresh.attribute_spans(atom);
+        if (*c.composed)
+            EXPECT_EQ(marked, std::vector<Span>{fresh.composition_span()}) << narrow(c.keys);
+        else
+            EXPECT_TRUE(marked.empty()) << narrow(c.keys);
+        EXPECT_EQ(fresh.selection().end, static_cast<int>(fresh.text().size())) << narrow(c.keys);
+        threadMgr->set_focus(&document);
+    }
+}
+
+struct BackspaceCase {
+    const wchar_t* keys;
+    int backspaces;
+    const wchar_t* text;
+    bool composing;
+};
+
+TEST_F(HostTest, BackspaceShortensTheWordThenDeletesCommittedText)
+{
+    const BackspaceCase cases[] = {
+        {L"vieetj", 1, L"vi\u00EAt", true},   // the tone key goes first
+        {L"vieetj", 3, L"vie", true},
+        {L"vieetj", 6, L"", false},           // an emptied word leaves no composition behind
+        {L"vieetj ", 1, L"vi\u1EC7t", false}, // committed text: the application deletes it
+        {L"ab cd", 2, L"ab ", false},
+    };
+    activate();
+    for (const BackspaceCase& c : cases) {
+        HostDocument fresh;
+        threadMgr->set_focus(&fresh);
+        threadMgr->type(c.keys);
+        for (int i = 0; i < c.backspaces; ++i)
+            threadMgr->press(VK_BACK);
+        EXPECT_EQ(fresh.text(), c.text) << narrow(c.keys) << " -" << c.backspaces;
+        EXPECT_EQ(fresh.composing(), c.composing) << narrow(c.keys) << " -" << c.backspaces;
+        threadMgr->set_focus(&document);
+    }
+}
+
+TEST_F(HostTest, TabSwapsAnAmbiguousWordAndShowsTheHintBefore)
+{
+    activate();
+    document.window = create_document_window(&document, display_attribute_atom(), 40, 40);
+    threadMgr->type(L"mix ");
+    EXPECT_EQ(document.text(), L"mix ");
+    HWND hint = FindWindowW(L"miraDotHint", nullptr);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(IsWindowVisible(hint));
+    EXPECT_EQ(window_text(hint), L"Tab \u2192 m\u0129");
+    // The note hangs below the word, not over it.
+    RECT note, host;
+    GetWindowRect(hint, &note);
+    GetWindowRect(document.window, &host);
+    EXPECT_GT(note.top, host.top + 10);
+
+    pump_messages();
+    std::wstring shot = folder_of_program() + L"\\shots";
+    CreateDirectoryW(shot.c_str(), nullptr);
+    EXPECT_TRUE(save_screen_png({0, 0, 480, 160}, (shot + L"\\hint_window.png").c_str()));
+
+    EXPECT_TRUE(threadMgr->press(VK_TAB));
+    EXPECT_EQ(document.text(), L"m\u0129 ");
+    EXPECT_FALSE(document.composing());
+    EXPECT_FALSE(IsWindowVisible(hint));
+    // Nothing left to swap: Tab now reaches the application.
+    EXPECT_FALSE(threadMgr->press(VK_TAB));
+}
+
+TEST_F(HostTest, CompositionIsDrawnMarkedInTheHostWindow)
+{
+    activate();
+    document.window = create_document_window(&document, display_attribute_atom(), 40, 40);
+    threadMgr->type(L"vieetj nam");
+    EXPECT_EQ(document.composition_span(), (Span{5, 8}));
+    pump_messages();
+    std::wstring shot = folder_of_program() + L"\\shots";
+    CreateDirectoryW(shot.c_str(), nullptr);
+    EXPECT_TRUE(save_screen_png({0, 0, 480, 160}, (shot + L"\\composition.png").c_str()));
+}
+
+TEST_F(HostTest, WordEndingKeysCommitAndPassTheKeyOn)
+{
+    const struct {
+        UINT vk;
+        bool ctrl;
+    } keys[] = {{VK_ESCAPE, false}, {VK_RETURN, false}, {VK_LEFT, false}, {'C', true}};
+    activate();
+    for (const auto& key : keys) {
+        HostDocument fresh;
+        threadMgr->set_focus(&fresh);
+        threadMgr->type(L"vieetj");
+        EXPECT_FALSE(threadMgr->press(key.vk, false, key.ctrl)) << key.vk;
+        EXPECT_EQ(fresh.text(), L"vi\u1EC7t") << key.vk;
+        EXPECT_FALSE(fresh.composing()) << key.vk;
+        threadMgr->set_focus(&document);
+    }
+}
+
+TEST_F(HostTest, ModifierKeysAloneAreNeverEaten)
+{
+    activate();
+    threadMgr->type(L"vie");
+    for (UINT vk : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_CAPITAL})
+        EXPECT_FALSE(threadMgr->press(vk)) << vk;
+    EXPECT_TRUE(document.composing());
+    EXPECT_EQ(document.text(), L"vie");
+}
+
+TEST_F(HostTest, SwitchKeyTurnsVietnameseOffAndOn)
+{
+    activate();
+    ASSERT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_LANGUAGE, VK_SPACE, TF_MOD_CONTROL | TF_MOD_SHIFT));
+    EXPECT_EQ(button_text(threadMgr->button()), L"V");
+    threadMgr->type(L"vieetj");
+    int updates = threadMgr->buttonUpdates;
+    EXPECT_TRUE(threadMgr->press(VK_SPACE, true, true));
+    // The word in progress is committed before the switch.
+    EXPECT_EQ(document.text(), L"vi\u1EC7t");
+    EXPECT_FALSE(document.composing());
+    EXPECT_EQ(button_text(threadMgr->button()), L"E");
+    EXPECT_GT(threadMgr->buttonUpdates, updates);
+    // English: every key reaches the application untouched, Backspace included.
+    threadMgr->type(L" vieetj");
+    threadMgr->press(VK_BACK);
+    EXPECT_EQ(document.text(), L"vi\u1EC7t vieet");
+    EXPECT_FALSE(document.composing());
+
+    EXPECT_TRUE(threadMgr->press(VK_SPACE, true, true));
+    EXPECT_EQ(button_text(threadMgr->button()), L"V");
+    threadMgr->type(L" nam");
+    EXPECT_TRUE(document.composing());
+}
+
+TEST_F(HostTest, SwitchReachesTheProcessorOfAnotherThread)
+{
+    activate();
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE switched = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::wstring other_text, other_button;
+    bool other_composing = true;
+    std::thread other([&] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        {
+            HostDocument other_document;
+            HostThreadMgr* other_mgr = new HostThreadMgr();
+            if (other_mgr->activate_processor() == S_OK) {
+                other_mgr->set_focus(&other_document);
+                SetEvent(ready);
+                WaitForSingleObject(switched, 10000);
+                other_button = button_text(other_mgr->button());
+                other_mgr->type(L"vieetj");
+                other_text = other_document.text();
+                other_composing = other_document.composing();
+                other_mgr->deactivate_processor();
+                other_mgr->set_focus(nullptr);
+            }
+            SetEvent(ready);
+            other_mgr->Release();
+        }
+        CoUninitialize();
+    });
+    WaitForSingleObject(ready, 10000);
+    EXPECT_TRUE(threadMgr->press(VK_SPACE, true, true));
+    SetEvent(switched);
+    other.join();
+    CloseHandle(ready);
+    CloseHandle(switched);
+    EXPECT_EQ(other_button, L"E");
+    EXPECT_EQ(other_text, L"vieetj");
+    EXPECT_FALSE(other_composing);
+}
+
+TEST_F(HostTest, WithoutGlobalCompartmentTheSwitchStillWorksInItsThread)
+{
+    threadMgr->offerGlobalCompartment = false;
+    activate();
+    EXPECT_TRUE(threadMgr->press(VK_SPACE, true, true));
+    EXPECT_EQ(button_text(threadMgr->button()), L"E");
+    threadMgr->type(L"vieetj");
+    EXPECT_EQ(document.text(), L"vieetj");
+}
+
+TEST_F(HostTest, WithoutLanguageBarTypingWorks)
+{
+    threadMgr->offerLanguageBar = false;
+    activate();
+    EXPECT_EQ(threadMgr->button(), nullptr);
+    threadMgr->type(L"vieetj ");
+    EXPECT_EQ(document.text(), L"vi\u1EC7t ");
+}
+
+struct PolicyCase {
+    const char* name;
+    SessionPolicy policy;
+    bool compositions;
+    const wchar_t* keys;
+    const wchar_t* text;
+};
+
+TEST_F(HostTest, ApplicationsThatLimitEditsLoseNoText)
+{
+    const PolicyCase cases[] = {
+        {"asynchronous only", SessionPolicy::AsyncOnly, true, L"vieetj nam ", L"vi\u1EC7t nam "},
+        // Without compositions every key's result is inserted as it comes.
+        {"no compositions", SessionPolicy::Grant, false, L"vieetj nam ", L"vieetj nam "},
+    };
+    activate();
+    for (const PolicyCase& c : cases) {
+        HostDocument fresh;
+        fresh.policy = c.policy;
+        fresh.acceptsCompositions = c.compositions;
+        threadMgr->set_focus(&fresh);
+        threadMgr->type(c.keys);
+        EXPECT_EQ(fresh.text(), c.text) << c.name;
+        EXPECT_FALSE(fresh.composing()) << c.name;
+        threadMgr->set_focus(&document);
+    }
+}
+
+TEST_F(HostTest, RefusedEditSessionIsMadeUpByTheNextKey)
+{
+    activate();
+    threadMgr->type(L"vie");
+    document.policy = SessionPolicy::Refuse;
+    threadMgr->type(L"e");
+    EXPECT_EQ(document.text(), L"vie");
+    document.policy = SessionPolicy::Grant;
+    threadMgr->type(L"tj ");
+    EXPECT_EQ(document.text(), L"vi\u1EC7t ");
+}
+
+TEST_F(HostTest, FocusChangeMidWordCommitsItWhereItWasTyped)
+{
+    activate();
+    threadMgr->type(L"vieetj");
+    HostDocument second;
+    threadMgr->set_focus(&second);
+    EXPECT_EQ(document.text(), L"vi\u1EC7t");
+    EXPECT_FALSE(document.composing());
+    threadMgr->type(L"nam");
+    EXPECT_EQ(second.text(), L"nam");
+    EXPECT_TRUE(second.composing());
+    EXPECT_EQ(document.text(), L"vi\u1EC7t");
+    threadMgr->set_focus(&document);
+}
+
+TEST_F(HostTest, CaretMovedElsewhereEndsTheWordAsShown)
+{
+    activate();
+    threadMgr->type(L"vieetj");
+    document.move_caret(0);
+    EXPECT_FALSE(document.composing());
+    EXPECT_EQ(document.text(), L"vi\u1EC7t");
+    threadMgr->type(L"a");
+    EXPECT_EQ(document.text(), L"avi\u1EC7t");
+    EXPECT_EQ(document.composition_span(), (Span{0, 1}));
+}
+
+TEST_F(HostTest, DeactivationMidWordLeavesTheWordCommitted)
+{
+    activate();
+    threadMgr->type(L"vieetj");
+    threadMgr->deactivate_processor();
+    EXPECT_EQ(document.text(), L"vi\u1EC7t");
+    EXPECT_FALSE(document.composing());
+    EXPECT_FALSE(threadMgr->preserved(GUID_MIRADOT_KEY_LANGUAGE, VK_SPACE, TF_MOD_CONTROL | TF_MOD_SHIFT));
+    EXPECT_EQ(threadMgr->button(), nullptr);
+    CLSID foreground;
+    EXPECT_EQ(threadMgr->GetForeground(&foreground), S_FALSE);
+}
+
+TEST_F(HostTest, FeatureHotkeysFollowTheSettings)
+{
+    activate();
+    EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_VOICE, 'V', TF_MOD_CONTROL | TF_MOD_ALT));
+    EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_TRANSLATE, 'Y', TF_MOD_CONTROL | TF_MOD_ALT));
+    // Swapping the two combinations must free both old keys before taking the new ones.
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\miraDot", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    auto set = [&](const wchar_t* name, const wchar_t* value) {
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                       static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+    };
+    set(L"HotkeyVoice", L"Ctrl+Alt+Y");
+    set(L"HotkeyTranslate", L"Ctrl+Alt+V");
+    HostDocument other;
+    threadMgr->set_focus(&other);  // a focus change re-reads the settings
+    EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_VOICE, 'Y', TF_MOD_CONTROL | TF_MOD_ALT));
+    EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_TRANSLATE, 'V', TF_MOD_CONTROL | TF_MOD_ALT));
+    RegDeleteValueW(key, L"HotkeyVoice");
+    RegDeleteValueW(key, L"HotkeyTranslate");
+    RegCloseKey(key);
+    threadMgr->set_focus(&document);
+    EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_VOICE, 'V', TF_MOD_CONTROL | TF_MOD_ALT));
+}
+
+TEST_F(HostTest, LanguageBarButtonAnswersAndSwitchesOnClick)
+{
+    activate();
+    ITfLangBarItemButton* button = threadMgr->button();
+    ASSERT_NE(button, nullptr);
+    TF_LANGBARITEMINFO info{};
+    ASSERT_EQ(button->GetInfo(&info), S_OK);
+    EXPECT_TRUE(IsEqualGUID(info.guidItem, GUID_MIRADOT_LANGBAR_ITEM));
+    EXPECT_STREQ(info.szDescription, L"miraDot V/E");
+    BSTR tooltip = nullptr;
+    ASSERT_EQ(button->GetTooltipString(&tooltip), S_OK);
+    EXPECT_STREQ(tooltip, L"miraDot: Ti\u1EBFng Vi\u1EC7t (Ctrl+Shift+Space)");
+    SysFreeString(tooltip);
+    HICON icon = nullptr;
+    ASSERT_EQ(button->GetIcon(&icon), S_OK);
+    ICONINFO drawn{};
+    ASSERT_TRUE(GetIconInfo(icon, &drawn));
+    BITMAP bitmap{};
+    GetObjectW(drawn.hbmColor, sizeof bitmap, &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXSMICON));
+    DeleteObject(drawn.hbmColor);
+    DeleteObject(drawn.hbmMask);
+    DestroyIcon(icon);
+    // The host already advised its sink: a second one is refused.
+    ComPtr<ITfSource> source;
+    ASSERT_EQ(button->QueryInterface(IID_ITfSource, source.out_void()), S_OK);
+    DWORD cookie = 0;
+    EXPECT_EQ(source->AdviseSink(IID_ITfLangBarItemSink, button, &cookie), CONNECT_E_ADVISELIMIT);
+
+    EXPECT_EQ(button->OnClick(TF_LBI_CLK_LEFT, POINT{0, 0}, nullptr), S_OK);
+    EXPECT_EQ(button_text(button), L"E");
+    ASSERT_EQ(button->GetTooltipString(&tooltip), S_OK);
+    EXPECT_STREQ(tooltip, L"miraDot: English (Ctrl+Shift+Space)");
+    SysFreeString(tooltip);
+}
+
+TEST_F(HostTest, DisplayAttributeIsOfferedByTheProcessor)
+{
+    activate();
+    ComPtr<ITfDisplayAttributeProvider> provider;
+    ASSERT_EQ(threadMgr->processor()->QueryInterface(IID_ITfDisplayAttributeProvider, provider.out_void()), S_OK);
+    ComPtr<ITfDisplayAttributeInfo> info;
+    ASSERT_EQ(provider->GetDisplayAttributeInfo(GUID_MIRADOT_DISPLAY_ATTRIBUTE, info.out()), S_OK);
+    BSTR description = nullptr;
+    ASSERT_EQ(info->GetDescription(&description), S_OK);
+    EXPECT_STREQ(description, L"miraDot: word being typed");
+    SysFreeString(description);
+    TF_DISPLAYATTRIBUTE attribute{};
+    ASSERT_EQ(info->GetAttributeInfo(&attribute), S_OK);
+    EXPECT_EQ(attribute.bAttr, TF_ATTR_INPUT);
+    EXPECT_EQ(attribute.lsStyle, TF_LS_SOLID);
+    EXPECT_EQ(provider->GetDisplayAttributeInfo(GUID_MIRADOT_LANGBAR_ITEM, info.out()), E_INVALIDARG);
+
+    ComPtr<IEnumTfDisplayAttributeInfo> all;
+    ASSERT_EQ(provider->EnumDisplayAttributeInfo(all.out()), S_OK);
+    ITfDisplayAttributeInfo* fetched[2] = {};
+    ULONG count = 0;
+    EXPECT_EQ(all->Next(2, fetched, &count), S_FALSE);
+    EXPECT_EQ(count, 1u);
+    fetched[0]->Release();
+    EXPECT_EQ(all->Next(1, fetched, &count), S_FALSE);
+    EXPECT_EQ(count, 0u);
+}
+
+// The one path where Wine's own thread manager drives the processor: the
+// registered profile is activated by Wine, which calls Activate and keeps the
+// preserved switch key; the language bar, which Wine lacks, is simply absent.
+TEST(WineThreadMgr, ActivatesTheRegisteredProfile)
+{
+    ComPtr<ITfInputProcessorProfiles> profiles;
+    ASSERT_EQ(CoCreateInstance(CLSID_TF_InputProcessorProfiles, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_ITfInputProcessorProfiles, profiles.out_void()),
+              S_OK);
+    LANGID language = 0;
+    ASSERT_EQ(profiles->GetCurrentLanguage(&language), S_OK);
+    // Wine only activates profiles of its current language.
+    profiles->AddLanguageProfile(CLSID_MIRADOT, language, GUID_MIRADOT_PROFILE, L"miraDot", 7, L"", 0, 0);
+    ASSERT_EQ(profiles->EnableLanguageProfile(CLSID_MIRADOT, language, GUID_MIRADOT_PROFILE, TRUE), S_OK);
+    ComPtr<ITfThreadMgr> wine;
+    ASSERT_EQ(CoCreateInstance(CLSID_TF_ThreadMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfThreadMgr,
+                               wine.out_void()),
+              S_OK);
+    // Wine lists the profile only after activating it, and its keystroke
+    // manager refuses a text service it cannot find in the list: the profile
+    // is made active first and the thread manager activated afterwards.
+    ASSERT_EQ(profiles->ActivateLanguageProfile(CLSID_MIRADOT, language, GUID_MIRADOT_PROFILE), S_OK);
+    TfClientId id = 0;
+    ASSERT_EQ(wine->Activate(&id), S_OK);
+    ComPtr<ITfKeystrokeMgr> keystrokes;
+    ASSERT_EQ(wine->QueryInterface(IID_ITfKeystrokeMgr, keystrokes.out_void()), S_OK);
+    CLSID foreground{};
+    EXPECT_EQ(keystrokes->GetForeground(&foreground), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(foreground, CLSID_MIRADOT));
+    BOOL registered = FALSE;
+    keystrokes->IsPreservedKey(GUID_MIRADOT_KEY_LANGUAGE, &SWITCH_KEY, &registered);
+    EXPECT_TRUE(registered);
+    ASSERT_EQ(wine->Deactivate(), S_OK);
+    keystrokes->IsPreservedKey(GUID_MIRADOT_KEY_LANGUAGE, &SWITCH_KEY, &registered);
+    EXPECT_FALSE(registered);
+    EXPECT_EQ(keystrokes->GetForeground(&foreground), S_FALSE);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // Learning stays inside this run.
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring learned = std::wstring(temp) + L"miradot-host-learned.tsv";
+    DeleteFileW(learned.c_str());
+    SetEnvironmentVariableW(L"MIRADOT_USER_FILE", learned.c_str());
+    ULONG_PTR gdiplus = 0;
+    Gdiplus::GdiplusStartupInput startup;
+    Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
+    int result = RUN_ALL_TESTS();
+    Gdiplus::GdiplusShutdown(gdiplus);
+    CoUninitialize();
+    return result;
+}

@@ -1,0 +1,100 @@
+#include "host_window.h"
+
+#include <gdiplus.h>
+
+namespace {
+
+struct Painted {
+    HostDocument* document;
+    LONG atom;
+};
+
+LRESULT CALLBACK document_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message != WM_PAINT)
+        return DefWindowProcW(window, message, wparam, lparam);
+    auto* painted = reinterpret_cast<Painted*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (painted) {
+        const std::wstring& text = painted->document->text();
+        HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        SetBkMode(dc, TRANSPARENT);
+        TextOutW(dc, 10, 10, text.c_str(), static_cast<int>(text.size()));
+        HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+        HGDIOBJ previous_pen = SelectObject(dc, pen);
+        SIZE before{}, upto{};
+        for (const Span& span : painted->document->attribute_spans(painted->atom)) {
+            GetTextExtentPoint32W(dc, text.c_str(), span.start, &before);
+            GetTextExtentPoint32W(dc, text.c_str(), span.end, &upto);
+            MoveToEx(dc, 10 + before.cx, 10 + upto.cy + 1, nullptr);
+            LineTo(dc, 10 + upto.cx, 10 + upto.cy + 1);
+        }
+        GetTextExtentPoint32W(dc, text.c_str(), painted->document->selection().end, &upto);
+        MoveToEx(dc, 10 + upto.cx, 9, nullptr);
+        LineTo(dc, 10 + upto.cx, 10 + (upto.cy > 0 ? upto.cy : 14));
+        SelectObject(dc, previous_pen);
+        DeleteObject(pen);
+        SelectObject(dc, previous);
+    }
+    EndPaint(window, &ps);
+    return 0;
+}
+
+} // namespace
+
+HWND create_document_window(HostDocument* document, LONG attribute_atom, int x, int y)
+{
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = document_procedure;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"miraDotHostDocument";
+        return RegisterClassW(&wc) != 0;
+    }();
+    if (!registered)
+        return nullptr;
+    HWND window = CreateWindowExW(0, L"miraDotHostDocument", L"miraDot test host", WS_POPUP | WS_BORDER | WS_VISIBLE,
+                                  x, y, 360, 40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (window) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new Painted{document, attribute_atom}));
+        document->window = window;
+        SetFocus(window);
+    }
+    return window;
+}
+
+void pump_messages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+bool save_screen_png(const RECT& area, const wchar_t* path)
+{
+    int width = area.right - area.left, height = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+
+    // The PNG encoder's class id, as GDI+ lists it.
+    const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+    bool saved = false;
+    {
+        Gdiplus::Bitmap image(bitmap, nullptr);
+        saved = image.Save(path, &png, nullptr) == Gdiplus::Ok;
+    }
+    DeleteObject(bitmap);
+    return saved;
+}

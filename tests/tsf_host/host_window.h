@@ -1,0 +1,13 @@
+// A visible window that draws a host document: its text from (10, 10), the
+// word carrying the display attribute underlined, the caret as a bar.
+#pragma once
+
+#include "host_tsf.h"
+
+HWND create_document_window(HostDocument* document, LONG attribute_atom, int x, int y);
+
+// Pumps the thread's messages until none are left, so windows are drawn.
+void pump_messages();
+
+// Saves the screen rectangle as a PNG file; false when it cannot.
+bool save_screen_png(const RECT& area, const wchar_t* path);
