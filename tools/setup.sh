@@ -12,6 +12,7 @@ apt_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang
   npm  # fetches the prebuilt speech recogniser libraries
+  xvfb xauth fonts-dejavu-core  # the text service host test draws Vietnamese text on a virtual screen
 )
 
 $SUDO apt-get update -qq

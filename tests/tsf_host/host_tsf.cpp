@@ -525,6 +525,14 @@ private:
 
 // ---- HostDocument ----
 
+HFONT document_font()
+{
+    static const HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                                          DEFAULT_PITCH, L"DejaVu Sans");
+    return font;
+}
+
 HostDocument::HostDocument(bool transitory) : transitory_(transitory)
 {
     selection_ = track(0, 0);
@@ -657,7 +665,7 @@ RECT HostDocument::text_extent(int start, int end) const
     if (!window)
         return rect;
     HDC dc = GetDC(window);
-    HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ previous = SelectObject(dc, document_font());
     SIZE before{}, upto{};
     GetTextExtentPoint32W(dc, text_.c_str(), start, &before);
     GetTextExtentPoint32W(dc, text_.c_str(), end, &upto);

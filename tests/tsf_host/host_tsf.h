@@ -28,6 +28,9 @@ enum class SessionPolicy {
 
 class HostContext;
 
+// The font documents are drawn and measured with; it has the Vietnamese letters.
+HFONT document_font();
+
 // One document of the application: its text store, caret and composition.
 class HostDocument {
 public:

@@ -11,6 +11,8 @@ struct Painted {
 
 LRESULT CALLBACK document_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
+    if (message == WM_NCDESTROY)
+        delete reinterpret_cast<Painted*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message != WM_PAINT)
         return DefWindowProcW(window, message, wparam, lparam);
     auto* painted = reinterpret_cast<Painted*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -21,7 +23,7 @@ LRESULT CALLBACK document_procedure(HWND window, UINT message, WPARAM wparam, LP
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     if (painted) {
         const std::wstring& text = painted->document->text();
-        HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        HGDIOBJ previous = SelectObject(dc, document_font());
         SetBkMode(dc, TRANSPARENT);
         TextOutW(dc, 10, 10, text.c_str(), static_cast<int>(text.size()));
         HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
