@@ -20,6 +20,7 @@ HUNSPELL_VI = "/usr/share/hunspell/vi_VN.dic"
 VI_CATALOGS = "/usr/share/locale/vi/LC_MESSAGES"
 VI_MAN_PAGES = "/usr/share/man/vi"
 SCOWL = "/usr/share/dict/scowl"
+FORTUNES = "/usr/share/games/fortunes"
 
 # Translation domains counted for Vietnamese (msgstr) and English (msgid).
 # The held-out quality corpus comes from a different package (maint-guide-vi).
@@ -37,6 +38,7 @@ SCOWL_SPELLINGS = ("english", "american", "british")
 # floor that grows with how common the English list says they are.
 TOTAL = 1_000_000
 ENGLISH_FLOOR = {10: 20, 20: 6, 35: 2, 40: 1, 50: 1}
+VIETNAMESE_FLOOR = 5
 MIN_CORPUS_SYLLABLE = 2     # corpus syllables hunspell lacks need this many
 MIN_VI_ASCII_WORD = 3       # English words seen inside Vietnamese text
 MIN_LOAN_WORD = 3           # non-syllable words in Vietnamese letters
@@ -58,10 +60,18 @@ def vietnamese_texts():
             yield textsources.read_man(os.path.join(folder, name))
 
 
-def english_texts():
+def software_english():
     for domain in CATALOG_DOMAINS:
         for msgid, _ in textsources.read_mo(os.path.join(VI_CATALOGS, domain + ".mo")):
-            yield msgid
+            yield from textsources.ascii_words(msgid)
+
+
+def everyday_english():
+    for name in sorted(os.listdir(FORTUNES)):
+        path = os.path.join(FORTUNES, name)
+        if "." not in name and not os.path.islink(path):
+            with open(path, encoding="utf-8", errors="replace") as f:
+                yield from (p for p in textsources.chunks(f.read()) if p is not None and p.isascii())
 
 
 def is_english_looking(word):
@@ -88,10 +98,13 @@ def count_vietnamese():
             total += 1
             if canon:
                 syllables[canon] += 1
-            elif word.isascii():
-                ascii_words[word] += 1
-            elif syllable.parses(word):
+            elif syllable.parses(word) and not word.isascii():
                 loans[word] += 1
+        # English inside Vietnamese text, paths and options included (/usr/share)
+        for word in textsources.ascii_words(text):
+            word = word.lower()
+            if syllable.canonical(word) is None:
+                ascii_words[word] += 1
     return syllables, ascii_words, loans, total
 
 
@@ -113,13 +126,13 @@ def scowl_levels():
     return levels
 
 
-def count_english():
-    counts = collections.Counter()
-    for text in english_texts():
-        for piece in textsources.chunks(text):
-            if piece is not None and piece.isascii():
-                counts[piece.lower()] += 1
-    return counts, sum(counts.values())
+def english_per_million():
+    """The mean of the per-million frequencies in software messages and in
+    everyday prose: mixed typing has both."""
+    sources = [collections.Counter(w.lower() for w in words) for words in (software_english(), everyday_english())]
+    totals = [sum(c.values()) for c in sources]
+    words = set().union(*sources)
+    return {w: sum(c[w] * TOTAL / t for c, t in zip(sources, totals)) / len(sources) for w in words}, sources[0]
 
 
 def both_placements(counts):
@@ -135,7 +148,10 @@ def build_vietnamese():
     known = hunspell_words()
     v_canon = {syllable.canonical(w) for w in known} - {None}
     v_canon |= {s for s, c in syllables.items() if c >= MIN_CORPUS_SYLLABLE}
-    freq = {s: per_million(c, total) for s, c in syllables.items() if s in v_canon}
+    # software text undercounts everyday words (môn, bên, quên): every known
+    # syllable gets a floor so that a chance English reading of its keys needs
+    # real evidence
+    freq = {s: max(VIETNAMESE_FLOOR, per_million(syllables[s], total) if syllables[s] else 0) for s in v_canon}
     v = both_placements({s: freq.get(s, 0) for s in v_canon})
     f = both_placements(freq)
     # l: words in Vietnamese letters that are no single syllable (HĐND, loans)
@@ -146,15 +162,18 @@ def build_vietnamese():
     return v, l_words, f, r
 
 
-def build_english():
-    counts, total = count_english()
-    levels = scowl_levels()
+def build_english(in_vietnamese):
+    """in_vietnamese: per-million frequencies of English words inside
+    Vietnamese text, the words a Vietnamese typist mixes in."""
+    frequency, software = english_per_million()
+    for word, count in in_vietnamese.items():
+        frequency[word] = max(frequency.get(word, 0), count)
     e = {}
-    for word, level in levels.items():
-        e[word] = max(ENGLISH_FLOOR[level], per_million(counts[word], total) if counts[word] else 0)
-    for word, count in counts.items():
+    for word, level in scowl_levels().items():
+        e[word] = max(ENGLISH_FLOOR[level], math.ceil(frequency.get(word, 0)))
+    for word, count in software.items():
         if word not in e and count >= MIN_TECH_WORD and len(word) >= 3:
-            e[word] = per_million(count, total)
+            e[word] = math.ceil(frequency[word])
     return e
 
 
@@ -204,7 +223,7 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
     os.makedirs(out, exist_ok=True)
     v, l_words, f, r = build_vietnamese()
-    e = build_english()
+    e = build_english(r)
     corrections, context, keep, shorthand = checked_curated(v, e)
 
     write(os.path.join(out, "vi.tsv"),

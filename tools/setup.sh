@@ -13,6 +13,10 @@ apt_packages=(
   clang
   npm  # fetches the prebuilt speech recogniser libraries
   xvfb xauth fonts-dejavu-core  # the text service host test draws Vietnamese text on a virtual screen
+  # word lists and texts that tools/make_lexicon.py and tools/quality/make_corpus.py read
+  hunspell-vi scowl fortunes manpages-vi maint-guide-vi
+  git binutils-common libgtk2.0-common libc-l10n gettext libexif12 libgphoto2-l10n libglib2.0-data
+  wget make procps psmisc man-db xz-utils adduser apt diffutils findutils
 )
 
 $SUDO apt-get update -qq

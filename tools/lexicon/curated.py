@@ -77,17 +77,17 @@ CONTEXT_CORRECTIONS = {
     ("củng", "được"): ("cũng", "được"),
     ("củng", "là"): ("cũng", "là"),
     ("củng", "có"): ("cũng", "có"),
-    ("cũng", "cố"): ("củng", "cố"),
 }
 
 # Pairs in which the first word of a context repair above is right as it is.
 KEEP_PAIRS = [
     ("uống", "sữa"), ("hộp", "sữa"), ("bình", "sữa"), ("ly", "sữa"),
     ("cốc", "sữa"), ("bột", "sữa"), ("lịch", "sử"), ("tiểu", "sử"),
-    ("quân", "sử"), ("xin", "sảy"), ("cô", "xinh"), ("rất", "xinh"),
-    ("thật", "xinh"), ("đã", "cũng"), ("có", "cũng"), ("hay", "giữ"),
+    ("quân", "sử"), ("cô", "xinh"), ("rất", "xinh"),
+    ("thật", "xinh"), ("hay", "giữ"),
     ("đang", "giữ"), ("nắm", "giữ"), ("lưu", "giữ"), ("gìn", "giữ"),
     ("con", "dao"), ("cầm", "dao"), ("sắc", "dao"), ("lưỡi", "dao"),
+    ("tiêu", "chuẩn"), ("bùng", "nổ"), ("vụ", "nổ"), ("tiếng", "nổ"), ("số", "lẻ"),
 ]
 
 # Abbreviation -> (expansion, blocked after an English word).

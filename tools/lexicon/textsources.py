@@ -67,3 +67,9 @@ def chunks(text):
     for piece in text.split():
         piece = piece.strip(_EDGE).lstrip("_&")
         yield piece if piece and piece.isalpha() else None
+
+
+def ascii_words(text):
+    """ASCII letter runs of a text, also inside paths and options
+    (/usr/share, --no-pager), where English terms of software live."""
+    return re.findall(r"[A-Za-z]+", _FORMAT.sub(" ", text))

@@ -80,7 +80,8 @@ char cased(char key, bool upper) { return upper ? static_cast<char>(key - 32) : 
 std::string telex_keys(const std::string& word) {
     std::vector<Letter> letters;
     if (!letters_of(word, letters) || letters.empty()) return word;
-    bool allUpper = true;
+    // a lone capital (Ồ, Ý) is typed with Shift on the letter only
+    bool allUpper = letters.size() > 1;
     int tone = 0;
     for (const Letter& l : letters) {
         allUpper = allUpper && l.upper;

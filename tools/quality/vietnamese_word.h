@@ -6,8 +6,8 @@
 #include <vector>
 
 // The Telex keys a user types for a word: marks right after their letter
-// (aa, ee, oo, aw, ow, uw, dd), the tone key at the end (s f r x j). An
-// all-capital word is typed with capital mark and tone keys.
+// (aa, ee, oo, aw, ow, uw, dd), the tone key at the end (s f r x j). A word
+// of two or more capitals is typed with capital mark and tone keys.
 std::string telex_keys(const std::string& word);
 
 // Lower-case letters with their marks and the word's tone, independent of

@@ -20,7 +20,7 @@ INSTANTIATE_TEST_SUITE_P(Words, TelexKeys,
                                          KeysCase{"được", "dduwowcj"}, KeysCase{"hoà", "hoaf"},
                                          KeysCase{"hòa", "hoaf"}, KeysCase{"xoăn", "xoawn"},
                                          KeysCase{"Đi", "Ddi"}, KeysCase{"ĐƯỢC", "DDUWOWCJ"},
-                                         KeysCase{"Tiếng", "Tieengs"}, KeysCase{"class", "class"},
+                                         KeysCase{"Tiếng", "Tieengs"}, KeysCase{"Ồ", "Oof"}, KeysCase{"class", "class"},
                                          KeysCase{"HTML", "HTML"}, KeysCase{"", ""}));
 
 TEST(SpellingKey, IgnoresTonePlacementAndCaseOnly) {
