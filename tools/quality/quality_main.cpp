@@ -2,7 +2,8 @@
 // through the engine as a Telex user would, and reports how many words came
 // out as meant.
 //
-//   miradot-quality [--data DIR] [--limit N] [--min-vi PCT] [--min-en PCT] CORPUS
+//   miradot-quality [--data DIR] [--limit N] [--tone-after-vowel]
+//                   [--min-vi PCT] [--min-en PCT] CORPUS
 //
 // Exit status 1 when a share falls below its --min floor, 2 on bad input.
 
@@ -26,6 +27,7 @@ struct Options {
     std::string dataDir = MIRADOT_DATA_DIR;
     std::string corpus;
     long limit = -1;
+    ToneKey tone = ToneKey::AtEnd;
     double minVi = 0, minEn = 0;
 };
 
@@ -40,6 +42,7 @@ bool parse_options(int argc, char** argv, Options& opt) {
         bool hasValue = i + 1 < argc;
         if (arg == "--data" && hasValue) opt.dataDir = argv[++i];
         else if (arg == "--limit" && hasValue) opt.limit = std::atol(argv[++i]);
+        else if (arg == "--tone-after-vowel") opt.tone = ToneKey::AfterVowel;
         else if (arg == "--min-vi" && hasValue) opt.minVi = std::atof(argv[++i]);
         else if (arg == "--min-en" && hasValue) opt.minEn = std::atof(argv[++i]);
         else if (arg[0] != '-' && opt.corpus.empty()) opt.corpus = arg;
@@ -57,10 +60,10 @@ bool meant_vietnamese(const std::string& word) {
     return lex_contains('v', lower.c_str()) != 0;
 }
 
-void type_sentence(const std::string& sentence, Tally& tally) {
+void type_sentence(const std::string& sentence, ToneKey tone, Tally& tally) {
     EngineContext* ctx = engine_create();
     if (!ctx) return;
-    std::string keys = telex_text(sentence);
+    std::string keys = telex_text(sentence, tone);
     std::vector<char> out(keys.size() * 4 + 64);
     engine_feed_text(ctx, keys.c_str(), out.data(), static_cast<int>(out.size()));
     engine_destroy(ctx);
@@ -100,7 +103,9 @@ void report(const Tally& t) {
 int main(int argc, char** argv) {
     Options opt;
     if (!parse_options(argc, argv, opt)) {
-        std::fprintf(stderr, "usage: miradot-quality [--data DIR] [--limit N] [--min-vi PCT] [--min-en PCT] CORPUS\n");
+        std::fprintf(stderr,
+                     "usage: miradot-quality [--data DIR] [--limit N] [--tone-after-vowel] [--min-vi PCT] "
+                     "[--min-en PCT] CORPUS\n");
         return 2;
     }
     if (engine_load_data(opt.dataDir.c_str()) < 0) {
@@ -115,7 +120,7 @@ int main(int argc, char** argv) {
     Tally tally;
     std::string line;
     while ((opt.limit < 0 || tally.sentences < opt.limit) && std::getline(in, line))
-        if (!line.empty()) type_sentence(line, tally);
+        if (!line.empty()) type_sentence(line, opt.tone, tally);
     report(tally);
 
     bool viLow = percent(tally.viKept, tally.viWords) < opt.minVi;

@@ -77,23 +77,21 @@ char cased(char key, bool upper) { return upper ? static_cast<char>(key - 32) : 
 
 }  // namespace
 
-std::string telex_keys(const std::string& word) {
+std::string telex_keys(const std::string& word, ToneKey toneKey) {
     std::vector<Letter> letters;
     if (!letters_of(word, letters) || letters.empty()) return word;
     // a lone capital (Ồ, Ý) is typed with Shift on the letter only
     bool allUpper = letters.size() > 1;
-    int tone = 0;
-    for (const Letter& l : letters) {
-        allUpper = allUpper && l.upper;
-        if (l.tone) tone = l.tone;
-    }
-    std::string keys;
+    for (const Letter& l : letters) allUpper = allUpper && l.upper;
+    std::string keys, toneAtEnd;
     for (const Letter& l : letters) {
         keys += cased(l.base, l.upper);
         if (l.mark) keys += cased(l.mark, allUpper);
+        if (!l.tone) continue;
+        std::string& to = toneKey == ToneKey::AfterVowel ? keys : toneAtEnd;
+        to += cased(kToneKeys[l.tone], allUpper);
     }
-    if (tone) keys += cased(kToneKeys[tone], allUpper);
-    return keys;
+    return keys + toneAtEnd;
 }
 
 std::string spelling_key(const std::string& word) {
@@ -144,9 +142,9 @@ std::vector<std::string> split_words(const std::string& text) {
     return words;
 }
 
-std::string telex_text(const std::string& text) {
+std::string telex_text(const std::string& text, ToneKey tone) {
     std::string keys;
-    scan_words(text, [&](const std::string& w) { keys += telex_keys(w); },
+    scan_words(text, [&](const std::string& w) { keys += telex_keys(w, tone); },
                [&](const std::string& other) { keys += other; });
     return keys;
 }

@@ -5,10 +5,14 @@
 #include <string>
 #include <vector>
 
+// Where a typist puts the tone key (s f r x j): at the end of the word
+// (vieetj), or right after the letter that shows the tone (vieejt).
+enum class ToneKey { AtEnd, AfterVowel };
+
 // The Telex keys a user types for a word: marks right after their letter
-// (aa, ee, oo, aw, ow, uw, dd), the tone key at the end (s f r x j). A word
-// of two or more capitals is typed with capital mark and tone keys.
-std::string telex_keys(const std::string& word);
+// (aa, ee, oo, aw, ow, uw, dd), then the tone key. A word of two or more
+// capitals is typed with capital mark and tone keys.
+std::string telex_keys(const std::string& word, ToneKey tone = ToneKey::AtEnd);
 
 // Lower-case letters with their marks and the word's tone, independent of
 // where the tone is drawn (hoà and hòa give the same result).
@@ -21,4 +25,4 @@ bool has_vietnamese_letter(const std::string& word);
 std::vector<std::string> split_words(const std::string& text);
 
 // A whole text as typed in Telex: every word replaced by its keys.
-std::string telex_text(const std::string& text);
+std::string telex_text(const std::string& text, ToneKey tone = ToneKey::AtEnd);

@@ -23,6 +23,13 @@ INSTANTIATE_TEST_SUITE_P(Words, TelexKeys,
                                          KeysCase{"Tiếng", "Tieengs"}, KeysCase{"Ồ", "Oof"}, KeysCase{"class", "class"},
                                          KeysCase{"HTML", "HTML"}, KeysCase{"", ""}));
 
+TEST(TelexKeys, PutsTheToneKeyAfterItsVowelWhenAsked) {
+    EXPECT_EQ(telex_keys("việt", ToneKey::AfterVowel), "vieejt");
+    EXPECT_EQ(telex_keys("người", ToneKey::AfterVowel), "nguwowfi");
+    EXPECT_EQ(telex_keys("HOÀNG", ToneKey::AfterVowel), "HOAFNG");
+    EXPECT_EQ(telex_keys("class", ToneKey::AfterVowel), "class");
+}
+
 TEST(SpellingKey, IgnoresTonePlacementAndCaseOnly) {
     EXPECT_EQ(spelling_key("hoà"), spelling_key("hòa"));
     EXPECT_EQ(spelling_key("Việt"), spelling_key("việt"));
