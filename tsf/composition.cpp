@@ -4,6 +4,7 @@
 #include "processor.h"
 
 #include "com_ptr.h"
+#include "context_helpers.h"
 #include "engine_host.h"
 
 #include <cwctype>
@@ -44,21 +45,6 @@ ReachBack reach_back(TfEditCookie ec, ITfRange* range, int count)
             break;
     }
     return result;
-}
-
-bool context_is_transitory(ITfContext* context)
-{
-    TF_STATUS status{};
-    return SUCCEEDED(context->GetStatus(&status)) && (status.dwStaticFlags & TS_SS_TRANSITORY);
-}
-
-bool same_object(IUnknown* a, IUnknown* b)
-{
-    ComPtr<IUnknown> ua, ub;
-    if (!a || !b || FAILED(a->QueryInterface(IID_IUnknown, ua.out_void()))
-        || FAILED(b->QueryInterface(IID_IUnknown, ub.out_void())))
-        return false;
-    return ua.get() == ub.get();
 }
 
 ComPtr<ITfRange> composition_range(ITfComposition* composition)
@@ -232,7 +218,7 @@ HRESULT TextInputProcessor::apply_request(TfEditCookie ec, ITfContext* context,
     ComPtr<ITfRange> range = composition_range(holder->composition);
     if (!range)
         return E_FAIL;
-    bool full = !context_is_transitory(context);
+    bool full = !is_transitory(context);
     wchar_t text[1200];
     int prefix = 0;
     bool last_word_only = false;

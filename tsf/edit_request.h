@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <msctf.h>
 
 #include <cstdint>
 
@@ -15,6 +16,11 @@ enum EditKind {
     EDIT_TR_READ = 4,
     EDIT_TR_REPLACE = 5,
 };
+
+// Edit-session flag words in use.
+constexpr DWORD EDIT_SYNC_WRITE = TF_ES_SYNC | TF_ES_READWRITE;  // falls back to asynchronous
+constexpr DWORD EDIT_ASYNC_WRITE = TF_ES_READWRITE;
+constexpr DWORD EDIT_SYNC_READ = TF_ES_SYNC | TF_ES_READ;
 
 // One change to the document, built from one engine output.
 struct EditRequest {

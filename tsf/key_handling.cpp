@@ -3,15 +3,13 @@
 #include "processor.h"
 
 #include "com_ptr.h"
+#include "context_helpers.h"
 #include "engine_host.h"
 
 #include <cwchar>
 
 namespace {
 
-constexpr DWORD EDIT_SYNC_WRITE = TF_ES_SYNC | TF_ES_READWRITE;  // falls back to asynchronous
-constexpr DWORD EDIT_ASYNC_WRITE = TF_ES_READWRITE;
-constexpr DWORD EDIT_SYNC_READ = TF_ES_SYNC | TF_ES_READ;
 constexpr WORD LANG_VIETNAMESE_LAYOUT = 0x042A;
 
 bool is_ignored_key(WPARAM key)
@@ -33,19 +31,6 @@ bool is_word_ending_key(WPARAM key)
 }
 
 bool key_down(int vk) { return GetKeyState(vk) < 0; }
-
-bool is_transitory(ITfContext* context)
-{
-    TF_STATUS status{};
-    return context && SUCCEEDED(context->GetStatus(&status)) && (status.dwStaticFlags & TS_SS_TRANSITORY);
-}
-
-bool same_object(IUnknown* a, IUnknown* b)
-{
-    ComPtr<IUnknown> ua, ub;
-    return a && b && SUCCEEDED(a->QueryInterface(IID_IUnknown, ua.out_void()))
-           && SUCCEEDED(b->QueryInterface(IID_IUnknown, ub.out_void())) && ua.get() == ub.get();
-}
 
 bool compartment_set(ITfCompartmentMgr* compartments, REFGUID guid)
 {
@@ -196,6 +181,17 @@ void TextInputProcessor::finish_word(ITfContext* context, DWORD flags)
         request_edit_session(context, request, EDIT_APPLY, flags);
     else if (holder_keeps_characters())
         request_edit_session(owner ? owner : context, EditRequest{}, EDIT_END_COMPOSITION, EDIT_SYNC_WRITE);
+}
+
+bool TextInputProcessor::end_word_for_click()
+{
+    CompositionHolder* holder = compositionHolder_;
+    if (!engine_ || !holder || !(composing_ || holder_keeps_characters()) || !holder->context
+        || !is_transitory(holder->context))
+        return false;
+    drop_word();
+    detach_and_finish(EditRequest{}, EDIT_END_COMPOSITION, EDIT_ASYNC_WRITE);
+    return true;
 }
 
 bool TextInputProcessor::finish_word_and_repost(ITfContext* context, WPARAM key, LPARAM lparam, bool test,

@@ -85,6 +85,8 @@ public:
     // Key handling (key_handling.cpp).
     void finish_word(ITfContext* context, DWORD flags);
     void drop_word();
+    // A click in a legacy control: ends the word as shown; false when there was none.
+    bool end_word_for_click();
 
     // The hint window (hint text shown near the caret).
     void show_hint(ITfContext* context, const wchar_t* text);
@@ -156,4 +158,5 @@ private:
     bool privateField_ = false;
     FeatureHotkeys hotkeys_{};
     HintWindow hint_{};
+    HHOOK mouseHook_ = nullptr;
 };

@@ -8,14 +8,13 @@
 #include "guids.h"
 #include "language_bar.h"
 #include "module.h"
+#include "mouse_hook.h"
 #include "processor.h"
 
 #include <new>
 
 namespace {
 
-constexpr DWORD EDIT_SYNC_WRITE = TF_ES_SYNC | TF_ES_READWRITE;
-constexpr DWORD EDIT_ASYNC_WRITE = TF_ES_READWRITE;
 constexpr wchar_t TOGGLE_DESCRIPTION[] = L"miraDot: Vietnamese / English";
 
 const TF_PRESERVEDKEY TOGGLE_KEY = {VK_SPACE, TF_MOD_CONTROL | TF_MOD_SHIFT};
@@ -175,6 +174,7 @@ STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId
     ComPtr<ITfDocumentMgr> focus;
     if (SUCCEEDED(threadMgr_->GetFocus(focus.out())))
         advise_text_edit_sink(focus.get());
+    mouseHook_ = install_mouse_hook(this);
     return S_OK;
 }
 
@@ -182,6 +182,8 @@ STDMETHODIMP TextInputProcessor::Deactivate()
 {
     hint_.destroy();
     settingsWatcher_.close();
+    remove_mouse_hook(this, mouseHook_);
+    mouseHook_ = nullptr;
     if (engine_)
         commit_pending_word(EDIT_SYNC_WRITE);
     unadvise_text_edit_sink();
