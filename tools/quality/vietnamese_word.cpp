@@ -75,6 +75,16 @@ bool letters_of(const std::string& word, std::vector<Letter>& letters) {
 
 char cased(char key, bool upper) { return upper ? static_cast<char>(key - 32) : key; }
 
+bool is_plain(const Letter& l, char base) { return l.base == base && l.mark == 0; }
+
+// The second o of xoong, coóc: oo would type ô, so a third o undoes the mark.
+bool plain_oo_before_final(const std::vector<Letter>& letters, size_t i) {
+    if (i == 0 || !is_plain(letters[i], 'o') || !is_plain(letters[i - 1], 'o')) return false;
+    size_t rest = letters.size() - i - 1;
+    return (rest == 1 && is_plain(letters[i + 1], 'c')) ||
+           (rest == 2 && is_plain(letters[i + 1], 'n') && is_plain(letters[i + 2], 'g'));
+}
+
 }  // namespace
 
 std::string telex_keys(const std::string& word, ToneKey toneKey) {
@@ -84,9 +94,11 @@ std::string telex_keys(const std::string& word, ToneKey toneKey) {
     bool allUpper = letters.size() > 1;
     for (const Letter& l : letters) allUpper = allUpper && l.upper;
     std::string keys, toneAtEnd;
-    for (const Letter& l : letters) {
+    for (size_t i = 0; i < letters.size(); ++i) {
+        const Letter& l = letters[i];
         keys += cased(l.base, l.upper);
         if (l.mark) keys += cased(l.mark, allUpper);
+        if (plain_oo_before_final(letters, i)) keys += cased('o', l.upper);
         if (!l.tone) continue;
         std::string& to = toneKey == ToneKey::AfterVowel ? keys : toneAtEnd;
         to += cased(kToneKeys[l.tone], allUpper);

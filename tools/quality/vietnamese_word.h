@@ -10,7 +10,7 @@
 enum class ToneKey { AtEnd, AfterVowel };
 
 // The Telex keys a user types for a word: marks right after their letter
-// (aa, ee, oo, aw, ow, uw, dd), then the tone key. A word of two or more
+// (aa, ee, oo, aw, ow, uw, dd; ooo for the plain oo of xoong), then the tone key. A word of two or more
 // capitals is typed with capital mark and tone keys.
 std::string telex_keys(const std::string& word, ToneKey tone = ToneKey::AtEnd);
 

@@ -20,7 +20,8 @@ INSTANTIATE_TEST_SUITE_P(Words, TelexKeys,
                                          KeysCase{"được", "dduwowcj"}, KeysCase{"hoà", "hoaf"},
                                          KeysCase{"hòa", "hoaf"}, KeysCase{"xoăn", "xoawn"},
                                          KeysCase{"Đi", "Ddi"}, KeysCase{"ĐƯỢC", "DDUWOWCJ"},
-                                         KeysCase{"Tiếng", "Tieengs"}, KeysCase{"Ồ", "Oof"}, KeysCase{"class", "class"},
+                                         KeysCase{"Tiếng", "Tieengs"}, KeysCase{"Ồ", "Oof"}, KeysCase{"xoong", "xooong"}, KeysCase{"coóc", "cooocs"},
+                                         KeysCase{"book", "book"}, KeysCase{"class", "class"},
                                          KeysCase{"HTML", "HTML"}, KeysCase{"", ""}));
 
 TEST(TelexKeys, PutsTheToneKeyAfterItsVowelWhenAsked) {
