@@ -517,6 +517,67 @@ TEST_F(HostTest, DisplayAttributeIsOfferedByTheProcessor)
     EXPECT_EQ(count, 0u);
 }
 
+// A legacy control seen through TSF: keys and clicks that end the word reach
+// the control only after the edit, so the processor takes them and sends them again.
+class TransitoryTest : public HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        activate();
+        threadMgr->set_focus(&legacy);
+        legacy.window = create_document_window(&legacy, display_attribute_atom(), 40, 200);
+        SetForegroundWindow(legacy.window);
+        SetFocus(legacy.window);
+        pump_messages();
+    }
+    void TearDown() override
+    {
+        threadMgr->set_focus(&document);
+        DestroyWindow(legacy.window);
+        HostTest::TearDown();
+    }
+
+    HostDocument legacy{true};
+};
+
+TEST_F(TransitoryTest, EnterIsEatenAndReplayedAfterTheCommit)
+{
+    ASSERT_EQ(GetFocus(), legacy.window);
+    threadMgr->type(L"vieetj");
+    EXPECT_TRUE(threadMgr->press(VK_RETURN));
+    EXPECT_EQ(legacy.text(), L"vi\u1EC7t");
+    EXPECT_FALSE(legacy.composing());
+    pump_messages();
+    EXPECT_EQ(received(legacy.window).keyDowns, 1);
+    EXPECT_EQ(received(legacy.window).lastKey, static_cast<WPARAM>(VK_RETURN));
+}
+
+TEST_F(TransitoryTest, ClickEndsTheWordAsShownAndStillLands)
+{
+    threadMgr->type(L"vieetj");
+    ASSERT_TRUE(legacy.composing());
+    RECT frame;
+    GetWindowRect(legacy.window, &frame);
+    SetCursorPos(frame.left + 200, frame.top + 20);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(SendInput(2, click, sizeof(INPUT)), 2u);
+    for (int i = 0; i < 20 && received(legacy.window).clicks == 0; ++i) {
+        Sleep(50);
+        pump_messages();
+        legacy.run_pending_sessions();
+    }
+    EXPECT_EQ(received(legacy.window).clicks, 1);
+    EXPECT_FALSE(legacy.composing());
+    EXPECT_EQ(legacy.text(), L"vi\u1EC7t");
+    // The engine starts afresh: the next letter begins a new word.
+    threadMgr->type(L"a");
+    EXPECT_EQ(legacy.text(), L"vi\u1EC7ta");
+}
+
 // The one path where Wine's own thread manager drives the processor: the
 // registered profile is activated by Wine, which calls Activate and keeps the
 // preserved switch key; the language bar, which Wine lacks, is simply absent.

@@ -7,15 +7,22 @@ namespace {
 struct Painted {
     HostDocument* document;
     LONG atom;
+    Received received;
 };
 
 LRESULT CALLBACK document_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
+    auto* painted = reinterpret_cast<Painted*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_NCDESTROY)
-        delete reinterpret_cast<Painted*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        delete painted;
+    if (painted && message == WM_LBUTTONDOWN)
+        ++painted->received.clicks;
+    if (painted && message == WM_KEYDOWN) {
+        ++painted->received.keyDowns;
+        painted->received.lastKey = wparam;
+    }
     if (message != WM_PAINT)
         return DefWindowProcW(window, message, wparam, lparam);
-    auto* painted = reinterpret_cast<Painted*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
     RECT client;
@@ -62,11 +69,18 @@ HWND create_document_window(HostDocument* document, LONG attribute_atom, int x, 
     HWND window = CreateWindowExW(0, L"miraDotHostDocument", L"miraDot test host", WS_POPUP | WS_BORDER | WS_VISIBLE,
                                   x, y, 360, 40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (window) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new Painted{document, attribute_atom}));
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new Painted{document, attribute_atom, {}}));
         document->window = window;
         SetFocus(window);
     }
     return window;
+}
+
+const Received& received(HWND window)
+{
+    static const Received none;
+    auto* painted = reinterpret_cast<Painted*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return painted ? painted->received : none;
 }
 
 void pump_messages()

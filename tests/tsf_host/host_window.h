@@ -6,6 +6,14 @@
 
 HWND create_document_window(HostDocument* document, LONG attribute_atom, int x, int y);
 
+// Messages the window received from the user: clicks and key-downs.
+struct Received {
+    int clicks = 0;
+    int keyDowns = 0;
+    WPARAM lastKey = 0;
+};
+const Received& received(HWND window);
+
 // Pumps the thread's messages until none are left, so windows are drawn.
 void pump_messages();
 
