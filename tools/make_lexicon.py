@@ -23,7 +23,8 @@ SCOWL = "/usr/share/dict/scowl"
 FORTUNES = "/usr/share/games/fortunes"
 
 # Translation domains counted for Vietnamese (msgstr) and English (msgid).
-# The held-out quality corpus comes from a different package (maint-guide-vi).
+# The quality corpus (tools/quality/make_corpus.py) is made from other
+# catalogs and another package, so that it measures unseen text.
 CATALOG_DOMAINS = [
     "bash", "bfd", "binutils", "coreutils", "dpkg", "gettext-tools", "git",
     "glib20", "gold", "gprof", "gtk20", "gtk20-properties", "ld", "libc",
@@ -151,15 +152,13 @@ def build_vietnamese():
     # software text undercounts everyday words (môn, bên, quên): every known
     # syllable gets a floor so that a chance English reading of its keys needs
     # real evidence
-    freq = {s: max(VIETNAMESE_FLOOR, per_million(syllables[s], total) if syllables[s] else 0) for s in v_canon}
-    v = both_placements({s: freq.get(s, 0) for s in v_canon})
-    f = both_placements(freq)
+    f = both_placements({s: max(VIETNAMESE_FLOOR, math.ceil(syllables[s] * TOTAL / total)) for s in v_canon})
     # l: words in Vietnamese letters that are no single syllable (HĐND, loans)
     l_words = {w for w in known if not w.isascii() and syllable.parses(w) and syllable.canonical(w) is None}
     l_words |= {w for w, c in loans.items() if c >= MIN_LOAN_WORD}
     r = {w: per_million(c, total) for w, c in ascii_words.items()
          if c >= MIN_VI_ASCII_WORD and len(w) >= 2}
-    return v, l_words, f, r
+    return l_words, f, r
 
 
 def build_english(in_vietnamese):
@@ -222,12 +221,13 @@ def checked_curated(v, e):
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
     os.makedirs(out, exist_ok=True)
-    v, l_words, f, r = build_vietnamese()
+    l_words, f, r = build_vietnamese()
     e = build_english(r)
-    corrections, context, keep, shorthand = checked_curated(v, e)
+    corrections, context, keep, shorthand = checked_curated(f, e)
 
+    # vi.tsv repeats the frequencies of vi_freq.tsv, which the engine reads them from
     write(os.path.join(out, "vi.tsv"),
-          ["%s\t%d" % kv for kv in by_count(v)] + sorted(l_words))
+          ["%s\t%d" % kv for kv in by_count(f)] + sorted(l_words))
     write(os.path.join(out, "vi_freq.tsv"),
           ["#total\t%d" % TOTAL] + ["%s\t%d" % kv for kv in by_count(f)] + ["%s\t%d" % kv for kv in by_count(r)])
     write(os.path.join(out, "en.tsv"), ["#total\t%d" % TOTAL] + ["%s\t%d" % kv for kv in by_count(e)])
@@ -237,7 +237,7 @@ def main():
     write(os.path.join(out, "shorthand.tsv"), ["%s\t%s" % kv for kv in sorted(shorthand.items())])
     print("vi %d (+%d loan words), vi_freq %d (+%d English in Vietnamese text), en %d, "
           "corrections %d, context %d, keep %d, shorthand %d"
-          % (len(v), len(l_words), len(f), len(r), len(e), len(corrections), len(context), len(keep), len(shorthand)))
+          % (len(f), len(l_words), len(f), len(r), len(e), len(corrections), len(context), len(keep), len(shorthand)))
 
 
 if __name__ == "__main__":
