@@ -5,11 +5,7 @@ lists before writing it, so a slip here cannot break ordinary typing."""
 # Single words that are not Vietnamese but are commonly typed for one.
 CORRECTIONS = {
     "nghành": "ngành",
-    "ngía": "nghĩa",
     "giử": "giữ",
-    "xữa": "sửa",
-    "chẳn": "chẳng",
-    "khỏang": "khoảng",
     "hưóng": "hướng",
     "đuợc": "được",
     "nguời": "người",
@@ -22,7 +18,9 @@ CORRECTIONS = {
 }
 
 # (previous word, word) -> (previous word, word): spellings that are words on
-# their own and only wrong next to each other.
+# their own and only wrong next to each other. Transcript clean-up applies
+# these without the kept pairs, so a pair that real text holds (khả năng
+# xuất hiện, tách lẻ ra) must not be here at all.
 CONTEXT_CORRECTIONS = {
     ("sữa", "chữa"): ("sửa", "chữa"),
     ("sữa", "lại"): ("sửa", "lại"),
@@ -30,8 +28,6 @@ CONTEXT_CORRECTIONS = {
     ("sử", "lý"): ("xử", "lý"),
     ("xử", "dụng"): ("sử", "dụng"),
     ("sản", "suất"): ("sản", "xuất"),
-    ("năng", "xuất"): ("năng", "suất"),
-    ("sơ", "xuất"): ("sơ", "suất"),
     ("suất", "sắc"): ("xuất", "sắc"),
     ("xuất", "xắc"): ("xuất", "sắc"),
     ("sắp", "sếp"): ("sắp", "xếp"),
@@ -64,7 +60,6 @@ CONTEXT_CORRECTIONS = {
     ("chân", "trọng"): ("trân", "trọng"),
     ("nổ", "lực"): ("nỗ", "lực"),
     ("chia", "sẽ"): ("chia", "sẻ"),
-    ("lẻ", "ra"): ("lẽ", "ra"),
     ("lẽ", "loi"): ("lẻ", "loi"),
     ("vẻ", "tranh"): ("vẽ", "tranh"),
     ("bửa", "ăn"): ("bữa", "ăn"),
@@ -87,7 +82,7 @@ KEEP_PAIRS = [
     ("thật", "xinh"), ("hay", "giữ"),
     ("đang", "giữ"), ("nắm", "giữ"), ("lưu", "giữ"), ("gìn", "giữ"),
     ("con", "dao"), ("cầm", "dao"), ("sắc", "dao"), ("lưỡi", "dao"),
-    ("tiêu", "chuẩn"), ("bùng", "nổ"), ("vụ", "nổ"), ("tiếng", "nổ"), ("số", "lẻ"),
+    ("tiêu", "chuẩn"), ("bùng", "nổ"), ("vụ", "nổ"), ("tiếng", "nổ"),
 ]
 
 # Abbreviation -> (expansion, blocked after an English word).
