@@ -1,0 +1,314 @@
+// The text service DLL as COM and TSF see it: loaded from the staged install
+// folder, registered with the system's regsvr32 into Wine's real registry.
+#include "guids.h"
+
+#include <gtest/gtest.h>
+#include <msctf.h>
+
+#include <string>
+
+namespace {
+
+using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using NoArgumentFn = HRESULT(STDAPICALLTYPE*)();
+
+constexpr HRESULT SELFREG_E_CLASS = HRESULT(0x80040201L);
+
+std::wstring dll_path()
+{
+    wchar_t stage[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"MIRADOT_TEST_STAGE", stage, MAX_PATH);
+    return std::wstring(stage) + L"\\tsf\\miradot_tsf.dll";
+}
+
+std::wstring guid_text(REFGUID guid)
+{
+    wchar_t text[40];
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+std::wstring class_key() { return L"CLSID\\" + guid_text(CLSID_MIRADOT); }
+std::wstring tip_key() { return L"SOFTWARE\\Microsoft\\CTF\\TIP\\" + guid_text(CLSID_MIRADOT); }
+
+bool key_exists(HKEY root, const std::wstring& path)
+{
+    HKEY key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::wstring string_value(HKEY root, const std::wstring& path, const wchar_t* name)
+{
+    wchar_t value[MAX_PATH] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return L"<absent>";
+    return value;
+}
+
+const GUID* const CATEGORIES[] = {
+    &GUID_TFCAT_TIP_KEYBOARD,
+    &GUID_TFCAT_DISPLAYATTRIBUTEPROVIDER,
+    &GUID_TFCAT_TIPCAP_UIELEMENTENABLED_MIRADOT,
+    &GUID_TFCAT_TIPCAP_IMMERSIVESUPPORT_MIRADOT,
+    &GUID_TFCAT_TIPCAP_SYSTRAYSUPPORT_MIRADOT,
+};
+
+std::wstring profile_key()
+{
+    return tip_key() + L"\\LanguageProfile\\0x0000042a\\" + guid_text(GUID_MIRADOT_PROFILE);
+}
+
+DWORD profile_enabled()
+{
+    DWORD value = 0, size = sizeof value;
+    RegGetValueW(HKEY_LOCAL_MACHINE, profile_key().c_str(), L"Enable", RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+void expect_registered(const std::wstring& dll)
+{
+    EXPECT_EQ(string_value(HKEY_CLASSES_ROOT, class_key(), nullptr), L"miraDot Vietnamese text service");
+    EXPECT_EQ(string_value(HKEY_CLASSES_ROOT, class_key() + L"\\InprocServer32", nullptr), dll);
+    EXPECT_EQ(string_value(HKEY_CLASSES_ROOT, class_key() + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+    EXPECT_EQ(string_value(HKEY_LOCAL_MACHINE, profile_key(), L"Description"), L"miraDot - Ti\u1EBFng Vi\u1EC7t");
+    EXPECT_EQ(profile_enabled(), 1u);
+    for (const GUID* category : CATEGORIES)
+        EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE,
+                               tip_key() + L"\\Category\\Category\\" + guid_text(*category) + L"\\"
+                                   + guid_text(CLSID_MIRADOT)))
+            << "category " << testing::PrintToString(guid_text(*category));
+}
+
+void expect_unregistered()
+{
+    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, class_key()));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, tip_key()));
+}
+
+DWORD run(std::wstring command)
+{
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return DWORD(-1);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = DWORD(-1);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+class ComServer : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        dll_ = LoadLibraryW(dll_path().c_str());
+        ASSERT_NE(dll_, nullptr) << "cannot load the staged DLL; is MIRADOT_TEST_STAGE set?";
+        get_class_object_ = reinterpret_cast<GetClassObjectFn>(GetProcAddress(dll_, "DllGetClassObject"));
+        can_unload_now_ = reinterpret_cast<NoArgumentFn>(GetProcAddress(dll_, "DllCanUnloadNow"));
+        register_server_ = reinterpret_cast<NoArgumentFn>(GetProcAddress(dll_, "DllRegisterServer"));
+        unregister_server_ = reinterpret_cast<NoArgumentFn>(GetProcAddress(dll_, "DllUnregisterServer"));
+        ASSERT_TRUE(get_class_object_ && can_unload_now_ && register_server_ && unregister_server_);
+    }
+    void TearDown() override
+    {
+        if (dll_)
+            FreeLibrary(dll_);
+        CoUninitialize();
+    }
+
+    IClassFactory* factory()
+    {
+        IClassFactory* factory = nullptr;
+        EXPECT_EQ(get_class_object_(CLSID_MIRADOT, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+        return factory;
+    }
+
+    HMODULE dll_ = nullptr;
+    GetClassObjectFn get_class_object_ = nullptr;
+    NoArgumentFn can_unload_now_ = nullptr;
+    NoArgumentFn register_server_ = nullptr;
+    NoArgumentFn unregister_server_ = nullptr;
+};
+
+TEST_F(ComServer, ExportsExactlyTheFourEntryPoints)
+{
+    auto* base = reinterpret_cast<BYTE*>(dll_);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    auto* exports = reinterpret_cast<IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    EXPECT_EQ(exports->NumberOfNames, 4u);
+}
+
+struct ClassObjectCase {
+    const char* what;
+    const CLSID* clsid;
+    const IID* iid;
+    HRESULT expected;
+};
+
+class GetClassObject : public ComServer, public testing::WithParamInterface<ClassObjectCase> {};
+
+TEST_P(GetClassObject, HandsOutOnlyTheFactoryOfTheOneClass)
+{
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(get_class_object_(*GetParam().clsid, *GetParam().iid, &object), GetParam().expected);
+    if (GetParam().expected == S_OK) {
+        ASSERT_NE(object, nullptr);
+        static_cast<IUnknown*>(object)->Release();
+    } else {
+        EXPECT_EQ(object, nullptr);
+    }
+    EXPECT_EQ(can_unload_now_(), S_OK);
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, GetClassObject, testing::Values(
+    ClassObjectCase{"factory", &CLSID_MIRADOT, &IID_IClassFactory, S_OK},
+    ClassObjectCase{"unknown", &CLSID_MIRADOT, &IID_IUnknown, S_OK},
+    ClassObjectCase{"other class", &CLSID_TF_CategoryMgr, &IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+    ClassObjectCase{"other interface", &CLSID_MIRADOT, &IID_ITfTextInputProcessor, E_NOINTERFACE}),
+    [](const auto& info) { return std::to_string(info.index); });
+
+TEST_F(ComServer, NullOutPointerIsRejected)
+{
+    EXPECT_EQ(get_class_object_(CLSID_MIRADOT, IID_IClassFactory, nullptr), E_INVALIDARG);
+    IClassFactory* f = factory();
+    EXPECT_EQ(f->QueryInterface(IID_IClassFactory, nullptr), E_INVALIDARG);
+    EXPECT_EQ(f->CreateInstance(nullptr, IID_ITfTextInputProcessor, nullptr), E_INVALIDARG);
+    f->Release();
+}
+
+TEST_F(ComServer, FactoryReferencesAndLocksKeepTheDllLoaded)
+{
+    IClassFactory* first = factory();
+    IClassFactory* second = nullptr;
+    ASSERT_EQ(first->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(&second)), S_OK);
+    EXPECT_EQ(can_unload_now_(), S_FALSE);
+    first->Release();
+    EXPECT_EQ(can_unload_now_(), S_FALSE);
+    second->LockServer(TRUE);
+    second->Release();
+    EXPECT_EQ(can_unload_now_(), S_FALSE);
+    IClassFactory* third = factory();
+    third->LockServer(FALSE);
+    third->Release();
+    EXPECT_EQ(can_unload_now_(), S_OK);
+}
+
+TEST_F(ComServer, FactoryRefusesUnknownInterfaces)
+{
+    IClassFactory* f = factory();
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(f->QueryInterface(IID_ITfTextInputProcessor, &object), E_NOINTERFACE);
+    EXPECT_EQ(object, nullptr);
+    f->Release();
+    EXPECT_EQ(can_unload_now_(), S_OK);
+}
+
+TEST_F(ComServer, CreatesProcessorsThatHoldTheDll)
+{
+    IClassFactory* f = factory();
+    ITfTextInputProcessor* processor = nullptr;
+    ASSERT_EQ(f->CreateInstance(nullptr, IID_ITfTextInputProcessor, reinterpret_cast<void**>(&processor)), S_OK);
+    f->Release();
+    EXPECT_EQ(can_unload_now_(), S_FALSE);
+    processor->Release();
+    EXPECT_EQ(can_unload_now_(), S_OK);
+}
+
+TEST_F(ComServer, FailedCreationLeavesNoObjectAlive)
+{
+    IClassFactory* f = factory();
+    IUnknown* outer = f;
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(f->CreateInstance(outer, IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(object, nullptr);
+    object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(f->CreateInstance(nullptr, IID_IClassFactory, &object), E_NOINTERFACE);
+    EXPECT_EQ(object, nullptr);
+    f->Release();
+    EXPECT_EQ(can_unload_now_(), S_OK);
+}
+
+TEST_F(ComServer, RegsvrRegistersAndUnregistersHarmlesslyTwice)
+{
+    const std::wstring dll = dll_path();
+    const std::wstring quoted = L" \"" + dll + L"\"";
+    expect_unregistered();
+    EXPECT_EQ(run(L"regsvr32.exe /s" + quoted), 0u);
+    EXPECT_EQ(run(L"regsvr32.exe /s" + quoted), 0u);
+    expect_registered(dll);
+    EXPECT_EQ(run(L"regsvr32.exe /s /u" + quoted), 0u);
+    expect_unregistered();
+    EXPECT_EQ(run(L"regsvr32.exe /s /u" + quoted), 0u);
+    expect_unregistered();
+}
+
+// A volatile key cannot take lasting subkeys, so a registry root redirected to
+// one fails every write below it, like a root the caller has no rights to.
+class RedirectedRoot {
+public:
+    explicit RedirectedRoot(HKEY root) : root_(root)
+    {
+        path_ = L"Software\\miraDot\\volatile-" + std::to_wstring(GetCurrentProcessId());
+        RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &key_, nullptr);
+        RegOverridePredefKey(root_, key_);
+    }
+    ~RedirectedRoot()
+    {
+        RegOverridePredefKey(root_, nullptr);
+        RegCloseKey(key_);
+        RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+    }
+
+private:
+    HKEY root_;
+    HKEY key_ = nullptr;
+    std::wstring path_;
+};
+
+TEST_F(ComServer, ClassRegistrationWithoutRightsFailsCleanly)
+{
+    HRESULT hr;
+    {
+        RedirectedRoot classes(HKEY_CLASSES_ROOT);
+        hr = register_server_();
+    }
+    EXPECT_EQ(hr, SELFREG_E_CLASS);
+    expect_unregistered();
+}
+
+TEST_F(ComServer, ProfileRegistrationWithoutRightsLeavesNothingBehind)
+{
+    HRESULT hr;
+    {
+        RedirectedRoot machine(HKEY_LOCAL_MACHINE);
+        hr = register_server_();
+    }
+    EXPECT_TRUE(FAILED(hr));
+    expect_unregistered();
+}
+
+TEST_F(ComServer, UnregisteringWhatIsNotRegisteredSucceeds)
+{
+    expect_unregistered();
+    EXPECT_EQ(unregister_server_(), S_OK);
+    expect_unregistered();
+}
+
+TEST_F(ComServer, InProcessRegistrationMatchesRegsvr)
+{
+    ASSERT_EQ(register_server_(), S_OK);
+    expect_registered(dll_path());
+    EXPECT_EQ(unregister_server_(), S_OK);
+    expect_unregistered();
+}
+
+} // namespace
