@@ -12,6 +12,10 @@ apt_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang
   npm  # fetches the prebuilt speech recogniser libraries
+  # Windows cross build and its tests under Wine (GoogleTest built from source)
+  mingw-w64 g++-mingw-w64-x86-64-posix googletest
+  wine wine64 fonts-wine libgnutls30
+  libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
   xvfb xauth fonts-dejavu-core  # the text service host test draws Vietnamese text on a virtual screen
   # word lists and texts that tools/make_lexicon.py and tools/quality/make_corpus.py read
   hunspell-vi scowl fortunes manpages-vi maint-guide-vi
