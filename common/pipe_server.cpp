@@ -167,8 +167,18 @@ int serve_pipe(PipeKind pipe, const PipeHandler& handler, const std::function<bo
         return PIPE_SERVER_NO_NAME;
     SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
 
+    // FILE_FLAG_FIRST_PIPE_INSTANCE alone is not honoured everywhere (Wine
+    // lets a second server share the name), so a mutex of the same name
+    // keeps the server single as well.
+    HANDLE single = CreateMutexW(&security, FALSE, (L"Local\\" + name.substr(name.rfind(L'\\') + 1)).c_str());
+    if (!single || GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (single) CloseHandle(single);
+        LocalFree(descriptor);
+        return PIPE_SERVER_ALREADY_RUNNING;
+    }
     HANDLE first = create_instance(name, &security, true);
     if (first == INVALID_HANDLE_VALUE) {
+        CloseHandle(single);
         LocalFree(descriptor);
         return PIPE_SERVER_ALREADY_RUNNING;
     }
@@ -179,6 +189,7 @@ int serve_pipe(PipeKind pipe, const PipeHandler& handler, const std::function<bo
     } else {
         CloseHandle(first);
     }
+    CloseHandle(single);
     LocalFree(descriptor);
     return PIPE_SERVER_OK;
 }

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "create_recognizer.h"
 #include "environment.h"
 #include "shared_library.h"
 
@@ -122,12 +123,7 @@ void load_recognizer(VoiceHelperState& state) {
     config.decoding_method = "modified_beam_search";
     config.max_active_paths = 4;
 
-    // The library reports some unreadable model files by throwing.
-    try {
-        state.recognizer = functions.createRecognizer(&config);
-    } catch (...) {
-        state.recognizer = nullptr;
-    }
+    state.recognizer = create_recognizer(functions.createRecognizer, &config);
     if (!state.recognizer) {
         state.load_error = "voice model could not be loaded";
         return;

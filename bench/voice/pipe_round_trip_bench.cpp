@@ -1,0 +1,60 @@
+// Round-trip time of {"cmd":"ping"} between a client and a running voice
+// helper, one connection per request as every client of the system does.
+//   pipe_round_trip_bench <path of miraDot-Voice.exe> [requests]
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "pipe.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: pipe_round_trip_bench <miraDot-Voice.exe> [requests]\n");
+        return 1;
+    }
+    const int requests = argc > 2 ? std::atoi(argv[2]) : 300;
+    std::string tag = "bench" + std::to_string(GetCurrentProcessId());
+    SetEnvironmentVariableA("MIRADOT_VOICE_TAG", tag.c_str());
+
+    std::string commandLine = "\"" + std::string(argv[1]) + "\"";
+    STARTUPINFOA startup{sizeof startup};
+    PROCESS_INFORMATION helper{};
+    if (!CreateProcessA(argv[1], commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &helper)) {
+        std::fprintf(stderr, "cannot start %s\n", argv[1]);
+        return 1;
+    }
+    char reply[VOICE_PING_REPLY];
+    auto startClock = std::chrono::steady_clock::now();
+    bool up = false;
+    while (!up && std::chrono::steady_clock::now() - startClock < std::chrono::seconds(30))
+        up = pipe_request(PipeKind::Voice, "{\"cmd\":\"ping\"}", reply, sizeof reply, VOICE_PING_TIMEOUT_MS);
+    const double startSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - startClock).count();
+
+    std::vector<double> ms;
+    for (int i = 0; up && i < requests; ++i) {
+        auto t0 = std::chrono::steady_clock::now();
+        if (!pipe_request(PipeKind::Voice, "{\"cmd\":\"ping\"}", reply, sizeof reply, VOICE_PING_TIMEOUT_MS)) break;
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    pipe_request(PipeKind::Voice, "{\"cmd\":\"quit\"}", reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS);
+    WaitForSingleObject(helper.hProcess, 10000);
+    CloseHandle(helper.hProcess);
+    CloseHandle(helper.hThread);
+    if (ms.empty()) {
+        std::fprintf(stderr, "helper did not answer\n");
+        return 1;
+    }
+    std::sort(ms.begin(), ms.end());
+    double sum = 0;
+    for (double v : ms) sum += v;
+    std::printf("helper start to first answer: %.2f s\n", startSeconds);
+    std::printf("ping round trip over %zu requests: mean %.3f ms, median %.3f ms, p99 %.3f ms, max %.3f ms\n",
+                ms.size(), sum / ms.size(), ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back());
+    return 0;
+}
