@@ -165,6 +165,22 @@ TEST_F(HostTest, TypedKeysBecomeComposedThenCommittedText)
     }
 }
 
+TEST_F(HostTest, CorrectionOfThePreviousWordReplacesExactlyThatWord)
+{
+    // "chuẩn" is kept open: the next word may show it was meant as "chẩn".
+    activate();
+    for (bool transitory : {false, true}) {
+        HostDocument fresh(transitory);
+        threadMgr->set_focus(&fresh);
+        threadMgr->type(L"ab chuaanr ddoans ");
+        EXPECT_EQ(fresh.text(), L"ab ch\u1EA9n \u0111o\u00E1n ") << transitory;
+        threadMgr->press(VK_ESCAPE);
+        EXPECT_EQ(fresh.text(), L"ab ch\u1EA9n \u0111o\u00E1n ") << transitory;
+        EXPECT_FALSE(fresh.composing()) << transitory;
+        threadMgr->set_focus(&document);
+    }
+}
+
 struct BackspaceCase {
     const wchar_t* keys;
     int backspaces;
