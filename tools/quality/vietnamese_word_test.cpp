@@ -9,6 +9,8 @@ struct KeysCase {
     const char* keys;
 };
 
+void PrintTo(const KeysCase& c, std::ostream* os) { *os << '"' << c.word << '"'; }
+
 class TelexKeys : public testing::TestWithParam<KeysCase> {};
 
 TEST_P(TelexKeys, TypesTheWordAsATelexUserWould) {

@@ -18,6 +18,8 @@ struct AlignCase {
     const char* expected;
 };
 
+void PrintTo(const AlignCase& c, std::ostream* os) { *os << c.what; }
+
 class AlignWords : public testing::TestWithParam<AlignCase> {};
 
 TEST_P(AlignWords, ChargesOnlyTheWordsThatDiffer) {
