@@ -8,9 +8,9 @@
 // Exit status 1 when a share falls below its --min floor, 2 on bad input.
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <string>
