@@ -181,6 +181,48 @@ TEST_F(HostTest, CorrectionOfThePreviousWordReplacesExactlyThatWord)
     }
 }
 
+std::string learned_file()
+{
+    wchar_t path[MAX_PATH];
+    if (!GetEnvironmentVariableW(L"MIRADOT_USER_FILE", path, MAX_PATH))
+        return {};
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string content(1 << 16, '\0');
+    DWORD got = 0;
+    ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &got, nullptr);
+    CloseHandle(file);
+    content.resize(got);
+    return content;
+}
+
+TEST_F(HostTest, PasswordAndPrivateFieldsTeachTheEngineNothing)
+{
+    const struct {
+        std::vector<InputScope> scopes;
+        const wchar_t* keys;
+        const char* word;  // UTF-8, as the learned-data file keeps it
+        bool learned;
+    } cases[] = {
+        {{IS_PASSWORD}, L"chaof banj ", "ch\xC3\xA0o", false},
+        {{IS_DEFAULT, IS_PRIVATE}, L"khoer manhj ", "kh\xE1\xBB\x8F" "e", false},
+        {{IS_NUMERIC_PIN}, L"tooi ddi ", "t\xC3\xB4i", false},
+        {{IS_DEFAULT}, L"xinh ddepj ", "xinh", true},
+        {{}, L"muaf thu ", "m\xC3\xB9" "a", true},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(threadMgr->activate_processor(), S_OK);
+        HostDocument field;
+        field.inputScopes = c.scopes;
+        threadMgr->set_focus(&field);
+        threadMgr->type(c.keys);
+        threadMgr->deactivate_processor();  // saves what was learned
+        threadMgr->set_focus(nullptr);
+        EXPECT_EQ(learned_file().find(c.word) != std::string::npos, c.learned) << c.word;
+    }
+}
+
 struct BackspaceCase {
     const wchar_t* keys;
     int backspaces;

@@ -263,6 +263,68 @@ private:
     HostDocument* document_;
 };
 
+class HostInputScope final : public HostObject<ITfInputScope> {
+public:
+    explicit HostInputScope(std::vector<InputScope> scopes) : scopes_(std::move(scopes)) {}
+
+    STDMETHODIMP GetInputScopes(InputScope** scopes, UINT* count) override
+    {
+        *scopes = static_cast<InputScope*>(CoTaskMemAlloc(scopes_.size() * sizeof(InputScope)));
+        if (!*scopes)
+            return E_OUTOFMEMORY;
+        std::copy(scopes_.begin(), scopes_.end(), *scopes);
+        *count = static_cast<UINT>(scopes_.size());
+        return S_OK;
+    }
+    STDMETHODIMP GetPhrase(BSTR**, UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetRegularExpression(BSTR*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetSRGS(BSTR*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetXML(BSTR*) override { return E_NOTIMPL; }
+
+protected:
+    void* find(REFIID riid) override
+    {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ITfInputScope))
+            return static_cast<ITfInputScope*>(this);
+        return nullptr;
+    }
+
+private:
+    std::vector<InputScope> scopes_;
+};
+
+// The application's input-scope property: one value for the whole field.
+class InputScopeProperty final : public HostObject<ITfReadOnlyProperty> {
+public:
+    explicit InputScopeProperty(const std::vector<InputScope>& scopes) : scopes_(scopes) {}
+
+    STDMETHODIMP GetType(GUID* guid) override
+    {
+        *guid = GUID_PROP_INPUTSCOPE;
+        return S_OK;
+    }
+    STDMETHODIMP EnumRanges(TfEditCookie, IEnumTfRanges**, ITfRange*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetValue(TfEditCookie, ITfRange*, VARIANT* value) override
+    {
+        VariantInit(value);
+        value->vt = VT_UNKNOWN;
+        value->punkVal = static_cast<ITfInputScope*>(new HostInputScope(scopes_));
+        return S_OK;
+    }
+    STDMETHODIMP GetContext(ITfContext**) override { return E_NOTIMPL; }
+
+protected:
+    void* find(REFIID riid) override
+    {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ITfReadOnlyProperty))
+            return static_cast<ITfReadOnlyProperty*>(this);
+        return nullptr;
+    }
+
+private:
+    std::vector<InputScope> scopes_;
+};
+
 class SelectionRecord final : public HostObject<ITfEditRecord> {
 public:
     STDMETHODIMP GetSelectionStatus(BOOL* changed) override
@@ -354,10 +416,13 @@ public:
         *out = new AttributeProperty(document_);
         return S_OK;
     }
-    STDMETHODIMP GetAppProperty(REFGUID, ITfReadOnlyProperty** out) override
+    STDMETHODIMP GetAppProperty(REFGUID guid, ITfReadOnlyProperty** out) override
     {
         *out = nullptr;
-        return E_NOTIMPL;
+        if (!IsEqualGUID(guid, GUID_PROP_INPUTSCOPE) || document_->inputScopes.empty())
+            return E_INVALIDARG;
+        *out = new InputScopeProperty(document_->inputScopes);
+        return S_OK;
     }
     STDMETHODIMP TrackProperties(const GUID**, ULONG, const GUID**, ULONG, ITfReadOnlyProperty**) override
     {

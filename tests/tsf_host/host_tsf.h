@@ -55,6 +55,7 @@ public:
     // Grants the asynchronous edit sessions requested so far.
     void run_pending_sessions();
 
+    std::vector<InputScope> inputScopes;  // what the field declares; empty = nothing
     SessionPolicy policy = SessionPolicy::Grant;
     bool acceptsCompositions = true;
     HWND window = nullptr;  // where the text is drawn, for text extents
