@@ -441,7 +441,9 @@ bool is_valid_syllable(const Syllable& s) {
     if (text_is_one_of(t.final_, {"ch", "nh"}) && !text_is_one_of(t.nucleus, {"a", "ê", "i", "y", "oa", "uê", "uy"})) {
         return false;
     }
-    if (text_is_one_of(t.final_, {"c", "ng"}) && text_is_one_of(t.nucleus, {"i", "y", "ê"})) return false;
+    // After gi the ê stands for iê (giếng, giếc), which takes c and ng.
+    bool giE = t.initial == "gi" && t.nucleus == "ê";
+    if (text_is_one_of(t.final_, {"c", "ng"}) && text_is_one_of(t.nucleus, {"i", "y", "ê"}) && !giE) return false;
 
     bool front = begins_with_any(t.nucleus, {"i", "e", "ê", "y"});
     std::string_view initial = t.initial;

@@ -98,6 +98,7 @@ TEST(Spelling, ValidSyllables) {
         {"ghe", true},  {"gha", false},  {"nghe", true}, {"ngha", false}, {"nge", false}, {"ngo", true},
         {"ăn", true},   {"ă", false},    {"ai", true},   {"ain", false},  {"tiên", true}, {"tiê", false},
         {"fan", false}, {"bcd", false},  {"gì", true},   {"quốc", true},  {"uyên", true}, {"khuỷu", true},
+        {"giếng", true}, {"giếc", true}, {"bêng", false}, {"kêc", false},
     };
     for (const Case& c : cases) EXPECT_EQ(is_valid_syllable(syllable_of(c.word)), c.valid) << c.word;
 }
