@@ -5,6 +5,7 @@
 #include "com_ptr.h"
 #include "context_helpers.h"
 #include "engine_host.h"
+#include "layout_chars.h"
 
 #include <cwchar>
 
@@ -45,29 +46,6 @@ bool compartment_set(ITfCompartmentMgr* compartments, REFGUID guid)
     return set;
 }
 
-// The US characters of the digit and punctuation keys, used under the
-// Windows Vietnamese layout whose own characters are not meant for the engine.
-wchar_t us_layout_char(WPARAM key, bool shift)
-{
-    static const wchar_t shifted_digits[] = L")!@#$%^&*(";
-    if (key >= '0' && key <= '9')
-        return shift ? shifted_digits[key - '0'] : static_cast<wchar_t>(key);
-    struct Pair {
-        WPARAM key;
-        wchar_t plain, shifted;
-    };
-    static const Pair table[] = {
-        {VK_OEM_1, L';', L':'},     {VK_OEM_PLUS, L'=', L'+'},   {VK_OEM_COMMA, L',', L'<'},
-        {VK_OEM_MINUS, L'-', L'_'}, {VK_OEM_PERIOD, L'.', L'>'}, {VK_OEM_2, L'/', L'?'},
-        {VK_OEM_3, L'`', L'~'},     {VK_OEM_4, L'[', L'{'},      {VK_OEM_5, L'\\', L'|'},
-        {VK_OEM_6, L']', L'}'},     {VK_OEM_7, L'\'', L'"'},
-    };
-    for (const Pair& pair : table)
-        if (pair.key == key)
-            return shift ? pair.shifted : pair.plain;
-    return 0;
-}
-
 wchar_t key_to_char(WPARAM key, LPARAM lparam)
 {
     BYTE state[256];
@@ -79,14 +57,7 @@ wchar_t key_to_char(WPARAM key, LPARAM lparam)
         int units = ToUnicodeEx(static_cast<UINT>(key), (lparam >> 16) & 0xFF, state, buffer, 8, 4, layout);
         return units == 1 ? buffer[0] : 0;
     }
-    bool shift = (state[VK_SHIFT] & 0x80) != 0;
-    if (key == VK_SPACE)
-        return L' ';
-    if (key >= 'A' && key <= 'Z') {
-        bool caps = (state[VK_CAPITAL] & 0x01) != 0;
-        return static_cast<wchar_t>(shift != caps ? key : key - 'A' + 'a');
-    }
-    return us_layout_char(key, shift);
+    return vietnamese_layout_char(key, (state[VK_SHIFT] & 0x80) != 0, (state[VK_CAPITAL] & 0x01) != 0);
 }
 
 bool post_key_to_focus(WPARAM key, LPARAM lparam)

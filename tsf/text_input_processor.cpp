@@ -352,9 +352,13 @@ void TextInputProcessor::toggle()
         VariantInit(&value);
         value.vt = VT_I4;
         value.lVal = english ? 1 : 0;
-        // The compartment's change event applies the state here and in every other instance.
-        if (SUCCEEDED(languageCompartment_->SetValue(clientId_, &value)))
+        // The compartment's change event applies the state here and in every other
+        // instance; without our own sink on it, this instance applies it itself.
+        if (SUCCEEDED(languageCompartment_->SetValue(clientId_, &value))) {
+            if (compartmentSinkCookie_ == TF_INVALID_COOKIE)
+                apply_language_compartment();
             return;
+        }
     }
     englishMode_ = english;
     push_engine_options();

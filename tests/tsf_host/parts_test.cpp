@@ -8,6 +8,7 @@
 #include "../../tsf/guids.h"
 #include "../../tsf/hint_window.h"
 #include "../../tsf/language_bar.h"
+#include "../../tsf/layout_chars.h"
 #include "../../tsf/preserved_keys.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,23 @@ TEST(CodePoints, SurrogatePairsCountOnce)
         EXPECT_EQ(units_of_last_code_points(text.c_str(), length, tail.count), tail.units) << tail.count;
     EXPECT_EQ(move_back_code_points(text.c_str(), 3, 1), 1);  // never lands inside the pair
     EXPECT_EQ(move_back_code_points(text.c_str(), 3, 9), 0);
+}
+
+TEST(VietnameseLayout, GivesTheEngineUsCharacters)
+{
+    const struct {
+        WPARAM key;
+        bool shift, caps;
+        wchar_t expected;
+    } cases[] = {
+        {'1', true, false, L'!'},      {'2', true, false, L'@'},     {'0', true, false, L')'},
+        {'7', false, false, L'7'},     {VK_OEM_1, true, false, L':'}, {VK_OEM_7, true, false, L'"'},
+        {VK_OEM_5, true, false, L'|'}, {VK_OEM_3, false, false, L'`'}, {'A', false, false, L'a'},
+        {'A', true, false, L'A'},      {'A', false, true, L'A'},      {'A', true, true, L'a'},
+        {VK_SPACE, true, false, L' '}, {VK_F5, false, false, 0},      {VK_NUMPAD1, false, false, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(vietnamese_layout_char(c.key, c.shift, c.caps), c.expected) << c.key << c.shift << c.caps;
 }
 
 TEST(LastWord, StartsAfterThePreviousSpace)
