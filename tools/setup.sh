@@ -11,7 +11,6 @@ apt_packages=(
   build-essential cmake ninja-build pkg-config python3
   libgtest-dev libgmock-dev libbenchmark-dev
   clang
-  npm  # fetches the prebuilt speech recogniser libraries
   # Windows cross build and its tests under Wine (GoogleTest built from source)
   mingw-w64 g++-mingw-w64-x86-64-posix googletest
   wine wine64 fonts-wine libgnutls30
@@ -24,6 +23,10 @@ apt_packages=(
 )
 
 $SUDO apt-get update -qq
+# npm fetches the prebuilt speech recogniser libraries; Debian's npm conflicts
+# with a Node.js that did not come from Debian, so only install it when missing.
+command -v npm >/dev/null || apt_packages+=(npm)
+
 $SUDO apt-get install -y -qq --no-install-recommends "${apt_packages[@]}"
 
 ./tools/fetch_sherpa_onnx.sh
