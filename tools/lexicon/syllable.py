@@ -105,7 +105,8 @@ def is_valid(letters, tone):
         return False
     if final in ("ch", "nh") and nucleus not in ("a", "ê", "i", "y", "oa", "uê", "uy"):
         return False
-    if final in ("c", "ng") and nucleus in ("i", "y", "ê"):
+    # After gi the ê stands for iê (giếng, giếc), which takes c and ng.
+    if final in ("c", "ng") and nucleus in ("i", "y", "ê") and not (initial == "gi" and nucleus == "ê"):
         return False
     front = nucleus[0] in "ieêy"
     if initial == "k" and not front:
