@@ -9,7 +9,10 @@
 enum class PipeKind { Voice, Translation };
 
 // Connect time-outs (ms) and reply capacities (bytes, terminator included)
-// of every call made on the two pipes.
+// of every call made on the two pipes. The translation service lies outside
+// the system, so its callers also bound the whole exchange with a reply
+// deadline (ms, from the connect): a service that accepts and never answers
+// must not hold the text service's worker or the settings program.
 constexpr unsigned VOICE_PING_TIMEOUT_MS = 300;
 constexpr size_t VOICE_PING_REPLY = 512;
 constexpr unsigned VOICE_START_TIMEOUT_MS = 5000;
@@ -18,11 +21,16 @@ constexpr size_t VOICE_WORK_REPLY = 16384;
 constexpr unsigned VOICE_QUIT_TIMEOUT_MS = 2000;
 constexpr size_t VOICE_QUIT_REPLY = 256;
 constexpr unsigned MT_PING_TIMEOUT_MS = 300;
+constexpr unsigned MT_PING_DEADLINE_MS = 300;
 constexpr size_t MT_PING_REPLY = 1024;
 constexpr unsigned MT_WORK_TIMEOUT_MS = 10000;
+constexpr unsigned MT_WORK_DEADLINE_MS = 10000;
 constexpr size_t MT_WORK_REPLY = 65536;
 constexpr unsigned MT_CONTROL_TIMEOUT_MS = 300;  // "unload" and "quit" from the settings program
+constexpr unsigned MT_CONTROL_DEADLINE_MS = 300;
 constexpr size_t MT_CONTROL_REPLY = 512;
+
+constexpr unsigned PIPE_NO_DEADLINE = 0xFFFFFFFF;
 
 // The tag part of a pipe name from the tag variable's value: "" for an
 // absent, empty or over-long (22+ characters) value, "-" + value for 1 to 21
@@ -35,8 +43,11 @@ bool pipe_name(PipeKind pipe, std::wstring& name);
 
 // Sends one request line and reads one reply line into reply (without the
 // line feed, NUL-terminated, cut at capacity - 1 bytes). The time-out bounds
-// only the connect. True when a non-empty reply came back.
-bool pipe_request(PipeKind pipe, const char* request, char* reply, size_t capacity, unsigned connectTimeoutMs);
+// the connect; the deadline, when given, the writing and reading after it
+// (a voice "stop" waits for the transcription, however long). True when a
+// non-empty reply came back.
+bool pipe_request(PipeKind pipe, const char* request, char* reply, size_t capacity, unsigned connectTimeoutMs,
+                  unsigned replyDeadlineMs = PIPE_NO_DEADLINE);
 
 // Turns one request line into one reply line (no line feed); returns false
 // to end the server after this reply.

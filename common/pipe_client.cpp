@@ -7,7 +7,8 @@ namespace {
 HANDLE open_pipe(const std::wstring& name, unsigned connectTimeoutMs) {
     const ULONGLONG started = GetTickCount64();
     for (;;) {
-        HANDLE pipe = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE pipe = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OVERLAPPED, nullptr);
         if (pipe != INVALID_HANDLE_VALUE) return pipe;
         DWORD error = GetLastError();
         if (GetTickCount64() - started > connectTimeoutMs) return INVALID_HANDLE_VALUE;
@@ -21,19 +22,67 @@ HANDLE open_pipe(const std::wstring& name, unsigned connectTimeoutMs) {
     }
 }
 
-bool write_all(HANDLE pipe, const char* data, DWORD length) {
-    DWORD written = 0;
-    return WriteFile(pipe, data, length, &written, nullptr) && written == length;
-}
+// Blocking reads and writes with an optional deadline: the handle is
+// overlapped only so that a silent server can be given up on.
+class Exchange {
+public:
+    Exchange(HANDLE pipe, unsigned deadlineMs)
+        : pipe_(pipe), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), deadlineMs_(deadlineMs),
+          started_(GetTickCount64()) {}
+    ~Exchange() {
+        if (event_) CloseHandle(event_);
+    }
+
+    bool write(const char* data, DWORD length) {
+        DWORD done = 0;
+        OVERLAPPED overlapped = fresh();
+        return finish(WriteFile(pipe_, data, length, nullptr, &overlapped), overlapped, done) && done == length;
+    }
+
+    DWORD read(char* buffer, DWORD size) {
+        DWORD done = 0;
+        OVERLAPPED overlapped = fresh();
+        return finish(ReadFile(pipe_, buffer, size, nullptr, &overlapped), overlapped, done) ? done : 0;
+    }
+
+private:
+    OVERLAPPED fresh() {
+        OVERLAPPED overlapped{};
+        overlapped.hEvent = event_;
+        ResetEvent(event_);
+        return overlapped;
+    }
+
+    bool finish(BOOL started, OVERLAPPED& overlapped, DWORD& done) {
+        if (!event_) return false;
+        if (!started && GetLastError() != ERROR_IO_PENDING) return false;
+        if (WaitForSingleObject(event_, remaining()) != WAIT_OBJECT_0) {
+            CancelIoEx(pipe_, &overlapped);
+            GetOverlappedResult(pipe_, &overlapped, &done, TRUE);
+            return false;
+        }
+        return GetOverlappedResult(pipe_, &overlapped, &done, FALSE);
+    }
+
+    DWORD remaining() const {
+        if (deadlineMs_ == PIPE_NO_DEADLINE) return INFINITE;
+        ULONGLONG passed = GetTickCount64() - started_;
+        return passed >= deadlineMs_ ? 0 : static_cast<DWORD>(deadlineMs_ - passed);
+    }
+
+    HANDLE pipe_;
+    HANDLE event_;
+    unsigned deadlineMs_;
+    ULONGLONG started_;
+};
 
 // Reads up to the line feed; the server sends nothing after it because each
 // connection carries one request.
-size_t read_line(HANDLE pipe, char* reply, size_t capacity) {
+size_t read_line(Exchange& exchange, char* reply, size_t capacity) {
     size_t stored = 0;
     while (stored + 1 < capacity) {
-        DWORD got = 0;
-        if (!ReadFile(pipe, reply + stored, static_cast<DWORD>(capacity - 1 - stored), &got, nullptr) || got == 0)
-            break;
+        DWORD got = exchange.read(reply + stored, static_cast<DWORD>(capacity - 1 - stored));
+        if (got == 0) break;
         const void* lineFeed = memchr(reply + stored, '\n', got);
         if (lineFeed) {
             stored = static_cast<const char*>(lineFeed) - reply;
@@ -47,7 +96,8 @@ size_t read_line(HANDLE pipe, char* reply, size_t capacity) {
 
 }  // namespace
 
-bool pipe_request(PipeKind kind, const char* request, char* reply, size_t capacity, unsigned connectTimeoutMs) {
+bool pipe_request(PipeKind kind, const char* request, char* reply, size_t capacity, unsigned connectTimeoutMs,
+                  unsigned replyDeadlineMs) {
     std::wstring name;
     if (!pipe_name(kind, name)) return false;
     if (capacity == 0) return false;
@@ -58,11 +108,12 @@ bool pipe_request(PipeKind kind, const char* request, char* reply, size_t capaci
     DWORD mode = PIPE_READMODE_BYTE | PIPE_WAIT;
     SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
 
-    if (!write_all(pipe, request, static_cast<DWORD>(strlen(request))) || !write_all(pipe, "\n", 1)) {
-        CloseHandle(pipe);
-        return false;
+    size_t stored = 0;
+    {
+        Exchange exchange(pipe, replyDeadlineMs);
+        if (exchange.write(request, static_cast<DWORD>(strlen(request))) && exchange.write("\n", 1))
+            stored = read_line(exchange, reply, capacity);
     }
-    size_t stored = read_line(pipe, reply, capacity);
     CloseHandle(pipe);
     return stored > 0;
 }

@@ -6,6 +6,7 @@
 
 #include "capture_thread.h"
 #include "environment.h"
+#include "open_file.h"
 #include "json.h"
 #include "recognizer.h"
 #include "speech_window.h"
@@ -45,11 +46,7 @@ bool ends_with_txt(const std::filesystem::path& path) {
 // The first line of a text file, which names the WAV file to use; empty
 // when the file cannot be read.
 std::string first_line(const std::filesystem::path& path) {
-#ifdef _WIN32
-    FILE* file = _wfopen(path.c_str(), L"rb");
-#else
-    FILE* file = std::fopen(path.c_str(), "rb");
-#endif
+    FILE* file = open_for_reading(path);
     if (!file) return {};
     char line[780] = {};
     size_t got = std::fread(line, 1, sizeof line - 1, file);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "open_file.h"
+
 namespace {
 
 constexpr uint16_t FORMAT_PCM = 1;
@@ -131,11 +133,7 @@ bool parse_wav(const uint8_t* data, size_t size, std::vector<float>& samples, st
 
 bool read_wav(const std::filesystem::path& path, std::vector<float>& samples, std::string& error) {
     samples.clear();
-#ifdef _WIN32
-    FILE* file = _wfopen(path.c_str(), L"rb");
-#else
-    FILE* file = std::fopen(path.c_str(), "rb");
-#endif
+    FILE* file = open_for_reading(path);
     if (!file) {
         error = "no such file";
         return false;

@@ -1,6 +1,8 @@
 // Round-trip time of {"cmd":"ping"} between a client and a running voice
-// helper, one connection per request as every client of the system does.
-//   pipe_round_trip_bench <path of miraDot-Voice.exe> [requests]
+// helper, one connection per request as every client of the system does;
+// with a WAV file, also the real-time factor of its transcription (needs an
+// installed speech model).
+//   pipe_round_trip_bench <path of miraDot-Voice.exe> [requests] [wav path]
 #include <windows.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "json.h"
 #include "pipe.h"
 
 int main(int argc, char** argv) {
@@ -42,6 +45,13 @@ int main(int argc, char** argv) {
         if (!pipe_request(PipeKind::Voice, "{\"cmd\":\"ping\"}", reply, sizeof reply, VOICE_PING_TIMEOUT_MS)) break;
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     }
+    std::string transcription;
+    if (up && argc > 3) {
+        std::string request = "{\"cmd\":\"file\",\"path\":\"" + json_escape(argv[3]) + "\"}";
+        std::vector<char> answer(VOICE_WORK_REPLY);
+        if (pipe_request(PipeKind::Voice, request.c_str(), answer.data(), answer.size(), VOICE_STOP_TIMEOUT_MS))
+            transcription = answer.data();
+    }
     pipe_request(PipeKind::Voice, "{\"cmd\":\"quit\"}", reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS);
     WaitForSingleObject(helper.hProcess, 10000);
     CloseHandle(helper.hProcess);
@@ -56,5 +66,15 @@ int main(int argc, char** argv) {
     std::printf("helper start to first answer: %.2f s\n", startSeconds);
     std::printf("ping round trip over %zu requests: mean %.3f ms, median %.3f ms, p99 %.3f ms, max %.3f ms\n",
                 ms.size(), sum / ms.size(), ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back());
+    if (!transcription.empty()) {
+        char audio[32], stt[32];
+        if (json_field(transcription.c_str(), "audio_s", audio, sizeof audio) &&
+            json_field(transcription.c_str(), "stt_s", stt, sizeof stt) && std::atof(audio) > 0) {
+            std::printf("decoding: %s s of audio in %s s, real-time factor %.3f\n", audio, stt,
+                        std::atof(stt) / std::atof(audio));
+        } else {
+            std::printf("decoding not measured: %s\n", transcription.c_str());
+        }
+    }
     return 0;
 }

@@ -213,6 +213,17 @@ TEST(PipeChannel, QuitAndIdleLimitEndTheServer) {
     EXPECT_EQ(call(PipeKind::Voice, "hello", 300), "<no answer>");
 }
 
+TEST(PipeChannel, TranslationCallersGiveUpOnASilentService) {
+    Server server(L"mt");
+    ASSERT_TRUE(server.ready());
+    char reply[MT_CONTROL_REPLY] = "stale";
+    EXPECT_FALSE(pipe_request(PipeKind::Translation, "hang", reply, sizeof reply, MT_CONTROL_TIMEOUT_MS,
+                              MT_CONTROL_DEADLINE_MS));
+    EXPECT_STREQ(reply, "");
+    // Without a deadline the same call waits for the late answer.
+    EXPECT_EQ(field(call(PipeKind::Translation, "hang", 10000).c_str(), "echo"), "hang");
+}
+
 TEST(PipeChannel, AbsentServerFailsAfterTheConnectTimeout) {
     ScopedEnv tag(L"MIRADOT_VOICE_TAG", unique_tag(L"absent"));
     EXPECT_EQ(call(PipeKind::Voice, R"({"cmd":"ping"})", VOICE_PING_TIMEOUT_MS, VOICE_PING_REPLY), "<no answer>");

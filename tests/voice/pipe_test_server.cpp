@@ -1,5 +1,6 @@
 // A pipe server for the channel's tests: answers every line with its length
-// and an echo, "sleep" after half a second, and "quit" by ending.
+// and an echo, "sleep" after half a second, "hang" after five seconds, and
+// "quit" by ending.
 //   pipe_test_server [voice|mt] [idle-limit-ms connect-slice-ms line-deadline-ms]
 #include <windows.h>
 
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
         kind,
         [](const std::string& request, std::string& reply) {
             if (request == "sleep") Sleep(500);
+            if (request == "hang") Sleep(5000);
             std::string echo = request.substr(0, 64);
             reply = "{\"ok\":true,\"len\":" + std::to_string(request.size()) + ",\"echo\":\"" + json_escape(echo) + "\"}";
             return request != "quit";

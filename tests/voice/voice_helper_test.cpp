@@ -32,6 +32,12 @@ std::filesystem::path stage() {
     return length ? std::filesystem::path(path) : std::filesystem::path();
 }
 
+// Asks the helper to end and checks that it ends normally.
+void quit(Process& server) {
+    EXPECT_EQ(call(R"({"cmd":"quit"})"), R"({"ok":true})");
+    EXPECT_EQ(server.wait(10000), 0);
+}
+
 enum class Runtime { None, Real, Scripted };
 
 // A helper installed in a folder of its own, with its own tag, model folder
@@ -120,16 +126,14 @@ TEST(VoiceHelper, RealRuntimeReportsModelProblemsAndStaysUp) {
     helper.model("a 0\n", false);
     EXPECT_EQ(call(R"({"cmd":"start"})"), R"({"ok":false,"error":"voice not installed"})");
     EXPECT_EQ(call(R"({"cmd":"ping"})"), R"({"ok":true,"recording":false,"ready":false})");
-    EXPECT_EQ(call(R"({"cmd":"quit"})"), R"({"ok":true})");
-    EXPECT_EQ(server.wait(10000), 0);
+    quit(server);
 
     // Model files the library cannot parse: the helper explains and lives on.
     helper.model("broken tokens\n");
     Process& again = helper.serve();
     EXPECT_EQ(call(R"({"cmd":"start"})"), R"({"ok":false,"error":"voice model could not be loaded"})");
     EXPECT_EQ(field(call(R"({"cmd":"ping"})"), "ok"), "true");
-    EXPECT_EQ(call(R"({"cmd":"quit"})"), R"({"ok":true})");
-    EXPECT_EQ(again.wait(10000), 0);
+    quit(again);
 }
 
 TEST(VoiceHelper, RecordsTestInputAndTranscribesFiles) {
@@ -160,8 +164,7 @@ TEST(VoiceHelper, RecordsTestInputAndTranscribesFiles) {
     helper.input("text.wav", "plain text");
     EXPECT_EQ(call(R"({"cmd":"start"})"), R"({"ok":false,"error":"not a wav file"})");
 
-    EXPECT_EQ(call(R"({"cmd":"quit"})"), R"({"ok":true})");
-    EXPECT_EQ(server.wait(10000), 0);
+    quit(server);
 }
 
 TEST(VoiceHelper, MicrophoneWithoutDeviceIsAnErrorNotACrash) {
@@ -179,8 +182,7 @@ TEST(VoiceHelper, MicrophoneWithoutDeviceIsAnErrorNotACrash) {
     }
     std::printf("microphone reply: %s\n", reply.c_str());
     EXPECT_EQ(call(R"({"cmd":"ping"})"), R"({"ok":true,"recording":false,"ready":true})");
-    EXPECT_EQ(call(R"({"cmd":"quit"})"), R"({"ok":true})");
-    EXPECT_EQ(server.wait(10000), 0);
+    quit(server);
 }
 
 TEST(VoiceHelper, OneHelperPerTagAndQuitMode) {
