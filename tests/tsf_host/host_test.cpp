@@ -79,12 +79,65 @@ std::string narrow(const std::wstring& text)
     return result;
 }
 
+// This program's own settings key (through MIRADOT_SETTINGS_KEY, set in main),
+// so that other Wine test programs sharing the prefix neither see nor change it.
+const std::wstring& settings_key()
+{
+    static const std::wstring key = L"Software\\miraDot\\host-test-" + std::to_wstring(GetCurrentProcessId());
+    return key;
+}
+
+// Writes values into the settings key as the settings program does.
+class SettingsWriter {
+public:
+    SettingsWriter()
+    {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, settings_key().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS)
+            key_ = nullptr;
+    }
+    ~SettingsWriter()
+    {
+        if (key_)
+            RegCloseKey(key_);
+    }
+    bool open() const { return key_ != nullptr; }
+    void set(const wchar_t* name, DWORD value)
+    {
+        RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    }
+    void set(const wchar_t* name, const wchar_t* value)
+    {
+        RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                       static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+    }
+    void remove(const wchar_t* name) { RegDeleteValueW(key_, name); }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+std::wstring learned_path()
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"miradot-host-learned-" + std::to_wstring(GetCurrentProcessId()) + L".tsv";
+}
+
 class HostTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(register_text_service()); }
 
     void SetUp() override
     {
+        // Default settings, and nothing learned by earlier tests: the learned
+        // data is dropped the way the settings program clears it.
+        static DWORD clearSeq = 0;
+        RegDeleteTreeW(HKEY_CURRENT_USER, settings_key().c_str());
+        DeleteFileW(learned_path().c_str());
+        SettingsWriter settings;
+        ASSERT_TRUE(settings.open());
+        settings.set(L"ClearSeq", ++clearSeq);
         threadMgr = new HostThreadMgr();
         // Every test starts in Vietnamese: the state is global and outlives processors.
         ComPtr<ITfThreadMgr> wine;
@@ -183,10 +236,7 @@ TEST_F(HostTest, CorrectionOfThePreviousWordReplacesExactlyThatWord)
 
 std::string learned_file()
 {
-    wchar_t path[MAX_PATH];
-    if (!GetEnvironmentVariableW(L"MIRADOT_USER_FILE", path, MAX_PATH))
-        return {};
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(learned_path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return {};
     std::string content(1 << 16, '\0');
@@ -279,6 +329,48 @@ TEST_F(HostTest, TabSwapsAnAmbiguousWordAndShowsTheHintBefore)
     EXPECT_FALSE(IsWindowVisible(hint));
     // Nothing left to swap: Tab now reaches the application.
     EXPECT_FALSE(threadMgr->press(VK_TAB));
+    // The swap taught the engine: the same keys now give the swapped word at once.
+    threadMgr->type(L"mix ");
+    EXPECT_EQ(document.text(), L"m\u0129 m\u0129 ");
+}
+
+TEST_F(HostTest, TheNextLetterWithdrawsTheHint)
+{
+    activate();
+    threadMgr->type(L"mix ");
+    HWND hint = FindWindowW(L"miraDotHint", nullptr);
+    ASSERT_NE(hint, nullptr);
+    ASSERT_TRUE(IsWindowVisible(hint));
+    threadMgr->type(L"a");
+    EXPECT_FALSE(IsWindowVisible(hint));
+    // The offer is gone with it: Tab ends the new word and reaches the application.
+    EXPECT_FALSE(threadMgr->press(VK_TAB));
+    EXPECT_EQ(document.text(), L"mix a");
+}
+
+TEST_F(HostTest, NoHintWhenHintsAreSwitchedOff)
+{
+    const DWORD without_hints = 0xD3 & ~0x80u;
+    for (bool while_running : {false, true}) {
+        SettingsWriter settings;
+        settings.set(L"OptionsKnown", 0xF7);
+        settings.set(L"Options", while_running ? 0xD3 : without_hints);
+        HostDocument fresh;
+        ASSERT_EQ(threadMgr->activate_processor(), S_OK);
+        threadMgr->set_focus(&fresh);
+        if (while_running) {
+            // Taken at the next key while no word is being typed.
+            settings.set(L"Options", without_hints);
+            threadMgr->press(VK_RIGHT);
+        }
+        threadMgr->type(L"mix ");
+        HWND hint = FindWindowW(L"miraDotHint", nullptr);
+        EXPECT_TRUE(!hint || !IsWindowVisible(hint)) << while_running;
+        EXPECT_FALSE(threadMgr->press(VK_TAB)) << while_running;  // no swap on offer
+        EXPECT_EQ(fresh.text(), L"mix ") << while_running;
+        threadMgr->deactivate_processor();
+        threadMgr->set_focus(nullptr);
+    }
 }
 
 TEST_F(HostTest, CompositionIsDrawnMarkedInTheHostWindow)
@@ -490,25 +582,20 @@ TEST_F(HostTest, FeatureHotkeysFollowTheSettings)
     EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_VOICE, 'V', TF_MOD_CONTROL | TF_MOD_ALT));
     EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_TRANSLATE, 'Y', TF_MOD_CONTROL | TF_MOD_ALT));
     // Swapping the two combinations must free both old keys before taking the new ones.
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\miraDot", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    auto set = [&](const wchar_t* name, const wchar_t* value) {
-        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                       static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-    };
-    set(L"HotkeyVoice", L"Ctrl+Alt+Y");
-    set(L"HotkeyTranslate", L"Ctrl+Alt+V");
+    SettingsWriter settings;
+    settings.set(L"HotkeyVoice", L"Ctrl+Alt+Y");
+    settings.set(L"HotkeyTranslate", L"Ctrl+Alt+V");
     HostDocument other;
     threadMgr->set_focus(&other);  // a focus change re-reads the settings
     EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_VOICE, 'Y', TF_MOD_CONTROL | TF_MOD_ALT));
     EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_TRANSLATE, 'V', TF_MOD_CONTROL | TF_MOD_ALT));
-    RegDeleteValueW(key, L"HotkeyVoice");
-    RegDeleteValueW(key, L"HotkeyTranslate");
-    RegCloseKey(key);
-    threadMgr->set_focus(&document);
+    // A change seen by the watcher is applied at the next key, without a focus change.
+    settings.remove(L"HotkeyVoice");
+    settings.remove(L"HotkeyTranslate");
+    threadMgr->press(VK_SPACE);
     EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_VOICE, 'V', TF_MOD_CONTROL | TF_MOD_ALT));
+    EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_TRANSLATE, 'Y', TF_MOD_CONTROL | TF_MOD_ALT));
+    threadMgr->set_focus(&document);
 }
 
 TEST_F(HostTest, LanguageBarButtonAnswersAndSwitchesOnClick)
@@ -587,7 +674,8 @@ protected:
         legacy.window = create_document_window(&legacy, display_attribute_atom(), 40, 200);
         SetForegroundWindow(legacy.window);
         SetFocus(legacy.window);
-        pump_messages();
+        // The window manager maps and focuses the window in its own time.
+        ASSERT_TRUE(pump_until([&] { return GetFocus() == legacy.window && IsWindowVisible(legacy.window); }));
     }
     void TearDown() override
     {
@@ -601,11 +689,11 @@ protected:
 
 TEST_F(TransitoryTest, EnterIsEatenAndReplayedAfterTheCommit)
 {
-    ASSERT_EQ(GetFocus(), legacy.window);
     threadMgr->type(L"vieetj");
     EXPECT_TRUE(threadMgr->press(VK_RETURN));
     EXPECT_EQ(legacy.text(), L"vi\u1EC7t");
     EXPECT_FALSE(legacy.composing());
+    EXPECT_TRUE(pump_until([&] { return received(legacy.window).keyDowns > 0; }));
     pump_messages();
     EXPECT_EQ(received(legacy.window).keyDowns, 1);
     EXPECT_EQ(received(legacy.window).lastKey, static_cast<WPARAM>(VK_RETURN));
@@ -617,17 +705,23 @@ TEST_F(TransitoryTest, ClickEndsTheWordAsShownAndStillLands)
     ASSERT_TRUE(legacy.composing());
     RECT frame;
     GetWindowRect(legacy.window, &frame);
-    SetCursorPos(frame.left + 200, frame.top + 20);
+    POINT target{frame.left + 200, frame.top + 20};
+    SetCursorPos(target.x, target.y);
+    ASSERT_TRUE(pump_until([&] {
+        POINT at;
+        return GetCursorPos(&at) && at.x == target.x && at.y == target.y && WindowFromPoint(target) == legacy.window;
+    }));
     INPUT click[2] = {};
     click[0].type = click[1].type = INPUT_MOUSE;
     click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     ASSERT_EQ(SendInput(2, click, sizeof(INPUT)), 2u);
-    for (int i = 0; i < 20 && received(legacy.window).clicks == 0; ++i) {
-        Sleep(50);
-        pump_messages();
+    // The hook swallows the click, ends the word in an asynchronous session and replays the click.
+    EXPECT_TRUE(pump_until([&] {
         legacy.run_pending_sessions();
-    }
+        return received(legacy.window).clicks > 0 && !legacy.composing();
+    }));
+    pump_messages();
     EXPECT_EQ(received(legacy.window).clicks, 1);
     EXPECT_FALSE(legacy.composing());
     EXPECT_EQ(legacy.text(), L"vi\u1EC7t");
@@ -680,16 +774,15 @@ int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    // Learning stays inside this run.
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring learned = std::wstring(temp) + L"miradot-host-learned.tsv";
-    DeleteFileW(learned.c_str());
-    SetEnvironmentVariableW(L"MIRADOT_USER_FILE", learned.c_str());
+    // Settings and learning stay inside this run.
+    SetEnvironmentVariableW(L"MIRADOT_SETTINGS_KEY", settings_key().c_str());
+    SetEnvironmentVariableW(L"MIRADOT_USER_FILE", learned_path().c_str());
     ULONG_PTR gdiplus = 0;
     Gdiplus::GdiplusStartupInput startup;
     Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
     int result = RUN_ALL_TESTS();
+    RegDeleteTreeW(HKEY_CURRENT_USER, settings_key().c_str());
+    DeleteFileW(learned_path().c_str());
     Gdiplus::GdiplusShutdown(gdiplus);
     CoUninitialize();
     return result;

@@ -92,6 +92,19 @@ void pump_messages()
     }
 }
 
+bool pump_until(const std::function<bool()>& done, DWORD bound_ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        pump_messages();
+        if (done())
+            return true;
+        if (GetTickCount() - start > bound_ms)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
 bool save_screen_png(const RECT& area, const wchar_t* path)
 {
     int width = area.right - area.left, height = area.bottom - area.top;

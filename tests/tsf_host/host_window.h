@@ -4,6 +4,8 @@
 
 #include "host_tsf.h"
 
+#include <functional>
+
 HWND create_document_window(HostDocument* document, LONG attribute_atom, int x, int y);
 
 // Messages the window received from the user: clicks and key-downs.
@@ -16,6 +18,10 @@ const Received& received(HWND window);
 
 // Pumps the thread's messages until none are left, so windows are drawn.
 void pump_messages();
+
+// Pumps messages until `done` holds or the bound passes (X events under Wine
+// arrive when they arrive); returns whether it held.
+bool pump_until(const std::function<bool()>& done, DWORD bound_ms = 15000);
 
 // Saves the screen rectangle as a PNG file; false when it cannot.
 bool save_screen_png(const RECT& area, const wchar_t* path);
