@@ -218,6 +218,32 @@ TEST_F(HostTest, TypedKeysBecomeComposedThenCommittedText)
     }
 }
 
+TEST_F(HostTest, WordEndDecisionsReplaceTheComposedWord)
+{
+    const struct {
+        const wchar_t* keys;
+        const wchar_t* text;
+    } cases[] = {
+        {L"pass ", L"pass "},         // English keys are not left as "pás"
+        {L"beeps ", L"b\u1EBFp "},    // a Vietnamese word is not taken back to "beeps"
+        {L"vieetj ", L"vi\u1EC7t "},
+    };
+    for (bool transitory : {false, true}) {
+        for (const auto& c : cases) {
+            // A fresh processor each time: the kind of the previous word weighs on the next one.
+            ASSERT_EQ(threadMgr->activate_processor(), S_OK);
+            HostDocument fresh(transitory);
+            threadMgr->set_focus(&fresh);
+            threadMgr->type(c.keys);
+            threadMgr->press(VK_ESCAPE);  // ends what a legacy control keeps composed
+            EXPECT_EQ(fresh.text(), c.text) << narrow(c.keys) << transitory;
+            EXPECT_FALSE(fresh.composing()) << narrow(c.keys) << transitory;
+            threadMgr->deactivate_processor();
+            threadMgr->set_focus(nullptr);
+        }
+    }
+}
+
 TEST_F(HostTest, CorrectionOfThePreviousWordReplacesExactlyThatWord)
 {
     // "chuẩn" is kept open: the next word may show it was meant as "chẩn".
@@ -438,6 +464,30 @@ TEST_F(HostTest, SwitchKeyTurnsVietnameseOffAndOn)
     EXPECT_TRUE(document.composing());
 }
 
+TEST_F(HostTest, EnglishStaysOnAcrossWindowsAndNewApplications)
+{
+    activate();
+    EXPECT_TRUE(threadMgr->press(VK_SPACE, true, true));
+    HostDocument other_window;
+    threadMgr->set_focus(&other_window);
+    threadMgr->type(L"vieetj ");
+    EXPECT_EQ(other_window.text(), L"vieetj ");
+    // An application started now gets a new processor, which reads the global state.
+    threadMgr->deactivate_processor();
+    threadMgr->set_focus(nullptr);
+    HostThreadMgr* started = new HostThreadMgr();
+    HostDocument started_document;
+    ASSERT_EQ(started->activate_processor(), S_OK);
+    started->set_focus(&started_document);
+    EXPECT_EQ(button_text(started->button()), L"E");
+    started->type(L"vieetj");
+    EXPECT_EQ(started_document.text(), L"vieetj");
+    EXPECT_FALSE(started_document.composing());
+    started->deactivate_processor();
+    started->set_focus(nullptr);
+    started->Release();
+}
+
 TEST_F(HostTest, SwitchReachesTheProcessorOfAnotherThread)
 {
     activate();
@@ -508,6 +558,8 @@ TEST_F(HostTest, ApplicationsThatLimitEditsLoseNoText)
 {
     const PolicyCase cases[] = {
         {"asynchronous only", SessionPolicy::AsyncOnly, true, L"vieetj nam ", L"vi\u1EC7t nam "},
+        // A browser may grant the sessions of several keys only later, all at once.
+        {"granted late", SessionPolicy::Deferred, true, L"vieetj nam ", L"vi\u1EC7t nam "},
         // Without compositions every key's result is inserted as it comes.
         {"no compositions", SessionPolicy::Grant, false, L"vieetj nam ", L"vieetj nam "},
     };
@@ -518,6 +570,37 @@ TEST_F(HostTest, ApplicationsThatLimitEditsLoseNoText)
         fresh.acceptsCompositions = c.compositions;
         threadMgr->set_focus(&fresh);
         threadMgr->type(c.keys);
+        fresh.run_pending_sessions();
+        EXPECT_EQ(fresh.text(), c.text) << c.name;
+        EXPECT_FALSE(fresh.composing()) << c.name;
+        threadMgr->set_focus(&document);
+    }
+}
+
+TEST_F(HostTest, ApplicationRewritingTheFieldMidWordLosesAndDoublesNothing)
+{
+    const struct {
+        const char* name;
+        int start, end;       // what the application rewrites; -1 = to the end
+        const wchar_t* with;
+        const wchar_t* text;  // after the rest of the keys
+    } cases[] = {
+        // A page script setting the value it already shows: the word stays as shown
+        // and the next key starts a new one.
+        {"same value", 0, -1, L"xin vi\u00EAt", L"xin vi\u00EAtj nam "},
+        // A cell editor formatting what was typed before the word.
+        {"text before the word", 0, 3, L"Xin", L"Xin vi\u00EAtj nam "},
+    };
+    activate();
+    for (const auto& c : cases) {
+        HostDocument fresh;
+        threadMgr->set_focus(&fresh);
+        threadMgr->type(L"xin vieet");
+        ASSERT_TRUE(fresh.composing()) << c.name;
+        int end = c.end < 0 ? static_cast<int>(fresh.text().size()) : c.end;
+        fresh.rewrite(c.start, end, c.with);
+        EXPECT_FALSE(fresh.composing()) << c.name;
+        threadMgr->type(L"j nam ");
         EXPECT_EQ(fresh.text(), c.text) << c.name;
         EXPECT_FALSE(fresh.composing()) << c.name;
         threadMgr->set_focus(&document);

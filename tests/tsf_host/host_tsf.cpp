@@ -462,13 +462,13 @@ public:
     }
 
     // ITfContextComposition
-    STDMETHODIMP StartComposition(TfEditCookie, ITfRange* range, ITfCompositionSink*,
+    STDMETHODIMP StartComposition(TfEditCookie, ITfRange* range, ITfCompositionSink* sink,
                                   ITfComposition** out) override
     {
         *out = nullptr;
         if (!document_->acceptsCompositions)
             return E_FAIL;
-            return document_->start_composition(HostRange::from(range)->at(), out);
+        return document_->start_composition(HostRange::from(range)->at(), sink, out);
     }
     STDMETHODIMP EnumCompositions(IEnumITfCompositionView**) override { return E_NOTIMPL; }
     STDMETHODIMP FindComposition(TfEditCookie, ITfRange*, IEnumITfCompositionView**) override { return E_NOTIMPL; }
@@ -613,8 +613,7 @@ HostDocument::~HostDocument()
         session->Release();
     for (ITfTextEditSink* sink : editSinks_)
         sink->Release();
-    if (compositionObject_)
-        compositionObject_->Release();
+    end_composition();
     static_cast<HostDocumentMgr*>(documentMgr_)->set_top(nullptr);
     context_->Release();
     documentMgr_->Release();
@@ -686,11 +685,14 @@ void HostDocument::set_selection(int start, int end)
     selectionChanged_ = true;
 }
 
-HRESULT HostDocument::start_composition(const Anchors& at, ITfComposition** out)
+HRESULT HostDocument::start_composition(const Anchors& at, ITfCompositionSink* sink, ITfComposition** out)
 {
     if (!writing_)
         return TF_E_NOLOCK;
     end_composition();
+    compositionSink_ = sink;
+    if (sink)
+        sink->AddRef();
     composition_ = track(at.start, at.end);
     auto* composition = new HostComposition(this, context_, composition_);
     compositionObject_ = composition;
@@ -707,6 +709,9 @@ void HostDocument::end_composition()
     }
     compositionObject_ = nullptr;
     composition_.reset();
+    if (compositionSink_)
+        compositionSink_->Release();
+    compositionSink_ = nullptr;
 }
 
 void HostDocument::set_attribute(const Anchors& at, LONG atom)
@@ -782,7 +787,7 @@ HRESULT HostDocument::request_session(ITfEditSession* session, DWORD flags, HRES
         return E_FAIL;
     bool write = (flags & TF_ES_READWRITE) == TF_ES_READWRITE;
     bool sync = (flags & TF_ES_SYNC) != 0;
-    if (sync && (busy_ || policy == SessionPolicy::AsyncOnly)) {
+    if (sync && (busy_ || policy != SessionPolicy::Grant)) {
         *result = TF_E_SYNCHRONOUS;
         return S_OK;
     }
@@ -833,6 +838,29 @@ void HostDocument::move_caret(int position)
         sink->OnEndEdit(context_, HOST_COOKIE, record);
     record->Release();
     run_pending_sessions();
+}
+
+void HostDocument::rewrite(int start, int end, const wchar_t* text)
+{
+    if (compositionObject_) {
+        // The sink is told while the composition still stands, inside a write lock.
+        ITfComposition* terminated = compositionObject_;
+        terminated->AddRef();
+        ITfCompositionSink* sink = compositionSink_;
+        if (sink)
+            sink->AddRef();
+        writing_ = true;
+        if (sink)
+            sink->OnCompositionTerminated(HOST_COOKIE, terminated);
+        writing_ = false;
+        end_composition();
+        if (sink)
+            sink->Release();
+        terminated->Release();
+    }
+    auto at = track(start, end);
+    replace(*at, text, static_cast<int>(wcslen(text)));
+    move_caret(static_cast<int>(text_.size()));
 }
 
 // ---- HostThreadMgr ----
@@ -1044,7 +1072,8 @@ bool HostThreadMgr::press(UINT vk, bool shift, bool ctrl)
     BOOL eaten = FALSE;
     KeyDown(vk, lparam, &eaten);
     if (focus_) {
-        focus_->run_pending_sessions();
+        if (focus_->policy != SessionPolicy::Deferred)
+            focus_->run_pending_sessions();
         if (!eaten && !ctrl) {
             wchar_t typed[4];
             if (vk == VK_BACK)

@@ -23,6 +23,7 @@ struct Span {
 enum class SessionPolicy {
     Grant,      // synchronous when asked; asynchronous ones run after the key
     AsyncOnly,  // synchronous requests are answered TF_E_SYNCHRONOUS
+    Deferred,   // as AsyncOnly, and granted only when the test runs them, many keys later
     Refuse,     // every request fails
 };
 
@@ -52,6 +53,10 @@ public:
     void backspace_plainly();
     // The user clicks elsewhere: the caret moves without the processor.
     void move_caret(int position);
+    // The application rewrites [start, end) itself, as a page script or a
+    // cell editor does: it terminates the composition first, as TSF asks of
+    // applications, and leaves the caret at the end of the field.
+    void rewrite(int start, int end, const wchar_t* text);
     // Grants the asynchronous edit sessions requested so far.
     void run_pending_sessions();
 
@@ -70,7 +75,7 @@ public:
     void replace(Anchors& range, const wchar_t* text, int length);
     HRESULT request_session(ITfEditSession* session, DWORD flags, HRESULT* result);
     void set_selection(int start, int end);
-    HRESULT start_composition(const Anchors& at, ITfComposition** out);
+    HRESULT start_composition(const Anchors& at, ITfCompositionSink* sink, ITfComposition** out);
     void end_composition();
     void set_attribute(const Anchors& at, LONG atom);
     void clear_attribute(const Anchors* at);
@@ -94,6 +99,7 @@ private:
     std::vector<Attribute> attributes_;
     std::shared_ptr<Anchors> composition_;
     ITfComposition* compositionObject_ = nullptr;
+    ITfCompositionSink* compositionSink_ = nullptr;
     std::vector<std::pair<ITfEditSession*, bool>> pending_;
     std::vector<ITfTextEditSink*> editSinks_;
     bool busy_ = false;
