@@ -8,6 +8,7 @@
 #include "create_recognizer.h"
 #include "environment.h"
 #include "shared_library.h"
+#include "token_table.h"
 
 namespace {
 
@@ -108,6 +109,12 @@ void load_recognizer(VoiceHelperState& state) {
     const std::string tokens = utf8(folder / "tokens.txt");
     if (encoder.empty() || decoder.empty() || joiner.empty()) {
         state.load_error = "voice not installed";
+        return;
+    }
+
+    // The library cannot report a broken token table: it would end the helper.
+    if (!token_table_usable(folder / "tokens.txt")) {
+        state.load_error = "voice model could not be loaded";
         return;
     }
 

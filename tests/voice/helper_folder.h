@@ -13,6 +13,8 @@
 inline std::filesystem::path real_library_dir() { return SHERPA_LIBRARY_DIR; }
 inline std::filesystem::path scripted_library() { return SCRIPTED_LIBRARY; }
 inline std::filesystem::path partial_library() { return PARTIAL_LIBRARY; }
+inline std::filesystem::path tiny_model_dir() { return TINY_MODEL_DIR; }
+inline std::filesystem::path speech_wav() { return SPEECH_WAV; }
 
 class HelperFolder {
 public:
@@ -24,17 +26,28 @@ public:
         for (const auto& entry : std::filesystem::directory_iterator(library.parent_path())) {
             if (entry.is_regular_file()) link_or_copy(entry.path(), voice / entry.path().filename());
         }
-        std::filesystem::remove(voice / SHERPA_LIBRARY_NAME);
         link_or_copy(library, voice / SHERPA_LIBRARY_NAME);
     }
 
-    // A model folder with the three model files and a tokens.txt.
-    std::filesystem::path model(const std::string& tokens, bool withJoiner = true) {
+    // A model folder with the three model files, a token table and the
+    // script the scripted library answers from; the real library cannot
+    // parse these model files.
+    std::filesystem::path model(const std::string& script, bool withJoiner = true) {
         std::filesystem::path dir = folder_.path() / ("model" + std::to_string(models_++));
         folder_.write(dir / "encoder-epoch-12.onnx", "not a model");
         folder_.write(dir / "decoder-epoch-12.onnx", "not a model");
         if (withJoiner) folder_.write(dir / "joiner-epoch-12.onnx", "not a model");
-        folder_.write(dir / "tokens.txt", tokens);
+        folder_.write(dir / "tokens.txt", "<blk> 0\n");
+        folder_.write(dir / "script.txt", script);
+        return dir;
+    }
+
+    // A copy of the tiny model the real library decodes, with its own token
+    // table when one is given.
+    std::filesystem::path tiny_model(const std::string& tokens = "") {
+        std::filesystem::path dir = folder_.path() / ("tiny" + std::to_string(models_++));
+        std::filesystem::copy(tiny_model_dir(), dir);
+        if (!tokens.empty()) folder_.write(dir / "tokens.txt", tokens);
         return dir;
     }
 
@@ -42,7 +55,10 @@ public:
     TestFolder& folder() { return folder_; }
 
 private:
+    // Replaces what is there: copying onto an earlier link would write
+    // through it into the linked file.
     static void link_or_copy(const std::filesystem::path& from, const std::filesystem::path& to) {
+        std::filesystem::remove(to);
         std::error_code error;
         std::filesystem::create_symlink(from, to, error);
         if (error) std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);

@@ -46,7 +46,16 @@ TEST_F(RecognizerLoad, RealLibraryReportsEachModelProblem) {
         {"no default model folder", "", "voice not installed"},
         {"model folder without joiner", utf8_path(helper.model("a 1\n", false)), "voice not installed"},
         {"folder that does not exist", utf8_path(helper.folder().path() / "nowhere"), "voice not installed"},
-        {"broken model files", utf8_path(helper.model("broken tokens")), "voice model could not be loaded"},
+        {"model files the library cannot parse", utf8_path(helper.model("")), "voice model could not be loaded"},
+        // Token tables that would make the library end the process, or
+        // throw out of decoding, are refused before it reads them.
+        {"token line with three fields", utf8_path(helper.tiny_model("<blk> 0\n▁XIN 1 2\n▁chào 2\n<unk> 3\n")),
+         "voice model could not be loaded"},
+        {"token table cut in a line", utf8_path(helper.tiny_model("<blk> 0\n▁XIN 1\n▁ch")),
+         "voice model could not be loaded"},
+        {"token ids with a gap", utf8_path(helper.tiny_model("<blk> 0\n▁XIN 1\n<unk> 3\n")),
+         "voice model could not be loaded"},
+        {"empty token table", utf8_path(helper.tiny_model("\n")), "voice model could not be loaded"},
     };
     for (const Case& c : cases) {
         if (c.modelDir.empty()) {
@@ -57,6 +66,21 @@ TEST_F(RecognizerLoad, RealLibraryReportsEachModelProblem) {
         load_recognizer(state);
         EXPECT_EQ(state.recognizer, nullptr) << c.name;
         EXPECT_EQ(state.load_error, c.error) << c.name;
+    }
+}
+
+TEST_F(RecognizerLoad, RealLibraryLoadsAndDecodesTheTinyModel) {
+    helper.install_library(real_library_dir() / SHERPA_LIBRARY_NAME);
+    // A table in the library's other accepted forms: CR LF line ends, a
+    // signed id, a blank line, and the space symbol given by its id alone.
+    const char* tables[] = {"", "<blk> 0\r\n▁XIN +1\r\n\r\n▁chào 2\r\n3\r\n"};
+    for (const char* tokens : tables) {
+        VoiceHelperState fresh;
+        fresh.helperDir = helper.helperDir();
+        set_env("MIRADOT_VOICE_MODEL_DIR", utf8_path(helper.tiny_model(tokens)));
+        load_recognizer(fresh);
+        ASSERT_NE(fresh.recognizer, nullptr) << fresh.load_error;
+        EXPECT_EQ(fresh.load_error, "");
     }
 }
 

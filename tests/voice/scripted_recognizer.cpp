@@ -1,10 +1,10 @@
 // A stand-in for the sherpa-onnx C API library with a scripted result, for
-// testing the transcription road where no speech model is available. The
-// "tokens.txt" of the model folder holds the script:
+// testing the transcription road with chosen results. The "script.txt" next
+// to the model folder's "tokens.txt" holds the script:
 //   line 1: the result text; "%n" is replaced by the number of samples the
 //           stream was given
 //   line 2: the log-probability of each of the two tokens, or "none"
-// A tokens file holding "broken" makes the create call fail.
+// A script holding "broken" makes the create call fail.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +43,8 @@ struct Result {
 
 EXPORT const SherpaOnnxOfflineRecognizer* SherpaOnnxCreateOfflineRecognizer(
     const SherpaOnnxOfflineRecognizerConfig* config) {
-    std::ifstream file(config->model_config.tokens);
+    std::string tokens = config->model_config.tokens;
+    std::ifstream file(tokens.substr(0, tokens.find_last_of("/\\") + 1) + "script.txt");
     auto* script = new Script;
     std::string probs;
     if (!std::getline(file, script->text) || script->text == "broken") {

@@ -71,7 +71,18 @@ public:
         folder_.write(dir / "encoder-epoch-12.int8.onnx", "not a model");
         folder_.write(dir / "decoder-epoch-12.int8.onnx", "not a model");
         if (withJoiner) folder_.write(dir / "joiner-epoch-12.int8.onnx", "not a model");
-        folder_.write(dir / "tokens.txt", script);
+        folder_.write(dir / "tokens.txt", "<blk> 0\n");
+        folder_.write(dir / "script.txt", script);
+        SetEnvironmentVariableW(L"MIRADOT_VOICE_MODEL_DIR", dir.wstring().c_str());
+    }
+
+    // The tiny model that the real runtime decodes, with its own token table
+    // when one is given.
+    void tiny_model(const std::string& tokens = "") {
+        std::filesystem::path dir = folder_.path() / "tiny";
+        std::filesystem::remove_all(dir);
+        std::filesystem::copy(TINY_MODEL_DIR, dir);
+        if (!tokens.empty()) folder_.write(dir / "tokens.txt", tokens);
         SetEnvironmentVariableW(L"MIRADOT_VOICE_MODEL_DIR", dir.wstring().c_str());
     }
 
@@ -82,6 +93,9 @@ public:
         folder_.write("input.txt", path + "\n");
         return path;
     }
+
+    // The next "start" records the file at this path.
+    void input_path(const std::string& path) { folder_.write("input.txt", path + "\n"); }
 
     Process& serve() {
         server_ = std::make_unique<Process>(program_, L"");
@@ -128,12 +142,43 @@ TEST(VoiceHelper, RealRuntimeReportsModelProblemsAndStaysUp) {
     EXPECT_EQ(call(R"({"cmd":"ping"})"), R"({"ok":true,"recording":false,"ready":false})");
     quit(server);
 
-    // Model files the library cannot parse: the helper explains and lives on.
-    helper.model("broken tokens\n");
+    // Model files the library cannot parse, and a token table that would make
+    // it end the process: the helper explains and lives on.
+    helper.model("");
     Process& again = helper.serve();
     EXPECT_EQ(call(R"({"cmd":"start"})"), R"({"ok":false,"error":"voice model could not be loaded"})");
-    EXPECT_EQ(field(call(R"({"cmd":"ping"})"), "ok"), "true");
+    helper.tiny_model("<blk> 0\n\xe2\x96\x81XIN 1 extra\n");
+    EXPECT_EQ(call(R"({"cmd":"file","path":"x.wav"})"), R"({"ok":false,"error":"voice model could not be loaded"})");
+    EXPECT_EQ(call(R"({"cmd":"ping"})"), R"({"ok":true,"recording":false,"ready":false})");
     quit(again);
+}
+
+TEST(VoiceHelper, RealRuntimeDecodesSpeechOnEveryRoad) {
+    Helper helper(Runtime::Real);
+    helper.tiny_model();
+    const std::string speech = utf8_path(std::filesystem::path(SPEECH_WAV));
+
+    auto once = helper.run(L"--once \"" + widen(speech) + L"\"", true);
+    std::string out = once->output();
+    EXPECT_EQ(once->wait(30000), 0);
+    EXPECT_EQ(field(out, "raw"), "Xin chào") << out;
+    EXPECT_EQ(out.find('\n'), out.size() - 1) << out;
+
+    Process& server = helper.serve();
+    std::string reply = call(R"({"cmd":"file","path":")" + json_escape(speech) + "\"}");
+    EXPECT_EQ(field(reply, "raw"), "Xin chào") << reply;
+    EXPECT_EQ(field(reply, "conf"), "-0.300") << reply;
+
+    helper.input_path(speech);
+    EXPECT_EQ(call(R"({"cmd":"start"})"), R"({"ok":true})");
+    reply = call(R"({"cmd":"stop"})");
+    EXPECT_EQ(field(reply, "raw"), "Xin chào") << reply;
+    EXPECT_NE(field(reply, "rms"), "<absent>") << reply;
+
+    helper.input("cut.wav", wav(1, 0.3).substr(0, 30));
+    EXPECT_EQ(call(R"({"cmd":"start"})"), R"({"ok":false,"error":"unsupported wav"})");
+    EXPECT_EQ(call(R"({"cmd":"ping"})"), R"({"ok":true,"recording":false,"ready":true})");
+    quit(server);
 }
 
 TEST(VoiceHelper, RecordsTestInputAndTranscribesFiles) {

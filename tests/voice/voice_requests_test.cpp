@@ -193,4 +193,26 @@ TEST_F(VoiceRequests, MicrophoneFailureIsReportedByStop) {
     EXPECT_EQ(field(request(R"({"cmd":"ping"})"), "recording"), "false");
 }
 
+// The real library decoding spoken Vietnamese (espeak-ng, 22,050 Hz) with
+// the tiny model, through every request that transcribes.
+TEST_F(VoiceRequests, RealLibraryTranscribesSpeechEndToEnd) {
+    helper.install_library(real_library_dir() / SHERPA_LIBRARY_NAME);
+    set_env("MIRADOT_VOICE_MODEL_DIR", utf8_path(helper.tiny_model()));
+    ASSERT_EQ(field(request(R"({"cmd":"ping"})"), "ready"), "true");
+
+    std::string fileReply = request(R"({"cmd":"file","path":")" + json_escape(utf8_path(speech_wav())) + "\"}");
+    set_env("MIRADOT_VOICE_TEST_WAV", utf8_path(speech_wav()));
+    ASSERT_EQ(request(R"({"cmd":"start"})"), R"({"ok":true})");
+    std::string stopReply = request(R"({"cmd":"stop"})");
+    for (const std::string& reply : {fileReply, stopReply}) {
+        EXPECT_EQ(field(reply, "ok"), "true") << reply;
+        EXPECT_EQ(field(reply, "raw"), "Xin chào") << reply;
+        EXPECT_EQ(field(reply, "text").rfind("Xin chào", 0), 0u) << reply;
+        EXPECT_GT(std::stod(field(reply, "audio_s")), 0.5) << reply;
+        EXPECT_EQ(field(reply, "conf"), "-0.300") << reply;
+    }
+    EXPECT_EQ(field(fileReply, "rms"), "<absent>");
+    EXPECT_GT(std::stod(field(stopReply, "rms")), 0.006) << stopReply;
+}
+
 }  // namespace
