@@ -87,13 +87,16 @@ private:
         return GetOverlappedResult(pipe, &overlapped, &ignored, FALSE);
     }
 
-    IoResult read_some(HANDLE pipe, char* buffer, DWORD size, DWORD& got) {
+    // Reads what has arrived, waiting at most until the line's deadline.
+    IoResult read_some(HANDLE pipe, char* buffer, DWORD size, DWORD& got, ULONGLONG lineStarted) {
+        got = 0;
+        ULONGLONG passed = GetTickCount64() - lineStarted;
+        if (passed >= limits_.lineDeadlineMs) return IoResult::TimedOut;
         OVERLAPPED overlapped{};
         overlapped.hEvent = event_;
         ResetEvent(event_);
-        got = 0;
         BOOL started = ReadFile(pipe, buffer, size, nullptr, &overlapped);
-        return finish_io(pipe, overlapped, started, got, limits_.lineDeadlineMs);
+        return finish_io(pipe, overlapped, started, got, static_cast<DWORD>(limits_.lineDeadlineMs - passed));
     }
 
     bool write_reply(HANDLE pipe, const std::string& reply) {
@@ -106,14 +109,17 @@ private:
     }
 
     // Serves lines until the client closes, stalls past the deadline, or a
-    // handler asks to stop. After a reply the next read waits for the client
-    // to close, which also tells that it has read the reply.
+    // handler asks to stop. The deadline runs for the whole line, from the
+    // connection or the previous reply, so that a client trickling bytes
+    // cannot hold the server either. After a reply the next read waits for
+    // the client to close, which also tells that it has read the reply.
     void serve_connection(HANDLE pipe) {
         std::string line;
         char buffer[4096];
+        ULONGLONG lineStarted = GetTickCount64();
         for (;;) {
             DWORD got = 0;
-            if (read_some(pipe, buffer, sizeof buffer, got) != IoResult::Done || got == 0) return;
+            if (read_some(pipe, buffer, sizeof buffer, got, lineStarted) != IoResult::Done || got == 0) return;
             for (DWORD i = 0; i < got; ++i) {
                 if (buffer[i] != '\n') {
                     if (line.size() < limits_.lineLimit) line += buffer[i];
@@ -125,6 +131,7 @@ private:
                 line.clear();
                 reply += '\n';
                 bool written = write_reply(pipe, reply);
+                lineStarted = GetTickCount64();
                 if (!goOn) {
                     stopping_ = true;
                     if (written) wait_for_close(pipe);
@@ -137,7 +144,8 @@ private:
     void wait_for_close(HANDLE pipe) {
         char buffer[256];
         DWORD got = 0;
-        while (read_some(pipe, buffer, sizeof buffer, got) == IoResult::Done && got > 0) {
+        const ULONGLONG replied = GetTickCount64();
+        while (read_some(pipe, buffer, sizeof buffer, got, replied) == IoResult::Done && got > 0) {
         }
     }
 

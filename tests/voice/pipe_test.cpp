@@ -2,11 +2,17 @@
 // program is the client.
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <atomic>
+#include <cstring>
 #include <future>
 
 #include "json.h"
 #include "pipe.h"
 #include "process_support.h"
+#include "user_sid.h"
 
 namespace {
 
@@ -167,16 +173,68 @@ TEST(PipeChannel, BadInputNeverStopsTheServer) {
 TEST(PipeChannel, StalledClientsAreDroppedSoOthersGetServed) {
     Server server(L"voice", L"900000 60000 1000");
     ASSERT_TRUE(server.ready());
-    // One client sends half a line and then nothing; the next one is still
-    // served once the first has been dropped.
-    HANDLE silent = raw_connect(PipeKind::Voice);
-    ASSERT_NE(silent, INVALID_HANDLE_VALUE);
-    DWORD written;
-    WriteFile(silent, "{\"cmd\":", 7, &written, nullptr);
-    auto answered = std::async(std::launch::async, [] { return call(PipeKind::Voice, "next in line"); });
-    ASSERT_EQ(answered.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "server stalled";
-    EXPECT_EQ(field(answered.get().c_str(), "echo"), "next in line");
-    CloseHandle(silent);
+    // Each client holds the connection without ever completing a line: the
+    // next client must still be served once the first has been dropped.
+    struct Case {
+        const char* name;
+        const char* first;     // written right after connecting
+        bool trickle;          // then one more byte every 300 ms
+    };
+    const Case cases[] = {
+        {"connects and sends nothing", "", false},
+        {"sends half a line", "{\"cmd\":", false},
+        {"trickles bytes, each within the deadline", "{", true},
+    };
+    for (const Case& c : cases) {
+        HANDLE stalled = raw_connect(PipeKind::Voice);
+        ASSERT_NE(stalled, INVALID_HANDLE_VALUE) << c.name;
+        DWORD written;
+        if (*c.first) WriteFile(stalled, c.first, static_cast<DWORD>(strlen(c.first)), &written, nullptr);
+        std::atomic<bool> done{false};
+        auto trickler = std::async(std::launch::async, [&] {
+            int sent = 0;
+            while (c.trickle && !done && sent < 100 && WriteFile(stalled, "x", 1, &written, nullptr)) {
+                ++sent;
+                Sleep(300);
+            }
+            return sent;
+        });
+        auto answered = std::async(std::launch::async, [] { return call(PipeKind::Voice, "next in line", 20000); });
+        bool served = answered.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+        done = true;
+        EXPECT_TRUE(served) << c.name << ": server stalled";
+        if (served) {
+            EXPECT_EQ(field(answered.get().c_str(), "echo"), "next in line") << c.name;
+        }
+        if (c.trickle) {
+            EXPECT_LT(trickler.get(), 100) << c.name << ": the trickling client was never dropped";
+        }
+        CloseHandle(stalled);
+    }
+}
+
+TEST(PipeChannel, OnlyTheUserMayOpenThePipe) {
+    Server server;
+    ASSERT_TRUE(server.ready());
+    HANDLE pipe = raw_connect(PipeKind::Voice);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetSecurityInfo(pipe, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr,
+                              &descriptor),
+              ERROR_SUCCESS);
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
+                                                                     DACL_SECURITY_INFORMATION, &text, nullptr));
+    std::wstring sddl = text;
+    LocalFree(text);
+    LocalFree(descriptor);
+    CloseHandle(pipe);
+
+    std::wstring sid;
+    ASSERT_TRUE(user_sid_string(sid));
+    // A protected list with one entry: full access for the user, nobody else
+    // (Windows shows generic-all mapped to the pipe's own rights, Wine not).
+    EXPECT_TRUE(sddl == L"D:P(A;;FA;;;" + sid + L")" || sddl == L"D:P(A;;GA;;;" + sid + L")") << sddl;
 }
 
 TEST(PipeChannel, ServesRequestsOnOneConnectionInOrder) {
