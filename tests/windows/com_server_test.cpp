@@ -1,9 +1,11 @@
 // The text service DLL as COM and TSF see it: loaded from the staged install
 // folder, registered with the system's regsvr32 into Wine's real registry.
+#include "case_name.h"
 #include "guids.h"
 
 #include <gtest/gtest.h>
 #include <msctf.h>
+#include <sddl.h>
 
 #include <string>
 
@@ -91,7 +93,8 @@ void expect_unregistered()
 
 DWORD run(std::wstring command)
 {
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return DWORD(-1);
@@ -115,6 +118,8 @@ protected:
         register_server_ = reinterpret_cast<NoArgumentFn>(GetProcAddress(dll_, "DllRegisterServer"));
         unregister_server_ = reinterpret_cast<NoArgumentFn>(GetProcAddress(dll_, "DllUnregisterServer"));
         ASSERT_TRUE(get_class_object_ && can_unload_now_ && register_server_ && unregister_server_);
+        // The text service host tests register their own copy and leave it.
+        unregister_server_();
     }
     void TearDown() override
     {
@@ -173,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(Requests, GetClassObject, testing::Values(
     ClassObjectCase{"unknown", &CLSID_MIRADOT, &IID_IUnknown, S_OK},
     ClassObjectCase{"other class", &CLSID_TF_CategoryMgr, &IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
     ClassObjectCase{"other interface", &CLSID_MIRADOT, &IID_ITfTextInputProcessor, E_NOINTERFACE}),
-    [](const auto& info) { return std::to_string(info.index); });
+    [](const auto& info) { return case_name(info.param.what); });
 
 TEST_F(ComServer, NullOutPointerIsRejected)
 {
@@ -295,6 +300,70 @@ TEST_F(ComServer, ProfileRegistrationWithoutRightsLeavesNothingBehind)
     EXPECT_TRUE(FAILED(hr));
     expect_unregistered();
 }
+
+// Wine checks the rights of a key when it is opened for writing (though not a
+// parent's right to take new subkeys), so a key that registration must write,
+// made beforehand with read and delete rights only, stands for a registry the
+// caller may not change. Delete rights let the roll-back remove it again.
+class ReadOnlyKey {
+public:
+    ReadOnlyKey(HKEY root, std::wstring path) : root_(root), path_(std::move(path))
+    {
+        HKEY key;
+        EXPECT_EQ(RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KRSD;;;WD)", SDDL_REVISION_1, &sd,
+                                                                         nullptr));
+        EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
+        LocalFree(sd);
+        RegCloseKey(key);
+        EXPECT_NE(RegOpenKeyExW(root_, path_.c_str(), 0, KEY_WRITE, &key), ERROR_SUCCESS)
+            << "this Wine grants write access despite the key's rights";
+    }
+    ~ReadOnlyKey() { RegDeleteTreeW(root_, path_.c_str()); }
+
+private:
+    HKEY root_;
+    std::wstring path_;
+};
+
+struct DeniedCase {
+    const char* what;
+    HKEY root;
+    std::wstring (*path)();
+    HRESULT expected;  // S_OK: any failure
+};
+
+void PrintTo(const DeniedCase& c, std::ostream* os) { *os << c.what; }
+
+class RegistrationWithoutRights : public ComServer, public testing::WithParamInterface<DeniedCase> {};
+
+TEST_P(RegistrationWithoutRights, ReportsTheFailureAndLeavesNothingBehind)
+{
+    const DeniedCase& c = GetParam();
+    const std::wstring dll = L" \"" + dll_path() + L"\"";
+    {
+        ReadOnlyKey denied(c.root, c.path());
+        HRESULT hr = register_server_();
+        EXPECT_TRUE(FAILED(hr));
+        if (c.expected != S_OK) {
+            EXPECT_EQ(hr, c.expected);
+        }
+        expect_unregistered();
+    }
+    {
+        ReadOnlyKey denied(c.root, c.path());
+        EXPECT_NE(run(L"regsvr32.exe /s" + dll), 0u);
+        expect_unregistered();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Halves, RegistrationWithoutRights, testing::Values(
+    DeniedCase{"class server key", HKEY_CLASSES_ROOT, [] { return class_key() + L"\\InprocServer32"; },
+               SELFREG_E_CLASS},
+    DeniedCase{"profile key", HKEY_LOCAL_MACHINE, tip_key, S_OK}),
+    [](const auto& info) { return case_name(info.param.what); });
 
 TEST_F(ComServer, UnregisteringWhatIsNotRegisteredSucceeds)
 {

@@ -1,5 +1,6 @@
 // The once-per-process engine data of the text service, on real files and
 // the real (Wine) registry.
+#include "case_name.h"
 #include "context_words.h"
 #include "engine.h"
 #include "engine_host.h"
@@ -43,7 +44,8 @@ INSTANTIATE_TEST_SUITE_P(Layouts, DataDirectory, testing::Values(
                true},
     DataLayout{"two levels up", {"data/vi.tsv"}, L"tsf\\deeper\\miradot_tsf.dll", false},
     DataLayout{"no lexicon file in it", {"data/readme.txt"}, L"tsf\\miradot_tsf.dll", false},
-    DataLayout{"no data folder", {"other/vi.tsv"}, L"tsf\\miradot_tsf.dll", false}));
+    DataLayout{"no data folder", {"other/vi.tsv"}, L"tsf\\miradot_tsf.dll", false}),
+    [](const auto& info) { return case_name(info.param.what); });
 
 TEST(ContextWordsOfTheHost, ComeFromBothCorrectionFiles)
 {
@@ -87,7 +89,8 @@ INSTANTIATE_TEST_SUITE_P(Lines, ContextWordFile, testing::Values(
     CorrectionCase{"carriage returns", "bon nam\tb\xE1\xBB\x91n n\xC4\x83m\r\n", L"bon", true},
     CorrectionCase{"word of 24 letters", std::string(24, 'w') + " x\ty z\n", std::wstring(24, L'w').c_str(),
                    false},
-    CorrectionCase{"empty file", "", L"toi", false}));
+    CorrectionCase{"empty file", "", L"toi", false}),
+    [](const auto& info) { return case_name(info.param.what); });
 
 TEST(ContextWordFile, KeepsEachWordOnceAndAtMost1024)
 {
@@ -157,7 +160,8 @@ INSTANTIATE_TEST_SUITE_P(Environments, LearnedDataPath, testing::Values(
     PathCase{"roaming profile", std::nullopt, true, L"<appdata>"},
     PathCase{"override too long", std::wstring(260, L'u'), true, L"<appdata>"},
     PathCase{"empty override", L"", true, L"<appdata>"},
-    PathCase{"roaming profile too long", std::nullopt, false, std::nullopt}));
+    PathCase{"roaming profile too long", std::nullopt, false, std::nullopt}),
+    [](const auto& info) { return case_name(info.param.what); });
 
 std::wstring settings_key()
 {

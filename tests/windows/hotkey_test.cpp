@@ -1,6 +1,9 @@
+#include "case_name.h"
 #include "hotkey.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -53,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, ParseHotkey, testing::Values(
     ParseCase{u"Ctrl+Alt+F123", false, {}},
     ParseCase{u"Ctrl+Alt+é", false, {}},
     ParseCase{u"Ctrl+Alt+Backspaceeeeeeeee", false, {}},
-    ParseCase{u"Hyper+Y", false, {}}));
+    ParseCase{u"Hyper+Y", false, {}}),
+    [](const auto& info) { return case_name(info.param.text); });
 
 struct FormatCase {
     Hotkey hotkey;
@@ -75,7 +79,15 @@ INSTANTIATE_TEST_SUITE_P(Hotkeys, FormatHotkey, testing::Values(
     FormatCase{{0x0D, HK_CTRL}, u"Ctrl+Enter"},
     FormatCase{{'0', HK_CTRL}, u"Ctrl+0"},
     FormatCase{{0x60, HK_CTRL}, u""},  // numeric keypad 0 has no name
-    FormatCase{{0, 0}, u""}));
+    FormatCase{{0, 0}, u""}),
+    [](const auto& info) {
+        const FormatCase& c = info.param;
+        if (*c.text)
+            return case_name(c.text);
+        char unnamed[32];
+        std::snprintf(unnamed, sizeof unnamed, "Vk%X_Mods%X", unsigned(c.hotkey.vk), unsigned(c.hotkey.mods));
+        return std::string(unnamed);
+    });
 
 TEST(FormatHotkey, ParsesBackToTheSameCombination)
 {
@@ -109,6 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Rules, ValidateHotkey, testing::Values(
     ValidateCase{nullptr, CTRL_ALT_Y, u""},
     ValidateCase{u"", CTRL_ALT_Y, u""},
     ValidateCase{u"Ctrl+Alt+Delete", CTRL_ALT_Y, u""},
+    ValidateCase{u"Ctrl+Alt+PageDownKeyOfMine", CTRL_ALT_Y, u""},
     ValidateCase{u"Ctrl+Alt+Del", CTRL_ALT_Y, u"Ctrl+Alt+Del là phím của Windows (màn hình bảo mật)."},
     ValidateCase{u"alt+f4", CTRL_ALT_Y, u"Alt+F4 là phím của Windows (đóng cửa sổ)."},
     ValidateCase{u"Shift+Alt+Tab", CTRL_ALT_Y, u"Alt+Shift+Tab là phím của Windows (đổi cửa sổ)."},
@@ -118,7 +131,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, ValidateHotkey, testing::Values(
     ValidateCase{u"Shift+Ctrl+Space", CTRL_ALT_Y, u"Ctrl+Shift+Space đang dùng cho «Bật / tắt tiếng Việt»."},
     ValidateCase{u"Shift+Y", CTRL_ALT_Y, u"Cần có Ctrl hoặc Alt, để không chặn phím gõ thường."},
     ValidateCase{u"F9", CTRL_ALT_Y, u"Cần có Ctrl hoặc Alt, để không chặn phím gõ thường."},
-    ValidateCase{u"Alt+Ctrl+V", CTRL_ALT_Y, u"Ctrl+Alt+V đang dùng cho «Nói thành chữ»."}));
+    ValidateCase{u"Alt+Ctrl+V", CTRL_ALT_Y, u"Ctrl+Alt+V đang dùng cho «Nói thành chữ»."}),
+    [](const auto& info) { return case_name(info.param.text); });
 
 TEST(ValidateHotkey, MessageStaysWithinItsLimit)
 {

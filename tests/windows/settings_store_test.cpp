@@ -1,5 +1,6 @@
 // Reads and watches the settings key in the real registry (Wine's, under the
 // test runner), in a key of its own chosen through MIRADOT_SETTINGS_KEY.
+#include "case_name.h"
 #include "engine.h"
 #include "settings_store.h"
 
@@ -44,6 +45,14 @@ RegValue unterminated(const wchar_t* name, const std::wstring& value)
     return {name, REG_SZ, {p, p + value.size() * sizeof(wchar_t)}};
 }
 
+// A short terminated text at the start of a value longer than its buffer.
+RegValue padded(const wchar_t* name, const std::wstring& value, size_t bytes)
+{
+    RegValue v = text(name, value);
+    v.bytes.resize(bytes, 'x');
+    return v;
+}
+
 class SettingsKey : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -60,8 +69,13 @@ protected:
         std::wstring path = subkey.empty() ? test_key() : test_key() + L"\\" + subkey;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
-        for (const RegValue& v : values)
-            ASSERT_EQ(RegSetValueExW(key, v.name, 0, v.type, v.bytes.data(), DWORD(v.bytes.size())), ERROR_SUCCESS);
+        for (const RegValue& v : values) {
+            // The registry adds a terminator to a string whose next unit in
+            // memory is one, so unterminated values need something else there.
+            std::vector<BYTE> data = v.bytes;
+            data.insert(data.end(), {'x', 'x'});
+            ASSERT_EQ(RegSetValueExW(key, v.name, 0, v.type, data.data(), DWORD(v.bytes.size())), ERROR_SUCCESS);
+        }
         RegCloseKey(key);
     }
 };
@@ -120,6 +134,7 @@ INSTANTIATE_TEST_SUITE_P(Values, ReadSettings, testing::Values(
     ReadCase{"method VNI", {dword(L"Method", 1)}, [](auto& s) { s.method = VNI; }},
     ReadCase{"method 2 is Telex", {dword(L"Method", 2)}, [](auto&) {}},
     ReadCase{"method as text", {text(L"Method", L"1")}, [](auto&) {}},
+    ReadCase{"method as qword", {{L"Method", REG_QWORD, bytes_of(1, 8)}}, [](auto&) {}},
     ReadCase{"options without known mask keep bits 6 and 7", {dword(L"Options", 0)},
              [](auto& s) { s.options = 0xC0; }},
     ReadCase{"options with known mask", {dword(L"Options", 0), dword(L"OptionsKnown", 0xF7)},
@@ -129,6 +144,9 @@ INSTANTIATE_TEST_SUITE_P(Values, ReadSettings, testing::Values(
     ReadCase{"shorthand and old tone on", {dword(L"Options", 0xF7), dword(L"OptionsKnown", 0xF7)},
              [](auto& s) { s.options = 0xF7; }},
     ReadCase{"known mask alone changes nothing", {dword(L"OptionsKnown", 0xF7)}, [](auto&) {}},
+    ReadCase{"hints off from the dialog", {dword(L"OptionsKnown", 0xF7), dword(L"Options", 0x53)},
+             [](auto& s) { s.options = 0x53; }},
+    ReadCase{"hints bit of a writer that did not know it", {dword(L"Options", 0x53)}, [](auto&) {}},
     ReadCase{"options as qword", {{L"Options", REG_QWORD, bytes_of(0, 8)}}, [](auto&) {}},
     ReadCase{"options of two bytes", {{L"Options", REG_DWORD, bytes_of(0, 2)}}, [](auto&) {}},
     ReadCase{"malformed known mask counts as absent",
@@ -136,6 +154,7 @@ INSTANTIATE_TEST_SUITE_P(Values, ReadSettings, testing::Values(
              [](auto& s) { s.options = 0xC0; }},
     ReadCase{"clear counter", {dword(L"ClearSeq", 7)}, [](auto& s) { s.clearSeq = 7; }},
     ReadCase{"clear counter as text", {text(L"ClearSeq", L"7")}, [](auto&) {}},
+    ReadCase{"clear counter of eight bytes", {{L"ClearSeq", REG_DWORD, bytes_of(7, 8)}}, [](auto&) {}},
     ReadCase{"three-letter language", {text(L"MtOther", L"vie")}, [](auto& s) { strcpy(s.otherLanguage, "vie"); }},
     ReadCase{"language without terminator", {unterminated(L"MtOther", L"ja")},
              [](auto& s) { strcpy(s.otherLanguage, "ja"); }},
@@ -144,6 +163,7 @@ INSTANTIATE_TEST_SUITE_P(Values, ReadSettings, testing::Values(
     ReadCase{"four-letter language", {text(L"MtOther", L"abcd")}, [](auto&) {}},
     ReadCase{"language with a digit", {text(L"MtOther", L"f1")}, [](auto&) {}},
     ReadCase{"overlong language", {text(L"MtOther", L"abcdefghij")}, [](auto&) {}},
+    ReadCase{"short language in an overlong value", {padded(L"MtOther", L"fr", 16)}, [](auto&) {}},
     ReadCase{"language as expandable text", {text(L"MtOther", L"fr", REG_EXPAND_SZ)}, [](auto&) {}},
     ReadCase{"voice takes the translation default", {text(L"HotkeyVoice", L"Ctrl+Alt+Y")},
              [](auto& s) { s.voiceHotkey = CTRL_ALT_Y; s.translateHotkey = NO_HOTKEY; }},
@@ -158,9 +178,14 @@ INSTANTIATE_TEST_SUITE_P(Values, ReadSettings, testing::Values(
              [](auto& s) { s.voiceHotkey = {'K', HK_ALT}; }},
     ReadCase{"reserved hotkey", {text(L"HotkeyVoice", L"Alt+F4")}, [](auto&) {}},
     ReadCase{"unparseable hotkey", {text(L"HotkeyVoice", L"Ctrl+Alt+")}, [](auto&) {}},
+    ReadCase{"empty hotkey", {text(L"HotkeyVoice", L"")}, [](auto&) {}},
+    ReadCase{"short hotkey in an overlong value", {padded(L"HotkeyVoice", L"Alt+K", 80)}, [](auto&) {}},
+    ReadCase{"hotkey value filling its buffer", {padded(L"HotkeyVoice", L"Alt+K", 78)},
+             [](auto& s) { s.voiceHotkey = {'K', HK_ALT}; }},
     ReadCase{"overlong hotkey", {text(L"HotkeyVoice", L"Ctrl+Alt+Shift+K" + std::wstring(40, L' '))},
              [](auto&) {}},
-    ReadCase{"hotkey as expandable text", {text(L"HotkeyVoice", L"Alt+K", REG_EXPAND_SZ)}, [](auto&) {}}));
+    ReadCase{"hotkey as expandable text", {text(L"HotkeyVoice", L"Alt+K", REG_EXPAND_SZ)}, [](auto&) {}}),
+    [](const auto& info) { return case_name(info.param.what); });
 
 struct OverrideCase {
     const wchar_t* value;
@@ -175,6 +200,7 @@ TEST_P(SettingsKeyOverride, AcceptsOnlyKeysAtOrBelowTheDefault)
 }
 
 const std::wstring LONGEST = L"Software\\miraDot\\" + std::wstring(110, L'x');
+const std::wstring TOO_LONG = LONGEST + L"y";
 
 INSTANTIATE_TEST_SUITE_P(Paths, SettingsKeyOverride, testing::Values(
     OverrideCase{L"Software\\miraDot", true},
@@ -184,7 +210,8 @@ INSTANTIATE_TEST_SUITE_P(Paths, SettingsKeyOverride, testing::Values(
     OverrideCase{L"", false},
     OverrideCase{L"Software\\miraDo", false},
     OverrideCase{L"Software\\Other\\miraDot", false},
-    OverrideCase{(LONGEST + L"y").c_str(), false}));
+    OverrideCase{TOO_LONG.c_str(), false}),
+    [](const auto& info) { return case_name(info.param.value); });
 
 // Waits for the asynchronous notification; poll itself never waits.
 bool poll_soon(SettingsWatcher& watcher)
