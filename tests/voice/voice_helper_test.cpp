@@ -121,15 +121,19 @@ private:
 TEST(VoiceHelper, WithoutRuntimeItServesAndExplains) {
     Helper helper(Runtime::None);
     Process& server = helper.serve();
-    const std::pair<const char*, const char*> cases[] = {
+    const std::string padding(70000, 'x');
+    const std::pair<std::string, const char*> cases[] = {
         {R"({"cmd":"ping"})", R"({"ok":true,"recording":false,"ready":false})"},
         {R"({"cmd":"start"})", R"({"ok":false,"error":"voice runtime missing"})"},
         {R"({"cmd":"what"})", R"({"ok":false,"error":"voice runtime missing"})"},
         {R"({"cmd":"cancel"})", R"({"ok":true})"},
         {"garbage", R"({"ok":false,"error":"bad request"})"},
+        {R"({"cmd":"ping","pad":")" + padding + "\"}", R"({"ok":true,"recording":false,"ready":false})"},
+        {R"({"cmd":")" + padding, R"({"ok":false,"error":"voice runtime missing"})"},
+        {R"({"pad":")" + padding + R"(","cmd":"ping"})", R"({"ok":false,"error":"bad request"})"},  // past the limit
         {R"({"cmd":"quit"})", R"({"ok":true})"},
     };
-    for (auto [request, reply] : cases) EXPECT_EQ(call(request), reply) << request;
+    for (const auto& [request, reply] : cases) EXPECT_EQ(call(request), reply) << request.substr(0, 80);
     EXPECT_EQ(server.wait(10000), 0);
 }
 
