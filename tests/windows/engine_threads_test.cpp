@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -14,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int THREADS = 8;
-constexpr int KEYS_PER_THREAD = 400;
+constexpr int WORDS_PER_THREAD = 100;
 
 struct ThreadResult {
     bool dataLoaded = false;
@@ -29,7 +30,13 @@ fs::path program_folder()
     return fs::path(path).parent_path();
 }
 
-TEST(EngineHost, SerialisesConcurrentActivationAndTyping)
+std::string learned_line(const std::string& saved, const std::string& word)
+{
+    size_t at = saved.find("p\t" + word + "\t");
+    return at == std::string::npos ? std::string() : saved.substr(at, saved.find('\n', at) - at);
+}
+
+TEST(EngineHost, SerialisesConcurrentActivationTypingAndSaving)
 {
     TempFolder folder(L"miradot-threads");
     fs::path data = program_folder() / "data";
@@ -44,6 +51,7 @@ TEST(EngineHost, SerialisesConcurrentActivationAndTyping)
     HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     volatile LONG inside = 0;
     volatile LONG overlaps = 0;
+    volatile LONG typing = THREADS;
     std::vector<ThreadResult> results(THREADS);
     std::vector<std::thread> threads;
     for (int t = 0; t < THREADS; ++t) {
@@ -53,26 +61,44 @@ TEST(EngineHost, SerialisesConcurrentActivationAndTyping)
             results[t].learnedLoaded = ensure_learned_data();
             EngineContext* context = engine_create();
             EngineOutput out;
-            for (int i = 0; i < KEYS_PER_THREAD; ++i) {
-                {
+            // Every thread keeps the same word, so the learned count shows
+            // whether an update was lost to a concurrent one.
+            for (int i = 0; i < WORDS_PER_THREAD; ++i) {
+                for (char c : std::string("xin ")) {
                     EngineLock lock;
                     if (InterlockedIncrement(&inside) != 1)
                         InterlockedIncrement(&overlaps);
-                    engine_key(context, i % 7 == 6 ? ' ' : 'a' + (i + t) % 26, &out);
+                    engine_key(context, c, &out);
                     InterlockedDecrement(&inside);
                 }
                 note_learning_change();
-                if (i % 50 == 0)
+                if (i % 10 == t % 10)
                     save_learned_if_due(false);
             }
-            save_learned_if_due(true);
+            {
+                EngineLock lock;
+                engine_reset(context);  // counts the last word
+            }
+            note_learning_change();
             engine_destroy(context);
+            InterlockedDecrement(&typing);
         });
     }
+    // Forced saves, as from deactivations on other threads, while typing goes on.
+    std::thread saver([&] {
+        WaitForSingleObject(start, INFINITE);
+        ensure_learned_data();
+        while (InterlockedCompareExchange(&typing, 0, 0) > 0) {
+            note_learning_change();
+            save_learned_if_due(true);
+        }
+    });
     SetEvent(start);
     for (auto& thread : threads)
         thread.join();
+    saver.join();
     CloseHandle(start);
+    save_learned_if_due(true);
 
     EXPECT_EQ(overlaps, 0);
     for (const ThreadResult& r : results) {
@@ -80,9 +106,10 @@ TEST(EngineHost, SerialisesConcurrentActivationAndTyping)
         EXPECT_TRUE(r.learnedLoaded);
     }
     EXPECT_TRUE(is_context_word(L"toi", 3));
-    // Loaded twice, the record would have been counted twice.
     std::string saved = read_file(learned);
-    EXPECT_NE(saved.find("p\tzzqq\t5\n"), std::string::npos) << saved;
+    EXPECT_EQ(learned_line(saved, "xin"), "p\txin\t" + std::to_string(THREADS * WORDS_PER_THREAD));
+    // Loaded twice, the record would have been counted twice.
+    EXPECT_EQ(learned_line(saved, "zzqq"), "p\tzzqq\t5");
 
     RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
     fs::remove_all(data);
