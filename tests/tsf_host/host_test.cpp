@@ -9,6 +9,7 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -33,6 +34,17 @@ bool register_text_service()
         return false;
     auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(module, "DllRegisterServer"));
     return reg && SUCCEEDED(reg());
+}
+
+// Kept as test artifacts in "shots" beside the program; an old picture is
+// removed first so that what lies there always comes from this run.
+bool take_screenshot(const wchar_t* name)
+{
+    std::wstring folder = folder_of_program() + L"\\shots";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring path = folder + L"\\" + name;
+    DeleteFileW(path.c_str());
+    return save_screen_png({0, 0, 480, 160}, path.c_str());
 }
 
 ComPtr<ITfCompartment> language_compartment(ITfThreadMgr* thread_mgr)
@@ -77,6 +89,17 @@ std::string narrow(const std::wstring& text)
     std::string result(size > 0 ? size - 1 : 0, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
     return result;
+}
+
+// Wine runs one window manager per desktop, started by the first program that
+// touches it; on the shared default desktop that may be a Wine test without a
+// display, and then our windows are never mapped or focused. A desktop of
+// this run's own keeps windows, focus, clicks and the screen to this program.
+bool use_own_desktop()
+{
+    static HDESK desktop = CreateDesktopW((L"miradot-host-" + std::to_wstring(GetCurrentProcessId())).c_str(),
+                                          nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    return desktop && SetThreadDesktop(desktop);
 }
 
 // This program's own settings key (through MIRADOT_SETTINGS_KEY, set in main),
@@ -345,9 +368,7 @@ TEST_F(HostTest, TabSwapsAnAmbiguousWordAndShowsTheHintBefore)
     EXPECT_GT(note.top, host.top + 10);
 
     pump_messages();
-    std::wstring shot = folder_of_program() + L"\\shots";
-    CreateDirectoryW(shot.c_str(), nullptr);
-    EXPECT_TRUE(save_screen_png({0, 0, 480, 160}, (shot + L"\\hint_window.png").c_str()));
+    EXPECT_TRUE(take_screenshot(L"hint_window.png"));
 
     EXPECT_TRUE(threadMgr->press(VK_TAB));
     EXPECT_EQ(document.text(), L"m\u0129 ");
@@ -406,9 +427,7 @@ TEST_F(HostTest, CompositionIsDrawnMarkedInTheHostWindow)
     threadMgr->type(L"vieetj nam");
     EXPECT_EQ(document.composition_span(), (Span{5, 8}));
     pump_messages();
-    std::wstring shot = folder_of_program() + L"\\shots";
-    CreateDirectoryW(shot.c_str(), nullptr);
-    EXPECT_TRUE(save_screen_png({0, 0, 480, 160}, (shot + L"\\composition.png").c_str()));
+    EXPECT_TRUE(take_screenshot(L"composition.png"));
 }
 
 TEST_F(HostTest, WordEndingKeysCommitAndPassTheKeyOn)
@@ -496,6 +515,7 @@ TEST_F(HostTest, SwitchReachesTheProcessorOfAnotherThread)
     std::wstring other_text, other_button;
     bool other_composing = true;
     std::thread other([&] {
+        use_own_desktop();
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         {
             HostDocument other_document;
@@ -856,6 +876,10 @@ TEST(WineThreadMgr, ActivatesTheRegisteredProfile)
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    if (!use_own_desktop()) {
+        fprintf(stderr, "no desktop of our own\n");
+        return 2;
+    }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // Settings and learning stay inside this run.
     SetEnvironmentVariableW(L"MIRADOT_SETTINGS_KEY", settings_key().c_str());
