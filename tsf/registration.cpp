@@ -6,13 +6,11 @@
 #include "module.h"
 
 #include <msctf.h>
+#include <olectl.h>
 
 #include <cwchar>
 
 namespace {
-
-// olectl.h's code for a class that could not be registered; mingw-w64 lacks it.
-constexpr HRESULT SELFREG_E_CLASS = HRESULT(0x80040201L);
 
 constexpr LANGID VIETNAMESE = 0x042A;
 constexpr wchar_t CLASS_NAME[] = L"miraDot Vietnamese text service";

@@ -1,10 +1,12 @@
 // The text service DLL as COM and TSF see it: loaded from the staged install
 // folder, registered with the system's regsvr32 into Wine's real registry.
 #include "case_name.h"
+#include "child_process.h"
 #include "guids.h"
 
 #include <gtest/gtest.h>
 #include <msctf.h>
+#include <olectl.h>
 #include <sddl.h>
 
 #include <string>
@@ -13,8 +15,6 @@ namespace {
 
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using NoArgumentFn = HRESULT(STDAPICALLTYPE*)();
-
-constexpr HRESULT SELFREG_E_CLASS = HRESULT(0x80040201L);
 
 std::wstring dll_path()
 {
@@ -89,21 +89,6 @@ void expect_unregistered()
 {
     EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, class_key()));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, tip_key()));
-}
-
-DWORD run(std::wstring command)
-{
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return DWORD(-1);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = DWORD(-1);
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
 }
 
 class ComServer : public testing::Test {

@@ -1,6 +1,7 @@
 // Reads and watches the settings key in the real registry (Wine's, under the
 // test runner), in a key of its own chosen through MIRADOT_SETTINGS_KEY.
 #include "case_name.h"
+#include "child_process.h"
 #include "engine.h"
 #include "settings_store.h"
 
@@ -212,6 +213,39 @@ INSTANTIATE_TEST_SUITE_P(Paths, SettingsKeyOverride, testing::Values(
     OverrideCase{L"Software\\Other\\miraDot", false},
     OverrideCase{TOO_LONG.c_str(), false}),
     [](const auto& info) { return case_name(info.param.value); });
+
+// The key path is decided once per process, so each override is tried in a
+// child run of this program; the child's test fails on another path.
+TEST(SettingsKeyOfThisProcess, IsTheOneItsParentExpects)
+{
+    wchar_t expected[256];
+    DWORD length = GetEnvironmentVariableW(L"MIRADOT_TEST_EXPECTED_KEY", expected, 256);
+    if (length == 0 || length >= 256)
+        GTEST_SKIP() << "only run by ResolveSettingsKey in a child process";
+    EXPECT_EQ(std::wstring(resolve_settings_key()), expected);
+}
+
+TEST(ResolveSettingsKey, TakesTheOverrideOnlyWhenItNamesAKeyAtOrBelowTheDefault)
+{
+    const struct {
+        std::wstring value;
+        std::wstring expected;
+    } cases[] = {
+        {L"SOFTWARE\\MIRADOT\\Portable", L"SOFTWARE\\MIRADOT\\Portable"},
+        {LONGEST, LONGEST},
+        {TOO_LONG, L"Software\\miraDot"},
+        {L"Software\\Other\\miraDot", L"Software\\miraDot"},
+        {L"", L"Software\\miraDot"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.value));
+        SetEnvironmentVariableW(L"MIRADOT_SETTINGS_KEY", c.value.c_str());
+        SetEnvironmentVariableW(L"MIRADOT_TEST_EXPECTED_KEY", c.expected.c_str());
+        EXPECT_EQ(run(this_program() + L" --gtest_filter=SettingsKeyOfThisProcess.*"), 0u);
+    }
+    SetEnvironmentVariableW(L"MIRADOT_TEST_EXPECTED_KEY", nullptr);
+    SetEnvironmentVariableW(L"MIRADOT_SETTINGS_KEY", test_key().c_str());
+}
 
 // Waits for the asynchronous notification; poll itself never waits.
 bool poll_soon(SettingsWatcher& watcher)
