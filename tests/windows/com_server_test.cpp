@@ -246,9 +246,17 @@ class RedirectedRoot {
 public:
     explicit RedirectedRoot(HKEY root) : root_(root)
     {
-        path_ = L"Software\\miraDot\\volatile-" + std::to_wstring(GetCurrentProcessId());
-        RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &key_, nullptr);
+        // Missing parents of a volatile key are made volatile too, and would
+        // then refuse the lasting keys of other tests: make them first.
+        path_ = L"Software\\miraDot\\com-server-test-" + std::to_wstring(GetCurrentProcessId());
+        HKEY parent;
+        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &parent,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(RegCreateKeyExW(parent, L"volatile", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key_,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(parent);
         RegOverridePredefKey(root_, key_);
     }
     ~RedirectedRoot()
