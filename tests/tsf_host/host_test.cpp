@@ -669,14 +669,34 @@ TEST_F(HostTest, CaretMovedElsewhereEndsTheWordAsShown)
 TEST_F(HostTest, DeactivationMidWordLeavesTheWordCommitted)
 {
     activate();
+    EXPECT_TRUE(threadMgr->event_sink_advised());
+    EXPECT_EQ(document.edit_sinks(), 1u);
+    EXPECT_EQ(threadMgr->preserved_keys(), 3u);  // the switch and the two feature hotkeys
     threadMgr->type(L"vieetj");
     threadMgr->deactivate_processor();
     EXPECT_EQ(document.text(), L"vi\u1EC7t");
     EXPECT_FALSE(document.composing());
-    EXPECT_FALSE(threadMgr->preserved(GUID_MIRADOT_KEY_LANGUAGE, VK_SPACE, TF_MOD_CONTROL | TF_MOD_SHIFT));
+    // Every sink and key it took is given back.
+    EXPECT_EQ(threadMgr->preserved_keys(), 0u);
     EXPECT_EQ(threadMgr->button(), nullptr);
     CLSID foreground;
     EXPECT_EQ(threadMgr->GetForeground(&foreground), S_FALSE);
+    EXPECT_FALSE(threadMgr->event_sink_advised());
+    EXPECT_EQ(document.edit_sinks(), 0u);
+}
+
+TEST_F(HostTest, ActivationThatCannotTakeKeysFailsAndGivesBackWhatItTook)
+{
+    threadMgr->acceptKeySink = false;
+    threadMgr->set_focus(&document);
+    EXPECT_EQ(threadMgr->activate_processor(), E_FAIL);
+    EXPECT_EQ(threadMgr->preserved_keys(), 0u);
+    EXPECT_FALSE(threadMgr->event_sink_advised());
+    EXPECT_EQ(threadMgr->button(), nullptr);
+    EXPECT_EQ(document.edit_sinks(), 0u);
+    // The keys reach the application untouched.
+    threadMgr->type(L"vieetj");
+    EXPECT_EQ(document.text(), L"vieetj");
 }
 
 TEST_F(HostTest, FeatureHotkeysFollowTheSettings)
@@ -831,6 +851,24 @@ TEST_F(TransitoryTest, ClickEndsTheWordAsShownAndStillLands)
     // The engine starts afresh: the next letter begins a new word.
     threadMgr->type(L"a");
     EXPECT_EQ(legacy.text(), L"vi\u1EC7ta");
+}
+
+TEST_F(TransitoryTest, HintFollowsTheSystemCaret)
+{
+    // A legacy control has no text extents to offer; its caret tells where the text is.
+    ASSERT_TRUE(CreateCaret(legacy.window, nullptr, 1, 16));
+    ASSERT_TRUE(SetCaretPos(120, 10));
+    threadMgr->type(L"mix ");
+    HWND hint = FindWindowW(L"miraDotHint", nullptr);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(IsWindowVisible(hint));
+    POINT caret{120, 10};
+    ClientToScreen(legacy.window, &caret);
+    RECT note;
+    GetWindowRect(hint, &note);
+    EXPECT_EQ(note.left, caret.x);
+    EXPECT_EQ(note.top, caret.y + 16 + 4);
+    DestroyCaret();
 }
 
 // The one path where Wine's own thread manager drives the processor: the

@@ -978,6 +978,8 @@ STDMETHODIMP HostThreadMgr::AdviseKeyEventSink(TfClientId id, ITfKeyEventSink* s
 {
     if (id != clientId_ || !sink)
         return E_INVALIDARG;
+    if (!acceptKeySink)
+        return E_FAIL;
     if (keySink_)
         return CONNECT_E_ADVISELIMIT;
     keySink_ = sink;

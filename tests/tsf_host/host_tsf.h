@@ -83,6 +83,7 @@ public:
     bool transitory() const { return transitory_; }
     bool in_write_session() const { return writing_; }
     void add_edit_sink(ITfTextEditSink* sink) { editSinks_.push_back(sink); }
+    size_t edit_sinks() const { return editSinks_.size(); }
     bool remove_edit_sink(DWORD cookie);
 
 private:
@@ -131,6 +132,9 @@ public:
     int buttonUpdates = 0;
     bool offerGlobalCompartment = true;
     bool offerLanguageBar = true;
+    bool acceptKeySink = true;
+    bool event_sink_advised() const { return eventSink_ != nullptr; }
+    size_t preserved_keys() const { return preserved_.size(); }
     bool preserved(REFGUID guid, UINT vk, UINT modifiers) const;
 
     // IUnknown
