@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -755,6 +756,47 @@ TEST_F(HostTest, LanguageBarButtonAnswersAndSwitchesOnClick)
     ASSERT_EQ(button->GetTooltipString(&tooltip), S_OK);
     EXPECT_STREQ(tooltip, L"miraDot: English (Ctrl+Shift+Space)");
     SysFreeString(tooltip);
+}
+
+// What the user sees of the button's menu; the first item is then chosen with the keyboard.
+std::vector<std::wstring> g_menu_items;
+
+void CALLBACK choose_first_menu_item(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND shown = FindWindowW(L"#32768", nullptr);
+    if (!shown)
+        return;  // not up yet: the timer comes again
+    KillTimer(nullptr, timer);
+    auto menu = reinterpret_cast<HMENU>(SendMessageW(shown, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+        g_menu_items.push_back(text);
+    }
+    PostMessageW(shown, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(shown, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+void CALLBACK close_menu(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    EndMenu();
+}
+
+TEST_F(HostTest, RightClickMenuOffersTheSwitchAndTheSettings)
+{
+    activate();
+    ITfLangBarItemButton* button = threadMgr->button();
+    ASSERT_NE(button, nullptr);
+    g_menu_items.clear();
+    UINT_PTR chooser = SetTimer(nullptr, 0, 50, choose_first_menu_item);
+    UINT_PTR bound = SetTimer(nullptr, 0, 15000, close_menu);  // never left hanging
+    EXPECT_EQ(button->OnClick(TF_LBI_CLK_RIGHT, POINT{200, 300}, nullptr), S_OK);
+    KillTimer(nullptr, chooser);
+    KillTimer(nullptr, bound);
+    EXPECT_EQ(g_menu_items,
+              (std::vector<std::wstring>{L"Chuy\u1EC3n Vi\u1EC7t / Anh\tCtrl+Shift+Space", L"C\u00E0i \u0111\u1EB7t\u2026"}));
+    EXPECT_EQ(button_text(button), L"E");  // the first item switched
 }
 
 TEST_F(HostTest, DisplayAttributeIsOfferedByTheProcessor)
