@@ -89,6 +89,7 @@ void expect_unregistered()
 {
     EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, class_key()));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, tip_key()));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, tip_key()));  // where Wine's framework keeps the user's choice
 }
 
 class ComServer : public testing::Test {
