@@ -719,6 +719,11 @@ TEST_F(HostTest, FeatureHotkeysFollowTheSettings)
     threadMgr->press(VK_SPACE);
     EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_VOICE, 'V', TF_MOD_CONTROL | TF_MOD_ALT));
     EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_TRANSLATE, 'Y', TF_MOD_CONTROL | TF_MOD_ALT));
+    // The voice hotkey wins a clash: translation is left without one.
+    settings.set(L"HotkeyVoice", L"Ctrl+Alt+Y");
+    threadMgr->press(VK_SPACE);
+    EXPECT_TRUE(threadMgr->preserved(GUID_MIRADOT_KEY_VOICE, 'Y', TF_MOD_CONTROL | TF_MOD_ALT));
+    EXPECT_EQ(threadMgr->preserved_keys(), 2u);  // the switch and the voice key
     threadMgr->set_focus(&document);
 }
 
