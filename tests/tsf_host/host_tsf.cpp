@@ -842,7 +842,7 @@ void HostDocument::move_caret(int position)
 
 void HostDocument::rewrite(int start, int end, const wchar_t* text)
 {
-    if (compositionObject_) {
+    if (compositionObject_ && start < composition_->end && composition_->start < end) {
         // The sink is told while the composition still stands, inside a write lock.
         ITfComposition* terminated = compositionObject_;
         terminated->AddRef();

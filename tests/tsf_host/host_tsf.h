@@ -54,8 +54,9 @@ public:
     // The user clicks elsewhere: the caret moves without the processor.
     void move_caret(int position);
     // The application rewrites [start, end) itself, as a page script or a
-    // cell editor does: it terminates the composition first, as TSF asks of
-    // applications, and leaves the caret at the end of the field.
+    // cell editor does, and leaves the caret at the end of the field. A change
+    // that touches the composition terminates it first, as TSF asks of
+    // applications; one outside it leaves the composition alone.
     void rewrite(int start, int end, const wchar_t* text);
     // Grants the asynchronous edit sessions requested so far.
     void run_pending_sessions();
