@@ -234,6 +234,18 @@ TEST_F(LearnedData, WaitsForTheIntervalUnlessForced)
     EXPECT_TRUE(fs::exists(file_));
 }
 
+// Waits out the real interval once: the schedule is the point of the test.
+TEST_F(LearnedData, SavesUnforcedOnceTheIntervalHasPassed)
+{
+    note_learning_change();
+    save_learned_if_due(true);
+    fs::remove(file_);
+    note_learning_change();
+    Sleep(30100);
+    save_learned_if_due(false);
+    EXPECT_TRUE(fs::exists(file_));
+}
+
 TEST_F(LearnedData, FailedSaveIsRetriedAtTheNextSave)
 {
     fs::remove(file_);
