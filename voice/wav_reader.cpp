@@ -1,6 +1,7 @@
 #include "wav_reader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -44,7 +45,9 @@ float sample_at(const uint8_t* p, bool isFloat) {
     if (isFloat) {
         float value;
         std::memcpy(&value, p, sizeof value);
-        return value;
+        // NaN and infinity are no sound; left in, they would break the
+        // ordering of levels that finds the speech.
+        return std::isfinite(value) ? value : 0.0f;
     }
     return static_cast<float>(static_cast<int16_t>(u16(p)) / 32768.0);
 }

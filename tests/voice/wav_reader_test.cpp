@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <limits>
 
 #include "test_folder.h"
 #include "wav_builder.h"
@@ -57,6 +58,12 @@ TEST(WavReader, ConvertsToSixteenKilohertzMono) {
     p = parse(WavBuilder().format(1, 1, 16000, 16).pcm16({-32768, 0, 16384, 32767}).bytes);
     ASSERT_TRUE(p.ok);
     EXPECT_EQ(p.samples, (std::vector<float>{-1.0f, 0.0f, 0.5f, 32767 / 32768.0f}));
+
+    // Floats that are no sound become silence; large ones pass as stored.
+    const float inf = std::numeric_limits<float>::infinity();
+    p = parse(WavBuilder().format(3, 1, 16000, 32).float32({std::nanf(""), inf, -inf, 3.0f}).bytes);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.samples, (std::vector<float>{0.0f, 0.0f, 0.0f, 3.0f}));
 }
 
 TEST(WavReader, WalksChunksAndPadding) {
