@@ -8,7 +8,7 @@
 #include "create_recognizer.h"
 #include "environment.h"
 #include "shared_library.h"
-#include "token_table.h"
+#include "model_check.h"
 
 namespace {
 
@@ -103,17 +103,19 @@ void load_recognizer(VoiceHelperState& state) {
         state.load_error = "voice not installed";
         return;
     }
-    const std::string encoder = utf8(find_model_file(folder, "encoder", ".onnx"));
-    const std::string decoder = utf8(find_model_file(folder, "decoder", ".onnx"));
+    const std::filesystem::path encoderFile = find_model_file(folder, "encoder", ".onnx");
+    const std::filesystem::path decoderFile = find_model_file(folder, "decoder", ".onnx");
     const std::string joiner = utf8(find_model_file(folder, "joiner", ".onnx"));
+    const std::string encoder = utf8(encoderFile);
+    const std::string decoder = utf8(decoderFile);
     const std::string tokens = utf8(folder / "tokens.txt");
     if (encoder.empty() || decoder.empty() || joiner.empty()) {
         state.load_error = "voice not installed";
         return;
     }
 
-    // The library cannot report a broken token table: it would end the helper.
-    if (!token_table_usable(folder / "tokens.txt")) {
+    // What the library cannot report, it answers by ending the helper.
+    if (!transducer_files_usable(encoderFile, decoderFile, folder / "tokens.txt")) {
         state.load_error = "voice model could not be loaded";
         return;
     }

@@ -14,6 +14,7 @@ inline std::filesystem::path real_library_dir() { return SHERPA_LIBRARY_DIR; }
 inline std::filesystem::path scripted_library() { return SCRIPTED_LIBRARY; }
 inline std::filesystem::path partial_library() { return PARTIAL_LIBRARY; }
 inline std::filesystem::path tiny_model_dir() { return TINY_MODEL_DIR; }
+inline std::filesystem::path tiny_parts_dir() { return TINY_PARTS_DIR; }
 inline std::filesystem::path speech_wav() { return SPEECH_WAV; }
 
 class HelperFolder {
@@ -29,25 +30,33 @@ public:
         link_or_copy(library, voice / SHERPA_LIBRARY_NAME);
     }
 
-    // A model folder with the three model files, a token table and the
-    // script the scripted library answers from; the real library cannot
-    // parse these model files.
-    std::filesystem::path model(const std::string& script, bool withJoiner = true) {
+    // A copy of the tiny model the real library decodes, with its own token
+    // table when one is given.
+    std::filesystem::path tiny_model(const std::string& tokens = "") {
         std::filesystem::path dir = folder_.path() / ("model" + std::to_string(models_++));
-        folder_.write(dir / "encoder-epoch-12.onnx", "not a model");
-        folder_.write(dir / "decoder-epoch-12.onnx", "not a model");
-        if (withJoiner) folder_.write(dir / "joiner-epoch-12.onnx", "not a model");
-        folder_.write(dir / "tokens.txt", "<blk> 0\n");
+        std::filesystem::copy(tiny_model_dir(), dir);
+        if (!tokens.empty()) folder_.write(dir / "tokens.txt", tokens);
+        return dir;
+    }
+
+    // The tiny model with the script the scripted library answers from.
+    std::filesystem::path model(const std::string& script, bool withJoiner = true) {
+        std::filesystem::path dir = tiny_model();
+        if (!withJoiner) std::filesystem::remove(dir / "joiner-tiny.onnx");
         folder_.write(dir / "script.txt", script);
         return dir;
     }
 
-    // A copy of the tiny model the real library decodes, with its own token
-    // table when one is given.
-    std::filesystem::path tiny_model(const std::string& tokens = "") {
-        std::filesystem::path dir = folder_.path() / ("tiny" + std::to_string(models_++));
-        std::filesystem::copy(tiny_model_dir(), dir);
-        if (!tokens.empty()) folder_.write(dir / "tokens.txt", tokens);
+    // The tiny model with one of its files replaced by the given content, or
+    // by a part of the same name from the model parts.
+    std::filesystem::path tiny_model_with(const std::string& file, const std::string& content) {
+        std::filesystem::path dir = tiny_model();
+        if (content.empty()) {
+            std::filesystem::copy_file(tiny_parts_dir() / file, dir / (file.substr(0, file.find('-')) + "-tiny.onnx"),
+                                       std::filesystem::copy_options::overwrite_existing);
+        } else {
+            folder_.write(dir / file, content);
+        }
         return dir;
     }
 

@@ -8,7 +8,10 @@ a fixed table, which makes every recording decode to "▁XIN ▁chào".  What it
 proves is the wiring: configuration and result records, file names, token
 table and per-token log-probabilities as the library really reads them.
 
-    make_tiny_model.py OUTPUT_DIR
+    make_tiny_model.py OUTPUT_DIR PARTS_DIR
+
+PARTS_DIR gets model files with the metadata the library insists on missing
+or foreign, to swap into a copy of the model.
 """
 import math
 import os
@@ -94,11 +97,15 @@ def joiner():
 
 
 def main():
-    out = sys.argv[1]
+    out, parts = sys.argv[1], sys.argv[2]
     os.makedirs(out, exist_ok=True)
+    os.makedirs(parts, exist_ok=True)
     save(encoder(), os.path.join(out, "encoder-tiny.onnx"), {"model_type": "zipformer"})
     save(decoder(), os.path.join(out, "decoder-tiny.onnx"), {"vocab_size": VOCAB, "context_size": 1})
     save(joiner(), os.path.join(out, "joiner-tiny.onnx"), {})
+    save(encoder(), os.path.join(parts, "encoder-untyped.onnx"), {})
+    save(encoder(), os.path.join(parts, "encoder-ctc.onnx"), {"model_type": "EncDecCTCModelBPE"})
+    save(decoder(), os.path.join(parts, "decoder-unsized.onnx"), {"context_size": 1})
     with open(os.path.join(out, "tokens.txt"), "w", encoding="utf-8") as tokens:
         for index, token in enumerate(TOKENS):
             tokens.write(f"{token} {index}\n")

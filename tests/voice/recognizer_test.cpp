@@ -46,9 +46,20 @@ TEST_F(RecognizerLoad, RealLibraryReportsEachModelProblem) {
         {"no default model folder", "", "voice not installed"},
         {"model folder without joiner", utf8_path(helper.model("a 1\n", false)), "voice not installed"},
         {"folder that does not exist", utf8_path(helper.folder().path() / "nowhere"), "voice not installed"},
-        {"model files the library cannot parse", utf8_path(helper.model("")), "voice model could not be loaded"},
-        // Token tables that would make the library end the process, or
-        // throw out of decoding, are refused before it reads them.
+        {"joiner the library cannot parse", utf8_path(helper.tiny_model_with("joiner-tiny.onnx", "not a model")),
+         "voice model could not be loaded"},
+        {"encoder that is no ONNX model", utf8_path(helper.tiny_model_with("encoder-tiny.onnx", "not a model")),
+         "voice model could not be loaded"},
+        // Files that would make the library end the process, or throw out of
+        // decoding, are refused before it reads them.
+        {"encoder without a model type", utf8_path(helper.tiny_model_with("encoder-untyped.onnx", "")),
+         "voice model could not be loaded"},
+        {"encoder of a CTC model", utf8_path(helper.tiny_model_with("encoder-ctc.onnx", "")),
+         "voice model could not be loaded"},
+        {"decoder without its vocabulary size", utf8_path(helper.tiny_model_with("decoder-unsized.onnx", "")),
+         "voice model could not be loaded"},
+        {"token table smaller than the vocabulary", utf8_path(helper.tiny_model("<blk> 0\n▁XIN 1\n")),
+         "voice model could not be loaded"},
         {"token line with three fields", utf8_path(helper.tiny_model("<blk> 0\n▁XIN 1 2\n▁chào 2\n<unk> 3\n")),
          "voice model could not be loaded"},
         {"token table cut in a line", utf8_path(helper.tiny_model("<blk> 0\n▁XIN 1\n▁ch")),

@@ -65,25 +65,24 @@ public:
             {L"MIRADOT_VOICE_TEST_WAV", inputList_.wstring()}});
     }
 
-    // Model files the scripted runtime answers from; the real one rejects them.
-    void model(const std::string& script, bool withJoiner = true) {
+    // The tiny model that the real runtime decodes, with its own token table
+    // when one is given, and the script the scripted runtime answers from.
+    void tiny_model(const std::string& tokens = "", const std::string& script = "", bool withJoiner = true) {
         std::filesystem::path dir = folder_.path() / "model";
-        folder_.write(dir / "encoder-epoch-12.int8.onnx", "not a model");
-        folder_.write(dir / "decoder-epoch-12.int8.onnx", "not a model");
-        if (withJoiner) folder_.write(dir / "joiner-epoch-12.int8.onnx", "not a model");
-        folder_.write(dir / "tokens.txt", "<blk> 0\n");
+        std::filesystem::remove_all(dir);
+        std::filesystem::copy(TINY_MODEL_DIR, dir);
+        if (!withJoiner) std::filesystem::remove(dir / "joiner-tiny.onnx");
+        if (!tokens.empty()) folder_.write(dir / "tokens.txt", tokens);
         folder_.write(dir / "script.txt", script);
         SetEnvironmentVariableW(L"MIRADOT_VOICE_MODEL_DIR", dir.wstring().c_str());
     }
 
-    // The tiny model that the real runtime decodes, with its own token table
-    // when one is given.
-    void tiny_model(const std::string& tokens = "") {
-        std::filesystem::path dir = folder_.path() / "tiny";
-        std::filesystem::remove_all(dir);
-        std::filesystem::copy(TINY_MODEL_DIR, dir);
-        if (!tokens.empty()) folder_.write(dir / "tokens.txt", tokens);
-        SetEnvironmentVariableW(L"MIRADOT_VOICE_MODEL_DIR", dir.wstring().c_str());
+    void model(const std::string& script, bool withJoiner = true) { tiny_model("", script, withJoiner); }
+
+    // A model whose joiner the real runtime cannot parse.
+    void broken_model() {
+        tiny_model();
+        folder_.write(std::filesystem::path("model") / "joiner-tiny.onnx", "not a model");
     }
 
     // The next "start" records this file; an empty name means the microphone.
@@ -148,7 +147,7 @@ TEST(VoiceHelper, RealRuntimeReportsModelProblemsAndStaysUp) {
 
     // Model files the library cannot parse, and a token table that would make
     // it end the process: the helper explains and lives on.
-    helper.model("");
+    helper.broken_model();
     Process& again = helper.serve();
     EXPECT_EQ(call(R"({"cmd":"start"})"), R"({"ok":false,"error":"voice model could not be loaded"})");
     helper.tiny_model("<blk> 0\n\xe2\x96\x81XIN 1 extra\n");
