@@ -1,6 +1,9 @@
 #pragma once
 
+#include "edit_request.h"
 #include "tsf_interfaces.h"
+
+#include <memory>
 
 // Shared record of one composition; each edit session holds a reference.
 class CompositionHolder {
@@ -16,6 +19,9 @@ public:
     ITfComposition* composition = nullptr;
     int keptLength = 0;  // characters before the word that a transitory context keeps composed
     ITfContext* context = nullptr;
+    // A write into this context that the application refused: the next write
+    // here carries it, so committed text is never lost.
+    std::unique_ptr<EditRequest> unwritten;
 
 private:
     CompositionHolder() = default;

@@ -60,6 +60,27 @@ EditRequest make_edit_request(const EngineOutput& output)
     return request;
 }
 
+EditRequest merge_unwritten(const EditRequest& unwritten, const EditRequest& next)
+{
+    EditRequest merged = next;
+    int taken = count_code_points(unwritten.commitText, unwritten.commitLength);
+    if (taken > next.deleteCount)
+        taken = next.deleteCount;
+    int units = move_back_code_points(unwritten.commitText, unwritten.commitLength, taken);
+    int room = 599 - next.commitLength;
+    if (units > room) {
+        units = room;
+        if (units > 0 && is_high_surrogate(unwritten.commitText[units - 1]))
+            --units;
+    }
+    merged.deleteCount = unwritten.deleteCount + next.deleteCount - taken;
+    std::memcpy(merged.commitText, unwritten.commitText, units * sizeof(wchar_t));
+    std::memcpy(merged.commitText + units, next.commitText, next.commitLength * sizeof(wchar_t));
+    merged.commitLength = units + next.commitLength;
+    merged.commitText[merged.commitLength] = 0;
+    return merged;
+}
+
 int last_word_start(const wchar_t* text, int length)
 {
     int i = length;

@@ -35,6 +35,11 @@ struct EditRequest {
 
 EditRequest make_edit_request(const EngineOutput& output);
 
+// `next` as it must be written when the document never received `unwritten`:
+// what `next` deletes of the unwritten commit is simply not written, the rest
+// of its deletions reach before it, and both commits are written together.
+EditRequest merge_unwritten(const EditRequest& unwritten, const EditRequest& next);
+
 // UTF-8 to UTF-16 into a buffer of `capacity` units (terminator included);
 // units written, 0 and an empty text on failure.
 int utf8_to_utf16(const char* text, wchar_t* buffer, int capacity);

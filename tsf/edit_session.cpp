@@ -50,7 +50,16 @@ HRESULT TextInputProcessor::request_edit_session(ITfContext* context, const Edit
         return E_FAIL;
     if (!holder->context)
         holder->set_context(context);
-    auto* session = new (std::nothrow) EditSession(this, context, request, kind, holder);
+    // A refused write is written with the next one; ending the composition
+    // then means writing it.
+    EditRequest merged;
+    const EditRequest* effective = &request;
+    if (holder->unwritten && (kind == EDIT_APPLY || kind == EDIT_END_COMPOSITION)) {
+        merged = merge_unwritten(*holder->unwritten, kind == EDIT_APPLY ? request : EditRequest{});
+        effective = &merged;
+        kind = EDIT_APPLY;
+    }
+    auto* session = new (std::nothrow) EditSession(this, context, *effective, kind, holder);
     if (!session)
         return E_OUTOFMEMORY;
     HRESULT result = E_FAIL;
@@ -60,6 +69,13 @@ HRESULT TextInputProcessor::request_edit_session(ITfContext* context, const Edit
         hr = context->RequestEditSession(clientId_, session, async, &result);
     }
     session->Release();
+    // Only a session that never ran leaves its text unwritten; one that ran and
+    // failed part-way may already have written it.
+    bool refused = FAILED(hr) || result == TF_E_NOLOCK;
+    if (kind == EDIT_APPLY) {
+        bool carries = effective->commitLength > 0 || effective->deleteCount > 0;
+        holder->unwritten.reset(refused && carries ? new (std::nothrow) EditRequest(*effective) : nullptr);
+    }
     return FAILED(hr) ? hr : result;
 }
 

@@ -108,7 +108,9 @@ STDMETHODIMP TextInputProcessor::OnKeyUp(ITfContext*, WPARAM, LPARAM, BOOL* eate
 
 bool TextInputProcessor::holder_keeps_characters() const
 {
-    return compositionHolder_ && compositionHolder_->composition && compositionHolder_->keptLength > 0;
+    return compositionHolder_
+           && ((compositionHolder_->composition && compositionHolder_->keptLength > 0)
+               || compositionHolder_->unwritten);
 }
 
 bool TextInputProcessor::context_disabled(ITfContext* context)

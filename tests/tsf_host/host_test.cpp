@@ -629,16 +629,41 @@ TEST_F(HostTest, ApplicationRewritingTheFieldMidWordLosesAndDoublesNothing)
     }
 }
 
-TEST_F(HostTest, RefusedEditSessionIsMadeUpByTheNextKey)
+TEST_F(HostTest, RefusedEditSessionIsMadeUpLater)
 {
+    const struct {
+        const char* name;
+        const wchar_t* before;   // typed while the application grants edits
+        const wchar_t* refused;  // typed while it refuses them
+        UINT then;               // the key pressed once it grants them again, 0 = none
+        const wchar_t* after;
+        const wchar_t* text;
+    } cases[] = {
+        {"inside the word", L"vie", L"e", 0, L"tj ", L"vi\u1EC7t "},
+        // The committed word is written with the next key, never lost.
+        {"the word's end", L"vieetj", L" ", 0, L"nam ", L"vi\u1EC7t nam "},
+        {"the word's end, then Enter", L"vieetj", L" ", VK_RETURN, L"", L"vi\u1EC7t "},
+        {"the word's end, then a switch", L"vieetj", L" ", VK_SPACE, L"", L"vi\u1EC7t "},
+    };
     activate();
-    threadMgr->type(L"vie");
-    document.policy = SessionPolicy::Refuse;
-    threadMgr->type(L"e");
-    EXPECT_EQ(document.text(), L"vie");
-    document.policy = SessionPolicy::Grant;
-    threadMgr->type(L"tj ");
-    EXPECT_EQ(document.text(), L"vi\u1EC7t ");
+    for (const auto& c : cases) {
+        HostDocument fresh;
+        threadMgr->set_focus(&fresh);
+        threadMgr->type(c.before);
+        fresh.policy = SessionPolicy::Refuse;
+        threadMgr->type(c.refused);
+        fresh.policy = SessionPolicy::Grant;
+        if (c.then == VK_SPACE)
+            threadMgr->press(VK_SPACE, true, true);
+        else if (c.then)
+            threadMgr->press(c.then);
+        threadMgr->type(c.after);
+        EXPECT_EQ(fresh.text(), c.text) << c.name;
+        EXPECT_FALSE(fresh.composing()) << c.name;
+        threadMgr->set_focus(&document);
+        if (c.then == VK_SPACE)
+            threadMgr->press(VK_SPACE, true, true);  // back to Vietnamese
+    }
 }
 
 TEST_F(HostTest, FocusChangeMidWordCommitsItWhereItWasTyped)

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -53,6 +54,41 @@ TEST(EditRequest, ConversionCutsWithoutSplittingASurrogatePair)
     EditRequest invalid = make_edit_request(output("\xFF\xFE", "ok"));
     EXPECT_EQ(invalid.commitLength, 0);
     EXPECT_EQ(invalid.compositionLength, 2);
+}
+
+TEST(EditRequest, AnUnwrittenCommitIsWrittenWithTheNextRequest)
+{
+    auto request = [](int delete_count, const wchar_t* commit, const wchar_t* composition) {
+        EditRequest r;
+        r.deleteCount = delete_count;
+        r.commitLength = static_cast<int>(wcslen(commit));
+        wcscpy(r.commitText, commit);
+        r.compositionLength = static_cast<int>(wcslen(composition));
+        wcscpy(r.compositionText, composition);
+        return r;
+    };
+    const struct {
+        const char* name;
+        EditRequest unwritten, next;
+        int deleteCount;
+        const wchar_t* commit;
+        const wchar_t* composition;
+    } cases[] = {
+        {"next word", request(0, L"vi\u1EC7t ", L""), request(0, L"", L"n"), 0, L"vi\u1EC7t ", L"n"},
+        // The correction takes back the unwritten word and its space: none of it is written.
+        {"corrected", request(0, L"chu\u1EA9n ", L""), request(6, L"ch\u1EA9n \u0111o\u00E1n ", L""), 0,
+         L"ch\u1EA9n \u0111o\u00E1n ", L""},
+        // Deletions beyond the unwritten text reach the document, after its own.
+        {"reaches before", request(2, L"a\U0001F600 ", L""), request(4, L"xy ", L""), 3, L"xy ", L""},
+        {"one code point back", request(0, L"a\U0001F600", L""), request(1, L"b", L"c"), 0, L"ab", L"c"},
+    };
+    for (const auto& c : cases) {
+        EditRequest merged = merge_unwritten(c.unwritten, c.next);
+        EXPECT_EQ(merged.deleteCount, c.deleteCount) << c.name;
+        EXPECT_EQ(std::wstring(merged.commitText, merged.commitLength), c.commit) << c.name;
+        EXPECT_EQ(merged.commitText[merged.commitLength], 0) << c.name;
+        EXPECT_EQ(std::wstring(merged.compositionText, merged.compositionLength), c.composition) << c.name;
+    }
 }
 
 TEST(CodePoints, SurrogatePairsCountOnce)
