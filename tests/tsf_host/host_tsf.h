@@ -1,10 +1,12 @@
 // The test host's own small TSF layer. Wine's msctf 8.0 creates thread and
-// document managers, contexts over a text store, client ids and a working
-// global compartment, but leaves ITfRange (text, shifting, cloning),
-// compositions, their properties and ITfKeystrokeMgr::KeyDown/TestKeyDown as
-// stubs, and has no language bar item manager. This layer supplies exactly
-// those pieces around a document of its own, so that the real text input
-// processor runs unchanged; global compartments and client ids stay Wine's.
+// document managers, contexts over a text store, client ids, the category
+// manager's GUID atoms and a working global compartment, but leaves ITfRange
+// (text, shifting, cloning), compositions, properties (the display attribute,
+// the input scope), edit records for the text edit sink and
+// ITfKeystrokeMgr::KeyDown/TestKeyDown as stubs, and has no language bar item
+// manager. This layer supplies exactly those pieces around a document of its
+// own, so that the real text input processor runs unchanged; global
+// compartments, client ids and GUID atoms stay Wine's.
 #pragma once
 
 #include "../../tsf/tsf_interfaces.h"
