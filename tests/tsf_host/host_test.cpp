@@ -26,16 +26,19 @@ std::wstring folder_of_program()
     return folder.substr(0, folder.find_last_of(L"\\/"));
 }
 
-// Registers the staged DLL, as the installer would.
-bool register_text_service()
+// Registers or unregisters the staged DLL, as the installer would.
+bool call_server_entry(const char* entry)
 {
     std::wstring dll = folder_of_program() + L"\\stage\\tsf\\miradot_tsf.dll";
     HMODULE module = LoadLibraryW(dll.c_str());
     if (!module)
         return false;
-    auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(module, "DllRegisterServer"));
-    return reg && SUCCEEDED(reg());
+    auto call = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void*>(GetProcAddress(module, entry)));
+    return call && SUCCEEDED(call());
 }
+
+bool register_text_service() { return call_server_entry("DllRegisterServer"); }
 
 // Kept as test artifacts in "shots" beside the program; an old picture is
 // removed first so that what lies there always comes from this run.
@@ -999,6 +1002,8 @@ int main(int argc, char** argv)
     Gdiplus::GdiplusStartupInput startup;
     Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
     int result = RUN_ALL_TESTS();
+    // The prefix is shared: leave it as it was found.
+    call_server_entry("DllUnregisterServer");
     RegDeleteTreeW(HKEY_CURRENT_USER, settings_key().c_str());
     DeleteFileW(learned_path().c_str());
     Gdiplus::GdiplusShutdown(gdiplus);
