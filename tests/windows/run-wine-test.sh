@@ -35,7 +35,14 @@ if [ ! -d "$WINEPREFIX" ]; then
   echo "no Wine prefix at $WINEPREFIX (run the wine_prefix_setup test first)" >&2
   exit 1
 fi
-if [ "$display" = 1 ]; then
-  exec xvfb-run -a wine "$@"
-fi
-exec wine "$@"
+# The program writes to a file, not to ctest's pipe: the Wine server and
+# the system processes started along with the first program of a run inherit
+# its output, and ctest would wait on an inherited pipe until they end.
+output=$(mktemp)
+trap 'rm -f "$output"' EXIT
+launcher=(wine)
+[ "$display" = 1 ] && launcher=(xvfb-run -a wine)
+status=0
+"${launcher[@]}" "$@" >"$output" 2>&1 </dev/null || status=$?
+cat "$output"
+exit "$status"
