@@ -1,21 +1,17 @@
 // Loads arbitrary bytes as a learned-data file; what loads must save and
 // load back to the same tables.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "engine.h"
 #include "fuzz_checks.h"
+#include "fuzz_file.h"
 #include "lexicon.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = "/tmp/miradot-fuzz-learned-" + std::to_string(getpid());
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    static const std::string path = fuzz_file_path("learned");
+    if (!write_fuzz_file(path, data, size)) return 0;
     learned_clear();
     int loaded = learned_load(path.c_str());
     require(loaded >= 0);

@@ -1,21 +1,17 @@
 // Reads arbitrary bytes as a model file's metadata and as a token table,
 // the checks the voice helper makes before the recogniser library sees them.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
 
 #include "fuzz_checks.h"
+#include "fuzz_file.h"
 #include "model_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = "/tmp/miradot-fuzz-model-" + std::to_string(getpid());
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    static const std::string path = fuzz_file_path("model");
+    if (!write_fuzz_file(path, data, size)) return 0;
     std::map<std::string, std::string> metadata;
     onnx_metadata(path, metadata);
     require(metadata.size() <= size);  // each entry takes bytes of its own
