@@ -101,18 +101,6 @@ bool scan_model(FILE* file, std::map<std::string, std::string>& metadata) {
     return std::feof(file) != 0;
 }
 
-std::string read_all(const std::filesystem::path& path, bool& ok) {
-    std::string text;
-    FILE* file = open_for_reading(path);
-    ok = file != nullptr;
-    if (!file) return text;
-    char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-    std::fclose(file);
-    return text;
-}
-
 }  // namespace
 
 bool onnx_metadata(const std::filesystem::path& path, std::map<std::string, std::string>& metadata) {
@@ -125,9 +113,9 @@ bool onnx_metadata(const std::filesystem::path& path, std::map<std::string, std:
 }
 
 size_t token_table_size(const std::filesystem::path& path) {
-    bool readable = false;
-    std::istringstream lines(read_all(path, readable));
-    if (!readable) return 0;
+    std::vector<uint8_t> bytes;
+    if (read_whole_file(path, bytes) != ReadResult::Read) return 0;
+    std::istringstream lines(std::string(bytes.begin(), bytes.end()));
     std::vector<bool> seen;
     std::string line;
     while (std::getline(lines, line)) {

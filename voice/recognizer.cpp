@@ -7,8 +7,8 @@
 
 #include "create_recognizer.h"
 #include "environment.h"
-#include "shared_library.h"
 #include "model_check.h"
+#include "shared_library.h"
 
 namespace {
 
@@ -108,14 +108,15 @@ void load_recognizer(VoiceHelperState& state) {
     const std::string joiner = utf8(find_model_file(folder, "joiner", ".onnx"));
     const std::string encoder = utf8(encoderFile);
     const std::string decoder = utf8(decoderFile);
-    const std::string tokens = utf8(folder / "tokens.txt");
+    const std::filesystem::path tokensFile = folder / "tokens.txt";
+    const std::string tokens = utf8(tokensFile);
     if (encoder.empty() || decoder.empty() || joiner.empty()) {
         state.load_error = "voice not installed";
         return;
     }
 
     // What the library cannot report, it answers by ending the helper.
-    if (!transducer_files_usable(encoderFile, decoderFile, folder / "tokens.txt")) {
+    if (!transducer_files_usable(encoderFile, decoderFile, tokensFile)) {
         state.load_error = "voice model could not be loaded";
         return;
     }

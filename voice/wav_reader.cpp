@@ -136,22 +136,16 @@ bool parse_wav(const uint8_t* data, size_t size, std::vector<float>& samples, st
 
 bool read_wav(const std::filesystem::path& path, std::vector<float>& samples, std::string& error) {
     samples.clear();
-    FILE* file = open_for_reading(path);
-    if (!file) {
-        error = "no such file";
-        return false;
-    }
     std::vector<uint8_t> bytes;
-    uint8_t piece[65536];
-    size_t got;
-    while ((got = std::fread(piece, 1, sizeof piece, file)) > 0) {
-        if (bytes.size() + got > MAX_FILE_BYTES) {
-            std::fclose(file);
+    switch (read_whole_file(path, bytes, MAX_FILE_BYTES)) {
+        case ReadResult::Unreadable:
+            error = "no such file";
+            return false;
+        case ReadResult::TooLarge:
             error = "unsupported wav";
             return false;
-        }
-        bytes.insert(bytes.end(), piece, piece + got);
+        case ReadResult::Read:
+            break;
     }
-    std::fclose(file);
     return parse_wav(bytes.data(), bytes.size(), samples, error);
 }
