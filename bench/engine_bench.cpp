@@ -18,6 +18,8 @@
 #include "engine.h"
 #include "lexicon.h"
 
+using namespace miradot;
+
 // Every allocation of the process goes through these, so the per-key figure
 // counts the engine's allocations as well as the standard library's.
 extern "C" {

@@ -8,6 +8,8 @@
 #include "lexicon.h"
 #include "text_util.h"
 
+using namespace miradot;
+
 namespace {
 
 constexpr int MAX_SEGMENTS = 1024;

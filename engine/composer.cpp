@@ -7,6 +7,8 @@
 #include "engine.h"
 #include "lexicon.h"
 
+namespace miradot {
+
 namespace {
 
 constexpr std::string_view INITIALS[] = {"",  "b",  "c",  "ch", "d",  "đ",  "g",   "gh", "gi", "h",
@@ -511,3 +513,5 @@ bool swap_hoi_nga(Syllable* s) {
     s->tone = original;
     return false;
 }
+
+}  // namespace miradot

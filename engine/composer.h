@@ -6,6 +6,8 @@
 
 #include "letters.h"
 
+namespace miradot {
+
 struct ComposeStats {
     int32_t toneUndone;
     int32_t circumflexUndone;
@@ -29,3 +31,5 @@ bool is_valid_prefix(const Syllable& syllable);
 bool fix_initial_spelling(Syllable* syllable);
 // Switches hook and tilde when only the other form is a known syllable.
 bool swap_hoi_nga(Syllable* syllable);
+
+}  // namespace miradot

@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace miradot {
+
 struct KeyBlock;
 
 struct LexiconTable {
@@ -45,3 +47,5 @@ void lex_clear(char code);
 
 using LexVisitor = void (*)(const char* key, const char* value, uint32_t count, void* user);
 uint64_t lex_for_each(char code, LexVisitor visit, void* user);
+
+}  // namespace miradot

@@ -10,6 +10,8 @@
 #include "text_util.h"
 #include "word_end.h"
 
+using namespace miradot;
+
 namespace {
 
 constexpr int MAX_COMPOSED_KEYS = 32;

@@ -10,6 +10,8 @@
 #include "lexicon.h"
 #include "text_util.h"
 
+namespace miradot {
+
 namespace {
 
 constexpr int MAX_COMPOSED_KEYS = 32;
@@ -566,6 +568,10 @@ void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator) {
         copy_text(ctx->retypeKeys, sizeof ctx->retypeKeys, keys.raw);
     }
 }
+
+}  // namespace miradot
+
+using namespace miradot;
 
 int engine_swap(EngineContext* ctx, EngineOutput* out) {
     if (!out) return 0;

@@ -6,6 +6,8 @@
 
 #include "engine.h"
 
+namespace miradot {
+
 enum ClassifyReason {
     REASON_COMPOSITION = 0,
     REASON_ENGLISH = 1,
@@ -30,3 +32,5 @@ bool prefer_english(const EngineContext* ctx, const char* rawLower, const char* 
 void count_accepted_word(EngineContext* ctx);
 // Ends the word in progress (or applies the terminator alone) into `out`.
 void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator);
+
+}  // namespace miradot

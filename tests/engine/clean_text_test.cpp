@@ -7,6 +7,8 @@
 #include "engine_fixture.h"
 #include "lexicon.h"
 
+using namespace miradot;
+
 namespace {
 
 class CleanText : public EngineTablesTest {

@@ -9,6 +9,8 @@
 #include "engine_fixture.h"
 #include "lexicon.h"
 
+using namespace miradot;
+
 namespace {
 
 std::string composed(const char* keys, uint32_t method = TELEX, int strict = 0, ComposeStats* stats = nullptr) {

@@ -7,6 +7,8 @@
 #include "engine_fixture.h"
 #include "letters.h"
 
+using namespace miradot;
+
 namespace {
 
 class Session : public EngineTablesTest {

@@ -7,6 +7,8 @@
 #include "engine_fixture.h"
 #include "lexicon.h"
 
+using namespace miradot;
+
 namespace {
 
 // A small lexicon where "mix" is both a frequent English word and the

@@ -8,6 +8,8 @@
 #include "engine.h"
 #include "lexicon.h"
 
+using namespace miradot;
+
 namespace {
 
 struct LineCounts {

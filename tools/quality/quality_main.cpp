@@ -21,6 +21,8 @@
 #include "vietnamese_word.h"
 #include "word_alignment.h"
 
+using namespace miradot;
+
 namespace {
 
 struct Options {
