@@ -40,7 +40,7 @@ void update_preedit(EngineContext* ctx, EngineOutput* out) {
         } else {
             Syllable s;
             compose(ctx->rawKeys, ctx->rawLen, ctx->method, 0, &s, nullptr);
-            if (has(ctx, OPT_AUTO_ENGLISH) && !is_valid_prefix(s)) {
+            if (!is_valid_prefix(s)) {
                 copy_text(out->preedit, sizeof out->preedit, ctx->rawKeys, ctx->rawLen);
             } else {
                 render_syllable(s, has(ctx, OPT_OLD_TONE), false, out->preedit, sizeof out->preedit);

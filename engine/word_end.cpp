@@ -107,6 +107,16 @@ void set_result(Classification* out, const char* text, int kind, int reason = RE
     out->reason = reason;
 }
 
+// A correction entry names the word, alone or after the previous word.
+bool known_to_corrections(const EngineContext* ctx, const char* viLower) {
+    if (lex_correction(viLower)) return true;
+    if (!ctx->contextValid || !ctx->prevWord[0]) return false;
+    char prevLower[96], pair[400];
+    lower_form(ctx->prevWord, prevLower, sizeof prevLower);
+    std::snprintf(pair, sizeof pair, "%s %s", prevLower, viLower);
+    return lex_correction(pair) != nullptr;
+}
+
 // Steps for a word whose composition is not a valid syllable.
 void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changed,
                       bool inEn, int pattern, Classification* out) {
@@ -115,7 +125,9 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
     const ComposeStats& st = comp.stats;
     if (has(ctx, OPT_AUTO_CORRECT) && pattern == 0) {
         Syllable repaired = comp.syllable;
-        if (fix_initial_spelling(&repaired) && is_valid_syllable(repaired)) {
+        // Only a word typed with Vietnamese marks is repaired: ko, kong, gen
+        // and ka are abbreviations, names and English.
+        if (has_diacritic(repaired) && fix_initial_spelling(&repaired) && is_valid_syllable(repaired)) {
             char lower[256];
             render_syllable(repaired, old_tone(ctx), true, lower, sizeof lower);
             bool known = !lex_loaded('v') || lex_contains('v', lower);
@@ -127,10 +139,6 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
                 return;
             }
         }
-    }
-    if (!autoEnglish && st.undoByRepeat && !st.undoLater) {
-        set_result(out, comp.viCase, KIND_UNDECIDED);
-        return;
     }
     if (autoChanged && (!inEn || (lex_count('e', keys.lower) < 2000 && ctx->lastKind != KIND_ENGLISH))) {
         if (lex_contains('l', comp.viLower)) {
@@ -144,15 +152,10 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
             return;
         }
     }
-    if (autoChanged && !inEn && st.markByRepeat && !st.markLater) {
-        if (is_valid_prefix(comp.syllable)) {
-            set_result(out, comp.viCase, KIND_VIETNAMESE, REASON_UNDECIDED);
-            return;
-        }
-    } else if (!autoEnglish && changed) {
-        set_result(out, comp.viCase, KIND_UNDECIDED);
-        return;
-    }
+    // A lone đ is the currency sign after an amount (10dd).
+    if (changed && equals(keys.lower, "dd")) return set_result(out, comp.viCase, KIND_VIETNAMESE);
+    // No syllable: every key the user typed, whatever the options (aaa,
+    // kurtz). The preedit still shows a composition that may grow into one.
     set_result(out, keys.raw, (changed || inEn) ? KIND_ENGLISH : KIND_UNDECIDED,
                inEn ? REASON_ENGLISH : REASON_UNDECIDED);
 }
@@ -197,6 +200,14 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, Comp
         }
     }
     if (has(ctx, OPT_AUTO_CORRECT) && swap_hoi_nga(&comp.syllable)) out->corrected = 1;
+    if (has(ctx, OPT_AUTO_ENGLISH) && lex_loaded('v') && !is_known_syllable(comp.syllable) &&
+        !lex_contains('l', comp.viLower) && !known_to_corrections(ctx, comp.viLower)) {
+        // Spelled like a syllable but no known word (paris, mary): a name
+        // or a foreign word more often than a rare syllable.
+        set_result(out, keys.raw, inEn ? KIND_ENGLISH : KIND_UNDECIDED, inEn ? REASON_ENGLISH : REASON_KEPT);
+        out->corrected = 0;
+        return;
+    }
     char text[256];
     render_syllable(comp.syllable, old_tone(ctx), false, text, sizeof text);
     set_result(out, text, KIND_VIETNAMESE);
@@ -248,6 +259,13 @@ void classify_word(const EngineContext* ctx, uint32_t terminator, Classification
         if (rawResult) return set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
     }
 
+    if (changed && valid && !has_diacritic(comp.syllable) &&
+        !(st.undoByRepeat && !st.undoLater && is_known_syllable(comp.syllable))) {
+        // Tone keys removed again (lorenz, liszt) leave no Vietnamese mark:
+        // the word is what was typed. A mark undone by repeat (xooong) is
+        // how Telex types a plain letter pair and stays.
+        return set_result(out, keys.raw, inEn ? KIND_ENGLISH : KIND_UNDECIDED, inEn ? REASON_ENGLISH : REASON_KEPT);
+    }
     if (!valid) return classify_invalid(ctx, keys, comp, changed, inEn, pattern, out);
     if (!changed) return classify_plain(ctx, keys, comp, inEn, out);
     classify_changed_valid(ctx, keys, comp, inEn, out);
