@@ -320,8 +320,9 @@ private:
         }
         if (target < 0) return false;
         if (st_.strict && (partner >= 0 ? partner : target) != last_index()) return false;
+        bool swapped = false;
         if (!st_.strict && s_.letters[target].mark != mark && !marked_run_is_nucleus(S, L, target, partner, mark)) {
-            retarget_horn(key, S, L, &target, &partner, &mark);
+            swapped = retarget_horn(key, S, L, &target, &partner, &mark);
         }
 
         Letter& t = s_.letters[target];
@@ -351,7 +352,8 @@ private:
             t.mark = mark;
             if (partner >= 0) s_.letters[partner].mark = mark;
         }
-        record_mark(static_cast<char>(partner >= 0 ? s_.letters[partner].base : t.base));
+        // After a swap the key follows the u it marks, as in a plain uw.
+        record_mark(static_cast<char>(partner >= 0 && !swapped ? s_.letters[partner].base : t.base));
         return true;
     }
 
@@ -371,7 +373,8 @@ private:
 
     // A horn that would make no nucleus goes where it makes one: huuw is
     // hưu, not huư; houw is the ươ of hươu typed in the wrong order.
-    void retarget_horn(char key, int S, int L, int* target, int* partner, uint8_t* mark) {
+    // Returns whether the letters were swapped.
+    bool retarget_horn(char key, int S, int L, int* target, int* partner, uint8_t* mark) {
         for (int i = L; i >= S; --i) {
             char b = static_cast<char>(s_.letters[i].base);
             uint8_t m = b == 'a' ? MARK_BREVE : MARK_HORN;
@@ -380,7 +383,7 @@ private:
                 *target = i;
                 *partner = -1;
                 *mark = m;
-                return;
+                return false;
             }
         }
         if (key != '8' && L > S && is_plain(s_.letters[L - 1], 'o') && is_plain(s_.letters[L], 'u')) {
@@ -389,7 +392,9 @@ private:
             *target = L - 1;
             *partner = L;
             *mark = MARK_HORN;
+            return true;
         }
+        return false;
     }
 
     // ươ at the end of the word after a consonant, which shows as uơ.
@@ -464,16 +469,13 @@ bool lower_form_in_v(const Syllable& s, bool oldStyle) {
     return lex_contains('v', word);
 }
 
-// The lexicon gives a syllable that only a dictionary lists, never seen in
-// running text, the count 5; a hook/tilde switch needs a form above that, or
-// it would turn rare standard words (hễ, nhỡn, đũi) into dictionary oddities.
-constexpr uint32_t MIN_SWITCHED_COUNT = 6;
-
+// A hook/tilde switch needs a form seen in text, or it would turn rare
+// standard words (hễ, nhỡn, đũi) into dictionary oddities.
 bool seen_in_text(const Syllable& s) {
     char word[128];
     for (bool oldStyle : {false, true}) {
         render_syllable(s, oldStyle, true, word, sizeof word);
-        if (lex_count('v', word) >= MIN_SWITCHED_COUNT) return true;
+        if (lex_count('v', word) > DICTIONARY_ONLY_COUNT) return true;
     }
     return false;
 }

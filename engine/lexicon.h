@@ -15,6 +15,10 @@ namespace miradot {
 
 struct KeyBlock;
 
+// The count tools/make_lexicon.py gives a syllable that only a dictionary
+// lists and no text showed: table v at or below it is no evidence of use.
+constexpr uint32_t DICTIONARY_ONLY_COUNT = 5;
+
 struct LexiconTable {
     char** keys;
     char** values;

@@ -15,6 +15,9 @@ namespace miradot {
 namespace {
 
 constexpr int MAX_COMPOSED_KEYS = 32;
+// Per million words: an English word this common beats a syllable no text
+// showed (dawn over dăn), unless a Vietnamese word came just before.
+constexpr uint32_t COMMON_ENGLISH_COUNT = 10;
 
 bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
 
@@ -198,9 +201,21 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, Comp
             set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
             return;
         }
+        // Marks only from later keys, or a tone typed over another (dana,
+        // laura, paris), make a name more often than a syllable no text
+        // showed; retyping the word gives the Vietnamese form.
+        // A d typed later for đ (dadi) is Vietnamese free marking: English
+        // words with a later d are in the English table.
+        bool strokeLater = comp.syllable.letters[0].mark == MARK_STROKE && !(keys.length >= 2 && keys.lower[1] == 'd');
+        bool unusualKeys = (st.markLater && !st.markByRepeat && !strokeLater) || st.toneCount >= 2;
+        uint32_t cv = std::max(lex_count('v', comp.viLower), lex_count('v', viAlt));
+        if (!inEn && unusualKeys && lex_loaded('f') && cv <= DICTIONARY_ONLY_COUNT) {
+            set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
+            return;
+        }
     }
     if (has(ctx, OPT_AUTO_CORRECT) && swap_hoi_nga(&comp.syllable)) out->corrected = 1;
-    if (has(ctx, OPT_AUTO_ENGLISH) && lex_loaded('v') && !is_known_syllable(comp.syllable) &&
+    if (has(ctx, OPT_AUTO_ENGLISH) && !st.markByRepeat && lex_loaded('v') && !is_known_syllable(comp.syllable) &&
         !lex_contains('l', comp.viLower) && !known_to_corrections(ctx, comp.viLower)) {
         // Spelled like a syllable but no known word (paris, mary): a name
         // or a foreign word more often than a rare syllable.
@@ -281,6 +296,7 @@ bool prefer_english(const EngineContext* ctx, const char* rawLower, const char* 
     uint32_t cv = std::max(lex_count('v', viLower), viAlt ? lex_count('v', viAlt) : 0u);
     if (cv == 0) return true;
     if (ce != 0 && b > 0.100000001 && cr > cv) return true;
+    if (b > 0.100000001 && ce >= COMMON_ENGLISH_COUNT && cv <= DICTIONARY_ONLY_COUNT) return true;
     double pv = double(cv) / double(lex_total_or_one('v'));
     double pe = double(ce) / double(lex_total_or_one('e'));
     uint64_t tp = lex_total('p');
@@ -436,7 +452,7 @@ void make_pending(EngineContext* ctx, const WordKeys& keys, const char* viCase, 
 // The next word settles an ambiguous one: rewrite it when the language of the
 // new word tips the balance the other way.
 void redecide_pending(EngineContext* ctx, EngineOutput* out, int decisive, bool* corrected) {
-    double a = ((decisive == KIND_ENGLISH ? 0.85 : 0.1) + ctx->pendingThreshold) * 0.5;
+    double a = (2 * (decisive == KIND_ENGLISH ? 0.85 : 0.1) + ctx->pendingThreshold) / 3;
     bool english = prefer_english(ctx, ctx->pendingRawLower, ctx->pendingViLower, ctx->pendingViAltLower,
                                   ctx->pendingMarkByRepeat, a, ctx->pendingThreshold);
     if (english == (ctx->pendingShownAs == 'e')) return;
