@@ -15,9 +15,10 @@ namespace miradot {
 namespace {
 
 constexpr int MAX_COMPOSED_KEYS = 32;
-// Per million words: an English word this common beats a syllable no text
-// showed (dawn over dăn), unless a Vietnamese word came just before.
-constexpr uint32_t COMMON_ENGLISH_COUNT = 10;
+// Per million words, the count the lexicon gives the common words of its
+// English list: such a word beats a syllable no text showed (towns over
+// tớn), unless a Vietnamese word came just before.
+constexpr uint32_t COMMON_ENGLISH_COUNT = 6;
 
 bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
 

