@@ -68,9 +68,8 @@ bool place_tone(char* word, int size, char* lower, uint32_t options) {
 
 // The previous word and this one as the correction table pairs them. On a
 // match, writes the rewritten pair in place of the previous word.
-bool correct_pair(Writer& w, char* word, int size) {
-    char key[2 * WORD_BYTES + 2], lower[WORD_BYTES];
-    to_lower_word(word, lower, sizeof lower);
+bool correct_pair(Writer& w, char* word, int size, const char* lower) {
+    char key[2 * WORD_BYTES + 2];
     int used = copy_text(key, sizeof key, w.prevLower);
     key[used++] = ' ';
     copy_text(key + used, sizeof key - used, lower);
@@ -88,9 +87,8 @@ bool correct_pair(Writer& w, char* word, int size) {
     return true;
 }
 
-bool correct_single(char* word, int size) {
-    char lower[WORD_BYTES], replaced[WORD_BYTES];
-    to_lower_word(word, lower, sizeof lower);
+bool correct_single(char* word, int size, const char* lower) {
+    char replaced[WORD_BYTES];
     const char* value = lex_correction(lower);
     if (!value || std::strchr(value, ' ')) return false;
     apply_case(word, value, replaced, sizeof replaced);
@@ -108,14 +106,18 @@ int clean_word(Writer& w, const char* start, int length, uint32_t options) {
     char word[WORD_BYTES], lower[WORD_BYTES];
     copy_text(word, sizeof word, start, length);
     int corrections = place_tone(word, sizeof word, lower, options) ? 1 : 0;
+    bool corrected = false;
     if (options & OPT_AUTO_CORRECT) {
-        bool paired = w.prevIsWord && w.singleSpaceSince && correct_pair(w, word, sizeof word);
-        if (paired || correct_single(word, sizeof word)) ++corrections;
+        bool paired = w.prevIsWord && w.singleSpaceSince && correct_pair(w, word, sizeof word, lower);
+        corrected = paired || correct_single(word, sizeof word, lower);
+        if (corrected) ++corrections;
     }
     w.prevStart = w.used;
-    w.write(word, static_cast<int>(std::strlen(word)));
-    copy_text(w.prevText, sizeof w.prevText, word);
-    to_lower_word(word, w.prevLower, sizeof w.prevLower);
+    int wordLength = static_cast<int>(std::strlen(word));
+    w.write(word, wordLength);
+    copy_text(w.prevText, sizeof w.prevText, word, wordLength);
+    if (corrected) to_lower_word(word, w.prevLower, sizeof w.prevLower);
+    else copy_text(w.prevLower, sizeof w.prevLower, lower);
     w.prevIsWord = !w.full;
     w.singleSpaceSince = false;
     return corrections;

@@ -265,11 +265,10 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
         d.expanded = true;
     }
 
-    char wordLower[256];
-    lower_form(d.word, wordLower, sizeof wordLower);
+    lower_form(d.word, d.wordLower, sizeof d.wordLower);
     d.capitalized = has(ctx, OPT_PUNCTUATION) && ctx->capitalizeNext && d.word[0] &&
                     (d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH ||
-                     (d.kind == KIND_UNDECIDED && lex_contains('v', wordLower))) &&
+                     (d.kind == KIND_UNDECIDED && lex_contains('v', d.wordLower))) &&
                     !has_ascii_capital(d.word);
     decide_pending(ctx, terminator, &d);
 
@@ -306,11 +305,9 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
         if (!d.retyped && d.hint) make_pending(ctx, keys, comp, d);
     }
 
-    char wordLower[256];
-    lower_form(d.word, wordLower, sizeof wordLower);
     int wordChars = utf8_char_count(d.word);
     bool qualifies = (d.kind == KIND_VIETNAMESE ||
-                      (d.kind == KIND_UNDECIDED && ctx->lastKind == KIND_VIETNAMESE && lex_contains('v', wordLower))) &&
+                      (d.kind == KIND_UNDECIDED && ctx->lastKind == KIND_VIETNAMESE && lex_contains('v', d.wordLower))) &&
                      wordChars >= 2;
     ctx->spaceAfterWord = qualifies && singleSpace;
     ctx->sentenceEndPending = qualifies && ends_sentence(single_codepoint(terminator));
@@ -342,7 +339,7 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
         }
         count_accepted_word(ctx);
         if (d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH) {
-            lower_form(d.word, ctx->acceptedWord, sizeof ctx->acceptedWord);
+            copy_text(ctx->acceptedWord, sizeof ctx->acceptedWord, d.wordLower);
         }
         bool changedComp = !equals(comp.viCase, keys.raw) && keys.length <= MAX_COMPOSED_KEYS;
         ctx->retypeState = (changedComp || d.expanded) ? RETYPE_WATCHING : RETYPE_IDLE;

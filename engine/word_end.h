@@ -22,6 +22,7 @@ enum class PendingStep {
 struct WordDecision {
     char prefix[512];       // rewritten earlier text committed before the word
     char word[256];         // the word as committed
+    char wordLower[256];    // its lower form
     int deleteCount;        // code points before the insertion point replaced by prefix
     int kind;               // KIND_*
     int reason;             // ClassifyReason of the classification
