@@ -52,7 +52,8 @@ bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
 }  // namespace
 
-WordKeys word_keys(const EngineContext* ctx) {
+WordKeys word_keys(const EngineContext* ctx)
+{
     WordKeys keys;
     keys.length = std::clamp(ctx->rawLen, 0, ENGINE_MAX_KEYS);
     for (int i = 0; i < keys.length; ++i) {
@@ -63,25 +64,34 @@ WordKeys word_keys(const EngineContext* ctx) {
     return keys;
 }
 
-CasePattern case_pattern(const WordKeys& keys) {
-    if (keys.length == 0) return CASE_LOWER;
+CasePattern case_pattern(const WordKeys& keys)
+{
+    if (keys.length == 0)
+        return CASE_LOWER;
     auto capital = [&](int i) { return is_ascii_upper(static_cast<unsigned char>(keys.raw[i])); };
     bool all = true;
-    for (int i = 0; i < keys.length; ++i) all = all && capital(i);
-    if (all) return CASE_ALL_CAPITALS;
+    for (int i = 0; i < keys.length; ++i)
+        all = all && capital(i);
+    if (all)
+        return CASE_ALL_CAPITALS;
     for (int i = 1; i < keys.length; ++i) {
-        if (capital(i) && !capital(i - 1)) return CASE_INNER_CAPITAL;
+        if (capital(i) && !capital(i - 1))
+            return CASE_INNER_CAPITAL;
     }
     return capital(0) ? CASE_FIRST_CAPITAL : CASE_LOWER;
 }
 
-double english_threshold(const EngineContext* ctx) {
-    if (ctx->lastKind == KIND_ENGLISH) return AFTER_ENGLISH;
-    if (ctx->lastKind == KIND_VIETNAMESE) return AFTER_VIETNAMESE;
+double english_threshold(const EngineContext* ctx)
+{
+    if (ctx->lastKind == KIND_ENGLISH)
+        return AFTER_ENGLISH;
+    if (ctx->lastKind == KIND_VIETNAMESE)
+        return AFTER_VIETNAMESE;
     return ctx->lastKind2 == KIND_ENGLISH ? AFTER_ENGLISH_THEN_UNDECIDED : WITHOUT_CONTEXT;
 }
 
-void compose_word(const EngineContext* ctx, const WordKeys& keys, int strict, Composition* c) {
+void compose_word(const EngineContext* ctx, const WordKeys& keys, int strict, Composition* c)
+{
     bool oldTone = has_option(ctx, OPT_OLD_TONE);
     compose(keys.raw, std::min(keys.length, ENGINE_MAX_KEYS), ctx->method, strict, &c->syllable, &c->stats);
     render_syllable(c->syllable, oldTone, false, c->viCase, sizeof c->viCase);
@@ -94,16 +104,20 @@ bool old_tone(const EngineContext* ctx) { return has_option(ctx, OPT_OLD_TONE); 
 bool has(const EngineContext* ctx, uint32_t option) { return has_option(ctx, option); }
 void lower_form(const char* text, char* buffer, int size) { to_lower_word(text, buffer, size); }
 
-void set_result(Classification* out, const char* text, int kind, int reason = REASON_COMPOSITION) {
+void set_result(Classification* out, const char* text, int kind, int reason = REASON_COMPOSITION)
+{
     copy_text(out->text, sizeof out->text, text);
     out->kind = kind;
     out->reason = reason;
 }
 
 // A correction entry names the word, alone or after the previous word.
-bool known_to_corrections(const EngineContext* ctx, const char* viLower) {
-    if (lex_correction(viLower)) return true;
-    if (!ctx->contextValid || !ctx->prevWord[0]) return false;
+bool known_to_corrections(const EngineContext* ctx, const char* viLower)
+{
+    if (lex_correction(viLower))
+        return true;
+    if (!ctx->contextValid || !ctx->prevWord[0])
+        return false;
     char prevLower[96], pair[400];
     lower_form(ctx->prevWord, prevLower, sizeof prevLower);
     std::snprintf(pair, sizeof pair, "%s %s", prevLower, viLower);
@@ -111,8 +125,9 @@ bool known_to_corrections(const EngineContext* ctx, const char* viLower) {
 }
 
 // Steps for a word whose composition is not a valid syllable.
-void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changed,
-                      bool inEn, CasePattern pattern, Classification* out) {
+void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changed, bool inEn,
+                      CasePattern pattern, Classification* out)
+{
     bool autoEnglish = has(ctx, OPT_AUTO_ENGLISH);
     bool autoChanged = changed && autoEnglish;
     if (has(ctx, OPT_AUTO_CORRECT) && pattern == CASE_LOWER) {
@@ -132,7 +147,8 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
             }
         }
     }
-    if (autoChanged && (!inEn || (lex_count('e', keys.lower) < COMMON_ENGLISH_FOR_LOAN && ctx->lastKind != KIND_ENGLISH))) {
+    if (autoChanged
+        && (!inEn || (lex_count('e', keys.lower) < COMMON_ENGLISH_FOR_LOAN && ctx->lastKind != KIND_ENGLISH))) {
         if (lex_contains('l', comp.viLower)) {
             set_result(out, comp.viCase, KIND_VIETNAMESE);
             return;
@@ -145,7 +161,8 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
         }
     }
     // A lone đ is the currency sign after an amount (10dd).
-    if (changed && equals(keys.lower, "dd")) return set_result(out, comp.viCase, KIND_VIETNAMESE);
+    if (changed && equals(keys.lower, "dd"))
+        return set_result(out, comp.viCase, KIND_VIETNAMESE);
     // No syllable: every key the user typed, whatever the options (aaa,
     // kurtz). The preedit still shows a composition that may grow into one.
     set_result(out, keys.raw, (changed || inEn) ? KIND_ENGLISH : KIND_UNDECIDED,
@@ -154,7 +171,8 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
 
 // The keys spell a valid syllable exactly as typed (no mark or tone keys).
 void classify_plain(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool inEn,
-                    Classification* out) {
+                    Classification* out)
+{
     bool inVi = lex_contains('v', comp.viLower);
     set_result(out, keys.raw, KIND_UNDECIDED);
     if (!inEn) {
@@ -175,7 +193,8 @@ void classify_plain(const EngineContext* ctx, const WordKeys& keys, const Compos
 }
 
 void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, const Composition& composed, bool inEn,
-                            Classification* out) {
+                            Classification* out)
+{
     Composition comp = composed;  // the hook/tilde repair works on a copy
     const ComposeStats& st = comp.stats;
     if (has(ctx, OPT_AUTO_ENGLISH)) {
@@ -185,7 +204,8 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
         }
         char viAlt[256];
         render_syllable(comp.syllable, !old_tone(ctx), true, viAlt, sizeof viAlt);
-        if (inEn && (lex_contains('v', comp.viLower) || lex_contains('v', viAlt))) out->hint = 1;
+        if (inEn && (lex_contains('v', comp.viLower) || lex_contains('v', viAlt)))
+            out->hint = 1;
         double t = english_threshold(ctx);
         if (prefer_english(ctx, keys.lower, comp.viLower, viAlt, st.markByRepeat, t, t)) {
             set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
@@ -204,9 +224,10 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
             return;
         }
     }
-    if (has(ctx, OPT_AUTO_CORRECT) && swap_hoi_nga(&comp.syllable)) out->corrected = 1;
-    if (has(ctx, OPT_AUTO_ENGLISH) && !st.markByRepeat && lex_loaded('v') && !is_known_syllable(comp.syllable) &&
-        !lex_contains('l', comp.viLower) && !known_to_corrections(ctx, comp.viLower)) {
+    if (has(ctx, OPT_AUTO_CORRECT) && swap_hoi_nga(&comp.syllable))
+        out->corrected = 1;
+    if (has(ctx, OPT_AUTO_ENGLISH) && !st.markByRepeat && lex_loaded('v') && !is_known_syllable(comp.syllable)
+        && !lex_contains('l', comp.viLower) && !known_to_corrections(ctx, comp.viLower)) {
         // Spelled like a syllable but no known word (paris, mary): a name
         // or a foreign word more often than a rare syllable.
         set_result(out, keys.raw, inEn ? KIND_ENGLISH : KIND_UNDECIDED, inEn ? REASON_ENGLISH : REASON_KEPT);
@@ -221,7 +242,8 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
 }  // namespace
 
 void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, uint32_t terminator,
-                   Classification* out) {
+                   Classification* out)
+{
     *out = Classification{};
     if (keys.length > MAX_COMPOSED_KEYS) {
         set_result(out, keys.raw, KIND_ENGLISH, REASON_KEPT);
@@ -235,56 +257,69 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
 
     if (has(ctx, OPT_LEARN) && changed) {
         const char* learned = lex_value('o', keys.lower);
-        if (learned && learned[0] == 'v') return set_result(out, comp.viCase, KIND_VIETNAMESE);
-        if (learned && learned[0] == 'e') return set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
+        if (learned && learned[0] == 'v')
+            return set_result(out, comp.viCase, KIND_VIETNAMESE);
+        if (learned && learned[0] == 'e')
+            return set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
     }
 
     if (changed && has(ctx, OPT_AUTO_ENGLISH)) {
         uint32_t before = ctx->cpBeforeWord;
-        bool codeLike = is_code_like_before(before) || terminator == '_' || is_ascii_digit(terminator) ||
-                        pattern == CASE_INNER_CAPITAL || st.toneCount >= CODE_LIKE_TONE_KEYS;
-        if (is_ascii_digit(before) && equals(keys.lower, "dd")) codeLike = false;
+        bool codeLike = is_code_like_before(before) || terminator == '_' || is_ascii_digit(terminator)
+                        || pattern == CASE_INNER_CAPITAL || st.toneCount >= CODE_LIKE_TONE_KEYS;
+        if (is_ascii_digit(before) && equals(keys.lower, "dd"))
+            codeLike = false;
         bool inVi = valid && lex_contains('v', comp.viLower);
         uint32_t viFreq = inVi ? lex_count('v', comp.viLower) : 0;
         bool capsRun = ctx->lastWordAllCaps && ctx->capsRunCount > 0 && inVi;
         char lastKey = keys.raw[keys.length - 1];
-        bool capsTone = !inEn && inVi && st.toneCount == 1 && keys.length >= 4 && lastKey &&
-                        std::strchr("SFRXJ", lastKey) && viFreq >= CAPITALS_TONE_MIN_COUNT;
+        bool capsTone = !inEn && inVi && st.toneCount == 1 && keys.length >= 4 && lastKey
+                        && std::strchr("SFRXJ", lastKey) && viFreq >= CAPITALS_TONE_MIN_COUNT;
         bool rawResult = codeLike;
         if (pattern == CASE_ALL_CAPITALS && !capsRun && !capsTone) {
             if (!st.markByRepeat) {
-                if (viFreq >= CAPITALS_MIN_COUNT) out->hint = 1;
+                if (viFreq >= CAPITALS_MIN_COUNT)
+                    out->hint = 1;
                 rawResult = true;
             } else if (viFreq < CAPITALS_MIN_COUNT) {
                 rawResult = true;
             }
         }
-        if (rawResult) return set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
+        if (rawResult)
+            return set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
     }
 
-    if (changed && valid && !has_diacritic(comp.syllable) &&
-        !(st.undoByRepeat && !st.undoLater && is_known_syllable(comp.syllable))) {
+    if (changed && valid && !has_diacritic(comp.syllable)
+        && !(st.undoByRepeat && !st.undoLater && is_known_syllable(comp.syllable))) {
         // Tone keys removed again (lorenz, liszt) leave no Vietnamese mark:
         // the word is what was typed. A mark undone by repeat (xooong) is
         // how Telex types a plain letter pair and stays.
         return set_result(out, keys.raw, inEn ? KIND_ENGLISH : KIND_UNDECIDED, inEn ? REASON_ENGLISH : REASON_KEPT);
     }
-    if (!valid) return classify_invalid(ctx, keys, comp, changed, inEn, pattern, out);
-    if (!changed) return classify_plain(ctx, keys, comp, inEn, out);
+    if (!valid)
+        return classify_invalid(ctx, keys, comp, changed, inEn, pattern, out);
+    if (!changed)
+        return classify_plain(ctx, keys, comp, inEn, out);
     classify_changed_valid(ctx, keys, comp, inEn, out);
 }
 
 bool prefer_english(const EngineContext* ctx, const char* rawLower, const char* viLower, const char* viAlt,
-                    int markByRepeat, double a, double b) {
+                    int markByRepeat, double a, double b)
+{
     bool learn = has(ctx, OPT_LEARN);
     uint32_t ce = lex_count('e', rawLower);
     uint32_t cr = lex_count('r', rawLower);
-    if (ce == 0 && !(learn && lex_count('p', rawLower) > 0)) return false;
-    if (!lex_loaded('v')) return false;
+    if (ce == 0 && !(learn && lex_count('p', rawLower) > 0))
+        return false;
+    if (!lex_loaded('v'))
+        return false;
     uint32_t cv = std::max(lex_count('v', viLower), viAlt ? lex_count('v', viAlt) : 0u);
-    if (cv == 0) return true;
-    if (ce != 0 && b > ABOVE_VIETNAMESE && cr > cv) return true;
-    if (b > ABOVE_VIETNAMESE && ce >= COMMON_ENGLISH_COUNT && cv <= DICTIONARY_ONLY_COUNT) return true;
+    if (cv == 0)
+        return true;
+    if (ce != 0 && b > ABOVE_VIETNAMESE && cr > cv)
+        return true;
+    if (b > ABOVE_VIETNAMESE && ce >= COMMON_ENGLISH_COUNT && cv <= DICTIONARY_ONLY_COUNT)
+        return true;
     double pv = double(cv) / double(lex_total_or_one('v'));
     double pe = double(ce) / double(lex_total_or_one('e'));
     uint64_t tp = lex_total('p');
@@ -294,7 +329,8 @@ bool prefer_english(const EngineContext* ctx, const char* rawLower, const char* 
             uint32_t kept = std::max(lex_count('p', viLower), viAlt ? lex_count('p', viAlt) : 0u);
             pv += u * kept;
         }
-        if (b > ABOVE_VIETNAMESE) pe += u * lex_count('p', rawLower);
+        if (b > ABOVE_VIETNAMESE)
+            pe += u * lex_count('p', rawLower);
     }
     double w = (markByRepeat && b < MARK_BY_REPEAT_BELOW) ? MARK_BY_REPEAT_WEIGHT * a : a;
     return w * pe > (1 - w) * pv;

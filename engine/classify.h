@@ -28,9 +28,9 @@ enum ClassifyReason {
 
 enum CasePattern {
     CASE_LOWER = 0,
-    CASE_ALL_CAPITALS = 1,     // HTML, and one capital key alone
-    CASE_INNER_CAPITAL = 2,    // a capital after a small letter: mySql
-    CASE_FIRST_CAPITAL = 3,    // Hanoi
+    CASE_ALL_CAPITALS = 1,   // HTML, and one capital key alone
+    CASE_INNER_CAPITAL = 2,  // a capital after a small letter: mySql
+    CASE_FIRST_CAPITAL = 3,  // Hanoi
 };
 
 // The raw keys of one word, as typed and ASCII lower-cased.

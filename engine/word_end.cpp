@@ -27,9 +27,11 @@ bool blocks_shorthand_before(uint32_t c) { return is_code_like_before(c) || c ==
 bool ends_sentence(uint32_t c) { return c == '.' || c == '!' || c == '?'; }
 bool is_sentence_punctuation(uint32_t c) { return in(c, {',', '.', '!', '?', ':', ';'}); }
 
-bool has_ascii_capital(const char* text) {
+bool has_ascii_capital(const char* text)
+{
     for (; *text; ++text) {
-        if (is_ascii_upper(static_cast<unsigned char>(*text))) return true;
+        if (is_ascii_upper(static_cast<unsigned char>(*text)))
+            return true;
     }
     return false;
 }
@@ -39,21 +41,26 @@ bool has(const EngineContext* ctx, uint32_t option) { return has_option(ctx, opt
 void lower_form(const char* text, char* buffer, int size) { to_lower_word(text, buffer, size); }
 
 // The terminator's only code point, or 0 when it is empty or longer.
-uint32_t single_codepoint(const char* text) {
-    if (!*text) return 0;
+uint32_t single_codepoint(const char* text)
+{
+    if (!*text)
+        return 0;
     const char* cursor = text;
     uint32_t c = decode_utf8_char(&cursor);
     return *cursor ? 0 : c;
 }
 
-uint32_t last_codepoint(const char* text) {
+uint32_t last_codepoint(const char* text)
+{
     uint32_t last = 0;
-    for (const char* cursor = text; *cursor;) last = decode_utf8_char(&cursor);
+    for (const char* cursor = text; *cursor;)
+        last = decode_utf8_char(&cursor);
     return last;
 }
 
 // Punctuation and spacing when a terminator arrives with no word in progress.
-void end_without_word(EngineContext* ctx, EngineOutput* out, const char* terminator) {
+void end_without_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
+{
     ctx->pending = 0;
     uint32_t single = single_codepoint(terminator);
     if (has(ctx, OPT_PUNCTUATION) && *terminator) {
@@ -63,7 +70,8 @@ void end_without_word(EngineContext* ctx, EngineOutput* out, const char* termina
             ctx->sentenceEndPending = ends_sentence(single);
             ctx->capitalizeNext = 0;
         } else if (equals(terminator, " ")) {
-            if (ctx->sentenceEndPending) ctx->capitalizeNext = 1;
+            if (ctx->sentenceEndPending)
+                ctx->capitalizeNext = 1;
             ctx->sentenceEndPending = 0;
         } else {
             ctx->sentenceEndPending = ctx->capitalizeNext = 0;
@@ -74,12 +82,15 @@ void end_without_word(EngineContext* ctx, EngineOutput* out, const char* termina
     ctx->spaceAfterWord = 0;
     append_text(out->text, sizeof out->text, terminator);
     ctx->contextValid = 0;
-    if (out->text[0]) ctx->lastCodepoint = last_codepoint(out->text);
+    if (out->text[0])
+        ctx->lastCodepoint = last_codepoint(out->text);
 }
 
-bool same_keys_ignoring_case(const char* a, const char* b) {
+bool same_keys_ignoring_case(const char* a, const char* b)
+{
     for (; *a && *b; ++a, ++b) {
-        if (ascii_lower(*a) != ascii_lower(*b)) return false;
+        if (ascii_lower(*a) != ascii_lower(*b))
+            return false;
     }
     return *a == 0 && *b == 0;
 }
@@ -87,8 +98,10 @@ bool same_keys_ignoring_case(const char* a, const char* b) {
 // The word deleted right after it was committed and typed again: the other
 // form, learned for next time.
 void decide_retyped(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changedComp,
-                    WordDecision* d) {
-    if (!has(ctx, OPT_LEARN) || ctx->retypeState != RETYPE_DELETED || !same_keys_ignoring_case(keys.raw, ctx->retypeKeys)) {
+                    WordDecision* d)
+{
+    if (!has(ctx, OPT_LEARN) || ctx->retypeState != RETYPE_DELETED
+        || !same_keys_ignoring_case(keys.raw, ctx->retypeKeys)) {
         return;
     }
     if (ctx->retypeKind == RETYPE_SHORTHAND) {
@@ -101,18 +114,21 @@ void decide_retyped(const EngineContext* ctx, const WordKeys& keys, const Compos
         d->learnedChoice = wantVietnamese ? LEARNED_VIETNAMESE : LEARNED_ENGLISH;
         d->retyped = true;
     }
-    if (d->retyped) d->corrected = true;
+    if (d->retyped)
+        d->corrected = true;
 }
 
 // A two-word correction; may rewrite the previous word too.
-void correct_with_context(const EngineContext* ctx, WordDecision* d) {
+void correct_with_context(const EngineContext* ctx, WordDecision* d)
+{
     char prevLower[96], wordLower[256], key[400];
     lower_form(ctx->prevWord, prevLower, sizeof prevLower);
     lower_form(d->word, wordLower, sizeof wordLower);
     std::snprintf(key, sizeof key, "%s %s", prevLower, wordLower);
     const char* value = lex_correction(key);
     const char* space = value ? std::strchr(value, ' ') : nullptr;
-    if (!space) return;
+    if (!space)
+        return;
     char firstPart[256], newPrev[256], newCur[256];
     copy_text(firstPart, sizeof firstPart, value, static_cast<int>(space - value));
     apply_case(ctx->prevWord, firstPart, newPrev, sizeof newPrev);
@@ -122,7 +138,8 @@ void correct_with_context(const EngineContext* ctx, WordDecision* d) {
         char prev2Lower[96], pair[200];
         lower_form(ctx->prevWord2, prev2Lower, sizeof prev2Lower);
         std::snprintf(pair, sizeof pair, "%s %s", prev2Lower, prevLower);
-        if (lex_contains('k', pair)) return;
+        if (lex_contains('k', pair))
+            return;
     }
     if (prevChanges) {
         d->deleteCount = utf8_char_count(ctx->prevWord) + 1;
@@ -133,11 +150,13 @@ void correct_with_context(const EngineContext* ctx, WordDecision* d) {
     d->corrected = true;
 }
 
-void correct_alone(WordDecision* d) {
+void correct_alone(WordDecision* d)
+{
     char lower[256];
     lower_form(d->word, lower, sizeof lower);
     const char* value = lex_correction(lower);
-    if (!value || std::strchr(value, ' ')) return;
+    if (!value || std::strchr(value, ' '))
+        return;
     char replaced[256];
     apply_case(d->word, value, replaced, sizeof replaced);
     copy_text(d->word, sizeof d->word, replaced);
@@ -146,25 +165,30 @@ void correct_alone(WordDecision* d) {
 
 // Returns whether the word was expanded.
 bool expand_shorthand(const EngineContext* ctx, const WordKeys& keys, const char* viCase, const char* terminator,
-                      char* word, int size) {
+                      char* word, int size)
+{
     char wordLower[256], viLower[256];
     lower_form(word, wordLower, sizeof wordLower);
     lower_form(viCase, viLower, sizeof viLower);
     const char* value = lex_value('s', keys.lower);
-    if (!value) value = lex_value('s', wordLower);
-    if (!value) value = lex_value('s', viLower);
-    if (!value) return false;
+    if (!value)
+        value = lex_value('s', wordLower);
+    if (!value)
+        value = lex_value('s', viLower);
+    if (!value)
+        return false;
     if (has(ctx, OPT_LEARN)) {
         const char* learned = lex_value('o', keys.lower);
-        if (learned && learned[0] == LEARNED_NO_SHORTHAND) return false;
+        if (learned && learned[0] == LEARNED_NO_SHORTHAND)
+            return false;
     }
     const char* tab = std::strchr(value, '\t');
     char expansion[256];
     copy_text(expansion, sizeof expansion, value, tab ? static_cast<int>(tab - value) : -1);
     bool sentenceOnly = tab && tab[1] == 'B';
     unsigned char t0 = static_cast<unsigned char>(terminator[0]);
-    if (blocks_shorthand_before(ctx->cpBeforeWord) || is_ascii_digit(t0) || t0 == '_' || t0 == '-' || t0 == '/' ||
-        (sentenceOnly && ctx->lastKind == KIND_ENGLISH)) {
+    if (blocks_shorthand_before(ctx->cpBeforeWord) || is_ascii_digit(t0) || t0 == '_' || t0 == '-' || t0 == '/'
+        || (sentenceOnly && ctx->lastKind == KIND_ENGLISH)) {
         return false;
     }
     char result[256];
@@ -188,22 +212,28 @@ bool expand_shorthand(const EngineContext* ctx, const WordKeys& keys, const char
 
 // The pending word waits behind an undecided word, or this word settles it:
 // rewritten when the language of this word tips the balance the other way.
-void decide_pending(const EngineContext* ctx, const char* terminator, WordDecision* d) {
-    if (!has(ctx, OPT_AUTO_ENGLISH) || !ctx->pending || !ctx->contextValid || d->deleteCount != 0 || d->retyped) return;
+void decide_pending(const EngineContext* ctx, const char* terminator, WordDecision* d)
+{
+    if (!has(ctx, OPT_AUTO_ENGLISH) || !ctx->pending || !ctx->contextValid || d->deleteCount != 0 || d->retyped)
+        return;
     int decisive = d->reason == REASON_FREQUENCY ? KIND_UNDECIDED : d->kind;
     if (decisive == KIND_UNDECIDED) {
-        if (ctx->pendingFollowCount < MAX_PENDING_FOLLOWERS && equals(terminator, " ")) d->pending = PendingStep::Follows;
+        if (ctx->pendingFollowCount < MAX_PENDING_FOLLOWERS && equals(terminator, " "))
+            d->pending = PendingStep::Follows;
         return;
     }
-    if (ctx->pendingCapsRaw && !(decisive == KIND_VIETNAMESE && is_all_caps(d->word))) return;
+    if (ctx->pendingCapsRaw && !(decisive == KIND_VIETNAMESE && is_all_caps(d->word)))
+        return;
     double next = decisive == KIND_ENGLISH ? AFTER_ENGLISH : AFTER_VIETNAMESE;
     double a = NEXT_WORD_WEIGHT * next + (1 - NEXT_WORD_WEIGHT) * ctx->pendingThreshold;
     bool english = prefer_english(ctx, ctx->pendingRawLower, ctx->pendingViLower, ctx->pendingViAltLower,
                                   ctx->pendingMarkByRepeat, a, ctx->pendingThreshold);
-    if (english == (ctx->pendingShownAs == ALT_ENGLISH)) return;
+    if (english == (ctx->pendingShownAs == ALT_ENGLISH))
+        return;
     char replacement[256];
     copy_text(replacement, sizeof replacement, english ? ctx->pendingRaw : ctx->pendingVi);
-    if (ctx->pendingCapitalized) capitalize_first(replacement);
+    if (ctx->pendingCapitalized)
+        capitalize_first(replacement);
     d->deleteCount = utf8_char_count(ctx->pendingText) + utf8_char_count(ctx->pendingFollow) + 1;
     copy_text(d->prefix, sizeof d->prefix, replacement);
     append_text(d->prefix, sizeof d->prefix, " ");
@@ -213,7 +243,8 @@ void decide_pending(const EngineContext* ctx, const char* terminator, WordDecisi
     d->corrected = true;
 }
 
-void make_pending(EngineContext* ctx, const WordKeys& keys, const Composition& comp, const WordDecision& d) {
+void make_pending(EngineContext* ctx, const WordKeys& keys, const Composition& comp, const WordDecision& d)
+{
     ctx->pending = 1;
     copy_text(ctx->pendingRaw, sizeof ctx->pendingRaw, keys.raw);
     copy_text(ctx->pendingRawLower, sizeof ctx->pendingRawLower, keys.lower);
@@ -238,7 +269,8 @@ void make_pending(EngineContext* ctx, const WordKeys& keys, const Composition& c
 }  // namespace
 
 WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const Composition& comp,
-                         const char* terminator) {
+                         const char* terminator)
+{
     WordDecision d{};
     const char* cursor = terminator;
     uint32_t terminatorCp = *terminator ? decode_utf8_char(&cursor) : 0;
@@ -255,37 +287,42 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
 
     decide_retyped(ctx, keys, comp, changedComp, &d);
     if (!d.retyped && has(ctx, OPT_AUTO_CORRECT) && d.kind != KIND_ENGLISH) {
-        if (ctx->contextValid) correct_with_context(ctx, &d);
-        if (!d.corrected) correct_alone(&d);
+        if (ctx->contextValid)
+            correct_with_context(ctx, &d);
+        if (!d.corrected)
+            correct_alone(&d);
     }
-    if (!d.retyped && has(ctx, OPT_SHORTHAND) &&
-        expand_shorthand(ctx, keys, comp.viCase, terminator, d.word, sizeof d.word)) {
+    if (!d.retyped && has(ctx, OPT_SHORTHAND)
+        && expand_shorthand(ctx, keys, comp.viCase, terminator, d.word, sizeof d.word)) {
         d.kind = KIND_VIETNAMESE;
         d.corrected = true;
         d.expanded = true;
     }
 
     lower_form(d.word, d.wordLower, sizeof d.wordLower);
-    d.capitalized = has(ctx, OPT_PUNCTUATION) && ctx->capitalizeNext && d.word[0] &&
-                    (d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH ||
-                     (d.kind == KIND_UNDECIDED && lex_contains('v', d.wordLower))) &&
-                    !has_ascii_capital(d.word);
+    d.capitalized = has(ctx, OPT_PUNCTUATION) && ctx->capitalizeNext && d.word[0]
+                    && (d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH
+                        || (d.kind == KIND_UNDECIDED && lex_contains('v', d.wordLower)))
+                    && !has_ascii_capital(d.word);
     decide_pending(ctx, terminator, &d);
 
     d.changed = !equals(d.word, keys.raw);
     d.allCaps = is_all_caps(d.word);
-    if (d.capitalized) capitalize_first(d.word);
+    if (d.capitalized)
+        capitalize_first(d.word);
 
     if (!d.corrected && !d.retyped && !d.expanded && d.hint && changedComp && has(ctx, OPT_HINTS) && singleSpace) {
         apply_case(d.word, d.changed ? keys.raw : comp.viCase, d.alternative, sizeof d.alternative);
-        if (equals(d.alternative, d.word)) d.alternative[0] = 0;
+        if (equals(d.alternative, d.word))
+            d.alternative[0] = 0;
         d.alternativeKind = d.changed ? ALT_ENGLISH : ALT_VIETNAMESE;
     }
     return d;
 }
 
 void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& comp, const char* terminator,
-                   const WordDecision& d) {
+                   const WordDecision& d)
+{
     bool singleSpace = equals(terminator, " ");
     ctx->capitalizeNext = 0;
 
@@ -302,13 +339,15 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
             }
         }
         ctx->pending = 0;
-        if (!d.retyped && d.hint) make_pending(ctx, keys, comp, d);
+        if (!d.retyped && d.hint)
+            make_pending(ctx, keys, comp, d);
     }
 
     int wordChars = utf8_char_count(d.word);
-    bool qualifies = (d.kind == KIND_VIETNAMESE ||
-                      (d.kind == KIND_UNDECIDED && ctx->lastKind == KIND_VIETNAMESE && lex_contains('v', d.wordLower))) &&
-                     wordChars >= 2;
+    bool qualifies
+        = (d.kind == KIND_VIETNAMESE
+           || (d.kind == KIND_UNDECIDED && ctx->lastKind == KIND_VIETNAMESE && lex_contains('v', d.wordLower)))
+          && wordChars >= 2;
     ctx->spaceAfterWord = qualifies && singleSpace;
     ctx->sentenceEndPending = qualifies && ends_sentence(single_codepoint(terminator));
 
@@ -322,15 +361,20 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
 
     ctx->lastKind2 = ctx->lastKind;
     ctx->lastKind = d.kind;
-    if (ctx->contextValid) copy_text(ctx->prevWord2, sizeof ctx->prevWord2, ctx->prevWord);
-    else ctx->prevWord2[0] = 0;
+    if (ctx->contextValid)
+        copy_text(ctx->prevWord2, sizeof ctx->prevWord2, ctx->prevWord);
+    else
+        ctx->prevWord2[0] = 0;
     copy_text(ctx->prevWord, sizeof ctx->prevWord, d.word);
     ctx->contextValid = singleSpace;
     ctx->lastWordAllCaps = d.allCaps;
-    if (!d.allCaps) ctx->capsRunCount = 0;
-    else if (d.kind == KIND_VIETNAMESE && (d.changed || d.deleteCount != 0)) ++ctx->capsRunCount;
+    if (!d.allCaps)
+        ctx->capsRunCount = 0;
+    else if (d.kind == KIND_VIETNAMESE && (d.changed || d.deleteCount != 0))
+        ++ctx->capsRunCount;
     const char* last = *terminator ? terminator : d.word[0] ? d.word : d.prefix;
-    if (*last) ctx->lastCodepoint = last_codepoint(last);
+    if (*last)
+        ctx->lastCodepoint = last_codepoint(last);
 
     if (has(ctx, OPT_LEARN)) {
         if (d.learnedChoice) {
@@ -350,14 +394,18 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
     }
 }
 
-void count_accepted_word(EngineContext* ctx) {
-    if (!ctx->acceptedWord[0]) return;
+void count_accepted_word(EngineContext* ctx)
+{
+    if (!ctx->acceptedWord[0])
+        return;
     lex_add('p', ctx->acceptedWord, nullptr, 1);
     ctx->acceptedWord[0] = 0;
 }
 
-void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator) {
-    if (ctx->rawLen <= 0) return end_without_word(ctx, out, terminator);
+void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
+{
+    if (ctx->rawLen <= 0)
+        return end_without_word(ctx, out, terminator);
     WordKeys keys = word_keys(ctx);
     Composition comp;
     compose_word(ctx, keys, 0, &comp);
@@ -377,10 +425,13 @@ void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator) {
 
 using namespace miradot;
 
-int engine_swap(EngineContext* ctx, EngineOutput* out) {
-    if (!out) return 0;
+int engine_swap(EngineContext* ctx, EngineOutput* out)
+{
+    if (!out)
+        return 0;
     *out = EngineOutput{};
-    if (!ctx || !has(ctx, OPT_HINTS) || !ctx->altText[0] || ctx->rawLen > 0) return 0;
+    if (!ctx || !has(ctx, OPT_HINTS) || !ctx->altText[0] || ctx->rawLen > 0)
+        return 0;
     bool vietnamese = ctx->altKind == ALT_VIETNAMESE;
     out->deleteCount = ctx->altDelete;
     copy_text(out->text, sizeof out->text, ctx->altText);
@@ -389,7 +440,8 @@ int engine_swap(EngineContext* ctx, EngineOutput* out) {
     out->corrected = 1;
     if (has(ctx, OPT_LEARN)) {
         lex_add('o', ctx->altRawKeys, vietnamese ? "v" : "e", 1);  // LEARNED_VIETNAMESE, LEARNED_ENGLISH
-        if (ctx->acceptedWord[0]) lower_form(ctx->altText, ctx->acceptedWord, sizeof ctx->acceptedWord);
+        if (ctx->acceptedWord[0])
+            lower_form(ctx->altText, ctx->acceptedWord, sizeof ctx->acceptedWord);
     }
     ctx->lastKind = vietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
     copy_text(ctx->prevWord, sizeof ctx->prevWord, ctx->altText);

@@ -20,25 +20,25 @@ enum class PendingStep {
 // Everything the word end decided about one word; the session is untouched
 // until remember_word.
 struct WordDecision {
-    char prefix[512];       // rewritten earlier text committed before the word
-    char word[256];         // the word as committed
-    char wordLower[256];    // its lower form
-    int deleteCount;        // code points before the insertion point replaced by prefix
-    int kind;               // KIND_*
-    int reason;             // ClassifyReason of the classification
+    char prefix[512];     // rewritten earlier text committed before the word
+    char word[256];       // the word as committed
+    char wordLower[256];  // its lower form
+    int deleteCount;      // code points before the insertion point replaced by prefix
+    int kind;             // KIND_*
+    int reason;           // ClassifyReason of the classification
     bool corrected;
-    bool retyped;           // deleted and typed again: the other form
-    bool expanded;          // a shorthand expansion
-    bool capitalized;       // a sentence start
-    bool changed;           // the word (before its capital) differs from the keys
+    bool retyped;      // deleted and typed again: the other form
+    bool expanded;     // a shorthand expansion
+    bool capitalized;  // a sentence start
+    bool changed;      // the word (before its capital) differs from the keys
     bool allCaps;
     bool hint;              // both readings are words: this word may wait as pending
     char learnedChoice;     // LEARNED_* recorded for the keys by a retype, 0 for none
     char alternative[256];  // the other reading for Tab, empty when none
     char alternativeKind;   // ALT_VIETNAMESE or ALT_ENGLISH
     PendingStep pending;
-    bool pendingEnglish;    // with Redecided: the pending word is now English
-    double threshold;       // the English threshold of this word
+    bool pendingEnglish;  // with Redecided: the pending word is now English
+    double threshold;     // the English threshold of this word
 };
 
 // Decides the word whose keys and strict-0 composition are given, ended by
