@@ -1,5 +1,6 @@
 #include "settings_window.h"
 
+#include <objidl.h>
 #include <gdiplus.h>
 
 #include <vector>
@@ -265,16 +266,11 @@ COLORREF SettingsProgram::client_pixel(int x, int y)
     return colour;
 }
 
-HWND find_message_box(DWORD processId, DWORD timeoutMs)
+HWND find_message_box(SettingsProgram& program, DWORD timeoutMs)
 {
+    HWND dialog = program.dialog();
     HWND box = nullptr;
-    wait_until([&] {
-        Search search{processId, nullptr, true, nullptr};
-        EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
-        HWND dialog = search.found;
-        box = find_window(processId, dialog, false);
-        return box != nullptr;
-    }, timeoutMs);
+    wait_until([&] { return (box = find_window(program.process_id(), dialog, false)) != nullptr; }, timeoutMs);
     if (box)
         Sleep(300);
     return box;

@@ -21,6 +21,8 @@ std::wstring settings_program();
 // accepts it, and fresh for every test.
 std::wstring fresh_settings_key(const std::wstring& name);
 
+using Environment = std::map<std::wstring, std::wstring>;
+
 class SettingsProgram {
 public:
     // Extra environment variables on top of this process's environment.
@@ -54,8 +56,9 @@ private:
     HWND dialog_ = nullptr;
 };
 
-// A top-level window of the process other than its dialog (a message box).
-HWND find_message_box(DWORD processId, DWORD timeoutMs = 10000);
+// A top-level dialog-class window of the program other than its settings
+// dialog: a message box, which carries the same caption.
+HWND find_message_box(SettingsProgram& program, DWORD timeoutMs = 10000);
 void click_at(POINT point);
 void click_window(HWND window);
 
