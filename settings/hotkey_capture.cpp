@@ -4,7 +4,6 @@
 #include "hotkey.h"
 #include "resource.h"
 #include "settings_store.h"
-#include "settings_writes.h"
 
 #include <commctrl.h>
 
@@ -24,8 +23,8 @@ struct Feature {
     const char16_t* otherName;  // the feature it must not collide with
 };
 
-constexpr Feature VOICE = {IDC_VOICE_HOTKEY, IDC_VOICE_STATUS, L"HotkeyVoice", u"Ctrl+Alt+V", u"Dịch"};
-constexpr Feature TRANSLATE = {IDC_TRANSLATE_HOTKEY, IDC_TRANSLATE_STATUS, L"HotkeyTranslate", u"Ctrl+Alt+Y",
+constexpr Feature VOICE = {IDC_VOICE_HOTKEY, IDC_VOICE_STATUS, SETTINGS_HOTKEY_VOICE, u"Ctrl+Alt+V", u"Dịch"};
+constexpr Feature TRANSLATE = {IDC_TRANSLATE_HOTKEY, IDC_TRANSLATE_STATUS, SETTINGS_HOTKEY_TRANSLATE, u"Ctrl+Alt+Y",
                                u"Nói thành chữ"};
 
 const Feature& feature_of(int button)
@@ -80,7 +79,7 @@ void apply_key(HWND dialog, int button, UINT vk)
         return;
     }
     if (alone && vk == VK_BACK) {
-        write_settings_text(feature.valueName, wide(feature.defaultText));
+        write_settings_text(feature.valueName, wide(feature.defaultText).c_str());
         refresh_hotkey_texts(dialog);
         return;
     }
@@ -90,7 +89,7 @@ void apply_key(HWND dialog, int button, UINT vk)
     if (!choice.message.empty())
         show_conflict(dialog, feature, choice.message);
     else
-        write_settings_text(feature.valueName, wide(format_hotkey(pressed)));
+        write_settings_text(feature.valueName, wide(format_hotkey(pressed)).c_str());
     refresh_hotkey_texts(dialog);
 }
 

@@ -6,10 +6,10 @@
 #include "hotkey_capture.h"
 #include "layout.h"
 #include "learned_count.h"
+#include "learned_file.h"
 #include "paint.h"
 #include "resource.h"
 #include "settings_store.h"
-#include "settings_writes.h"
 #include "theme.h"
 #include "theme_window.h"
 #include "version.h"
@@ -110,7 +110,7 @@ bool translation_job_active()
 
 void refresh_update_area(HWND dialog)
 {
-    CheckDlgButton(dialog, IDC_UPDATE_CHECK, update_check_enabled() ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_UPDATE_CHECK, read_update_check_enabled() ? BST_CHECKED : BST_UNCHECKED);
     std::wstring line = NOT_CHECKED;
     bool available = DIALOG_FEATURES.describe_update && DIALOG_FEATURES.describe_update(&line);
     set_text(dialog, IDC_UPDATE_LINE, line);
@@ -172,7 +172,7 @@ void partner_language_chosen(HWND dialog)
         return;
     int row = int(SendMessageW(combo, CB_GETITEMDATA, item, 0));
     const char* code = row >= 0 && row <= 28 && DIALOG_FEATURES.language_code ? DIALOG_FEATURES.language_code(row) : "en";
-    write_settings_text(L"MtOther", std::wstring(code, code + strlen(code)));
+    write_settings_text(SETTINGS_MT_OTHER, std::wstring(code, code + strlen(code)).c_str());
 }
 
 void voice_install_report(HWND dialog, WPARAM finished, wchar_t* text)
@@ -233,7 +233,7 @@ void on_command(HWND dialog, int id, int code)
         break;
     case IDC_UPDATE_CHECK:
         if (code == BN_CLICKED)
-            write_settings_dword(L"UpdateCheck", IsDlgButtonChecked(dialog, IDC_UPDATE_CHECK) == BST_CHECKED ? 1 : 0);
+            write_settings_dword(SETTINGS_UPDATE_CHECK, IsDlgButtonChecked(dialog, IDC_UPDATE_CHECK) == BST_CHECKED ? 1 : 0);
         break;
     case IDC_CHECK_NOW:
         check_now(dialog);

@@ -84,7 +84,7 @@ void send_key(WORD vk, bool up)
         input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
     }
     SendInput(1, &input, sizeof input);
-    Sleep(30);
+    Sleep(80);
 }
 
 HKEY open_key(const std::wstring& key)
@@ -319,9 +319,10 @@ void delete_key(const std::wstring& key)
 
 std::wstring shot_path(const std::wstring& file)
 {
-    std::wstring folder = environment_value(L"MIRADOT_TEST_SHOTS");
-    if (folder.empty())
-        folder = L".";
+    wchar_t program[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring folder(program, length);
+    folder = folder.substr(0, folder.find_last_of(L'\\')) + L"\\shots";
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder + L"\\" + file;
 }

@@ -70,5 +70,5 @@ void write_text(const std::wstring& key, const wchar_t* name, const std::wstring
 void write_raw(const std::wstring& key, const wchar_t* name, DWORD type, const void* data, DWORD size);
 void delete_key(const std::wstring& key);
 
-// Where the screenshots go (MIRADOT_TEST_SHOTS), created on first use.
+// Where the screenshots go: "shots" beside this program, made on first use.
 std::wstring shot_path(const std::wstring& file);
