@@ -1,5 +1,6 @@
 #include "program_modes.h"
 
+#include "environment.h"
 #include "pipe.h"
 #include "settings_dialog.h"
 #include "settings_store.h"
@@ -42,9 +43,8 @@ std::wstring dialog_mutex_name(const wchar_t* settingsKey)
 
 bool screenshot_requested()
 {
-    wchar_t value[8];
-    DWORD length = GetEnvironmentVariableW(L"MIRADOT_SETTINGS_SHOT", value, 8);
-    return length >= 1 && length <= 7 && value[0] == L'1';
+    auto value = miradot::environment_value("MIRADOT_SETTINGS_SHOT", 7);
+    return value && (*value)[0] == L'1';
 }
 
 void send_translation_quit()

@@ -1,5 +1,7 @@
 #include "theme.h"
 
+#include "environment.h"
+
 #include <cmath>
 #include <cwchar>
 #include <initializer_list>
@@ -52,12 +54,10 @@ void release_fonts()
 
 bool theme_is_dark()
 {
-    wchar_t choice[16];
-    DWORD length = GetEnvironmentVariableW(L"MIRADOT_SETTINGS_THEME", choice, 16);
-    if (length >= 1 && length <= 15) {
-        if (_wcsicmp(choice, L"dark") == 0)
+    if (auto choice = miradot::environment_value("MIRADOT_SETTINGS_THEME", 15)) {
+        if (_wcsicmp(choice->c_str(), L"dark") == 0)
             return true;
-        if (_wcsicmp(choice, L"light") == 0)
+        if (_wcsicmp(choice->c_str(), L"light") == 0)
             return false;
     }
     DWORD value = 1, size = sizeof value;

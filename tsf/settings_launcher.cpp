@@ -1,5 +1,6 @@
 #include "settings_launcher.h"
 
+#include "environment.h"
 #include "module.h"
 #include "settings_store.h"
 
@@ -12,6 +13,7 @@ constexpr uint64_t CHECK_INTERVAL_S = 86400;
 constexpr uint64_t SPAWN_INTERVAL_S = 3600;
 constexpr uint64_t UNIX_EPOCH_IN_FILETIME_S = 11644473600ULL;
 constexpr size_t COMMAND_LINE_MAX = 307;
+constexpr size_t ENVIRONMENT_VALUE_MAX = 32767;  // any non-empty value switches the trigger off
 
 ULONGLONG g_last_attempt = 0;
 
@@ -113,8 +115,7 @@ bool process_is_app_container()
 
 bool start_update_check_if_due(const std::wstring& program, bool appContainer)
 {
-    wchar_t disabled[2];
-    if (GetEnvironmentVariableW(L"MIRADOT_NO_UPDATE_CHECK", disabled, 2) > 0)
+    if (miradot::environment_value("MIRADOT_NO_UPDATE_CHECK", ENVIRONMENT_VALUE_MAX))
         return false;
     if (appContainer || update_check_switched_off())
         return false;
