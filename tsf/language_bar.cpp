@@ -2,7 +2,6 @@
 
 #include "guids.h"
 #include "module.h"
-#include "processor.h"
 #include "settings_launcher.h"
 
 #include <olectl.h>
@@ -22,7 +21,7 @@ constexpr DWORD SINK_COOKIE = 1;
 
 } // namespace
 
-LangBarButton::LangBarButton(LanguageSwitch* owner) : owner_(owner) { module_lock(); }
+LangBarButton::LangBarButton(miradot::LanguageSwitch* owner) : owner_(owner) { module_lock(); }
 
 LangBarButton::~LangBarButton()
 {

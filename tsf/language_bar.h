@@ -1,15 +1,15 @@
 #pragma once
 
+#include "language_switch.h"
 #include "tsf_interfaces.h"
 
 #include <atomic>
 
-class LanguageSwitch;
 
 // The V/E button of the language bar: a left click switches, a right click opens the menu.
 class LangBarButton final : public ITfLangBarItemButton, public ITfSource {
 public:
-    explicit LangBarButton(LanguageSwitch* owner);
+    explicit LangBarButton(miradot::LanguageSwitch* owner);
 
     // The processor detaches the button at deactivation; it then answers as if Vietnamese.
     void detach() { owner_ = nullptr; }
@@ -44,7 +44,7 @@ private:
     void show_menu(POINT point);
 
     std::atomic<ULONG> refs_{1};
-    LanguageSwitch* owner_;
+    miradot::LanguageSwitch* owner_;
     ITfLangBarItemSink* sink_ = nullptr;
 };
 
