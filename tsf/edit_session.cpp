@@ -22,7 +22,7 @@ private:
 
 } // namespace
 
-EditSessionResult run_edit_session(ITfContext* context, TfClientId client, DWORD flags, EditWork work)
+EditSessionResult request_edit_session(ITfContext* context, TfClientId client, DWORD flags, EditWork work)
 {
     EditSessionResult result;
     ComPtr<EditSession> session;

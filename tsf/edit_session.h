@@ -26,6 +26,6 @@ struct EditSessionResult {
 
 // Asks for a session that runs `work` in `context`; a synchronous request that
 // TSF cannot grant at once is made again asynchronously.
-EditSessionResult run_edit_session(ITfContext* context, TfClientId client, DWORD flags, EditWork work);
+EditSessionResult request_edit_session(ITfContext* context, TfClientId client, DWORD flags, EditWork work);
 
 } // namespace miradot

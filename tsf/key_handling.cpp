@@ -175,7 +175,7 @@ bool TypingSession::handle_key(ITfContext* context, WPARAM key, LPARAM lparam, b
 {
     ITfContext* owner = holder_->context.get();
     if (owner && !same_object(owner, context)) {
-        detach_and_write(make_edit_request(flush()), EDIT_ASYNC_WRITE);
+        detach_and_finish(make_edit_request(flush()), EDIT_ASYNC_WRITE);
         drop_word();
     }
     if (key_down(VK_MENU) || key_down(VK_LWIN) || key_down(VK_RWIN)) {

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "com_ptr.h"
 #include "language_switch.h"
 #include "tsf_interfaces.h"
 
 #include <atomic>
 
+namespace miradot {
+
 
 // The V/E button of the language bar: a left click switches, a right click opens the menu.
 class LangBarButton final : public ITfLangBarItemButton, public ITfSource {
 public:
-    explicit LangBarButton(miradot::LanguageSwitch* owner);
+    explicit LangBarButton(LanguageSwitch* owner);
 
     // The processor detaches the button at deactivation; it then answers as if Vietnamese.
     void detach() { owner_ = nullptr; }
@@ -44,8 +47,8 @@ private:
     void show_menu(POINT point);
 
     std::atomic<ULONG> refs_{1};
-    miradot::LanguageSwitch* owner_;
-    ITfLangBarItemSink* sink_ = nullptr;
+    LanguageSwitch* owner_;
+    ComPtr<ITfLangBarItemSink> sink_;
 };
 
 // Draws the button's icon: the letter on its colour, `size` pixels square.
@@ -53,3 +56,5 @@ HICON draw_language_icon(bool english, int width, int height);
 
 // Font height used for an icon `height` pixels tall.
 int language_icon_font_height(int height);
+
+} // namespace miradot

@@ -3,9 +3,11 @@
 #include "module.h"
 #include "typing_session.h"
 
+namespace miradot {
+
 namespace {
 
-thread_local miradot::TypingSession* t_owner = nullptr;
+thread_local TypingSession* t_owner = nullptr;
 thread_local UINT t_swallow = 0;  // the button-up that follows a replayed button-down
 
 bool is_button_down(UINT message)
@@ -81,7 +83,7 @@ LRESULT CALLBACK mouse_procedure(int code, WPARAM wparam, LPARAM lparam)
 
 } // namespace
 
-HHOOK install_mouse_hook(miradot::TypingSession* typing)
+HHOOK install_mouse_hook(TypingSession* typing)
 {
     if (t_owner)
         return nullptr;
@@ -91,7 +93,7 @@ HHOOK install_mouse_hook(miradot::TypingSession* typing)
     return hook;
 }
 
-void remove_mouse_hook(miradot::TypingSession* typing, HHOOK hook)
+void remove_mouse_hook(TypingSession* typing, HHOOK hook)
 {
     if (hook)
         UnhookWindowsHookEx(hook);
@@ -100,3 +102,5 @@ void remove_mouse_hook(miradot::TypingSession* typing, HHOOK hook)
         t_swallow = 0;
     }
 }
+
+} // namespace miradot

@@ -83,7 +83,7 @@ void TypingSession::drop_word()
 
 void TypingSession::commit_pending_word(DWORD flags)
 {
-    detach_and_write(make_edit_request(flush()), flags);
+    detach_and_finish(make_edit_request(flush()), flags);
 }
 
 void TypingSession::focus_changed()
@@ -104,7 +104,7 @@ void TypingSession::finish_word(ITfContext* context, DWORD flags)
     EditRequest request = make_edit_request(flush());
     ITfContext* owner = holder_ ? holder_->context.get() : nullptr;
     if (owner && !same_object(owner, context)) {
-        detach_and_write(request, EDIT_ASYNC_WRITE);
+        detach_and_finish(request, EDIT_ASYNC_WRITE);
         return;
     }
     if (!context)
@@ -120,7 +120,7 @@ bool TypingSession::end_word_for_click()
     if (!engine_ || !holder_ || !has_pending_word() || !holder_->context || !is_transitory(holder_->context.get()))
         return false;
     drop_word();
-    detach_and_end(EDIT_ASYNC_WRITE);
+    detach_and_end_composition(EDIT_ASYNC_WRITE);
     return true;
 }
 
@@ -136,7 +136,7 @@ void TypingSession::selection_changed(ITfContext* context, TfEditCookie ec)
         return;
     drop_word();
     if (holder_ && holder_->composition)
-        detach_and_end(EDIT_ASYNC_WRITE);
+        detach_and_end_composition(EDIT_ASYNC_WRITE);
 }
 
 void TypingSession::composition_terminated(TfEditCookie ec, ITfComposition* composition)
@@ -172,7 +172,7 @@ ComPtr<CompositionHolder> TypingSession::holder_for(ITfContext* context, ComPtr<
 EditSessionResult TypingSession::run(ITfContext* context, DWORD flags, EditWork work)
 {
     // A session that waits keeps the processor, and so this session, alive.
-    return run_edit_session(context, clientId_, flags,
+    return request_edit_session(context, clientId_, flags,
                             [owner = ComPtr<IUnknown>::retain(owner_), work = std::move(work)](TfEditCookie ec) {
                                 return work(ec);
                             });
@@ -248,7 +248,7 @@ ComPtr<CompositionHolder> TypingSession::detach()
     return old;
 }
 
-void TypingSession::detach_and_write(const EditRequest& request, DWORD flags)
+void TypingSession::detach_and_finish(const EditRequest& request, DWORD flags)
 {
     if (!holder_)
         return;
@@ -257,7 +257,7 @@ void TypingSession::detach_and_write(const EditRequest& request, DWORD flags)
         write(context.get(), request, flags, old);
 }
 
-void TypingSession::detach_and_end(DWORD flags)
+void TypingSession::detach_and_end_composition(DWORD flags)
 {
     if (!holder_)
         return;

@@ -95,8 +95,8 @@ private:
     EditSessionResult run(ITfContext* context, DWORD flags, EditWork work);
     // Finishes the current composition in its own context while new typing
     // starts a new one.
-    void detach_and_write(const EditRequest& request, DWORD flags);
-    void detach_and_end(DWORD flags);
+    void detach_and_finish(const EditRequest& request, DWORD flags);
+    void detach_and_end_composition(DWORD flags);
     ComPtr<CompositionHolder> detach();
 
     IUnknown* owner_;  // the processor, which owns this session

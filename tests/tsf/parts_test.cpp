@@ -15,6 +15,8 @@
 #include <cwchar>
 #include <string>
 
+using namespace miradot;
+
 namespace {
 
 TEST(VietnameseLayout, GivesTheEngineUsCharacters)
