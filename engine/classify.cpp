@@ -339,12 +339,16 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
 
     if (changed && has(ctx, OPT_AUTO_ENGLISH)) {
         uint32_t before = ctx->cpBeforeWord;
-        bool codeLike = is_code_like_before(before) || terminator == '_' || is_ascii_digit(terminator)
+        bool inVi = valid && lex_contains('v', comp.viLower);
+        uint32_t viFreq = inVi ? lex_count('v', comp.viLower) : 0;
+        // A number right after a syllable typed with its mark keys numbers
+        // that word (trường1, Đếm2); after other letters it makes a name (md5).
+        bool numbered = is_ascii_digit(terminator)
+                        && !(st.markByRepeat && !st.markLater && viFreq > DICTIONARY_ONLY_COUNT);
+        bool codeLike = is_code_like_before(before) || terminator == '_' || numbered
                         || pattern == CASE_INNER_CAPITAL || st.toneCount >= CODE_LIKE_TONE_KEYS;
         if (is_ascii_digit(before) && equals(keys.lower, "dd"))
             codeLike = false;
-        bool inVi = valid && lex_contains('v', comp.viLower);
-        uint32_t viFreq = inVi ? lex_count('v', comp.viLower) : 0;
         bool capsRun = ctx->lastWordAllCaps && ctx->capsRunCount > 0 && inVi;
         char lastKey = keys.raw[keys.length - 1];
         bool capsTone = !inEn && inVi && st.toneCount == 1 && keys.length >= 4 && lastKey

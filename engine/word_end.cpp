@@ -229,6 +229,9 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
     }
     if (ctx->pendingCapsRaw && !(decisive == KIND_VIETNAMESE && is_all_caps(d->word)))
         return;
+    // The word after only ever draws the pending word into its own language.
+    if ((decisive == KIND_ENGLISH) == (ctx->pendingShownAs == ALT_ENGLISH))
+        return;
     double next = decisive == KIND_ENGLISH ? AFTER_ENGLISH : AFTER_VIETNAMESE;
     double a = NEXT_WORD_WEIGHT * next + (1 - NEXT_WORD_WEIGHT) * ctx->pendingThreshold;
     uint32_t cv = std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower));
