@@ -49,15 +49,6 @@ bool is_code_like_before(uint32_t c) { return is_ascii_digit(c) || in(c, {'_', '
 
 bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
-bool starts_with_capital(const char* text)
-{
-    char lower[96];
-    to_lower_word(text, lower, sizeof lower);
-    const char* a = text;
-    const char* b = lower;
-    return *text && decode_utf8_char(&a) != decode_utf8_char(&b);
-}
-
 bool has_non_ascii(const char* text)
 {
     for (; *text; ++text) {
@@ -270,10 +261,9 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
                 out->hint = out->settled = 1;
                 return;
             }
-            // After a capitalised Vietnamese word it continues a Vietnamese
-            // name (Châu Á, Ngôn ngữ Châu Á) unless English follows.
-            if (inVi && ctx->lastKind == KIND_VIETNAMESE && starts_with_capital(ctx->prevWord)
-                && has_non_ascii(ctx->prevWord)) {
+            // After a word in Vietnamese letters a capitalised syllable is a
+            // Vietnamese name (châu Á, Châu Á) unless English follows.
+            if (inVi && ctx->lastKind == KIND_VIETNAMESE && has_non_ascii(ctx->prevWord)) {
                 char text[256];
                 render_syllable(comp.syllable, old_tone(ctx), false, text, sizeof text);
                 set_result(out, text, KIND_VIETNAMESE);

@@ -22,7 +22,7 @@ const char* const VI = "hưu\t20\ncừu\t20\nhươu\t5\ngiữa\t300\nthương\t4
                        "hể\t5\nnhởn\t5\nđủi\t5\nnghĩ\t300\nbên\t745\ntrái\t200\ntớn\t5\ndăn\t5\nmã\t2000\n"
                        "tét\t5\nlà\t5000\nviệt\t900\nnam\t800\nthí\t58\ndụ\t300\nmẫu\t500\nchâu\t100\n"
                        "á\t5\néc\t5\nác\t5\nphím\t300\nđể\t3000\nsố\t2000\nhoặc\t900\nhàm\t200\n"
-                       "trường\t800\nđã\t3000\nảm\t20\n";
+                       "trường\t800\nđã\t3000\nảm\t20\nnước\t900\n";
 const char* const EN
     = "#total\t1000000\nbeen\t997\ntab\t50\ntowns\t6\ndawn\t16\nmax\t185\ngen\t30\nkong\t3\ntest\t4000\n"
       "this\t4233\nas\t4271\nis\t9000\nlogic\t34\nbeta\t17\nbook\t300\n";
@@ -133,6 +133,7 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
         {"this is ", "this is "},
         {"soos test hoawcj ", "số test hoặc "},  // a reading no text showed: the term stays
         {"Chaau As ", "Châu Á "},                // a capitalised name reads on
+        {"nuwowcs chaau As ", "nước châu Á "},
         {"Chaau As is ", "Châu As is "},         // unless English follows
         {"Chaau As ddax ", "Châu Á đã "},        // a Vietnamese word after never makes it English
         {"phims Esc ddeer ", "phím Esc để "},    // a capitalised key name inside a sentence
