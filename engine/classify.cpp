@@ -194,8 +194,11 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
     // An English word typed with a vowel doubled for its mark and no tone
     // key is that word in Vietnamese spelling.
     if (autoChanged && !inEn && comp.stats.markByRepeat && !comp.stats.markLater && comp.stats.toneCount == 0
-        && loan_word_keys(keys))
-        return set_result(out, comp.viCase, KIND_VIETNAMESE);
+        && loan_word_keys(keys)) {
+        set_result(out, comp.viCase, KIND_VIETNAMESE);
+        out->hint = out->settled = 1;  // Tab gives the keys
+        return;
+    }
     // A lone đ is the currency sign after an amount (10dd).
     if (changed && equals(keys.lower, "dd"))
         return set_result(out, comp.viCase, KIND_VIETNAMESE);
@@ -333,10 +336,10 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
         uint32_t viFreq = inVi ? lex_count('v', comp.viLower) : 0;
         // A number right after a syllable typed with its mark keys numbers
         // that word (trường1, Đếm2); after other letters it makes a name (md5).
-        bool numbered = is_ascii_digit(terminator)
-                        && !(st.markByRepeat && !st.markLater && viFreq > DICTIONARY_ONLY_COUNT);
-        bool codeLike = is_code_like_before(before) || terminator == '_' || numbered
-                        || pattern == CASE_INNER_CAPITAL || st.toneCount >= CODE_LIKE_TONE_KEYS;
+        bool numbered
+            = is_ascii_digit(terminator) && !(st.markByRepeat && !st.markLater && viFreq > DICTIONARY_ONLY_COUNT);
+        bool codeLike = is_code_like_before(before) || terminator == '_' || numbered || pattern == CASE_INNER_CAPITAL
+                        || st.toneCount >= CODE_LIKE_TONE_KEYS;
         if (is_ascii_digit(before) && equals(keys.lower, "dd"))
             codeLike = false;
         bool capsRun = ctx->lastWordAllCaps && ctx->capsRunCount > 0 && inVi;

@@ -54,8 +54,8 @@ struct Classification {
     char text[256];
     int kind;
     int corrected;
-    int reason;  // ClassifyReason
-    int hint;    // both readings are words: offer the other one
+    int reason;   // ClassifyReason
+    int hint;     // both readings are words: offer the other one
     int settled;  // with hint: decided by its place, the word after cannot change it
 };
 

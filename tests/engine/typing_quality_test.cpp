@@ -127,20 +127,20 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
     const Case cases[] = {
         {"tab been trais ", "tab bên trái "},  // the Vietnamese word after outweighs the English one before
         {"been ", "bên "},
-        {"test laf ", "test là "},  // a common English word among Vietnamese stays
+        {"test laf ", "test là "},           // a common English word among Vietnamese stays
         {"maaux this duj ", "mẫu thí dụ "},  // an attested reading between Vietnamese words
         {"This duj ", "Thí dụ "},
         {"this is ", "this is "},
         {"soos test hoawcj ", "số test hoặc "},  // a reading no text showed: the term stays
         {"Chaau As ", "Châu Á "},                // a capitalised name reads on
         {"nuwowcs chaau As ", "nước châu Á "},
-        {"Chaau As is ", "Châu As is "},         // unless English follows
-        {"Chaau As ddax ", "Châu Á đã "},        // a Vietnamese word after never makes it English
-        {"phims Esc ddeer ", "phím Esc để "},    // a capitalised key name inside a sentence
+        {"Chaau As is ", "Châu As is "},       // unless English follows
+        {"Chaau As ddax ", "Châu Á đã "},      // a Vietnamese word after never makes it English
+        {"phims Esc ddeer ", "phím Esc để "},  // a capitalised key name inside a sentence
         {"hamf Asc ", "hàm Asc "},
         {"phims Esc \xE2\x87\xA5", "phím Éc "},  // Tab gives the syllable
-        {"truwowngf1 ", "trường1 "},            // a number after a word typed with its marks
-        {"arm64 ", "arm64 "},                   // after a name
+        {"truwowngf1 ", "trường1 "},             // a number after a word typed with its marks
+        {"arm64 ", "arm64 "},                    // after a name
     };
     for (const Case& c : cases)
         EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
@@ -149,9 +149,9 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
 TEST_F(TypingQuality, LoanWordsTypedWithADoubledVowelKeepTheirVietnameseSpelling)
 {
     const Case cases[] = {
-        {"loogic ", "lôgic "}, {"Beeta ", "Bêta "},
-        {"book ", "book "},      // an English word as typed
-        {"boogic ", "boogic "},  // no English word under the mark
+        {"loogic ", "lôgic "},    {"Beeta ", "Bêta "}, {"loogic \xE2\x87\xA5", "loogic "},
+        {"book ", "book "},        // an English word as typed
+        {"boogic ", "boogic "},    // no English word under the mark
         {"loogics ", "loogics "},  // a tone key makes it no loan word spelling
     };
     for (const Case& c : cases)
