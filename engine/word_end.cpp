@@ -234,9 +234,9 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
         return;
     double next = decisive == KIND_ENGLISH ? AFTER_ENGLISH : AFTER_VIETNAMESE;
     double a = NEXT_WORD_WEIGHT * next + (1 - NEXT_WORD_WEIGHT) * ctx->pendingThreshold;
-    uint32_t cv = std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower));
     if (composedVietnamese && ctx->pendingFollowCount == 0 && ctx->pendingThreshold <= WITHOUT_CONTEXT
-        && cv > DICTIONARY_ONLY_COUNT) {
+        && std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
+               > DICTIONARY_ONLY_COUNT) {
         a = AMONG_VIETNAMESE;
     }
     bool english = prefer_english(ctx, ctx->pendingRawLower, ctx->pendingViLower, ctx->pendingViAltLower,
