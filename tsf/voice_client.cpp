@@ -3,9 +3,12 @@
 #include "module.h"
 #include "voice_worker.h"
 
+#include "../common/utf.h"
 #include "../common/voice_reply.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <optional>
 #include <vector>
 
 namespace miradot {
@@ -27,15 +30,15 @@ bool high_surrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 std::vector<EditRequest> transcript_requests(const std::string& text)
 {
-    std::vector<wchar_t> wide(text.size() + 1);
-    int length = utf8_to_utf16(text.c_str(), wide.data(), static_cast<int>(wide.size()));
+    std::optional<std::u16string> wide = miradot::utf8_to_utf16_checked(text);
     std::vector<EditRequest> requests;
+    int length = wide ? static_cast<int>(wide->size()) : 0;
     for (int at = 0; at < length;) {
         int units = length - at < COMMIT_UNITS ? length - at : COMMIT_UNITS;
-        if (at + units < length && high_surrogate(wide[at + units - 1]))
+        if (at + units < length && high_surrogate((*wide)[at + units - 1]))
             --units;
         EditRequest& request = requests.emplace_back();
-        wmemcpy(request.commitText, wide.data() + at, units);
+        std::copy_n(wide->data() + at, units, request.commitText);
         request.commitLength = units;
         at += units;
     }
@@ -197,11 +200,9 @@ void VoiceClient::show_error(const std::string& error)
         show_note(NOTE_NOT_INSTALLED, NOT_INSTALLED_MS);
         return;
     }
-    wchar_t message[200];
-    if (error.empty() || !utf8_to_utf16(error.c_str(), message, 200))
-        wcscpy(message, L"voice error");
+    std::wstring message = miradot::utf8_to_wide(error.empty() ? "voice error" : error);
     wchar_t text[240];
-    _snwprintf(text, 239, NOTE_ERROR, message);
+    _snwprintf(text, 239, NOTE_ERROR, message.c_str());
     text[239] = 0;
     show_note(text, ERROR_MS);
 }

@@ -5,14 +5,14 @@
 //   voice_client_bench [rounds]
 #include "host_fixture.h"
 
+#include "../../common/open_file.h"
 #include "../../common/pipe.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -39,17 +39,20 @@ bool listening()
 // The test speech repeated to exactly five seconds, as a WAV file beside it.
 std::wstring five_second_speech(const char* speech)
 {
-    std::ifstream in(speech, std::ios::binary);
-    std::vector<char> wav((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    auto at = std::search(wav.begin(), wav.end(), "data", "data" + 4);
+    std::vector<uint8_t> wav;
+    const char data[] = "data";
+    if (miradot::read_whole_file(speech, wav) != miradot::ReadResult::Read)
+        return {};
+    auto at = std::search(wav.begin(), wav.end(), data, data + 4);
     if (wav.size() < 44 || at == wav.end())
         return {};
     size_t header = at - wav.begin() + 8;
-    uint32_t rate, bytesPerSecond;
-    std::memcpy(&rate, &wav[24], 4);
+    uint32_t bytesPerSecond;
     std::memcpy(&bytesPerSecond, &wav[28], 4);
-    std::vector<char> samples(wav.begin() + header, wav.end());
-    std::vector<char> out(wav.begin(), wav.begin() + header);
+    std::vector<uint8_t> samples(wav.begin() + header, wav.end());
+    if (samples.empty())
+        return {};
+    std::vector<uint8_t> out(wav.begin(), wav.begin() + header);
     size_t wanted = bytesPerSecond * 5;
     while (out.size() - header < wanted)
         out.insert(out.end(), samples.begin(), samples.begin() + std::min(samples.size(), wanted - (out.size() - header)));
@@ -57,8 +60,11 @@ std::wstring five_second_speech(const char* speech)
     std::memcpy(&out[header - 4], &dataSize, 4);
     std::memcpy(&out[4], &riffSize, 4);
     std::string path = std::string(speech) + ".5s.wav";
-    std::ofstream(path, std::ios::binary).write(out.data(), static_cast<std::streamsize>(out.size()));
-    return std::wstring(path.begin(), path.end());
+    FILE* file = std::fopen(path.c_str(), "wb");
+    bool written = file && std::fwrite(out.data(), 1, out.size(), file) == out.size();
+    if (file)
+        std::fclose(file);
+    return written ? std::wstring(path.begin(), path.end()) : std::wstring();
 }
 
 } // namespace

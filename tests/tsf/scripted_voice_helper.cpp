@@ -4,23 +4,18 @@
 //   scripted_voice_helper STOP_REPLY_FILE
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
+#include "open_file.h"
 #include "pipe.h"
 
 namespace {
 
 std::string read_line(const char* path)
 {
-    std::string line;
-    if (FILE* file = std::fopen(path, "rb")) {
-        char buffer[4096];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            line.append(buffer, got);
-        std::fclose(file);
-    }
+    std::vector<uint8_t> bytes;
+    miradot::read_whole_file(path, bytes);
+    std::string line(bytes.begin(), bytes.end());
     return line.substr(0, line.find('\n'));
 }
 

@@ -6,6 +6,7 @@
 #include "host_fixture.h"
 
 #include "../../common/pipe.h"
+#include "../../common/utf.h"
 #include "../../common/voice_reply.h"
 
 #include <tlhelp32.h>
@@ -358,9 +359,7 @@ TEST_F(VoiceTest, EveryStopReplyIsInsertedWholeOrExplained)
     std::string longText;
     while (longText.size() < 2400)
         longText += "m\xE1\xBB\x99t hai ba b\xE1\xBB\x91n n\xC4\x83m ";  // "một hai ba bốn năm "
-    std::wstring longWide(longText.size(), L'\0');
-    longWide.resize(MultiByteToWideChar(CP_UTF8, 0, longText.data(), static_cast<int>(longText.size()),
-                                        longWide.data(), static_cast<int>(longWide.size())));
+    const std::wstring longWide = miradot::utf8_to_wide(longText);
     const struct {
         const char* name;
         std::string line;
