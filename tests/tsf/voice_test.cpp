@@ -254,6 +254,15 @@ TEST_F(VoiceTest, MissingHelperOrModelIsExplainedAndLeavesVoiceIdle)
     threadMgr->type(L"a");
     EXPECT_EQ(document.text(), L"a");
 
+    // The helper starts and ends at once: with this tag it can make no pipe.
+    wchar_t tag[32];
+    GetEnvironmentVariableW(L"MIRADOT_VOICE_TAG", tag, 32);
+    SetEnvironmentVariableW(L"MIRADOT_VOICE_TAG", L"no good");
+    EXPECT_TRUE(voice_key());
+    explained = wait_for_note(error_note(L"helper did not start"), 20000);
+    SetEnvironmentVariableW(L"MIRADOT_VOICE_TAG", tag);
+    ASSERT_TRUE(explained);
+
     // The helper runs, but no model is installed.
     std::wstring empty = temp_file(L"no-model");
     CreateDirectoryW(empty.c_str(), nullptr);
