@@ -87,8 +87,7 @@ void VoiceClient::hotkey(ITfContext* context)
     if (state_ != VOICE_IDLE || !context || !ensure_client())
         return;
     host_.voice_finish_word(context);
-    context->AddRef();
-    context_.attach(context);
+    context_ = ComPtr<ITfContext>::retain(context);
     state_ = VOICE_STARTING;
     show_note(NOTE_OPENING, 0);
     queue(VOICE_CMD_OPEN);

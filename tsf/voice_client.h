@@ -5,6 +5,7 @@
 
 #include "com_ptr.h"
 #include "edit_request.h"
+#include "tsf_interfaces.h"
 #include "voice_windows.h"
 
 #include "../common/hotkey.h"

@@ -11,6 +11,7 @@
 #include <string>
 
 namespace {
+using namespace miradot;
 
 TEST(VoiceWorkerQueue, KeepsSixteenCommandsOldestFirstAndDropsTheSeventeenth)
 {
@@ -51,9 +52,9 @@ TEST(VoiceHelperPath, IsTheParentOfTheDllFolder)
     EXPECT_EQ(std::wstring(path), L"");  // too long for the path buffer
 }
 
-std::wstring joined(const std::vector<EditRequest>& requests)
+std::u16string joined(const std::vector<EditRequest>& requests)
 {
-    std::wstring text;
+    std::u16string text;
     for (const EditRequest& request : requests) {
         EXPECT_LE(request.commitLength, 599);
         EXPECT_EQ(request.commitText[request.commitLength], 0);
@@ -70,17 +71,17 @@ TEST(TranscriptRequests, SplitLongTextWithoutLosingOrCuttingACharacter)
 
     std::vector<EditRequest> one = transcript_requests("Xin ch\xC3\xA0o");
     ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(joined(one), L"Xin ch\u00E0o");
+    EXPECT_EQ(joined(one), u"Xin ch\u00E0o");
 
     // 598 letters and then a character outside the basic plane: the pair
     // would straddle the end of the first request.
     std::string text(598, 'a');
     text += "\xF0\x9F\x98\x80";
-    std::wstring expected(598, L'a');
-    expected += L"\U0001F600";
+    std::u16string expected(598, u'a');
+    expected += u"\U0001F600";
     for (int i = 0; i < 700; ++i) {
         text += "\xE1\xBB\x87";  // ệ
-        expected += L'\u1EC7';
+        expected += u'\u1EC7';
     }
     std::vector<EditRequest> several = transcript_requests(text);
     ASSERT_EQ(several.size(), 3u);
