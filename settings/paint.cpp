@@ -216,9 +216,10 @@ void paint_hotkey_button(HWND control, HDC dc, const RECT& r, UINT state)
     outline_round_rect(dc, box, scaled(8), pal_argb(capturing ? PAL_SELECTED_BORDER : PAL_OUTLINE), capturing ? 1.5f : 1.0f);
     RECT inner = box;
     inner.left += scaled(6);
+    // The prompt takes two lines when the install button narrows the field.
     if (starts_with(text, L"Bấm") || starts_with(text, L"("))
         draw_text(dc, text, {inner.left + scaled(4), inner.top, inner.right - scaled(4), inner.bottom}, f.body,
-                  pal(capturing ? PAL_HEADING : PAL_MUTED), DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+                  pal(capturing ? PAL_HEADING : PAL_MUTED), DT_LEFT | DT_VCENTER | DT_WORDBREAK);
     else
         draw_keycaps(dc, inner.left, box.top + scaled(4), (box.bottom - box.top) - scaled(8), text);
     if ((state & CDIS_FOCUS) && !capturing && !cues_hidden(control))
