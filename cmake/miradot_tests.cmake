@@ -60,17 +60,18 @@ endfunction()
 
 # miradot_windows_test(<name> SOURCES... LIBRARIES... [DEFINITIONS...] [INTERNAL_HEADERS...]
 #                      [OWN_MAIN] [DISPLAY] [SCREEN <w>x<h>] [RUN_SERIAL] [OWN_PREFIX]
-#                      [TEST_NAME <ctest name>] [ARGUMENTS...] [ATTACHED_FILES...])
+#                      [TEST_NAME <ctest name>] [ARGUMENTS...] [ATTACHED_FILES...] [LAUNCHER...])
 # OWN_MAIN: the program has its own main. DISPLAY: runs on a virtual X server,
 # 800x600 unless SCREEN says otherwise. RUN_SERIAL: it changes the shared prefix
 # machine-wide, so nothing runs beside it. OWN_PREFIX: it runs in a prefix of its
 # own, made and removed around it (Wine keeps one desktop per prefix, sized by the
 # first display that opened it). ARGUMENTS go to the program. The ctest name is
 # wine_<name> unless TEST_NAME gives one, so that one program can run as several
-# tests; MIRADOT_TEST_STAGE names the staged install folder.
+# tests; MIRADOT_TEST_STAGE names the staged install folder. LAUNCHER: a command
+# that runs the rest of the test's command line.
 function(miradot_windows_test name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "OWN_MAIN;DISPLAY;RUN_SERIAL;OWN_PREFIX" "SCREEN;TEST_NAME"
-                        "SOURCES;LIBRARIES;DEFINITIONS;INTERNAL_HEADERS;ATTACHED_FILES;ARGUMENTS")
+                        "SOURCES;LIBRARIES;DEFINITIONS;INTERNAL_HEADERS;ATTACHED_FILES;ARGUMENTS;LAUNCHER")
   if(WIN32)
     if(TARGET ${name})
       return()
@@ -109,7 +110,7 @@ bash ${MIRADOT_WINE_RUNNER} --cleanup ${prefix}; exit $status")
     endif()
     set(command xvfb-run -a -s "-screen 0 ${screen}x24" ${command})
   endif()
-  add_test(NAME ${test_name} COMMAND ${command})
+  add_test(NAME ${test_name} COMMAND ${arg_LAUNCHER} ${command})
   # Wine sees the build tree on drive Z:.
   string(REPLACE "/" "\\" stage_on_z "Z:${MIRADOT_WINDOWS_STAGE}")
   set_tests_properties(${test_name} PROPERTIES

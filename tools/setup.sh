@@ -23,6 +23,8 @@ apt_packages=(
   libreoffice-help-vi firefox-esr-l10n-vi
   # the voice tests' tiny recogniser model and their spoken test audio
   python3-onnx python3-numpy espeak-ng
+  # a private sound server whose recording device plays the test speech to Wine's audio capture
+  pulseaudio pulseaudio-utils
   git binutils-common libgtk2.0-common libc-l10n gettext libexif12 libgphoto2-l10n libglib2.0-data
   wget make procps psmisc man-db xz-utils adduser apt diffutils findutils
 )
