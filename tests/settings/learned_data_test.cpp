@@ -10,7 +10,14 @@
 
 #include "case_name.h"
 
+using namespace miradot;
+
 namespace {
+
+using miradot::EngineLock;
+using miradot::ensure_learned_data;
+using miradot::note_learning_change;
+using miradot::save_learned_if_due;
 
 namespace fs = std::filesystem;
 
