@@ -74,6 +74,10 @@ STDMETHODIMP TextInputProcessor::OnTestKeyDown(ITfContext* context, WPARAM key, 
     if (!eaten)
         return E_INVALIDARG;
     *eaten = FALSE;
+    if (translation_ && translation_->key(key, true)) {
+        *eaten = TRUE;
+        return S_OK;
+    }
     *eaten = handle_key(context, key, lparam, true);
     if (!*eaten && !hint_.empty() && !is_ignored_key(key))
         refresh_hint(context);
@@ -85,6 +89,10 @@ STDMETHODIMP TextInputProcessor::OnKeyDown(ITfContext* context, WPARAM key, LPAR
     if (!eaten)
         return E_INVALIDARG;
     *eaten = FALSE;
+    if (translation_ && translation_->key(key, false)) {
+        *eaten = TRUE;
+        return S_OK;
+    }
     *eaten = handle_key(context, key, lparam, false);
     if (context && !is_ignored_key(key))
         refresh_hint(context);
@@ -346,3 +354,10 @@ void TextInputProcessor::show_hint(ITfContext* context, const wchar_t* text)
 }
 
 void TextInputProcessor::hide_hint() { hint_.hide(); }
+
+bool TextInputProcessor::field_is_private(ITfContext* context)
+{
+    request_edit_session(context, EditRequest{}, EDIT_READ_SCOPE, EDIT_SYNC_READ);
+    push_engine_options();
+    return privateField_;
+}

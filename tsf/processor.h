@@ -4,6 +4,7 @@
 #include "edit_request.h"
 #include "hint_window.h"
 #include "preserved_keys.h"
+#include "translation_client.h"
 #include "tsf_interfaces.h"
 
 #include "engine.h"
@@ -31,7 +32,8 @@ class TextInputProcessor final : public ITfTextInputProcessorEx,
                                  public ITfTextEditSink,
                                  public ITfCompartmentEventSink,
                                  public ITfDisplayAttributeProvider,
-                                 public LanguageSwitch {
+                                 public LanguageSwitch,
+                                 public TranslationHost {
 public:
     TextInputProcessor();
 
@@ -83,19 +85,22 @@ public:
                     CompositionHolder* holder);
 
     // Key handling (key_handling.cpp).
-    void finish_word(ITfContext* context, DWORD flags);
-    void drop_word();
+    void finish_word(ITfContext* context, DWORD flags) override;
+    void drop_word() override;
     // A click in a legacy control: ends the word as shown; false when there was none.
     bool end_word_for_click();
 
     // The hint window (hint text shown near the caret).
-    void show_hint(ITfContext* context, const wchar_t* text);
-    void hide_hint();
+    void show_hint(ITfContext* context, const wchar_t* text) override;
+    void hide_hint() override;
 
     // Settings pushed into the engine.
     void apply_settings();
 
-    TfClientId client_id() const { return clientId_; }
+    // TranslationHost
+    bool field_is_private(ITfContext* context) override;
+    const ServiceSettings& current_settings() const override { return settings_; }
+    TfClientId client_id() const override { return clientId_; }
     HintWindow& hint() { return hint_; }
 
 private:
@@ -159,4 +164,5 @@ private:
     FeatureHotkeys hotkeys_{};
     HintWindow hint_{};
     HHOOK mouseHook_ = nullptr;
+    TranslationClient* translation_ = nullptr;
 };

@@ -175,11 +175,17 @@ STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId
     if (SUCCEEDED(threadMgr_->GetFocus(focus.out())))
         advise_text_edit_sink(focus.get());
     mouseHook_ = install_mouse_hook(this);
+    translation_ = create_translation_client(*this);
     return S_OK;
 }
 
 STDMETHODIMP TextInputProcessor::Deactivate()
 {
+    if (translation_) {
+        translation_->shutdown();
+        translation_->release();
+        translation_ = nullptr;
+    }
     hint_.destroy();
     settingsWatcher_.close();
     remove_mouse_hook(this, mouseHook_);
@@ -239,6 +245,8 @@ STDMETHODIMP TextInputProcessor::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMg
         engine_reset(engine_);
     }
     composing_ = false;
+    if (translation_)
+        translation_->dismiss();
     hide_hint();
     unadvise_text_edit_sink();
     advise_text_edit_sink(focus);
@@ -387,8 +395,12 @@ STDMETHODIMP TextInputProcessor::OnPreservedKey(ITfContext* context, REFGUID gui
         finish_word(context, EDIT_SYNC_WRITE);
         toggle();
         *eaten = TRUE;
-    } else if (IsEqualGUID(guid, GUID_MIRADOT_KEY_VOICE) || IsEqualGUID(guid, GUID_MIRADOT_KEY_TRANSLATE)) {
-        // Voice typing and translation take their keys here; without them the key does nothing.
+    } else if (IsEqualGUID(guid, GUID_MIRADOT_KEY_TRANSLATE)) {
+        if (translation_)
+            translation_->hotkey(context);
+        *eaten = TRUE;
+    } else if (IsEqualGUID(guid, GUID_MIRADOT_KEY_VOICE)) {
+        // Voice typing takes its key here; without it the key does nothing.
         *eaten = TRUE;
     }
     return S_OK;
