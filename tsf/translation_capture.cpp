@@ -64,6 +64,10 @@ CaptureOutcome capture_from_window(HWND focus, WindowCapture& capture)
     std::wstring text;
     if (!control_text(focus, rich, text))
         return CaptureOutcome::Nothing;
+    // A rich edit control's selection may take in its closing paragraph
+    // mark, which its text leaves out (select-all does).
+    if (rich && end == text.size() + 1)
+        end = static_cast<DWORD>(text.size());
     if (end > text.size() || start > end)
         return CaptureOutcome::Nothing;
     bool selection = start != end;

@@ -232,6 +232,7 @@ TEST_F(EditControlCapture, SelectionOrLineBeforeTheCaretIsCaptured)
             {lineStart + 6, lineStart + 6, CaptureOutcome::Captured, L"second", false},
             {lineStart, lineStart, CaptureOutcome::Captured, L"", false},  // an empty line: nothing to send
             {3, 3, CaptureOutcome::Captured, L"fir", false},
+            {0, -1, CaptureOutcome::Captured, rich ? L"first line\rsecond line" : L"first line\r\nsecond line", true},
         };
         for (const auto& c : cases) {
             SendMessageW(control, EM_SETSEL, c.start, c.end);
