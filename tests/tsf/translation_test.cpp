@@ -160,15 +160,39 @@ TEST_F(RunningServiceTest, ElevatedHostTranslatesWithARunningServiceAndTabReplac
     ASSERT_TRUE(wait_for_note(NOTE_XIN_CHAO)) << utf8(note_text());
     EXPECT_EQ(read(L"request.txt"),
               R"({"cmd":"translate","text":"Good morning, world!","to":"auto","my":"vi","other":"en"})");
-    HWND hint = FindWindowW(L"miraDotHint", nullptr);
-    RECT frame{};
-    GetWindowRect(hint, &frame);
-    EXPECT_TRUE(take_screenshot(L"translation_note.png",
-                                {0, 0, std::max<LONG>(frame.right + 10, 480), std::max<LONG>(frame.bottom + 10, 160)}));
     EXPECT_TRUE(threadMgr->press(VK_TAB));
     EXPECT_EQ(document.text(), L"Chào buổi sáng, thế giới ơi!");
     EXPECT_EQ(document.selection(), (Span{28, 28}));
     EXPECT_EQ(note_text(), L"");
+}
+
+LONG note_height()
+{
+    RECT frame{};
+    GetWindowRect(FindWindowW(L"miraDotHint", nullptr), &frame);
+    return frame.bottom - frame.top;
+}
+
+TEST_F(RunningServiceTest, LongResultNoteWrapsInsideTheScreen)
+{
+    start_service_beforehand();
+    put_text(L"Good morning, world!");
+    EXPECT_TRUE(hotkey());
+    ASSERT_TRUE(wait_for_note(NOTE_XIN_CHAO));
+    const LONG oneLine = note_height();
+    threadMgr->press(VK_ESCAPE);
+    const std::wstring result = L"Sáng nay trời trong xanh, chúng tôi cùng nhau đi dạo quanh hồ Hoàn Kiếm, ăn phở bò "
+                                L"nóng hổi và uống cà phê sữa đá ở một quán nhỏ ven đường.";
+    write(L"reply.txt", R"({"ok":true,"text":")" + utf8(result) + R"(","from":"en","to":"vi","warn":[]})");
+    put_text(L"This morning the sky was clear, we walked around the lake together.");
+    EXPECT_TRUE(hotkey());
+    ASSERT_TRUE(wait_for_note(L"EN→VI  " + result + L"   (Tab: thay · Esc: bỏ)")) << utf8(note_text());
+    RECT frame{};
+    GetWindowRect(FindWindowW(L"miraDotHint", nullptr), &frame);
+    EXPECT_GE(frame.left, 0);
+    EXPECT_LE(frame.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_GT(frame.bottom - frame.top, oneLine * 3 / 2) << "wider than the screen, it wraps";
+    EXPECT_TRUE(take_screenshot(L"translation_note.png", {0, 0, GetSystemMetrics(SM_CXSCREEN), frame.bottom + 10}));
 }
 
 TEST_F(RunningServiceTest, TheSelectionIsTranslatedAndReplacedAlone)
