@@ -521,6 +521,33 @@ class TranslationService:
 # ---------------------------------------------------------------------------
 # The pipe, through the Windows API
 
+class LineFramer:
+    """Cuts the bytes of one connection into request lines; a line longer
+    than REQUEST_LIMIT keeps its start and is marked overflowed."""
+
+    def __init__(self):
+        self.line = bytearray()
+        self.overflowed = False
+
+    def feed(self, data):
+        """The (line, overflowed) pairs that data completes."""
+        lines = []
+        while data:
+            feed = data.find(b"\n")
+            chunk = data if feed < 0 else data[:feed]
+            room = REQUEST_LIMIT - len(self.line)
+            if len(chunk) > room:
+                self.overflowed = True
+            self.line += chunk[:max(0, room)]
+            if feed < 0:
+                break
+            lines.append((bytes(self.line), self.overflowed))
+            self.line.clear()
+            self.overflowed = False
+            data = data[feed + 1:]
+        return lines
+
+
 def pipe_tag(value):
     """The tag part of the pipe name from MIRADOT_MT_TAG, or None when the
     value makes no valid name (then no name is made at all)."""
@@ -577,7 +604,7 @@ class PipeServer:
         self.OpenProcessToken = bind(adv, "OpenProcessToken", B, H, D, ctypes.POINTER(H))
         self.GetTokenInformation = bind(adv, "GetTokenInformation", B, H, ctypes.c_int, P, D, ctypes.POINTER(D))
         self.ConvertSidToStringSidW = bind(adv, "ConvertSidToStringSidW", B, P, ctypes.POINTER(wintypes.LPWSTR))
-        self.ConvertSdddl = bind(adv, "ConvertStringSecurityDescriptorToSecurityDescriptorW", B,
+        self.ConvertSddl = bind(adv, "ConvertStringSecurityDescriptorToSecurityDescriptorW", B,
                                  wintypes.LPCWSTR, D, ctypes.POINTER(P), P)
         self.LocalFree = bind(k32, "LocalFree", P, P)
         self.CloseHandle = bind(k32, "CloseHandle", B, H)
@@ -694,27 +721,14 @@ class PipeServer:
 
     def serve_connection(self, pipe):
         buffer = self.ctypes.create_string_buffer(4096)
-        line = bytearray()
-        overflowed = False
+        framer = LineFramer()
         started_at = time.monotonic()
         while True:
             got = self.read_some(pipe, buffer, started_at)
             if not got:
                 return
-            data = buffer.raw[:got]
-            while data:
-                feed = data.find(b"\n")
-                chunk = data if feed < 0 else data[:feed]
-                room = REQUEST_LIMIT - len(line)
-                if len(chunk) > room:
-                    overflowed = True
-                line += chunk[:max(0, room)]
-                if feed < 0:
-                    break
-                data = data[feed + 1:]
-                reply, go_on = self.service.handle(bytes(line), overflowed)
-                line.clear()
-                overflowed = False
+            for line, overflowed in framer.feed(buffer.raw[:got]):
+                reply, go_on = self.service.handle(line, overflowed)
                 written = self.write_all(pipe, (reply + "\n").encode("utf-8"))
                 started_at = time.monotonic()
                 if not go_on:
@@ -734,7 +748,7 @@ class PipeServer:
             return EXIT_NO_NAME
         name = pipe_name(sid, session, tag)
         descriptor = ctypes.c_void_p()
-        if not self.ConvertSdddl("D:P(A;;GA;;;%s)" % sid, 1, ctypes.byref(descriptor), None) \
+        if not self.ConvertSddl("D:P(A;;GA;;;%s)" % sid, 1, ctypes.byref(descriptor), None) \
                 or not descriptor.value:
             return EXIT_NO_NAME
         self.security = self.SECURITY_ATTRIBUTES(ctypes.sizeof(self.SECURITY_ATTRIBUTES), descriptor, False)

@@ -3,6 +3,8 @@ through English and sentence handling, with a translator of the tests' own
 behind the service's translator interface (CTranslate2 is not installed
 here). Run: python3 -m unittest mt_win_test (with MT_SCRIPT_DIR set)."""
 
+import contextlib
+import io
 import json
 import os
 import sys
@@ -299,6 +301,27 @@ class PipeNameTest(unittest.TestCase):
         self.assertEqual(mt_win.pipe_name("S-1-5-21-1", 1, "-t1"), "\\\\.\\pipe\\miradot-mt-S-1-5-21-1-1-t1")
 
 
+class FramingTest(unittest.TestCase):
+    def test_lines_split_across_reads_and_several_in_one(self):
+        framer = mt_win.LineFramer()
+        self.assertEqual(framer.feed(b'{"cmd":'), [])
+        self.assertEqual(framer.feed(b'"ping"}\n{"cmd":"unload"}\n{"cmd"'),
+                         [(b'{"cmd":"ping"}', False), (b'{"cmd":"unload"}', False)])
+        self.assertEqual(framer.feed(b':"quit"}\n'), [(b'{"cmd":"quit"}', False)])
+        self.assertEqual(framer.feed(b"\n"), [(b"", False)])
+
+    def test_an_overlong_line_is_cut_and_marked_and_the_next_is_whole(self):
+        framer = mt_win.LineFramer()
+        lines = []
+        for _ in range(10):
+            lines += framer.feed(b"x" * 7000)
+        lines += framer.feed(b'\n{"cmd":"ping"}\n')
+        self.assertEqual([(len(line), overflowed) for line, overflowed in lines],
+                         [(mt_win.REQUEST_LIMIT, True), (14, False)])
+        service = mt_win.TranslationService(make_home(), TagTranslator())
+        self.assertEqual(json.loads(service.handle(*lines[0])[0])["error"], "request too long")
+
+
 class RepeatTest(unittest.TestCase):
     def test_circling_output_is_noticed(self):
         self.assertTrue(mt_win._repeats(["a", "b"] * 6))
@@ -308,8 +331,10 @@ class RepeatTest(unittest.TestCase):
 
 class MainTest(unittest.TestCase):
     def test_anything_but_serve_is_a_usage_error(self):
-        self.assertEqual(mt_win.main(["mt_win.py"]), mt_win.EXIT_USAGE)
-        self.assertEqual(mt_win.main(["mt_win.py", "--serve", "x"]), mt_win.EXIT_USAGE)
+        with contextlib.redirect_stderr(io.StringIO()) as said:
+            self.assertEqual(mt_win.main(["mt_win.py"]), mt_win.EXIT_USAGE)
+            self.assertEqual(mt_win.main(["mt_win.py", "--serve", "x"]), mt_win.EXIT_USAGE)
+        self.assertIn("usage: mt_win.py --serve", said.getvalue())
 
 
 if __name__ == "__main__":
