@@ -5,16 +5,14 @@
 #include <cstring>
 
 const MtLanguage MT_LANGUAGES[MT_LANGUAGE_COUNT] = {
-    {"vi", L"Tiếng Việt"},       {"zh", L"Tiếng Trung"},   {"ja", L"Tiếng Nhật"},
-    {"ko", L"Tiếng Hàn"},        {"fr", L"Tiếng Pháp"},    {"de", L"Tiếng Đức"},
-    {"es", L"Tiếng Tây Ban Nha"}, {"ru", L"Tiếng Nga"},     {"th", L"Tiếng Thái"},
-    {"id", L"Tiếng Indonesia"},  {"it", L"Tiếng Ý"},       {"pt", L"Tiếng Bồ Đào Nha"},
-    {"hi", L"Tiếng Hindi"},      {"ar", L"Tiếng Ả Rập"},   {"tr", L"Tiếng Thổ Nhĩ Kỳ"},
-    {"pl", L"Tiếng Ba Lan"},     {"uk", L"Tiếng Ukraina"}, {"cs", L"Tiếng Séc"},
-    {"sv", L"Tiếng Thuỵ Điển"},  {"da", L"Tiếng Đan Mạch"}, {"hu", L"Tiếng Hungary"},
-    {"ro", L"Tiếng Romania"},    {"el", L"Tiếng Hy Lạp"},  {"he", L"Tiếng Do Thái"},
-    {"fa", L"Tiếng Ba Tư"},      {"ur", L"Tiếng Urdu"},    {"bn", L"Tiếng Bengal"},
-    {"lv", L"Tiếng Latvia"},     {"is", L"Tiếng Iceland"},
+    {"vi", L"Tiếng Việt"},    {"zh", L"Tiếng Trung"},     {"ja", L"Tiếng Nhật"},        {"ko", L"Tiếng Hàn"},
+    {"fr", L"Tiếng Pháp"},    {"de", L"Tiếng Đức"},       {"es", L"Tiếng Tây Ban Nha"}, {"ru", L"Tiếng Nga"},
+    {"th", L"Tiếng Thái"},    {"id", L"Tiếng Indonesia"}, {"it", L"Tiếng Ý"},           {"pt", L"Tiếng Bồ Đào Nha"},
+    {"hi", L"Tiếng Hindi"},   {"ar", L"Tiếng Ả Rập"},     {"tr", L"Tiếng Thổ Nhĩ Kỳ"},  {"pl", L"Tiếng Ba Lan"},
+    {"uk", L"Tiếng Ukraina"}, {"cs", L"Tiếng Séc"},       {"sv", L"Tiếng Thuỵ Điển"},   {"da", L"Tiếng Đan Mạch"},
+    {"hu", L"Tiếng Hungary"}, {"ro", L"Tiếng Romania"},   {"el", L"Tiếng Hy Lạp"},      {"he", L"Tiếng Do Thái"},
+    {"fa", L"Tiếng Ba Tư"},   {"ur", L"Tiếng Urdu"},      {"bn", L"Tiếng Bengal"},      {"lv", L"Tiếng Latvia"},
+    {"is", L"Tiếng Iceland"},
 };
 
 namespace {
@@ -51,7 +49,7 @@ std::wstring widen_code(const char* code)
     return wide;
 }
 
-} // namespace
+}  // namespace
 
 bool mt_home_path(std::wstring& home)
 {

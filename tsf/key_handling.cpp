@@ -355,6 +355,13 @@ void TextInputProcessor::show_hint(ITfContext* context, const wchar_t* text)
 
 void TextInputProcessor::hide_hint() { hint_.hide(); }
 
+const ServiceSettings& TextInputProcessor::current_settings()
+{
+    if (!composing_ && settingsWatcher_.poll())
+        apply_settings();
+    return settings_;
+}
+
 bool TextInputProcessor::field_is_private(ITfContext* context)
 {
     request_edit_session(context, EditRequest{}, EDIT_READ_SCOPE, EDIT_SYNC_READ);

@@ -99,7 +99,7 @@ public:
 
     // TranslationHost
     bool field_is_private(ITfContext* context) override;
-    const ServiceSettings& current_settings() const override { return settings_; }
+    const ServiceSettings& current_settings() override;
     TfClientId client_id() const override { return clientId_; }
     HintWindow& hint() { return hint_; }
 

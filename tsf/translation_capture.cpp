@@ -51,7 +51,7 @@ bool control_text(HWND window, bool rich, std::wstring& text)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 CaptureOutcome capture_from_window(HWND focus, WindowCapture& capture)
 {

@@ -43,8 +43,7 @@ ComPtr<ITfContext> hold(ITfContext* context)
 
 class TranslationSession final : public ComObject<ITfEditSession> {
 public:
-    TranslationSession(TranslationClient* client, ITfContext* context, UINT generation,
-                       std::shared_ptr<ReplaceJob> job)
+    TranslationSession(TranslationClient* client, ITfContext* context, UINT generation, std::shared_ptr<ReplaceJob> job)
         : ComObject(IID_ITfEditSession), client_(client), context_(hold(context)), generation_(generation),
           job_(std::move(job))
     {
@@ -119,15 +118,26 @@ bool key_down(int vk) { return GetKeyState(vk) < 0; }
 bool is_modifier(WPARAM key)
 {
     switch (key) {
-    case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_LWIN: case VK_RWIN: case VK_LSHIFT: case VK_RSHIFT:
-    case VK_LCONTROL: case VK_RCONTROL: case VK_LMENU: case VK_RMENU: case VK_CAPITAL: case VK_NUMLOCK:
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_LMENU:
+    case VK_RMENU:
+    case VK_CAPITAL:
+    case VK_NUMLOCK:
         return true;
     default:
         return false;
     }
 }
 
-} // namespace
+}  // namespace
 
 TranslationClient* create_translation_client(TranslationHost& host)
 {
@@ -342,7 +352,8 @@ void TranslationClient::send(ITfContext* context)
     ComPtr<ITfContext> held = hold(context);
     if (!has_translatable_text(source_)) {
         bool denied = readDenied_;
-        show_note(held.get(), denied ? TR_NOTE_READ_DENIED : nothing_to_translate_note(host_.current_settings().translateHotkey),
+        show_note(held.get(),
+                  denied ? TR_NOTE_READ_DENIED : nothing_to_translate_note(host_.current_settings().translateHotkey),
                   NOTE_MS);
         return;
     }

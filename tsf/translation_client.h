@@ -21,7 +21,8 @@ public:
     virtual void drop_word() = 0;
     // Reads the field's input scope; true for password and private fields.
     virtual bool field_is_private(ITfContext* context) = 0;
-    virtual const ServiceSettings& current_settings() const = 0;
+    // Read again when the key changed since (the partner language, the hotkey).
+    virtual const ServiceSettings& current_settings() = 0;
     virtual TfClientId client_id() const = 0;
 
 protected:

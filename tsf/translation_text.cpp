@@ -22,12 +22,11 @@ constexpr size_t NEED_NAMES_CHARACTERS = 156;
 
 std::string to_utf8(const std::wstring& text)
 {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                   nullptr);
+    int size
+        = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(size > 0 ? size : 0, '\0');
     if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                            nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
     return out;
 }
 
@@ -107,7 +106,7 @@ std::wstring failure_note(const char* reply)
     return L"⚠ Dịch: " + to_utf16(shown.c_str());
 }
 
-} // namespace
+}  // namespace
 
 std::string translation_request(const std::wstring& source, const char* other)
 {

@@ -16,9 +16,9 @@ bool has_translatable_text(const std::wstring& text);
 size_t line_start(const std::wstring& text);
 
 struct ReplyNote {
-    bool ok = false;       // a translation came back
-    std::wstring result;   // the translation, line breaks as the control wants them
-    std::wstring note;     // the result note, or the failure note
+    bool ok = false;      // a translation came back
+    std::wstring result;  // the translation, line breaks as the control wants them
+    std::wstring note;    // the result note, or the failure note
 };
 
 // Reads one reply line. `crlf`: the text goes into a plain edit control,

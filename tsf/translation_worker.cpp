@@ -106,7 +106,7 @@ DWORD WINAPI worker_main(void* parameter)
     FreeLibraryAndExitThread(module, 0);
 }
 
-} // namespace
+}  // namespace
 
 bool start_translation_worker(TranslationJob* job)
 {
@@ -144,8 +144,8 @@ bool process_is_elevated()
         return false;
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)
-                    && elevation.TokenIsElevated;
+    bool elevated
+        = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) && elevation.TokenIsElevated;
     CloseHandle(token);
     return elevated;
 }

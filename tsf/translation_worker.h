@@ -13,9 +13,9 @@ constexpr UINT WM_TRANSLATION_REPLY = 0x8051;
 struct TranslationJob {
     HWND window = nullptr;
     UINT generation = 0;
-    std::string request;        // one JSON line, UTF-8
-    std::wstring installFolder; // holds "mt\mt_win.py"
-    bool notElevated = true;    // the host process; unknown counts as not elevated
+    std::string request;         // one JSON line, UTF-8
+    std::wstring installFolder;  // holds "mt\mt_win.py"
+    bool notElevated = true;     // the host process; unknown counts as not elevated
 };
 
 // Runs the job on a thread of its own, which keeps the DLL loaded until it

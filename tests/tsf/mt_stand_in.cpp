@@ -46,7 +46,7 @@ std::string utf8(const wchar_t* text)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {

@@ -29,9 +29,8 @@ TEST(TranslationRequest, EscapesTheTextAndCountsEachLineBreakOnce)
         {L"bell\x07", "bell\\u0007"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(translation_request(c.text, "zh"),
-                  std::string("{\"cmd\":\"translate\",\"text\":\"") + c.escaped
-                      + "\",\"to\":\"auto\",\"my\":\"vi\",\"other\":\"zh\"}")
+        EXPECT_EQ(translation_request(c.text, "zh"), std::string("{\"cmd\":\"translate\",\"text\":\"") + c.escaped
+                                                         + "\",\"to\":\"auto\",\"my\":\"vi\",\"other\":\"zh\"}")
             << c.escaped;
 }
 
@@ -61,8 +60,8 @@ TEST(TranslationReply, SuccessGivesTheResultAndItsNote)
         {R"({"ok":true,"text":"một\nhai","from":"en","to":"vi","warn":["repeat"]})", true, L"một\r\nhai",
          L"EN→VI  một  hai  ⚠ kiểm lại   (Tab: thay · Esc: bỏ)"},
         {R"({"ok":true,"text":"một\nhai"})", false, L"một\nhai", L"  một hai   (Tab: thay · Esc: bỏ)"},
-        {R"({"ok":true,"text":")" + longText + R"(","from":"vi","to":"zh","warn":[]})", false,
-         std::wstring(170, L'x'), L"VI→ZH  " + std::wstring(160, L'x') + L"…   (Tab: thay · Esc: bỏ)"},
+        {R"({"ok":true,"text":")" + longText + R"(","from":"vi","to":"zh","warn":[]})", false, std::wstring(170, L'x'),
+         L"VI→ZH  " + std::wstring(160, L'x') + L"…   (Tab: thay · Esc: bỏ)"},
     };
     for (const auto& c : cases) {
         ReplyNote read = read_translation_reply(c.reply.c_str(), c.crlf);
@@ -118,7 +117,8 @@ TEST(TranslationReply, TheNeedListStopsBeforeItGrowsTooLong)
 TEST(TranslationNotes, NameTheHotkey)
 {
     Hotkey ctrlAltY = {'Y', HK_CTRL | HK_ALT};
-    EXPECT_EQ(nothing_to_translate_note(ctrlAltY), L"Dịch: bôi đen đoạn cần dịch, hoặc gõ một dòng rồi bấm Ctrl+Alt+Y.");
+    EXPECT_EQ(nothing_to_translate_note(ctrlAltY),
+              L"Dịch: bôi đen đoạn cần dịch, hoặc gõ một dòng rồi bấm Ctrl+Alt+Y.");
     EXPECT_EQ(text_changed_note({'T', HK_CTRL | HK_SHIFT}), L"Dịch: chữ đã đổi, bấm Ctrl+Shift+T lại.");
 }
 
@@ -288,4 +288,4 @@ TEST_F(EditControlCapture, ReplacementOnlyWhereTheCapturedTextStillIs)
     EXPECT_FALSE(replace_in_window(capture, L"Xin chào"));
 }
 
-} // namespace
+}  // namespace

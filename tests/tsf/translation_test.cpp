@@ -15,7 +15,8 @@
 
 namespace {
 
-constexpr char REPLY_XIN_CHAO[] = R"({"ok":true,"text":"Chào buổi sáng, thế giới ơi!","from":"en","to":"vi","warn":[]})";
+constexpr char REPLY_XIN_CHAO[]
+    = R"({"ok":true,"text":"Chào buổi sáng, thế giới ơi!","from":"en","to":"vi","warn":[]})";
 const wchar_t NOTE_XIN_CHAO[] = L"EN→VI  Chào buổi sáng, thế giới ơi!   (Tab: thay · Esc: bỏ)";
 const wchar_t NOTE_ELEVATED[] = L"⚠ Dịch không chạy trong ứng dụng quyền quản trị";
 
@@ -211,13 +212,11 @@ TEST_F(RunningServiceTest, OnlyTheLineBeforeTheCaretIsSent)
 {
     start_service_beforehand();
     SettingsWriter settings;
-    settings.set(L"MtOther", L"zh");
-    threadMgr->press(VK_SPACE);  // the processor reads the changed settings
+    settings.set(L"MtOther", L"zh");  // read again at the hotkey
     put_text(L"first line\nsecond line");
     EXPECT_TRUE(hotkey());
     ASSERT_TRUE(wait_for_note(NOTE_XIN_CHAO));
-    EXPECT_EQ(read(L"request.txt"),
-              R"({"cmd":"translate","text":"second line","to":"auto","my":"vi","other":"zh"})");
+    EXPECT_EQ(read(L"request.txt"), R"({"cmd":"translate","text":"second line","to":"auto","my":"vi","other":"zh"})");
     EXPECT_TRUE(threadMgr->press(VK_TAB));
     EXPECT_EQ(document.text(), L"first line\nChào buổi sáng, thế giới ơi!");
 }
@@ -231,9 +230,9 @@ TEST_F(RunningServiceTest, NothingToTranslateNamesTheCurrentHotkey)
         std::wstring text;
         int start, end;
     } cases[] = {
-        {L"abc\n", 4, 4},                      // caret at the start of an empty line
-        {L"   \t", 4, 4},                      // only spaces
-        {std::wstring(4001, L'a'), 0, 4001},   // a selection too long to send
+        {L"abc\n", 4, 4},                     // caret at the start of an empty line
+        {L"   \t", 4, 4},                     // only spaces
+        {std::wstring(4001, L'a'), 0, 4001},  // a selection too long to send
     };
     for (const auto& c : cases) {
         put_text(c.text.c_str());
@@ -379,8 +378,8 @@ protected:
     }
     HWND focus_control(const wchar_t* cls, const wchar_t* text, DWORD style = 0)
     {
-        HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | ES_MULTILINE | style, 0, 0, 380, 80,
-                                       frame, nullptr, nullptr, nullptr);
+        HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | ES_MULTILINE | style, 0, 0, 380, 80, frame,
+                                       nullptr, nullptr, nullptr);
         threadMgr->set_focus(&legacy);
         SetForegroundWindow(frame);
         SetFocus(control);
@@ -484,8 +483,7 @@ TEST_F(ServiceStartTest, StartsTheServiceWithItsCommandLineAndTranslates)
     EXPECT_TRUE(hotkey());
     ASSERT_TRUE(wait_for_note(NOTE_XIN_CHAO)) << utf8(note_text());
     std::wstring install = folder_of_program() + L"\\stage";
-    EXPECT_EQ(read(L"started.txt"),
-              utf8(L"\"" + service() + L"\" -I -B \"" + install + L"\\mt\\mt_win.py\" --serve"));
+    EXPECT_EQ(read(L"started.txt"), utf8(L"\"" + service() + L"\" -I -B \"" + install + L"\\mt\\mt_win.py\" --serve"));
     EXPECT_TRUE(std::filesystem::exists(install + L"\\mt\\mt_win.py"));
     EXPECT_TRUE(threadMgr->press(VK_TAB));
     EXPECT_EQ(document.text(), L"Chào buổi sáng, thế giới ơi!");
@@ -544,8 +542,8 @@ TEST(LimitedChild, RunsTheServiceStartCases)
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessAsUserW(linked.LinkedToken, program, command.data(), nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &startup, &process);
+    BOOL started = CreateProcessAsUserW(linked.LinkedToken, program, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
     SetEnvironmentVariableW(L"HOST_TEST_CHILD", nullptr);
     CloseHandle(linked.LinkedToken);
     ASSERT_TRUE(started);
@@ -557,4 +555,4 @@ TEST(LimitedChild, RunsTheServiceStartCases)
     EXPECT_EQ(code, 0u) << "see the child's output above";
 }
 
-} // namespace
+}  // namespace
