@@ -1,5 +1,7 @@
 #include "mt_home.h"
 
+#include "environment.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -19,15 +21,15 @@ namespace {
 
 constexpr char RUNTIME_MARKER[] = "python-3.14.10 ctranslate2-4.9.2 sentencepiece-0.2.3 msvc-14.51.36231";
 
+constexpr size_t MAX_HOME_LENGTH = 219;
+
 // The variable's value when it has 1 to 219 characters.
-bool read_path_variable(const wchar_t* name, std::wstring& value)
+bool read_path_variable(const char* name, std::wstring& value)
 {
-    wchar_t buffer[221];
-    DWORD length = GetEnvironmentVariableW(name, buffer, 221);
-    if (length == 0 || length > 219)
-        return false;
-    value.assign(buffer, length);
-    return true;
+    auto found = miradot::environment_value(name, MAX_HOME_LENGTH);
+    if (found)
+        value = *found;
+    return found.has_value();
 }
 
 bool make_folder(const std::wstring& path)
@@ -53,10 +55,10 @@ std::wstring widen_code(const char* code)
 
 bool mt_home_path(std::wstring& home)
 {
-    if (read_path_variable(L"MIRADOT_MT_HOME", home))
+    if (read_path_variable("MIRADOT_MT_HOME", home))
         return make_folder(home);
     std::wstring local;
-    if (!read_path_variable(L"LOCALAPPDATA", local))
+    if (!read_path_variable("LOCALAPPDATA", local))
         return false;
     home = local + L"\\miraDot";
     if (!make_folder(home))

@@ -2,13 +2,12 @@
 
 #include "mt_home.h"
 
-#include <windows.h>
-
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
 
 #include "json.h"
+#include "utf.h"
 
 const wchar_t TR_NOTE_WORKING[] = L"⏳ đang dịch…";
 const wchar_t TR_NOTE_NOT_INSTALLED[] = L"Dịch: chưa cài. Mở Cài đặt miraDot › Dịch › «Cài bản dịch».";
@@ -19,25 +18,6 @@ namespace {
 constexpr size_t PREVIEW_CHARACTERS = 160;
 constexpr size_t NOTE_CHARACTERS = 399;
 constexpr size_t NEED_NAMES_CHARACTERS = 156;
-
-std::string to_utf8(const std::wstring& text)
-{
-    int size
-        = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring to_utf16(const char* text)
-{
-    int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring out(size > 1 ? size - 1 : 0, L'\0');
-    if (size > 1)
-        MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), size);
-    return out;
-}
 
 std::wstring hotkey_text(Hotkey hotkey)
 {
@@ -72,7 +52,7 @@ std::wstring need_names(const char* reply)
         std::memcpy(code, p + 1, std::min<size_t>(end - p - 1, 7));
         p = end + 1;
         const wchar_t* table = mt_language_name(code);
-        std::wstring name = table ? table : to_utf16(code);
+        std::wstring name = table ? table : miradot::utf8_to_wide(code);
         if (!name.empty() && name[0] == L'T')
             name[0] = L't';
         std::wstring joined = names.empty() ? name : names + L", " + name;
@@ -103,7 +83,7 @@ std::wstring failure_note(const char* reply)
             --cut;
         shown.resize(cut);
     }
-    return L"⚠ Dịch: " + to_utf16(shown.c_str());
+    return L"⚠ Dịch: " + miradot::utf8_to_wide(shown.c_str());
 }
 
 }  // namespace
@@ -122,7 +102,7 @@ std::string translation_request(const std::wstring& source, const char* other)
         }
     }
     std::string escaped;
-    for (unsigned char c : to_utf8(text)) {
+    for (unsigned char c : miradot::wide_to_utf8(text)) {
         if (c == '\t') {
             escaped += "\\t";
         } else if (c == '\n') {
@@ -164,7 +144,7 @@ ReplyNote read_translation_reply(const char* reply, bool crlf)
         return out;
     }
     out.ok = true;
-    std::wstring translated = to_utf16(text.c_str());
+    std::wstring translated = miradot::utf8_to_wide(text.c_str());
     for (wchar_t c : translated) {
         if (c == L'\n' && crlf)
             out.result += L'\r';

@@ -8,10 +8,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+#include <vector>
 
+#include "open_file.h"
 #include "pipe.h"
+#include "utf.h"
 
 namespace {
 
@@ -27,10 +29,9 @@ std::wstring home_folder()
 
 std::string read_file(const std::wstring& path)
 {
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    std::vector<uint8_t> bytes;
+    miradot::read_whole_file(path, bytes);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 void write_file(const std::wstring& path, const std::string& text)
@@ -38,20 +39,12 @@ void write_file(const std::wstring& path, const std::string& text)
     std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << text;
 }
 
-std::string utf8(const wchar_t* text)
-{
-    int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size - 1 : 0, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-    return out;
-}
-
 }  // namespace
 
 int main()
 {
     const std::wstring home = home_folder();
-    write_file(home + L"\\started.txt", utf8(GetCommandLineW()));
+    write_file(home + L"\\started.txt", miradot::wide_to_utf8(GetCommandLineW()));
     const std::string mode = read_file(home + L"\\mode.txt");
     if (mode.rfind("exit", 0) == 0)
         return 1;

@@ -7,11 +7,13 @@
 #include "host_fixture.h"
 
 #include "mt_home.h"
+#include "open_file.h"
 #include "pipe.h"
+#include "utf.h"
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <vector>
 
 namespace {
 
@@ -46,24 +48,15 @@ std::wstring note_text()
 
 std::string read_file(const std::wstring& path)
 {
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    std::vector<uint8_t> bytes;
+    miradot::read_whole_file(path, bytes);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 void write_file(const std::wstring& path, const std::string& text)
 {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << text;
-}
-
-std::string utf8(const std::wstring& text)
-{
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size - 1 : 0, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
-    return out;
 }
 
 bool ping_service()
@@ -148,7 +141,7 @@ TEST_F(RunningServiceTest, ElevatedHostWithoutServiceShowsTheElevatedNote)
     ASSERT_TRUE(process_elevated()) << "Wine's processes are elevated";
     put_text(L"Good morning, world!");
     EXPECT_TRUE(hotkey());
-    EXPECT_TRUE(wait_for_note(NOTE_ELEVATED)) << utf8(note_text());
+    EXPECT_TRUE(wait_for_note(NOTE_ELEVATED)) << miradot::wide_to_utf8(note_text());
     EXPECT_FALSE(exists(L"started.txt"));
     EXPECT_EQ(document.text(), L"Good morning, world!");
 }
@@ -158,7 +151,7 @@ TEST_F(RunningServiceTest, ElevatedHostTranslatesWithARunningServiceAndTabReplac
     start_service_beforehand();
     put_text(L"Good morning, world!");
     EXPECT_TRUE(hotkey());
-    ASSERT_TRUE(wait_for_note(NOTE_XIN_CHAO)) << utf8(note_text());
+    ASSERT_TRUE(wait_for_note(NOTE_XIN_CHAO)) << miradot::wide_to_utf8(note_text());
     EXPECT_EQ(read(L"request.txt"),
               R"({"cmd":"translate","text":"Good morning, world!","to":"auto","my":"vi","other":"en"})");
     EXPECT_TRUE(threadMgr->press(VK_TAB));
@@ -184,10 +177,11 @@ TEST_F(RunningServiceTest, LongResultNoteWrapsInsideTheScreen)
     threadMgr->press(VK_ESCAPE);
     const std::wstring result = L"Sáng nay trời trong xanh, chúng tôi cùng nhau đi dạo quanh hồ Hoàn Kiếm, ăn phở bò "
                                 L"nóng hổi và uống cà phê sữa đá ở một quán nhỏ ven đường.";
-    write(L"reply.txt", R"({"ok":true,"text":")" + utf8(result) + R"(","from":"en","to":"vi","warn":[]})");
+    write(L"reply.txt",
+          R"({"ok":true,"text":")" + miradot::wide_to_utf8(result) + R"(","from":"en","to":"vi","warn":[]})");
     put_text(L"This morning the sky was clear, we walked around the lake together.");
     EXPECT_TRUE(hotkey());
-    ASSERT_TRUE(wait_for_note(L"EN→VI  " + result + L"   (Tab: thay · Esc: bỏ)")) << utf8(note_text());
+    ASSERT_TRUE(wait_for_note(L"EN→VI  " + result + L"   (Tab: thay · Esc: bỏ)")) << miradot::wide_to_utf8(note_text());
     RECT frame{};
     GetWindowRect(FindWindowW(L"miraDotHint", nullptr), &frame);
     EXPECT_GE(frame.left, 0);
@@ -239,7 +233,7 @@ TEST_F(RunningServiceTest, NothingToTranslateNamesTheCurrentHotkey)
         document.set_selection(c.start, c.end);
         EXPECT_TRUE(threadMgr->press('T', false, true, true));
         EXPECT_TRUE(wait_for_note(L"Dịch: bôi đen đoạn cần dịch, hoặc gõ một dòng rồi bấm Ctrl+Alt+T."))
-            << utf8(note_text());
+            << miradot::wide_to_utf8(note_text());
         threadMgr->press(VK_ESCAPE);
     }
     EXPECT_FALSE(exists(L"request.txt"));
@@ -252,7 +246,8 @@ TEST_F(RunningServiceTest, NotInstalledWithoutRuntimeOrLanguage)
         DeleteFileW((home + L"\\" + missing).c_str());
         put_text(L"Hello");
         EXPECT_TRUE(hotkey());
-        EXPECT_EQ(note_text(), L"Dịch: chưa cài. Mở Cài đặt miraDot › Dịch › «Cài bản dịch».") << utf8(missing);
+        EXPECT_EQ(note_text(), L"Dịch: chưa cài. Mở Cài đặt miraDot › Dịch › «Cài bản dịch».")
+            << miradot::wide_to_utf8(missing);
         threadMgr->press(VK_ESCAPE);
         write(missing, kept);
     }
@@ -355,7 +350,7 @@ TEST_F(RunningServiceTest, ServiceFailuresBecomeNotes)
         write(L"reply.txt", c.reply);
         put_text(L"Xin chào");
         EXPECT_TRUE(hotkey());
-        EXPECT_TRUE(wait_for_note(c.note)) << c.reply << " / " << utf8(note_text());
+        EXPECT_TRUE(wait_for_note(c.note)) << c.reply << " / " << miradot::wide_to_utf8(note_text());
         threadMgr->press(VK_ESCAPE);
     }
 }
@@ -416,7 +411,7 @@ TEST_F(EditControlTest, MultiLineResultArrivesWithTheControlsLineBreaks)
         HWND control = focus_control(c.cls, c.text);
         SendMessageW(control, EM_SETSEL, 0, -1);
         EXPECT_TRUE(hotkey());
-        ASSERT_TRUE(wait_for_note(c.note)) << utf8(note_text());
+        ASSERT_TRUE(wait_for_note(c.note)) << miradot::wide_to_utf8(note_text());
         EXPECT_EQ(read(L"request.txt"),
                   R"({"cmd":"translate","text":"Line one.\nLine two.","to":"auto","my":"vi","other":"en"})");
         EXPECT_TRUE(threadMgr->press(VK_TAB));
@@ -424,7 +419,7 @@ TEST_F(EditControlTest, MultiLineResultArrivesWithTheControlsLineBreaks)
         // A rich edit control reports its paragraph breaks as CR LF to WM_GETTEXT.
         if (c.cls[0] == L'R')
             now.erase(now.find(L'\n'), 1);
-        EXPECT_EQ(now, c.replaced) << utf8(c.cls);
+        EXPECT_EQ(now, c.replaced) << miradot::wide_to_utf8(c.cls);
         DestroyWindow(control);
     }
 }
@@ -455,7 +450,7 @@ TEST_F(EditControlTest, PasswordControlsAndForeignWindows)
     DestroyWindow(password);
     HWND button = focus_control(L"BUTTON", L"OK");
     EXPECT_TRUE(hotkey());
-    EXPECT_TRUE(wait_for_note(L"Dịch: ứng dụng này không cho miraDot đọc chữ.")) << utf8(note_text());
+    EXPECT_TRUE(wait_for_note(L"Dịch: ứng dụng này không cho miraDot đọc chữ.")) << miradot::wide_to_utf8(note_text());
     EXPECT_FALSE(exists(L"request.txt"));
     DestroyWindow(button);
 }
@@ -481,9 +476,10 @@ TEST_F(ServiceStartTest, StartsTheServiceWithItsCommandLineAndTranslates)
 {
     put_text(L"Good morning, world!");
     EXPECT_TRUE(hotkey());
-    ASSERT_TRUE(wait_for_note(NOTE_XIN_CHAO)) << utf8(note_text());
+    ASSERT_TRUE(wait_for_note(NOTE_XIN_CHAO)) << miradot::wide_to_utf8(note_text());
     std::wstring install = folder_of_program() + L"\\stage";
-    EXPECT_EQ(read(L"started.txt"), utf8(L"\"" + service() + L"\" -I -B \"" + install + L"\\mt\\mt_win.py\" --serve"));
+    EXPECT_EQ(read(L"started.txt"),
+              miradot::wide_to_utf8(L"\"" + service() + L"\" -I -B \"" + install + L"\\mt\\mt_win.py\" --serve"));
     EXPECT_TRUE(std::filesystem::exists(install + L"\\mt\\mt_win.py"));
     EXPECT_TRUE(threadMgr->press(VK_TAB));
     EXPECT_EQ(document.text(), L"Chào buổi sáng, thế giới ơi!");
@@ -496,7 +492,7 @@ TEST_F(ServiceStartTest, ServiceThatExitsAtOnceDidNotStart)
     write(L"mode.txt", "exit");
     put_text(L"Hello");
     EXPECT_TRUE(hotkey());
-    EXPECT_TRUE(wait_for_note(L"⚠ Dịch: service did not start", 10000)) << utf8(note_text());
+    EXPECT_TRUE(wait_for_note(L"⚠ Dịch: service did not start", 10000)) << miradot::wide_to_utf8(note_text());
     EXPECT_TRUE(exists(L"started.txt"));
 }
 
@@ -507,7 +503,7 @@ TEST_F(ServiceStartTest, ServiceThatNeverAnswersIsGivenUpAfterTenSeconds)
     const ULONGLONG started = GetTickCount64();
     EXPECT_TRUE(hotkey());
     EXPECT_EQ(note_text(), L"⏳ đang dịch…");
-    EXPECT_TRUE(wait_for_note(L"⚠ Dịch: no answer", 20000)) << utf8(note_text());
+    EXPECT_TRUE(wait_for_note(L"⚠ Dịch: no answer", 20000)) << miradot::wide_to_utf8(note_text());
     EXPECT_GE(GetTickCount64() - started, 10000u);
     EXPECT_EQ(document.text(), L"Hello");
 }
@@ -517,7 +513,7 @@ TEST_F(ServiceStartTest, MissingServiceProgram)
     DeleteFileW(service().c_str());
     put_text(L"Hello");
     EXPECT_TRUE(hotkey());
-    EXPECT_TRUE(wait_for_note(L"⚠ Dịch: service missing")) << utf8(note_text());
+    EXPECT_TRUE(wait_for_note(L"⚠ Dịch: service missing")) << miradot::wide_to_utf8(note_text());
 }
 
 // Runs ServiceStartTest in a copy of this program with the limited token.
