@@ -115,6 +115,9 @@ class RequestTest(ServiceCase):
         self.assertNotIn("\\r", raw)
         self.assertNotIn("\\u", raw)
 
+    def test_other_control_characters_are_numeric_escapes(self):
+        self.assertEqual(mt_win.json_string("a\x01b\x1f"), '"a\\u0001b\\u001f"')
+
     def test_unicode_travels_unescaped(self):
         _, _, raw = self.ask({"cmd": "translate", "text": "Tôi đi học.", "my": "vi", "other": "zh", "to": "auto"})
         self.assertIn("Tôi đi học.", raw)
@@ -219,6 +222,7 @@ class DetectionTest(unittest.TestCase):
             ("Привет, как у тебя дела?", "en", "ru"),
             ("Привіт, як справи? Дякую, добре і їжа", "ru", "uk"),
             ("Добрий день", "uk", "uk"),
+            ("Мы были дома", "uk", "ru"),
             ("مرحبا كيف حالك", "en", "ar"),
             ("سلام، چطوری؟", "en", "fa"),
             ("آپ کیسے ہیں؟", "en", "ur"),
@@ -240,6 +244,7 @@ class DetectionTest(unittest.TestCase):
         self.assertEqual(mt_win.detect_language("Zyx qwv", "vi", "fr"), ("fr", False))
         self.assertEqual(mt_win.detect_language("Zyx qwv", "vi", "zh"), ("en", False))
         self.assertEqual(mt_win.detect_language("42 !!", "vi", "en"), ("en", False))
+        self.assertEqual(mt_win.detect_language("გამარჯობა", "vi", "en"), ("en", False))  # a script of no pack
 
     def test_direction(self):
         self.assertEqual(mt_win.choose_direction("Tôi đi", "vi", "ja", "auto")[:2], ("vi", "ja"))
@@ -289,6 +294,27 @@ class IdleTest(unittest.TestCase):
         self.assertFalse(service.idle_check(start + mt_win.SERVICE_IDLE_S + 1))
 
 
+class HomeTest(unittest.TestCase):
+    def test_same_rule_as_the_text_service(self):
+        runtime_parent = os.path.dirname(os.path.dirname(os.path.abspath(sys.executable)))
+        cases = [
+            ({"MIRADOT_MT_HOME": "C:\\mt", "LOCALAPPDATA": "C:\\local"}, "C:\\mt"),
+            ({"MIRADOT_MT_HOME": "x" * 220, "LOCALAPPDATA": "C:\\local"}, os.path.join("C:\\local", "miraDot", "mt")),
+            ({"MIRADOT_MT_HOME": "", "LOCALAPPDATA": ""}, runtime_parent),
+        ]
+        saved = {name: os.environ.get(name) for name in ("MIRADOT_MT_HOME", "LOCALAPPDATA")}
+        try:
+            for values, home in cases:
+                with self.subTest(values=values):
+                    os.environ.update(values)
+                    self.assertEqual(mt_win.translation_home(), home)
+        finally:
+            for name, value in saved.items():
+                os.environ.pop(name, None)
+                if value is not None:
+                    os.environ[name] = value
+
+
 class PipeNameTest(unittest.TestCase):
     def test_tag_rule(self):
         cases = [("", ""), ("test1", "-test1"), ("a" * 21, "-" + "a" * 21), ("a" * 22, ""),
@@ -320,6 +346,56 @@ class FramingTest(unittest.TestCase):
                          [(mt_win.REQUEST_LIMIT, True), (14, False)])
         service = mt_win.TranslationService(make_home(), TagTranslator())
         self.assertEqual(json.loads(service.handle(*lines[0])[0])["error"], "request too long")
+
+
+class FakePieces:
+    """Stands where a SentencePiece processor stands: words are pieces."""
+
+    def encode(self, sentences, out_type=str):
+        return [sentence.split() for sentence in sentences]
+
+    def decode(self, tokens):
+        return " ".join(tokens)
+
+
+class FakeResult:
+    def __init__(self, tokens):
+        self.hypotheses = [tokens]
+
+
+class FakeCTranslate2:
+    """Stands where a ctranslate2.Translator stands: upper-cases the tokens."""
+
+    def __init__(self, extra=()):
+        self.batches = []
+        self.extra = list(extra)
+
+    def translate_batch(self, batch, **options):
+        self.batches.append((batch, options))
+        return [FakeResult([token.upper() for token in tokens] + self.extra) for tokens in batch]
+
+
+class ModelTranslatorTest(unittest.TestCase):
+    """The glue around a loaded model; loading itself needs the real packages."""
+
+    def test_pieces_round_the_model_and_flags(self):
+        translator = mt_win.ModelTranslator(make_home("en-vi"))
+        engine = FakeCTranslate2()
+        translator.models["en-vi"] = (engine, FakePieces(), FakePieces())
+        long_sentence = " ".join("w%d" % i for i in range(mt_win.MAX_INPUT_TOKENS + 5))
+        results = translator.translate("en-vi", ["hello world", long_sentence])
+        self.assertEqual(results[0], ("HELLO WORLD", set()))
+        self.assertEqual(results[1][1], {"cut"})
+        self.assertEqual(len(engine.batches[0][0][1]), mt_win.MAX_INPUT_TOKENS)
+        self.assertTrue(engine.batches[0][1]["replace_unknowns"])
+        self.assertEqual(translator.loaded(), ["en-vi"])
+        self.assertEqual(translator.unload(), 1)
+        self.assertEqual(translator.loaded(), [])
+
+    def test_unknown_words_and_circling_output_are_flagged(self):
+        translator = mt_win.ModelTranslator(make_home("en-vi"))
+        translator.models["en-vi"] = (FakeCTranslate2(extra=["<unk>"] + ["la"] * 6), FakePieces(), FakePieces())
+        self.assertEqual(translator.translate("en-vi", ["hi"])[0][1], {"unknown", "repeat"})
 
 
 class RepeatTest(unittest.TestCase):
