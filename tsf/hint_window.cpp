@@ -5,6 +5,8 @@
 
 #include <cwchar>
 
+namespace miradot {
+
 namespace {
 
 constexpr wchar_t HINT_CLASS[] = L"miraDotHint";
@@ -176,3 +178,5 @@ void HintWindow::destroy()
     window_ = nullptr;
     font_ = nullptr;
 }
+
+} // namespace miradot

@@ -4,6 +4,8 @@
 
 #include <cwctype>
 
+namespace miradot {
+
 namespace {
 
 constexpr int MAX_CAPTURE = 4000;
@@ -104,3 +106,5 @@ bool is_password_control(HWND window)
 {
     return window && control_kind(window) != ControlKind::None && (GetWindowLongW(window, GWL_STYLE) & ES_PASSWORD);
 }
+
+}  // namespace miradot

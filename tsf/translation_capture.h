@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace miradot {
+
 struct WindowCapture {
     HWND window = nullptr;
     bool rich = false;
@@ -30,3 +32,5 @@ bool replace_in_window(const WindowCapture& capture, const std::wstring& result)
 
 // A plain or rich edit control that hides what is typed.
 bool is_password_control(HWND window);
+
+}  // namespace miradot

@@ -1,9 +1,8 @@
 #include "translation_client.h"
 
-#include "com_object.h"
 #include "com_ptr.h"
 #include "context_helpers.h"
-#include "edit_request.h"
+#include "edit_session.h"
 #include "module.h"
 #include "mt_home.h"
 #include "translation_text.h"
@@ -11,6 +10,8 @@
 
 #include <cstdlib>
 #include <new>
+
+namespace miradot {
 
 // What one replacement compares and writes; the edit session owns a copy, so
 // a session that TSF grants only later still has its texts.
@@ -31,42 +32,6 @@ constexpr UINT CAPTURE_DELAY_MS = 30;
 constexpr UINT NOTE_MS = 3500;
 constexpr UINT CHANGED_NOTE_MS = 3000;
 constexpr LONG MAX_CAPTURE = 4000;
-
-ComPtr<ITfContext> hold(ITfContext* context)
-{
-    ComPtr<ITfContext> held;
-    if (context)
-        context->AddRef();
-    held.attach(context);
-    return held;
-}
-
-class TranslationSession final : public ComObject<ITfEditSession> {
-public:
-    TranslationSession(TranslationClient* client, ITfContext* context, UINT generation, std::shared_ptr<ReplaceJob> job)
-        : ComObject(IID_ITfEditSession), client_(client), context_(hold(context)), generation_(generation),
-          job_(std::move(job))
-    {
-        client_->add_ref();
-    }
-
-    STDMETHODIMP DoEditSession(TfEditCookie ec) override
-    {
-        if (job_)
-            client_->replace_with_tsf(ec, context_.get(), *job_);
-        else
-            client_->read_with_tsf(ec, context_.get(), generation_);
-        return S_OK;
-    }
-
-private:
-    ~TranslationSession() override { client_->release(); }
-
-    TranslationClient* client_;
-    ComPtr<ITfContext> context_;
-    UINT generation_;
-    std::shared_ptr<ReplaceJob> job_;
-};
 
 LRESULT CALLBACK message_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
@@ -139,23 +104,12 @@ bool is_modifier(WPARAM key)
 
 }  // namespace
 
-TranslationClient* create_translation_client(TranslationHost& host)
-{
-    return new (std::nothrow) TranslationClient(host);
-}
-
 TranslationClient::TranslationClient(TranslationHost& host) : host_(host) {}
 
 TranslationClient::~TranslationClient()
 {
     if (context_)
         context_->Release();
-}
-
-void TranslationClient::release()
-{
-    if (--refs_ == 0)
-        delete this;
 }
 
 bool TranslationClient::ensure_window()
@@ -184,7 +138,7 @@ void TranslationClient::reset()
 
 void TranslationClient::show_note(ITfContext* context, const std::wstring& text, UINT ms)
 {
-    ComPtr<ITfContext> held = hold(context);
+    ComPtr<ITfContext> held = ComPtr<ITfContext>::retain(context);
     reset();
     host_.show_hint(held.get(), text.c_str());
     noteShown_ = true;
@@ -245,15 +199,6 @@ bool TranslationClient::key(WPARAM key, bool test)
     return false;
 }
 
-HRESULT TranslationClient::request_session(ITfContext* context, ITfEditSession* session, DWORD flags)
-{
-    HRESULT result = E_FAIL;
-    HRESULT hr = context->RequestEditSession(host_.client_id(), session, flags, &result);
-    if ((flags & TF_ES_SYNC) && SUCCEEDED(hr) && result == TF_E_SYNCHRONOUS)
-        hr = context->RequestEditSession(host_.client_id(), session, (flags & ~TF_ES_SYNC) | TF_ES_ASYNC, &result);
-    return FAILED(hr) ? hr : result;
-}
-
 void TranslationClient::start(ITfContext* context)
 {
     if (!context || !ensure_window())
@@ -283,16 +228,16 @@ void TranslationClient::start(ITfContext* context)
         SetTimer(window_, CAPTURE_TIMER | (generation_ & 0xFFF), CAPTURE_DELAY_MS, nullptr);
         return;
     }
-    auto* session = new (std::nothrow) TranslationSession(this, context, generation_, nullptr);
-    if (!session) {
-        reset();
-        return;
-    }
     UINT generation = generation_;
     requesting_ = true;
-    HRESULT hr = request_session(context, session, EDIT_SYNC_READ);
+    HRESULT hr = request_edit_session(context, host_.client_id(), EDIT_SYNC_READ,
+                                      [self = shared_from_this(), target = ComPtr<ITfContext>::retain(context),
+                                       generation](TfEditCookie ec) {
+                                          self->read_with_tsf(ec, target.get(), generation);
+                                          return S_OK;
+                                      })
+                     .combined();
     requesting_ = false;
-    session->Release();
     // A read granted later sends by itself; one refused sends nothing.
     if (hr == TF_S_ASYNC || generation != generation_ || state_ != TR_BUSY)
         return;
@@ -343,13 +288,13 @@ void TranslationClient::capture_from_control()
         fromSelection_ = control_.fromSelection;
     }
     state_ = TR_IDLE;
-    ComPtr<ITfContext> context = hold(context_);
+    ComPtr<ITfContext> context = ComPtr<ITfContext>::retain(context_);
     send(context.get());
 }
 
 void TranslationClient::send(ITfContext* context)
 {
-    ComPtr<ITfContext> held = hold(context);
+    ComPtr<ITfContext> held = ComPtr<ITfContext>::retain(context);
     if (!has_translatable_text(source_)) {
         bool denied = readDenied_;
         show_note(held.get(),
@@ -403,7 +348,7 @@ void TranslationClient::apply(ITfContext* context)
 {
     if (state_ != TR_RESULT || result_.empty())
         return;
-    ComPtr<ITfContext> target = hold(context_ ? context_ : context);
+    ComPtr<ITfContext> target = ComPtr<ITfContext>::retain(context_ ? context_ : context);
     bool replaced = false;
     std::shared_ptr<ReplaceJob> job;
     if (control_.window) {
@@ -413,30 +358,31 @@ void TranslationClient::apply(ITfContext* context)
         job->source = source_;
         job->result = result_;
         job->fromSelection = fromSelection_;
-        auto* session = new (std::nothrow) TranslationSession(this, target.get(), generation_, job);
-        if (session) {
-            requesting_ = true;
-            HRESULT hr = request_session(target.get(), session, EDIT_SYNC_WRITE);
-            requesting_ = false;
-            session->Release();
-            if (hr == TF_S_ASYNC && !job->replaced) {
-                // Granted later: the session tells then whether it replaced.
-                reset();
-                noteShown_ = false;
-                host_.hide_hint();
-                host_.drop_word();
-                job->generation = generation_;
-                return;
-            }
-            replaced = job->replaced;
+        requesting_ = true;
+        HRESULT hr = request_edit_session(target.get(), host_.client_id(), EDIT_SYNC_WRITE,
+                                          [self = shared_from_this(), target, job](TfEditCookie ec) {
+                                              self->replace_with_tsf(ec, target.get(), *job);
+                                              return S_OK;
+                                          })
+                         .combined();
+        requesting_ = false;
+        if (hr == TF_S_ASYNC && !job->replaced) {
+            // Granted later: the session tells then whether it replaced.
+            reset();
+            noteShown_ = false;
+            host_.hide_hint();
+            host_.drop_word();
+            job->generation = generation_;
+            return;
         }
+        replaced = job->replaced;
     }
     finish_replacement(target.get(), replaced);
 }
 
 void TranslationClient::finish_replacement(ITfContext* context, bool replaced)
 {
-    ComPtr<ITfContext> held = hold(context);
+    ComPtr<ITfContext> held = ComPtr<ITfContext>::retain(context);
     reset();
     noteShown_ = false;
     host_.hide_hint();
@@ -479,3 +425,5 @@ void TranslationClient::replace_with_tsf(TfEditCookie ec, ITfContext* context, R
     if (!requesting_ && !job.replaced && active_ && job.generation == generation_ && state_ == TR_IDLE)
         show_note(context, text_changed_note(host_.current_settings().translateHotkey), CHANGED_NOTE_MS);
 }
+
+}  // namespace miradot

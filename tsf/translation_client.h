@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+namespace miradot {
+
 // What the client needs of its text input processor.
 class TranslationHost {
 public:
@@ -31,16 +33,16 @@ protected:
 
 struct ReplaceJob;
 
-class TranslationClient {
+// Owned by the processor through a shared pointer: edit sessions granted
+// later keep the client alive.
+class TranslationClient : public std::enable_shared_from_this<TranslationClient> {
 public:
     enum State { TR_IDLE = 0, TR_BUSY = 1, TR_RESULT = 2 };
 
     explicit TranslationClient(TranslationHost& host);
+    ~TranslationClient();
     TranslationClient(const TranslationClient&) = delete;
     TranslationClient& operator=(const TranslationClient&) = delete;
-    // Edit sessions granted later keep the client alive.
-    void add_ref() { ++refs_; }
-    void release();
 
     // The translation hotkey: start, or put the shown result in place.
     void hotkey(ITfContext* context);
@@ -62,8 +64,6 @@ public:
     void on_reply(UINT generation, const char* reply);
 
 private:
-    ~TranslationClient();
-
     bool ensure_window();
     void reset();
     void show_note(ITfContext* context, const std::wstring& text, UINT ms);
@@ -72,10 +72,8 @@ private:
     void send(ITfContext* context);
     void apply(ITfContext* context);
     void finish_replacement(ITfContext* context, bool replaced);
-    HRESULT request_session(ITfContext* context, ITfEditSession* session, DWORD flags);
 
     TranslationHost& host_;
-    unsigned refs_ = 1;
     bool active_ = true;
     HWND window_ = nullptr;
     State state_ = TR_IDLE;
@@ -90,5 +88,4 @@ private:
     bool requesting_ = false;  // inside RequestEditSession: the caller handles the outcome
 };
 
-// The processor's reference on a new client; null when out of memory.
-TranslationClient* create_translation_client(TranslationHost& host);
+}  // namespace miradot

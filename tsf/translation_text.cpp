@@ -9,6 +9,8 @@
 #include "json.h"
 #include "utf.h"
 
+namespace miradot {
+
 const wchar_t TR_NOTE_WORKING[] = L"⏳ đang dịch…";
 const wchar_t TR_NOTE_NOT_INSTALLED[] = L"Dịch: chưa cài. Mở Cài đặt miraDot › Dịch › «Cài bản dịch».";
 const wchar_t TR_NOTE_READ_DENIED[] = L"Dịch: ứng dụng này không cho miraDot đọc chữ.";
@@ -172,3 +174,5 @@ std::wstring nothing_to_translate_note(Hotkey hotkey)
 }
 
 std::wstring text_changed_note(Hotkey hotkey) { return L"Dịch: chữ đã đổi, bấm " + hotkey_text(hotkey) + L" lại."; }
+
+}  // namespace miradot

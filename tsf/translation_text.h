@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace miradot {
+
 // The translate request for the captured text (UTF-16) and the partner language.
 std::string translation_request(const std::wstring& source, const char* other);
 
@@ -32,3 +34,5 @@ std::wstring text_changed_note(Hotkey hotkey);
 extern const wchar_t TR_NOTE_WORKING[];
 extern const wchar_t TR_NOTE_NOT_INSTALLED[];
 extern const wchar_t TR_NOTE_READ_DENIED[];
+
+}  // namespace miradot

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+namespace miradot {
+
 namespace {
 
 constexpr DWORD START_WAIT_MS = 29999;
@@ -149,3 +151,5 @@ bool process_is_elevated()
     CloseHandle(token);
     return elevated;
 }
+
+}  // namespace miradot

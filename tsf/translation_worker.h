@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace miradot {
+
 // Posted to the client's message window: wParam = the request's generation,
 // lParam = the reply line (malloc'd, NUL-terminated), freed by the receiver.
 constexpr UINT WM_TRANSLATION_REPLY = 0x8051;
@@ -27,3 +29,5 @@ std::wstring install_folder();
 
 // TokenElevation of this process; false when it cannot be read.
 bool process_is_elevated();
+
+}  // namespace miradot

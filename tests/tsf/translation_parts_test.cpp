@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <string>
 
+using namespace miradot;
+
 namespace {
 
 TEST(TranslationRequest, EscapesTheTextAndCountsEachLineBreakOnce)
