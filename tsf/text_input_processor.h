@@ -120,4 +120,4 @@ private:
     std::shared_ptr<TranslationClient> translation_;
 };
 
-}  // namespace miradot
+} // namespace miradot
