@@ -10,6 +10,11 @@
 
 #include "case_name.h"
 
+using miradot::EngineLock;
+using miradot::ensure_learned_data;
+using miradot::note_learning_change;
+using miradot::save_learned_if_due;
+
 namespace {
 
 namespace fs = std::filesystem;
