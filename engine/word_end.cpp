@@ -346,13 +346,8 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
         append_text(ctx->pendingFollow, sizeof ctx->pendingFollow, terminator);
         ++ctx->pendingFollowCount;
     } else {
-        if (d.pending == PendingStep::Redecided) {
+        if (d.pending == PendingStep::Redecided)
             ctx->lastKind = d.pendingEnglish ? KIND_ENGLISH : KIND_VIETNAMESE;
-            if (ctx->acceptedWord[0]) {
-                const char* rewritten = d.pendingEnglish ? ctx->pendingRaw : ctx->pendingVi;
-                lower_form(rewritten, ctx->acceptedWord, sizeof ctx->acceptedWord);
-            }
-        }
         ctx->pending = 0;
         if (!d.retyped && d.hint && !d.settled)
             make_pending(ctx, keys, comp, d);
@@ -397,9 +392,13 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
             lex_add('o', keys.lower, value, 1);
         }
         count_accepted_word(ctx);
-        if (d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH) {
+        // Where both readings are words the engine picked one: typing on does
+        // not confirm it, and counting it would teach the engine its own
+        // mistakes (Sets taken for sét once, then every time). Only a Tab or
+        // a retype says which one the user wants.
+        bool enginesPick = d.hint && !d.retyped;
+        if ((d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH) && !enginesPick)
             copy_text(ctx->acceptedWord, sizeof ctx->acceptedWord, d.wordLower);
-        }
         bool changedComp = !equals(comp.viCase, keys.raw) && keys.length <= MAX_COMPOSED_KEYS;
         ctx->retypeState = (changedComp || d.expanded) ? RETYPE_WATCHING : RETYPE_IDLE;
         ctx->retypeDeleted = 0;
@@ -455,8 +454,9 @@ int engine_swap(EngineContext* ctx, EngineOutput* out)
     out->corrected = 1;
     if (has(ctx, OPT_LEARN)) {
         lex_add('o', ctx->altRawKeys, vietnamese ? "v" : "e", 1);  // LEARNED_VIETNAMESE, LEARNED_ENGLISH
-        if (ctx->acceptedWord[0])
-            lower_form(ctx->altText, ctx->acceptedWord, sizeof ctx->acceptedWord);
+        // The swapped word waited uncounted as the engine's pick; now the
+        // user has chosen it.
+        lower_form(ctx->altText, ctx->acceptedWord, sizeof ctx->acceptedWord);
     }
     ctx->lastKind = vietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
     copy_text(ctx->prevWord, sizeof ctx->prevWord, ctx->altText);

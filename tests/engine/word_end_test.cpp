@@ -191,6 +191,21 @@ TEST_F(WordEnd, AcceptedWordsAreCountedWhenTheNextWordEnds) {
     EXPECT_EQ(lex_total('p'), 3u);
 }
 
+TEST_F(WordEnd, OnlyTheUsersChoiceBetweenTwoReadingsIsLearned) {
+    // Typing on does not confirm the engine's own pick: counted, one wrong
+    // decision would make itself stick.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(feed("mix vieetj pass "), "mĩ việt pass ");
+        EXPECT_EQ(feed("mix pass "), "mix pass ");
+    }
+    engine_reset(ctx);
+    EXPECT_EQ(lex_raw_count('p', "mĩ"), 0u);
+    EXPECT_EQ(lex_raw_count('p', "mix"), 0u);
+    EXPECT_EQ(lex_raw_count('p', "việt"), 3u);
+    EXPECT_EQ(feed("mix \xE2\x87\xA5pass "), "mĩ pass ");  // Tab: the user's choice
+    EXPECT_EQ(lex_raw_count('p', "mĩ"), 1u);
+}
+
 TEST_F(WordEnd, WithoutDictionariesEverythingStillWorks) {
     clear_all_tables();
     EXPECT_EQ(feed("tieengs pass beeps mix "), "tiếng pass bếp mĩ ");
