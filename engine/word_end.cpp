@@ -234,13 +234,19 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
         return;
     double next = decisive == KIND_ENGLISH ? AFTER_ENGLISH : AFTER_VIETNAMESE;
     double a = NEXT_WORD_WEIGHT * next + (1 - NEXT_WORD_WEIGHT) * ctx->pendingThreshold;
-    if (composedVietnamese && ctx->pendingFollowCount == 0 && ctx->pendingThreshold <= WITHOUT_CONTEXT
-        && std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
-               > DICTIONARY_ONLY_COUNT) {
-        a = AMONG_VIETNAMESE;
+    double before = ctx->pendingThreshold;
+    bool vietnameseRightAfter = composedVietnamese && ctx->pendingFollowCount == 0;
+    if (vietnameseRightAfter && ctx->pendingThreshold <= WITHOUT_CONTEXT) {
+        if (std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
+            > DICTIONARY_ONLY_COUNT) {
+            a = AMONG_VIETNAMESE;
+        }
+        // No English before and Vietnamese after (a sentence start, Chóp
+        // Vẽ): the word stands among Vietnamese as if one came before it.
+        before = std::min(before, AFTER_VIETNAMESE);
     }
     bool english = prefer_english(ctx, ctx->pendingRawLower, ctx->pendingViLower, ctx->pendingViAltLower,
-                                  ctx->pendingMarkByRepeat, a, ctx->pendingThreshold);
+                                  ctx->pendingMarkByRepeat, a, before);
     if (english == (ctx->pendingShownAs == ALT_ENGLISH))
         return;
     char replacement[256];

@@ -74,6 +74,8 @@ TEST_F(WordEnd, EnglishStaysEnglishAndVietnameseStaysVietnamese) {
         {"tieng ", "tieng "},           // neither language: kept as typed
         {"HTML ", "HTML "},
         {"VIEETJ NAM ", "VIỆT NAM "},
+        {"LAF ", "LAF "},               // three capitals alone: an acronym
+        {"HTML (LAF) ", "HTML (LÀ) "},  // a common syllable where capitals run
         {"10cas ", "10cas "},           // code-like after a digit
         {"10dd ", "10đ "},
         {"a_cas ", "a_cas "},
