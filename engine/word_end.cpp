@@ -245,8 +245,13 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
         // Vẽ): the word stands among Vietnamese as if one came before it.
         before = std::min(before, AFTER_VIETNAMESE);
     }
-    bool english = prefer_english(ctx, ctx->pendingRawLower, ctx->pendingViLower, ctx->pendingViAltLower,
-                                  ctx->pendingMarkByRepeat, a, before);
+    // A capitalised word inside a sentence that English follows starts an
+    // English phrase (dần Sorts the list), however common its Vietnamese
+    // reading.
+    bool capitalThenEnglish = decisive == KIND_ENGLISH && ctx->pendingCapitalInside;
+    bool english = capitalThenEnglish
+                   || prefer_english(ctx, ctx->pendingRawLower, ctx->pendingViLower, ctx->pendingViAltLower,
+                                     ctx->pendingMarkByRepeat, a, before);
     if (english == (ctx->pendingShownAs == ALT_ENGLISH))
         return;
     char replacement[256];
@@ -283,6 +288,7 @@ void make_pending(EngineContext* ctx, const WordKeys& keys, const Composition& c
     ctx->pendingFollowCount = 0;
     ctx->pendingCapsRaw = is_all_caps(keys.raw) && !d.changed;
     ctx->pendingCapitalized = d.capitalized;
+    ctx->pendingCapitalInside = case_pattern(keys) == CASE_FIRST_CAPITAL && ctx->contextValid && ctx->prevWord[0];
 }
 
 }  // namespace

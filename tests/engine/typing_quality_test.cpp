@@ -22,10 +22,10 @@ const char* const VI = "hưu\t20\ncừu\t20\nhươu\t5\ngiữa\t300\nthương\t4
                        "hể\t5\nnhởn\t5\nđủi\t5\nnghĩ\t300\nbên\t745\ntrái\t200\ntớn\t5\ndăn\t5\nmã\t2000\n"
                        "tét\t5\nlà\t5000\nviệt\t900\nnam\t800\nthí\t58\ndụ\t300\nmẫu\t500\nchâu\t100\n"
                        "á\t5\néc\t5\nác\t5\nphím\t300\nđể\t3000\nsố\t2000\nhoặc\t900\nhàm\t200\n"
-                       "trường\t800\nđã\t3000\nảm\t20\nnước\t900\nngày\t600\nchóp\t5\nvẽ\t300\n";
+                       "trường\t800\nđã\t3000\nảm\t20\nnước\t900\nngày\t600\nchóp\t5\nvẽ\t300\nsót\t557\n";
 const char* const EN
     = "#total\t1000000\nbeen\t997\ntab\t50\ntowns\t6\ndawn\t16\nmax\t185\ngen\t30\nkong\t3\ntest\t4000\n"
-      "this\t4233\nas\t4271\nis\t9000\nlogic\t34\nbeta\t17\nbook\t300\nchops\t6\n";
+      "this\t4233\nas\t4271\nis\t9000\nlogic\t34\nbeta\t17\nbook\t300\nchops\t6\nsorts\t23\nthe\t50000\n";
 
 class TypingQuality : public EngineTablesTest {
 protected:
@@ -136,6 +136,8 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
         {"nuwowcs chaau As ", "nước châu Á "},
         {"Chaau As is ", "Châu As is "},       // unless English follows
         {"Chaau As ddax ", "Châu Á đã "},      // a Vietnamese word after never makes it English
+        {"nuwowcs Sorts the ", "nước Sorts the "},  // however common the Vietnamese reading
+        {"nuwowcs Sorts ddax ", "nước Sót đã "},
         {"phims Esc ddeer ", "phím Esc để "},  // a capitalised key name inside a sentence
         {"hamf Asc ", "hàm Asc "},
         {"phims Esc \xE2\x87\xA5", "phím Éc "},  // Tab gives the syllable
