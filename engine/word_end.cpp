@@ -232,6 +232,11 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
     // The word after only ever draws the pending word into its own language.
     if ((decisive == KIND_ENGLISH) == (ctx->pendingShownAs == ALT_ENGLISH))
         return;
+    // A capital right after starts a name or a new phrase (châu Á Set the
+    // ...), which says nothing of the word before it.
+    const char* wordAfter = ctx->pendingFollowCount ? ctx->pendingFollow : d->word;
+    if (decisive == KIND_ENGLISH && is_ascii_upper(static_cast<unsigned char>(wordAfter[0])))
+        return;
     double next = decisive == KIND_ENGLISH ? AFTER_ENGLISH : AFTER_VIETNAMESE;
     double a = NEXT_WORD_WEIGHT * next + (1 - NEXT_WORD_WEIGHT) * ctx->pendingThreshold;
     double before = ctx->pendingThreshold;

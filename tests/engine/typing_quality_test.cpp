@@ -25,7 +25,7 @@ const char* const VI = "hưu\t20\ncừu\t20\nhươu\t5\ngiữa\t300\nthương\t4
                        "trường\t800\nđã\t3000\nảm\t20\nnước\t900\nngày\t600\nchóp\t5\nvẽ\t300\nsót\t557\n";
 const char* const EN
     = "#total\t1000000\nbeen\t997\ntab\t50\ntowns\t6\ndawn\t16\nmax\t185\ngen\t30\nkong\t3\ntest\t4000\n"
-      "this\t4233\nas\t4271\nis\t9000\nlogic\t34\nbeta\t17\nbook\t300\nchops\t6\nsorts\t23\nthe\t50000\n";
+      "this\t4233\nas\t4271\nis\t9000\nlogic\t34\nbeta\t17\nbook\t300\nchops\t6\nsorts\t23\nthe\t50000\nallows\t100\n";
 
 class TypingQuality : public EngineTablesTest {
 protected:
@@ -135,6 +135,7 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
         {"Chaau As ", "Châu Á "},                // a capitalised name reads on
         {"nuwowcs chaau As ", "nước châu Á "},
         {"Chaau As is ", "Châu As is "},       // unless English follows
+        {"Chaau As Allows ", "Châu Á Allows "},  // a capital after starts a new phrase
         {"Chaau As ddax ", "Châu Á đã "},      // a Vietnamese word after never makes it English
         {"nuwowcs Sorts the ", "nước Sorts the "},  // however common the Vietnamese reading
         {"nuwowcs Sorts ddax ", "nước Sót đã "},
