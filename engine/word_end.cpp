@@ -241,13 +241,14 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
     double a = NEXT_WORD_WEIGHT * next + (1 - NEXT_WORD_WEIGHT) * ctx->pendingThreshold;
     double before = ctx->pendingThreshold;
     bool vietnameseRightAfter = composedVietnamese && ctx->pendingFollowCount == 0;
-    if (vietnameseRightAfter && ctx->pendingThreshold <= WITHOUT_CONTEXT) {
+    // No English before, or a capital that starts a phrase after English
+    // (UNIX Thí dụ), and Vietnamese after (Chóp Vẽ): the word stands among
+    // Vietnamese as if one came before it.
+    if (vietnameseRightAfter && (ctx->pendingThreshold <= WITHOUT_CONTEXT || ctx->pendingCapitalInside)) {
         if (std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
             > DICTIONARY_ONLY_COUNT) {
             a = AMONG_VIETNAMESE;
         }
-        // No English before and Vietnamese after (a sentence start, Chóp
-        // Vẽ): the word stands among Vietnamese as if one came before it.
         before = std::min(before, AFTER_VIETNAMESE);
     }
     // A capitalised word inside a sentence that English follows starts an

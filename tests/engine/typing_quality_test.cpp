@@ -130,6 +130,8 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
         {"test laf ", "test là "},           // a common English word among Vietnamese stays
         {"maaux this duj ", "mẫu thí dụ "},  // an attested reading between Vietnamese words
         {"This duj ", "Thí dụ "},
+        {"test This duj ", "test Thí dụ "},  // a capital after English starts the phrase
+        {"test this duj ", "test this dụ "},
         {"this is ", "this is "},
         {"soos test hoawcj ", "số test hoặc "},  // a reading no text showed: the term stays
         {"Chaau As ", "Châu Á "},                // a capitalised name reads on
