@@ -24,6 +24,8 @@ constexpr double NEXT_WORD_WEIGHT = 2.0 / 3.0;
 constexpr double AMONG_VIETNAMESE = 0.01;
 // The pending word waits behind at most this many undecided words.
 constexpr int MAX_PENDING_FOLLOWERS = 2;
+// Capitals this short are an acronym (EPS, GPS) more often than a syllable.
+constexpr size_t ACRONYM_KEYS = 3;
 
 bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
 
@@ -227,7 +229,15 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
             d->pending = PendingStep::Follows;
         return;
     }
-    if (ctx->pendingCapsRaw && !(decisive == KIND_VIETNAMESE && is_all_caps(d->word)))
+    // Capitals kept as typed read as Vietnamese when capitals follow, or
+    // when Vietnamese follows and they are no English word but a known
+    // syllable longer than an acronym (--label NHÃN sử dụng, not EPS).
+    bool capsThenVietnamese
+        = composedVietnamese && std::strlen(ctx->pendingRawLower) > ACRONYM_KEYS
+          && lex_count('e', ctx->pendingRawLower) == 0
+          && std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
+                 > DICTIONARY_ONLY_COUNT;
+    if (ctx->pendingCapsRaw && !(decisive == KIND_VIETNAMESE && (is_all_caps(d->word) || capsThenVietnamese)))
         return;
     // The word after only ever draws the pending word into its own language.
     if ((decisive == KIND_ENGLISH) == (ctx->pendingShownAs == ALT_ENGLISH))

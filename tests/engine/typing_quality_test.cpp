@@ -148,6 +148,9 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
         {"Ngayf2 ", "Ngày2 "},                   // or with its tone key last
         {"Chops Vex ", "Chóp Vẽ "},              // nothing before, Vietnamese after
         {"Chops is ", "Chops is "},
+        {"TRAIS ", "TRAIS "},           // capitals kept as typed
+        {"TRAIS ddax ", "TRÁI đã "},    // unless a Vietnamese word follows
+        {"TEST ddax ", "TEST đã "},     // an English word stays
         {"arm64 ", "arm64 "},                    // after a name
     };
     for (const Case& c : cases)
