@@ -20,6 +20,9 @@ apt_packages=(
   hunspell-vi scowl fortunes manpages-vi maint-guide-vi
   # the voice tests' tiny recogniser model and their spoken test audio
   python3-onnx python3-numpy espeak-ng
+  # signed updates: the signature check, the installer, and the mingw-w64
+  # libsodium built from Debian's source package
+  libsodium-dev nsis dpkg-dev autoconf automake libtool
   git binutils-common libgtk2.0-common libc-l10n gettext libexif12 libgphoto2-l10n libglib2.0-data
   wget make procps psmisc man-db xz-utils adduser apt diffutils findutils
 )
@@ -32,3 +35,4 @@ command -v npm >/dev/null || apt_packages+=(npm)
 $SUDO apt-get install -y -qq --no-install-recommends "${apt_packages[@]}"
 
 ./tools/fetch_sherpa_onnx.sh
+./tools/build_libsodium_mingw.sh
