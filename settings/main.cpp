@@ -1,8 +1,13 @@
-// The settings program. Its dialog and modes are not built yet; until then it
-// starts, does nothing and exits successfully whatever its command line.
+// The settings program. The dialog is not built yet; "--check" runs the
+// background update notifier.
+#include "update_notifier.h"
+
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+#include <cwchar>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int)
 {
+    if (arguments && std::wcsstr(arguments, L"--check")) return run_update_notifier();
     return 0;
 }
