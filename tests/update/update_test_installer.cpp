@@ -9,8 +9,8 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int)
 {
     if (const wchar_t* log = _wgetenv(L"MIRADOT_TEST_INSTALLER_LOG")) {
-        if (FILE* f = _wfopen(log, L"w, ccs=UTF-8")) {
-            fputws(arguments, f);
+        if (FILE* f = _wfopen(log, L"wb")) {
+            std::fprintf(f, "%ls", arguments);
             std::fclose(f);
         }
     }
