@@ -272,6 +272,67 @@ TEST_F(UpdateCheck, DueOnceADayAndAnnouncedOnce)
     EXPECT_TRUE(is_update_check_enabled());
 }
 
+// The test build's settings program in its notifier mode, as the text
+// service starts it.
+class Notifier : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        clear_state();
+        std::string body = manifest("0.2.0", "https://localhost/i.exe", DIGEST, 7);
+        publish(body, sign(body));
+    }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, SETTINGS_KEY); }
+    DWORD run_notifier()
+    {
+        std::wstring command = L"\"" + ts::on_z(ts::env("MIRADOT_TEST_SETTINGS_TESTBUILD")).wstring() + L"\" --check";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return DWORD(-1);
+        DWORD code = DWORD(-2);
+        if (WaitForSingleObject(process.hProcess, 90000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return code;
+    }
+    bool asked_server() { return ts::log().find("GET /latest.json") != std::string::npos; }
+};
+
+TEST_F(Notifier, ChecksOnlyWhenSwitchedOnDueAndAlone)
+{
+    // Another notifier for this settings key holds the mutex.
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Local\\miraDot-UpdateCheck-Software_miraDot_UpdateTest");
+    EXPECT_EQ(run_notifier(), 0u);
+    EXPECT_FALSE(asked_server());
+    CloseHandle(mutex);
+
+    set_update_check_enabled(false);
+    EXPECT_EQ(run_notifier(), 0u);
+    EXPECT_FALSE(asked_server());
+    set_update_check_enabled(true);
+
+    set_qword(L"Last", unix_time_now() - 3600);
+    EXPECT_EQ(run_notifier(), 0u);
+    EXPECT_FALSE(asked_server());
+}
+
+TEST_F(Notifier, AnnouncesEachNewVersionOnce)
+{
+    EXPECT_EQ(run_notifier(), 0u);
+    EXPECT_TRUE(asked_server());
+    EXPECT_EQ(read_text(L"Status"), L"new");
+    EXPECT_EQ(read_text(L"Announced"), L"0.2.0");
+    // The next day's check finds the same version, already announced.
+    set_qword(L"Last", unix_time_now() - 2 * 86400);
+    ts::clear_log();
+    EXPECT_EQ(run_notifier(), 0u);
+    EXPECT_TRUE(asked_server());
+    EXPECT_EQ(read_text(L"Announced"), L"0.2.0");
+    EXPECT_FALSE(mark_version_announced("0.2.0"));
+}
+
 // The install worker, reporting to a message-only window of this thread.
 class UpdateInstall : public testing::Test {
 protected:
