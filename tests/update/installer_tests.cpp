@@ -4,7 +4,7 @@
 // verified and installed over a loaded text service DLL by the update worker,
 // and a silent uninstall that leaves only the user's learned data.
 #include "file_digest.h"
-#include "test_server.h"
+#include "https_test_server.h"
 #include "update_check.h"
 #include "update_install.h"
 

@@ -3,7 +3,7 @@
 // WinINet verifying its certificate, and Wine's registry. The manifests are
 // signed here with the test build's throwaway key.
 #include "file_digest.h"
-#include "test_server.h"
+#include "https_test_server.h"
 #include "update_check.h"
 #include "update_install.h"
 #include "update_manifest.h"

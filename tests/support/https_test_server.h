@@ -1,4 +1,4 @@
-// The loopback HTTPS server of tests/https/with-https-server.sh as a Windows
+// The loopback HTTPS server of tests/support/with-https-server.sh as a Windows
 // test sees it: its folder on drive Z:, its ports, its request log, and the
 // test authority trusted in this Wine prefix only while the tests run.
 #pragma once
