@@ -69,8 +69,7 @@ void show_balloon(const UpdateCheckResult& result)
     icon.hIcon = LoadIconW(nullptr, IDI_INFORMATION);
     lstrcpynW(icon.szTip, L"miraDot", ARRAYSIZE(icon.szTip));
     std::swprintf(icon.szInfoTitle, ARRAYSIZE(icon.szInfoTitle), L"miraDot %hs đã có", result.version);
-    std::swprintf(icon.szInfo, ARRAYSIZE(icon.szInfo), L"%.150ls%ls\nMở Cài đặt miraDot để cập nhật.", result.notes,
-                  std::wcslen(result.notes) > BALLOON_NOTES_CHARS ? L"…" : L"");
+    balloon_text(result.notes, icon.szInfo, ARRAYSIZE(icon.szInfo));
     icon.dwInfoFlags = NIIF_INFO | NIIF_RESPECT_QUIET_TIME;
     if (!Shell_NotifyIconW(NIM_ADD, &icon)) {
         DestroyWindow(window);
@@ -86,6 +85,12 @@ void show_balloon(const UpdateCheckResult& result)
 }
 
 }  // namespace
+
+void balloon_text(const wchar_t* notes, wchar_t* out, size_t capacity)
+{
+    std::swprintf(out, capacity, L"%.150ls%ls\nMở Cài đặt miraDot để cập nhật.", notes,
+                  std::wcslen(notes) > BALLOON_NOTES_CHARS ? L"…" : L"");
+}
 
 int run_update_notifier()
 {

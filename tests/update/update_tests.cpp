@@ -7,6 +7,8 @@
 #include "update_check.h"
 #include "update_install.h"
 #include "update_manifest.h"
+#include "update_notifier.h"
+#include "update_status.h"
 
 #include <gtest/gtest.h>
 #include <sodium.h>
@@ -270,6 +272,38 @@ TEST_F(UpdateCheck, DueOnceADayAndAnnouncedOnce)
     EXPECT_FALSE(is_update_check_enabled());
     set_update_check_enabled(true);
     EXPECT_TRUE(is_update_check_enabled());
+}
+
+TEST_F(UpdateCheck, TheDialogLineFollowsTheStoredState)
+{
+    std::wstring line;
+    EXPECT_FALSE(describe_update(&line));
+    EXPECT_EQ(line, L"Chưa kiểm tra.");
+    std::string body = manifest("0.2.0", "https://localhost/i.exe", DIGEST, 7, std::string(520, 'n'));
+    publish(body, sign(body));
+    ASSERT_STREQ(check().status, "new");
+    EXPECT_TRUE(describe_update(&line));
+    EXPECT_EQ(line, L"Có bản mới 0.2.0. " + std::wstring(147, L'n') + L"…");
+    // A failed check afterwards hides the offer.
+    ts::set_rules(R"({"/latest.json":{"status":500}})");
+    ASSERT_STREQ(check().status, "error");
+    EXPECT_FALSE(describe_update(&line));
+    EXPECT_EQ(line, L"Lần kiểm tra trước không thành công (mạng?).");
+    ts::set_rules("{}");
+    body = manifest("0.1.5", "https://localhost/i.exe", DIGEST, 7, "Ghi chú");
+    publish(body, sign(body));
+    ASSERT_STREQ(check().status, "same");
+    EXPECT_FALSE(describe_update(&line));
+    EXPECT_EQ(line, L"Đang dùng bản mới nhất.");
+}
+
+TEST(Balloon, NotesOfMoreThan150CharactersAreCut)
+{
+    wchar_t text[256];
+    balloon_text(std::wstring(150, L'a').c_str(), text, 256);
+    EXPECT_EQ(std::wstring(text), std::wstring(150, L'a') + L"\nMở Cài đặt miraDot để cập nhật.");
+    balloon_text(std::wstring(151, L'a').c_str(), text, 256);
+    EXPECT_EQ(std::wstring(text), std::wstring(150, L'a') + L"…\nMở Cài đặt miraDot để cập nhật.");
 }
 
 // The test build's settings program in its notifier mode, as the text
