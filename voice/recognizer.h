@@ -8,6 +8,8 @@
 
 #include "helper_state.h"
 
+namespace miradot {
+
 constexpr const char* DEFAULT_MODEL_NAME = "sherpa-onnx-zipformer-vi-30M-int8-2026-02-09";
 
 // Sets state.recognizer, or leaves it null with state.load_error set. Does
@@ -23,3 +25,5 @@ std::filesystem::path find_model_file(const std::filesystem::path& folder, const
                                       const std::string& suffix);
 
 int recognizer_threads(unsigned logicalProcessors);
+
+}  // namespace miradot
