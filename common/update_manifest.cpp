@@ -1,8 +1,10 @@
 #include "update_manifest.h"
 
+#include "utf.h"
 #include "version_number.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -277,60 +279,17 @@ bool read_field(JsonCursor& c, Field& field)
     return true;
 }
 
-uint32_t next_code_point(const unsigned char*& p, const unsigned char* end)
-{
-    unsigned char b = *p++;
-    if (b < 0x80) return b;
-    int more;
-    uint32_t cp, min;
-    if ((b & 0xE0) == 0xC0) {
-        more = 1, cp = b & 0x1F, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-        more = 2, cp = b & 0x0F, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-        more = 3, cp = b & 0x07, min = 0x10000;
-    } else {
-        return 0xFFFD;
-    }
-    const unsigned char* q = p;
-    for (int i = 0; i < more; ++i, ++q) {
-        if (q >= end || (*q & 0xC0) != 0x80) return 0xFFFD;
-        cp = cp << 6 | (*q & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0xFFFD;
-    p = q;
-    return cp;
-}
-
-// UTF-8 to UTF-16, invalid bytes as U+FFFD; 0 when it does not fit `room`.
-size_t utf8_to_utf16(const char* text, char16_t* out, size_t room)
-{
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-    const unsigned char* end = p + std::strlen(text);
-    size_t n = 0;
-    while (p < end) {
-        uint32_t cp = next_code_point(p, end);
-        size_t units = cp >= 0x10000 ? 2 : 1;
-        if (n + units > room) return 0;
-        if (units == 2) {
-            out[n++] = char16_t(0xD800 + ((cp - 0x10000) >> 10));
-            out[n++] = char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            out[n++] = char16_t(cp);
-        }
-    }
-    return n;
-}
-
+// Notes that do not fit the 600-unit conversion buffer are left out.
 void copy_notes(const char* notes_utf8, char16_t* notes, size_t capacity)
 {
-    char16_t wide[NOTES_WIDE];
-    size_t n = utf8_to_utf16(notes_utf8, wide, NOTES_WIDE);
+    std::u16string wide = miradot::utf8_to_utf16(notes_utf8);
+    if (wide.size() >= NOTES_WIDE) wide.clear();
+    size_t n = wide.size();
     if (n > MANIFEST_NOTES_UNITS) n = MANIFEST_NOTES_UNITS;
     if (n > capacity - 1) n = capacity - 1;
     // Never leave half of a surrogate pair at the cut.
     if (n > 0 && wide[n - 1] >= 0xD800 && wide[n - 1] <= 0xDBFF) --n;
-    std::memcpy(notes, wide, n * sizeof(char16_t));
+    std::memcpy(notes, wide.data(), n * sizeof(char16_t));
     notes[n] = 0;
 }
 

@@ -4,12 +4,14 @@
 #include "settings_store.h"
 #include "update_manifest.h"
 #include "update_server.h"
+#include "utf.h"
 #include "version_number.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -53,9 +55,9 @@ void write_wide(HKEY key, const wchar_t* name, const wchar_t* text)
 // UTF-8 text as REG_SZ; a text over 511 units is written empty.
 void write_utf8(HKEY key, const wchar_t* name, const char* text)
 {
-    wchar_t wide[REGISTRY_TEXT_UNITS + 1] = L"";
-    if (text[0] && MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, REGISTRY_TEXT_UNITS + 1) == 0) wide[0] = 0;
-    write_wide(key, name, wide);
+    std::wstring wide = miradot::utf8_to_wide(text);
+    if (wide.size() > REGISTRY_TEXT_UNITS) wide.clear();
+    write_wide(key, name, wide.c_str());
 }
 
 void store_result(const UpdateCheckResult& r, const char* url, const char* digest, unsigned long long size)
@@ -270,18 +272,18 @@ bool mark_version_announced(const char* version)
     if (!key) return true;
     wchar_t list[400];
     read_registry_text(key, L"Announced", list, 399);
-    wchar_t wide[24] = L"";
-    if (MultiByteToWideChar(CP_UTF8, 0, version, -1, wide, 24) == 0) wide[0] = 0;
+    std::wstring wide = miradot::utf8_to_wide(version);
+    if (wide.size() > 23) wide.clear();
 
     wchar_t framed[440], needle[32];
     std::swprintf(framed, 440, L",%ls,", list);
-    std::swprintf(needle, 32, L",%ls,", wide);
+    std::swprintf(needle, 32, L",%ls,", wide.c_str());
     if (std::wcsstr(framed, needle)) {
         RegCloseKey(key);
         return false;
     }
     wchar_t grown[430];
-    std::swprintf(grown, 430, list[0] ? L"%ls,%ls" : L"%ls%ls", list, wide);
+    std::swprintf(grown, 430, list[0] ? L"%ls,%ls" : L"%ls%ls", list, wide.c_str());
     const wchar_t* kept = grown;
     while (std::wcslen(kept) > ANNOUNCED_LIMIT && std::wcschr(kept, L',')) kept = std::wcschr(kept, L',') + 1;
     write_wide(key, L"Announced", kept);
@@ -300,17 +302,15 @@ bool read_available_update(char* version, wchar_t* notes, size_t notes_capacity)
     read_registry_text(key, L"Latest", latest, 22);
     if (notes && notes_capacity) read_registry_text(key, L"Notes", notes, notes_capacity - 1);
     RegCloseKey(key);
-    char latest_utf8[24] = "";
-    if (WideCharToMultiByte(CP_UTF8, 0, latest, -1, latest_utf8, sizeof latest_utf8, nullptr, nullptr) == 0)
-        latest_utf8[0] = 0;
+    std::string latest_utf8 = miradot::wide_to_utf8(latest);
     VersionNumber offered, current;
     parse_version(MIRADOT_VERSION, &current);
-    if (std::wcscmp(status, L"new") != 0 || !parse_version(latest_utf8, &offered) ||
+    if (std::wcscmp(status, L"new") != 0 || latest_utf8.size() > 23 || !parse_version(latest_utf8.c_str(), &offered) ||
         compare_versions(offered, current) <= 0) {
         if (notes && notes_capacity) notes[0] = 0;
         return false;
     }
-    std::strcpy(version, latest_utf8);
+    std::strcpy(version, latest_utf8.c_str());
     return true;
 }
 

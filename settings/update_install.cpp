@@ -4,6 +4,7 @@
 #include "https_download.h"
 #include "update_check.h"
 #include "update_manifest.h"
+#include "utf.h"
 
 #include <shellapi.h>
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -63,8 +65,11 @@ void read_offer(char* url, char* digest, uint64_t* size)
         type == REG_QWORD && bytes == sizeof value)
         *size = value;
     RegCloseKey(key);
-    if (!WideCharToMultiByte(CP_UTF8, 0, wide_url, -1, url, 512, nullptr, nullptr)) url[0] = 0;
-    if (!WideCharToMultiByte(CP_UTF8, 0, wide_digest, -1, digest, 80, nullptr, nullptr)) digest[0] = 0;
+    // A text that does not fit after conversion counts as missing.
+    std::string text = miradot::wide_to_utf8(wide_url);
+    if (text.size() < 512) std::strcpy(url, text.c_str());
+    text = miradot::wide_to_utf8(wide_digest);
+    if (text.size() < 80) std::strcpy(digest, text.c_str());
 }
 
 // Everything after the working names exist; answers the final text and kind.
@@ -135,18 +140,18 @@ DWORD WINAPI update_install_thread(void* parameter)
     wchar_t folder[260];
     std::swprintf(folder, 260, L"%lsmiraDot-update-%lu-%llu", temp, GetCurrentProcessId(), GetTickCount64());
     if (!CreateDirectoryW(folder, nullptr)) return finish(UPDATE_NOT_INSTALLED, L"Lỗi: không tạo được thư mục tạm.");
-    wchar_t wide_version[24];
-    if (!MultiByteToWideChar(CP_UTF8, 0, version, -1, wide_version, 24)) wide_version[0] = 0;
+    std::wstring wide_version = miradot::utf8_to_wide(version);
     wchar_t installer[324];
-    std::swprintf(installer, 324, L"%ls\\miraDot-Setup-%ls.exe", folder, wide_version);
+    std::swprintf(installer, 324, L"%ls\\miraDot-Setup-%ls.exe", folder, wide_version.c_str());
 
     WPARAM kind = UPDATE_NOT_INSTALLED;
-    const wchar_t* failure = install(dialog, url, digest, size, wide_version, installer, &kind);
+    const wchar_t* failure = install(dialog, url, digest, size, wide_version.c_str(), installer, &kind);
     DeleteFileW(installer);
     RemoveDirectoryW(folder);
     if (failure) return finish(kind, failure);
     wchar_t done[160];
-    std::swprintf(done, 160, L"Đã cập nhật lên %ls. Ứng dụng đang mở sẽ dùng bản mới khi mở lại.", wide_version);
+    std::swprintf(done, 160, L"Đã cập nhật lên %ls. Ứng dụng đang mở sẽ dùng bản mới khi mở lại.",
+                  wide_version.c_str());
     return finish(UPDATE_INSTALLED, done);
 }
 

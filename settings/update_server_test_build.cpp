@@ -2,19 +2,18 @@
 // its port is chosen when the server starts.
 #include "update_server.h"
 
-#include <windows.h>
+#include "environment.h"
+#include "utf.h"
+
+#include <string>
 
 const char* update_base_url()
 {
-    static char base[256] = "https://localhost/";
-    static bool read = false;
-    if (!read) {
-        char value[sizeof base];
-        DWORD length = GetEnvironmentVariableA("MIRADOT_UPDATE_TEST_BASE", value, sizeof value);
-        if (length > 0 && length < sizeof value) lstrcpyA(base, value);
-        read = true;
-    }
-    return base;
+    static const std::string base = [] {
+        auto value = miradot::environment_value("MIRADOT_UPDATE_TEST_BASE", 255);
+        return value ? miradot::wide_to_utf8(*value) : std::string("https://localhost/");
+    }();
+    return base.c_str();
 }
 
 const char* update_public_key() { return MIRADOT_UPDATE_PUBLIC_KEY; }

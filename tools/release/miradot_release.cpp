@@ -9,6 +9,7 @@
 // The private key file holds the 32-byte Ed25519 seed as standard Base64.
 #include "json.h"
 #include "manifest_signature.h"
+#include "open_file.h"
 #include "update_manifest.h"
 #include "version_number.h"
 
@@ -17,20 +18,17 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
 bool read_whole(const char* path, std::string* out)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    *out = text.str();
+    std::vector<uint8_t> bytes;
+    if (miradot::read_whole_file(path, bytes) != miradot::ReadResult::Read) return false;
+    out->assign(bytes.begin(), bytes.end());
     return true;
 }
 
