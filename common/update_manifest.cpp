@@ -29,24 +29,30 @@ struct StringRead {
 
 void skip_whitespace(JsonCursor& c)
 {
-    while (c.pos < c.end && (*c.pos == ' ' || *c.pos == '\t' || *c.pos == '\n' || *c.pos == '\r')) ++c.pos;
+    while (c.pos < c.end && (*c.pos == ' ' || *c.pos == '\t' || *c.pos == '\n' || *c.pos == '\r'))
+        ++c.pos;
 }
 
 int hex_value(char ch)
 {
-    if (ch >= '0' && ch <= '9') return ch - '0';
-    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
     return -1;
 }
 
 bool read_hex4(JsonCursor& c, uint32_t* value)
 {
-    if (c.end - c.pos < 4) return false;
+    if (c.end - c.pos < 4)
+        return false;
     uint32_t v = 0;
     for (int i = 0; i < 4; ++i) {
         int h = hex_value(c.pos[i]);
-        if (h < 0) return false;
+        if (h < 0)
+            return false;
         v = v << 4 | uint32_t(h);
     }
     c.pos += 4;
@@ -84,38 +90,61 @@ bool read_string(JsonCursor& c, char* dest, size_t capacity, StringRead* read)
 {
     *read = StringRead{};
     dest[0] = 0;
-    if (c.pos >= c.end || *c.pos != '"') return false;
+    if (c.pos >= c.end || *c.pos != '"')
+        return false;
     ++c.pos;
     for (;;) {
-        if (c.pos >= c.end) return false;
+        if (c.pos >= c.end)
+            return false;
         unsigned char b = static_cast<unsigned char>(*c.pos++);
-        if (b == '"') break;
-        if (b < 0x20) return false;
+        if (b == '"')
+            break;
+        if (b < 0x20)
+            return false;
         char bytes[4];
         int count = 1;
         bytes[0] = char(b);
         if (b == '\\') {
-            if (c.pos >= c.end) return false;
+            if (c.pos >= c.end)
+                return false;
             char e = *c.pos++;
             switch (e) {
-            case '"': case '\\': case '/': bytes[0] = e; break;
-            case 'b': bytes[0] = '\b'; break;
-            case 'f': bytes[0] = '\f'; break;
-            case 'n': bytes[0] = '\n'; break;
-            case 'r': bytes[0] = '\r'; break;
-            case 't': bytes[0] = '\t'; break;
+            case '"':
+            case '\\':
+            case '/':
+                bytes[0] = e;
+                break;
+            case 'b':
+                bytes[0] = '\b';
+                break;
+            case 'f':
+                bytes[0] = '\f';
+                break;
+            case 'n':
+                bytes[0] = '\n';
+                break;
+            case 'r':
+                bytes[0] = '\r';
+                break;
+            case 't':
+                bytes[0] = '\t';
+                break;
             case 'u': {
                 uint32_t cp;
-                if (!read_hex4(c, &cp)) return false;
+                if (!read_hex4(c, &cp))
+                    return false;
                 if (cp >= 0xD800 && cp <= 0xDBFF) {
                     uint32_t low;
-                    if (c.end - c.pos < 2 || c.pos[0] != '\\' || c.pos[1] != 'u') return false;
+                    if (c.end - c.pos < 2 || c.pos[0] != '\\' || c.pos[1] != 'u')
+                        return false;
                     c.pos += 2;
-                    if (!read_hex4(c, &low) || low < 0xDC00 || low > 0xDFFF) return false;
+                    if (!read_hex4(c, &low) || low < 0xDC00 || low > 0xDFFF)
+                        return false;
                     cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
                 }
                 count = utf8_encode(cp, bytes);
-                if (cp == 0) read->cut = true;
+                if (cp == 0)
+                    read->cut = true;
                 break;
             }
             default:
@@ -141,22 +170,28 @@ bool read_number(JsonCursor& c, uint64_t* value, bool* plain)
         *plain = false;
         ++c.pos;
     }
-    if (c.pos >= c.end || *c.pos < '0' || *c.pos > '9') return false;
+    if (c.pos >= c.end || *c.pos < '0' || *c.pos > '9')
+        return false;
     while (c.pos < c.end && *c.pos >= '0' && *c.pos <= '9') {
-        if (*value > PLAIN_LIMIT) *plain = false;
-        if (*plain) *value = *value * 10 + uint64_t(*c.pos - '0');
+        if (*value > PLAIN_LIMIT)
+            *plain = false;
+        if (*plain)
+            *value = *value * 10 + uint64_t(*c.pos - '0');
         ++c.pos;
     }
     if (c.pos < c.end && *c.pos == '.') {
         *plain = false;
         ++c.pos;
-        while (c.pos < c.end && *c.pos >= '0' && *c.pos <= '9') ++c.pos;
+        while (c.pos < c.end && *c.pos >= '0' && *c.pos <= '9')
+            ++c.pos;
     }
     if (c.pos < c.end && (*c.pos == 'e' || *c.pos == 'E')) {
         *plain = false;
         ++c.pos;
-        if (c.pos < c.end && (*c.pos == '+' || *c.pos == '-')) ++c.pos;
-        while (c.pos < c.end && *c.pos >= '0' && *c.pos <= '9') ++c.pos;
+        if (c.pos < c.end && (*c.pos == '+' || *c.pos == '-'))
+            ++c.pos;
+        while (c.pos < c.end && *c.pos >= '0' && *c.pos <= '9')
+            ++c.pos;
     }
     return true;
 }
@@ -166,11 +201,12 @@ bool skip_value(JsonCursor& c);
 // An object's members, each handed to on_member(key) with the cursor at its
 // value (whitespace skipped); on_member reads the value and answers whether
 // the text is still valid.
-template <typename OnMember>
-bool read_object(JsonCursor& c, OnMember on_member)
+template <typename OnMember> bool read_object(JsonCursor& c, OnMember on_member)
 {
-    if (c.pos >= c.end || *c.pos != '{') return false;
-    if (c.depth >= MAX_DEPTH) return false;
+    if (c.pos >= c.end || *c.pos != '{')
+        return false;
+    if (c.depth >= MAX_DEPTH)
+        return false;
     ++c.depth;
     ++c.pos;
     skip_whitespace(c);
@@ -183,19 +219,24 @@ bool read_object(JsonCursor& c, OnMember on_member)
         char key[KEY_SIZE];
         StringRead read;
         skip_whitespace(c);
-        if (!read_string(c, key, sizeof key, &read)) return false;
+        if (!read_string(c, key, sizeof key, &read))
+            return false;
         skip_whitespace(c);
-        if (c.pos >= c.end || *c.pos != ':') return false;
+        if (c.pos >= c.end || *c.pos != ':')
+            return false;
         ++c.pos;
         skip_whitespace(c);
-        if (!on_member(read.cut ? "" : key)) return false;
+        if (!on_member(read.cut ? "" : key))
+            return false;
         skip_whitespace(c);
-        if (c.pos >= c.end) return false;
+        if (c.pos >= c.end)
+            return false;
         if (*c.pos == ',') {
             ++c.pos;
             continue;
         }
-        if (*c.pos != '}') return false;
+        if (*c.pos != '}')
+            return false;
         ++c.pos;
         --c.depth;
         return true;
@@ -204,7 +245,8 @@ bool read_object(JsonCursor& c, OnMember on_member)
 
 bool skip_array(JsonCursor& c)
 {
-    if (c.depth >= MAX_DEPTH) return false;
+    if (c.depth >= MAX_DEPTH)
+        return false;
     ++c.depth;
     ++c.pos;
     skip_whitespace(c);
@@ -215,14 +257,17 @@ bool skip_array(JsonCursor& c)
     }
     for (;;) {
         skip_whitespace(c);
-        if (!skip_value(c)) return false;
+        if (!skip_value(c))
+            return false;
         skip_whitespace(c);
-        if (c.pos >= c.end) return false;
+        if (c.pos >= c.end)
+            return false;
         if (*c.pos == ',') {
             ++c.pos;
             continue;
         }
-        if (*c.pos != ']') return false;
+        if (*c.pos != ']')
+            return false;
         ++c.pos;
         --c.depth;
         return true;
@@ -232,14 +277,16 @@ bool skip_array(JsonCursor& c)
 bool skip_word(JsonCursor& c, const char* word)
 {
     size_t n = std::strlen(word);
-    if (size_t(c.end - c.pos) < n || std::memcmp(c.pos, word, n) != 0) return false;
+    if (size_t(c.end - c.pos) < n || std::memcmp(c.pos, word, n) != 0)
+        return false;
     c.pos += n;
     return true;
 }
 
 bool skip_value(JsonCursor& c)
 {
-    if (c.pos >= c.end) return false;
+    if (c.pos >= c.end)
+        return false;
     switch (*c.pos) {
     case '"': {
         char scratch[2];
@@ -274,7 +321,8 @@ struct Field {
 bool read_field(JsonCursor& c, Field& field)
 {
     StringRead read;
-    if (!read_string(c, field.text, field.capacity, &read)) return false;
+    if (!read_string(c, field.text, field.capacity, &read))
+        return false;
     field.cut = read.cut;
     return true;
 }
@@ -283,20 +331,21 @@ bool read_field(JsonCursor& c, Field& field)
 void copy_notes(const char* notes_utf8, char16_t* notes, size_t capacity)
 {
     std::u16string wide = miradot::utf8_to_utf16(notes_utf8);
-    if (wide.size() >= NOTES_WIDE) wide.clear();
+    if (wide.size() >= NOTES_WIDE)
+        wide.clear();
     size_t n = wide.size();
-    if (n > MANIFEST_NOTES_UNITS) n = MANIFEST_NOTES_UNITS;
-    if (n > capacity - 1) n = capacity - 1;
+    if (n > MANIFEST_NOTES_UNITS)
+        n = MANIFEST_NOTES_UNITS;
+    if (n > capacity - 1)
+        n = capacity - 1;
     // Never leave half of a surrogate pair at the cut.
-    if (n > 0 && wide[n - 1] >= 0xD800 && wide[n - 1] <= 0xDBFF) --n;
+    if (n > 0 && wide[n - 1] >= 0xD800 && wide[n - 1] <= 0xDBFF)
+        --n;
     std::memcpy(notes, wide.data(), n * sizeof(char16_t));
     notes[n] = 0;
 }
 
-bool starts_with(const char* text, const char* prefix)
-{
-    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
-}
+bool starts_with(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
 
 }  // namespace
 
@@ -304,16 +353,18 @@ bool is_sha256_hex(const char* text)
 {
     size_t n = 0;
     for (; text[n]; ++n)
-        if (!((text[n] >= '0' && text[n] <= '9') || (text[n] >= 'a' && text[n] <= 'f'))) return false;
+        if (!((text[n] >= '0' && text[n] <= '9') || (text[n] >= 'a' && text[n] <= 'f')))
+            return false;
     return n == 64;
 }
 
-bool parse_manifest(const char* bytes, size_t length, char* version, char* url, char* digest,
-                    uint64_t* size, char16_t* notes, size_t notes_capacity)
+bool parse_manifest(const char* bytes, size_t length, char* version, char* url, char* digest, uint64_t* size,
+                    char16_t* notes, size_t notes_capacity)
 {
     version[0] = url[0] = digest[0] = 0;
     *size = 0;
-    if (notes && notes_capacity) notes[0] = 0;
+    if (notes && notes_capacity)
+        notes[0] = 0;
 
     char root_version[MANIFEST_VERSION_SIZE] = "";
     char windows_version[MANIFEST_VERSION_SIZE] = "";
@@ -327,9 +378,12 @@ bool parse_manifest(const char* bytes, size_t length, char* version, char* url, 
 
     JsonCursor c{bytes, bytes + length, 0};
     auto on_windows = [&](const char* key) {
-        if (std::strcmp(key, "version") == 0) return read_field(c, windows_version_field);
-        if (std::strcmp(key, "url") == 0) return read_field(c, url_field);
-        if (std::strcmp(key, "sha256") == 0) return read_field(c, digest_field);
+        if (std::strcmp(key, "version") == 0)
+            return read_field(c, windows_version_field);
+        if (std::strcmp(key, "url") == 0)
+            return read_field(c, url_field);
+        if (std::strcmp(key, "sha256") == 0)
+            return read_field(c, digest_field);
         if (std::strcmp(key, "size") == 0) {
             bool plain;
             return read_number(c, &stated_size, &plain) && plain;
@@ -344,12 +398,14 @@ bool parse_manifest(const char* bytes, size_t length, char* version, char* url, 
         return skip_value(c);
     };
     auto on_root = [&](const char* key) {
-        if (std::strcmp(key, "version") == 0) return read_field(c, root_version_field);
+        if (std::strcmp(key, "version") == 0)
+            return read_field(c, root_version_field);
         if (std::strcmp(key, "notes_vi") == 0) {
             StringRead read;
             return read_string(c, notes_utf8, sizeof notes_utf8, &read);
         }
-        if (std::strcmp(key, "files") == 0) return read_object(c, on_files);
+        if (std::strcmp(key, "files") == 0)
+            return read_object(c, on_files);
         return skip_value(c);
     };
 
@@ -370,7 +426,8 @@ bool parse_manifest(const char* bytes, size_t length, char* version, char* url, 
     }
     std::memcpy(version, chosen.text, MANIFEST_VERSION_SIZE);
     *size = stated_size;
-    if (notes && notes_capacity) copy_notes(notes_utf8, notes, notes_capacity);
+    if (notes && notes_capacity)
+        copy_notes(notes_utf8, notes, notes_capacity);
     return true;
 }
 
@@ -383,16 +440,19 @@ bool decode_public_key(const char* text, unsigned char key[32])
     int held = 0;
     for (const char* p = text; *p && *p != '='; ++p) {
         const char* at = std::strchr(alphabet, *p);
-        if (!at) return false;
+        if (!at)
+            return false;
         bits = bits << 6 | uint32_t(at - alphabet);
         held += 6;
         if (held >= 8) {
             held -= 8;
-            if (n == sizeof out) return false;
+            if (n == sizeof out)
+                return false;
             out[n++] = static_cast<unsigned char>(bits >> held);
         }
     }
-    if (n != 32) return false;
+    if (n != 32)
+        return false;
     std::memcpy(key, out, 32);
     return true;
 }

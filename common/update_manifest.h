@@ -16,8 +16,8 @@ inline constexpr size_t MANIFEST_NOTES_UNITS = 500;
 // digest (65 bytes, 64 lower-case hex digits), size (0: not stated) and, when
 // notes is given, the release notes as UTF-16 (at most 500 units and at most
 // notes_capacity - 1). On failure every output is empty or 0.
-bool parse_manifest(const char* bytes, size_t length, char* version, char* url, char* digest,
-                    uint64_t* size, char16_t* notes, size_t notes_capacity);
+bool parse_manifest(const char* bytes, size_t length, char* version, char* url, char* digest, uint64_t* size,
+                    char16_t* notes, size_t notes_capacity);
 
 // The standard Base64 text of a 32-byte Ed25519 public key, read up to the
 // first "=" or its end.

@@ -9,7 +9,8 @@ DownloadOutcome download_to_file(const char* url, const wchar_t* path, uint64_t 
 {
     constexpr DWORD CHUNK = 65536;
     HINTERNET session = open_internet_session();
-    if (!session) return DOWNLOAD_NO_CONNECTION;
+    if (!session)
+        return DOWNLOAD_NO_CONNECTION;
     char error[HTTP_ERROR_SIZE];
     HINTERNET request = open_https_url(session, url, error);
     if (!request) {
@@ -41,13 +42,17 @@ DownloadOutcome download_to_file(const char* url, const wchar_t* path, uint64_t 
             outcome = DOWNLOAD_CANNOT_WRITE;
             break;
         }
-        if (progress) progress(context, total);
+        if (progress)
+            progress(context, total);
     }
     std::free(buffer);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
     InternetCloseHandle(request);
     InternetCloseHandle(session);
-    if (ended_by_data && (total == 0 || (stated_size && total != stated_size))) outcome = DOWNLOAD_INCOMPLETE;
-    if (outcome != DOWNLOAD_DONE && file != INVALID_HANDLE_VALUE) DeleteFileW(path);
+    if (ended_by_data && (total == 0 || (stated_size && total != stated_size)))
+        outcome = DOWNLOAD_INCOMPLETE;
+    if (outcome != DOWNLOAD_DONE && file != INVALID_HANDLE_VALUE)
+        DeleteFileW(path);
     return outcome;
 }

@@ -8,6 +8,7 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int)
 {
-    if (arguments && std::wcsstr(arguments, L"--check")) return run_update_notifier();
+    if (arguments && std::wcsstr(arguments, L"--check"))
+        return run_update_notifier();
     return 0;
 }

@@ -11,9 +11,9 @@
 inline constexpr size_t HTTP_ERROR_SIZE = 160;
 
 struct UpdateCheckResult {
-    char status[8];     // "error", "same", "older" or "new"
-    char version[24];   // named by the manifest; empty after "bad manifest"
-    wchar_t notes[512]; // at most 500 units; empty when status is "error"
+    char status[8];               // "error", "same", "older" or "new"
+    char version[24];             // named by the manifest; empty after "bad manifest"
+    wchar_t notes[512];           // at most 500 units; empty when status is "error"
     char error[HTTP_ERROR_SIZE];  // English diagnostic, empty on success
 };
 
@@ -50,6 +50,9 @@ HKEY open_update_key(REGSAM access, bool create);
 // A REG_SZ of at most max_chars characters into out (max_chars + 1 units);
 // empty when missing, of another type or longer.
 void read_registry_text(HKEY key, const wchar_t* name, wchar_t* out, size_t max_chars);
+
+// A REG_QWORD; 0 when missing or of another type.
+unsigned long long read_registry_qword(HKEY key, const wchar_t* name);
 
 // Seconds since 1970-01-01 UTC.
 unsigned long long unix_time_now();

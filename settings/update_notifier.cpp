@@ -21,7 +21,8 @@ void open_settings()
 {
     wchar_t self[MAX_PATH];
     DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
+    if (length == 0 || length >= MAX_PATH)
+        return;
     ShellExecuteW(nullptr, L"open", self, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
@@ -58,7 +59,8 @@ void show_balloon(const UpdateCheckResult& result)
     window_class.lpszClassName = L"miraDotUpdateTray";
     RegisterClassW(&window_class);
     HWND window = CreateWindowExW(0, L"miraDotUpdateTray", L"", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    if (!window) return;
+    if (!window)
+        return;
 
     NOTIFYICONDATAW icon{};
     icon.cbSize = sizeof icon;
@@ -79,7 +81,8 @@ void show_balloon(const UpdateCheckResult& result)
     Shell_NotifyIconW(NIM_SETVERSION, &icon);
     SetTimer(window, LIFETIME_TIMER, BALLOON_LIFETIME_MS, nullptr);
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
     Shell_NotifyIconW(NIM_DELETE, &icon);
     DestroyWindow(window);
 }
@@ -97,7 +100,8 @@ int run_update_notifier()
     wchar_t name[199];
     std::swprintf(name, 199, L"Local\\miraDot-UpdateCheck-%ls", resolve_settings_key());
     for (wchar_t* p = name + 6; *p; ++p)
-        if (*p == L'\\') *p = L'_';
+        if (*p == L'\\')
+            *p = L'_';
     HANDLE mutex = CreateMutexW(nullptr, TRUE, name);
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(mutex);
@@ -106,8 +110,10 @@ int run_update_notifier()
     if (is_update_check_enabled() && is_update_check_due()) {
         UpdateCheckResult result;
         run_update_check(&result);
-        if (std::strcmp(result.status, "new") == 0 && mark_version_announced(result.version)) show_balloon(result);
+        if (std::strcmp(result.status, "new") == 0 && mark_version_announced(result.version))
+            show_balloon(result);
     }
-    if (mutex) CloseHandle(mutex);
+    if (mutex)
+        CloseHandle(mutex);
     return 0;
 }

@@ -8,8 +8,10 @@
 #include "update_manifest.h"
 #include "version_number.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > MANIFEST_MAX_BYTES) return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > MANIFEST_MAX_BYTES)
+        return 0;
     // An exact-size copy, so a read past the end is caught.
     std::unique_ptr<char[]> bytes(new char[size ? size : 1]);
     std::memcpy(bytes.get(), data, size);
@@ -23,14 +25,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require_terminated(url, sizeof url);
     require_terminated(digest, sizeof digest);
     size_t units = 0;
-    while (units < capacity && notes[units]) ++units;
+    while (units < capacity && notes[units])
+        ++units;
     require(units < capacity && units <= MANIFEST_NOTES_UNITS);
     if (ok) {
         VersionNumber v;
         require(parse_version(version, &v));
         require(is_sha256_hex(digest));
         require(std::strncmp(url, "https://", 8) == 0);
-        require(size > 0 && (bytes[0] == '{' || bytes[0] == ' ' || bytes[0] == '\t' || bytes[0] == '\n' || bytes[0] == '\r'));
+        require(size > 0
+                && (bytes[0] == '{' || bytes[0] == ' ' || bytes[0] == '\t' || bytes[0] == '\n' || bytes[0] == '\r'));
     } else {
         require(!version[0] && !url[0] && !digest[0] && stated == 0 && notes[0] == 0);
     }

@@ -25,7 +25,8 @@ inline std::filesystem::path on_z(const std::string& host_path)
 {
     std::string path = "Z:" + host_path;
     for (char& c : path)
-        if (c == '/') c = '\\';
+        if (c == '/')
+            c = '\\';
     return std::filesystem::path(path);
 }
 
@@ -64,21 +65,24 @@ inline void clear_log() { write_file(on_z(env("MIRADOT_TEST_HTTPS_LOG")), ""); }
 inline bool trust_authority(bool trust)
 {
     std::string der = read_file(on_z(env("MIRADOT_TEST_CA_DER")));
-    if (der.empty()) return false;
+    if (der.empty())
+        return false;
     HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-    if (!store) return false;
+    if (!store)
+        return false;
     bool ok = false;
     if (trust) {
         ok = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
                                               DWORD(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     } else {
-        PCCERT_CONTEXT wanted = CertCreateCertificateContext(X509_ASN_ENCODING,
-                                                             reinterpret_cast<const BYTE*>(der.data()), DWORD(der.size()));
-        PCCERT_CONTEXT found = wanted ? CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING,
-                                                                   wanted, nullptr)
-                                      : nullptr;
+        PCCERT_CONTEXT wanted = CertCreateCertificateContext(
+            X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), DWORD(der.size()));
+        PCCERT_CONTEXT found
+            = wanted ? CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, wanted, nullptr)
+                     : nullptr;
         ok = found && CertDeleteCertificateFromStore(found);
-        if (wanted) CertFreeCertificateContext(wanted);
+        if (wanted)
+            CertFreeCertificateContext(wanted);
     }
     CertCloseStore(store, 0);
     return ok;

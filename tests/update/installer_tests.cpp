@@ -39,7 +39,8 @@ DWORD run(std::wstring command, DWORD wait_ms = 120000)
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return DWORD(-1);
     DWORD code = DWORD(-2);
-    if (WaitForSingleObject(process.hProcess, wait_ms) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+    if (WaitForSingleObject(process.hProcess, wait_ms) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return code;
@@ -59,7 +60,8 @@ std::wstring machine_text(HKEY root, const wchar_t* key, const wchar_t* name)
 bool key_exists(HKEY root, const wchar_t* path)
 {
     HKEY key;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return false;
     RegCloseKey(key);
     return true;
 }
@@ -80,7 +82,8 @@ std::string sign(const std::string& bytes)
     std::string text = ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_UPDATE_KEY")));
     unsigned char seed[32], public_key[32], secret_key[64];
     size_t length = 0;
-    if (sodium_init() < 0) return std::string();
+    if (sodium_init() < 0)
+        return std::string();
     sodium_base642bin(seed, 32, text.c_str(), text.size(), "\r\n", &length, nullptr, sodium_base64_VARIANT_ORIGINAL);
     crypto_sign_seed_keypair(public_key, secret_key, seed);
     std::string signature(64, 0);
@@ -102,7 +105,8 @@ std::pair<WPARAM, std::wstring> install_offered_update()
             continue;
         }
         wchar_t* text = reinterpret_cast<wchar_t*>(message.lParam);
-        if (message.wParam != UPDATE_PROGRESS) outcome = {message.wParam, text};
+        if (message.wParam != UPDATE_PROGRESS)
+            outcome = {message.wParam, text};
         free(text);
     }
     WaitForSingleObject(thread, INFINITE);
@@ -150,9 +154,9 @@ TEST(Installer, InstallsUpdatesOverALoadedDllAndUninstalls)
     fs::copy_file(newer, ts::root() / name, fs::copy_options::overwrite_existing);
     char digest[SHA256_HEX_SIZE];
     ASSERT_TRUE(sha256_file_hex((ts::root() / name).c_str(), digest));
-    std::string manifest = "{\"version\":\"" + newer_version + "\",\"notes_vi\":\"Bản thử\",\"files\":{\"windows\":{" +
-                           "\"url\":\"" + ts::url(name) + "\",\"sha256\":\"" + digest +
-                           "\",\"size\":" + std::to_string(fs::file_size(newer)) + "}}}\n";
+    std::string manifest = "{\"version\":\"" + newer_version + "\",\"notes_vi\":\"Bản thử\",\"files\":{\"windows\":{"
+                           + "\"url\":\"" + ts::url(name) + "\",\"sha256\":\"" + digest
+                           + "\",\"size\":" + std::to_string(fs::file_size(newer)) + "}}}\n";
     ts::serve("latest.json", manifest);
     ts::serve("latest.json.sig", sign(manifest));
     fs::path test_build = ts::on_z(ts::env("MIRADOT_TEST_SETTINGS_TESTBUILD"));
@@ -176,7 +180,8 @@ TEST(Installer, InstallsUpdatesOverALoadedDllAndUninstalls)
     ts::write_file(fs::path(appdata) / "user.tsv", "# learned\n");
     ASSERT_EQ(run(quoted(dir / "uninstall.exe") + L" /S"), 0u);
     // The uninstaller continues from a copy of itself in the temporary folder.
-    for (int i = 0; i < 600 && (fs::exists(dir) || key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY)); ++i) Sleep(100);
+    for (int i = 0; i < 600 && (fs::exists(dir) || key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY)); ++i)
+        Sleep(100);
     EXPECT_FALSE(fs::exists(dir));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
     EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, CLSID_KEY));
@@ -192,7 +197,8 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     SetEnvironmentVariableW(L"MIRADOT_SETTINGS_KEY", SETTINGS_KEY);
     SetEnvironmentVariableA("MIRADOT_UPDATE_TEST_BASE", ts::url("").c_str());
-    if (!ts::trust_authority(true)) return 1;
+    if (!ts::trust_authority(true))
+        return 1;
     int status = RUN_ALL_TESTS();
     ts::trust_authority(false);
     RegDeleteTreeW(HKEY_CURRENT_USER, SETTINGS_KEY);

@@ -22,8 +22,8 @@ std::string manifest_with(const std::string& windows,
 
 std::string good_windows()
 {
-    return R"("version":"0.2.1","url":"https://example.test/miraDot-Setup-0.2.1.exe","sha256":")" + DIGEST +
-           R"(","size":1234)";
+    return R"("version":"0.2.1","url":"https://example.test/miraDot-Setup-0.2.1.exe","sha256":")" + DIGEST
+           + R"(","size":1234)";
 }
 
 struct Parsed {
@@ -82,7 +82,8 @@ TEST(ParseVersion, AcceptsTwoToFourComponentsOfUpToSixDigits)
         VersionNumber v{{7, 7, 7, 7}};
         EXPECT_EQ(parse_version(c.text, &v), c.ok) << c.text;
         if (c.ok) {
-            for (int i = 0; i < 4; ++i) EXPECT_EQ(v.part[i], c.expected.part[i]) << c.text;
+            for (int i = 0; i < 4; ++i)
+                EXPECT_EQ(v.part[i], c.expected.part[i]) << c.text;
         }
     }
 }
@@ -126,9 +127,10 @@ TEST(ParseManifest, SkipsUnknownMembersOfEveryKindAndTakesTheLaterDuplicate)
 {
     std::string text = R"( {"x":[],"y":{},"z":[1,-2.5e+3,true,false,null,"s\"",{"k":[{}]}],"version":"9.9",)"
                        R"("files":{"linux":{"url":5},"windows":{"version":"0.3","size":7,"extra":"e",)"
-                       R"("url":"https://a.test/1","sha256":")" +
-                       DIGEST + R"(","version":"0.4","size":0}},"notes_vi":"a","notes_vi":"b"} )"
-                       "\r\n\t";
+                       R"("url":"https://a.test/1","sha256":")"
+                       + DIGEST
+                       + R"(","version":"0.4","size":0}},"notes_vi":"a","notes_vi":"b"} )"
+                         "\r\n\t";
     Parsed p = parse(text);
     ASSERT_TRUE(p.ok);
     EXPECT_EQ(p.version, "0.4");
@@ -160,7 +162,8 @@ TEST(ParseManifest, RefusesWhatBreaksAnyRule)
         {"no digest", manifest_with(R"("url":"https://x.test/a")")},
         {"plain http url", manifest_with(R"("url":"http://x.test/a","sha256":")" + DIGEST + "\"")},
         {"upper-case scheme", manifest_with(R"("url":"HTTPS://x.test/a","sha256":")" + DIGEST + "\"")},
-        {"url over 511 bytes", manifest_with(R"("url":"https://)" + std::string(510, 'u') + R"(","sha256":")" + DIGEST + "\"")},
+        {"url over 511 bytes",
+         manifest_with(R"("url":"https://)" + std::string(510, 'u') + R"(","sha256":")" + DIGEST + "\"")},
         {"size -1", manifest_with(good_windows() + R"(,"size":-1)")},
         {"size 1.0", manifest_with(good_windows() + R"(,"size":1.0)")},
         {"size 1e6", manifest_with(good_windows() + R"(,"size":1e6)")},
@@ -169,7 +172,8 @@ TEST(ParseManifest, RefusesWhatBreaksAnyRule)
         {"version 1234567.0", manifest_with(R"("version":"1234567.0",)" + good_windows().substr(18))},
         {"version with a letter", manifest_with(R"("version":"v1.2",)" + good_windows().substr(18))},
         {"single component", manifest_with(R"("version":"2",)" + good_windows().substr(18))},
-        {"version cut to fit", manifest_with(R"("version":"123456.123456.123456.123456",)" + good_windows().substr(18))},
+        {"version cut to fit",
+         manifest_with(R"("version":"123456.123456.123456.123456",)" + good_windows().substr(18))},
         {"version not a string", manifest_with(R"("version":1.2,)" + good_windows().substr(18))},
         {"no version anywhere", manifest_with(good_windows().substr(18), "")},
         {"lone high surrogate", manifest_with(good_windows(), R"("notes_vi":"\ud83d",)")},
@@ -209,7 +213,8 @@ TEST(ParseManifest, EveryPrefixOfAGoodManifestIsRefused)
 {
     std::string text = manifest_with(good_windows(), R"("notes_vi":"\ud83d\ude00 \u00e9",)");
     ASSERT_TRUE(parse(text).ok);
-    for (size_t n = 0; n < text.size(); ++n) EXPECT_FALSE(parse(text.substr(0, n)).ok) << n;
+    for (size_t n = 0; n < text.size(); ++n)
+        EXPECT_FALSE(parse(text.substr(0, n)).ok) << n;
 }
 
 TEST(ParseManifest, StringEscapesAndSurrogatePairs)
@@ -218,10 +223,8 @@ TEST(ParseManifest, StringEscapesAndSurrogatePairs)
         const char* json;
         std::u16string notes;
     } cases[] = {
-        {R"(\ud83d\ude00)", u"\U0001F600"},
-        {R"(\uD83D\uDE00)", u"\U0001F600"},
-        {R"(\"\\\/\b\f\n\r\t)", u"\"\\/\b\f\n\r\t"},
-        {R"(\u00e9\u1EA1)", u"éạ"},
+        {R"(\ud83d\ude00)", u"\U0001F600"},          {R"(\uD83D\uDE00)", u"\U0001F600"},
+        {R"(\"\\\/\b\f\n\r\t)", u"\"\\/\b\f\n\r\t"}, {R"(\u00e9\u1EA1)", u"éạ"},
         {R"(\ude00)", u"\uFFFD\uFFFD\uFFFD"},  // kept as its three bytes, which are not UTF-8
         {"caf\xC3\xA9 \xFF", u"café \uFFFD"},
     };
@@ -237,8 +240,8 @@ TEST(ParseManifest, SizeTakesPlainIntegersUpToTheLimit)
     struct Case {
         const char* size;
         uint64_t value;
-    } cases[] = {{"0", 0}, {"209715200", 209715200}, {"1000000000000", 1000000000000ull},
-                 {"9999999999999", 9999999999999ull}};
+    } cases[] = {
+        {"0", 0}, {"209715200", 209715200}, {"1000000000000", 1000000000000ull}, {"9999999999999", 9999999999999ull}};
     for (const Case& c : cases) {
         Parsed p = parse(manifest_with(good_windows() + R"(,"size":)" + c.size));
         ASSERT_TRUE(p.ok) << c.size;
@@ -270,7 +273,8 @@ TEST(DecodePublicKey, StandardBase64Of32Bytes)
 {
     unsigned char key[32];
     EXPECT_TRUE(decode_public_key("AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8=", key));
-    for (int i = 0; i < 32; ++i) EXPECT_EQ(key[i], i);
+    for (int i = 0; i < 32; ++i)
+        EXPECT_EQ(key[i], i);
     EXPECT_TRUE(decode_public_key("AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8", key));
     const char* bad[] = {
         "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8A=",  // 33 bytes
@@ -279,7 +283,8 @@ TEST(DecodePublicKey, StandardBase64Of32Bytes)
         "AAECAwQFBgcICQoLDA0ODxAREhMUFRYX GBkaGxwdHh8=",  // space
         "",
     };
-    for (const char* text : bad) EXPECT_FALSE(decode_public_key(text, key)) << text;
+    for (const char* text : bad)
+        EXPECT_FALSE(decode_public_key(text, key)) << text;
 }
 
 class ManifestSignature : public testing::Test {

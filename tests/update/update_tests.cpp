@@ -36,13 +36,15 @@ std::string sign(const std::string& bytes)
 bool load_signing_key()
 {
     std::string text = ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_UPDATE_KEY")));
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
     unsigned char seed[32], public_key[32];
     size_t length = 0;
-    if (sodium_init() < 0 ||
-        sodium_base642bin(seed, 32, text.c_str(), text.size(), nullptr, &length, nullptr,
-                          sodium_base64_VARIANT_ORIGINAL) != 0 ||
-        length != 32)
+    if (sodium_init() < 0
+        || sodium_base642bin(seed, 32, text.c_str(), text.size(), nullptr, &length, nullptr,
+                             sodium_base64_VARIANT_ORIGINAL)
+               != 0
+        || length != 32)
         return false;
     crypto_sign_seed_keypair(public_key, secret_key, seed);
     return true;
@@ -51,8 +53,8 @@ bool load_signing_key()
 std::string manifest(const std::string& version, const std::string& url, const std::string& digest,
                      unsigned long long size, const std::string& notes = "Bản sửa lỗi")
 {
-    return "{\"version\":\"" + version + "\",\"notes_vi\":\"" + notes + "\",\"files\":{\"windows\":{\"url\":\"" + url +
-           "\",\"sha256\":\"" + digest + "\",\"size\":" + std::to_string(size) + "}}}\n";
+    return "{\"version\":\"" + version + "\",\"notes_vi\":\"" + notes + "\",\"files\":{\"windows\":{\"url\":\"" + url
+           + "\",\"sha256\":\"" + digest + "\",\"size\":" + std::to_string(size) + "}}}\n";
 }
 
 const std::string DIGEST = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
@@ -260,7 +262,8 @@ TEST_F(UpdateCheck, DueOnceADayAndAnnouncedOnce)
     EXPECT_TRUE(mark_version_announced("0.2"));
     EXPECT_EQ(read_text(L"Announced"), L"0.2.0,0.2");
     // Past 300 characters the oldest fall off.
-    for (int i = 0; i < 40; ++i) mark_version_announced(("10.0.0." + std::to_string(i)).c_str());
+    for (int i = 0; i < 40; ++i)
+        mark_version_announced(("10.0.0." + std::to_string(i)).c_str());
     std::wstring list = read_text(L"Announced");
     EXPECT_LE(list.size(), 300u);
     EXPECT_EQ(list.find(L"0.2.0,"), std::wstring::npos);
@@ -326,7 +329,8 @@ protected:
         if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
             return DWORD(-1);
         DWORD code = DWORD(-2);
-        if (WaitForSingleObject(process.hProcess, 90000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+        if (WaitForSingleObject(process.hProcess, 90000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &code);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
         return code;
