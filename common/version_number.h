@@ -5,7 +5,8 @@
 
 // The running system's version: every update comparison, the HTTP user agent
 // and the settings dialog use it.
-inline constexpr char MIRADOT_VERSION[] = "0.1.5";
+#define MIRADOT_VERSION_TEXT "0.1.5"
+inline constexpr char MIRADOT_VERSION[] = MIRADOT_VERSION_TEXT;
 
 struct VersionNumber {
     uint32_t part[4];  // missing components are 0

@@ -1,14 +1,24 @@
-// The settings program. The dialog is not built yet; "--check" runs the
-// background update notifier.
-#include "update_notifier.h"
+// The settings program: the dialog, the background notifier (--check) or
+// the translation-service stop (--mt-quit). It always exits with 0.
+#include "notifier.h"
+#include "program_modes.h"
+#include "settings_store.h"
 
 #include <windows.h>
 
-#include <cwchar>
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int)
 {
-    if (arguments && std::wcsstr(arguments, L"--check"))
-        return run_update_notifier();
+    resolve_settings_key();
+    switch (mode_from_command_line(arguments)) {
+    case ProgramMode::Notifier:
+        run_notifier_mode();
+        break;
+    case ProgramMode::TranslationQuit:
+        send_translation_quit();
+        break;
+    case ProgramMode::Dialog:
+        run_dialog_mode();
+        break;
+    }
     return 0;
 }

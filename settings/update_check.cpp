@@ -22,15 +22,6 @@ constexpr int REGISTRY_TEXT_UNITS = 511;
 
 bool starts_with_https(const char* url) { return std::strncmp(url, "https://", 8) == 0; }
 
-HKEY open_settings_key(REGSAM access, bool create)
-{
-    HKEY key = nullptr;
-    LONG status = create ? RegCreateKeyExW(HKEY_CURRENT_USER, resolve_settings_key(), 0, nullptr, 0, access, nullptr,
-                                           &key, nullptr)
-                         : RegOpenKeyExW(HKEY_CURRENT_USER, resolve_settings_key(), 0, access, &key);
-    return status == ERROR_SUCCESS ? key : nullptr;
-}
-
 void write_qword(HKEY key, const wchar_t* name, unsigned long long value)
 {
     RegSetValueExW(key, name, 0, REG_QWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
@@ -243,29 +234,6 @@ void run_update_check(UpdateCheckResult* result)
         result->notes[0] = 0;
     result->notes[MANIFEST_NOTES_UNITS] = 0;
     store_result(*result, url, digest, size);
-}
-
-bool is_update_check_enabled()
-{
-    HKEY key = open_settings_key(KEY_QUERY_VALUE, false);
-    if (!key)
-        return true;
-    DWORD value = 1, type = 0, size = sizeof value;
-    LONG status = RegQueryValueExW(key, L"UpdateCheck", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value)
-        return true;
-    return value != 0;
-}
-
-void set_update_check_enabled(bool enabled)
-{
-    HKEY key = open_settings_key(KEY_SET_VALUE, true);
-    if (!key)
-        return;
-    DWORD value = enabled ? 1 : 0;
-    RegSetValueExW(key, L"UpdateCheck", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
 }
 
 bool is_update_check_due()

@@ -27,10 +27,6 @@ HINTERNET open_https_url(HINTERNET session, const char* url, char* error);
 // A heap body (free with free()) of at most cap bytes, or null.
 char* fetch_body(HINTERNET session, const char* url, size_t cap, size_t* size, char* error);
 
-// "UpdateCheck" in the settings key: on unless it is a REG_DWORD 0.
-bool is_update_check_enabled();
-void set_update_check_enabled(bool enabled);
-
 // Whether a day has passed since the last finished check (or none is known).
 bool is_update_check_due();
 

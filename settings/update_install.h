@@ -17,8 +17,3 @@ DWORD WINAPI update_install_thread(void* dialog);
 
 // Posts a heap copy of text to window; frees it when posting fails.
 void post_text(HWND window, UINT message, WPARAM kind, const wchar_t* text);
-
-// After a successful update: starts this program's own file anew, without
-// arguments (the caller has closed its single-instance mutex first and ends
-// its dialog when this answers true).
-bool start_fresh_instance();

@@ -5,6 +5,7 @@
 // and a silent uninstall that leaves only the user's learned data.
 #include "file_digest.h"
 #include "https_test_server.h"
+#include "settings_store.h"
 #include "update_check.h"
 #include "update_install.h"
 
@@ -145,11 +146,11 @@ TEST(Installer, InstallsUpdatesOverALoadedDllAndUninstalls)
     expect_installed(ts::env("MIRADOT_TEST_SETUP_CURRENT_VERSION"));
 
     // The installed settings program runs (its notifier, with checking off).
-    set_update_check_enabled(false);
+    write_settings_dword(L"UpdateCheck", 0);
     EXPECT_EQ(run(quoted(dir / "miraDot-Settings.exe") + L" --check", 30000), 0u);
 
     // The test build's notifier finds the newer installer on the server.
-    set_update_check_enabled(true);
+    write_settings_dword(L"UpdateCheck", 1);
     std::string name = "miraDot-Setup-" + newer_version + ".exe";
     fs::copy_file(newer, ts::root() / name, fs::copy_options::overwrite_existing);
     char digest[SHA256_HEX_SIZE];

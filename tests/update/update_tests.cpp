@@ -4,10 +4,11 @@
 // signed here with the test build's throwaway key.
 #include "file_digest.h"
 #include "https_test_server.h"
+#include "settings_store.h"
 #include "update_check.h"
 #include "update_install.h"
 #include "update_manifest.h"
-#include "update_notifier.h"
+#include "notifier.h"
 #include "update_status.h"
 
 #include <gtest/gtest.h>
@@ -269,12 +270,6 @@ TEST_F(UpdateCheck, DueOnceADayAndAnnouncedOnce)
     EXPECT_EQ(list.find(L"0.2.0,"), std::wstring::npos);
     EXPECT_NE(list.find(L",10.0.0.39"), std::wstring::npos);
     EXPECT_TRUE(mark_version_announced("0.2.0"));
-
-    EXPECT_TRUE(is_update_check_enabled());
-    set_update_check_enabled(false);
-    EXPECT_FALSE(is_update_check_enabled());
-    set_update_check_enabled(true);
-    EXPECT_TRUE(is_update_check_enabled());
 }
 
 TEST_F(UpdateCheck, TheDialogLineFollowsTheStoredState)
@@ -346,10 +341,10 @@ TEST_F(Notifier, ChecksOnlyWhenSwitchedOnDueAndAlone)
     EXPECT_FALSE(asked_server());
     CloseHandle(mutex);
 
-    set_update_check_enabled(false);
+    write_settings_dword(L"UpdateCheck", 0);
     EXPECT_EQ(run_notifier(), 0u);
     EXPECT_FALSE(asked_server());
-    set_update_check_enabled(true);
+    write_settings_dword(L"UpdateCheck", 1);
 
     set_qword(L"Last", unix_time_now() - 3600);
     EXPECT_EQ(run_notifier(), 0u);

@@ -21,7 +21,7 @@ cache=build/windows/CMakeCache.txt
 setting() { sed -n "s/^$1:STRING=//p" "$cache"; }
 base=$(setting MIRADOT_UPDATE_BASE_URL)
 public=$(setting MIRADOT_UPDATE_PUBLIC_KEY)
-version=$(sed -n 's/.*MIRADOT_VERSION\[\] = "\([0-9.]*\)".*/\1/p' common/version_number.h)
+version=$(sed -n 's/^#define MIRADOT_VERSION_TEXT "\([0-9.]*\)"/\1/p' common/version_number.h)
 
 if [ "$("$tool" public-key "$key")" != "$public" ]; then
   echo "the private key does not belong to the public key built into the settings program ($public)" >&2

@@ -1,4 +1,4 @@
-#include "update_notifier.h"
+#include "notifier.h"
 
 #include "settings_store.h"
 #include "update_check.h"
@@ -95,7 +95,7 @@ void balloon_text(const wchar_t* notes, wchar_t* out, size_t capacity)
                   std::wcslen(notes) > BALLOON_NOTES_CHARS ? L"…" : L"");
 }
 
-int run_update_notifier()
+void run_notifier_mode()
 {
     wchar_t name[199];
     std::swprintf(name, 199, L"Local\\miraDot-UpdateCheck-%ls", resolve_settings_key());
@@ -105,9 +105,9 @@ int run_update_notifier()
     HANDLE mutex = CreateMutexW(nullptr, TRUE, name);
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(mutex);
-        return 0;
+        return;
     }
-    if (is_update_check_enabled() && is_update_check_due()) {
+    if (read_update_check_enabled() && is_update_check_due()) {
         UpdateCheckResult result;
         run_update_check(&result);
         if (std::strcmp(result.status, "new") == 0 && mark_version_announced(result.version))
@@ -115,5 +115,4 @@ int run_update_notifier()
     }
     if (mutex)
         CloseHandle(mutex);
-    return 0;
 }

@@ -1,11 +1,10 @@
-// The background notifier mode ("--check"): one update check when it is due,
-// and a tray balloon once for each newly found version.
+// The background notifier (--check): one update check when it is due, and
+// a tray balloon for a version the user has not been told about.
 #pragma once
 
 #include <cstddef>
 
-// Runs the whole mode; the program's exit code.
-int run_update_notifier();
+void run_notifier_mode();
 
 // The balloon's text: the notes cut to 150 characters (then "…") and the
 // hint to open the settings.
