@@ -60,7 +60,7 @@ endfunction()
 
 # miradot_windows_test(<name> SOURCES... LIBRARIES... [DEFINITIONS...] [INTERNAL_HEADERS...]
 #                      [OWN_MAIN] [DISPLAY] [SCREEN <w>x<h>] [RUN_SERIAL] [OWN_PREFIX]
-#                      [HTTPS_SERVER] [TEST_NAME <ctest name>] [ARGUMENTS...] [ATTACHED_FILES...]
+#                      [TEST_NAME <ctest name>] [ARGUMENTS...] [ATTACHED_FILES...] [LAUNCHER...]
 #                      [ENVIRONMENT...])
 # OWN_MAIN: the program has its own main. DISPLAY: runs on a virtual X server,
 # 800x600 unless SCREEN says otherwise. RUN_SERIAL: it changes the shared prefix
@@ -68,12 +68,12 @@ endfunction()
 # own, made and removed around it (Wine keeps one desktop per prefix, sized by the
 # first display that opened it). ARGUMENTS go to the program. The ctest name is
 # wine_<name> unless TEST_NAME gives one, so that one program can run as several
-# tests; MIRADOT_TEST_STAGE names the staged install folder. HTTPS_SERVER: it
-# runs beside the loopback HTTPS test server of tests/support/with-https-server.sh
-# (https_test_server.h reads it). ENVIRONMENT: more NAME=value settings for it.
+# tests; MIRADOT_TEST_STAGE names the staged install folder. LAUNCHER: a command
+# that runs the rest of the test's command line (tests/support/with-https-server.sh
+# for the loopback HTTPS test server). ENVIRONMENT: more NAME=value settings.
 function(miradot_windows_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "OWN_MAIN;DISPLAY;RUN_SERIAL;OWN_PREFIX;HTTPS_SERVER" "SCREEN;TEST_NAME"
-                        "SOURCES;LIBRARIES;DEFINITIONS;INTERNAL_HEADERS;ATTACHED_FILES;ARGUMENTS;ENVIRONMENT")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "OWN_MAIN;DISPLAY;RUN_SERIAL;OWN_PREFIX" "SCREEN;TEST_NAME"
+                        "SOURCES;LIBRARIES;DEFINITIONS;INTERNAL_HEADERS;ATTACHED_FILES;ARGUMENTS;LAUNCHER;ENVIRONMENT")
   if(WIN32)
     if(TARGET ${name})
       return()
@@ -112,10 +112,7 @@ bash ${MIRADOT_WINE_RUNNER} --cleanup ${prefix}; exit $status")
     endif()
     set(command xvfb-run -a -s "-screen 0 ${screen}x24" ${command})
   endif()
-  if(arg_HTTPS_SERVER)
-    set(command bash ${PROJECT_SOURCE_DIR}/tests/support/with-https-server.sh ${command})
-  endif()
-  add_test(NAME ${test_name} COMMAND ${command})
+  add_test(NAME ${test_name} COMMAND ${arg_LAUNCHER} ${command})
   # Wine sees the build tree on drive Z:.
   string(REPLACE "/" "\\" stage_on_z "Z:${MIRADOT_WINDOWS_STAGE}")
   set_tests_properties(${test_name} PROPERTIES

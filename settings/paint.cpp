@@ -216,9 +216,10 @@ void paint_hotkey_button(HWND control, HDC dc, const RECT& r, UINT state)
     outline_round_rect(dc, box, scaled(8), pal_argb(capturing ? PAL_SELECTED_BORDER : PAL_OUTLINE), capturing ? 1.5f : 1.0f);
     RECT inner = box;
     inner.left += scaled(6);
+    // The prompt takes two lines when the install button narrows the field.
     if (starts_with(text, L"Bấm") || starts_with(text, L"("))
         draw_text(dc, text, {inner.left + scaled(4), inner.top, inner.right - scaled(4), inner.bottom}, f.body,
-                  pal(capturing ? PAL_HEADING : PAL_MUTED), DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+                  pal(capturing ? PAL_HEADING : PAL_MUTED), DT_LEFT | DT_VCENTER | DT_WORDBREAK);
     else
         draw_keycaps(dc, inner.left, box.top + scaled(4), (box.bottom - box.top) - scaled(8), text);
     if ((state & CDIS_FOCUS) && !capturing && !cues_hidden(control))
@@ -318,7 +319,59 @@ void draw_update_line(HDC dc, const RECT& r, const std::wstring& text)
     draw_text(dc, text.substr(stop + 2), notes, f.body, pal(PAL_SECONDARY), wrap);
 }
 
+std::wstring selected_item_text(HWND combo)
+{
+    if (!IsWindowEnabled(combo))
+        return L"(bật tiếng Việt trước)";
+    LRESULT item = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    LRESULT length = item == CB_ERR ? 0 : SendMessageW(combo, CB_GETLBTEXTLEN, item, 0);
+    if (length <= 0 || length >= 200)
+        return {};
+    std::wstring text(size_t(length) + 1, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, item, LPARAM(text.data()));
+    text.resize(size_t(length));
+    return text;
+}
+
+LRESULT CALLBACK language_box_procedure(HWND combo, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR)
+{
+    if (message == WM_ERASEBKGND)
+        return 1;
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(combo, language_box_procedure, 1);
+    if (message != WM_PAINT)
+        return DefSubclassProc(combo, message, wparam, lparam);
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    PAINTSTRUCT ps;
+    HDC target = BeginPaint(combo, &ps);
+    RECT r;
+    GetClientRect(combo, &r);
+    {
+        OffscreenCanvas canvas(target, r);
+        HDC dc = canvas.dc();
+        fill_rect(dc, r, PAL_CARD);
+        RECT box = r;
+        InflateRect(&box, -1, -1);
+        bool enabled = IsWindowEnabled(combo);
+        fill_round_rect(dc, box, scaled(8), pal_argb(PAL_FIELD));
+        outline_round_rect(dc, box, scaled(8), pal_argb(GetFocus() == combo ? PAL_FOCUS : PAL_OUTLINE));
+        RECT text{box.left + scaled(8), box.top, box.right - scaled(22), box.bottom};
+        draw_text(dc, selected_item_text(combo), text, f.body, pal(enabled ? PAL_TEXT : PAL_MUTED),
+                  DT_LEFT | DT_VCENTER | (enabled ? DT_SINGLELINE | DT_END_ELLIPSIS : DT_WORDBREAK));
+        RECT arrow{box.right - scaled(22), box.top, box.right - scaled(6), box.bottom};
+        draw_text(dc, L"▾", arrow, f.body, pal(enabled ? PAL_SECONDARY : PAL_DISABLED),
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    EndPaint(combo, &ps);
+    return 0;
+}
+
 } // namespace
+
+void subclass_language_box(HWND combo)
+{
+    SetWindowSubclass(combo, language_box_procedure, 1, 0);
+}
 
 void paint_dialog_surface(HWND dialog, HDC target, const RECT& dirty)
 {

@@ -10,3 +10,6 @@ void paint_dialog_surface(HWND dialog, HDC target, const RECT& dirty);
 LRESULT custom_draw_control(HWND dialog, NMCUSTOMDRAW* draw);
 void draw_owner_item(HWND dialog, const DRAWITEMSTRUCT* item);
 void measure_owner_item(MEASUREITEMSTRUCT* item);
+// The partner-language box paints its closed field itself, in the palette,
+// instead of the system's three-dimensional frame.
+void subclass_language_box(HWND combo);

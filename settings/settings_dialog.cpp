@@ -266,6 +266,7 @@ void open_dialog(HWND dialog)
     if (g_dialog.screenshot)
         SendMessageW(dialog, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     layout_dialog(dialog);
+    subclass_language_box(GetDlgItem(dialog, IDC_PARTNER_LANGUAGE));
     subclass_hotkey_button(GetDlgItem(dialog, IDC_VOICE_HOTKEY));
     subclass_hotkey_button(GetDlgItem(dialog, IDC_TRANSLATE_HOTKEY));
 }

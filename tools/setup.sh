@@ -26,6 +26,8 @@ apt_packages=(
   # signed updates: the signature check, the installer, and the mingw-w64
   # libsodium built from Debian's source package
   libsodium-dev nsis dpkg-dev autoconf automake libtool
+  # a private sound server whose recording device plays the test speech to Wine's audio capture
+  pulseaudio pulseaudio-utils
   git binutils-common libgtk2.0-common libc-l10n gettext libexif12 libgphoto2-l10n libglib2.0-data
   wget make procps psmisc man-db xz-utils adduser apt diffutils findutils
 )

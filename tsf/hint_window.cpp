@@ -69,6 +69,8 @@ bool register_class()
     return registered;
 }
 
+} // namespace
+
 HFONT message_font()
 {
     NONCLIENTMETRICSW metrics{};
@@ -78,7 +80,6 @@ HFONT message_font()
     return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
-// Where the note hangs when the text's own position is unknown.
 RECT caret_anchor()
 {
     GUITHREADINFO info{};
@@ -97,8 +98,6 @@ RECT caret_anchor()
     }
     return {100, 80, 101, 100};
 }
-
-} // namespace
 
 RECT hint_frame(const RECT& anchor, SIZE text, const RECT* work)
 {

@@ -8,6 +8,13 @@ namespace miradot {
 // kept inside the work area (above the anchor when there is no room below).
 RECT hint_frame(const RECT& anchor, SIZE text, const RECT* work);
 
+// Where a note hangs when the text's own position is unknown: the caret of
+// this thread, else the bottom edge of its focus window, else near (100, 100).
+RECT caret_anchor();
+
+// The system's message font; null when it cannot be had.
+HFONT message_font();
+
 // The small "Tab → …" note next to the caret; never takes focus.
 class HintWindow {
 public:

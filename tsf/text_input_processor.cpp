@@ -167,11 +167,13 @@ STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId
     if (SUCCEEDED(threadMgr_->GetFocus(focus.out())))
         advise_text_edit_sink(focus.get());
     mouseHook_ = install_mouse_hook(&typing_);
+    voice_.reset(new (std::nothrow) VoiceClient(*this));
     return S_OK;
 }
 
 STDMETHODIMP TextInputProcessor::Deactivate()
 {
+    voice_.reset();  // cancels what is under way and lets the worker go
     typing_.hint().destroy();
     settingsWatcher_.close();
     remove_mouse_hook(&typing_, mouseHook_);
@@ -215,6 +217,9 @@ STDMETHODIMP TextInputProcessor::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMg
 
 bool TextInputProcessor::route_key(ITfContext* context, WPARAM key, LPARAM lparam, bool test)
 {
+    // While voice typing is under way every key belongs to it.
+    if (voice_ && voice_->take_key(key, test))
+        return true;
     if (!typing_.takes_keys_of(context, key))
         return false;
     if (!typing_.composing() && settingsWatcher_.poll())
@@ -269,8 +274,12 @@ STDMETHODIMP TextInputProcessor::OnPreservedKey(ITfContext* context, REFGUID gui
         typing_.finish_word(context, EDIT_SYNC_WRITE);
         toggle();
         *eaten = TRUE;
-    } else if (IsEqualGUID(guid, GUID_MIRADOT_KEY_VOICE) || IsEqualGUID(guid, GUID_MIRADOT_KEY_TRANSLATE)) {
-        // Voice typing and translation take their keys here; without them the key does nothing.
+    } else if (IsEqualGUID(guid, GUID_MIRADOT_KEY_VOICE)) {
+        if (voice_)
+            voice_->hotkey(context);
+        *eaten = TRUE;
+    } else if (IsEqualGUID(guid, GUID_MIRADOT_KEY_TRANSLATE)) {
+        // The translation client takes its key here, and refuses it while voice_active().
         *eaten = TRUE;
     }
     return S_OK;

@@ -13,6 +13,7 @@
 #include "settings_store.h"
 #include "tsf_interfaces.h"
 #include "typing_session.h"
+#include "voice_client.h"
 
 #include <atomic>
 
@@ -29,7 +30,8 @@ class TextInputProcessor final : public ITfTextInputProcessorEx,
                                  public ITfTextEditSink,
                                  public ITfCompartmentEventSink,
                                  public ITfDisplayAttributeProvider,
-                                 public LanguageSwitch {
+                                 public LanguageSwitch,
+                                 public VoiceHost {
 public:
     TextInputProcessor();
 
@@ -73,6 +75,16 @@ public:
     bool is_vietnamese() override;
     void toggle() override;
 
+    // VoiceHost
+    void voice_finish_word(ITfContext* context) override { typing_.finish_word(context, EDIT_SYNC_WRITE); }
+    void voice_write(ITfContext* context, const EditRequest* requests, size_t count) override
+    {
+        typing_.insert_text(context, requests, count);
+    }
+    Hotkey voice_hotkey_setting() override { return settings_.voiceHotkey; }
+    // Voice typing is under way: the translation hotkey must be refused.
+    bool voice_active() const { return voice_ && voice_->active(); }
+
 private:
     ~TextInputProcessor();
 
@@ -105,6 +117,7 @@ private:
     FeatureHotkeys hotkeys_{};
     HHOOK mouseHook_ = nullptr;
     TypingSession typing_;
+    std::unique_ptr<VoiceClient> voice_;  // made at activation, shut down at deactivation
 };
 
 } // namespace miradot

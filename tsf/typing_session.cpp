@@ -97,6 +97,14 @@ void TypingSession::focus_changed()
     hide_hint();
 }
 
+void TypingSession::insert_text(ITfContext* context, const EditRequest* requests, size_t count)
+{
+    drop_word();
+    for (size_t i = 0; i < count; ++i)
+        if (FAILED(write(context, requests[i], TF_ES_ASYNCDONTCARE | TF_ES_READWRITE)))
+            break;
+}
+
 void TypingSession::finish_word(ITfContext* context, DWORD flags)
 {
     if (!engine_)

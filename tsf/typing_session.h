@@ -59,6 +59,11 @@ public:
     void focus_changed();
     // A click in a legacy control: ends the word as shown; false when there was none.
     bool end_word_for_click();
+    // Text that was not typed (a voice transcript) goes in as committed text
+    // at the selection of `context`, request by request. A refused request is
+    // carried by the next write in that context, so the rest is not sent: it
+    // would be merged into it and cut.
+    void insert_text(ITfContext* context, const EditRequest* requests, size_t count);
 
     // Sinks, forwarded by the processor.
     void selection_changed(ITfContext* context, TfEditCookie ec);

@@ -13,6 +13,7 @@
 #include "pipe.h"
 #include "recognizer.h"
 #include "transcribe.h"
+#include "voice_reply.h"
 #include "voice_requests.h"
 #include "wav_reader.h"
 
@@ -34,11 +35,11 @@ int quit_running_helper() {
 }
 
 std::string transcribe_once(VoiceHelperState& state, const wchar_t* path) {
-    if (!state.recognizer) return error_reply(state.load_error);
+    if (!state.recognizer) return write_voice_reply(voice_error(state.load_error));
     std::vector<float> samples;
     std::string error;
-    if (!read_wav(path, samples, error)) return error_reply(error);
-    return transcribe(state, samples);
+    if (!read_wav(path, samples, error)) return write_voice_reply(voice_error(error));
+    return write_voice_reply(transcribe(state, samples));
 }
 
 }  // namespace
@@ -66,7 +67,7 @@ int main() {
     int code = serve_pipe(
         PipeKind::Voice,
         [](const std::string& request, std::string& reply) {
-            VoiceReply answer = handle_voice_request(state, request);
+            HandledRequest answer = handle_voice_request(state, request);
             reply = std::move(answer.line);
             return answer.goOn;
         },

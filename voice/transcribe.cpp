@@ -1,9 +1,7 @@
 #include "transcribe.h"
 
 #include <chrono>
-#include <cstdio>
 
-#include "json.h"
 #include "speech_window.h"
 #include "transcript_text.h"
 
@@ -52,22 +50,21 @@ std::string clean_text(const VoiceHelperState& state, const std::string& raw) {
 
 }  // namespace
 
-std::string transcribe(VoiceHelperState& state, const std::vector<float>& samples) {
+VoiceReply transcribe(VoiceHelperState& state, const std::vector<float>& samples) {
     const auto started = std::chrono::steady_clock::now();
     const SampleRange window = speech_window(samples);
     Recognition recognition = recognize(state, samples.data() + window.start, window.end - window.start);
 
     const std::string joined =
         recognition.conf >= CONFIDENCE_THRESHOLD ? drop_special_tokens(recognition.words) : std::string();
-    const std::string raw = sentence_case(joined);
-    const std::string text = clean_text(state, raw);
-
-    const double audioSeconds = samples.size() / 16000.0;
-    const double sttSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    char timing[160];
-    std::snprintf(timing, sizeof timing, "\"audio_s\":%.2f,\"stt_s\":%.2f,\"conf\":%.3f", audioSeconds, sttSeconds,
-                  recognition.conf);
-    return "{\"ok\":true,\"raw\":\"" + json_escape(raw) + "\",\"text\":\"" + json_escape(text) + "\"," + timing + "}";
+    VoiceReply reply;
+    reply.form = VoiceReplyForm::Transcription;
+    reply.raw = sentence_case(joined);
+    reply.text = clean_text(state, reply.raw);
+    reply.audioSeconds = samples.size() / 16000.0;
+    reply.sttSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    reply.conf = recognition.conf;
+    return reply;
 }
 
 }  // namespace miradot

@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "helper_state.h"
+#include "voice_reply.h"
 
 namespace miradot {
 
 // Needs state.recognizer and state.engine.
-std::string transcribe(VoiceHelperState& state, const std::vector<float>& samples);
+VoiceReply transcribe(VoiceHelperState& state, const std::vector<float>& samples);
 
 }  // namespace miradot

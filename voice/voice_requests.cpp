@@ -9,6 +9,7 @@
 #include "open_file.h"
 #include "json.h"
 #include "recognizer.h"
+#include "voice_reply.h"
 #include "speech_window.h"
 #include "text_case.h"
 #include "utf.h"
@@ -19,9 +20,8 @@ namespace miradot {
 
 namespace {
 
-constexpr const char* BAD_REQUEST = "{\"ok\":false,\"error\":\"bad request\"}";
-constexpr const char* UNKNOWN_CMD = "{\"ok\":false,\"error\":\"unknown cmd\"}";
-constexpr const char* OK = "{\"ok\":true}";
+constexpr const char* BAD_REQUEST = "bad request";
+constexpr const char* UNKNOWN_CMD = "unknown cmd";
 constexpr const char* PATH_TOO_LONG = "path too long";
 constexpr size_t MAX_PATH_UNITS = 259;
 constexpr size_t MIN_TRANSCRIBED_SAMPLES = 4000;
@@ -80,12 +80,15 @@ std::vector<float> take_samples(VoiceHelperState& state) {
     return taken;
 }
 
-std::string status_reply(const VoiceHelperState& state) {
-    return std::string("{\"ok\":true,\"recording\":") + (state.recording != REC_IDLE ? "true" : "false") +
-           ",\"ready\":" + (state.recognizer ? "true" : "false") + "}";
+VoiceReply status_reply(const VoiceHelperState& state) {
+    VoiceReply reply;
+    reply.form = VoiceReplyForm::Status;
+    reply.recording = state.recording != REC_IDLE;
+    reply.ready = state.recognizer != nullptr;
+    return reply;
 }
 
-std::string start(VoiceHelperState& state) {
+VoiceReply start(VoiceHelperState& state) {
     if (state.capture_thread) {
         state.recording = REC_IDLE;
         end_capture(state, 2000);
@@ -96,28 +99,28 @@ std::string start(VoiceHelperState& state) {
         state.mic_error.clear();
     }
     std::optional<std::filesystem::path> wav = test_input();
-    if (!wav) return error_reply(PATH_TOO_LONG);
+    if (!wav) return voice_error(PATH_TOO_LONG);
     if (!wav->empty()) {
         std::vector<float> samples;
         std::string error;
-        if (!read_wav(*wav, samples, error)) return error_reply(error);
+        if (!read_wav(*wav, samples, error)) return voice_error(error);
         {
             std::lock_guard<std::mutex> guard(state.samples_lock);
             state.samples.swap(samples);
         }
         state.recording = REC_TEST_FILE;
-        return OK;
+        return {};
     }
     state.recording = REC_MICROPHONE;
     state.capture_thread = CaptureThread::start([&state] { capture_thread_main(state); });
     if (!state.capture_thread) {
         state.recording = REC_IDLE;
-        return error_reply("cannot start recording");
+        return voice_error("cannot start recording");
     }
-    return OK;
+    return {};
 }
 
-std::string stop(VoiceHelperState& state) {
+VoiceReply stop(VoiceHelperState& state) {
     std::vector<float> recording;
     if (state.recording != REC_IDLE) {
         state.recording = REC_IDLE;
@@ -129,35 +132,55 @@ std::string stop(VoiceHelperState& state) {
         std::lock_guard<std::mutex> guard(state.samples_lock);
         micError.swap(state.mic_error);
     }
-    if (!micError.empty()) return error_reply(micError);
+    if (!micError.empty()) return voice_error(micError);
 
     const double level = recording_level(recording);
-    char levelText[48];
-    std::snprintf(levelText, sizeof levelText, ",\"rms\":%.4f}", level);
+    VoiceReply reply;
     if (recording.size() >= MIN_TRANSCRIBED_SAMPLES && level >= MIN_LEVEL) {
-        std::string reply = transcribe(state, recording);
-        reply.pop_back();
-        return reply + levelText;
+        reply = transcribe(state, recording);
+    } else {
+        reply.form = VoiceReplyForm::Silence;
     }
-    return std::string("{\"ok\":true,\"text\":\"\",\"raw\":\"\",\"silence\":true") + levelText;
+    reply.hasLevel = true;
+    reply.level = level;
+    return reply;
 }
 
-std::string transcribe_file(VoiceHelperState& state, const char* request) {
+VoiceReply transcribe_file(VoiceHelperState& state, const char* request) {
     char pathText[780];
-    if (!json_field(request, "path", pathText, sizeof pathText)) return BAD_REQUEST;
+    if (!json_field(request, "path", pathText, sizeof pathText)) return voice_error(BAD_REQUEST);
     std::optional<std::filesystem::path> path = path_from_utf8(pathText);
-    if (!path) return error_reply(PATH_TOO_LONG);
+    if (!path) return voice_error(PATH_TOO_LONG);
     std::vector<float> samples;
     std::string error;
-    if (!read_wav(*path, samples, error)) return error_reply(error);
+    if (!read_wav(*path, samples, error)) return voice_error(error);
     return transcribe(state, samples);
 }
 
-}  // namespace
+// The reply record to one request, and whether the server goes on.
+std::pair<VoiceReply, bool> answer(VoiceHelperState& state, const std::string& request) {
+    char cmd[32];
+    if (!json_field(request.c_str(), "cmd", cmd, sizeof cmd)) return {voice_error(BAD_REQUEST), true};
+    const std::string command = cmd;
 
-std::string error_reply(const std::string& message) {
-    return "{\"ok\":false,\"error\":\"" + json_escape(message) + "\"}";
+    if (!state.recognizer && (command == "start" || command == "ping" || command == "file")) load_recognizer(state);
+    if (command == "ping") return {status_reply(state), true};
+    if (command == "quit") {
+        stop_recording(state);
+        return {{}, false};
+    }
+    if (command == "cancel") {
+        stop_recording(state);
+        return {{}, true};
+    }
+    if (!state.recognizer) return {voice_error(state.load_error), true};
+    if (command == "start") return {start(state), true};
+    if (command == "stop") return {stop(state), true};
+    if (command == "file") return {transcribe_file(state, request.c_str()), true};
+    return {voice_error(UNKNOWN_CMD), true};
 }
+
+}  // namespace
 
 void stop_recording(VoiceHelperState& state) {
     if (state.recording == REC_IDLE) return;
@@ -166,26 +189,9 @@ void stop_recording(VoiceHelperState& state) {
     take_samples(state);
 }
 
-VoiceReply handle_voice_request(VoiceHelperState& state, const std::string& request) {
-    char cmd[32];
-    if (!json_field(request.c_str(), "cmd", cmd, sizeof cmd)) return {BAD_REQUEST, true};
-    const std::string command = cmd;
-
-    if (!state.recognizer && (command == "start" || command == "ping" || command == "file")) load_recognizer(state);
-    if (command == "ping") return {status_reply(state), true};
-    if (command == "quit") {
-        stop_recording(state);
-        return {OK, false};
-    }
-    if (command == "cancel") {
-        stop_recording(state);
-        return {OK, true};
-    }
-    if (!state.recognizer) return {error_reply(state.load_error), true};
-    if (command == "start") return {start(state), true};
-    if (command == "stop") return {stop(state), true};
-    if (command == "file") return {transcribe_file(state, request.c_str()), true};
-    return {UNKNOWN_CMD, true};
+HandledRequest handle_voice_request(VoiceHelperState& state, const std::string& request) {
+    auto [reply, goOn] = answer(state, request);
+    return {write_voice_reply(reply), goOn};
 }
 
 }  // namespace miradot

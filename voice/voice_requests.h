@@ -7,17 +7,15 @@
 
 namespace miradot {
 
-struct VoiceReply {
-    std::string line;
+struct HandledRequest {
+    std::string line;  // the reply line, without its line feed
     bool goOn;
 };
 
-VoiceReply handle_voice_request(VoiceHelperState& state, const std::string& request);
+HandledRequest handle_voice_request(VoiceHelperState& state, const std::string& request);
 
 // Ends a recording and drops what it captured (used by "cancel", "quit" and
 // the end of the helper).
 void stop_recording(VoiceHelperState& state);
-
-std::string error_reply(const std::string& message);
 
 }  // namespace miradot

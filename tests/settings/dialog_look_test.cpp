@@ -136,6 +136,37 @@ TEST(DialogLookSmallScreen, ShrinksTo85PercentAndScrolls)
     EXPECT_TRUE(program.screenshot(L"dialog_small_screen_scrolled.png"));
 }
 
+HWND focused_control(HWND dialog)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    return info.hwndFocus;
+}
+
+// Tabbing down to "Đóng" scrolls the dialog until the button shows whole.
+TEST(DialogLookSmallScreen, AControlTakingTheFocusScrollsIntoView)
+{
+    SettingsProgram program(look_environment(L"light", false));
+    HWND dialog = program.dialog();
+    ASSERT_TRUE(dialog);
+    HWND close = GetDlgItem(dialog, IDCANCEL);
+    RECT client;
+    GetClientRect(dialog, &client);
+    MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    RECT before;
+    GetWindowRect(close, &before);
+    ASSERT_GT(before.bottom, client.bottom) << "the button starts out of view";
+    program.click(101);
+    for (int presses = 0; presses < 60 && focused_control(dialog) != close; ++presses)
+        program.key(VK_TAB);
+    ASSERT_EQ(focused_control(dialog), close);
+    RECT after;
+    GetWindowRect(close, &after);
+    EXPECT_GE(after.top, client.top);
+    EXPECT_LE(after.bottom, client.bottom);
+}
+
 // Run with the display at 144 DPI on a screen that fits the whole canvas.
 TEST(DialogLookHighDpi, ScalesEverythingByOneAndAHalf)
 {

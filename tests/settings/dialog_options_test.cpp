@@ -104,3 +104,28 @@ TEST(DialogOptionsKey, AnOverrideOutsideTheProductKeyIsIgnored)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DialogUpdateSwitch, ShowsAndWritesUpdateCheck)
+{
+    constexpr int UPDATE_CHECK = 113;
+    std::wstring key = fresh_settings_key(L"update-switch");
+    write_raw(key, L"UpdateCheck", REG_SZ, L"0", 4);  // not a DWORD: on
+    {
+        SettingsProgram program(Environment{{L"MIRADOT_SETTINGS_KEY", key}});
+        ASSERT_TRUE(program.dialog());
+        EXPECT_TRUE(program.checked(UPDATE_CHECK));
+        program.click(UPDATE_CHECK);
+        EXPECT_TRUE(wait_until([&] { return read_dword(key, L"UpdateCheck") == 0u; }, 3000));
+    }
+    SettingsProgram program(Environment{{L"MIRADOT_SETTINGS_KEY", key}});
+    ASSERT_TRUE(program.dialog());
+    EXPECT_FALSE(program.checked(UPDATE_CHECK));
+    program.click(UPDATE_CHECK);
+    EXPECT_TRUE(wait_until([&] { return read_dword(key, L"UpdateCheck") == 1u; }, 3000));
+    // The other values stay untouched by this switch.
+    EXPECT_FALSE(read_dword(key, L"Options"));
+}
+
+} // namespace

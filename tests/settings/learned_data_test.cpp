@@ -14,6 +14,11 @@ using namespace miradot;
 
 namespace {
 
+using miradot::EngineLock;
+using miradot::ensure_learned_data;
+using miradot::note_learning_change;
+using miradot::save_learned_if_due;
+
 namespace fs = std::filesystem;
 
 constexpr int LEARNED_LINE = 107, CLEAR = 108;

@@ -223,12 +223,18 @@ void SettingsProgram::click(int id)
     click_window(GetDlgItem(dialog(), id));
 }
 
+// Each key event waits until the dialog took it, so that a loaded machine
+// cannot reorder what a person's hands would not.
 void SettingsProgram::chord(const std::vector<WORD>& keys)
 {
-    for (WORD vk : keys)
+    for (WORD vk : keys) {
         send_key(vk, false);
-    for (auto vk = keys.rbegin(); vk != keys.rend(); ++vk)
+        WaitForInputIdle(process_, 2000);
+    }
+    for (auto vk = keys.rbegin(); vk != keys.rend(); ++vk) {
         send_key(*vk, true);
+        WaitForInputIdle(process_, 2000);
+    }
     Sleep(250);
 }
 

@@ -18,6 +18,15 @@ void replace_font(const wchar_t* windowsFont, const wchar_t* installed)
     write_text(L"Software\\Wine\\Fonts\\Replacements", windowsFont, installed);
 }
 
+// Windows finds the symbols the UI font lacks (⚠, ⌫) through font linking;
+// Wine's stand-in gets the same link to a font that has them.
+void link_font(const wchar_t* font, const wchar_t* fallback)
+{
+    std::wstring list = std::wstring(fallback) + L'\0';
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink", font,
+                    REG_MULTI_SZ, list.c_str(), DWORD((list.size() + 1) * sizeof(wchar_t)));
+}
+
 // The display DPI that programs started afterwards use (Wine reads it at
 // process start); the old value comes back when the tests end.
 class DisplayDpi {
@@ -49,6 +58,8 @@ int main(int argc, char** argv)
     replace_font(L"Segoe UI", L"Liberation Sans");
     replace_font(L"Segoe UI Symbol", L"DejaVu Sans");
     replace_font(L"Consolas", L"DejaVu Sans Mono");
+    link_font(L"Segoe UI", L"DejaVuSans.ttf,DejaVu Sans");
+    link_font(L"Liberation Sans", L"DejaVuSans.ttf,DejaVu Sans");
     ULONG_PTR gdiplus = 0;
     Gdiplus::GdiplusStartupInput startup;
     Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);

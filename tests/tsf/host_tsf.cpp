@@ -1061,13 +1061,15 @@ STDMETHODIMP HostThreadMgr::KeyDown(WPARAM key, LPARAM lparam, BOOL* eaten)
     return S_OK;
 }
 
-bool HostThreadMgr::press(UINT vk, bool shift, bool ctrl)
+bool HostThreadMgr::press(UINT vk, bool shift, bool ctrl, bool alt)
 {
     BYTE state[256] = {};
     if (shift)
         state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
     if (ctrl)
         state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+    if (alt)
+        state[VK_MENU] = state[VK_LMENU] = 0x80;
     SetKeyboardState(state);
     UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
     LPARAM lparam = 1 | (static_cast<LPARAM>(scan) << 16);
@@ -1076,7 +1078,7 @@ bool HostThreadMgr::press(UINT vk, bool shift, bool ctrl)
     if (focus_) {
         if (focus_->policy != SessionPolicy::Deferred)
             focus_->run_pending_sessions();
-        if (!eaten && !ctrl) {
+        if (!eaten && !ctrl && !alt) {
             wchar_t typed[4];
             if (vk == VK_BACK)
                 focus_->backspace_plainly();

@@ -127,7 +127,7 @@ public:
 
     // A real key-down with these modifiers held, dispatched as TSF would;
     // keys the processor does not eat go to the focused document.
-    bool press(UINT vk, bool shift = false, bool ctrl = false);
+    bool press(UINT vk, bool shift = false, bool ctrl = false, bool alt = false);
     void type(const wchar_t* keys);
 
     ITfTextInputProcessor* processor() const { return processor_; }

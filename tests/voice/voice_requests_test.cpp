@@ -43,7 +43,7 @@ protected:
     }
 
     std::string request(const std::string& line, bool expectGoOn = true) {
-        VoiceReply reply = handle_voice_request(state, line);
+        HandledRequest reply = handle_voice_request(state, line);
         EXPECT_EQ(reply.goOn, expectGoOn) << line;
         return reply.line;
     }
