@@ -3,6 +3,7 @@
 #   miradot_windows_test  a GoogleTest program of the cross build, run under Wine by
 #                         the native build's ctest in the prefix of one run
 #   miradot_fuzz_target   a libFuzzer target, or the replay of its seeds under ctest
+#   miradot_python_test   a Python unittest module under ctest (native build)
 # Each is called in both builds and does its part in the build it belongs to.
 include(GoogleTest)
 
@@ -147,4 +148,17 @@ function(miradot_fuzz_target target)
                          LIBRARIES ${arg_LIBRARIES} INTERNAL_HEADERS ${arg_INTERNAL_HEADERS})
     add_test(NAME ${target}_seeds COMMAND ${target} ${CMAKE_CURRENT_SOURCE_DIR}/seeds/${target})
   endif()
+endfunction()
+
+# miradot_python_test(<name> SCRIPT <test module> [ENVIRONMENT...]): a unittest
+# module of this folder run by Debian's python3 under ctest (native build).
+function(miradot_python_test name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "SCRIPT" "ENVIRONMENT")
+  if(WIN32)
+    return()
+  endif()
+  find_program(MIRADOT_TEST_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+  add_test(NAME ${name} COMMAND ${MIRADOT_TEST_PYTHON} -B -m unittest ${arg_SCRIPT}
+           WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1;${arg_ENVIRONMENT}")
 endfunction()

@@ -334,18 +334,21 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
         uint32_t before = ctx->cpBeforeWord;
         bool inVi = valid && lex_contains('v', comp.viLower);
         uint32_t viFreq = inVi ? lex_count('v', comp.viLower) : 0;
-        // A number right after a syllable typed with its mark keys numbers
-        // that word (trường1, Đếm2); after other letters it makes a name (md5).
-        bool numbered
-            = is_ascii_digit(terminator) && !(st.markByRepeat && !st.markLater && viFreq > DICTIONARY_ONLY_COUNT);
+        // A number right after a known syllable typed with its mark keys, or
+        // with its one tone key last, numbers that word (trường1, Ngày2);
+        // after other letters it makes a name (md5, arm64).
+        char lastKey = keys.lower[keys.length - 1];
+        bool toneLast = st.toneCount == 1 && std::strchr("sfrxj", lastKey) && !inEn;
+        bool typedAsSyllable = (st.markByRepeat || toneLast) && !st.markLater;
+        bool numbered = is_ascii_digit(terminator) && !(typedAsSyllable && viFreq > DICTIONARY_ONLY_COUNT);
         bool codeLike = is_code_like_before(before) || terminator == '_' || numbered || pattern == CASE_INNER_CAPITAL
                         || st.toneCount >= CODE_LIKE_TONE_KEYS;
         if (is_ascii_digit(before) && equals(keys.lower, "dd"))
             codeLike = false;
         bool capsRun = ctx->lastWordAllCaps && ctx->capsRunCount > 0 && inVi;
-        char lastKey = keys.raw[keys.length - 1];
-        bool capsTone = !inEn && inVi && st.toneCount == 1 && keys.length >= 4 && lastKey
-                        && std::strchr("SFRXJ", lastKey) && viFreq >= CAPITALS_TONE_MIN_COUNT;
+        // Three keys make an acronym (CSS, GPS) unless capitals already run.
+        bool capsTone = !inEn && inVi && st.toneCount == 1 && (keys.length >= 4 || ctx->lastWordAllCaps) && lastKey
+                        && std::strchr("SFRXJ", keys.raw[keys.length - 1]) && viFreq >= CAPITALS_TONE_MIN_COUNT;
         bool rawResult = codeLike;
         if (pattern == CASE_ALL_CAPITALS && !capsRun && !capsTone) {
             if (!st.markByRepeat) {

@@ -87,6 +87,7 @@ struct EngineContext {
     int32_t pendingFollowCount;
     int32_t pendingCapsRaw;
     int32_t pendingCapitalized;
+    int32_t pendingCapitalInside;  // typed with a capital after a word of the same sentence
     char acceptedWord[256];
 };
 

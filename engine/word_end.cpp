@@ -24,6 +24,8 @@ constexpr double NEXT_WORD_WEIGHT = 2.0 / 3.0;
 constexpr double AMONG_VIETNAMESE = 0.01;
 // The pending word waits behind at most this many undecided words.
 constexpr int MAX_PENDING_FOLLOWERS = 2;
+// Capitals this short are an acronym (EPS, GPS) more often than a syllable.
+constexpr size_t ACRONYM_KEYS = 3;
 
 bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
 
@@ -227,20 +229,45 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
             d->pending = PendingStep::Follows;
         return;
     }
-    if (ctx->pendingCapsRaw && !(decisive == KIND_VIETNAMESE && is_all_caps(d->word)))
+    // Capitals kept as typed read as Vietnamese when capitals follow, or
+    // when Vietnamese follows and they are no English word but a known
+    // syllable longer than an acronym (--label NHÃN sử dụng, not EPS).
+    bool capsThenVietnamese
+        = composedVietnamese && std::strlen(ctx->pendingRawLower) > ACRONYM_KEYS
+          && lex_count('e', ctx->pendingRawLower) == 0
+          && std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
+                 > DICTIONARY_ONLY_COUNT;
+    if (ctx->pendingCapsRaw && !(decisive == KIND_VIETNAMESE && (is_all_caps(d->word) || capsThenVietnamese)))
         return;
     // The word after only ever draws the pending word into its own language.
     if ((decisive == KIND_ENGLISH) == (ctx->pendingShownAs == ALT_ENGLISH))
         return;
+    // A capital right after starts a name or a new phrase (châu Á Set the
+    // ...), which says nothing of the word before it.
+    const char* wordAfter = ctx->pendingFollowCount ? ctx->pendingFollow : d->word;
+    if (decisive == KIND_ENGLISH && is_ascii_upper(static_cast<unsigned char>(wordAfter[0])))
+        return;
     double next = decisive == KIND_ENGLISH ? AFTER_ENGLISH : AFTER_VIETNAMESE;
     double a = NEXT_WORD_WEIGHT * next + (1 - NEXT_WORD_WEIGHT) * ctx->pendingThreshold;
-    if (composedVietnamese && ctx->pendingFollowCount == 0 && ctx->pendingThreshold <= WITHOUT_CONTEXT
-        && std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
-               > DICTIONARY_ONLY_COUNT) {
-        a = AMONG_VIETNAMESE;
+    double before = ctx->pendingThreshold;
+    bool vietnameseRightAfter = composedVietnamese && ctx->pendingFollowCount == 0;
+    // No English before, or a capital that starts a phrase after English
+    // (UNIX Thí dụ), and Vietnamese after (Chóp Vẽ): the word stands among
+    // Vietnamese as if one came before it.
+    if (vietnameseRightAfter && (ctx->pendingThreshold <= WITHOUT_CONTEXT || ctx->pendingCapitalInside)) {
+        if (std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
+            > DICTIONARY_ONLY_COUNT) {
+            a = AMONG_VIETNAMESE;
+        }
+        before = std::min(before, AFTER_VIETNAMESE);
     }
-    bool english = prefer_english(ctx, ctx->pendingRawLower, ctx->pendingViLower, ctx->pendingViAltLower,
-                                  ctx->pendingMarkByRepeat, a, ctx->pendingThreshold);
+    // A capitalised word inside a sentence that English follows starts an
+    // English phrase (dần Sorts the list), however common its Vietnamese
+    // reading.
+    bool capitalThenEnglish = decisive == KIND_ENGLISH && ctx->pendingCapitalInside;
+    bool english = capitalThenEnglish
+                   || prefer_english(ctx, ctx->pendingRawLower, ctx->pendingViLower, ctx->pendingViAltLower,
+                                     ctx->pendingMarkByRepeat, a, before);
     if (english == (ctx->pendingShownAs == ALT_ENGLISH))
         return;
     char replacement[256];
@@ -277,6 +304,7 @@ void make_pending(EngineContext* ctx, const WordKeys& keys, const Composition& c
     ctx->pendingFollowCount = 0;
     ctx->pendingCapsRaw = is_all_caps(keys.raw) && !d.changed;
     ctx->pendingCapitalized = d.capitalized;
+    ctx->pendingCapitalInside = case_pattern(keys) == CASE_FIRST_CAPITAL && ctx->contextValid && ctx->prevWord[0];
 }
 
 }  // namespace
@@ -346,13 +374,8 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
         append_text(ctx->pendingFollow, sizeof ctx->pendingFollow, terminator);
         ++ctx->pendingFollowCount;
     } else {
-        if (d.pending == PendingStep::Redecided) {
+        if (d.pending == PendingStep::Redecided)
             ctx->lastKind = d.pendingEnglish ? KIND_ENGLISH : KIND_VIETNAMESE;
-            if (ctx->acceptedWord[0]) {
-                const char* rewritten = d.pendingEnglish ? ctx->pendingRaw : ctx->pendingVi;
-                lower_form(rewritten, ctx->acceptedWord, sizeof ctx->acceptedWord);
-            }
-        }
         ctx->pending = 0;
         if (!d.retyped && d.hint && !d.settled)
             make_pending(ctx, keys, comp, d);
@@ -397,9 +420,13 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
             lex_add('o', keys.lower, value, 1);
         }
         count_accepted_word(ctx);
-        if (d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH) {
+        // Where both readings are words the engine picked one: typing on does
+        // not confirm it, and counting it would teach the engine its own
+        // mistakes (Sets taken for sét once, then every time). Only a Tab or
+        // a retype says which one the user wants.
+        bool enginesPick = d.hint && !d.retyped;
+        if ((d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH) && !enginesPick)
             copy_text(ctx->acceptedWord, sizeof ctx->acceptedWord, d.wordLower);
-        }
         bool changedComp = !equals(comp.viCase, keys.raw) && keys.length <= MAX_COMPOSED_KEYS;
         ctx->retypeState = (changedComp || d.expanded) ? RETYPE_WATCHING : RETYPE_IDLE;
         ctx->retypeDeleted = 0;
@@ -455,8 +482,9 @@ int engine_swap(EngineContext* ctx, EngineOutput* out)
     out->corrected = 1;
     if (has(ctx, OPT_LEARN)) {
         lex_add('o', ctx->altRawKeys, vietnamese ? "v" : "e", 1);  // LEARNED_VIETNAMESE, LEARNED_ENGLISH
-        if (ctx->acceptedWord[0])
-            lower_form(ctx->altText, ctx->acceptedWord, sizeof ctx->acceptedWord);
+        // The swapped word waited uncounted as the engine's pick; now the
+        // user has chosen it.
+        lower_form(ctx->altText, ctx->acceptedWord, sizeof ctx->acceptedWord);
     }
     ctx->lastKind = vietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
     copy_text(ctx->prevWord, sizeof ctx->prevWord, ctx->altText);

@@ -32,7 +32,8 @@ void paint(HWND window)
     RECT inner = client;
     inner.left += 8;
     inner.right -= 8;
-    DrawTextW(dc, text, -1, &inner, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
+    inner.top += 5;
+    DrawTextW(dc, text, -1, &inner, DT_NOPREFIX | DT_WORDBREAK);
     if (previous)
         SelectObject(dc, previous);
     EndPaint(window, &ps);
@@ -138,17 +139,20 @@ void HintWindow::place(const RECT* anchor)
 {
     if (!window_ || empty())
         return;
-    SIZE size{};
-    HDC dc = GetDC(window_);
-    HGDIOBJ previous = font_ ? SelectObject(dc, font_) : nullptr;
-    GetTextExtentPoint32W(dc, text_, static_cast<int>(wcslen(text_)), &size);
-    if (previous)
-        SelectObject(dc, previous);
-    ReleaseDC(window_, dc);
     RECT at = anchor ? *anchor : caret_anchor();
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     bool has_work = GetMonitorInfoW(MonitorFromPoint({at.left, at.bottom}, MONITOR_DEFAULTTONEAREST), &monitor);
+    // A note wider than the work area (a long translation) wraps into lines.
+    LONG widest = has_work ? monitor.rcWork.right - monitor.rcWork.left - 18 : 1000;
+    RECT measured = {0, 0, widest > 100 ? widest : 100, 0};
+    HDC dc = GetDC(window_);
+    HGDIOBJ previous = font_ ? SelectObject(dc, font_) : nullptr;
+    DrawTextW(dc, text_, -1, &measured, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
+    if (previous)
+        SelectObject(dc, previous);
+    ReleaseDC(window_, dc);
+    SIZE size = {measured.right - measured.left, measured.bottom - measured.top};
     RECT frame = hint_frame(at, size, has_work ? &monitor.rcWork : nullptr);
     SetWindowPos(window_, HWND_TOPMOST, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_SHOWWINDOW | SWP_NOACTIVATE);

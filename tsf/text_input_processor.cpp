@@ -168,12 +168,21 @@ STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId
         advise_text_edit_sink(focus.get());
     mouseHook_ = install_mouse_hook(&typing_);
     voice_.reset(new (std::nothrow) VoiceClient(*this));
+    try {
+        translation_ = std::make_shared<TranslationClient>(*this);
+    } catch (const std::bad_alloc&) {
+        // Without memory for it, the translation hotkey does nothing.
+    }
     return S_OK;
 }
 
 STDMETHODIMP TextInputProcessor::Deactivate()
 {
     voice_.reset();  // cancels what is under way and lets the worker go
+    if (translation_) {
+        translation_->shutdown();
+        translation_.reset();
+    }
     typing_.hint().destroy();
     settingsWatcher_.close();
     remove_mouse_hook(&typing_, mouseHook_);
@@ -207,6 +216,8 @@ STDMETHODIMP TextInputProcessor::Deactivate()
 STDMETHODIMP TextInputProcessor::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr*)
 {
     update_check_trigger();
+    if (translation_)
+        translation_->dismiss();
     typing_.focus_changed();
     unadvise_text_edit_sink();
     advise_text_edit_sink(focus);
@@ -232,6 +243,10 @@ STDMETHODIMP TextInputProcessor::OnTestKeyDown(ITfContext* context, WPARAM key, 
     if (!eaten)
         return E_INVALIDARG;
     *eaten = FALSE;
+    if (translation_ && translation_->key(key, true)) {
+        *eaten = TRUE;
+        return S_OK;
+    }
     *eaten = route_key(context, key, lparam, true);
     typing_.refresh_hint_after(context, key, true, *eaten);
     return S_OK;
@@ -242,6 +257,10 @@ STDMETHODIMP TextInputProcessor::OnKeyDown(ITfContext* context, WPARAM key, LPAR
     if (!eaten)
         return E_INVALIDARG;
     *eaten = FALSE;
+    if (translation_ && translation_->key(key, false)) {
+        *eaten = TRUE;
+        return S_OK;
+    }
     *eaten = route_key(context, key, lparam, false);
     typing_.refresh_hint_after(context, key, false, *eaten);
     return S_OK;
@@ -279,7 +298,9 @@ STDMETHODIMP TextInputProcessor::OnPreservedKey(ITfContext* context, REFGUID gui
             voice_->hotkey(context);
         *eaten = TRUE;
     } else if (IsEqualGUID(guid, GUID_MIRADOT_KEY_TRANSLATE)) {
-        // The translation client takes its key here, and refuses it while voice_active().
+        // Refused while voice typing is under way.
+        if (translation_ && !voice_active())
+            translation_->hotkey(context);
         *eaten = TRUE;
     }
     return S_OK;
@@ -347,6 +368,13 @@ void TextInputProcessor::remove_language_bar_button()
     langBarButtonAdded_ = false;
     langBarButton_->detach();
     langBarButton_.reset();
+}
+
+const ServiceSettings& TextInputProcessor::current_settings()
+{
+    if (!typing_.composing() && settingsWatcher_.poll())
+        apply_settings();
+    return settings_;
 }
 
 void TextInputProcessor::apply_settings()

@@ -11,11 +11,13 @@
 #include "language_switch.h"
 #include "preserved_keys.h"
 #include "settings_store.h"
+#include "translation_client.h"
 #include "tsf_interfaces.h"
 #include "typing_session.h"
 #include "voice_client.h"
 
 #include <atomic>
+#include <memory>
 
 // Creates one text input processor and returns the requested interface.
 HRESULT create_text_input_processor(REFIID riid, void** ppv);
@@ -31,7 +33,8 @@ class TextInputProcessor final : public ITfTextInputProcessorEx,
                                  public ITfCompartmentEventSink,
                                  public ITfDisplayAttributeProvider,
                                  public LanguageSwitch,
-                                 public VoiceHost {
+                                 public VoiceHost,
+                                 public TranslationHost {
 public:
     TextInputProcessor();
 
@@ -85,6 +88,15 @@ public:
     // Voice typing is under way: the translation hotkey must be refused.
     bool voice_active() const { return voice_ && voice_->active(); }
 
+    // TranslationHost: the typing session's hint, word and field, the settings.
+    void show_hint(ITfContext* context, const wchar_t* text) override { typing_.show_hint(context, text); }
+    void hide_hint() override { typing_.hide_hint(); }
+    void finish_word(ITfContext* context, DWORD flags) override { typing_.finish_word(context, flags); }
+    void drop_word() override { typing_.drop_word(); }
+    bool field_is_private(ITfContext* context) override { return typing_.field_is_private(context); }
+    const ServiceSettings& current_settings() override;
+    TfClientId client_id() const override { return clientId_; }
+
 private:
     ~TextInputProcessor();
 
@@ -118,6 +130,7 @@ private:
     HHOOK mouseHook_ = nullptr;
     TypingSession typing_;
     std::unique_ptr<VoiceClient> voice_;  // made at activation, shut down at deactivation
+    std::shared_ptr<TranslationClient> translation_;
 };
 
 } // namespace miradot

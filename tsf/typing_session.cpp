@@ -235,6 +235,13 @@ void TypingSession::read_field_scope(ITfContext* context)
     });
 }
 
+bool TypingSession::field_is_private(ITfContext* context)
+{
+    read_field_scope(context);
+    push_options();
+    return privateField_;
+}
+
 void TypingSession::place_hint(ITfContext* context)
 {
     if (!holder_for(context, {}))

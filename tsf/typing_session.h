@@ -70,6 +70,12 @@ public:
     void composition_terminated(TfEditCookie ec, ITfComposition* composition);
 
     HintWindow& hint() { return hint_; }
+    void show_hint(ITfContext* context, const wchar_t* text);
+    void hide_hint() { hint_.hide(); }
+    // Forgets the word being typed (the document keeps what it shows).
+    void drop_word();
+    // Reads the field's input scope; true for password and private fields.
+    bool field_is_private(ITfContext* context);
 
 private:
     struct EngineDeleter {
@@ -78,9 +84,6 @@ private:
 
     void push_options();
     uint32_t option_word() const;
-    void drop_word();
-    void hide_hint() { hint_.hide(); }
-    void show_hint(ITfContext* context, const wchar_t* text);
     EngineOutput flush();
 
     bool finish_word_and_repost(ITfContext* context, WPARAM key, LPARAM lparam, bool test, bool from_backspace);

@@ -22,10 +22,10 @@ const char* const VI = "hưu\t20\ncừu\t20\nhươu\t5\ngiữa\t300\nthương\t4
                        "hể\t5\nnhởn\t5\nđủi\t5\nnghĩ\t300\nbên\t745\ntrái\t200\ntớn\t5\ndăn\t5\nmã\t2000\n"
                        "tét\t5\nlà\t5000\nviệt\t900\nnam\t800\nthí\t58\ndụ\t300\nmẫu\t500\nchâu\t100\n"
                        "á\t5\néc\t5\nác\t5\nphím\t300\nđể\t3000\nsố\t2000\nhoặc\t900\nhàm\t200\n"
-                       "trường\t800\nđã\t3000\nảm\t20\nnước\t900\n";
+                       "trường\t800\nđã\t3000\nảm\t20\nnước\t900\nngày\t600\nchóp\t5\nvẽ\t300\nsót\t557\n";
 const char* const EN
     = "#total\t1000000\nbeen\t997\ntab\t50\ntowns\t6\ndawn\t16\nmax\t185\ngen\t30\nkong\t3\ntest\t4000\n"
-      "this\t4233\nas\t4271\nis\t9000\nlogic\t34\nbeta\t17\nbook\t300\n";
+      "this\t4233\nas\t4271\nis\t9000\nlogic\t34\nbeta\t17\nbook\t300\nchops\t6\nsorts\t23\nthe\t50000\nallows\t100\n";
 
 class TypingQuality : public EngineTablesTest {
 protected:
@@ -130,16 +130,27 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
         {"test laf ", "test là "},           // a common English word among Vietnamese stays
         {"maaux this duj ", "mẫu thí dụ "},  // an attested reading between Vietnamese words
         {"This duj ", "Thí dụ "},
+        {"test This duj ", "test Thí dụ "},  // a capital after English starts the phrase
+        {"test this duj ", "test this dụ "},
         {"this is ", "this is "},
         {"soos test hoawcj ", "số test hoặc "},  // a reading no text showed: the term stays
         {"Chaau As ", "Châu Á "},                // a capitalised name reads on
         {"nuwowcs chaau As ", "nước châu Á "},
         {"Chaau As is ", "Châu As is "},       // unless English follows
+        {"Chaau As Allows ", "Châu Á Allows "},  // a capital after starts a new phrase
         {"Chaau As ddax ", "Châu Á đã "},      // a Vietnamese word after never makes it English
+        {"nuwowcs Sorts the ", "nước Sorts the "},  // however common the Vietnamese reading
+        {"nuwowcs Sorts ddax ", "nước Sót đã "},
         {"phims Esc ddeer ", "phím Esc để "},  // a capitalised key name inside a sentence
         {"hamf Asc ", "hàm Asc "},
         {"phims Esc \xE2\x87\xA5", "phím Éc "},  // Tab gives the syllable
         {"truwowngf1 ", "trường1 "},             // a number after a word typed with its marks
+        {"Ngayf2 ", "Ngày2 "},                   // or with its tone key last
+        {"Chops Vex ", "Chóp Vẽ "},              // nothing before, Vietnamese after
+        {"Chops is ", "Chops is "},
+        {"TRAIS ", "TRAIS "},           // capitals kept as typed
+        {"TRAIS ddax ", "TRÁI đã "},    // unless a Vietnamese word follows
+        {"TEST ddax ", "TEST đã "},     // an English word stays
         {"arm64 ", "arm64 "},                    // after a name
     };
     for (const Case& c : cases)

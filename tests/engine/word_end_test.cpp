@@ -74,6 +74,8 @@ TEST_F(WordEnd, EnglishStaysEnglishAndVietnameseStaysVietnamese) {
         {"tieng ", "tieng "},           // neither language: kept as typed
         {"HTML ", "HTML "},
         {"VIEETJ NAM ", "VIỆT NAM "},
+        {"LAF ", "LAF "},               // three capitals alone: an acronym
+        {"HTML (LAF) ", "HTML (LÀ) "},  // a common syllable where capitals run
         {"10cas ", "10cas "},           // code-like after a digit
         {"10dd ", "10đ "},
         {"a_cas ", "a_cas "},
@@ -189,6 +191,21 @@ TEST_F(WordEnd, AcceptedWordsAreCountedWhenTheNextWordEnds) {
     EXPECT_EQ(lex_raw_count('p', "việt"), 1u);
     EXPECT_EQ(lex_raw_count('p', "pass"), 1u);  // counted by the final reset
     EXPECT_EQ(lex_total('p'), 3u);
+}
+
+TEST_F(WordEnd, OnlyTheUsersChoiceBetweenTwoReadingsIsLearned) {
+    // Typing on does not confirm the engine's own pick: counted, one wrong
+    // decision would make itself stick.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(feed("mix vieetj pass "), "mĩ việt pass ");
+        EXPECT_EQ(feed("mix pass "), "mix pass ");
+    }
+    engine_reset(ctx);
+    EXPECT_EQ(lex_raw_count('p', "mĩ"), 0u);
+    EXPECT_EQ(lex_raw_count('p', "mix"), 0u);
+    EXPECT_EQ(lex_raw_count('p', "việt"), 3u);
+    EXPECT_EQ(feed("mix \xE2\x87\xA5pass "), "mĩ pass ");  // Tab: the user's choice
+    EXPECT_EQ(lex_raw_count('p', "mĩ"), 1u);
 }
 
 TEST_F(WordEnd, WithoutDictionariesEverythingStillWorks) {

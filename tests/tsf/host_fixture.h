@@ -38,13 +38,13 @@ inline bool register_text_service() { return call_server_entry("DllRegisterServe
 
 // Kept as test artifacts in "shots" beside the program; an old picture is
 // removed first so that what lies there always comes from this run.
-inline bool take_screenshot(const wchar_t* name)
+inline bool take_screenshot(const wchar_t* name, const RECT& area = {0, 0, 480, 160})
 {
     std::wstring folder = folder_of_program() + L"\\shots";
     CreateDirectoryW(folder.c_str(), nullptr);
     std::wstring path = folder + L"\\" + name;
     DeleteFileW(path.c_str());
-    return save_screen_png({0, 0, 480, 160}, path.c_str());
+    return save_screen_png(area, path.c_str());
 }
 
 inline ComPtr<ITfCompartment> language_compartment(ITfThreadMgr* thread_mgr)

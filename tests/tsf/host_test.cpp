@@ -828,8 +828,10 @@ int main(int argc, char** argv)
     Gdiplus::GdiplusStartupInput startup;
     Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
     int result = RUN_ALL_TESTS();
-    // The prefix is shared: leave it as it was found.
-    call_server_entry("DllUnregisterServer");
+    // The prefix is shared: leave it as it was found (a child of this
+    // program leaves that to its parent, which still runs).
+    if (!GetEnvironmentVariableW(L"HOST_TEST_CHILD", nullptr, 0))
+        call_server_entry("DllUnregisterServer");
     RegDeleteTreeW(HKEY_CURRENT_USER, settings_key().c_str());
     DeleteFileW(learned_path().c_str());
     Gdiplus::GdiplusShutdown(gdiplus);
