@@ -61,7 +61,8 @@ endfunction()
 
 # miradot_windows_test(<name> SOURCES... LIBRARIES... [DEFINITIONS...] [INTERNAL_HEADERS...]
 #                      [OWN_MAIN] [DISPLAY] [SCREEN <w>x<h>] [RUN_SERIAL] [OWN_PREFIX]
-#                      [TEST_NAME <ctest name>] [ARGUMENTS...] [ATTACHED_FILES...] [LAUNCHER...])
+#                      [TEST_NAME <ctest name>] [ARGUMENTS...] [ATTACHED_FILES...] [LAUNCHER...]
+#                      [ENVIRONMENT...])
 # OWN_MAIN: the program has its own main. DISPLAY: runs on a virtual X server,
 # 800x600 unless SCREEN says otherwise. RUN_SERIAL: it changes the shared prefix
 # machine-wide, so nothing runs beside it. OWN_PREFIX: it runs in a prefix of its
@@ -69,10 +70,11 @@ endfunction()
 # first display that opened it). ARGUMENTS go to the program. The ctest name is
 # wine_<name> unless TEST_NAME gives one, so that one program can run as several
 # tests; MIRADOT_TEST_STAGE names the staged install folder. LAUNCHER: a command
-# that runs the rest of the test's command line.
+# that runs the rest of the test's command line (tests/support/with-https-server.sh
+# for the loopback HTTPS test server). ENVIRONMENT: more NAME=value settings.
 function(miradot_windows_test name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "OWN_MAIN;DISPLAY;RUN_SERIAL;OWN_PREFIX" "SCREEN;TEST_NAME"
-                        "SOURCES;LIBRARIES;DEFINITIONS;INTERNAL_HEADERS;ATTACHED_FILES;ARGUMENTS;LAUNCHER")
+                        "SOURCES;LIBRARIES;DEFINITIONS;INTERNAL_HEADERS;ATTACHED_FILES;ARGUMENTS;LAUNCHER;ENVIRONMENT")
   if(WIN32)
     if(TARGET ${name})
       return()
@@ -115,7 +117,7 @@ bash ${MIRADOT_WINE_RUNNER} --cleanup ${prefix}; exit $status")
   # Wine sees the build tree on drive Z:.
   string(REPLACE "/" "\\" stage_on_z "Z:${MIRADOT_WINDOWS_STAGE}")
   set_tests_properties(${test_name} PROPERTIES
-    ENVIRONMENT "MIRADOT_TEST_STAGE=${stage_on_z}"
+    ENVIRONMENT "MIRADOT_TEST_STAGE=${stage_on_z};${arg_ENVIRONMENT}"
     TIMEOUT 300
     LABELS wine)
   if(NOT arg_OWN_PREFIX)

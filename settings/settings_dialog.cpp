@@ -108,20 +108,6 @@ bool translation_job_active()
     return DIALOG_FEATURES.translation_job_active && DIALOG_FEATURES.translation_job_active();
 }
 
-void refresh_update_area(HWND dialog)
-{
-    CheckDlgButton(dialog, IDC_UPDATE_CHECK, read_update_check_enabled() ? BST_CHECKED : BST_UNCHECKED);
-    std::wstring line = NOT_CHECKED;
-    bool available = DIALOG_FEATURES.describe_update && DIALOG_FEATURES.describe_update(&line);
-    set_text(dialog, IDC_UPDATE_LINE, line);
-    bool idle = g_dialog.updateBusy.load() == 0;
-    EnableWindow(GetDlgItem(dialog, IDC_CHECK_NOW), idle && DIALOG_FEATURES.run_update_check);
-    EnableWindow(GetDlgItem(dialog, IDC_UPDATE_INSTALL), idle && available && DIALOG_FEATURES.update_install_thread);
-    if (available != g_dialog.updateAvailable) {
-        g_dialog.updateAvailable = available;
-        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-    }
-}
 
 DWORD WINAPI update_check_thread(void* parameter)
 {
@@ -390,6 +376,22 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
 }
 
 } // namespace
+
+void refresh_update_area(HWND dialog)
+{
+    CheckDlgButton(dialog, IDC_UPDATE_CHECK, read_update_check_enabled() ? BST_CHECKED : BST_UNCHECKED);
+    std::wstring line = NOT_CHECKED;
+    bool available = DIALOG_FEATURES.describe_update && DIALOG_FEATURES.describe_update(&line);
+    set_text(dialog, IDC_UPDATE_LINE, line);
+    bool idle = g_dialog.updateBusy.load() == 0;
+    EnableWindow(GetDlgItem(dialog, IDC_CHECK_NOW), idle && DIALOG_FEATURES.run_update_check);
+    EnableWindow(GetDlgItem(dialog, IDC_UPDATE_INSTALL), idle && available && DIALOG_FEATURES.update_install_thread);
+    if (available != g_dialog.updateAvailable) {
+        g_dialog.updateAvailable = available;
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+}
+
 
 SettingsDialog& settings_dialog()
 {

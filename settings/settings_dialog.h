@@ -5,3 +5,6 @@
 
 // Runs the dialog modally without an owner until it is closed.
 void run_settings_dialog(HINSTANCE instance, bool screenshot);
+
+// Rebuilds the update line and buttons from the registry.
+void refresh_update_area(HWND dialog);

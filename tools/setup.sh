@@ -23,6 +23,9 @@ apt_packages=(
   libreoffice-help-vi firefox-esr-l10n-vi
   # the voice tests' tiny recogniser model and their spoken test audio
   python3-onnx python3-numpy espeak-ng
+  # signed updates: the signature check, the installer, and the mingw-w64
+  # libsodium built from Debian's source package
+  libsodium-dev nsis dpkg-dev autoconf automake libtool
   # a private sound server whose recording device plays the test speech to Wine's audio capture
   pulseaudio pulseaudio-utils
   git binutils-common libgtk2.0-common libc-l10n gettext libexif12 libgphoto2-l10n libglib2.0-data
@@ -37,3 +40,4 @@ command -v npm >/dev/null || apt_packages+=(npm)
 $SUDO apt-get install -y -qq --no-install-recommends "${apt_packages[@]}"
 
 ./tools/fetch_sherpa_onnx.sh
+./tools/build_libsodium_mingw.sh

@@ -1,0 +1,458 @@
+#include "update_manifest.h"
+
+#include "utf.h"
+#include "version_number.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr int MAX_DEPTH = 16;
+constexpr size_t KEY_SIZE = 64;
+constexpr size_t NOTES_BYTES = 4096;
+constexpr size_t NOTES_WIDE = 600;
+constexpr uint64_t PLAIN_LIMIT = 1000000000000ull;
+
+struct JsonCursor {
+    const char* pos;
+    const char* end;
+    int depth;
+};
+
+// A string as read: whether a character was dropped for want of room, or a
+// NUL was stored (which would silently shorten the C string).
+struct StringRead {
+    size_t length = 0;
+    bool cut = false;
+};
+
+void skip_whitespace(JsonCursor& c)
+{
+    while (c.pos < c.end && (*c.pos == ' ' || *c.pos == '\t' || *c.pos == '\n' || *c.pos == '\r'))
+        ++c.pos;
+}
+
+int hex_value(char ch)
+{
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    return -1;
+}
+
+bool read_hex4(JsonCursor& c, uint32_t* value)
+{
+    if (c.end - c.pos < 4)
+        return false;
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) {
+        int h = hex_value(c.pos[i]);
+        if (h < 0)
+            return false;
+        v = v << 4 | uint32_t(h);
+    }
+    c.pos += 4;
+    *value = v;
+    return true;
+}
+
+int utf8_encode(uint32_t cp, char out[4])
+{
+    if (cp < 0x80) {
+        out[0] = char(cp);
+        return 1;
+    }
+    if (cp < 0x800) {
+        out[0] = char(0xC0 | cp >> 6);
+        out[1] = char(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    if (cp < 0x10000) {
+        out[0] = char(0xE0 | cp >> 12);
+        out[1] = char(0x80 | (cp >> 6 & 0x3F));
+        out[2] = char(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    out[0] = char(0xF0 | cp >> 18);
+    out[1] = char(0x80 | (cp >> 12 & 0x3F));
+    out[2] = char(0x80 | (cp >> 6 & 0x3F));
+    out[3] = char(0x80 | (cp & 0x3F));
+    return 4;
+}
+
+// Reads one string value into dest (capacity includes the NUL); characters
+// that do not fit are dropped and reading goes on to the closing quote.
+bool read_string(JsonCursor& c, char* dest, size_t capacity, StringRead* read)
+{
+    *read = StringRead{};
+    dest[0] = 0;
+    if (c.pos >= c.end || *c.pos != '"')
+        return false;
+    ++c.pos;
+    for (;;) {
+        if (c.pos >= c.end)
+            return false;
+        unsigned char b = static_cast<unsigned char>(*c.pos++);
+        if (b == '"')
+            break;
+        if (b < 0x20)
+            return false;
+        char bytes[4];
+        int count = 1;
+        bytes[0] = char(b);
+        if (b == '\\') {
+            if (c.pos >= c.end)
+                return false;
+            char e = *c.pos++;
+            switch (e) {
+            case '"':
+            case '\\':
+            case '/':
+                bytes[0] = e;
+                break;
+            case 'b':
+                bytes[0] = '\b';
+                break;
+            case 'f':
+                bytes[0] = '\f';
+                break;
+            case 'n':
+                bytes[0] = '\n';
+                break;
+            case 'r':
+                bytes[0] = '\r';
+                break;
+            case 't':
+                bytes[0] = '\t';
+                break;
+            case 'u': {
+                uint32_t cp;
+                if (!read_hex4(c, &cp))
+                    return false;
+                if (cp >= 0xD800 && cp <= 0xDBFF) {
+                    uint32_t low;
+                    if (c.end - c.pos < 2 || c.pos[0] != '\\' || c.pos[1] != 'u')
+                        return false;
+                    c.pos += 2;
+                    if (!read_hex4(c, &low) || low < 0xDC00 || low > 0xDFFF)
+                        return false;
+                    cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                }
+                count = utf8_encode(cp, bytes);
+                if (cp == 0)
+                    read->cut = true;
+                break;
+            }
+            default:
+                return false;
+            }
+        }
+        if (read->length + count <= capacity - 1) {
+            std::memcpy(dest + read->length, bytes, count);
+            read->length += count;
+        } else {
+            read->cut = true;
+        }
+    }
+    dest[read->length] = 0;
+    return true;
+}
+
+bool read_number(JsonCursor& c, uint64_t* value, bool* plain)
+{
+    *value = 0;
+    *plain = true;
+    if (c.pos < c.end && *c.pos == '-') {
+        *plain = false;
+        ++c.pos;
+    }
+    if (c.pos >= c.end || *c.pos < '0' || *c.pos > '9')
+        return false;
+    while (c.pos < c.end && *c.pos >= '0' && *c.pos <= '9') {
+        if (*value > PLAIN_LIMIT)
+            *plain = false;
+        if (*plain)
+            *value = *value * 10 + uint64_t(*c.pos - '0');
+        ++c.pos;
+    }
+    if (c.pos < c.end && *c.pos == '.') {
+        *plain = false;
+        ++c.pos;
+        while (c.pos < c.end && *c.pos >= '0' && *c.pos <= '9')
+            ++c.pos;
+    }
+    if (c.pos < c.end && (*c.pos == 'e' || *c.pos == 'E')) {
+        *plain = false;
+        ++c.pos;
+        if (c.pos < c.end && (*c.pos == '+' || *c.pos == '-'))
+            ++c.pos;
+        while (c.pos < c.end && *c.pos >= '0' && *c.pos <= '9')
+            ++c.pos;
+    }
+    return true;
+}
+
+bool skip_value(JsonCursor& c);
+
+// An object's members, each handed to on_member(key) with the cursor at its
+// value (whitespace skipped); on_member reads the value and answers whether
+// the text is still valid.
+template <typename OnMember> bool read_object(JsonCursor& c, OnMember on_member)
+{
+    if (c.pos >= c.end || *c.pos != '{')
+        return false;
+    if (c.depth >= MAX_DEPTH)
+        return false;
+    ++c.depth;
+    ++c.pos;
+    skip_whitespace(c);
+    if (c.pos < c.end && *c.pos == '}') {
+        ++c.pos;
+        --c.depth;
+        return true;
+    }
+    for (;;) {
+        char key[KEY_SIZE];
+        StringRead read;
+        skip_whitespace(c);
+        if (!read_string(c, key, sizeof key, &read))
+            return false;
+        skip_whitespace(c);
+        if (c.pos >= c.end || *c.pos != ':')
+            return false;
+        ++c.pos;
+        skip_whitespace(c);
+        if (!on_member(read.cut ? "" : key))
+            return false;
+        skip_whitespace(c);
+        if (c.pos >= c.end)
+            return false;
+        if (*c.pos == ',') {
+            ++c.pos;
+            continue;
+        }
+        if (*c.pos != '}')
+            return false;
+        ++c.pos;
+        --c.depth;
+        return true;
+    }
+}
+
+bool skip_array(JsonCursor& c)
+{
+    if (c.depth >= MAX_DEPTH)
+        return false;
+    ++c.depth;
+    ++c.pos;
+    skip_whitespace(c);
+    if (c.pos < c.end && *c.pos == ']') {
+        ++c.pos;
+        --c.depth;
+        return true;
+    }
+    for (;;) {
+        skip_whitespace(c);
+        if (!skip_value(c))
+            return false;
+        skip_whitespace(c);
+        if (c.pos >= c.end)
+            return false;
+        if (*c.pos == ',') {
+            ++c.pos;
+            continue;
+        }
+        if (*c.pos != ']')
+            return false;
+        ++c.pos;
+        --c.depth;
+        return true;
+    }
+}
+
+bool skip_word(JsonCursor& c, const char* word)
+{
+    size_t n = std::strlen(word);
+    if (size_t(c.end - c.pos) < n || std::memcmp(c.pos, word, n) != 0)
+        return false;
+    c.pos += n;
+    return true;
+}
+
+bool skip_value(JsonCursor& c)
+{
+    if (c.pos >= c.end)
+        return false;
+    switch (*c.pos) {
+    case '"': {
+        char scratch[2];
+        StringRead read;
+        return read_string(c, scratch, sizeof scratch, &read);
+    }
+    case '{':
+        return read_object(c, [&](const char*) { return skip_value(c); });
+    case '[':
+        return skip_array(c);
+    case 't':
+        return skip_word(c, "true");
+    case 'f':
+        return skip_word(c, "false");
+    case 'n':
+        return skip_word(c, "null");
+    default: {
+        uint64_t value;
+        bool plain;
+        return read_number(c, &value, &plain);
+    }
+    }
+}
+
+// A string field whose whole text is needed: one that was cut is refused.
+struct Field {
+    char* text;
+    size_t capacity;
+    bool cut = false;
+};
+
+bool read_field(JsonCursor& c, Field& field)
+{
+    StringRead read;
+    if (!read_string(c, field.text, field.capacity, &read))
+        return false;
+    field.cut = read.cut;
+    return true;
+}
+
+// Notes that do not fit the 600-unit conversion buffer are left out.
+void copy_notes(const char* notes_utf8, char16_t* notes, size_t capacity)
+{
+    std::u16string wide = miradot::utf8_to_utf16(notes_utf8);
+    if (wide.size() >= NOTES_WIDE)
+        wide.clear();
+    size_t n = wide.size();
+    if (n > MANIFEST_NOTES_UNITS)
+        n = MANIFEST_NOTES_UNITS;
+    if (n > capacity - 1)
+        n = capacity - 1;
+    // Never leave half of a surrogate pair at the cut.
+    if (n > 0 && wide[n - 1] >= 0xD800 && wide[n - 1] <= 0xDBFF)
+        --n;
+    std::memcpy(notes, wide.data(), n * sizeof(char16_t));
+    notes[n] = 0;
+}
+
+bool starts_with(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
+
+}  // namespace
+
+bool is_sha256_hex(const char* text)
+{
+    size_t n = 0;
+    for (; text[n]; ++n)
+        if (!((text[n] >= '0' && text[n] <= '9') || (text[n] >= 'a' && text[n] <= 'f')))
+            return false;
+    return n == 64;
+}
+
+bool parse_manifest(const char* bytes, size_t length, char* version, char* url, char* digest, uint64_t* size,
+                    char16_t* notes, size_t notes_capacity)
+{
+    version[0] = url[0] = digest[0] = 0;
+    *size = 0;
+    if (notes && notes_capacity)
+        notes[0] = 0;
+
+    char root_version[MANIFEST_VERSION_SIZE] = "";
+    char windows_version[MANIFEST_VERSION_SIZE] = "";
+    char notes_utf8[NOTES_BYTES] = "";
+    Field root_version_field{root_version, sizeof root_version};
+    Field windows_version_field{windows_version, sizeof windows_version};
+    Field url_field{url, MANIFEST_URL_SIZE};
+    Field digest_field{digest, MANIFEST_DIGEST_SIZE};
+    bool windows_seen = false;
+    uint64_t stated_size = 0;
+
+    JsonCursor c{bytes, bytes + length, 0};
+    auto on_windows = [&](const char* key) {
+        if (std::strcmp(key, "version") == 0)
+            return read_field(c, windows_version_field);
+        if (std::strcmp(key, "url") == 0)
+            return read_field(c, url_field);
+        if (std::strcmp(key, "sha256") == 0)
+            return read_field(c, digest_field);
+        if (std::strcmp(key, "size") == 0) {
+            bool plain;
+            return read_number(c, &stated_size, &plain) && plain;
+        }
+        return skip_value(c);
+    };
+    auto on_files = [&](const char* key) {
+        if (std::strcmp(key, "windows") == 0) {
+            windows_seen = true;
+            return read_object(c, on_windows);
+        }
+        return skip_value(c);
+    };
+    auto on_root = [&](const char* key) {
+        if (std::strcmp(key, "version") == 0)
+            return read_field(c, root_version_field);
+        if (std::strcmp(key, "notes_vi") == 0) {
+            StringRead read;
+            return read_string(c, notes_utf8, sizeof notes_utf8, &read);
+        }
+        if (std::strcmp(key, "files") == 0)
+            return read_object(c, on_files);
+        return skip_value(c);
+    };
+
+    skip_whitespace(c);
+    bool ok = read_object(c, on_root);
+    if (ok) {
+        skip_whitespace(c);
+        ok = c.pos == c.end && windows_seen;
+    }
+    const Field& chosen = windows_version[0] ? windows_version_field : root_version_field;
+    VersionNumber parsed;
+    ok = ok && !chosen.cut && parse_version(chosen.text, &parsed);
+    ok = ok && !digest_field.cut && is_sha256_hex(digest);
+    ok = ok && !url_field.cut && starts_with(url, "https://");
+    if (!ok) {
+        version[0] = url[0] = digest[0] = 0;
+        return false;
+    }
+    std::memcpy(version, chosen.text, MANIFEST_VERSION_SIZE);
+    *size = stated_size;
+    if (notes && notes_capacity)
+        copy_notes(notes_utf8, notes, notes_capacity);
+    return true;
+}
+
+bool decode_public_key(const char* text, unsigned char key[32])
+{
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    unsigned char out[48];
+    size_t n = 0;
+    uint32_t bits = 0;
+    int held = 0;
+    for (const char* p = text; *p && *p != '='; ++p) {
+        const char* at = std::strchr(alphabet, *p);
+        if (!at)
+            return false;
+        bits = bits << 6 | uint32_t(at - alphabet);
+        held += 6;
+        if (held >= 8) {
+            held -= 8;
+            if (n == sizeof out)
+                return false;
+            out[n++] = static_cast<unsigned char>(bits >> held);
+        }
+    }
+    if (n != 32)
+        return false;
+    std::memcpy(key, out, 32);
+    return true;
+}

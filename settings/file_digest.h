@@ -1,0 +1,8 @@
+// The SHA-256 of a whole file, for every installer of the settings program.
+#pragma once
+
+inline constexpr int SHA256_HEX_SIZE = 65;
+
+// 64 lower-case hex digits and a NUL into hex (65 bytes); false when the file
+// cannot be read or hashed.
+bool sha256_file_hex(const wchar_t* path, char* hex);

@@ -1,0 +1,317 @@
+#include "update_check.h"
+
+#include "manifest_signature.h"
+#include "settings_store.h"
+#include "update_manifest.h"
+#include "update_server.h"
+#include "utf.h"
+#include "version_number.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+constexpr DWORD NETWORK_TIMEOUT_MS = 10000;
+constexpr unsigned long long DAY_SECONDS = 86400;
+constexpr size_t ANNOUNCED_LIMIT = 300;
+constexpr int REGISTRY_TEXT_UNITS = 511;
+
+bool starts_with_https(const char* url) { return std::strncmp(url, "https://", 8) == 0; }
+
+void write_qword(HKEY key, const wchar_t* name, unsigned long long value)
+{
+    RegSetValueExW(key, name, 0, REG_QWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+void write_wide(HKEY key, const wchar_t* name, const wchar_t* text)
+{
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                   DWORD((std::wcslen(text) + 1) * sizeof(wchar_t)));
+}
+
+// UTF-8 text as REG_SZ; a text over 511 units is written empty.
+void write_utf8(HKEY key, const wchar_t* name, const char* text)
+{
+    std::wstring wide = miradot::utf8_to_wide(text);
+    if (wide.size() > REGISTRY_TEXT_UNITS)
+        wide.clear();
+    write_wide(key, name, wide.c_str());
+}
+
+void store_result(const UpdateCheckResult& r, const char* url, const char* digest, unsigned long long size)
+{
+    HKEY key = open_update_key(KEY_SET_VALUE, true);
+    if (!key)
+        return;
+    write_qword(key, L"Last", unix_time_now());
+    write_utf8(key, L"Status", r.status);
+    write_utf8(key, L"Error", r.error);
+    if (std::strcmp(r.status, "error") != 0) {
+        write_utf8(key, L"Latest", r.version);
+        write_wide(key, L"Notes", r.notes);
+    }
+    if (std::strcmp(r.status, "new") == 0) {
+        write_utf8(key, L"Url", url);
+        write_utf8(key, L"Sha256", digest);
+        write_qword(key, L"Size", size);
+    }
+    RegCloseKey(key);
+}
+
+}  // namespace
+
+unsigned long long read_registry_qword(HKEY key, const wchar_t* name)
+{
+    unsigned long long value = 0;
+    DWORD type = 0, size = sizeof value;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS
+        || type != REG_QWORD || size != sizeof value)
+        return 0;
+    return value;
+}
+
+unsigned long long unix_time_now()
+{
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    unsigned long long ticks = (unsigned long long)ft.dwHighDateTime << 32 | ft.dwLowDateTime;
+    return ticks / 10000000ull - 11644473600ull;
+}
+
+HKEY open_update_key(REGSAM access, bool create)
+{
+    wchar_t path[180];
+    int n = std::swprintf(path, 180, L"%ls\\Update", resolve_settings_key());
+    if (n < 0 || n >= 180)
+        return nullptr;
+    HKEY key = nullptr;
+    LONG status = create ? RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, access, nullptr, &key, nullptr)
+                         : RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, access, &key);
+    return status == ERROR_SUCCESS ? key : nullptr;
+}
+
+void read_registry_text(HKEY key, const wchar_t* name, wchar_t* out, size_t max_chars)
+{
+    out[0] = 0;
+    DWORD type = 0;
+    DWORD size = DWORD((max_chars + 1) * sizeof(wchar_t));
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(out), &size) != ERROR_SUCCESS
+        || type != REG_SZ) {
+        out[0] = 0;
+        return;
+    }
+    // Stored data need not end with a NUL.
+    size_t units = size / sizeof(wchar_t);
+    while (units > 0 && out[units - 1] == 0)
+        --units;
+    out[units <= max_chars ? units : 0] = 0;
+}
+
+HINTERNET open_internet_session()
+{
+    char agent[32];
+    std::snprintf(agent, sizeof agent, "miraDot/%s", MIRADOT_VERSION);
+    HINTERNET session = InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!session)
+        return nullptr;
+    DWORD timeout = NETWORK_TIMEOUT_MS;
+    InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
+    InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+    InternetSetOptionA(session, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
+    return session;
+}
+
+HINTERNET open_https_url(HINTERNET session, const char* url, char* error)
+{
+    if (!starts_with_https(url)) {
+        std::snprintf(error, HTTP_ERROR_SIZE, "url not allowed");
+        return nullptr;
+    }
+    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE
+                        | INTERNET_FLAG_SECURE | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES
+                        | INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_UI;
+    HINTERNET request = InternetOpenUrlA(session, url, nullptr, 0, flags, 0);
+    if (!request) {
+        std::snprintf(error, HTTP_ERROR_SIZE, "connect failed (%lu)", GetLastError());
+        return nullptr;
+    }
+    // A redirect may have left HTTPS; nothing is read over plain HTTP.
+    char final_url[1024];
+    DWORD length = sizeof final_url;
+    if (InternetQueryOptionA(request, INTERNET_OPTION_URL, final_url, &length) && !starts_with_https(final_url)) {
+        InternetCloseHandle(request);
+        std::snprintf(error, HTTP_ERROR_SIZE, "url not allowed");
+        return nullptr;
+    }
+    DWORD code = 0;
+    DWORD size = sizeof code;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr))
+        code = 0;
+    if (code != 200) {
+        std::snprintf(error, HTTP_ERROR_SIZE, "HTTP %lu", code);
+        InternetCloseHandle(request);
+        return nullptr;
+    }
+    return request;
+}
+
+char* fetch_body(HINTERNET session, const char* url, size_t cap, size_t* size, char* error)
+{
+    *size = 0;
+    HINTERNET request = open_https_url(session, url, error);
+    if (!request)
+        return nullptr;
+    char* body = static_cast<char*>(std::malloc(cap + 1));
+    if (!body) {
+        std::snprintf(error, HTTP_ERROR_SIZE, "out of memory");
+        InternetCloseHandle(request);
+        return nullptr;
+    }
+    size_t total = 0;
+    while (total < cap + 1) {
+        DWORD got = 0;
+        // A failed read ends the body like its end: the signature catches a cut.
+        if (!InternetReadFile(request, body + total, DWORD(cap + 1 - total), &got) || got == 0)
+            break;
+        total += got;
+    }
+    InternetCloseHandle(request);
+    if (total > cap) {
+        std::snprintf(error, HTTP_ERROR_SIZE, "more than %u bytes", unsigned(cap));
+        std::free(body);
+        return nullptr;
+    }
+    *size = total;
+    return body;
+}
+
+void run_update_check(UpdateCheckResult* result)
+{
+    std::memset(result, 0, sizeof *result);
+    std::strcpy(result->status, "error");
+    char manifest_url[600], signature_url[600];
+    std::snprintf(manifest_url, sizeof manifest_url, "%slatest.json", update_base_url());
+    std::snprintf(signature_url, sizeof signature_url, "%slatest.json.sig", update_base_url());
+    char url[MANIFEST_URL_SIZE] = "", digest[MANIFEST_DIGEST_SIZE] = "";
+    unsigned long long size = 0;
+
+    HINTERNET session = open_internet_session();
+    if (!session) {
+        std::strcpy(result->error, "no WinINet");
+    } else {
+        unsigned char key[32];
+        char* manifest = nullptr;
+        char* signature = nullptr;
+        size_t manifest_size = 0, signature_size = 0;
+        if (!decode_public_key(update_public_key(), key)) {
+            std::strcpy(result->error, "bad public key");
+        } else if ((manifest = fetch_body(session, manifest_url, MANIFEST_MAX_BYTES, &manifest_size, result->error))
+                   && (signature
+                       = fetch_body(session, signature_url, MANIFEST_SIGNATURE_SIZE, &signature_size, result->error))) {
+            if (!manifest_signature_valid(manifest, manifest_size, signature, signature_size, key)) {
+                std::strcpy(result->error, "bad signature");
+            } else if (!parse_manifest(manifest, manifest_size, result->version, url, digest, &size,
+                                       reinterpret_cast<char16_t*>(result->notes), sizeof result->notes / 2)) {
+                std::strcpy(result->error, "bad manifest");
+                result->version[0] = 0;
+            } else {
+                VersionNumber offered, current;
+                parse_version(result->version, &offered);
+                parse_version(MIRADOT_VERSION, &current);
+                int order = compare_versions(offered, current);
+                std::strcpy(result->status, order == 0 ? "same" : order < 0 ? "older" : "new");
+            }
+        }
+        std::free(manifest);
+        std::free(signature);
+        InternetCloseHandle(session);
+    }
+    if (std::strcmp(result->status, "error") == 0)
+        result->notes[0] = 0;
+    result->notes[MANIFEST_NOTES_UNITS] = 0;
+    store_result(*result, url, digest, size);
+}
+
+bool is_update_check_due()
+{
+    HKEY key = open_update_key(KEY_QUERY_VALUE, true);
+    if (!key)
+        return true;
+    unsigned long long last = read_registry_qword(key, L"Last");
+    RegCloseKey(key);
+    unsigned long long now = unix_time_now();
+    return last == 0 || last > now || now - last >= DAY_SECONDS;
+}
+
+bool mark_version_announced(const char* version)
+{
+    HKEY key = open_update_key(KEY_QUERY_VALUE | KEY_SET_VALUE, true);
+    if (!key)
+        return true;
+    wchar_t list[400];
+    read_registry_text(key, L"Announced", list, 399);
+    std::wstring wide = miradot::utf8_to_wide(version);
+    if (wide.size() > 23)
+        wide.clear();
+
+    wchar_t framed[440], needle[32];
+    std::swprintf(framed, 440, L",%ls,", list);
+    std::swprintf(needle, 32, L",%ls,", wide.c_str());
+    if (std::wcsstr(framed, needle)) {
+        RegCloseKey(key);
+        return false;
+    }
+    wchar_t grown[430];
+    std::swprintf(grown, 430, list[0] ? L"%ls,%ls" : L"%ls%ls", list, wide.c_str());
+    const wchar_t* kept = grown;
+    while (std::wcslen(kept) > ANNOUNCED_LIMIT && std::wcschr(kept, L','))
+        kept = std::wcschr(kept, L',') + 1;
+    write_wide(key, L"Announced", kept);
+    RegCloseKey(key);
+    return true;
+}
+
+bool read_available_update(char* version, wchar_t* notes, size_t notes_capacity)
+{
+    version[0] = 0;
+    if (notes && notes_capacity)
+        notes[0] = 0;
+    HKEY key = open_update_key(KEY_QUERY_VALUE, false);
+    if (!key)
+        return false;
+    wchar_t status[15], latest[23];
+    read_registry_text(key, L"Status", status, 14);
+    read_registry_text(key, L"Latest", latest, 22);
+    if (notes && notes_capacity)
+        read_registry_text(key, L"Notes", notes, notes_capacity - 1);
+    RegCloseKey(key);
+    std::string latest_utf8 = miradot::wide_to_utf8(latest);
+    VersionNumber offered, current;
+    parse_version(MIRADOT_VERSION, &current);
+    if (std::wcscmp(status, L"new") != 0 || latest_utf8.size() > 23 || !parse_version(latest_utf8.c_str(), &offered)
+        || compare_versions(offered, current) <= 0) {
+        if (notes && notes_capacity)
+            notes[0] = 0;
+        return false;
+    }
+    std::strcpy(version, latest_utf8.c_str());
+    return true;
+}
+
+int read_last_check_state()
+{
+    HKEY key = open_update_key(KEY_QUERY_VALUE, false);
+    if (!key)
+        return 0;
+    unsigned long long last = read_registry_qword(key, L"Last");
+    wchar_t status[15];
+    read_registry_text(key, L"Status", status, 14);
+    RegCloseKey(key);
+    if (last == 0)
+        return 0;
+    return std::wcscmp(status, L"error") == 0 ? 2 : 1;
+}

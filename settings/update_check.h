@@ -1,0 +1,54 @@
+// The update check: the signed manifest from the update server, its outcome
+// in the "Update" subkey of the settings key, and the HTTPS reads the update
+// install reuses.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstddef>
+
+inline constexpr size_t HTTP_ERROR_SIZE = 160;
+
+struct UpdateCheckResult {
+    char status[8];               // "error", "same", "older" or "new"
+    char version[24];             // named by the manifest; empty after "bad manifest"
+    wchar_t notes[512];           // at most 500 units; empty when status is "error"
+    char error[HTTP_ERROR_SIZE];  // English diagnostic, empty on success
+};
+
+// One whole check: download, verify, parse, compare, store.
+void run_update_check(UpdateCheckResult* result);
+
+// HTTP with the product's user agent and 10 s time-outs. Errors go into a
+// 160-byte text.
+HINTERNET open_internet_session();
+HINTERNET open_https_url(HINTERNET session, const char* url, char* error);
+// A heap body (free with free()) of at most cap bytes, or null.
+char* fetch_body(HINTERNET session, const char* url, size_t cap, size_t* size, char* error);
+
+// Whether a day has passed since the last finished check (or none is known).
+bool is_update_check_due();
+
+// True when version had not been announced yet; it is recorded now.
+bool mark_version_announced(const char* version);
+
+// Whether the stored state offers a version newer than the running one;
+// fills version (24 bytes) and, when given, notes.
+bool read_available_update(char* version, wchar_t* notes, size_t notes_capacity);
+
+// 0 no check recorded, 1 the last check succeeded, 2 it failed.
+int read_last_check_state();
+
+// The "Update" subkey, opened (create: or created) with the given access.
+HKEY open_update_key(REGSAM access, bool create);
+
+// A REG_SZ of at most max_chars characters into out (max_chars + 1 units);
+// empty when missing, of another type or longer.
+void read_registry_text(HKEY key, const wchar_t* name, wchar_t* out, size_t max_chars);
+
+// A REG_QWORD; 0 when missing or of another type.
+unsigned long long read_registry_qword(HKEY key, const wchar_t* name);
+
+// Seconds since 1970-01-01 UTC.
+unsigned long long unix_time_now();

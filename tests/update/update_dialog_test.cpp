@@ -1,0 +1,108 @@
+// The dialog's update controls as a person meets them: a stored offer shows
+// its line and enables "Cập nhật"; pressing it downloads the installer from
+// the loopback HTTPS server, checks it, runs it, and a fresh instance of the
+// settings program takes over from the one that installed.
+#include "file_digest.h"
+#include "https_test_server.h"
+#include "settings_window.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace ts = test_server;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int UPDATE_LINE = 114;
+constexpr int UPDATE_INSTALL = 116;
+
+HWND other_settings_dialog(DWORD not_process)
+{
+    HWND found = nullptr;
+    wait_until(
+        [&] {
+            HWND window = FindWindowW(L"#32770", L"Cài đặt miraDot");
+            DWORD process = 0;
+            if (window)
+                GetWindowThreadProcessId(window, &process);
+            found = window && process != not_process ? window : nullptr;
+            return found != nullptr;
+        },
+        30000);
+    return found;
+}
+
+TEST(UpdateDialog, OfferedUpdateInstallsAndAFreshInstanceOpens)
+{
+    std::wstring key = fresh_settings_key(L"UpdateDialog");
+    std::wstring update = key + L"\\Update";
+    ts::serve("miraDot-Setup-0.2.0.exe", ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_INSTALLER_PROGRAM"))));
+    char digest[SHA256_HEX_SIZE];
+    ASSERT_TRUE(sha256_file_hex((ts::root() / "miraDot-Setup-0.2.0.exe").c_str(), digest));
+    std::string url = ts::url("miraDot-Setup-0.2.0.exe");
+    unsigned long long size = fs::file_size(ts::root() / "miraDot-Setup-0.2.0.exe");
+    unsigned long long last = 1;
+    write_text(update, L"Status", L"new");
+    write_text(update, L"Latest", L"0.2.0");
+    write_text(update, L"Notes", L"Gõ nhanh hơn.");
+    write_text(update, L"Url", std::wstring(url.begin(), url.end()));
+    write_text(update, L"Sha256", std::wstring(digest, digest + 64));
+    write_raw(update, L"Size", REG_QWORD, &size, sizeof size);
+    write_raw(update, L"Last", REG_QWORD, &last, sizeof last);
+    fs::path installer_log = fs::temp_directory_path() / "miradot-dialog-installer.log";
+    fs::remove(installer_log);
+
+    SettingsProgram program({{L"MIRADOT_SETTINGS_KEY", key},
+                             {L"MIRADOT_TEST_INSTALLER_LOG", installer_log.wstring()},
+                             {L"MIRADOT_TEST_INSTALLER_EXIT", L"0"}});
+    HWND dialog = program.dialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(program.text(UPDATE_LINE), L"Có bản mới 0.2.0. Gõ nhanh hơn.");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, UPDATE_INSTALL)));
+    EXPECT_TRUE(program.screenshot(L"update_offer.png"));
+
+    program.click(UPDATE_INSTALL);
+    // The installing instance ends once a fresh one has started.
+    EXPECT_EQ(program.exit_code(60000), 0u);
+    EXPECT_EQ(ts::read_file(installer_log), "/S /NOKEYBOARD");
+    HWND fresh = other_settings_dialog(program.process_id());
+    ASSERT_TRUE(fresh);
+    DWORD fresh_process = 0;
+    GetWindowThreadProcessId(fresh, &fresh_process);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, fresh_process);
+    PostMessageW(fresh, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(WaitForSingleObject(process, 15000), WAIT_OBJECT_0);
+    CloseHandle(process);
+    // Nothing of the download is left.
+    for (const auto& entry : fs::directory_iterator(fs::temp_directory_path()))
+        EXPECT_NE(entry.path().filename().wstring().rfind(L"miraDot-update-", 0), 0u) << entry.path();
+    fs::remove(installer_log);
+    delete_key(key);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    // The dialog's fonts, as the settings tests stand them in under Wine.
+    const wchar_t* replacements = L"Software\\Wine\\Fonts\\Replacements";
+    write_text(replacements, L"Segoe UI", L"Liberation Sans");
+    write_text(replacements, L"Segoe UI Symbol", L"DejaVu Sans");
+    write_text(replacements, L"Consolas", L"DejaVu Sans Mono");
+    if (!ts::trust_authority(true))
+        return 1;
+    ULONG_PTR gdiplus = 0;
+    Gdiplus::GdiplusStartupInput startup;
+    Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
+    int result = RUN_ALL_TESTS();
+    Gdiplus::GdiplusShutdown(gdiplus);
+    ts::trust_authority(false);
+    return result;
+}

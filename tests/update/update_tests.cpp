@@ -1,0 +1,540 @@
+// The update check, the installer download and install, and the --check
+// notifier, against the real loopback HTTPS server (with-https-server.sh),
+// WinINet verifying its certificate, and Wine's registry. The manifests are
+// signed here with the test build's throwaway key.
+#include "file_digest.h"
+#include "https_test_server.h"
+#include "settings_store.h"
+#include "update_check.h"
+#include "update_install.h"
+#include "update_manifest.h"
+#include "notifier.h"
+#include "update_status.h"
+
+#include <gtest/gtest.h>
+#include <sodium.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace ts = test_server;
+
+namespace {
+
+const wchar_t SETTINGS_KEY[] = L"Software\\miraDot\\UpdateTest";
+unsigned char secret_key[64];
+
+std::string sign(const std::string& bytes)
+{
+    std::string signature(64, 0);
+    crypto_sign_detached(reinterpret_cast<unsigned char*>(signature.data()), nullptr,
+                         reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), secret_key);
+    return signature;
+}
+
+bool load_signing_key()
+{
+    std::string text = ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_UPDATE_KEY")));
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    unsigned char seed[32], public_key[32];
+    size_t length = 0;
+    if (sodium_init() < 0
+        || sodium_base642bin(seed, 32, text.c_str(), text.size(), nullptr, &length, nullptr,
+                             sodium_base64_VARIANT_ORIGINAL)
+               != 0
+        || length != 32)
+        return false;
+    crypto_sign_seed_keypair(public_key, secret_key, seed);
+    return true;
+}
+
+std::string manifest(const std::string& version, const std::string& url, const std::string& digest,
+                     unsigned long long size, const std::string& notes = "Bản sửa lỗi")
+{
+    return "{\"version\":\"" + version + "\",\"notes_vi\":\"" + notes + "\",\"files\":{\"windows\":{\"url\":\"" + url
+           + "\",\"sha256\":\"" + digest + "\",\"size\":" + std::to_string(size) + "}}}\n";
+}
+
+const std::string DIGEST = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+
+void publish(const std::string& manifest_bytes, const std::string& signature)
+{
+    ts::serve("latest.json", manifest_bytes);
+    ts::serve("latest.json.sig", signature);
+}
+
+std::wstring read_text(const wchar_t* name)
+{
+    HKEY key = open_update_key(KEY_QUERY_VALUE, false);
+    wchar_t text[600] = L"";
+    if (key) {
+        read_registry_text(key, name, text, 599);
+        RegCloseKey(key);
+    }
+    return text;
+}
+
+unsigned long long read_qword(const wchar_t* name)
+{
+    HKEY key = open_update_key(KEY_QUERY_VALUE, false);
+    unsigned long long value = 0;
+    DWORD size = sizeof value;
+    if (key) {
+        RegGetValueW(key, nullptr, name, RRF_RT_REG_QWORD, nullptr, &value, &size);
+        RegCloseKey(key);
+    }
+    return value;
+}
+
+void set_text(const wchar_t* name, const std::wstring& text)
+{
+    HKEY key = open_update_key(KEY_SET_VALUE, true);
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   DWORD((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+void set_qword(const wchar_t* name, unsigned long long value)
+{
+    HKEY key = open_update_key(KEY_SET_VALUE, true);
+    RegSetValueExW(key, name, 0, REG_QWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+void clear_state()
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, SETTINGS_KEY);
+    ts::set_rules("{}");
+    ts::clear_log();
+}
+
+class UpdateCheck : public testing::Test {
+protected:
+    void SetUp() override { clear_state(); }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, SETTINGS_KEY); }
+    UpdateCheckResult check()
+    {
+        UpdateCheckResult r;
+        run_update_check(&r);
+        return r;
+    }
+};
+
+TEST_F(UpdateCheck, ComparesTheSignedVersionWithTheRunningOne)
+{
+    struct Case {
+        const char* version;
+        const char* status;
+    } cases[] = {{"1.2", "new"}, {"0.1.5.0", "same"}, {"0.1.4.9", "older"}, {"0.1", "older"}};
+    for (const Case& c : cases) {
+        std::string body = manifest(c.version, "https://localhost/i.exe", DIGEST, 42);
+        publish(body, sign(body));
+        UpdateCheckResult r = check();
+        EXPECT_STREQ(r.status, c.status) << c.version;
+        EXPECT_STREQ(r.version, c.version);
+        EXPECT_STREQ(r.error, "");
+        EXPECT_STREQ(r.notes, L"Bản sửa lỗi");
+        EXPECT_EQ(read_text(L"Status"), std::wstring(c.status, c.status + std::strlen(c.status)));
+        EXPECT_EQ(read_text(L"Error"), L"");
+        EXPECT_EQ(read_text(L"Notes"), L"Bản sửa lỗi");
+        EXPECT_LE(unix_time_now() - read_qword(L"Last"), 5u);
+        EXPECT_EQ(read_last_check_state(), 1);
+    }
+    // Only a "new" result wrote the offer; the later ones left it as it was.
+    EXPECT_EQ(read_text(L"Url"), L"https://localhost/i.exe");
+    EXPECT_EQ(read_text(L"Sha256"), std::wstring(DIGEST.begin(), DIGEST.end()));
+    EXPECT_EQ(read_qword(L"Size"), 42u);
+    EXPECT_EQ(read_text(L"Latest"), L"0.1");
+    char version[24];
+    EXPECT_FALSE(read_available_update(version, nullptr, 0));
+}
+
+TEST_F(UpdateCheck, EveryFailureHasItsDiagnosticAndKeepsTheLastOffer)
+{
+    std::string good = manifest("0.2.0", "https://localhost/i.exe", DIGEST, 7);
+    std::string signature = sign(good);
+    std::string flipped = signature;
+    flipped[5] ^= 0x40;
+    std::string crlf = good.substr(0, good.size() - 1) + "\r\n";
+    std::string big = good.substr(0, good.size() - 2) + ",\"pad\":\"" + std::string(65536, 'p') + "\"}\n";
+    std::string bad_manifest = manifest("0.2.0", "https://localhost/i.exe", std::string(64, 'A'), 7);
+    struct Case {
+        const char* name;
+        std::string manifest, signature, rules, error;
+    } cases[] = {
+        {"forged signature", good, flipped, "{}", "bad signature"},
+        {"signed with another line ending", crlf, signature, "{}", "bad signature"},
+        {"signature of 63 bytes", good, signature.substr(0, 63), "{}", "bad signature"},
+        {"signature of 65 bytes", good, signature + "x", "{}", "more than 64 bytes"},
+        {"manifest over 65,536 bytes", big, sign(big), "{}", "more than 65536 bytes"},
+        {"signed but malformed", bad_manifest, sign(bad_manifest), "{}", "bad manifest"},
+        {"manifest missing", good, signature, R"({"/latest.json":{"status":404}})", "HTTP 404"},
+        {"signature missing", good, signature, R"({"/latest.json.sig":{"status":404}})", "HTTP 404"},
+        {"manifest stops half-way", good, signature, R"({"/latest.json":{"cut_after":40}})", "bad signature"},
+        {"redirect to plain HTTP", good, signature,
+         R"({"/latest.json":{"redirect":")" + ts::url("plain.json", "MIRADOT_TEST_HTTP_PORT") + R"("}})",
+         "url not allowed"},
+    };
+    // A good check first, whose offer must outlive every failure.
+    publish(good, signature);
+    ts::serve("plain.json", good);
+    ASSERT_STREQ(check().status, "new");
+    for (const Case& c : cases) {
+        publish(c.manifest, c.signature);
+        ts::set_rules(c.rules);
+        UpdateCheckResult r = check();
+        EXPECT_STREQ(r.status, "error") << c.name;
+        EXPECT_EQ(r.error, c.error) << c.name;
+        EXPECT_STREQ(r.version, "") << c.name;
+        EXPECT_STREQ(r.notes, L"") << c.name;
+        EXPECT_EQ(read_text(L"Status"), L"error") << c.name;
+        EXPECT_EQ(read_text(L"Error"), std::wstring(c.error.begin(), c.error.end())) << c.name;
+        EXPECT_EQ(read_text(L"Latest"), L"0.2.0") << c.name;
+        EXPECT_EQ(read_text(L"Url"), L"https://localhost/i.exe") << c.name;
+        EXPECT_EQ(read_qword(L"Size"), 7u) << c.name;
+        EXPECT_EQ(read_last_check_state(), 2) << c.name;
+        char version[24];
+        EXPECT_FALSE(read_available_update(version, nullptr, 0)) << c.name;
+    }
+}
+
+TEST_F(UpdateCheck, CertificatesAreVerifiedAndTimeOutsEndAStall)
+{
+    std::string good = manifest("0.2.0", "https://localhost/i.exe", DIGEST, 7);
+    publish(good, sign(good));
+    char error[HTTP_ERROR_SIZE] = "";
+    HINTERNET session = open_internet_session();
+    ASSERT_TRUE(session);
+    EXPECT_EQ(open_https_url(session, ts::url("latest.json", "MIRADOT_TEST_HTTPS_UNTRUSTED_PORT").c_str(), error),
+              nullptr);
+    EXPECT_EQ(std::string(error).rfind("connect failed (", 0), 0u) << error;
+    EXPECT_EQ(open_https_url(session, ts::url("latest.json", "MIRADOT_TEST_HTTP_PORT").c_str(), error), nullptr);
+    EXPECT_STREQ(error, "url not allowed");
+    EXPECT_EQ(ts::log().find("GET"), std::string::npos) << "nothing may reach a plain HTTP server";
+    InternetCloseHandle(session);
+
+    // Wine's WinINet does not carry the session's receive time-out over to
+    // InternetOpenUrlA (Windows ends this after 10 s): it waits for the
+    // server, which gives up after 11 s, and asks once more.
+    ts::set_rules(R"({"/latest.json":{"stall":11}})");
+    ULONGLONG start = GetTickCount64();
+    UpdateCheckResult r = check();
+    ULONGLONG took = GetTickCount64() - start;
+    EXPECT_STREQ(r.status, "error");
+    EXPECT_TRUE(std::strcmp(r.error, "HTTP 0") == 0 || std::strncmp(r.error, "connect failed (", 16) == 0) << r.error;
+    EXPECT_GE(took, 9000u);
+    EXPECT_LT(took, 30000u);
+}
+
+TEST_F(UpdateCheck, NotesAreKeptTo500UnitsAndTheOfferIsReadBack)
+{
+    std::string notes(520, 'n');
+    std::string body = manifest("0.3", "https://localhost/i.exe", DIGEST, 0, notes);
+    publish(body, sign(body));
+    ASSERT_STREQ(check().status, "new");
+    EXPECT_EQ(read_text(L"Notes"), std::wstring(500, L'n'));
+    char version[24];
+    wchar_t read_notes[512];
+    ASSERT_TRUE(read_available_update(version, read_notes, 512));
+    EXPECT_STREQ(version, "0.3");
+    EXPECT_EQ(std::wstring(read_notes), std::wstring(500, L'n'));
+    // An offer no newer than the running version is not one.
+    set_text(L"Latest", L"0.1.5");
+    EXPECT_FALSE(read_available_update(version, read_notes, 512));
+}
+
+TEST_F(UpdateCheck, DueOnceADayAndAnnouncedOnce)
+{
+    EXPECT_TRUE(is_update_check_due());
+    unsigned long long now = unix_time_now();
+    struct Case {
+        unsigned long long last;
+        bool due;
+    } cases[] = {{now - 3600, false}, {now - 86399, false}, {now - 86400, true}, {now + 86400, true}, {0, true}};
+    for (const Case& c : cases) {
+        set_qword(L"Last", c.last);
+        EXPECT_EQ(is_update_check_due(), c.due) << c.last;
+    }
+    EXPECT_TRUE(mark_version_announced("0.2.0"));
+    EXPECT_FALSE(mark_version_announced("0.2.0"));
+    EXPECT_TRUE(mark_version_announced("0.2"));
+    EXPECT_EQ(read_text(L"Announced"), L"0.2.0,0.2");
+    // Past 300 characters the oldest fall off.
+    for (int i = 0; i < 40; ++i)
+        mark_version_announced(("10.0.0." + std::to_string(i)).c_str());
+    std::wstring list = read_text(L"Announced");
+    EXPECT_LE(list.size(), 300u);
+    EXPECT_EQ(list.find(L"0.2.0,"), std::wstring::npos);
+    EXPECT_NE(list.find(L",10.0.0.39"), std::wstring::npos);
+    EXPECT_TRUE(mark_version_announced("0.2.0"));
+}
+
+TEST_F(UpdateCheck, TheDialogLineFollowsTheStoredState)
+{
+    std::wstring line;
+    EXPECT_FALSE(describe_update(&line));
+    EXPECT_EQ(line, L"Chưa kiểm tra.");
+    std::string body = manifest("0.2.0", "https://localhost/i.exe", DIGEST, 7, std::string(520, 'n'));
+    publish(body, sign(body));
+    ASSERT_STREQ(check().status, "new");
+    EXPECT_TRUE(describe_update(&line));
+    EXPECT_EQ(line, L"Có bản mới 0.2.0. " + std::wstring(147, L'n') + L"…");
+    // A failed check afterwards hides the offer.
+    ts::set_rules(R"({"/latest.json":{"status":500}})");
+    ASSERT_STREQ(check().status, "error");
+    EXPECT_FALSE(describe_update(&line));
+    EXPECT_EQ(line, L"Lần kiểm tra trước không thành công (mạng?).");
+    ts::set_rules("{}");
+    body = manifest("0.1.5", "https://localhost/i.exe", DIGEST, 7, "Ghi chú");
+    publish(body, sign(body));
+    ASSERT_STREQ(check().status, "same");
+    EXPECT_FALSE(describe_update(&line));
+    EXPECT_EQ(line, L"Đang dùng bản mới nhất.");
+}
+
+TEST(Balloon, NotesOfMoreThan150CharactersAreCut)
+{
+    wchar_t text[256];
+    balloon_text(std::wstring(150, L'a').c_str(), text, 256);
+    EXPECT_EQ(std::wstring(text), std::wstring(150, L'a') + L"\nMở Cài đặt miraDot để cập nhật.");
+    balloon_text(std::wstring(151, L'a').c_str(), text, 256);
+    EXPECT_EQ(std::wstring(text), std::wstring(150, L'a') + L"…\nMở Cài đặt miraDot để cập nhật.");
+}
+
+// The test build's settings program in its notifier mode, as the text
+// service starts it.
+class Notifier : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        clear_state();
+        std::string body = manifest("0.2.0", "https://localhost/i.exe", DIGEST, 7);
+        publish(body, sign(body));
+    }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, SETTINGS_KEY); }
+    DWORD run_notifier()
+    {
+        std::wstring command = L"\"" + ts::on_z(ts::env("MIRADOT_TEST_SETTINGS_TESTBUILD")).wstring() + L"\" --check";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return DWORD(-1);
+        DWORD code = DWORD(-2);
+        if (WaitForSingleObject(process.hProcess, 90000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return code;
+    }
+    bool asked_server() { return ts::log().find("GET /latest.json") != std::string::npos; }
+};
+
+TEST_F(Notifier, ChecksOnlyWhenSwitchedOnDueAndAlone)
+{
+    // Another notifier for this settings key holds the mutex.
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Local\\miraDot-UpdateCheck-Software_miraDot_UpdateTest");
+    EXPECT_EQ(run_notifier(), 0u);
+    EXPECT_FALSE(asked_server());
+    CloseHandle(mutex);
+
+    write_settings_dword(L"UpdateCheck", 0);
+    EXPECT_EQ(run_notifier(), 0u);
+    EXPECT_FALSE(asked_server());
+    write_settings_dword(L"UpdateCheck", 1);
+
+    set_qword(L"Last", unix_time_now() - 3600);
+    EXPECT_EQ(run_notifier(), 0u);
+    EXPECT_FALSE(asked_server());
+}
+
+TEST_F(Notifier, AnnouncesEachNewVersionOnce)
+{
+    EXPECT_EQ(run_notifier(), 0u);
+    EXPECT_TRUE(asked_server());
+    EXPECT_EQ(read_text(L"Status"), L"new");
+    EXPECT_EQ(read_text(L"Announced"), L"0.2.0");
+    // The next day's check finds the same version, already announced.
+    set_qword(L"Last", unix_time_now() - 2 * 86400);
+    ts::clear_log();
+    EXPECT_EQ(run_notifier(), 0u);
+    EXPECT_TRUE(asked_server());
+    EXPECT_EQ(read_text(L"Announced"), L"0.2.0");
+    EXPECT_FALSE(mark_version_announced("0.2.0"));
+}
+
+// The install worker, reporting to a message-only window of this thread.
+class UpdateInstall : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        clear_state();
+        window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        installer_ = ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_INSTALLER_PROGRAM")));
+        ASSERT_FALSE(installer_.empty());
+        installer_log_ = std::filesystem::temp_directory_path() / "miradot-test-installer.log";
+        std::filesystem::remove(installer_log_);
+        SetEnvironmentVariableW(L"MIRADOT_TEST_INSTALLER_LOG", installer_log_.c_str());
+        SetEnvironmentVariableW(L"MIRADOT_TEST_INSTALLER_EXIT", L"0");
+    }
+    void TearDown() override
+    {
+        DestroyWindow(window_);
+        RegDeleteTreeW(HKEY_CURRENT_USER, SETTINGS_KEY);
+        std::filesystem::remove(installer_log_);
+        // Nothing of any download is left in the temporary folder.
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+            EXPECT_NE(entry.path().filename().wstring().rfind(L"miraDot-update-", 0), 0u) << entry.path();
+    }
+
+    void offer(const std::string& bytes, unsigned long long size, const std::wstring& digest = L"")
+    {
+        ts::serve("miraDot-Setup-0.2.0.exe", bytes);
+        char hex[SHA256_HEX_SIZE];
+        std::filesystem::path served = ts::root() / "miraDot-Setup-0.2.0.exe";
+        ASSERT_TRUE(sha256_file_hex(served.c_str(), hex));
+        set_text(L"Status", L"new");
+        set_text(L"Latest", L"0.2.0");
+        std::string url = ts::url("miraDot-Setup-0.2.0.exe");
+        set_text(L"Url", std::wstring(url.begin(), url.end()));
+        set_text(L"Sha256", digest.empty() ? std::wstring(hex, hex + 64) : digest);
+        set_qword(L"Size", size);
+    }
+
+    struct Report {
+        std::vector<std::wstring> progress;
+        WPARAM kind = 99;
+        std::wstring text;
+    };
+
+    Report install()
+    {
+        Report report;
+        HANDLE thread = CreateThread(nullptr, 0, update_install_thread, window_, 0, nullptr);
+        EXPECT_TRUE(thread);
+        MSG message;
+        while (report.kind == 99 && GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (message.message != WM_UPDATE_INSTALL) {
+                DispatchMessageW(&message);
+                continue;
+            }
+            wchar_t* text = reinterpret_cast<wchar_t*>(message.lParam);
+            if (message.wParam == UPDATE_PROGRESS)
+                report.progress.push_back(text);
+            else
+                report.kind = message.wParam, report.text = text;
+            free(text);
+        }
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        return report;
+    }
+
+    bool installer_ran() { return std::filesystem::exists(installer_log_); }
+
+    HWND window_ = nullptr;
+    std::string installer_;
+    std::filesystem::path installer_log_;
+};
+
+TEST_F(UpdateInstall, DownloadsChecksAndRunsTheInstallerSilently)
+{
+    // Padding makes a download of many chunks; the installer still runs.
+    std::string padded = installer_ + std::string(3 * 1024 * 1024 + 17, '\0');
+    offer(padded, padded.size());
+    Report r = install();
+    EXPECT_EQ(r.kind, UPDATE_INSTALLED);
+    EXPECT_EQ(r.text, L"Đã cập nhật lên 0.2.0. Ứng dụng đang mở sẽ dùng bản mới khi mở lại.");
+    EXPECT_EQ(ts::read_file(installer_log_), "/S /NOKEYBOARD");
+    ASSERT_GE(r.progress.size(), 4u);
+    EXPECT_LE(r.progress.size(), 101u + 2);
+    EXPECT_EQ(r.progress[r.progress.size() - 3], L"Đang tải bản 0.2.0… 100 %");
+    EXPECT_EQ(r.progress[r.progress.size() - 2], L"Đang kiểm tra tệp tải về…");
+    EXPECT_EQ(r.progress.back(), L"Đang cài… (Windows sẽ hỏi quyền quản trị)");
+    int last = -1;
+    for (size_t i = 0; i + 2 < r.progress.size(); ++i) {
+        int percent = -1;
+        ASSERT_EQ(swscanf(r.progress[i].c_str(), L"Đang tải bản 0.2.0… %d %%", &percent), 1) << r.progress[i];
+        EXPECT_GT(percent, last);
+        last = percent;
+    }
+}
+
+TEST_F(UpdateInstall, WithoutAStatedSizeProgressStaysAtZero)
+{
+    offer(installer_, 0);
+    Report r = install();
+    EXPECT_EQ(r.kind, UPDATE_INSTALLED);
+    ASSERT_EQ(r.progress.size(), 3u);
+    EXPECT_EQ(r.progress[0], L"Đang tải bản 0.2.0… 0 %");
+}
+
+TEST_F(UpdateInstall, EveryFailureIsReportedAndNothingUnverifiedRuns)
+{
+    struct Case {
+        const char* name;
+        std::string body;
+        long long size;  // -1: the body's own size
+        std::wstring digest;
+        std::string rules;
+        const wchar_t* text;
+        bool requested;
+    } cases[] = {
+        {"one byte over the stated size", installer_ + "x", static_cast<long long>(installer_.size()), L"", "{}",
+         L"Lỗi: tệp tải về quá lớn.", true},
+        {"cut half-way with a stated size", installer_, -1, L"",
+         R"({"/miraDot-Setup-0.2.0.exe":{"cut_after":)" + std::to_string(installer_.size() / 2) + "}}",
+         L"Lỗi: tải không trọn (kiểm tra mạng).", true},
+        {"cut half-way without one", installer_, 0, L"",
+         R"({"/miraDot-Setup-0.2.0.exe":{"cut_after":)" + std::to_string(installer_.size() / 2) + "}}",
+         L"Lỗi: tệp tải về bị hỏng (sai mã kiểm tra), đã xoá.", true},
+        {"another digest", installer_, -1, std::wstring(DIGEST.begin(), DIGEST.end()), "{}",
+         L"Lỗi: tệp tải về bị hỏng (sai mã kiểm tra), đã xoá.", true},
+        {"upper-case digest", installer_, -1, std::wstring(64, L'A'), "{}", L"Lỗi: thông tin bản mới không hợp lệ.",
+         false},
+        {"missing on the server", installer_, -1, L"", R"({"/miraDot-Setup-0.2.0.exe":{"status":404}})",
+         L"Lỗi: không tải được (kiểm tra mạng).", true},
+        {"empty body", "", 0, L"", "{}", L"Lỗi: tải không trọn (kiểm tra mạng).", true},
+    };
+    for (const Case& c : cases) {
+        ts::clear_log();
+        offer(c.body, c.size < 0 ? c.body.size() : c.size, c.digest);
+        ts::set_rules(c.rules);
+        Report r = install();
+        EXPECT_EQ(r.kind, UPDATE_NOT_INSTALLED) << c.name;
+        EXPECT_EQ(r.text, c.text) << c.name;
+        EXPECT_FALSE(installer_ran()) << c.name;
+        EXPECT_EQ(ts::log().find("GET /miraDot-Setup"), c.requested ? 0u : std::string::npos) << c.name;
+    }
+
+    // An installer that fails, an offer that is not newer, and one over HTTP.
+    offer(installer_, installer_.size());
+    SetEnvironmentVariableW(L"MIRADOT_TEST_INSTALLER_EXIT", L"3");
+    EXPECT_EQ(install().text, L"Lỗi: bộ cài báo lỗi.");
+    EXPECT_TRUE(installer_ran());
+    set_text(L"Status", L"same");
+    EXPECT_EQ(install().text, L"Chưa có bản mới để cài.");
+    set_text(L"Status", L"new");
+    set_text(L"Url", L"http://localhost/miraDot-Setup-0.2.0.exe");
+    EXPECT_EQ(install().text, L"Lỗi: thông tin bản mới không hợp lệ.");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    SetEnvironmentVariableW(L"MIRADOT_SETTINGS_KEY", SETTINGS_KEY);
+    std::string base = ts::url("");
+    SetEnvironmentVariableA("MIRADOT_UPDATE_TEST_BASE", base.c_str());
+    if (!load_signing_key() || !ts::trust_authority(true)) {
+        std::fprintf(stderr, "no test signing key or test authority\n");
+        return 1;
+    }
+    int status = RUN_ALL_TESTS();
+    ts::trust_authority(false);
+    return status;
+}

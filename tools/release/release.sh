@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Makes the files of one release for the update server:
+#   tools/release/release.sh PRIVATE_KEY NOTES_FILE [OUT_DIR]
+# builds the release installer, writes latest.json (version, notes_vi and the
+# Windows entry with the installer's URL below the update server's base,
+# SHA-256 and size), signs it into latest.json.sig (64 raw bytes) with the
+# private key, and checks the result with the program's own verifier against
+# the public key built into the settings program. NOTES_FILE holds the
+# Vietnamese release notes (UTF-8). OUT_DIR defaults to build/release.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+[ $# -ge 2 ] || { echo "usage: $0 PRIVATE_KEY NOTES_FILE [OUT_DIR]" >&2; exit 2; }
+key=$1
+notes=$2
+out=${3:-build/release}
+
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build --target installer miradot-release
+tool=build/tools/release/miradot-release
+cache=build/windows/CMakeCache.txt
+setting() { sed -n "s/^$1:STRING=//p" "$cache"; }
+base=$(setting MIRADOT_UPDATE_BASE_URL)
+public=$(setting MIRADOT_UPDATE_PUBLIC_KEY)
+version=$(sed -n 's/^#define MIRADOT_VERSION_TEXT "\([0-9.]*\)"/\1/p' common/version_number.h)
+
+if [ "$("$tool" public-key "$key")" != "$public" ]; then
+  echo "the private key does not belong to the public key built into the settings program ($public)" >&2
+  exit 1
+fi
+
+installer=miraDot-Setup-$version.exe
+mkdir -p "$out"
+cp "build/installer/$installer" "$out/$installer"
+"$tool" manifest "$version" "$base$installer" "$out/$installer" "$notes" "$out/latest.json"
+"$tool" sign "$key" "$out/latest.json" "$out/latest.json.sig"
+"$tool" verify "$public" "$out/latest.json" "$out/latest.json.sig"
+echo "release $version in $out: upload $installer, then latest.json.sig, then latest.json to $base"
