@@ -20,6 +20,8 @@ apt_packages=(
   hunspell-vi scowl fortunes manpages-vi maint-guide-vi
   # the voice tests' tiny recogniser model and their spoken test audio
   python3-onnx python3-numpy espeak-ng
+  # the stand-in for the system tar that the installer tests put in their Wine prefix
+  libarchive-tools
   git binutils-common libgtk2.0-common libc-l10n gettext libexif12 libgphoto2-l10n libglib2.0-data
   wget make procps psmisc man-db xz-utils adduser apt diffutils findutils
 )
