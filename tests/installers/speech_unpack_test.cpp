@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "settings_fixture.h"
+#include "installer_fixture.h"
 #include "speech_model.h"
 #include "speech_unpack.h"
 #include "temp_folder.h"

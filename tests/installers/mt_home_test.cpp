@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "mt_home.h"
-#include "settings_fixture.h"
+#include "installer_fixture.h"
 #include "temp_folder.h"
 
 namespace {

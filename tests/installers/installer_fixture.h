@@ -1,4 +1,4 @@
-// Shared pieces of the settings tests: the test archives, environment
+// Shared pieces of the installer tests: the test archives, environment
 // variables set for one test, and the system tar taken away for a while.
 #pragma once
 
@@ -41,3 +41,6 @@ public:
 private:
     std::wstring aside_;
 };
+
+// An installer's error text for comparisons; "" for none.
+inline std::wstring error_text(const wchar_t* error) { return error ? error : L""; }

@@ -1,4 +1,4 @@
-// Runs the settings tests with the stand-in tar in the prefix's system
+// Runs the installer tests with the stand-in tar in the prefix's system
 // folder, where the installers look for the system's own.
 #include <windows.h>
 

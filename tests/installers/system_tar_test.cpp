@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings_fixture.h"
+#include "installer_fixture.h"
 #include "system_tar.h"
 #include "temp_folder.h"
 
