@@ -1,5 +1,6 @@
 // Engine benchmarks: per-key cost of engine_key on mixed Vietnamese/English
-// typing (median, p99, allocations per key), lexicon load time and memory,
+// typing (median, p99, allocations per key; the word-end keys alone),
+// lexicon load time and memory,
 // and engine_clean_text throughput.
 //
 //   engine_bench [--data DIR] [google benchmark flags]
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +19,8 @@
 
 #include "engine.h"
 #include "lexicon.h"
+
+using namespace miradot;
 
 // Every allocation of the process goes through these, so the per-key figure
 // counts the engine's allocations as well as the standard library's.
@@ -99,18 +103,24 @@ void report_load() {
 void report_per_key() {
     EngineContext* ctx = engine_create();
     EngineOutput out;
-    std::vector<double> samples;
+    std::vector<double> samples, wordEnds;
     const int rounds = 200;
     size_t length = std::strlen(MIXED_TEXT);
     samples.reserve(rounds * length);
+    wordEnds.reserve(rounds * length);
     // One warm-up round lets the learned tables reach their size first.
     for (const char* p = MIXED_TEXT; *p; ++p) engine_key(ctx, static_cast<unsigned char>(*p), &out);
     long allocationsBefore = g_allocations.load();
     for (int round = 0; round < rounds; ++round) {
         for (size_t i = 0; i < length; ++i) {
+            unsigned char c = static_cast<unsigned char>(MIXED_TEXT[i]);
             double start = now_ns();
-            engine_key(ctx, static_cast<unsigned char>(MIXED_TEXT[i]), &out);
-            samples.push_back(now_ns() - start);
+            engine_key(ctx, c, &out);
+            double elapsed = now_ns() - start;
+            samples.push_back(elapsed);
+            // a key that is no letter ends the word in progress
+            if (!std::isalpha(c) && i > 0 && std::isalpha(static_cast<unsigned char>(MIXED_TEXT[i - 1])))
+                wordEnds.push_back(elapsed);
         }
     }
     long allocations = g_allocations.load() - allocationsBefore;
@@ -120,6 +130,9 @@ void report_per_key() {
     double p99 = samples[samples.size() * 99 / 100];
     std::printf("engine_key (options 0x%02X, %zu keys): median %.0f ns, p99 %.0f ns, allocations per key %.4f\n",
                 DEFAULT_OPTIONS, samples.size(), median, p99, double(allocations) / double(samples.size()));
+    std::sort(wordEnds.begin(), wordEnds.end());
+    std::printf("word end (the key after a word, %zu keys): median %.0f ns, p99 %.0f ns\n", wordEnds.size(),
+                wordEnds[wordEnds.size() / 2], wordEnds[wordEnds.size() * 99 / 100]);
 }
 
 void BM_EngineKey(benchmark::State& state) {

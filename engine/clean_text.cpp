@@ -1,5 +1,7 @@
 // Clean-up of finished text (speech transcripts): tone placement, hook/tilde
-// repair and dictionary corrections, word by word.
+// repair and dictionary corrections, word by word, in one pass over the text.
+// Everything the clean-up does not deliberately change reaches the output
+// byte for byte, however long the text, as far as the caller's buffer goes.
 #include <cstring>
 
 #include "composer.h"
@@ -8,117 +10,166 @@
 #include "lexicon.h"
 #include "text_util.h"
 
+using namespace miradot;
+
 namespace {
 
-constexpr int MAX_SEGMENTS = 1024;
-constexpr int SEGMENT_BYTES = 96;
+// A word of 96 bytes or more is no word the engine knows: it passes as is.
+constexpr int WORD_BYTES = 96;
 
-struct Segment {
-    char text[SEGMENT_BYTES];
-    int length;
-    bool word;
-    char lower[SEGMENT_BYTES];  // lower form, kept for the correction lookups
+// The output so far and the last word written to it, which a two-word
+// correction may still rewrite.
+struct Writer {
+    char* buffer;
+    int size;
+    int used = 0;
+    bool full = false;
+    int prevStart = -1;  // start of the last word in the buffer; -1 when none
+    char prevText[WORD_BYTES] = {};
+    char prevLower[WORD_BYTES] = {};
+    bool prevIsWord = false;
+    bool singleSpaceSince = false;  // exactly one space since that word
+
+    void write(const char* text, int length)
+    {
+        if (full)
+            return;
+        int fits = utf8_fit(text, length, size - 1 - used);
+        std::memcpy(buffer + used, text, fits);
+        used += fits;
+        buffer[used] = 0;
+        if (fits < length)
+            full = true;
+    }
+
+    void rewind(int to)
+    {
+        used = to;
+        buffer[used] = 0;
+        full = false;
+    }
 };
 
-// One table for the process: the engine runs under the caller's lock.
-Segment g_segments[MAX_SEGMENTS];
-
-int segment_text(const char* text) {
-    int count = 0;
-    const char* cursor = text;
-    while (*cursor) {
-        const char* start = cursor;
-        bool word = is_word_codepoint(decode_utf8_char(&cursor));
-        Segment* last = count ? &g_segments[count - 1] : nullptr;
-        if (!last || last->word != word) {
-            if (count == MAX_SEGMENTS) break;
-            last = &g_segments[count++];
-            last->length = 0;
-            last->text[0] = 0;
-            last->word = word;
-        }
-        int bytes = static_cast<int>(cursor - start);
-        if (last->length + bytes >= SEGMENT_BYTES) continue;
-        std::memcpy(last->text + last->length, start, bytes);
-        last->length += bytes;
-        last->text[last->length] = 0;
-    }
-    return count;
-}
-
-void replace_segment(Segment* segment, const char* text) {
-    segment->length = copy_text(segment->text, SEGMENT_BYTES, text);
-    to_lower_word(segment->text, segment->lower, SEGMENT_BYTES);
-}
-
-// Places the tone and fills the lower form. Returns whether the text changed.
-bool place_tone(Segment* segment, uint32_t options) {
+// Places the tone the options want and repairs hook/tilde. Returns whether
+// the word changed; `lower` gets its lower form.
+bool place_tone(char* word, int size, char* lower, uint32_t options)
+{
     Syllable s;
-    if (!parse_word(segment->text, &s)) {
-        to_lower_word(segment->text, segment->lower, SEGMENT_BYTES);
+    if (!parse_word(word, &s)) {
+        to_lower_word(word, lower, WORD_BYTES);
         return false;
     }
     bool changed = false;
     if (is_valid_syllable(s)) {
-        if (options & OPT_AUTO_CORRECT) swap_hoi_nga(&s);
-        char rendered[SEGMENT_BYTES];
+        if (options & OPT_AUTO_CORRECT)
+            swap_hoi_nga(&s);
+        char rendered[WORD_BYTES];
         render_syllable(s, (options & OPT_OLD_TONE) != 0, false, rendered, sizeof rendered);
-        changed = std::strcmp(rendered, segment->text) != 0;
-        if (changed) segment->length = copy_text(segment->text, SEGMENT_BYTES, rendered);
+        changed = std::strcmp(rendered, word) != 0;
+        if (changed)
+            copy_text(word, size, rendered);
     }
-    render_syllable(s, false, true, segment->lower, SEGMENT_BYTES);
+    render_syllable(s, false, true, lower, WORD_BYTES);
     return changed;
 }
 
-bool correct_pair(Segment* previous, Segment* current) {
-    char key[2 * SEGMENT_BYTES];
-    int used = copy_text(key, sizeof key, previous->lower);
+// The previous word and this one as the correction table pairs them. On a
+// match, writes the rewritten pair in place of the previous word.
+bool correct_pair(Writer& w, char* word, int size, const char* lower)
+{
+    char key[2 * WORD_BYTES + 2];
+    int used = copy_text(key, sizeof key, w.prevLower);
     key[used++] = ' ';
-    copy_text(key + used, sizeof key - used, current->lower);
+    copy_text(key + used, sizeof key - used, lower);
     const char* value = lex_correction(key);
     const char* space = value ? std::strchr(value, ' ') : nullptr;
-    if (!space) return false;
-    char first[256], replaced[SEGMENT_BYTES];
+    if (!space)
+        return false;
+    char first[256], newPrev[WORD_BYTES], newCur[WORD_BYTES];
     copy_text(first, sizeof first, value, static_cast<int>(space - value));
-    apply_case(previous->text, first, replaced, sizeof replaced);
-    replace_segment(previous, replaced);
-    apply_case(current->text, space + 1, replaced, sizeof replaced);
-    replace_segment(current, replaced);
+    apply_case(w.prevText, first, newPrev, sizeof newPrev);
+    apply_case(word, space + 1, newCur, sizeof newCur);
+    w.rewind(w.prevStart);
+    w.write(newPrev, static_cast<int>(std::strlen(newPrev)));
+    w.write(" ", 1);
+    copy_text(word, size, newCur);
     return true;
 }
 
-bool correct_single(Segment* segment) {
-    char replaced[SEGMENT_BYTES];
-    const char* value = lex_correction(segment->lower);
-    if (!value || std::strchr(value, ' ')) return false;
-    apply_case(segment->text, value, replaced, sizeof replaced);
-    replace_segment(segment, replaced);
+bool correct_single(char* word, int size, const char* lower)
+{
+    char replaced[WORD_BYTES];
+    const char* value = lex_correction(lower);
+    if (!value || std::strchr(value, ' '))
+        return false;
+    apply_case(word, value, replaced, sizeof replaced);
+    copy_text(word, size, replaced);
     return true;
+}
+
+// One word segment: returns the corrections it counted.
+int clean_word(Writer& w, const char* start, int length, uint32_t options)
+{
+    if (length >= WORD_BYTES) {
+        w.write(start, length);
+        w.prevIsWord = false;
+        return 0;
+    }
+    char word[WORD_BYTES], lower[WORD_BYTES];
+    copy_text(word, sizeof word, start, length);
+    int corrections = place_tone(word, sizeof word, lower, options) ? 1 : 0;
+    bool corrected = false;
+    if (options & OPT_AUTO_CORRECT) {
+        bool paired = w.prevIsWord && w.singleSpaceSince && correct_pair(w, word, sizeof word, lower);
+        corrected = paired || correct_single(word, sizeof word, lower);
+        if (corrected)
+            ++corrections;
+    }
+    w.prevStart = w.used;
+    int wordLength = static_cast<int>(std::strlen(word));
+    w.write(word, wordLength);
+    copy_text(w.prevText, sizeof w.prevText, word, wordLength);
+    if (corrected)
+        to_lower_word(word, w.prevLower, sizeof w.prevLower);
+    else
+        copy_text(w.prevLower, sizeof w.prevLower, lower);
+    w.prevIsWord = !w.full;
+    w.singleSpaceSince = false;
+    return corrections;
 }
 
 }  // namespace
 
-int engine_clean_text(const EngineContext* ctx, const char* text, char* buffer, int size) {
-    if (size <= 0) return 0;
+int engine_clean_text(const EngineContext* ctx, const char* text, char* buffer, int size)
+{
+    if (size <= 0)
+        return 0;
     buffer[0] = 0;
-    if (!ctx || !text || !*text) return 0;
-    uint32_t options = ctx->options;
-    int count = segment_text(text);
+    if (!ctx || !text || !*text)
+        return 0;
+    Writer w{buffer, size};
     int corrections = 0;
-    for (int i = 0; i < count; ++i) {
-        if (g_segments[i].word && place_tone(&g_segments[i], options)) ++corrections;
-    }
-    if (options & OPT_AUTO_CORRECT) {
-        for (int i = 0; i < count; ++i) {
-            if (!g_segments[i].word) continue;
-            bool pairs = i >= 2 && g_segments[i - 2].word && std::strcmp(g_segments[i - 1].text, " ") == 0;
-            if (pairs && correct_pair(&g_segments[i - 2], &g_segments[i])) ++corrections;
-            else if (correct_single(&g_segments[i])) ++corrections;
+    const char* cursor = text;
+    while (*cursor && !w.full) {
+        const char* start = cursor;
+        bool word = is_word_codepoint(decode_utf8_char(&cursor));
+        const char* end = cursor;
+        while (*end) {
+            const char* next = end;
+            if (is_word_codepoint(decode_utf8_char(&next)) != word)
+                break;
+            end = next;
         }
-    }
-    int used = 0;
-    for (int i = 0; i < count; ++i) {
-        used += copy_text(buffer + used, size - used, g_segments[i].text, g_segments[i].length);
+        int length = static_cast<int>(end - start);
+        if (word) {
+            corrections += clean_word(w, start, length, ctx->options);
+        } else {
+            w.write(start, length);
+            w.singleSpaceSince = w.prevIsWord && length == 1 && *start == ' ';
+            if (!w.singleSpaceSince)
+                w.prevIsWord = false;
+        }
+        cursor = end;
     }
     return corrections;
 }

@@ -7,6 +7,8 @@
 #include "engine.h"
 #include "lexicon.h"
 
+namespace miradot {
+
 namespace {
 
 constexpr std::string_view INITIALS[] = {"",  "b",  "c",  "ch", "d",  "đ",  "g",   "gh", "gi", "h",
@@ -46,6 +48,13 @@ const Nucleus* find_nucleus(std::string_view text) {
         if (n.text == text) return &n;
     }
     return nullptr;
+}
+
+bool begins_nucleus(std::string_view text) {
+    for (const Nucleus& n : NUCLEI) {
+        if (n.text.starts_with(text)) return true;
+    }
+    return false;
 }
 
 bool text_is_one_of(std::string_view text, std::initializer_list<std::string_view> options) {
@@ -169,8 +178,12 @@ private:
     }
 
     void telex_stroke() {
-        if (s_.count > 0 && s_.letters[last_index()].base == 'd' && !st_.strokeUndone) toggle_stroke(s_.letters[last_index()]);
-        else append_literal();
+        if (st_.strokeUndone || s_.count == 0) return append_literal();
+        if (s_.letters[last_index()].base == 'd') return toggle_stroke(s_.letters[last_index()]);
+        // No syllable ends in d, so a d after the vowel marks the initial
+        // (dadi, duocwdj), as the VNI stroke key may come later too.
+        if (!st_.strict && s_.letters[0].base == 'd' && has_vowel(s_)) return toggle_stroke(s_.letters[0]);
+        append_literal();
     }
 
     void vni_stroke() {
@@ -187,7 +200,8 @@ private:
 
     void telex_w() {
         if (horn_step('w')) return;
-        if (st_.hornUndone || has_vowel(s_)) {
+        bool afterGi = s_.count == 2 && is_plain(s_.letters[0], 'g') && is_plain(s_.letters[1], 'i');
+        if (st_.hornUndone || (has_vowel(s_) && !afterGi)) {
             append_literal();
             return;
         }
@@ -201,6 +215,9 @@ private:
         } else if (s_.tone != tone) {
             s_.tone = tone;
             ++st_.toneCount;
+        } else if (st_.previousKey != static_cast<unsigned char>(lowerKey_)) {
+            // The tone key typed again after other keys (muwjowjn): the user
+            // places the tone anew, which it already is; only a repeat undoes.
         } else {
             s_.tone = 0;
             st_.toneUndone = 1;
@@ -303,9 +320,19 @@ private:
         }
         if (target < 0) return false;
         if (st_.strict && (partner >= 0 ? partner : target) != last_index()) return false;
+        bool swapped = false;
+        if (!st_.strict && s_.letters[target].mark != mark && !marked_run_is_nucleus(S, L, target, partner, mark)) {
+            swapped = retarget_horn(key, S, L, &target, &partner, &mark);
+        }
 
         Letter& t = s_.letters[target];
         bool partnerHas = partner < 0 || s_.letters[partner].mark == mark;
+        if (t.mark == mark && partnerHas && partner == last_index() && shows_uo_without_horn(target) && !keepUoHorn_) {
+            // thuow shows thuơ; w again asks for the horn the u lost (thươ).
+            keepUoHorn_ = true;
+            record_mark(static_cast<char>(s_.letters[partner].base));
+            return true;
+        }
         if (t.mark == mark && partnerHas) {
             st_.hornUndone = 1;
             record_undo();
@@ -325,9 +352,53 @@ private:
             t.mark = mark;
             if (partner >= 0) s_.letters[partner].mark = mark;
         }
-        record_mark(static_cast<char>(partner >= 0 ? s_.letters[partner].base : t.base));
+        // After a swap the key follows the u it marks, as in a plain uw.
+        record_mark(static_cast<char>(partner >= 0 && !swapped ? s_.letters[partner].base : t.base));
         return true;
     }
+
+    // Whether the vowel run S..L, with the mark given to target (and
+    // partner), still begins a nucleus.
+    bool marked_run_is_nucleus(int S, int L, int target, int partner, uint8_t mark) const {
+        Syllable run{};
+        for (int i = S; i <= L; ++i) {
+            Letter l = s_.letters[i];
+            if (i == target || i == partner) l.mark = mark;
+            syllable_append(&run, l);
+        }
+        char text[128];
+        int length = render_segment(run, 0, run.count, text, sizeof text);
+        return begins_nucleus(std::string_view(text, length));
+    }
+
+    // A horn that would make no nucleus goes where it makes one: huuw is
+    // hưu, not huư; houw is the ươ of hươu typed in the wrong order.
+    // Returns whether the letters were swapped.
+    bool retarget_horn(char key, int S, int L, int* target, int* partner, uint8_t* mark) {
+        for (int i = L; i >= S; --i) {
+            char b = static_cast<char>(s_.letters[i].base);
+            uint8_t m = b == 'a' ? MARK_BREVE : MARK_HORN;
+            bool fits = b == 'a' ? key != '7' : (b == 'o' || b == 'u') && key != '8';
+            if (fits && marked_run_is_nucleus(S, L, i, -1, m)) {
+                *target = i;
+                *partner = -1;
+                *mark = m;
+                return false;
+            }
+        }
+        if (key != '8' && L > S && is_plain(s_.letters[L - 1], 'o') && is_plain(s_.letters[L], 'u')) {
+            std::swap(s_.letters[L - 1], s_.letters[L]);
+            std::swap(s_.letters[L - 1].upper, s_.letters[L].upper);
+            *target = L - 1;
+            *partner = L;
+            *mark = MARK_HORN;
+            return true;
+        }
+        return false;
+    }
+
+    // ươ at the end of the word after a consonant, which shows as uơ.
+    bool shows_uo_without_horn(int u) const { return u >= 1 && !is_vowel_letter(s_.letters[u - 1]); }
 
     int last_in_run(char base, int S, int L) const {
         for (int i = L; i >= S; --i) {
@@ -351,11 +422,11 @@ private:
     // thươ reads thuơ (as in thuở); a bare ươ is kept.
     void drop_horn_before_final_o_horn() {
         int n = s_.count;
-        if (n < 3) return;
+        if (n < 2 || keepUoHorn_) return;
         Letter& u = s_.letters[n - 2];
         const Letter& o = s_.letters[n - 1];
         if (u.base == 'u' && u.mark == MARK_HORN && o.base == 'o' && o.mark == MARK_HORN &&
-            !is_vowel_letter(s_.letters[n - 3])) {
+            (n == 2 || !is_vowel_letter(s_.letters[n - 3]))) {
             u.mark = MARK_NONE;
         }
     }
@@ -365,6 +436,7 @@ private:
     ComposeStats& st_;
     char key_ = 0;
     char lowerKey_ = 0;
+    bool keepUoHorn_ = false;
 };
 
 // The three parts of a syllable as lower-case text without tone.
@@ -395,6 +467,17 @@ bool lower_form_in_v(const Syllable& s, bool oldStyle) {
     char word[128];
     render_syllable(s, oldStyle, true, word, sizeof word);
     return lex_contains('v', word);
+}
+
+// A hook/tilde switch needs a form seen in text, or it would turn rare
+// standard words (hễ, nhỡn, đũi) into dictionary oddities.
+bool seen_in_text(const Syllable& s) {
+    char word[128];
+    for (bool oldStyle : {false, true}) {
+        render_syllable(s, oldStyle, true, word, sizeof word);
+        if (lex_count('v', word) > DICTIONARY_ONLY_COUNT) return true;
+    }
+    return false;
 }
 
 bool insert_letter(Syllable* s, int at, Letter letter) {
@@ -465,8 +548,22 @@ bool is_valid_prefix(const Syllable& s) {
     }
     SplitText t;
     split_text(s, &t);
-    return t.split.valid && in_list(INITIALS, t.initial) && in_list(FINALS, t.final_);
+    if (!t.split.valid || !in_list(INITIALS, t.initial) || !in_list(FINALS, t.final_)) return false;
+    // aaa shows aa only while more keys could still make a word of it
+    if (t.final_.empty()) return begins_nucleus(t.nucleus);
+    const Nucleus* nucleus = find_nucleus(t.nucleus);
+    return nucleus && nucleus->kind != NO_FINAL;
 }
+
+bool has_diacritic(const Syllable& s) {
+    if (s.tone != TONE_NONE) return true;
+    for (int i = 0; i < s.count; ++i) {
+        if (s.letters[i].mark != MARK_NONE) return true;
+    }
+    return false;
+}
+
+bool is_known_syllable(const Syllable& s) { return lower_form_in_v(s, false) || lower_form_in_v(s, true); }
 
 bool fix_initial_spelling(Syllable* s) {
     SyllableSplit split = split_syllable(*s);
@@ -507,7 +604,9 @@ bool swap_hoi_nga(Syllable* s) {
     if (lower_form_in_v(*s, false) || lower_form_in_v(*s, true)) return false;
     int original = s->tone;
     s->tone = original == TONE_HOOK ? TONE_TILDE : TONE_HOOK;
-    if (lower_form_in_v(*s, false) || lower_form_in_v(*s, true)) return true;
+    if (seen_in_text(*s)) return true;
     s->tone = original;
     return false;
 }
+
+}  // namespace miradot

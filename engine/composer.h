@@ -6,6 +6,8 @@
 
 #include "letters.h"
 
+namespace miradot {
+
 struct ComposeStats {
     int32_t toneUndone;
     int32_t circumflexUndone;
@@ -25,7 +27,14 @@ struct ComposeStats {
 void compose(const char* keys, int length, uint32_t method, int strict, Syllable* out, ComposeStats* stats);
 
 bool is_valid_syllable(const Syllable& syllable);
+// Whether more keys could still make a syllable of the letters so far.
 bool is_valid_prefix(const Syllable& syllable);
+// A tone or any mark: what the Vietnamese keys of a word left visible.
+bool has_diacritic(const Syllable& syllable);
+// The syllable (lower case, either tone placement) is in table v.
+bool is_known_syllable(const Syllable& syllable);
 bool fix_initial_spelling(Syllable* syllable);
 // Switches hook and tilde when only the other form is a known syllable.
 bool swap_hoi_nga(Syllable* syllable);
+
+}  // namespace miradot

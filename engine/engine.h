@@ -29,6 +29,23 @@ constexpr int KIND_UNDECIDED = 0;
 constexpr int KIND_VIETNAMESE = 1;
 constexpr int KIND_ENGLISH = 2;
 
+// The states EngineContext keeps in character and integer fields.
+// altKind, pendingShownAs: which form the alternative is, or was committed.
+constexpr char ALT_VIETNAMESE = 'v';
+constexpr char ALT_ENGLISH = 'e';
+// retypeKind: what was committed for the last word.
+constexpr char RETYPE_COMPOSED = 'v';
+constexpr char RETYPE_AS_TYPED = 'e';
+constexpr char RETYPE_SHORTHAND = 's';
+// retypeState: the watch for a word deleted right after it was committed.
+constexpr int32_t RETYPE_IDLE = 0;
+constexpr int32_t RETYPE_WATCHING = 1;
+constexpr int32_t RETYPE_DELETED = 2;
+// Learned choices (first letter of a table o value).
+constexpr char LEARNED_VIETNAMESE = 'v';
+constexpr char LEARNED_ENGLISH = 'e';
+constexpr char LEARNED_NO_SHORTHAND = 'n';
+
 struct EngineContext {
     uint32_t method;
     uint32_t options;
@@ -84,18 +101,32 @@ struct EngineOutput {
     int32_t corrected;
 };
 
+// A new session (Telex, DEFAULT_OPTIONS), or null when memory is exhausted.
 EngineContext* engine_create();
 void engine_destroy(EngineContext* ctx);
+// Sets Telex or VNI (any value but VNI means Telex); returns the method set.
 int engine_set_method(EngineContext* ctx, uint32_t value);
 void engine_set_options(EngineContext* ctx, uint32_t options);
+// The option word.
 uint32_t engine_get_options(const EngineContext* ctx);
+// Forgets the word in progress and every context (caret moved, focus changed).
 void engine_reset(EngineContext* ctx);
 
+// One typed character. Returns 1 when the engine handled it (apply out), 0
+// when the caller passes the key on (control characters, English mode).
 int engine_key(EngineContext* ctx, uint32_t codepoint, EngineOutput* out);
+// Returns 1 when it shortened the word in progress (apply out), 0 when the
+// caller performs the Backspace itself.
 int engine_backspace(EngineContext* ctx, EngineOutput* out);
+// Ends the word in progress with no terminator into out.
 void engine_flush(EngineContext* ctx, EngineOutput* out);
+// Tab: returns 1 and puts the alternative in place of the last word (apply
+// out), 0 when none is on offer.
 int engine_swap(EngineContext* ctx, EngineOutput* out);
+// Returns 1 when an alternative is on offer, copying it to buffer when given.
 int engine_alternative(const EngineContext* ctx, char* buffer, int size);
+// Code points of the committed text a later word may still rewrite (the
+// pending word, the words after it and its space); 0 when none.
 int engine_pending_span(const EngineContext* ctx);
 
 // Types a whole UTF-8 key string as if typed; Tab and line feed flush and are
@@ -107,10 +138,16 @@ int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int siz
 int engine_load_data(const char* dataDir);
 
 // Puts tone marks where the options want them and applies corrections to a
-// finished text. Returns the number of corrected words.
+// finished text, keeping every other character. Returns the number of
+// corrected words.
 int engine_clean_text(const EngineContext* ctx, const char* text, char* buffer, int size);
 
+// Adds the records of a learned-data file; returns them, or -1 when it
+// cannot be opened.
 int learned_load(const char* path);
+// Writes the learned data; returns the records written, or -1 on failure
+// (the previous file stays).
 int learned_save(const char* path);
 void learned_clear();
+// Learned choices plus accepted words.
 int learned_count();

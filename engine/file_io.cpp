@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+namespace miradot {
 namespace {
 
 bool widen(const char* path, wchar_t* out, int units) {
@@ -31,15 +32,21 @@ bool replace_file(const char* from, const char* to) {
     return MoveFileExW(wideFrom, wideTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+}  // namespace miradot
+
 #else
 #include <unistd.h>
 
 #include <cstdio>
+
+namespace miradot {
 
 FILE* open_utf8_path(const char* path, const char* mode) { return std::fopen(path, mode); }
 
 bool flush_to_disk(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
 
 bool replace_file(const char* from, const char* to) { return std::rename(from, to) == 0; }
+
+}  // namespace miradot
 
 #endif

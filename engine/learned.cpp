@@ -8,6 +8,8 @@
 #include "letters.h"
 #include "lexicon.h"
 
+using namespace miradot;
+
 namespace {
 
 constexpr char HEADER[] = "# miraDot learned data v1\n";

@@ -4,6 +4,8 @@
 
 #include "text_util.h"
 
+namespace miradot {
+
 namespace {
 
 constexpr int VOWEL_ROWS = 12;
@@ -384,3 +386,5 @@ int apply_case(const char* caseSource, const char* replacement, char* buffer, in
     }
     return used;
 }
+
+}  // namespace miradot

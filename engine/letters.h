@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace miradot {
+
 constexpr int MAX_LETTERS = 32;
 
 enum LetterMark : uint8_t {
@@ -76,3 +78,5 @@ inline bool is_ascii_lower(uint32_t c) { return c >= 'a' && c <= 'z'; }
 inline bool is_ascii_letter(uint32_t c) { return is_ascii_upper(c) || is_ascii_lower(c); }
 inline bool is_ascii_digit(uint32_t c) { return c >= '0' && c <= '9'; }
 inline char ascii_lower(char c) { return is_ascii_upper(static_cast<unsigned char>(c)) ? char(c + 32) : c; }
+
+}  // namespace miradot

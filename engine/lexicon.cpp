@@ -11,6 +11,8 @@
 #include "file_io.h"
 #include "letters.h"
 
+namespace miradot {
+
 namespace {
 
 constexpr char TABLE_CODES[] = "vflrecksop";
@@ -279,7 +281,10 @@ int lex_load_file(char code, const char* path) {
     return lex_parse_file(code, image.get(), got);
 }
 
+}  // namespace miradot
+
 int engine_load_data(const char* dataDir) {
+    using miradot::lex_load_file;
     static constexpr struct {
         const char* name;
         char code;
@@ -299,6 +304,8 @@ int engine_load_data(const char* dataDir) {
     }
     return anyLoaded ? total : -1;
 }
+
+namespace miradot {
 
 int lex_contains(char code, const char* key) { return find(code, key) >= 0; }
 
@@ -368,3 +375,5 @@ uint64_t lex_for_each(char code, LexVisitor visit, void* user) {
     }
     return visited;
 }
+
+}  // namespace miradot

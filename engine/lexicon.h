@@ -11,7 +11,13 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace miradot {
+
 struct KeyBlock;
+
+// The count tools/make_lexicon.py gives a syllable that only a dictionary
+// lists and no text showed: table v at or below it is no evidence of use.
+constexpr uint32_t DICTIONARY_ONLY_COUNT = 5;
 
 struct LexiconTable {
     char** keys;
@@ -45,3 +51,5 @@ void lex_clear(char code);
 
 using LexVisitor = void (*)(const char* key, const char* value, uint32_t count, void* user);
 uint64_t lex_for_each(char code, LexVisitor visit, void* user);
+
+}  // namespace miradot

@@ -10,9 +10,9 @@
 #include "text_util.h"
 #include "word_end.h"
 
-namespace {
+using namespace miradot;
 
-constexpr int MAX_COMPOSED_KEYS = 32;
+namespace {
 
 void clear_output(EngineOutput* out) { *out = EngineOutput{}; }
 
@@ -23,9 +23,12 @@ void update_preedit(EngineContext* ctx, EngineOutput* out) {
     if (ctx->rawLen == 0) return;
     int kind = KIND_VIETNAMESE;
     bool shown = false;
+    WordKeys keys = word_keys(ctx);
+    Composition comp;
+    compose_word(ctx, keys, 0, &comp);
     if (has(ctx, OPT_AUTO_ENGLISH)) {
         Classification c;
-        classify_word(ctx, 0, &c);
+        classify_word(ctx, keys, comp, 0, &c);
         if (c.reason != REASON_UNDECIDED) {
             copy_text(out->preedit, sizeof out->preedit, c.text);
             kind = c.kind;
@@ -33,17 +36,9 @@ void update_preedit(EngineContext* ctx, EngineOutput* out) {
         }
     }
     if (!shown) {
-        if (ctx->rawLen > MAX_COMPOSED_KEYS) {
-            copy_text(out->preedit, sizeof out->preedit, ctx->rawKeys, ctx->rawLen);
-        } else {
-            Syllable s;
-            compose(ctx->rawKeys, ctx->rawLen, ctx->method, 0, &s, nullptr);
-            if (has(ctx, OPT_AUTO_ENGLISH) && !is_valid_prefix(s)) {
-                copy_text(out->preedit, sizeof out->preedit, ctx->rawKeys, ctx->rawLen);
-            } else {
-                render_syllable(s, has(ctx, OPT_OLD_TONE), false, out->preedit, sizeof out->preedit);
-            }
-        }
+        // Letters that can no longer become a syllable show as typed (aaa).
+        bool asTyped = keys.length > MAX_COMPOSED_KEYS || !is_valid_prefix(comp.syllable);
+        copy_text(out->preedit, sizeof out->preedit, asTyped ? keys.raw : comp.viCase);
     }
     bool typedCapital = false;
     for (int i = 0; i < ctx->rawLen; ++i) typedCapital = typedCapital || is_ascii_upper(static_cast<unsigned char>(ctx->rawKeys[i]));
@@ -86,7 +81,7 @@ uint32_t engine_get_options(const EngineContext* ctx) { return ctx->options; }
 
 void engine_reset(EngineContext* ctx) {
     ctx->rawLen = 0;
-    ctx->retypeState = 0;
+    ctx->retypeState = RETYPE_IDLE;
     ctx->pending = 0;
     if (has(ctx, OPT_LEARN)) count_accepted_word(ctx);
     ctx->acceptedWord[0] = 0;
@@ -115,7 +110,7 @@ int engine_key(EngineContext* ctx, uint32_t c, EngineOutput* out) {
     c = encodable_codepoint(c);
     bool wordKey = is_ascii_letter(c) || (ctx->method == VNI && is_ascii_digit(c) && ctx->rawLen > 0);
     if (wordKey && ctx->rawLen == 0) {
-        if (ctx->retypeState == 1) ctx->retypeState = 0;
+        if (ctx->retypeState == RETYPE_WATCHING) ctx->retypeState = RETYPE_IDLE;
         start_word(ctx, static_cast<char>(c));
         update_preedit(ctx, out);
         return 1;
@@ -147,10 +142,10 @@ int engine_backspace(EngineContext* ctx, EngineOutput* out) {
         return 1;
     }
     ctx->spaceAfterWord = ctx->sentenceEndPending = ctx->capitalizeNext = ctx->contextValid = 0;
-    if (ctx->retypeState != 0) {
+    if (ctx->retypeState != RETYPE_IDLE) {
         ++ctx->retypeDeleted;
-        if (ctx->retypeDeleted == ctx->retypeLength) ctx->retypeState = 2;
-        else ctx->retypeState = ctx->retypeDeleted < ctx->retypeLength ? 1 : 0;
+        if (ctx->retypeDeleted == ctx->retypeLength) ctx->retypeState = RETYPE_DELETED;
+        else ctx->retypeState = ctx->retypeDeleted < ctx->retypeLength ? RETYPE_WATCHING : RETYPE_IDLE;
     }
     return 0;
 }

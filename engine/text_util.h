@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace miradot {
+
 // Length of the longest prefix of text[0, length) that fits `room` bytes
 // without splitting a multi-byte character.
 inline int utf8_fit(const char* text, int length, int room) {
@@ -39,3 +41,5 @@ inline int utf8_length_without_last(const char* text, int length, int count) {
     }
     return length;
 }
+
+}  // namespace miradot

@@ -10,286 +10,68 @@
 #include "lexicon.h"
 #include "text_util.h"
 
+namespace miradot {
+
 namespace {
 
-constexpr int MAX_COMPOSED_KEYS = 32;
+// How much the word after a pending word counts against the word before it
+// when it settles the pending one: the word after reads on with it.
+constexpr double NEXT_WORD_WEIGHT = 2.0 / 3.0;
+// The pending word waits behind at most this many undecided words.
+constexpr int MAX_PENDING_FOLLOWERS = 2;
 
 bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
 
 bool is_code_like_before(uint32_t c) { return is_ascii_digit(c) || in(c, {'_', '#', '$', '.', '=', '@', '\\'}); }
 bool blocks_shorthand_before(uint32_t c) { return is_code_like_before(c) || c == '-' || c == '/'; }
 bool ends_sentence(uint32_t c) { return c == '.' || c == '!' || c == '?'; }
-
 bool is_sentence_punctuation(uint32_t c) { return in(c, {',', '.', '!', '?', ':', ';'}); }
 
-bool has_ascii_capital(const char* text) {
+bool has_ascii_capital(const char* text)
+{
     for (; *text; ++text) {
-        if (is_ascii_upper(static_cast<unsigned char>(*text))) return true;
+        if (is_ascii_upper(static_cast<unsigned char>(*text)))
+            return true;
     }
     return false;
 }
 
 bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+bool has(const EngineContext* ctx, uint32_t option) { return has_option(ctx, option); }
+void lower_form(const char* text, char* buffer, int size) { to_lower_word(text, buffer, size); }
 
 // The terminator's only code point, or 0 when it is empty or longer.
-uint32_t single_codepoint(const char* text) {
-    if (!*text) return 0;
+uint32_t single_codepoint(const char* text)
+{
+    if (!*text)
+        return 0;
     const char* cursor = text;
     uint32_t c = decode_utf8_char(&cursor);
     return *cursor ? 0 : c;
 }
 
-uint32_t last_codepoint(const char* text) {
+uint32_t last_codepoint(const char* text)
+{
     uint32_t last = 0;
-    for (const char* cursor = text; *cursor;) last = decode_utf8_char(&cursor);
+    for (const char* cursor = text; *cursor;)
+        last = decode_utf8_char(&cursor);
     return last;
 }
 
-struct WordKeys {
-    char raw[ENGINE_MAX_KEYS + 1];
-    char lower[ENGINE_MAX_KEYS + 1];
-    int length;
-};
-
-WordKeys word_keys(const EngineContext* ctx) {
-    WordKeys keys;
-    keys.length = std::clamp(ctx->rawLen, 0, ENGINE_MAX_KEYS);
-    for (int i = 0; i < keys.length; ++i) {
-        keys.raw[i] = ctx->rawKeys[i];
-        keys.lower[i] = ascii_lower(ctx->rawKeys[i]);
-    }
-    keys.raw[keys.length] = keys.lower[keys.length] = 0;
-    return keys;
-}
-
-int case_pattern(const WordKeys& keys) {
-    if (keys.length == 0) return 0;
-    auto capital = [&](int i) { return is_ascii_upper(static_cast<unsigned char>(keys.raw[i])); };
-    bool all = true;
-    for (int i = 0; i < keys.length; ++i) all = all && capital(i);
-    if (all) return 1;
-    for (int i = 1; i < keys.length; ++i) {
-        if (capital(i) && !capital(i - 1)) return 2;
-    }
-    return capital(0) ? 3 : 0;
-}
-
-double english_threshold(const EngineContext* ctx) {
-    if (ctx->lastKind == KIND_ENGLISH) return 0.85;
-    if (ctx->lastKind == KIND_VIETNAMESE) return 0.1;
-    return ctx->lastKind2 == KIND_ENGLISH ? 0.55 : 0.25;
-}
-
-bool old_tone(const EngineContext* ctx) { return (ctx->options & OPT_OLD_TONE) != 0; }
-bool has(const EngineContext* ctx, uint32_t option) { return (ctx->options & option) != 0; }
-
-void lower_form(const char* text, char* buffer, int size) { to_lower_word(text, buffer, size); }
-
-// The composition of the word's keys in both renderings.
-struct Composition {
-    Syllable syllable;
-    ComposeStats stats;
-    char viCase[256];
-    char viLower[256];
-};
-
-void compose_word(const EngineContext* ctx, const WordKeys& keys, int strict, Composition* c) {
-    compose(keys.raw, std::min(keys.length, ENGINE_MAX_KEYS), ctx->method, strict, &c->syllable, &c->stats);
-    render_syllable(c->syllable, old_tone(ctx), false, c->viCase, sizeof c->viCase);
-    render_syllable(c->syllable, old_tone(ctx), true, c->viLower, sizeof c->viLower);
-}
-
-void set_result(Classification* out, const char* text, int kind, int reason = REASON_COMPOSITION) {
-    copy_text(out->text, sizeof out->text, text);
-    out->kind = kind;
-    out->reason = reason;
-}
-
-// Steps for a word whose composition is not a valid syllable.
-void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changed,
-                      bool inEn, int pattern, Classification* out) {
-    bool autoEnglish = has(ctx, OPT_AUTO_ENGLISH);
-    bool autoChanged = changed && autoEnglish;
-    const ComposeStats& st = comp.stats;
-    if (has(ctx, OPT_AUTO_CORRECT) && pattern == 0) {
-        Syllable repaired = comp.syllable;
-        if (fix_initial_spelling(&repaired) && is_valid_syllable(repaired)) {
-            char lower[256];
-            render_syllable(repaired, old_tone(ctx), true, lower, sizeof lower);
-            bool known = !lex_loaded('v') || lex_contains('v', lower);
-            if (known && !(autoEnglish && inEn)) {
-                char text[256];
-                render_syllable(repaired, old_tone(ctx), false, text, sizeof text);
-                set_result(out, text, KIND_VIETNAMESE);
-                out->corrected = 1;
-                return;
-            }
-        }
-    }
-    if (!autoEnglish && st.undoByRepeat && !st.undoLater) {
-        set_result(out, comp.viCase, KIND_UNDECIDED);
-        return;
-    }
-    if (autoChanged && (!inEn || (lex_count('e', keys.lower) < 2000 && ctx->lastKind != KIND_ENGLISH))) {
-        if (lex_contains('l', comp.viLower)) {
-            set_result(out, comp.viCase, KIND_VIETNAMESE);
-            return;
-        }
-        Composition strict;
-        compose_word(ctx, keys, 1, &strict);
-        if (lex_contains('l', strict.viLower)) {
-            set_result(out, strict.viCase, KIND_VIETNAMESE);
-            return;
-        }
-    }
-    if (autoChanged && !inEn && st.markByRepeat && !st.markLater) {
-        if (is_valid_prefix(comp.syllable)) {
-            set_result(out, comp.viCase, KIND_VIETNAMESE, REASON_UNDECIDED);
-            return;
-        }
-    } else if (!autoEnglish && changed) {
-        set_result(out, comp.viCase, KIND_UNDECIDED);
-        return;
-    }
-    set_result(out, keys.raw, (changed || inEn) ? KIND_ENGLISH : KIND_UNDECIDED,
-               inEn ? REASON_ENGLISH : REASON_UNDECIDED);
-}
-
-// The keys spell a valid syllable exactly as typed (no mark or tone keys).
-void classify_plain(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool inEn,
-                    Classification* out) {
-    bool inVi = lex_contains('v', comp.viLower);
-    set_result(out, keys.raw, KIND_UNDECIDED);
-    if (!inEn) {
-        out->kind = inVi ? KIND_VIETNAMESE : KIND_UNDECIDED;
-    } else if (!inVi) {
-        out->kind = KIND_ENGLISH;
-    } else if (has(ctx, OPT_AUTO_ENGLISH) && keys.length >= 2 && lex_loaded('v')) {
-        double pe = double(lex_count('e', keys.lower)) / double(lex_total_or_one('e'));
-        double pv = double(lex_count('v', comp.viLower)) / double(lex_total_or_one('v'));
-        if (pv * 30 < pe) {
-            out->kind = KIND_ENGLISH;
-            out->reason = REASON_FREQUENCY;
-        } else if (pe * 30 < pv) {
-            out->kind = KIND_VIETNAMESE;
-            out->reason = REASON_FREQUENCY;
-        }
-    }
-}
-
-void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, Composition& comp, bool inEn,
-                            Classification* out) {
-    const ComposeStats& st = comp.stats;
-    if (has(ctx, OPT_AUTO_ENGLISH)) {
-        if (inEn && st.markLater && !st.markByRepeat) {
-            set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
-            return;
-        }
-        char viAlt[256];
-        render_syllable(comp.syllable, !old_tone(ctx), true, viAlt, sizeof viAlt);
-        if (inEn && (lex_contains('v', comp.viLower) || lex_contains('v', viAlt))) out->hint = 1;
-        double t = english_threshold(ctx);
-        if (prefer_english(ctx, keys.lower, comp.viLower, viAlt, st.markByRepeat, t, t)) {
-            set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
-            return;
-        }
-    }
-    if (has(ctx, OPT_AUTO_CORRECT) && swap_hoi_nga(&comp.syllable)) out->corrected = 1;
-    char text[256];
-    render_syllable(comp.syllable, old_tone(ctx), false, text, sizeof text);
-    set_result(out, text, KIND_VIETNAMESE);
-}
-
-}  // namespace
-
-void classify_word(const EngineContext* ctx, uint32_t terminator, Classification* out) {
-    *out = Classification{};
-    WordKeys keys = word_keys(ctx);
-    if (keys.length > MAX_COMPOSED_KEYS) {
-        set_result(out, keys.raw, KIND_ENGLISH, REASON_KEPT);
-        return;
-    }
-    Composition comp;
-    compose_word(ctx, keys, 0, &comp);
-    const ComposeStats& st = comp.stats;
-    bool changed = !equals(comp.viCase, keys.raw);
-    bool valid = is_valid_syllable(comp.syllable);
-    bool inEn = lex_contains('e', keys.lower);
-    int pattern = case_pattern(keys);
-
-    if (has(ctx, OPT_LEARN) && changed) {
-        const char* learned = lex_value('o', keys.lower);
-        if (learned && learned[0] == 'v') return set_result(out, comp.viCase, KIND_VIETNAMESE);
-        if (learned && learned[0] == 'e') return set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
-    }
-
-    if (changed && has(ctx, OPT_AUTO_ENGLISH)) {
-        uint32_t before = ctx->cpBeforeWord;
-        bool codeLike = is_code_like_before(before) || terminator == '_' || is_ascii_digit(terminator) ||
-                        pattern == 2 || st.toneCount >= 3;
-        if (is_ascii_digit(before) && equals(keys.lower, "dd")) codeLike = false;
-        bool inVi = valid && lex_contains('v', comp.viLower);
-        uint32_t viFreq = inVi ? lex_count('v', comp.viLower) : 0;
-        bool capsRun = ctx->lastWordAllCaps && ctx->capsRunCount > 0 && inVi;
-        char lastKey = keys.raw[keys.length - 1];
-        bool capsTone = !inEn && inVi && st.toneCount == 1 && keys.length >= 4 && lastKey &&
-                        std::strchr("SFRXJ", lastKey) && viFreq >= 1000;
-        bool rawResult = codeLike;
-        if (pattern == 1 && !capsRun && !capsTone) {
-            if (!st.markByRepeat) {
-                if (viFreq >= 10) out->hint = 1;
-                rawResult = true;
-            } else if (viFreq < 10) {
-                rawResult = true;
-            }
-        }
-        if (rawResult) return set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
-    }
-
-    if (!valid) return classify_invalid(ctx, keys, comp, changed, inEn, pattern, out);
-    if (!changed) return classify_plain(ctx, keys, comp, inEn, out);
-    classify_changed_valid(ctx, keys, comp, inEn, out);
-}
-
-bool prefer_english(const EngineContext* ctx, const char* rawLower, const char* viLower, const char* viAlt,
-                    int markByRepeat, double a, double b) {
-    bool learn = has(ctx, OPT_LEARN);
-    uint32_t ce = lex_count('e', rawLower);
-    uint32_t cr = lex_count('r', rawLower);
-    if (ce == 0 && !(learn && lex_count('p', rawLower) > 0)) return false;
-    if (!lex_loaded('v')) return false;
-    uint32_t cv = std::max(lex_count('v', viLower), viAlt ? lex_count('v', viAlt) : 0u);
-    if (cv == 0) return true;
-    if (ce != 0 && b > 0.100000001 && cr > cv) return true;
-    double pv = double(cv) / double(lex_total_or_one('v'));
-    double pe = double(ce) / double(lex_total_or_one('e'));
-    uint64_t tp = lex_total('p');
-    if (learn && tp != 0) {
-        double u = std::min(double(tp) / 5000.0, 1.0) / (double(tp) + 5000.0);
-        if (b <= 0.5) {
-            uint32_t kept = std::max(lex_count('p', viLower), viAlt ? lex_count('p', viAlt) : 0u);
-            pv += u * kept;
-        }
-        if (b > 0.100000001) pe += u * lex_count('p', rawLower);
-    }
-    double w = (markByRepeat && b < 0.5) ? 0.3 * a : a;
-    return w * pe > (1 - w) * pv;
-}
-
-namespace {
-
 // Punctuation and spacing when a terminator arrives with no word in progress.
-void end_without_word(EngineContext* ctx, EngineOutput* out, const char* terminator) {
+void end_without_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
+{
     ctx->pending = 0;
     uint32_t single = single_codepoint(terminator);
     if (has(ctx, OPT_PUNCTUATION) && *terminator) {
         if (is_sentence_punctuation(single) && ctx->spaceAfterWord) {
             out->deleteCount = 1;
-            ctx->retypeState = 0;
+            ctx->retypeState = RETYPE_IDLE;
             ctx->sentenceEndPending = ends_sentence(single);
             ctx->capitalizeNext = 0;
         } else if (equals(terminator, " ")) {
-            if (ctx->sentenceEndPending) ctx->capitalizeNext = 1;
+            if (ctx->sentenceEndPending)
+                ctx->capitalizeNext = 1;
             ctx->sentenceEndPending = 0;
         } else {
             ctx->sentenceEndPending = ctx->capitalizeNext = 0;
@@ -300,77 +82,113 @@ void end_without_word(EngineContext* ctx, EngineOutput* out, const char* termina
     ctx->spaceAfterWord = 0;
     append_text(out->text, sizeof out->text, terminator);
     ctx->contextValid = 0;
-    if (out->text[0]) ctx->lastCodepoint = last_codepoint(out->text);
+    if (out->text[0])
+        ctx->lastCodepoint = last_codepoint(out->text);
 }
 
-bool same_keys_ignoring_case(const char* a, const char* b) {
+bool same_keys_ignoring_case(const char* a, const char* b)
+{
     for (; *a && *b; ++a, ++b) {
-        if (ascii_lower(*a) != ascii_lower(*b)) return false;
+        if (ascii_lower(*a) != ascii_lower(*b))
+            return false;
     }
     return *a == 0 && *b == 0;
 }
 
+// The word deleted right after it was committed and typed again: the other
+// form, learned for next time.
+void decide_retyped(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changedComp,
+                    WordDecision* d)
+{
+    if (!has(ctx, OPT_LEARN) || ctx->retypeState != RETYPE_DELETED
+        || !same_keys_ignoring_case(keys.raw, ctx->retypeKeys)) {
+        return;
+    }
+    if (ctx->retypeKind == RETYPE_SHORTHAND) {
+        d->learnedChoice = LEARNED_NO_SHORTHAND;
+        d->retyped = true;
+    } else if ((ctx->retypeKind == RETYPE_COMPOSED || ctx->retypeKind == RETYPE_AS_TYPED) && changedComp) {
+        bool wantVietnamese = ctx->retypeKind == RETYPE_AS_TYPED;
+        copy_text(d->word, sizeof d->word, wantVietnamese ? comp.viCase : keys.raw);
+        d->kind = wantVietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
+        d->learnedChoice = wantVietnamese ? LEARNED_VIETNAMESE : LEARNED_ENGLISH;
+        d->retyped = true;
+    }
+    if (d->retyped)
+        d->corrected = true;
+}
+
 // A two-word correction; may rewrite the previous word too.
-void correct_with_context(EngineContext* ctx, EngineOutput* out, char* word, int size, bool* corrected) {
+void correct_with_context(const EngineContext* ctx, WordDecision* d)
+{
     char prevLower[96], wordLower[256], key[400];
     lower_form(ctx->prevWord, prevLower, sizeof prevLower);
-    lower_form(word, wordLower, sizeof wordLower);
+    lower_form(d->word, wordLower, sizeof wordLower);
     std::snprintf(key, sizeof key, "%s %s", prevLower, wordLower);
     const char* value = lex_correction(key);
     const char* space = value ? std::strchr(value, ' ') : nullptr;
-    if (!space) return;
+    if (!space)
+        return;
     char firstPart[256], newPrev[256], newCur[256];
     copy_text(firstPart, sizeof firstPart, value, static_cast<int>(space - value));
     apply_case(ctx->prevWord, firstPart, newPrev, sizeof newPrev);
-    apply_case(word, space + 1, newCur, sizeof newCur);
+    apply_case(d->word, space + 1, newCur, sizeof newCur);
     bool prevChanges = !equals(newPrev, ctx->prevWord);
     if (prevChanges && ctx->prevWord2[0]) {
         char prev2Lower[96], pair[200];
         lower_form(ctx->prevWord2, prev2Lower, sizeof prev2Lower);
         std::snprintf(pair, sizeof pair, "%s %s", prev2Lower, prevLower);
-        if (lex_contains('k', pair)) return;
+        if (lex_contains('k', pair))
+            return;
     }
     if (prevChanges) {
-        out->deleteCount = utf8_char_count(ctx->prevWord) + 1;
-        copy_text(out->text, sizeof out->text, newPrev);
-        append_text(out->text, sizeof out->text, " ");
+        d->deleteCount = utf8_char_count(ctx->prevWord) + 1;
+        copy_text(d->prefix, sizeof d->prefix, newPrev);
+        append_text(d->prefix, sizeof d->prefix, " ");
     }
-    copy_text(word, size, newCur);
-    *corrected = true;
+    copy_text(d->word, sizeof d->word, newCur);
+    d->corrected = true;
 }
 
-void correct_alone(char* word, int size, bool* corrected) {
+void correct_alone(WordDecision* d)
+{
     char lower[256];
-    lower_form(word, lower, sizeof lower);
+    lower_form(d->word, lower, sizeof lower);
     const char* value = lex_correction(lower);
-    if (!value || std::strchr(value, ' ')) return;
+    if (!value || std::strchr(value, ' '))
+        return;
     char replaced[256];
-    apply_case(word, value, replaced, sizeof replaced);
-    copy_text(word, size, replaced);
-    *corrected = true;
+    apply_case(d->word, value, replaced, sizeof replaced);
+    copy_text(d->word, sizeof d->word, replaced);
+    d->corrected = true;
 }
 
 // Returns whether the word was expanded.
-bool expand_shorthand(EngineContext* ctx, const WordKeys& keys, const char* viCase, const char* terminator,
-                      char* word, int size) {
+bool expand_shorthand(const EngineContext* ctx, const WordKeys& keys, const char* viCase, const char* terminator,
+                      char* word, int size)
+{
     char wordLower[256], viLower[256];
     lower_form(word, wordLower, sizeof wordLower);
     lower_form(viCase, viLower, sizeof viLower);
     const char* value = lex_value('s', keys.lower);
-    if (!value) value = lex_value('s', wordLower);
-    if (!value) value = lex_value('s', viLower);
-    if (!value) return false;
+    if (!value)
+        value = lex_value('s', wordLower);
+    if (!value)
+        value = lex_value('s', viLower);
+    if (!value)
+        return false;
     if (has(ctx, OPT_LEARN)) {
         const char* learned = lex_value('o', keys.lower);
-        if (learned && learned[0] == 'n') return false;
+        if (learned && learned[0] == LEARNED_NO_SHORTHAND)
+            return false;
     }
     const char* tab = std::strchr(value, '\t');
     char expansion[256];
     copy_text(expansion, sizeof expansion, value, tab ? static_cast<int>(tab - value) : -1);
     bool sentenceOnly = tab && tab[1] == 'B';
     unsigned char t0 = static_cast<unsigned char>(terminator[0]);
-    if (blocks_shorthand_before(ctx->cpBeforeWord) || is_ascii_digit(t0) || t0 == '_' || t0 == '-' || t0 == '/' ||
-        (sentenceOnly && ctx->lastKind == KIND_ENGLISH)) {
+    if (blocks_shorthand_before(ctx->cpBeforeWord) || is_ascii_digit(t0) || t0 == '_' || t0 == '-' || t0 == '/'
+        || (sentenceOnly && ctx->lastKind == KIND_ENGLISH)) {
         return false;
     }
     char result[256];
@@ -392,199 +210,243 @@ bool expand_shorthand(EngineContext* ctx, const WordKeys& keys, const char* viCa
     return true;
 }
 
-void make_pending(EngineContext* ctx, const WordKeys& keys, const char* viCase, double threshold,
-                  int markByRepeat, const char* word, bool capitalized) {
+// The pending word waits behind an undecided word, or this word settles it:
+// rewritten when the language of this word tips the balance the other way.
+void decide_pending(const EngineContext* ctx, const char* terminator, WordDecision* d)
+{
+    if (!has(ctx, OPT_AUTO_ENGLISH) || !ctx->pending || !ctx->contextValid || d->deleteCount != 0 || d->retyped)
+        return;
+    int decisive = d->reason == REASON_FREQUENCY ? KIND_UNDECIDED : d->kind;
+    if (decisive == KIND_UNDECIDED) {
+        if (ctx->pendingFollowCount < MAX_PENDING_FOLLOWERS && equals(terminator, " "))
+            d->pending = PendingStep::Follows;
+        return;
+    }
+    if (ctx->pendingCapsRaw && !(decisive == KIND_VIETNAMESE && is_all_caps(d->word)))
+        return;
+    double next = decisive == KIND_ENGLISH ? AFTER_ENGLISH : AFTER_VIETNAMESE;
+    double a = NEXT_WORD_WEIGHT * next + (1 - NEXT_WORD_WEIGHT) * ctx->pendingThreshold;
+    bool english = prefer_english(ctx, ctx->pendingRawLower, ctx->pendingViLower, ctx->pendingViAltLower,
+                                  ctx->pendingMarkByRepeat, a, ctx->pendingThreshold);
+    if (english == (ctx->pendingShownAs == ALT_ENGLISH))
+        return;
+    char replacement[256];
+    copy_text(replacement, sizeof replacement, english ? ctx->pendingRaw : ctx->pendingVi);
+    if (ctx->pendingCapitalized)
+        capitalize_first(replacement);
+    d->deleteCount = utf8_char_count(ctx->pendingText) + utf8_char_count(ctx->pendingFollow) + 1;
+    copy_text(d->prefix, sizeof d->prefix, replacement);
+    append_text(d->prefix, sizeof d->prefix, " ");
+    append_text(d->prefix, sizeof d->prefix, ctx->pendingFollow);
+    d->pending = PendingStep::Redecided;
+    d->pendingEnglish = english;
+    d->corrected = true;
+}
+
+void make_pending(EngineContext* ctx, const WordKeys& keys, const Composition& comp, const WordDecision& d)
+{
     ctx->pending = 1;
     copy_text(ctx->pendingRaw, sizeof ctx->pendingRaw, keys.raw);
     copy_text(ctx->pendingRawLower, sizeof ctx->pendingRawLower, keys.lower);
-    copy_text(ctx->pendingVi, sizeof ctx->pendingVi, viCase);
-    lower_form(viCase, ctx->pendingViLower, sizeof ctx->pendingViLower);
+    copy_text(ctx->pendingVi, sizeof ctx->pendingVi, comp.viCase);
+    lower_form(comp.viCase, ctx->pendingViLower, sizeof ctx->pendingViLower);
     Syllable parsed;
     ctx->pendingViAltLower[0] = 0;
-    if (parse_word(viCase, &parsed)) {
-        render_syllable(parsed, !old_tone(ctx), true, ctx->pendingViAltLower, sizeof ctx->pendingViAltLower);
+    if (parse_word(comp.viCase, &parsed)) {
+        bool oldTone = has(ctx, OPT_OLD_TONE);
+        render_syllable(parsed, !oldTone, true, ctx->pendingViAltLower, sizeof ctx->pendingViAltLower);
     }
-    ctx->pendingThreshold = threshold;
-    ctx->pendingMarkByRepeat = markByRepeat;
-    ctx->pendingShownAs = equals(word, keys.raw) ? 'e' : 'v';
+    ctx->pendingThreshold = d.threshold;
+    ctx->pendingMarkByRepeat = comp.stats.markByRepeat;
+    ctx->pendingShownAs = d.changed ? ALT_VIETNAMESE : ALT_ENGLISH;
+    copy_text(ctx->pendingText, sizeof ctx->pendingText, d.word);
     ctx->pendingFollow[0] = 0;
     ctx->pendingFollowCount = 0;
-    ctx->pendingCapsRaw = is_all_caps(keys.raw) && equals(word, keys.raw);
-    ctx->pendingCapitalized = capitalized;
-}
-
-// The next word settles an ambiguous one: rewrite it when the language of the
-// new word tips the balance the other way.
-void redecide_pending(EngineContext* ctx, EngineOutput* out, int decisive, bool* corrected) {
-    double a = ((decisive == KIND_ENGLISH ? 0.85 : 0.1) + ctx->pendingThreshold) * 0.5;
-    bool english = prefer_english(ctx, ctx->pendingRawLower, ctx->pendingViLower, ctx->pendingViAltLower,
-                                  ctx->pendingMarkByRepeat, a, ctx->pendingThreshold);
-    if (english == (ctx->pendingShownAs == 'e')) return;
-    char replacement[256];
-    copy_text(replacement, sizeof replacement, english ? ctx->pendingRaw : ctx->pendingVi);
-    if (ctx->pendingCapitalized) capitalize_first(replacement);
-    out->deleteCount = utf8_char_count(ctx->pendingText) + utf8_char_count(ctx->pendingFollow) + 1;
-    copy_text(out->text, sizeof out->text, replacement);
-    append_text(out->text, sizeof out->text, " ");
-    append_text(out->text, sizeof out->text, ctx->pendingFollow);
-    ctx->lastKind = english ? KIND_ENGLISH : KIND_VIETNAMESE;
-    if (ctx->acceptedWord[0]) lower_form(replacement, ctx->acceptedWord, sizeof ctx->acceptedWord);
-    *corrected = true;
+    ctx->pendingCapsRaw = is_all_caps(keys.raw) && !d.changed;
+    ctx->pendingCapitalized = d.capitalized;
 }
 
 }  // namespace
 
-void count_accepted_word(EngineContext* ctx) {
-    if (!ctx->acceptedWord[0]) return;
-    lex_add('p', ctx->acceptedWord, nullptr, 1);
-    ctx->acceptedWord[0] = 0;
-}
-
-void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator) {
-    if (ctx->rawLen <= 0) return end_without_word(ctx, out, terminator);
-
-    WordKeys keys = word_keys(ctx);
+WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const Composition& comp,
+                         const char* terminator)
+{
+    WordDecision d{};
     const char* cursor = terminator;
     uint32_t terminatorCp = *terminator ? decode_utf8_char(&cursor) : 0;
     Classification decided;
-    classify_word(ctx, terminatorCp, &decided);
-    char word[256];
-    copy_text(word, sizeof word, decided.text);
-    int kind = decided.kind;
-    bool corrected = decided.corrected;
-    double threshold = english_threshold(ctx);
-    Composition comp;
-    compose_word(ctx, keys, 0, &comp);
+    classify_word(ctx, keys, comp, terminatorCp, &decided);
+    copy_text(d.word, sizeof d.word, decided.text);
+    d.kind = decided.kind;
+    d.reason = decided.reason;
+    d.corrected = decided.corrected;
+    d.hint = decided.hint;
+    d.threshold = english_threshold(ctx);
     bool changedComp = !equals(comp.viCase, keys.raw) && keys.length <= MAX_COMPOSED_KEYS;
     bool singleSpace = equals(terminator, " ");
 
-    bool retyped = false;
-    if (has(ctx, OPT_LEARN) && ctx->retypeState == 2 && same_keys_ignoring_case(keys.raw, ctx->retypeKeys)) {
-        if (ctx->retypeKind == 's') {
-            lex_add('o', keys.lower, "n", 1);
-            retyped = true;
-        } else if ((ctx->retypeKind == 'v' || ctx->retypeKind == 'e') && changedComp) {
-            bool wantVietnamese = ctx->retypeKind == 'e';
-            copy_text(word, sizeof word, wantVietnamese ? comp.viCase : keys.raw);
-            kind = wantVietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
-            lex_add('o', keys.lower, wantVietnamese ? "v" : "e", 1);
-            retyped = true;
-        }
-        if (retyped) corrected = true;
+    decide_retyped(ctx, keys, comp, changedComp, &d);
+    if (!d.retyped && has(ctx, OPT_AUTO_CORRECT) && d.kind != KIND_ENGLISH) {
+        if (ctx->contextValid)
+            correct_with_context(ctx, &d);
+        if (!d.corrected)
+            correct_alone(&d);
     }
-    ctx->rawLen = 0;
-
-    if (!retyped && has(ctx, OPT_AUTO_CORRECT) && kind != KIND_ENGLISH) {
-        if (ctx->contextValid) correct_with_context(ctx, out, word, sizeof word, &corrected);
-        if (!corrected) correct_alone(word, sizeof word, &corrected);
-    }
-    bool expanded = false;
-    if (!retyped && has(ctx, OPT_SHORTHAND) && expand_shorthand(ctx, keys, comp.viCase, terminator, word, sizeof word)) {
-        kind = KIND_VIETNAMESE;
-        corrected = true;
-        expanded = true;
+    if (!d.retyped && has(ctx, OPT_SHORTHAND)
+        && expand_shorthand(ctx, keys, comp.viCase, terminator, d.word, sizeof d.word)) {
+        d.kind = KIND_VIETNAMESE;
+        d.corrected = true;
+        d.expanded = true;
     }
 
-    char wordLower[256];
-    lower_form(word, wordLower, sizeof wordLower);
-    bool cap = has(ctx, OPT_PUNCTUATION) && ctx->capitalizeNext && word[0] &&
-               (kind == KIND_VIETNAMESE || kind == KIND_ENGLISH ||
-                (kind == KIND_UNDECIDED && lex_contains('v', wordLower))) &&
-               !has_ascii_capital(word);
+    lower_form(d.word, d.wordLower, sizeof d.wordLower);
+    d.capitalized = has(ctx, OPT_PUNCTUATION) && ctx->capitalizeNext && d.word[0]
+                    && (d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH
+                        || (d.kind == KIND_UNDECIDED && lex_contains('v', d.wordLower)))
+                    && !has_ascii_capital(d.word);
+    decide_pending(ctx, terminator, &d);
+
+    d.changed = !equals(d.word, keys.raw);
+    d.allCaps = is_all_caps(d.word);
+    if (d.capitalized)
+        capitalize_first(d.word);
+
+    if (!d.corrected && !d.retyped && !d.expanded && d.hint && changedComp && has(ctx, OPT_HINTS) && singleSpace) {
+        apply_case(d.word, d.changed ? keys.raw : comp.viCase, d.alternative, sizeof d.alternative);
+        if (equals(d.alternative, d.word))
+            d.alternative[0] = 0;
+        d.alternativeKind = d.changed ? ALT_ENGLISH : ALT_VIETNAMESE;
+    }
+    return d;
+}
+
+void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& comp, const char* terminator,
+                   const WordDecision& d)
+{
+    bool singleSpace = equals(terminator, " ");
     ctx->capitalizeNext = 0;
 
-    int decisive = decided.reason == REASON_FREQUENCY ? KIND_UNDECIDED : kind;
-    bool followsPending = false;
-    if (has(ctx, OPT_AUTO_ENGLISH) && ctx->pending) {
-        if (ctx->contextValid && decisive == KIND_UNDECIDED && out->deleteCount == 0 && !retyped &&
-            ctx->pendingFollowCount <= 1 && singleSpace) {
-            append_text(ctx->pendingFollow, sizeof ctx->pendingFollow, word);
-            append_text(ctx->pendingFollow, sizeof ctx->pendingFollow, terminator);
-            ++ctx->pendingFollowCount;
-            followsPending = true;
-        } else if (ctx->contextValid && out->deleteCount == 0 && !retyped &&
-                   (decisive == KIND_VIETNAMESE || decisive == KIND_ENGLISH) &&
-                   (!ctx->pendingCapsRaw || (decisive == KIND_VIETNAMESE && is_all_caps(word)))) {
-            redecide_pending(ctx, out, decisive, &corrected);
+    if (d.pending == PendingStep::Follows) {
+        append_text(ctx->pendingFollow, sizeof ctx->pendingFollow, d.word);
+        append_text(ctx->pendingFollow, sizeof ctx->pendingFollow, terminator);
+        ++ctx->pendingFollowCount;
+    } else {
+        if (d.pending == PendingStep::Redecided) {
+            ctx->lastKind = d.pendingEnglish ? KIND_ENGLISH : KIND_VIETNAMESE;
+            if (ctx->acceptedWord[0]) {
+                const char* rewritten = d.pendingEnglish ? ctx->pendingRaw : ctx->pendingVi;
+                lower_form(rewritten, ctx->acceptedWord, sizeof ctx->acceptedWord);
+            }
         }
-    }
-    bool becomesPending = false;
-    if (!followsPending) {
         ctx->pending = 0;
-        if (!retyped && decided.hint) {
-            make_pending(ctx, keys, comp.viCase, threshold, comp.stats.markByRepeat, word, cap);
-            becomesPending = true;
-        }
+        if (!d.retyped && d.hint)
+            make_pending(ctx, keys, comp, d);
     }
 
-    bool changedOut = !equals(word, keys.raw);
-    bool allCapsOut = is_all_caps(word);
-    if (cap) capitalize_first(word);
-    if (becomesPending) copy_text(ctx->pendingText, sizeof ctx->pendingText, word);
-
-    append_text(out->text, sizeof out->text, word);
-    append_text(out->text, sizeof out->text, terminator);
-    out->kind = kind;
-    out->corrected = corrected;
-
-    int wordChars = utf8_char_count(word);
-    bool qualifies = (kind == KIND_VIETNAMESE ||
-                      (kind == KIND_UNDECIDED && ctx->lastKind == KIND_VIETNAMESE && lex_contains('v', wordLower))) &&
-                     wordChars >= 2;
-    uint32_t single = single_codepoint(terminator);
+    int wordChars = utf8_char_count(d.word);
+    bool qualifies
+        = (d.kind == KIND_VIETNAMESE
+           || (d.kind == KIND_UNDECIDED && ctx->lastKind == KIND_VIETNAMESE && lex_contains('v', d.wordLower)))
+          && wordChars >= 2;
     ctx->spaceAfterWord = qualifies && singleSpace;
-    ctx->sentenceEndPending = qualifies && ends_sentence(single);
+    ctx->sentenceEndPending = qualifies && ends_sentence(single_codepoint(terminator));
 
-    ctx->altText[0] = 0;
-    if (!corrected && !retyped && !expanded && decided.hint && changedComp && has(ctx, OPT_HINTS) && singleSpace) {
-        apply_case(word, changedOut ? keys.raw : comp.viCase, ctx->altText, sizeof ctx->altText);
-        if (equals(ctx->altText, word)) ctx->altText[0] = 0;
+    copy_text(ctx->altText, sizeof ctx->altText, d.alternative);
+    if (d.alternative[0]) {
         copy_text(ctx->altRawKeys, sizeof ctx->altRawKeys, keys.lower);
-        ctx->altKind = changedOut ? 'e' : 'v';
+        ctx->altKind = d.alternativeKind;
         ctx->altDelete = wordChars + 1;
         copy_text(ctx->altTerminator, sizeof ctx->altTerminator, terminator);
     }
 
     ctx->lastKind2 = ctx->lastKind;
-    ctx->lastKind = kind;
-    if (ctx->contextValid) copy_text(ctx->prevWord2, sizeof ctx->prevWord2, ctx->prevWord);
-    else ctx->prevWord2[0] = 0;
-    copy_text(ctx->prevWord, sizeof ctx->prevWord, word);
+    ctx->lastKind = d.kind;
+    if (ctx->contextValid)
+        copy_text(ctx->prevWord2, sizeof ctx->prevWord2, ctx->prevWord);
+    else
+        ctx->prevWord2[0] = 0;
+    copy_text(ctx->prevWord, sizeof ctx->prevWord, d.word);
     ctx->contextValid = singleSpace;
-    ctx->lastWordAllCaps = allCapsOut;
-    if (!allCapsOut) ctx->capsRunCount = 0;
-    else if (kind == KIND_VIETNAMESE && (changedOut || out->deleteCount != 0)) ++ctx->capsRunCount;
-    ctx->lastCodepoint = last_codepoint(out->text);
+    ctx->lastWordAllCaps = d.allCaps;
+    if (!d.allCaps)
+        ctx->capsRunCount = 0;
+    else if (d.kind == KIND_VIETNAMESE && (d.changed || d.deleteCount != 0))
+        ++ctx->capsRunCount;
+    const char* last = *terminator ? terminator : d.word[0] ? d.word : d.prefix;
+    if (*last)
+        ctx->lastCodepoint = last_codepoint(last);
 
     if (has(ctx, OPT_LEARN)) {
+        if (d.learnedChoice) {
+            char value[2] = {d.learnedChoice, 0};
+            lex_add('o', keys.lower, value, 1);
+        }
         count_accepted_word(ctx);
-        if (kind == KIND_VIETNAMESE || kind == KIND_ENGLISH) lower_form(word, ctx->acceptedWord, sizeof ctx->acceptedWord);
-        ctx->retypeState = (changedComp || expanded) ? 1 : 0;
+        if (d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH) {
+            copy_text(ctx->acceptedWord, sizeof ctx->acceptedWord, d.wordLower);
+        }
+        bool changedComp = !equals(comp.viCase, keys.raw) && keys.length <= MAX_COMPOSED_KEYS;
+        ctx->retypeState = (changedComp || d.expanded) ? RETYPE_WATCHING : RETYPE_IDLE;
         ctx->retypeDeleted = 0;
         ctx->retypeLength = wordChars + utf8_char_count(terminator);
-        ctx->retypeKind = expanded ? 's' : changedOut ? 'v' : 'e';
+        ctx->retypeKind = d.expanded ? RETYPE_SHORTHAND : d.changed ? RETYPE_COMPOSED : RETYPE_AS_TYPED;
         copy_text(ctx->retypeKeys, sizeof ctx->retypeKeys, keys.raw);
     }
 }
 
-int engine_swap(EngineContext* ctx, EngineOutput* out) {
-    if (!out) return 0;
+void count_accepted_word(EngineContext* ctx)
+{
+    if (!ctx->acceptedWord[0])
+        return;
+    lex_add('p', ctx->acceptedWord, nullptr, 1);
+    ctx->acceptedWord[0] = 0;
+}
+
+void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
+{
+    if (ctx->rawLen <= 0)
+        return end_without_word(ctx, out, terminator);
+    WordKeys keys = word_keys(ctx);
+    Composition comp;
+    compose_word(ctx, keys, 0, &comp);
+    WordDecision decision = decide_word(ctx, keys, comp, terminator);
+    ctx->rawLen = 0;
+    remember_word(ctx, keys, comp, terminator, decision);
+
+    out->deleteCount = decision.deleteCount;
+    copy_text(out->text, sizeof out->text, decision.prefix);
+    append_text(out->text, sizeof out->text, decision.word);
+    append_text(out->text, sizeof out->text, terminator);
+    out->kind = decision.kind;
+    out->corrected = decision.corrected;
+}
+
+}  // namespace miradot
+
+using namespace miradot;
+
+int engine_swap(EngineContext* ctx, EngineOutput* out)
+{
+    if (!out)
+        return 0;
     *out = EngineOutput{};
-    if (!ctx || !has(ctx, OPT_HINTS) || !ctx->altText[0] || ctx->rawLen > 0) return 0;
-    bool vietnamese = ctx->altKind == 'v';
+    if (!ctx || !has(ctx, OPT_HINTS) || !ctx->altText[0] || ctx->rawLen > 0)
+        return 0;
+    bool vietnamese = ctx->altKind == ALT_VIETNAMESE;
     out->deleteCount = ctx->altDelete;
     copy_text(out->text, sizeof out->text, ctx->altText);
     append_text(out->text, sizeof out->text, ctx->altTerminator);
     out->kind = vietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
     out->corrected = 1;
     if (has(ctx, OPT_LEARN)) {
-        lex_add('o', ctx->altRawKeys, vietnamese ? "v" : "e", 1);
-        if (ctx->acceptedWord[0]) lower_form(ctx->altText, ctx->acceptedWord, sizeof ctx->acceptedWord);
+        lex_add('o', ctx->altRawKeys, vietnamese ? "v" : "e", 1);  // LEARNED_VIETNAMESE, LEARNED_ENGLISH
+        if (ctx->acceptedWord[0])
+            lower_form(ctx->altText, ctx->acceptedWord, sizeof ctx->acceptedWord);
     }
     ctx->lastKind = vietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
     copy_text(ctx->prevWord, sizeof ctx->prevWord, ctx->altText);
     ctx->pending = 0;
-    ctx->retypeState = 0;
+    ctx->retypeState = RETYPE_IDLE;
     ctx->spaceAfterWord = vietnamese && equals(ctx->altTerminator, " ");
     ctx->sentenceEndPending = 0;
     ctx->lastCodepoint = last_codepoint(out->text);

@@ -1,32 +1,58 @@
 // Word-end decisions: what a finished word becomes (Vietnamese, English,
-// corrected, expanded, capitalised) and the re-decision of an ambiguous word.
+// corrected, expanded, capitalised), the re-decision of an ambiguous word
+// and what the session remembers of it.
 #pragma once
 
 #include <cstdint>
 
+#include "classify.h"
 #include "engine.h"
 
-enum ClassifyReason {
-    REASON_COMPOSITION = 0,
-    REASON_ENGLISH = 1,
-    REASON_KEPT = 2,
-    REASON_UNDECIDED = 3,
-    REASON_FREQUENCY = 4,
+namespace miradot {
+
+// What the word end does with the ambiguous word waiting before this one.
+enum class PendingStep {
+    None,       // nothing waits, or this word drops it
+    Follows,    // an undecided word: the pending one waits on behind it
+    Redecided,  // this word tipped the pending one into the other language
 };
 
-struct Classification {
-    char text[256];
-    int kind;
-    int corrected;
-    int reason;
-    int hint;
+// Everything the word end decided about one word; the session is untouched
+// until remember_word.
+struct WordDecision {
+    char prefix[512];     // rewritten earlier text committed before the word
+    char word[256];       // the word as committed
+    char wordLower[256];  // its lower form
+    int deleteCount;      // code points before the insertion point replaced by prefix
+    int kind;             // KIND_*
+    int reason;           // ClassifyReason of the classification
+    bool corrected;
+    bool retyped;      // deleted and typed again: the other form
+    bool expanded;     // a shorthand expansion
+    bool capitalized;  // a sentence start
+    bool changed;      // the word (before its capital) differs from the keys
+    bool allCaps;
+    bool hint;              // both readings are words: this word may wait as pending
+    char learnedChoice;     // LEARNED_* recorded for the keys by a retype, 0 for none
+    char alternative[256];  // the other reading for Tab, empty when none
+    char alternativeKind;   // ALT_VIETNAMESE or ALT_ENGLISH
+    PendingStep pending;
+    bool pendingEnglish;  // with Redecided: the pending word is now English
+    double threshold;     // the English threshold of this word
 };
 
-// Classifies the word in progress as if it ended with `terminator` (0: none).
-void classify_word(const EngineContext* ctx, uint32_t terminator, Classification* out);
-bool prefer_english(const EngineContext* ctx, const char* rawLower, const char* viLower, const char* viAlt,
-                    int markByRepeat, double a, double b);
+// Decides the word whose keys and strict-0 composition are given, ended by
+// `terminator` (UTF-8, possibly empty). Reads the context, changes nothing.
+WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const Composition& comp,
+                         const char* terminator);
+// Records a decision in the session: pending word, punctuation state,
+// alternative, history, learning and the retype watch.
+void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& comp, const char* terminator,
+                   const WordDecision& decision);
 // Counts the waiting accepted word in the learned data.
 void count_accepted_word(EngineContext* ctx);
-// Ends the word in progress (or applies the terminator alone) into `out`.
+// Ends the word in progress (or applies the terminator alone) into `out`,
+// which it writes once.
 void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator);
+
+}  // namespace miradot

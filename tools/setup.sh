@@ -18,6 +18,8 @@ apt_packages=(
   xvfb xauth fonts-dejavu-core  # the text service host test draws Vietnamese text on a virtual screen
   # word lists and texts that tools/make_lexicon.py and tools/quality/make_corpus.py read
   hunspell-vi scowl fortunes manpages-vi maint-guide-vi
+  # held-out texts of tools/quality/make_lists.py (never read by make_lexicon.py)
+  libreoffice-help-vi firefox-esr-l10n-vi
   # the voice tests' tiny recogniser model and their spoken test audio
   python3-onnx python3-numpy espeak-ng
   # the stand-in for the system tar that the installer tests put in their Wine prefix

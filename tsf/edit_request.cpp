@@ -1,6 +1,6 @@
 #include "edit_request.h"
 
-#include "../engine/engine.h"
+#include "engine.h"
 
 #include <cstring>
 #include <new>

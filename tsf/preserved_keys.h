@@ -2,7 +2,7 @@
 
 #include "tsf_interfaces.h"
 
-#include "../common/hotkey.h"
+#include "hotkey.h"
 
 // Preserved-key state of the two feature hotkeys of one processor.
 struct FeatureHotkey {

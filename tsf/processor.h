@@ -6,7 +6,7 @@
 #include "preserved_keys.h"
 #include "tsf_interfaces.h"
 
-#include "../engine/engine.h"
+#include "engine.h"
 #include "settings_store.h"
 
 #include <atomic>

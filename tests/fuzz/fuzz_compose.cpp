@@ -6,6 +6,8 @@
 #include "engine.h"
 #include "fuzz_checks.h"
 
+using namespace miradot;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0 || size > ENGINE_MAX_KEYS) return 0;
     const char* keys = reinterpret_cast<const char*>(data);

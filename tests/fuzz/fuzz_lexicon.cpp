@@ -6,6 +6,8 @@
 #include "fuzz_checks.h"
 #include "lexicon.h"
 
+using namespace miradot;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* bytes = reinterpret_cast<const char*>(data);
     for (char code : std::string("vfecks")) {

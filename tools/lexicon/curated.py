@@ -25,6 +25,7 @@ CONTEXT_CORRECTIONS = {
     ("sữa", "chữa"): ("sửa", "chữa"),
     ("sữa", "lại"): ("sửa", "lại"),
     ("sữa", "đổi"): ("sửa", "đổi"),
+    ("sữa", "lỗi"): ("sửa", "lỗi"),
     ("sử", "lý"): ("xử", "lý"),
     ("xử", "dụng"): ("sử", "dụng"),
     ("sản", "suất"): ("sản", "xuất"),

@@ -7,6 +7,8 @@
 #include "engine_fixture.h"
 #include "letters.h"
 
+using namespace miradot;
+
 namespace {
 
 class Session : public EngineTablesTest {
@@ -166,7 +168,8 @@ TEST_F(Session, OptionsChangeToneStyleAndComposition) {
     engine_set_options(ctx, DEFAULT_OPTIONS);
     EXPECT_EQ(feed("hoaf"), "hoà");
     engine_set_options(ctx, 0);
-    EXPECT_EQ(feed("ass"), "as");  // without auto-English the undo keeps the composition
+    EXPECT_EQ(feed("ass"), "ass");  // no syllable: every key typed, whatever the options
+    EXPECT_EQ(feed("huuw"), "hưu");
 }
 
 }  // namespace

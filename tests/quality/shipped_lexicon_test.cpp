@@ -4,9 +4,12 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "engine.h"
 #include "lexicon.h"
+
+using namespace miradot;
 
 namespace {
 
@@ -51,6 +54,36 @@ TEST_F(ShippedLexicon, EveryShorthandThatIsEnglishWaitsForVietnameseContext) {
             EXPECT_TRUE(blocked || !lex_contains('e', key)) << key;
         },
         nullptr);
+}
+
+// The examples the settings dialog shows under each option, typed from the
+// keys with that option on: they are what users try first.
+TEST_F(ShippedLexicon, SettingsDialogExamplesHold) {
+    struct Example {
+        uint32_t options;
+        const char* keys;
+        const char* expected;
+    } examples[] = {
+        {DEFAULT_OPTIONS, "suwax looix ", "sửa lỗi "},
+        {DEFAULT_OPTIONS, "chia sex ", "chia sẻ "},
+        {DEFAULT_OPTIONS, "windows, ESP32, meeting ", "windows, ESP32, meeting "},
+        {DEFAULT_OPTIONS, "ddi chowi , veef ", "đi chơi, về "},
+        {DEFAULT_OPTIONS, "gox test ra ", "gõ test ra "},
+        {DEFAULT_OPTIONS, "test \xE2\x87\xA5", "tét "},  // Tab swaps in the other reading
+        {DEFAULT_OPTIONS | OPT_SHORTHAND, "ko ", "không "},
+        {DEFAULT_OPTIONS | OPT_SHORTHAND, "ddc ", "được "},
+        {DEFAULT_OPTIONS | OPT_SHORTHAND, "ntn ", "như thế nào "},
+        {DEFAULT_OPTIONS | OPT_OLD_TONE, "oaf hoaf thuyf ", "òa hòa thùy "},
+        {DEFAULT_OPTIONS, "hoaf thuyf ", "hoà thuỳ "},
+    };
+    for (const Example& e : examples) {
+        EngineContext* ctx = engine_create();
+        engine_set_options(ctx, e.options);
+        std::vector<char> buffer(512);
+        engine_feed_text(ctx, e.keys, buffer.data(), static_cast<int>(buffer.size()));
+        engine_destroy(ctx);
+        EXPECT_STREQ(buffer.data(), e.expected) << e.keys;
+    }
 }
 
 }  // namespace

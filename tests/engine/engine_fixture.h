@@ -13,7 +13,7 @@
 #include "lexicon.h"
 
 inline void clear_all_tables() {
-    for (char code : std::string("vflrecksop")) lex_clear(code);
+    for (char code : std::string("vflrecksop")) miradot::lex_clear(code);
 }
 
 class EngineTablesTest : public ::testing::Test {

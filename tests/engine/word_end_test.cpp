@@ -7,11 +7,13 @@
 #include "engine_fixture.h"
 #include "lexicon.h"
 
+using namespace miradot;
+
 namespace {
 
 // A small lexicon where "mix" is both a frequent English word and the
 // Vietnamese syllable "mĩ", close enough for context to tip the balance.
-const char* const VI = "tiếng\nviệt\nnam\nxin\nchào\nbếp\ncó\nmĩ\nsản\nxuất\nchẩn\nđoán\nchuẩn\ntiêu\nlà\n";
+const char* const VI = "tiếng\nviệt\nnam\nxin\nchào\nbếp\ncó\nmĩ\nsản\nxuất\nsuất\nchẩn\nđoán\nchuẩn\ntiêu\nlà\n";
 const char* const VI_FREQ = "#total\t1000000\ntiếng\t500\nviệt\t900\nnam\t800\nxin\t300\nbếp\t50\nmĩ\t100\nlà\t5000\n";
 const char* const EN = "#total\t1000000\npass\t5000\nclass\t3000\nmix\t400\nbeeps\t20\nhtml\t800\ntest\t4000\n";
 const char* const CORRECTIONS = "sả\tsản\n";

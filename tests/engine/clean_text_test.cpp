@@ -7,6 +7,8 @@
 #include "engine_fixture.h"
 #include "lexicon.h"
 
+using namespace miradot;
+
 namespace {
 
 class CleanText : public EngineTablesTest {
@@ -53,6 +55,7 @@ TEST_F(CleanText, EverythingButWordsPassesThroughUnchanged) {
 
 TEST_F(CleanText, RepairsHookTildeAndAppliesCorrections) {
     load('v', "nghĩ\n");
+    load('f', "nghĩ\t10\n");
     load('c', "ko\tkhông\nsản suất\tsản xuất\nxấu\tđẹp quá\n");
     int corrections = 0;
     EXPECT_EQ(clean("tôi nghỉ Ko sản suất", &corrections), "tôi nghĩ Không sản xuất");
@@ -63,15 +66,27 @@ TEST_F(CleanText, RepairsHookTildeAndAppliesCorrections) {
     EXPECT_EQ(clean("tôi nghỉ ko"), "tôi nghỉ ko");
 }
 
-TEST_F(CleanText, BoundsSegmentsAndOutput) {
-    std::string many;
-    for (int i = 0; i < 700; ++i) many += "ab ";  // 1400 segments
-    std::string cleaned = clean(many, nullptr, 1 << 16);
-    EXPECT_EQ(cleaned.size(), 1024u / 2 * 3);  // 512 words and their spaces
-    std::string longWord(300, 'a');
-    EXPECT_EQ(clean(longWord + " x"), std::string(95, 'a') + " x");
-    EXPECT_EQ(clean("tiếng việt", nullptr, 6), "tiế");  // never half a character
+TEST_F(CleanText, KeepsEveryCharacterOfATextThatFitsTheBuffer) {
+    load('v', "hoà\n");
+    load('c', "ko\tkhông\n");
+    std::string transcript, expected;
+    for (int i = 0; i < 1500; ++i) {  // a long voice transcript of short words
+        transcript += i % 3 ? "ab hòa " : "ko, ";
+        expected += i % 3 ? "ab hoà " : "không, ";
+    }
+    int corrections = 0;
+    EXPECT_EQ(clean(transcript, &corrections, 32768), expected);
+    EXPECT_EQ(corrections, 1500);
+    std::string token(120, 'a');  // too long to be a word: passes unchanged
+    EXPECT_EQ(clean(token + " hòa " + token), token + " hoà " + token);
+    std::string longWord = std::string(200, 'x') + "hòa";
+    EXPECT_EQ(clean(longWord), longWord);
+}
+
+TEST_F(CleanText, CutsOnlyAtTheBufferAndNeverInsideACharacter) {
+    EXPECT_EQ(clean("tiếng việt", nullptr, 6), "tiế");
     EXPECT_EQ(clean("abc", nullptr, 0), "");
+    EXPECT_EQ(clean("ab cd ef", nullptr, 6), "ab cd");
 }
 
 }  // namespace

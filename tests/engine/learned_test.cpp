@@ -9,6 +9,8 @@
 #include "engine_fixture.h"
 #include "lexicon.h"
 
+using namespace miradot;
+
 namespace {
 
 class Learned : public EngineTablesTest {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+using namespace miradot;
+
 namespace {
 
 std::string render(const Syllable& s, bool oldStyle, bool ignoreCase = false) {

@@ -7,6 +7,8 @@
 #include "engine.h"
 #include "engine_fixture.h"
 
+using namespace miradot;
+
 namespace {
 
 class Lexicon : public EngineTablesTest {

@@ -13,8 +13,6 @@ namespace {
 constexpr wchar_t DEFAULT_KEY[] = L"Software\\miraDot";
 constexpr size_t DEFAULT_KEY_LENGTH = 16;
 constexpr size_t KEY_BUFFER = 128;
-constexpr uint32_t KNOWN_WITHOUT_MASK = 0x37;
-constexpr uint32_t STORABLE_OPTIONS = 0xF7;  // everything but OPT_ENGLISH_MODE
 constexpr DWORD HOTKEY_BYTES = 78;
 constexpr DWORD LANGUAGE_BYTES = 14;
 
@@ -49,18 +47,10 @@ std::optional<std::wstring> read_string(HKEY key, const wchar_t* name, DWORD buf
     return text.substr(0, text.find(L'\0'));
 }
 
-uint32_t combine_options(std::optional<DWORD> options, std::optional<DWORD> known)
-{
-    if (!options)
-        return DEFAULT_OPTIONS;
-    uint32_t mask = known ? (*known & STORABLE_OPTIONS) : KNOWN_WITHOUT_MASK;
-    return ((*options ^ DEFAULT_OPTIONS) & mask) ^ DEFAULT_OPTIONS;
-}
-
 void read_hotkeys(HKEY key, ServiceSettings* s)
 {
-    auto voice = key ? read_string(key, L"HotkeyVoice", HOTKEY_BYTES) : std::nullopt;
-    auto translate = key ? read_string(key, L"HotkeyTranslate", HOTKEY_BYTES) : std::nullopt;
+    auto voice = key ? read_string(key, SETTINGS_HOTKEY_VOICE, HOTKEY_BYTES) : std::nullopt;
+    auto translate = key ? read_string(key, SETTINGS_HOTKEY_TRANSLATE, HOTKEY_BYTES) : std::nullopt;
     auto view = [](const std::optional<std::wstring>& text) -> std::optional<std::u16string_view> {
         if (!text)
             return std::nullopt;
@@ -75,7 +65,7 @@ void read_hotkeys(HKEY key, ServiceSettings* s)
 
 void read_other_language(HKEY key, ServiceSettings* s)
 {
-    auto text = read_string(key, L"MtOther", LANGUAGE_BYTES);
+    auto text = read_string(key, SETTINGS_MT_OTHER, LANGUAGE_BYTES);
     if (!text || text->size() < 2 || text->size() > 3)
         return;
     for (wchar_t c : *text)
@@ -86,6 +76,14 @@ void read_other_language(HKEY key, ServiceSettings* s)
 }
 
 } // namespace
+
+uint32_t combine_options(std::optional<uint32_t> options, std::optional<uint32_t> known)
+{
+    if (!options)
+        return DEFAULT_OPTIONS;
+    uint32_t mask = known ? (*known & STORABLE_OPTIONS) : OPTIONS_KNOWN_UNMARKED;
+    return ((*options ^ DEFAULT_OPTIONS) & mask) ^ DEFAULT_OPTIONS;
+}
 
 bool settings_key_override_ok(const wchar_t* value)
 {
@@ -120,9 +118,9 @@ ServiceSettings read_settings()
     if (!key)
         return s;
 
-    s.method = read_dword(key, L"Method") == DWORD(VNI) ? VNI : TELEX;
-    s.options = combine_options(read_dword(key, L"Options"), read_dword(key, L"OptionsKnown"));
-    s.clearSeq = read_dword(key, L"ClearSeq").value_or(0);
+    s.method = read_dword(key, SETTINGS_METHOD) == DWORD(VNI) ? VNI : TELEX;
+    s.options = combine_options(read_dword(key, SETTINGS_OPTIONS), read_dword(key, SETTINGS_OPTIONS_KNOWN));
+    s.clearSeq = read_dword(key, SETTINGS_CLEAR_SEQ).value_or(0);
     read_other_language(key, &s);
     RegCloseKey(key);
     return s;

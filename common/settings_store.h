@@ -1,0 +1,66 @@
+// The per-user settings key: its path, the names of its values, the rule that
+// combines the option words, one validated read with defaults, and the watcher
+// that tells a reader when to read it again. The text service reads these
+// values; the settings program writes them.
+#pragma once
+
+#include "hotkey.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+
+// HKEY_CURRENT_USER path, or MIRADOT_SETTINGS_KEY when that names a key at or
+// below the default one. Decided once per process.
+const wchar_t* resolve_settings_key();
+
+// Whether an override of the settings key path is acceptable.
+bool settings_key_override_ok(const wchar_t* value);
+
+// Value names in the settings key.
+inline constexpr wchar_t SETTINGS_METHOD[] = L"Method";
+inline constexpr wchar_t SETTINGS_OPTIONS[] = L"Options";
+inline constexpr wchar_t SETTINGS_OPTIONS_KNOWN[] = L"OptionsKnown";
+inline constexpr wchar_t SETTINGS_CLEAR_SEQ[] = L"ClearSeq";
+inline constexpr wchar_t SETTINGS_HOTKEY_TRANSLATE[] = L"HotkeyTranslate";
+inline constexpr wchar_t SETTINGS_HOTKEY_VOICE[] = L"HotkeyVoice";
+inline constexpr wchar_t SETTINGS_MT_OTHER[] = L"MtOther";
+
+// The option bits a writer may store (all but OPT_ENGLISH_MODE): what the
+// settings program writes as OptionsKnown. Without OptionsKnown only the bits
+// of OPTIONS_KNOWN_UNMARKED come from Options.
+inline constexpr uint32_t STORABLE_OPTIONS = 0xF7;
+inline constexpr uint32_t OPTIONS_KNOWN_UNMARKED = 0x37;
+
+// Effective option word from the stored Options and OptionsKnown, either absent:
+// every known bit from Options, every other bit its default.
+uint32_t combine_options(std::optional<uint32_t> options, std::optional<uint32_t> known);
+
+struct ServiceSettings {
+    uint32_t method;          // TELEX or VNI
+    uint32_t options;         // effective option word; OPT_ENGLISH_MODE never set
+    uint32_t clearSeq;
+    Hotkey translateHotkey;   // NO_HOTKEY when the voice hotkey took it
+    Hotkey voiceHotkey;
+    char otherLanguage[8];    // 2 or 3 lowercase ASCII letters
+};
+
+// Never fails: anything absent or malformed keeps its default.
+ServiceSettings read_settings();
+
+class SettingsWatcher {
+public:
+    SettingsWatcher() = default;
+    SettingsWatcher(const SettingsWatcher&) = delete;
+    SettingsWatcher& operator=(const SettingsWatcher&) = delete;
+    ~SettingsWatcher() { close(); }
+
+    void arm();
+    bool poll();  // true once per observed change of a value of the key
+    void close();
+
+private:
+    HKEY key_ = nullptr;
+    HANDLE event_ = nullptr;
+};

@@ -1,0 +1,339 @@
+// The classification of a word: composition, English, or kept as typed.
+#include "classify.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "lexicon.h"
+#include "text_util.h"
+
+namespace miradot {
+
+namespace {
+
+// English thresholds without a decided word just before.
+constexpr double AFTER_ENGLISH_THEN_UNDECIDED = 0.55;  // a name or number inside English
+constexpr double WITHOUT_CONTEXT = 0.25;               // typing starts Vietnamese more often
+// Thresholds above this one say no Vietnamese word came just before.
+constexpr double ABOVE_VIETNAMESE = AFTER_VIETNAMESE + 1e-9;
+// Plain letters that are words in both languages go to the one this many
+// times more frequent.
+constexpr double FREQUENCY_RATIO = 30;
+// Per million: an English word this common is not taken for a loan word in
+// Vietnamese letters, except right after Vietnamese.
+constexpr uint32_t COMMON_ENGLISH_FOR_LOAN = 2000;
+// All-capital words are composed only when their syllable is this common
+// (VIEETJ NAM), or this common with one tone key at the end (capsTone).
+constexpr uint32_t CAPITALS_MIN_COUNT = 10;
+constexpr uint32_t CAPITALS_TONE_MIN_COUNT = 1000;
+// Three tone keys in one word is code or a password, not a syllable.
+constexpr int CODE_LIKE_TONE_KEYS = 3;
+// A mark typed by repeat (ee, oo) is Vietnamese intent: it cuts the English
+// weight to this share when no English word came before.
+constexpr double MARK_BY_REPEAT_WEIGHT = 0.3;
+constexpr double MARK_BY_REPEAT_BELOW = 0.5;
+// Accepted words count fully once this many are learned.
+constexpr double LEARNED_WORDS_SCALE = 5000;
+// An English threshold at or below this lets accepted Vietnamese words count.
+constexpr double KEPT_VIETNAMESE_BELOW = 0.5;
+
+// Per million words, the count the lexicon gives the common words of its
+// English list: such a word beats a syllable no text showed (towns over
+// tớn), unless a Vietnamese word came just before.
+constexpr uint32_t COMMON_ENGLISH_COUNT = 6;
+
+bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
+
+bool is_code_like_before(uint32_t c) { return is_ascii_digit(c) || in(c, {'_', '#', '$', '.', '=', '@', '\\'}); }
+
+bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+}  // namespace
+
+WordKeys word_keys(const EngineContext* ctx)
+{
+    WordKeys keys;
+    keys.length = std::clamp(ctx->rawLen, 0, ENGINE_MAX_KEYS);
+    for (int i = 0; i < keys.length; ++i) {
+        keys.raw[i] = ctx->rawKeys[i];
+        keys.lower[i] = ascii_lower(ctx->rawKeys[i]);
+    }
+    keys.raw[keys.length] = keys.lower[keys.length] = 0;
+    return keys;
+}
+
+CasePattern case_pattern(const WordKeys& keys)
+{
+    if (keys.length == 0)
+        return CASE_LOWER;
+    auto capital = [&](int i) { return is_ascii_upper(static_cast<unsigned char>(keys.raw[i])); };
+    bool all = true;
+    for (int i = 0; i < keys.length; ++i)
+        all = all && capital(i);
+    if (all)
+        return CASE_ALL_CAPITALS;
+    for (int i = 1; i < keys.length; ++i) {
+        if (capital(i) && !capital(i - 1))
+            return CASE_INNER_CAPITAL;
+    }
+    return capital(0) ? CASE_FIRST_CAPITAL : CASE_LOWER;
+}
+
+double english_threshold(const EngineContext* ctx)
+{
+    if (ctx->lastKind == KIND_ENGLISH)
+        return AFTER_ENGLISH;
+    if (ctx->lastKind == KIND_VIETNAMESE)
+        return AFTER_VIETNAMESE;
+    return ctx->lastKind2 == KIND_ENGLISH ? AFTER_ENGLISH_THEN_UNDECIDED : WITHOUT_CONTEXT;
+}
+
+void compose_word(const EngineContext* ctx, const WordKeys& keys, int strict, Composition* c)
+{
+    bool oldTone = has_option(ctx, OPT_OLD_TONE);
+    compose(keys.raw, std::min(keys.length, ENGINE_MAX_KEYS), ctx->method, strict, &c->syllable, &c->stats);
+    render_syllable(c->syllable, oldTone, false, c->viCase, sizeof c->viCase);
+    render_syllable(c->syllable, oldTone, true, c->viLower, sizeof c->viLower);
+}
+
+namespace {
+
+bool old_tone(const EngineContext* ctx) { return has_option(ctx, OPT_OLD_TONE); }
+bool has(const EngineContext* ctx, uint32_t option) { return has_option(ctx, option); }
+void lower_form(const char* text, char* buffer, int size) { to_lower_word(text, buffer, size); }
+
+void set_result(Classification* out, const char* text, int kind, int reason = REASON_COMPOSITION)
+{
+    copy_text(out->text, sizeof out->text, text);
+    out->kind = kind;
+    out->reason = reason;
+}
+
+// A correction entry names the word, alone or after the previous word.
+bool known_to_corrections(const EngineContext* ctx, const char* viLower)
+{
+    if (lex_correction(viLower))
+        return true;
+    if (!ctx->contextValid || !ctx->prevWord[0])
+        return false;
+    char prevLower[96], pair[400];
+    lower_form(ctx->prevWord, prevLower, sizeof prevLower);
+    std::snprintf(pair, sizeof pair, "%s %s", prevLower, viLower);
+    return lex_correction(pair) != nullptr;
+}
+
+// Steps for a word whose composition is not a valid syllable.
+void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changed, bool inEn,
+                      CasePattern pattern, Classification* out)
+{
+    bool autoEnglish = has(ctx, OPT_AUTO_ENGLISH);
+    bool autoChanged = changed && autoEnglish;
+    if (has(ctx, OPT_AUTO_CORRECT) && pattern == CASE_LOWER) {
+        Syllable repaired = comp.syllable;
+        // Only a word typed with Vietnamese marks is repaired: ko, kong, gen
+        // and ka are abbreviations, names and English.
+        if (has_diacritic(repaired) && fix_initial_spelling(&repaired) && is_valid_syllable(repaired)) {
+            char lower[256];
+            render_syllable(repaired, old_tone(ctx), true, lower, sizeof lower);
+            bool known = !lex_loaded('v') || lex_contains('v', lower);
+            if (known && !(autoEnglish && inEn)) {
+                char text[256];
+                render_syllable(repaired, old_tone(ctx), false, text, sizeof text);
+                set_result(out, text, KIND_VIETNAMESE);
+                out->corrected = 1;
+                return;
+            }
+        }
+    }
+    if (autoChanged
+        && (!inEn || (lex_count('e', keys.lower) < COMMON_ENGLISH_FOR_LOAN && ctx->lastKind != KIND_ENGLISH))) {
+        if (lex_contains('l', comp.viLower)) {
+            set_result(out, comp.viCase, KIND_VIETNAMESE);
+            return;
+        }
+        Composition strict;  // marks only on the key's own letter: a loan word's spelling
+        compose_word(ctx, keys, 1, &strict);
+        if (lex_contains('l', strict.viLower)) {
+            set_result(out, strict.viCase, KIND_VIETNAMESE);
+            return;
+        }
+    }
+    // A lone đ is the currency sign after an amount (10dd).
+    if (changed && equals(keys.lower, "dd"))
+        return set_result(out, comp.viCase, KIND_VIETNAMESE);
+    // No syllable: every key the user typed, whatever the options (aaa,
+    // kurtz). The preedit still shows a composition that may grow into one.
+    set_result(out, keys.raw, (changed || inEn) ? KIND_ENGLISH : KIND_UNDECIDED,
+               inEn ? REASON_ENGLISH : REASON_UNDECIDED);
+}
+
+// The keys spell a valid syllable exactly as typed (no mark or tone keys).
+void classify_plain(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool inEn,
+                    Classification* out)
+{
+    bool inVi = lex_contains('v', comp.viLower);
+    set_result(out, keys.raw, KIND_UNDECIDED);
+    if (!inEn) {
+        out->kind = inVi ? KIND_VIETNAMESE : KIND_UNDECIDED;
+    } else if (!inVi) {
+        out->kind = KIND_ENGLISH;
+    } else if (has(ctx, OPT_AUTO_ENGLISH) && keys.length >= 2 && lex_loaded('v')) {
+        double pe = double(lex_count('e', keys.lower)) / double(lex_total_or_one('e'));
+        double pv = double(lex_count('v', comp.viLower)) / double(lex_total_or_one('v'));
+        if (pv * FREQUENCY_RATIO < pe) {
+            out->kind = KIND_ENGLISH;
+            out->reason = REASON_FREQUENCY;
+        } else if (pe * FREQUENCY_RATIO < pv) {
+            out->kind = KIND_VIETNAMESE;
+            out->reason = REASON_FREQUENCY;
+        }
+    }
+}
+
+void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, const Composition& composed, bool inEn,
+                            Classification* out)
+{
+    Composition comp = composed;  // the hook/tilde repair works on a copy
+    const ComposeStats& st = comp.stats;
+    if (has(ctx, OPT_AUTO_ENGLISH)) {
+        if (inEn && st.markLater && !st.markByRepeat) {
+            set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
+            return;
+        }
+        char viAlt[256];
+        render_syllable(comp.syllable, !old_tone(ctx), true, viAlt, sizeof viAlt);
+        if (inEn && (lex_contains('v', comp.viLower) || lex_contains('v', viAlt)))
+            out->hint = 1;
+        double t = english_threshold(ctx);
+        if (prefer_english(ctx, keys.lower, comp.viLower, viAlt, st.markByRepeat, t, t)) {
+            set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
+            return;
+        }
+        // Marks only from later keys, or a tone typed over another (dana,
+        // laura, paris), make a name more often than a syllable no text
+        // showed; retyping the word gives the Vietnamese form.
+        // A d typed later for đ (dadi) is Vietnamese free marking: English
+        // words with a later d are in the English table.
+        bool strokeLater = comp.syllable.letters[0].mark == MARK_STROKE && !(keys.length >= 2 && keys.lower[1] == 'd');
+        bool unusualKeys = (st.markLater && !st.markByRepeat && !strokeLater) || st.toneCount >= 2;
+        uint32_t cv = std::max(lex_count('v', comp.viLower), lex_count('v', viAlt));
+        if (!inEn && unusualKeys && lex_loaded('f') && cv <= DICTIONARY_ONLY_COUNT) {
+            set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
+            return;
+        }
+    }
+    if (has(ctx, OPT_AUTO_CORRECT) && swap_hoi_nga(&comp.syllable))
+        out->corrected = 1;
+    if (has(ctx, OPT_AUTO_ENGLISH) && !st.markByRepeat && lex_loaded('v') && !is_known_syllable(comp.syllable)
+        && !lex_contains('l', comp.viLower) && !known_to_corrections(ctx, comp.viLower)) {
+        // Spelled like a syllable but no known word (paris, mary): a name
+        // or a foreign word more often than a rare syllable.
+        set_result(out, keys.raw, inEn ? KIND_ENGLISH : KIND_UNDECIDED, inEn ? REASON_ENGLISH : REASON_KEPT);
+        out->corrected = 0;
+        return;
+    }
+    char text[256];
+    render_syllable(comp.syllable, old_tone(ctx), false, text, sizeof text);
+    set_result(out, text, KIND_VIETNAMESE);
+}
+
+}  // namespace
+
+void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, uint32_t terminator,
+                   Classification* out)
+{
+    *out = Classification{};
+    if (keys.length > MAX_COMPOSED_KEYS) {
+        set_result(out, keys.raw, KIND_ENGLISH, REASON_KEPT);
+        return;
+    }
+    const ComposeStats& st = comp.stats;
+    bool changed = !equals(comp.viCase, keys.raw);
+    bool valid = is_valid_syllable(comp.syllable);
+    bool inEn = lex_contains('e', keys.lower);
+    CasePattern pattern = case_pattern(keys);
+
+    if (has(ctx, OPT_LEARN) && changed) {
+        const char* learned = lex_value('o', keys.lower);
+        if (learned && learned[0] == 'v')
+            return set_result(out, comp.viCase, KIND_VIETNAMESE);
+        if (learned && learned[0] == 'e')
+            return set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
+    }
+
+    if (changed && has(ctx, OPT_AUTO_ENGLISH)) {
+        uint32_t before = ctx->cpBeforeWord;
+        bool codeLike = is_code_like_before(before) || terminator == '_' || is_ascii_digit(terminator)
+                        || pattern == CASE_INNER_CAPITAL || st.toneCount >= CODE_LIKE_TONE_KEYS;
+        if (is_ascii_digit(before) && equals(keys.lower, "dd"))
+            codeLike = false;
+        bool inVi = valid && lex_contains('v', comp.viLower);
+        uint32_t viFreq = inVi ? lex_count('v', comp.viLower) : 0;
+        bool capsRun = ctx->lastWordAllCaps && ctx->capsRunCount > 0 && inVi;
+        char lastKey = keys.raw[keys.length - 1];
+        bool capsTone = !inEn && inVi && st.toneCount == 1 && keys.length >= 4 && lastKey
+                        && std::strchr("SFRXJ", lastKey) && viFreq >= CAPITALS_TONE_MIN_COUNT;
+        bool rawResult = codeLike;
+        if (pattern == CASE_ALL_CAPITALS && !capsRun && !capsTone) {
+            if (!st.markByRepeat) {
+                if (viFreq >= CAPITALS_MIN_COUNT)
+                    out->hint = 1;
+                rawResult = true;
+            } else if (viFreq < CAPITALS_MIN_COUNT) {
+                rawResult = true;
+            }
+        }
+        if (rawResult)
+            return set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
+    }
+
+    if (changed && valid && !has_diacritic(comp.syllable)
+        && !(st.undoByRepeat && !st.undoLater && is_known_syllable(comp.syllable))) {
+        // Tone keys removed again (lorenz, liszt) leave no Vietnamese mark:
+        // the word is what was typed. A mark undone by repeat (xooong) is
+        // how Telex types a plain letter pair and stays.
+        return set_result(out, keys.raw, inEn ? KIND_ENGLISH : KIND_UNDECIDED, inEn ? REASON_ENGLISH : REASON_KEPT);
+    }
+    if (!valid)
+        return classify_invalid(ctx, keys, comp, changed, inEn, pattern, out);
+    if (!changed)
+        return classify_plain(ctx, keys, comp, inEn, out);
+    classify_changed_valid(ctx, keys, comp, inEn, out);
+}
+
+bool prefer_english(const EngineContext* ctx, const char* rawLower, const char* viLower, const char* viAlt,
+                    int markByRepeat, double a, double b)
+{
+    bool learn = has(ctx, OPT_LEARN);
+    uint32_t ce = lex_count('e', rawLower);
+    uint32_t cr = lex_count('r', rawLower);
+    if (ce == 0 && !(learn && lex_count('p', rawLower) > 0))
+        return false;
+    if (!lex_loaded('v'))
+        return false;
+    uint32_t cv = std::max(lex_count('v', viLower), viAlt ? lex_count('v', viAlt) : 0u);
+    if (cv == 0)
+        return true;
+    if (ce != 0 && b > ABOVE_VIETNAMESE && cr > cv)
+        return true;
+    if (b > ABOVE_VIETNAMESE && ce >= COMMON_ENGLISH_COUNT && cv <= DICTIONARY_ONLY_COUNT)
+        return true;
+    double pv = double(cv) / double(lex_total_or_one('v'));
+    double pe = double(ce) / double(lex_total_or_one('e'));
+    uint64_t tp = lex_total('p');
+    if (learn && tp != 0) {
+        double u = std::min(double(tp) / LEARNED_WORDS_SCALE, 1.0) / (double(tp) + LEARNED_WORDS_SCALE);
+        if (b <= KEPT_VIETNAMESE_BELOW) {
+            uint32_t kept = std::max(lex_count('p', viLower), viAlt ? lex_count('p', viAlt) : 0u);
+            pv += u * kept;
+        }
+        if (b > ABOVE_VIETNAMESE)
+            pe += u * lex_count('p', rawLower);
+    }
+    double w = (markByRepeat && b < MARK_BY_REPEAT_BELOW) ? MARK_BY_REPEAT_WEIGHT * a : a;
+    return w * pe > (1 - w) * pv;
+}
+
+}  // namespace miradot

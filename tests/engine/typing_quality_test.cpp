@@ -1,0 +1,133 @@
+// What users meet while typing: no impossible syllable on screen, no lost
+// letters, no correction that makes a right word wrong, English words kept
+// where their Vietnamese reading is rare, and the words on both sides of an
+// ambiguous word deciding it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine.h"
+#include "engine_fixture.h"
+#include "lexicon.h"
+
+using namespace miradot;
+
+namespace {
+
+// Counts per million; 5 is what the lexicon gives a syllable only a
+// dictionary lists.
+const char* const VI = "hưu\t20\ncừu\t20\nhươu\t5\ngiữa\t300\nthương\t400\nđai\t5\nđoi\t5\nmượn\t40\nđược\t2000\n"
+                       "cut\t12\nlit\t5\nco\t39\ncong\t24\nghen\t5\nca\t24\ncà\t30\nloen\t5\n"
+                       "hể\t5\nnhởn\t5\nđủi\t5\nnghĩ\t300\nbên\t745\ntrái\t200\ntớn\t5\ndăn\t5\nmã\t2000\n"
+                       "tét\t5\nlà\t5000\nviệt\t900\nnam\t800\n";
+const char* const EN
+    = "#total\t1000000\nbeen\t997\ntab\t50\ntowns\t6\ndawn\t16\nmax\t185\ngen\t30\nkong\t3\ntest\t4000\n";
+
+class TypingQuality : public EngineTablesTest {
+protected:
+    void SetUp() override
+    {
+        EngineTablesTest::SetUp();
+        std::string dir
+            = make_dir({{"vi.tsv", VI}, {"vi_freq.tsv", std::string("#total\t1000000\n") + VI}, {"en.tsv", EN}});
+        ASSERT_GT(engine_load_data(dir.c_str()), 0);
+    }
+
+    static std::string feed(const std::string& keys, uint32_t options = DEFAULT_OPTIONS)
+    {
+        EngineContext* ctx = engine_create();
+        engine_set_options(ctx, options);
+        std::vector<char> buffer(keys.size() * 4 + 256);
+        engine_feed_text(ctx, keys.c_str(), buffer.data(), static_cast<int>(buffer.size()));
+        engine_destroy(ctx);
+        return buffer.data();
+    }
+
+    static std::string preedit(const std::string& keys, uint32_t options = DEFAULT_OPTIONS)
+    {
+        EngineContext* ctx = engine_create();
+        engine_set_options(ctx, options);
+        EngineOutput out{};
+        for (char k : keys)
+            engine_key(ctx, static_cast<unsigned char>(k), &out);
+        engine_destroy(ctx);
+        return out.preedit;
+    }
+};
+
+struct Case {
+    const char* keys;
+    const char* expected;
+};
+
+TEST_F(TypingQuality, KeysWithAValidReadingNeverShowAnImpossibleSyllable)
+{
+    const Case cases[] = {
+        {"huuw", "hưu"},        {"cuuwf", "cừu"},    {"houwu", "hươu"}, {"giwax", "giữa"},
+        {"thuowwng", "thương"}, {"dadi", "đai"},     {"dodi", "đoi"},   {"muwjowjn", "mượn"},
+        {"duocwdj", "được"},    {"dduowcj", "được"}, {"uowr", "uở"},
+    };
+    for (uint32_t options : {0u, DEFAULT_OPTIONS}) {
+        for (const Case& c : cases)
+            EXPECT_EQ(feed(std::string(c.keys) + " ", options), std::string(c.expected) + " ")
+                << c.keys << " options " << options;
+    }
+    // What the screen shows on the way there.
+    const Case preedits[] = {{"huuw", "hưu"}, {"thuow", "thuơ"}, {"thuoww", "thươ"}, {"giw", "giư"}};
+    for (const Case& c : preedits)
+        EXPECT_EQ(preedit(c.keys, 0), c.expected) << c.keys;
+}
+
+TEST_F(TypingQuality, AWordThatIsNoSyllableKeepsEveryKeyTyped)
+{
+    const Case cases[] = {
+        {"lorenz", "lorenz"}, {"kurtz", "kurtz"}, {"liszt", "liszt"},   {"ooo", "ooo"},
+        {"aaa", "aaa"},       {"ass", "ass"},     {"thuoww", "thuoww"}, {"aw", "aw"},
+    };
+    for (uint32_t options : {0u, DEFAULT_OPTIONS}) {
+        for (const Case& c : cases)
+            EXPECT_EQ(feed(std::string(c.keys) + " ", options), std::string(c.expected) + " ")
+                << c.keys << " options " << options;
+    }
+    EXPECT_EQ(preedit("aaa", 0), "aaa");  // aa could grow into no syllable
+}
+
+TEST_F(TypingQuality, RepairsLeaveShortWordsEnglishAndKnownWordsAlone)
+{
+    const Case cases[] = {
+        {"ko", "ko"},      {"kong", "kong"},   {"gen", "gen"},
+        {"ka", "ka"},      {"kaf", "cà"},                         // typed with a Vietnamese tone: the k is a slip
+        {"heex", "hễ"},    {"nhowxn", "nhỡn"}, {"dduxi", "đũi"},  // only rare hook forms are known
+        {"nghir", "nghĩ"},                                        // the hook form is no word, the tilde one is common
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(feed(std::string(c.keys) + " "), std::string(c.expected) + " ") << c.keys;
+}
+
+TEST_F(TypingQuality, CommonEnglishBeatsARareReadingAndTabKeepsIt)
+{
+    const Case cases[] = {
+        {"towns ", "towns "},
+        {"dawn ", "dawn "},
+        {"towns \xE2\x87\xA5", "tớn "},  // Tab: the other reading one key away
+        {"max ", "mã "},                 // a common Vietnamese reading stays
+        {"paris ", "paris "},            // a syllable no lexicon knows: a name
+        {"laura ", "laura "},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
+}
+
+TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
+{
+    const Case cases[] = {
+        {"tab been trais ", "tab bên trái "},  // the Vietnamese word after outweighs the English one before
+        {"been ", "bên "},
+        {"test laf ", "test là "},  // a common English word among Vietnamese stays
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
+}
+
+}  // namespace
