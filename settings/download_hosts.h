@@ -16,4 +16,4 @@ std::wstring speech_release_host();
 
 // The item with its expected size and digest (in the test build, those the
 // test lists for a file of that name; unknown when it lists none).
-DownloadItem verified_item(const wchar_t* url, const wchar_t* name, uint64_t size, const char* sha256);
+DownloadItem verified_item(const std::wstring& url, const std::wstring& name, uint64_t size, const char* sha256);

@@ -24,16 +24,14 @@ std::wstring test_host() {
     return host.empty() ? L"https://localhost" : host;
 }
 
-const std::map<std::wstring, std::pair<uint64_t, std::string>>& test_digests() {
-    static const auto digests = [] {
-        std::map<std::wstring, std::pair<uint64_t, std::string>> result;
-        std::ifstream list(std::filesystem::path(env(L"MIRADOT_DOWNLOAD_TEST_DIGESTS")));
-        std::string name, digest;
-        uint64_t size;
-        while (list >> name >> size >> digest) result[std::wstring(name.begin(), name.end())] = {size, digest};
-        return result;
-    }();
-    return digests;
+// Read at each use: a test may list other files for each case.
+std::map<std::wstring, std::pair<uint64_t, std::string>> test_digests() {
+    std::map<std::wstring, std::pair<uint64_t, std::string>> result;
+    std::ifstream list(std::filesystem::path(env(L"MIRADOT_DOWNLOAD_TEST_DIGESTS")));
+    std::string name, digest;
+    uint64_t size;
+    while (list >> name >> size >> digest) result[std::wstring(name.begin(), name.end())] = {size, digest};
+    return result;
 }
 
 }  // namespace
@@ -43,8 +41,9 @@ std::wstring package_file_host() { return test_host(); }
 std::wstring model_hub_host() { return test_host(); }
 std::wstring speech_release_host() { return test_host(); }
 
-DownloadItem verified_item(const wchar_t* url, const wchar_t* name, uint64_t, const char*) {
-    auto found = test_digests().find(name);
-    if (found == test_digests().end()) return {url, name, 0, ""};
-    return {url, name, found->second.first, found->second.second.c_str()};
+DownloadItem verified_item(const std::wstring& url, const std::wstring& name, uint64_t, const char*) {
+    const auto digests = test_digests();
+    auto found = digests.find(name);
+    if (found == digests.end()) return {url, name, 0, ""};
+    return {url, name, found->second.first, found->second.second};
 }

@@ -4,7 +4,9 @@
 
 #include "file_tree.h"
 #include "mt_errors.h"
+#include "download_hosts.h"
 #include "mt_home.h"
+#include "mt_runtime.h"
 #include "mt_texts.h"
 #include "pipe.h"
 
@@ -56,4 +58,47 @@ bool remove_language(const std::string& code, std::wstring& text) {
     }
     text = removed_text(removed);
     return true;
+}
+
+DownloadItem model_file_item(const ModelRow& model, const ModelFile& file) {
+    const std::wstring url = model_hub_host() + L"/" + wide(model.repository) + L"/resolve/" + wide(model.revision) +
+                             L"/" + wide(file.name);
+    return verified_item(url, wide(model.name + "/" + file.name), file.size, file.sha256);
+}
+
+std::wstring model_file_path(const std::wstring& home, const ModelRow& model, const ModelFile& file) {
+    return model_folder(home, model.name) + L"\\" + wide(file.name);
+}
+
+bool plan_install(const std::string& code, InstallPlan& plan, std::wstring& text) {
+    if (!mt_home_path(plan.home)) {
+        text = MT_ERR_NO_FOLDER;
+        return false;
+    }
+    plan.models[0] = find_model("en-" + code);
+    plan.models[1] = find_model(code + "-en");
+    if (!plan.models[0] || !plan.models[1]) {
+        text = MT_ERR_UNKNOWN_LANGUAGE;
+        return false;
+    }
+    plan.runtimeNeeded = !is_runtime_installed();
+    plan.fileCount = plan.runtimeNeeded ? RUNTIME_PACKAGE_COUNT : 0;
+    plan.bytesNeeded = plan.runtimeNeeded ? RUNTIME_SPACE_BYTES : 0;
+    for (const ModelRow* model : plan.models) {
+        for (const ModelFile& file : model->files) {
+            const DownloadItem item = model_file_item(*model, file);
+            if (!download_item_known(item)) {
+                text = MT_ERR_UNVERIFIABLE;
+                return false;
+            }
+            ++plan.fileCount;
+            WIN32_FILE_ATTRIBUTE_DATA local;
+            const bool present =
+                GetFileAttributesExW(model_file_path(plan.home, *model, file).c_str(), GetFileExInfoStandard, &local) &&
+                ((uint64_t(local.nFileSizeHigh) << 32) | local.nFileSizeLow) == item.size;
+            if (!present) plan.bytesNeeded += item.size;
+        }
+    }
+    text = job_space_error(plan.bytesNeeded, free_space_bytes());
+    return text.empty();
 }

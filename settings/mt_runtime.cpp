@@ -32,8 +32,8 @@ bool move_replacing(const std::wstring& from, const std::wstring& to) {
 }  // namespace
 
 const DownloadItem* runtime_packages() {
-    static const std::wstring python = python_download_host(), packages = package_file_host();
-    static const std::wstring urls[RUNTIME_PACKAGE_COUNT] = {
+    const std::wstring python = python_download_host(), packages = package_file_host();
+    const std::wstring urls[RUNTIME_PACKAGE_COUNT] = {
         python + L"/ftp/python/3.14.10/python-3.14.10-embed-amd64.zip",
         packages + L"/packages/f7/92/0c91d86357376c556e7be18bc06cee59d5587cabd47690f03c127b16c198/"
                    L"ctranslate2-4.9.2-cp314-cp314-win_amd64.whl",
@@ -43,13 +43,13 @@ const DownloadItem* runtime_packages() {
                    L"msvc_runtime-14.51.36231-cp314-cp314-win_amd64.whl",
     };
     static const DownloadItem items[RUNTIME_PACKAGE_COUNT] = {
-        verified_item(urls[0].c_str(), L"python.zip", 12619664,
+        verified_item(urls[0], L"python.zip", 12619664,
                       "90905e64a840557d8c1bc4f5b74db3d7ee85e3ffb217611cac1c7813acea4159"),
-        verified_item(urls[1].c_str(), L"ctranslate2.whl", 23391005,
+        verified_item(urls[1], L"ctranslate2.whl", 23391005,
                       "93248dea53395f3d4abd3dcf4164fd94529c8dcaf176f2bd594a1a3956377db0"),
-        verified_item(urls[2].c_str(), L"sentencepiece.whl", 1774639,
+        verified_item(urls[2], L"sentencepiece.whl", 1774639,
                       "0d1235ccd36c3e8c2021355258b47866c694a55003a89f00701c513eac1aef06"),
-        verified_item(urls[3].c_str(), L"msvc_runtime.whl", 2110765,
+        verified_item(urls[3], L"msvc_runtime.whl", 2110765,
                       "55a017355394fa78f87dbab6967cf2131398671ca0a77f8c97dadfc6c6f3de38"),
     };
     return items;
