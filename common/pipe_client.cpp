@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "pipe.h"
+#include "pipe_io.h"
 
 namespace {
 
@@ -35,39 +36,19 @@ public:
 
     bool write(const char* data, DWORD length) {
         DWORD done = 0;
-        OVERLAPPED overlapped = fresh();
-        return finish(WriteFile(pipe_, data, length, nullptr, &overlapped), overlapped, done) && done == length;
+        return miradot::write_within(pipe_, event_, data, length, done, remaining()) == miradot::PipeIo::Done
+               && done == length;
     }
 
     DWORD read(char* buffer, DWORD size) {
         DWORD done = 0;
-        OVERLAPPED overlapped = fresh();
-        return finish(ReadFile(pipe_, buffer, size, nullptr, &overlapped), overlapped, done) ? done : 0;
+        return miradot::read_within(pipe_, event_, buffer, size, done, remaining()) == miradot::PipeIo::Done ? done
+                                                                                                           : 0;
     }
 
 private:
-    OVERLAPPED fresh() {
-        OVERLAPPED overlapped{};
-        overlapped.hEvent = event_;
-        ResetEvent(event_);
-        return overlapped;
-    }
-
-    bool finish(BOOL started, OVERLAPPED& overlapped, DWORD& done) {
-        if (!event_) return false;
-        if (!started && GetLastError() != ERROR_IO_PENDING) return false;
-        if (WaitForSingleObject(event_, remaining()) != WAIT_OBJECT_0) {
-            CancelIoEx(pipe_, &overlapped);
-            GetOverlappedResult(pipe_, &overlapped, &done, TRUE);
-            return false;
-        }
-        return GetOverlappedResult(pipe_, &overlapped, &done, FALSE);
-    }
-
     DWORD remaining() const {
-        if (deadlineMs_ == PIPE_NO_DEADLINE) return INFINITE;
-        ULONGLONG passed = GetTickCount64() - started_;
-        return passed >= deadlineMs_ ? 0 : static_cast<DWORD>(deadlineMs_ - passed);
+        return deadlineMs_ == PIPE_NO_DEADLINE ? INFINITE : miradot::time_left(started_, deadlineMs_);
     }
 
     HANDLE pipe_;

@@ -2,22 +2,22 @@
 
 #include <cwchar>
 
+#include "environment.h"
 #include "pipe.h"
 #include "user_sid.h"
 
 bool pipe_name(PipeKind pipe, std::wstring& name) {
     name.clear();
     std::wstring sid;
-    if (!user_sid_string(sid)) return false;
+    if (!miradot::user_sid_string(sid)) return false;
     DWORD session = 0;
     if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) return false;
 
-    const wchar_t* variable = pipe == PipeKind::Voice ? L"MIRADOT_VOICE_TAG" : L"MIRADOT_MT_TAG";
-    wchar_t value[22];
-    DWORD length = GetEnvironmentVariableW(variable, value, 22);
+    const char* variable = pipe == PipeKind::Voice ? "MIRADOT_VOICE_TAG" : "MIRADOT_MT_TAG";
+    // A value of 22 or more characters counts as absent.
+    std::optional<std::wstring> value = miradot::environment_value(variable, 21);
     std::wstring tag;
-    // A value that does not fit the buffer (22+ characters) counts as absent.
-    if (length > 0 && length < 22 && !pipe_tag(value, tag)) return false;
+    if (value && !pipe_tag(value->c_str(), tag)) return false;
 
     const wchar_t* format = pipe == PipeKind::Voice ? L"\\\\.\\pipe\\miradot-voice-%ls-%lu%ls"
                                                     : L"\\\\.\\pipe\\miradot-mt-%ls-%lu%ls";

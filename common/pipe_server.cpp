@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "pipe.h"
+#include "pipe_io.h"
 #include "user_sid.h"
 
 namespace {
@@ -18,19 +19,7 @@ HANDLE create_instance(const std::wstring& name, SECURITY_ATTRIBUTES* security, 
                             MAX_INSTANCES, BUFFER_SIZE, BUFFER_SIZE, 0, security);
 }
 
-enum class IoResult { Done, Failed, TimedOut };
-
-// Waits for an overlapped operation up to timeoutMs; a late one is cancelled.
-IoResult finish_io(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, DWORD& transferred, DWORD timeoutMs) {
-    if (started) return GetOverlappedResult(pipe, &overlapped, &transferred, FALSE) ? IoResult::Done : IoResult::Failed;
-    if (GetLastError() != ERROR_IO_PENDING) return IoResult::Failed;
-    if (WaitForSingleObject(overlapped.hEvent, timeoutMs) == WAIT_TIMEOUT) {
-        CancelIoEx(pipe, &overlapped);
-        GetOverlappedResult(pipe, &overlapped, &transferred, TRUE);
-        return IoResult::TimedOut;
-    }
-    return GetOverlappedResult(pipe, &overlapped, &transferred, FALSE) ? IoResult::Done : IoResult::Failed;
-}
+using miradot::PipeIo;
 
 class Server {
 public:
@@ -88,24 +77,17 @@ private:
     }
 
     // Reads what has arrived, waiting at most until the line's deadline.
-    IoResult read_some(HANDLE pipe, char* buffer, DWORD size, DWORD& got, ULONGLONG lineStarted) {
+    PipeIo read_some(HANDLE pipe, char* buffer, DWORD size, DWORD& got, ULONGLONG lineStarted) {
         got = 0;
-        ULONGLONG passed = GetTickCount64() - lineStarted;
-        if (passed >= limits_.lineDeadlineMs) return IoResult::TimedOut;
-        OVERLAPPED overlapped{};
-        overlapped.hEvent = event_;
-        ResetEvent(event_);
-        BOOL started = ReadFile(pipe, buffer, size, nullptr, &overlapped);
-        return finish_io(pipe, overlapped, started, got, static_cast<DWORD>(limits_.lineDeadlineMs - passed));
+        DWORD left = miradot::time_left(lineStarted, limits_.lineDeadlineMs);
+        if (left == 0) return PipeIo::TimedOut;
+        return miradot::read_within(pipe, event_, buffer, size, got, left);
     }
 
     bool write_reply(HANDLE pipe, const std::string& reply) {
-        OVERLAPPED overlapped{};
-        overlapped.hEvent = event_;
-        ResetEvent(event_);
         DWORD written = 0;
-        BOOL started = WriteFile(pipe, reply.data(), static_cast<DWORD>(reply.size()), nullptr, &overlapped);
-        return finish_io(pipe, overlapped, started, written, limits_.lineDeadlineMs) == IoResult::Done;
+        return miradot::write_within(pipe, event_, reply.data(), static_cast<DWORD>(reply.size()), written,
+                                     limits_.lineDeadlineMs) == PipeIo::Done;
     }
 
     // Serves lines until the client closes, stalls past the deadline, or a
@@ -119,7 +101,7 @@ private:
         ULONGLONG lineStarted = GetTickCount64();
         for (;;) {
             DWORD got = 0;
-            if (read_some(pipe, buffer, sizeof buffer, got, lineStarted) != IoResult::Done || got == 0) return;
+            if (read_some(pipe, buffer, sizeof buffer, got, lineStarted) != PipeIo::Done || got == 0) return;
             for (DWORD i = 0; i < got; ++i) {
                 if (buffer[i] != '\n') {
                     if (line.size() < limits_.lineLimit) line += buffer[i];
@@ -145,7 +127,7 @@ private:
         char buffer[256];
         DWORD got = 0;
         const ULONGLONG replied = GetTickCount64();
-        while (read_some(pipe, buffer, sizeof buffer, got, replied) == IoResult::Done && got > 0) {
+        while (read_some(pipe, buffer, sizeof buffer, got, replied) == PipeIo::Done && got > 0) {
         }
     }
 
@@ -165,7 +147,7 @@ int serve_pipe(PipeKind pipe, const PipeHandler& handler, const std::function<bo
                const PipeServerLimits& limits) {
     std::wstring name;
     std::wstring sid;
-    if (!pipe_name(pipe, name) || !user_sid_string(sid)) return PIPE_SERVER_NO_NAME;
+    if (!pipe_name(pipe, name) || !miradot::user_sid_string(sid)) return PIPE_SERVER_NO_NAME;
     wchar_t sddl[200];
     int written = std::swprintf(sddl, 200, L"D:P(A;;GA;;;%ls)", sid.c_str());
     PSECURITY_DESCRIPTOR descriptor = nullptr;

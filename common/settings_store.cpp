@@ -1,6 +1,7 @@
 #include "settings_store.h"
 
 #include "engine.h"
+#include "environment.h"
 
 #include <cstring>
 #include <cwchar>
@@ -95,11 +96,8 @@ bool settings_key_override_ok(const wchar_t* value)
 const wchar_t* resolve_settings_key()
 {
     std::call_once(g_key_once, [] {
-        wchar_t value[KEY_BUFFER];
-        DWORD length = GetEnvironmentVariableW(L"MIRADOT_SETTINGS_KEY", value, KEY_BUFFER);
-        const wchar_t* chosen = (length > 0 && length < KEY_BUFFER && settings_key_override_ok(value))
-            ? value : DEFAULT_KEY;
-        wcscpy(g_key, chosen);
+        std::optional<std::wstring> value = miradot::environment_value("MIRADOT_SETTINGS_KEY", KEY_BUFFER - 1);
+        wcscpy(g_key, value && settings_key_override_ok(value->c_str()) ? value->c_str() : DEFAULT_KEY);
     });
     return g_key;
 }

@@ -6,6 +6,8 @@
 
 #include "environment.h"
 
+namespace miradot {
+
 namespace {
 
 std::string utf8(const std::filesystem::path& path) {
@@ -63,3 +65,5 @@ std::filesystem::path find_model_file(const std::filesystem::path& folder, const
     if (names.empty()) return {};
     return folder / *std::min_element(names.begin(), names.end());
 }
+
+}  // namespace miradot

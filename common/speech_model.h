@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+namespace miradot {
+
 constexpr const char* DEFAULT_MODEL_NAME = "sherpa-onnx-zipformer-vi-30M-int8-2026-02-09";
 
 // The models folder "LOCALAPPDATA\miraDot\models", both levels created when
@@ -23,3 +25,5 @@ bool speech_model_complete(const std::filesystem::path& folder);
 // suffix, as a full path; empty when none does.
 std::filesystem::path find_model_file(const std::filesystem::path& folder, const std::string& prefix,
                                       const std::string& suffix);
+
+}  // namespace miradot

@@ -4,6 +4,8 @@
 
 #include <sddl.h>
 
+namespace miradot {
+
 bool user_sid_string(std::wstring& sid) {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
@@ -18,3 +20,5 @@ bool user_sid_string(std::wstring& sid) {
     LocalFree(text);
     return sid.size() < 128;
 }
+
+}  // namespace miradot

@@ -5,4 +5,8 @@
 
 // False when the token cannot be read or the string has 128 characters or
 // more (it must fit the pipe name).
+namespace miradot {
+
 bool user_sid_string(std::wstring& sid);
+
+}  // namespace miradot

@@ -2,37 +2,19 @@
 
 #include <windows.h>
 
+#include "open_file.h"
+#include "utf.h"
+
 #include <algorithm>
 
 namespace {
 
-constexpr LONGLONG MAX_FILE_BYTES = 64LL * 1024 * 1024;
-
-bool read_whole_file(const std::wstring& path, std::string* out)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 1 && size.QuadPart <= MAX_FILE_BYTES;
-    if (ok) {
-        out->resize(size_t(size.QuadPart));
-        DWORD read = 0;
-        ok = ReadFile(file, out->data(), DWORD(out->size()), &read, nullptr) && read == out->size();
-    }
-    CloseHandle(file);
-    return ok;
-}
+constexpr uint64_t MAX_FILE_BYTES = 64LL * 1024 * 1024;
 
 std::wstring to_lower_utf16(const std::string& utf8)
 {
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    if (length <= 0)
-        return {};
-    std::wstring text(size_t(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), text.data(), length);
-    CharLowerBuffW(text.data(), DWORD(length));
+    std::wstring text = miradot::utf8_to_wide(utf8);
+    CharLowerBuffW(text.data(), DWORD(text.size()));
     return text;
 }
 
@@ -40,9 +22,10 @@ std::wstring to_lower_utf16(const std::string& utf8)
 
 void ContextWords::load_file(const std::wstring& path)
 {
-    std::string image;
-    if (!read_whole_file(path, &image))
+    std::vector<uint8_t> bytes;
+    if (miradot::read_whole_file(path, bytes, MAX_FILE_BYTES) != miradot::ReadResult::Read)
         return;
+    std::string image(bytes.begin(), bytes.end());
     size_t start = 0;
     while (start < image.size() && words_.size() < MAX_WORDS) {
         size_t end = image.find('\n', start);

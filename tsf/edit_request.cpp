@@ -1,9 +1,9 @@
 #include "edit_request.h"
 
 #include "engine.h"
+#include "utf.h"
 
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -22,41 +22,12 @@ int count_utf8_code_points(const char* text, int length)
 
 } // namespace
 
-int utf8_to_utf16(const char* text, wchar_t* buffer, int capacity)
-{
-    if (capacity <= 0)
-        return 0;
-    buffer[0] = 0;
-    if (!text || !*text)
-        return 0;
-    int written = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, buffer, capacity);
-    if (written > 0)
-        return written - 1;
-    // A failed call may have written part of the text.
-    buffer[0] = 0;
-    // Too long: keep what fits, never half a surrogate pair.
-    int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
-    if (needed <= 0)
-        return 0;
-    wchar_t* whole = new (std::nothrow) wchar_t[needed];
-    if (!whole)
-        return 0;
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, whole, needed);
-    int keep = capacity - 1;
-    if (keep > 0 && is_high_surrogate(whole[keep - 1]))
-        --keep;
-    std::memcpy(buffer, whole, keep * sizeof(wchar_t));
-    buffer[keep] = 0;
-    delete[] whole;
-    return keep;
-}
-
 EditRequest make_edit_request(const EngineOutput& output)
 {
     EditRequest request;
     request.deleteCount = output.deleteCount > 0 ? output.deleteCount : 0;
-    request.commitLength = utf8_to_utf16(output.text, request.commitText, 600);
-    request.compositionLength = utf8_to_utf16(output.preedit, request.compositionText, 300);
+    request.commitLength = miradot::utf8_to_utf16(output.text, request.commitText, 600);
+    request.compositionLength = miradot::utf8_to_utf16(output.preedit, request.compositionText, 300);
     return request;
 }
 

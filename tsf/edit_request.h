@@ -40,10 +40,6 @@ EditRequest make_edit_request(const EngineOutput& output);
 // of its deletions reach before it, and both commits are written together.
 EditRequest merge_unwritten(const EditRequest& unwritten, const EditRequest& next);
 
-// UTF-8 to UTF-16 into a buffer of `capacity` units (terminator included);
-// units written, 0 and an empty text on failure.
-int utf8_to_utf16(const char* text, wchar_t* buffer, int capacity);
-
 // Index where the last word of `text` starts: a final space is skipped, the
 // word starts after the space before it (0 when there is none).
 int last_word_start(const wchar_t* text, int length);

@@ -2,17 +2,17 @@
 
 #include "context_words.h"
 #include "engine.h"
+#include "environment.h"
 #include "module.h"
 #include "settings_store.h"
+#include "utf.h"
 
 namespace {
 
 constexpr size_t MAX_DIRECTORY = 253;
 constexpr size_t MAX_DATA_FILE_PATH = 257;
-constexpr int DATA_PATH_BYTES = 780;
-constexpr int LEARNED_PATH_BYTES = 780;
-constexpr DWORD USER_FILE_MAX = 259;
-constexpr DWORD APPDATA_MAX = 239;
+constexpr size_t DATA_PATH_BYTES = 780;
+constexpr size_t LEARNED_PATH_BYTES = 780;
 constexpr DWORD SAVE_INTERVAL_MS = 29999;
 
 INIT_ONCE g_data_once = INIT_ONCE_STATIC_INIT;
@@ -25,13 +25,16 @@ volatile LONG g_pending = 0;
 DWORD g_last_save = 0;
 SRWLOCK g_engine_lock = SRWLOCK_INIT;
 
-bool to_utf8(const std::wstring& text, char* buffer, int size)
+// Into a buffer of `size` bytes; false for an empty text or one that does not fit.
+bool to_utf8(const std::wstring& text, char* buffer, size_t size)
 {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buffer, size, nullptr, nullptr);
-    if (n <= 1) {
+    std::string utf8 = miradot::wide_to_utf8(text);
+    if (utf8.empty() || utf8.size() >= size) {
         buffer[0] = '\0';
         return false;
     }
+    utf8.copy(buffer, utf8.size());
+    buffer[utf8.size()] = '\0';
     return true;
 }
 
@@ -70,15 +73,6 @@ bool try_data_directory(const std::wstring& directory)
     return true;
 }
 
-std::wstring environment(const wchar_t* name, DWORD maxLength)
-{
-    wchar_t value[MAX_PATH + 1];
-    DWORD n = GetEnvironmentVariableW(name, value, MAX_PATH + 1);
-    if (n < 1 || n > maxLength)
-        return {};
-    return std::wstring(value, n);
-}
-
 BOOL CALLBACK load_engine_data_once(INIT_ONCE*, void*, void**)
 {
     wchar_t path[MAX_PATH];
@@ -110,15 +104,14 @@ bool load_engine_data_near(const std::wstring& modulePath)
 
 bool learned_data_path(std::wstring* path)
 {
-    std::wstring userFile = environment(L"MIRADOT_USER_FILE", USER_FILE_MAX);
-    if (!userFile.empty()) {
-        *path = userFile;
+    if (auto userFile = miradot::env_path("MIRADOT_USER_FILE")) {
+        *path = userFile->wstring();
         return true;
     }
-    std::wstring appData = environment(L"APPDATA", APPDATA_MAX);
-    if (appData.empty())
+    auto appData = miradot::env_base_folder("APPDATA");
+    if (!appData)
         return false;
-    std::wstring folder = appData + L"\\miraDot";
+    std::wstring folder = appData->wstring() + L"\\miraDot";
     CreateDirectoryW(folder.c_str(), nullptr);
     *path = folder + L"\\user.tsv";
     return true;

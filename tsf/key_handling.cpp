@@ -6,6 +6,7 @@
 #include "context_helpers.h"
 #include "engine_host.h"
 #include "layout_chars.h"
+#include "utf.h"
 
 #include <cwchar>
 
@@ -326,7 +327,7 @@ void TextInputProcessor::refresh_hint(ITfContext* context)
         return;
     }
     wchar_t word[64];
-    utf8_to_utf16(alternative, word, 64);
+    miradot::utf8_to_utf16(alternative, word, 64);
     wchar_t text[96];
     _snwprintf(text, 95, L"Tab \u2192 %ls", word);
     text[95] = 0;

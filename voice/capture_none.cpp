@@ -5,7 +5,11 @@
 #include "capture_thread.h"
 #include "helper_state.h"
 
+namespace miradot {
+
 void capture_thread_main(VoiceHelperState& state) {
     std::lock_guard<std::mutex> guard(state.samples_lock);
     state.mic_error = "microphone error 0x80070490";
 }
+
+}  // namespace miradot

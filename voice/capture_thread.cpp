@@ -4,6 +4,8 @@
 #include <system_error>
 #include <thread>
 
+namespace miradot {
+
 CaptureThread* CaptureThread::start(std::function<void()> body) {
     auto* thread = new CaptureThread;
     std::shared_ptr<Shared> shared = thread->shared_;
@@ -28,3 +30,5 @@ void CaptureThread::finish(unsigned timeoutMs) {
     }
     delete this;
 }
+
+}  // namespace miradot

@@ -7,6 +7,8 @@
 #include <memory>
 #include <mutex>
 
+namespace miradot {
+
 class CaptureThread {
 public:
     // Null when no thread could be created.
@@ -29,3 +31,5 @@ private:
 // while state.recording is REC_MICROPHONE; sets mic_error on failure.
 struct VoiceHelperState;
 void capture_thread_main(VoiceHelperState& state);
+
+}  // namespace miradot

@@ -9,6 +9,8 @@
 #include "capture_thread.h"
 #include "helper_state.h"
 
+namespace miradot {
+
 namespace {
 
 constexpr REFERENCE_TIME BUFFER_DURATION = 2000000;  // 200 ms
@@ -88,3 +90,5 @@ void capture_thread_main(VoiceHelperState& state) {
     release(enumerator);
     CoUninitialize();
 }
+
+}  // namespace miradot

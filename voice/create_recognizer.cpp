@@ -2,6 +2,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#endif
+
+namespace miradot {
+
+#ifdef _WIN32
 
 namespace {
 
@@ -45,3 +50,5 @@ const SherpaOnnxOfflineRecognizer* create_recognizer(SherpaOnnxCreateOfflineReco
 }
 
 #endif
+
+}  // namespace miradot

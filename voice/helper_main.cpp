@@ -16,6 +16,7 @@
 #include "voice_requests.h"
 #include "wav_reader.h"
 
+namespace miradot {
 namespace {
 
 std::filesystem::path helper_directory() {
@@ -41,8 +42,10 @@ std::string transcribe_once(VoiceHelperState& state, const wchar_t* path) {
 }
 
 }  // namespace
+}  // namespace miradot
 
 int main() {
+    using namespace miradot;
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv && argc >= 2 && std::wstring(argv[1]) == L"--quit") return quit_running_helper();

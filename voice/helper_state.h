@@ -11,6 +11,8 @@
 #include "engine.h"
 #include "sherpa_onnx_api.h"
 
+namespace miradot {
+
 constexpr int REC_IDLE = 0;
 constexpr int REC_MICROPHONE = 1;
 constexpr int REC_TEST_FILE = 2;
@@ -43,3 +45,5 @@ struct VoiceHelperState {
     std::vector<float> samples;
     std::string mic_error;
 };
+
+}  // namespace miradot

@@ -8,6 +8,8 @@
 
 #include "open_file.h"
 
+namespace miradot {
+
 namespace {
 
 constexpr uint32_t ONNX_METADATA_FIELD = 14;  // ModelProto.metadata_props
@@ -148,3 +150,5 @@ bool transducer_files_usable(const std::filesystem::path& encoder, const std::fi
         return false;
     return token_table_size(tokens) >= static_cast<size_t>(vocabulary);
 }
+
+}  // namespace miradot

@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+namespace miradot {
+
 // The metadata entries of an ONNX model file (key to value); false when the
 // file cannot be read or is no ONNX model.
 bool onnx_metadata(const std::filesystem::path& path, std::map<std::string, std::string>& metadata);
@@ -22,3 +24,5 @@ size_t token_table_size(const std::filesystem::path& path);
 // context sizes, and a token table covering that vocabulary.
 bool transducer_files_usable(const std::filesystem::path& encoder, const std::filesystem::path& decoder,
                              const std::filesystem::path& tokens);
+
+}  // namespace miradot

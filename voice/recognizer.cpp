@@ -10,6 +10,8 @@
 #include "model_check.h"
 #include "shared_library.h"
 
+namespace miradot {
+
 namespace {
 
 std::string utf8(const std::filesystem::path& path) {
@@ -104,3 +106,5 @@ void load_recognizer(VoiceHelperState& state) {
     state.sherpa = functions;
     state.load_error.clear();
 }
+
+}  // namespace miradot

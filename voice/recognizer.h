@@ -9,8 +9,12 @@
 #include "helper_state.h"
 #include "speech_model.h"
 
+namespace miradot {
+
 // Sets state.recognizer, or leaves it null with state.load_error set. Does
 // nothing once a recogniser exists.
 void load_recognizer(VoiceHelperState& state);
 
 int recognizer_threads(unsigned logicalProcessors);
+
+}  // namespace miradot

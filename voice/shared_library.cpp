@@ -2,6 +2,13 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace miradot {
+
+#ifdef _WIN32
 
 void* open_library(const std::filesystem::path& path) {
     return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
@@ -12,7 +19,6 @@ void* find_function(void* library, const char* name) {
 }
 
 #else
-#include <dlfcn.h>
 
 // The library finds its own dependencies through its $ORIGIN run path.
 void* open_library(const std::filesystem::path& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
@@ -20,3 +26,5 @@ void* open_library(const std::filesystem::path& path) { return dlopen(path.c_str
 void* find_function(void* library, const char* name) { return dlsym(library, name); }
 
 #endif
+
+}  // namespace miradot

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 
+namespace miradot {
+
 // The recogniser library's file name inside the helper's "voice" folder.
 #ifdef _WIN32
 constexpr const char* SHERPA_LIBRARY_NAME = "sherpa-onnx-c-api.dll";
@@ -15,3 +17,5 @@ constexpr const char* SHERPA_LIBRARY_NAME = "libsherpa-onnx-c-api.so";
 void* open_library(const std::filesystem::path& path);
 
 void* find_function(void* library, const char* name);
+
+}  // namespace miradot

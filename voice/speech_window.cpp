@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace miradot {
+
 namespace {
 
 constexpr size_t FRAME = 320;
@@ -54,3 +56,5 @@ double recording_level(const std::vector<float>& samples) {
     for (float s : samples) sum += static_cast<double>(s) * s;
     return std::sqrt(sum / samples.size());
 }
+
+}  // namespace miradot

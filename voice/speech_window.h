@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <vector>
 
+namespace miradot {
+
 struct SampleRange {
     size_t start;
     size_t end;  // one past the last sample
@@ -14,3 +16,5 @@ SampleRange speech_window(const std::vector<float>& samples);
 
 // Root mean square over all samples; 0 for none.
 double recording_level(const std::vector<float>& samples);
+
+}  // namespace miradot

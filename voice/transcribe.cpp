@@ -7,6 +7,8 @@
 #include "speech_window.h"
 #include "transcript_text.h"
 
+namespace miradot {
+
 namespace {
 
 constexpr double CONFIDENCE_THRESHOLD = -1.5;
@@ -67,3 +69,5 @@ std::string transcribe(VoiceHelperState& state, const std::vector<float>& sample
                   recognition.conf);
     return "{\"ok\":true,\"raw\":\"" + json_escape(raw) + "\",\"text\":\"" + json_escape(text) + "\"," + timing + "}";
 }
+
+}  // namespace miradot

@@ -6,5 +6,9 @@
 
 #include "helper_state.h"
 
+namespace miradot {
+
 // Needs state.recognizer and state.engine.
 std::string transcribe(VoiceHelperState& state, const std::vector<float>& samples);
+
+}  // namespace miradot

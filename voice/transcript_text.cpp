@@ -1,6 +1,9 @@
 #include "transcript_text.h"
 
 #include "text_case.h"
+#include "utf.h"
+
+namespace miradot {
 
 std::string drop_special_tokens(std::string_view words) {
     std::string joined;
@@ -26,3 +29,5 @@ std::string sentence_case(std::string_view utf8) {
     upper_case_first(text);
     return utf16_to_utf8(text);
 }
+
+}  // namespace miradot

@@ -11,8 +11,11 @@
 #include "recognizer.h"
 #include "speech_window.h"
 #include "text_case.h"
+#include "utf.h"
 #include "transcribe.h"
 #include "wav_reader.h"
+
+namespace miradot {
 
 namespace {
 
@@ -184,3 +187,5 @@ VoiceReply handle_voice_request(VoiceHelperState& state, const std::string& requ
     if (command == "file") return {transcribe_file(state, request.c_str()), true};
     return {UNKNOWN_CMD, true};
 }
+
+}  // namespace miradot

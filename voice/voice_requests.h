@@ -5,6 +5,8 @@
 
 #include "helper_state.h"
 
+namespace miradot {
+
 struct VoiceReply {
     std::string line;
     bool goOn;
@@ -17,3 +19,5 @@ VoiceReply handle_voice_request(VoiceHelperState& state, const std::string& requ
 void stop_recording(VoiceHelperState& state);
 
 std::string error_reply(const std::string& message);
+
+}  // namespace miradot

@@ -7,6 +7,8 @@
 
 #include "open_file.h"
 
+namespace miradot {
+
 namespace {
 
 constexpr uint16_t FORMAT_PCM = 1;
@@ -149,3 +151,5 @@ bool read_wav(const std::filesystem::path& path, std::vector<float>& samples, st
     }
     return parse_wav(bytes.data(), bytes.size(), samples, error);
 }
+
+}  // namespace miradot

@@ -231,7 +231,7 @@ TEST(PipeChannel, OnlyTheUserMayOpenThePipe) {
     CloseHandle(pipe);
 
     std::wstring sid;
-    ASSERT_TRUE(user_sid_string(sid));
+    ASSERT_TRUE(miradot::user_sid_string(sid));
     // A protected list with one entry: full access for the user, nobody else
     // (Windows shows generic-all mapped to the pipe's own rights, Wine not).
     EXPECT_TRUE(sddl == L"D:P(A;;FA;;;" + sid + L")" || sddl == L"D:P(A;;GA;;;" + sid + L")") << sddl;

@@ -9,6 +9,8 @@
 #include "fuzz_file.h"
 #include "model_check.h"
 
+using namespace miradot;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = fuzz_file_path("model");
     if (!write_fuzz_file(path, data, size)) return 0;

@@ -10,6 +10,8 @@
 #include "speech_window.h"
 #include "wav_reader.h"
 
+using namespace miradot;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<float> samples;
     std::string error;

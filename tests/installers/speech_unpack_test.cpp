@@ -16,7 +16,7 @@ protected:
     SpeechUnpack() : folder(L"speech-unpack") {
         std::filesystem::create_directories(folder.path() / "local");
         environment.set(L"LOCALAPPDATA", (folder.path() / "local").wstring());
-        EXPECT_TRUE(speech_models_folder(models));
+        EXPECT_TRUE(miradot::speech_models_folder(models));
     }
 
     std::vector<std::string> names(const std::filesystem::path& path) {
@@ -35,20 +35,20 @@ protected:
 TEST_F(SpeechUnpack, ACompleteModelLandsInItsFolder) {
     ASSERT_TRUE(unpack_speech_model(test_archive("speech-model.tar.bz2").wstring(), models.wstring()));
     std::filesystem::path model;
-    EXPECT_TRUE(default_model_dir(model));
+    EXPECT_TRUE(miradot::default_model_dir(model));
     EXPECT_EQ(names(models),
-              (std::vector<std::string>{DEFAULT_MODEL_NAME, std::string(DEFAULT_MODEL_NAME) + "/decoder-tiny.onnx",
-                                        std::string(DEFAULT_MODEL_NAME) + "/encoder-tiny.onnx",
-                                        std::string(DEFAULT_MODEL_NAME) + "/joiner-tiny.onnx",
-                                        std::string(DEFAULT_MODEL_NAME) + "/tokens.txt"}));
+              (std::vector<std::string>{miradot::DEFAULT_MODEL_NAME, std::string(miradot::DEFAULT_MODEL_NAME) + "/decoder-tiny.onnx",
+                                        std::string(miradot::DEFAULT_MODEL_NAME) + "/encoder-tiny.onnx",
+                                        std::string(miradot::DEFAULT_MODEL_NAME) + "/joiner-tiny.onnx",
+                                        std::string(miradot::DEFAULT_MODEL_NAME) + "/tokens.txt"}));
 }
 
 TEST_F(SpeechUnpack, AFailedUnpackLeavesTheModelsFolderAsItWas) {
     // An earlier unpack that stopped half-way, with "tokens.txt" in place.
-    const std::filesystem::path half = models / DEFAULT_MODEL_NAME;
+    const std::filesystem::path half = models / miradot::DEFAULT_MODEL_NAME;
     folder.write(half.lexically_relative(folder.path()) / "tokens.txt", "<blk> 0\n");
     std::filesystem::path model;
-    ASSERT_FALSE(default_model_dir(model)) << "tokens alone are no model";
+    ASSERT_FALSE(miradot::default_model_dir(model)) << "tokens alone are no model";
     const std::vector<std::string> before = names(models);
 
     struct Case {
@@ -63,7 +63,7 @@ TEST_F(SpeechUnpack, AFailedUnpackLeavesTheModelsFolderAsItWas) {
     for (const Case& c : cases) {
         EXPECT_FALSE(unpack_speech_model(test_archive(c.archive).wstring(), models.wstring())) << c.name;
         EXPECT_EQ(names(models), before) << c.name;
-        EXPECT_FALSE(default_model_dir(model)) << c.name;
+        EXPECT_FALSE(miradot::default_model_dir(model)) << c.name;
     }
     EXPECT_FALSE(std::filesystem::exists(models.parent_path() / "escaped.txt"));
     EXPECT_FALSE(std::filesystem::exists(models.parent_path().parent_path() / "escaped.txt"));
@@ -74,7 +74,7 @@ TEST_F(SpeechUnpack, AFailedUnpackLeavesTheModelsFolderAsItWas) {
     }
     // The next good archive replaces the half-unpacked folder.
     EXPECT_TRUE(unpack_speech_model(test_archive("speech-model.tar.bz2").wstring(), models.wstring()));
-    EXPECT_TRUE(default_model_dir(model));
+    EXPECT_TRUE(miradot::default_model_dir(model));
 }
 
 }  // namespace

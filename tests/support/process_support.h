@@ -92,13 +92,6 @@ private:
     bool started_ = false;
 };
 
-inline std::wstring widen(const std::string& utf8) {
-    std::wstring wide(utf8.size(), L'\0');
-    wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                                    static_cast<int>(wide.size())));
-    return wide;
-}
-
 // A tag no other test uses, so servers of different tests never meet.
 inline std::wstring unique_tag(const wchar_t* prefix) {
     static int counter = 0;

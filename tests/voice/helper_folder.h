@@ -27,7 +27,7 @@ public:
         for (const auto& entry : std::filesystem::directory_iterator(library.parent_path())) {
             if (entry.is_regular_file()) link_or_copy(entry.path(), voice / entry.path().filename());
         }
-        link_or_copy(library, voice / SHERPA_LIBRARY_NAME);
+        link_or_copy(library, voice / miradot::SHERPA_LIBRARY_NAME);
     }
 
     // A copy of the tiny model the real library decodes, with its own token

@@ -3,6 +3,8 @@
 #include "helper_folder.h"
 #include "recognizer.h"
 
+using namespace miradot;
+
 namespace {
 
 class RecognizerLoad : public ::testing::Test {

@@ -4,6 +4,8 @@
 
 #include "speech_window.h"
 
+using namespace miradot;
+
 namespace {
 
 // Silence, then a tone of the given level, then silence (in samples).

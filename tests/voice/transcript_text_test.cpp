@@ -2,6 +2,8 @@
 
 #include "transcript_text.h"
 
+using namespace miradot;
+
 namespace {
 
 struct TextCase {

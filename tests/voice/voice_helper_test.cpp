@@ -5,6 +5,7 @@
 #include "pipe.h"
 #include "process_support.h"
 #include "test_folder.h"
+#include "utf.h"
 #include "wav_builder.h"
 
 namespace {
@@ -161,7 +162,7 @@ TEST(VoiceHelper, RealRuntimeDecodesSpeechOnEveryRoad) {
     helper.tiny_model();
     const std::string speech = utf8_path(std::filesystem::path(SPEECH_WAV));
 
-    auto once = helper.run(L"--once \"" + widen(speech) + L"\"", true);
+    auto once = helper.run(L"--once \"" + miradot::utf8_to_wide(speech) + L"\"", true);
     std::string out = once->output();
     EXPECT_EQ(once->wait(30000), 0);
     EXPECT_EQ(field(out, "raw"), "Xin chào") << out;
@@ -265,7 +266,7 @@ TEST(VoiceHelper, OnceModePrintsOneReplyLine) {
     };
     for (const Case& c : cases) {
         if (c.model) helper.model("một HAI %n\n-0.1\n");
-        auto once = helper.run(L"--once \"" + widen(c.path) + L"\"", true);
+        auto once = helper.run(L"--once \"" + miradot::utf8_to_wide(c.path) + L"\"", true);
         std::string out = once->output();
         EXPECT_EQ(once->wait(20000), 0) << c.name;
         if (c.expected.front() == '{') {

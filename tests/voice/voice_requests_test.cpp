@@ -5,6 +5,8 @@
 #include "voice_requests.h"
 #include "wav_builder.h"
 
+using namespace miradot;
+
 namespace {
 
 std::string field(const std::string& reply, const char* name) {

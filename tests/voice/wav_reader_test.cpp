@@ -8,6 +8,8 @@
 #include "wav_builder.h"
 #include "wav_reader.h"
 
+using namespace miradot;
+
 namespace {
 
 struct Parsed {

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <vector>
 
+namespace miradot {
+
 inline FILE* open_for_reading(const std::filesystem::path& path) {
 #ifdef _WIN32
     return _wfopen(path.c_str(), L"rb");
@@ -35,3 +37,5 @@ inline ReadResult read_whole_file(const std::filesystem::path& path, std::vector
     std::fclose(file);
     return ReadResult::Read;
 }
+
+} // namespace miradot
