@@ -5,31 +5,25 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <optional>
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "process_support.h"
 #include "system_tar.h"
 
 inline std::filesystem::path test_archive(const char* name) { return std::filesystem::path(ARCHIVE_DIR) / name; }
 
-// Sets variables (an empty value removes one) and restores them afterwards.
+// Variables set one by one for a test, restored in reverse order.
 class ScopedEnvironment {
 public:
-    void set(const wchar_t* name, const std::wstring& value) {
-        wchar_t old[32768];
-        DWORD length = GetEnvironmentVariableW(name, old, 32768);
-        saved_.emplace_back(name, length ? std::optional<std::wstring>(std::wstring(old, length)) : std::nullopt);
-        SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
-    }
+    void set(const wchar_t* name, const std::wstring& value) { scopes_.push_back(std::make_unique<ScopedEnv>(name, value)); }
     ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
-            SetEnvironmentVariableW(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
+        while (!scopes_.empty()) scopes_.pop_back();
     }
 
 private:
-    std::vector<std::pair<std::wstring, std::optional<std::wstring>>> saved_;
+    std::vector<std::unique_ptr<ScopedEnv>> scopes_;
 };
 
 // The system has no tar while this lives.
