@@ -49,6 +49,11 @@ def main():
     speech_archive(os.path.join(out, "speech-incomplete.tar.bz2"), tiny, leave_out=("joiner-tiny.onnx",))
     speech_archive(os.path.join(out, "speech-escape.tar.bz2"), tiny,
                    extra=(("../escaped.txt", b"outside\n"), (f"{MODEL}/../../escaped.txt", b"outside\n")))
+    # Absolute members: a tar that honoured them would write to the root of
+    # the drive; the unpack keeps only the model folder of what lands.
+    speech_archive(os.path.join(out, "speech-absolute.tar.bz2"), tiny,
+                   extra=(("/miradot-absolute-member.txt", b"outside\n"),
+                          (f"/{MODEL}/tokens.txt", b"<blk> 0\n")))
     with open(os.path.join(out, "error-page.tar.bz2"), "wb") as page:
         page.write(b"<html><body>404 Not Found</body></html>\n")
 

@@ -44,6 +44,16 @@ TEST_F(SpeechUnpack, ACompleteModelLandsInItsFolder) {
                                         std::string(miradot::DEFAULT_MODEL_NAME) + "/tokens.txt"}));
 }
 
+TEST_F(SpeechUnpack, AbsoluteMembersStayInsideTheUnpackFolder) {
+    ASSERT_TRUE(unpack_speech_model(test_archive("speech-absolute.tar.bz2").wstring(), models.wstring()));
+    EXPECT_FALSE(std::filesystem::exists(L"Z:\\miradot-absolute-member.txt"));
+    EXPECT_FALSE(std::filesystem::exists(L"C:\\miradot-absolute-member.txt"));
+    EXPECT_FALSE(std::filesystem::exists(models / "miradot-absolute-member.txt"));
+    std::filesystem::path model;
+    EXPECT_TRUE(miradot::default_model_dir(model));
+    EXPECT_FALSE(std::filesystem::exists(models / "unpack.tmp"));
+}
+
 TEST_F(SpeechUnpack, AFailedUnpackLeavesTheModelsFolderAsItWas) {
     // An earlier unpack that stopped half-way, with "tokens.txt" in place.
     const std::filesystem::path half = models / miradot::DEFAULT_MODEL_NAME;
