@@ -90,6 +90,13 @@ TEST_F(RuntimePhase, SwapReplacesAnOlderRuntimeAndClearsTheDownloads) {
     }
 }
 
+TEST_F(RuntimePhase, ASwapWithoutANewRuntimeKeepsTheOldOne) {
+    old_runtime();
+    EXPECT_EQ(error_text(swap_in_runtime(home)), MT_ERR_CANNOT_WRITE);
+    EXPECT_EQ(read_file(at("runtime/miraDot-Translate.exe")), "MZ old") << "moved back into place";
+    EXPECT_TRUE(std::filesystem::exists(at("dl/python.zip"))) << "the verified packages stay for a retry";
+}
+
 TEST_F(RuntimePhase, ARuntimeInUseStaysWholeUntilItsServiceQuits) {
     old_runtime();
     ASSERT_EQ(error_text(assemble_runtime(home)), L"");
