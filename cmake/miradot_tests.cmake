@@ -59,14 +59,22 @@ function(miradot_native_test name)
 endfunction()
 
 # miradot_windows_test(<name> SOURCES... LIBRARIES... [DEFINITIONS...] [INTERNAL_HEADERS...]
-#                      [OWN_MAIN] [DISPLAY] [RUN_SERIAL] [ATTACHED_FILES...])
-# OWN_MAIN: the program has its own main. DISPLAY: runs on a virtual X server.
-# RUN_SERIAL: it changes the shared prefix machine-wide, so nothing runs beside it.
-# The ctest name is wine_<name>; MIRADOT_TEST_STAGE names the staged install folder.
+#                      [OWN_MAIN] [DISPLAY] [SCREEN <w>x<h>] [RUN_SERIAL] [OWN_PREFIX]
+#                      [TEST_NAME <ctest name>] [ARGUMENTS...] [ATTACHED_FILES...])
+# OWN_MAIN: the program has its own main. DISPLAY: runs on a virtual X server,
+# 800x600 unless SCREEN says otherwise. RUN_SERIAL: it changes the shared prefix
+# machine-wide, so nothing runs beside it. OWN_PREFIX: it runs in a prefix of its
+# own, made and removed around it (Wine keeps one desktop per prefix, sized by the
+# first display that opened it). ARGUMENTS go to the program. The ctest name is
+# wine_<name> unless TEST_NAME gives one, so that one program can run as several
+# tests; MIRADOT_TEST_STAGE names the staged install folder.
 function(miradot_windows_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "OWN_MAIN;DISPLAY;RUN_SERIAL" ""
-                        "SOURCES;LIBRARIES;DEFINITIONS;INTERNAL_HEADERS;ATTACHED_FILES")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "OWN_MAIN;DISPLAY;RUN_SERIAL;OWN_PREFIX" "SCREEN;TEST_NAME"
+                        "SOURCES;LIBRARIES;DEFINITIONS;INTERNAL_HEADERS;ATTACHED_FILES;ARGUMENTS")
   if(WIN32)
+    if(TARGET ${name})
+      return()
+    endif()
     set(gtest GTest::gtest_main)
     if(arg_OWN_MAIN)
       set(gtest GTest::gtest)
@@ -78,26 +86,44 @@ function(miradot_windows_test name)
   if(NOT MIRADOT_WINDOWS)
     return()
   endif()
+  set(test_name wine_${name})
+  if(arg_TEST_NAME)
+    set(test_name ${arg_TEST_NAME})
+  endif()
   # The cross build lays out its binary tree as this one.
   file(RELATIVE_PATH folder ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR})
   set(program ${MIRADOT_WINDOWS_BINARY_DIR}/${folder}/${name}.exe)
-  set(command bash ${MIRADOT_WINE_RUNNER} ${MIRADOT_WINE_PREFIX} ${program})
-  if(arg_DISPLAY)
-    set(command xvfb-run -a -s "-screen 0 800x600x24" ${command})
+  if(arg_OWN_PREFIX)
+    set(prefix ${CMAKE_BINARY_DIR}/wine-prefix-${test_name})
+    list(JOIN arg_ARGUMENTS " " arguments)
+    set(command bash -c "bash ${MIRADOT_WINE_RUNNER} --setup ${prefix} && \
+bash ${MIRADOT_WINE_RUNNER} ${prefix} ${program} ${arguments}; status=$?; \
+bash ${MIRADOT_WINE_RUNNER} --cleanup ${prefix}; exit $status")
+  else()
+    set(command bash ${MIRADOT_WINE_RUNNER} ${MIRADOT_WINE_PREFIX} ${program} ${arg_ARGUMENTS})
   endif()
-  add_test(NAME wine_${name} COMMAND ${command})
+  if(arg_DISPLAY)
+    set(screen 800x600)
+    if(arg_SCREEN)
+      set(screen ${arg_SCREEN})
+    endif()
+    set(command xvfb-run -a -s "-screen 0 ${screen}x24" ${command})
+  endif()
+  add_test(NAME ${test_name} COMMAND ${command})
   # Wine sees the build tree on drive Z:.
   string(REPLACE "/" "\\" stage_on_z "Z:${MIRADOT_WINDOWS_STAGE}")
-  set_tests_properties(wine_${name} PROPERTIES
-    FIXTURES_REQUIRED wine_prefix
+  set_tests_properties(${test_name} PROPERTIES
     ENVIRONMENT "MIRADOT_TEST_STAGE=${stage_on_z}"
     TIMEOUT 300
     LABELS wine)
+  if(NOT arg_OWN_PREFIX)
+    set_tests_properties(${test_name} PROPERTIES FIXTURES_REQUIRED wine_prefix)
+  endif()
   if(arg_RUN_SERIAL)
-    set_tests_properties(wine_${name} PROPERTIES RUN_SERIAL ON)
+    set_tests_properties(${test_name} PROPERTIES RUN_SERIAL ON)
   endif()
   if(arg_ATTACHED_FILES)
-    set_tests_properties(wine_${name} PROPERTIES ATTACHED_FILES "${arg_ATTACHED_FILES}")
+    set_tests_properties(${test_name} PROPERTIES ATTACHED_FILES "${arg_ATTACHED_FILES}")
   endif()
 endfunction()
 

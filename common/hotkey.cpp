@@ -182,11 +182,16 @@ std::u16string format_hotkey(Hotkey hotkey)
 HotkeyChoice validate_hotkey(std::optional<std::u16string_view> text, std::u16string_view defaultText,
                              Hotkey other, std::u16string_view otherName)
 {
-    Hotkey fallback = parse_hotkey(defaultText).value_or(NO_HOTKEY);
     auto parsed = text ? parse_hotkey(*text) : std::nullopt;
     if (!parsed)
-        return {fallback, {}};
-    Hotkey h = *parsed;
+        return {parse_hotkey(defaultText).value_or(NO_HOTKEY), {}};
+    return validate_hotkey_combination(*parsed, defaultText, other, otherName);
+}
+
+HotkeyChoice validate_hotkey_combination(Hotkey h, std::u16string_view defaultText, Hotkey other,
+                                         std::u16string_view otherName)
+{
+    Hotkey fallback = parse_hotkey(defaultText).value_or(NO_HOTKEY);
     std::u16string name = format_hotkey(h);
     if (name.empty())
         return {fallback, u"Phím này không dùng làm phím tắt được."};

@@ -38,3 +38,8 @@ struct HotkeyChoice {
 // one must not take. A text that does not parse falls back silently.
 HotkeyChoice validate_hotkey(std::optional<std::u16string_view> text, std::u16string_view defaultText,
                              Hotkey other, std::u16string_view otherName);
+
+// The same rules for a combination the user pressed, which may have a main
+// key without a name in the notation.
+HotkeyChoice validate_hotkey_combination(Hotkey hotkey, std::u16string_view defaultText, Hotkey other,
+                                         std::u16string_view otherName);

@@ -124,6 +124,77 @@ ServiceSettings read_settings()
     return s;
 }
 
+bool read_update_check_enabled()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, resolve_settings_key(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return true;
+    std::optional<DWORD> value = read_dword(key, SETTINGS_UPDATE_CHECK);
+    RegCloseKey(key);
+    return value != 0u;
+}
+
+namespace {
+
+HKEY open_for_writing()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, resolve_settings_key(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+bool set_dword(HKEY key, const wchar_t* name, DWORD value)
+{
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value)
+        == ERROR_SUCCESS;
+}
+
+} // namespace
+
+bool write_typing_options(uint32_t method, uint32_t options)
+{
+    HKEY key = open_for_writing();
+    if (!key)
+        return false;
+    bool ok = set_dword(key, SETTINGS_OPTIONS_KNOWN, STORABLE_OPTIONS)
+           && set_dword(key, SETTINGS_OPTIONS, options & STORABLE_OPTIONS) && set_dword(key, SETTINGS_METHOD, method);
+    RegCloseKey(key);
+    return ok;
+}
+
+bool raise_clear_seq()
+{
+    HKEY key = open_for_writing();
+    if (!key)
+        return false;
+    bool ok = set_dword(key, SETTINGS_CLEAR_SEQ, read_dword(key, SETTINGS_CLEAR_SEQ).value_or(0) + 1);
+    RegCloseKey(key);
+    return ok;
+}
+
+bool write_settings_text(const wchar_t* name, const wchar_t* text)
+{
+    HKEY key = open_for_writing();
+    if (!key)
+        return false;
+    bool ok = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                             DWORD((wcslen(text) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+bool write_settings_dword(const wchar_t* name, uint32_t value)
+{
+    HKEY key = open_for_writing();
+    if (!key)
+        return false;
+    bool ok = set_dword(key, name, value);
+    RegCloseKey(key);
+    return ok;
+}
+
 void SettingsWatcher::arm()
 {
     close();

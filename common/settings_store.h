@@ -26,6 +26,7 @@ inline constexpr wchar_t SETTINGS_CLEAR_SEQ[] = L"ClearSeq";
 inline constexpr wchar_t SETTINGS_HOTKEY_TRANSLATE[] = L"HotkeyTranslate";
 inline constexpr wchar_t SETTINGS_HOTKEY_VOICE[] = L"HotkeyVoice";
 inline constexpr wchar_t SETTINGS_MT_OTHER[] = L"MtOther";
+inline constexpr wchar_t SETTINGS_UPDATE_CHECK[] = L"UpdateCheck";
 
 // The option bits a writer may store (all but OPT_ENGLISH_MODE): what the
 // settings program writes as OptionsKnown. Without OptionsKnown only the bits
@@ -48,6 +49,19 @@ struct ServiceSettings {
 
 // Never fails: anything absent or malformed keeps its default.
 ServiceSettings read_settings();
+
+// "UpdateCheck": on unless it is a 4-byte REG_DWORD 0.
+bool read_update_check_enabled();
+
+// The settings program's writes, one value per call; each returns whether it
+// was stored. The method and options go as "OptionsKnown" (STORABLE_OPTIONS),
+// "Options" (bit 3 cleared), "Method", in that order: a reader between them
+// sees either the old word or one the writer knew whole.
+bool write_typing_options(uint32_t method, uint32_t options);
+// "ClearSeq" + 1, or 1 when it is missing or not a 4-byte REG_DWORD.
+bool raise_clear_seq();
+bool write_settings_text(const wchar_t* name, const wchar_t* text);
+bool write_settings_dword(const wchar_t* name, uint32_t value);
 
 class SettingsWatcher {
 public:

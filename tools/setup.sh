@@ -16,6 +16,7 @@ apt_packages=(
   wine wine64 fonts-wine libgnutls30
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
   xvfb xauth fonts-dejavu-core  # the text service host test draws Vietnamese text on a virtual screen
+  fonts-liberation2             # stands in for "Segoe UI" in the settings dialog's tests under Wine
   # word lists and texts that tools/make_lexicon.py and tools/quality/make_corpus.py read
   hunspell-vi scowl fortunes manpages-vi maint-guide-vi
   # held-out texts of tools/quality/make_lists.py (never read by make_lexicon.py)

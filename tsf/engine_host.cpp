@@ -2,7 +2,7 @@
 
 #include "context_words.h"
 #include "engine.h"
-#include "environment.h"
+#include "learned_file.h"
 #include "module.h"
 #include "settings_store.h"
 #include "utf.h"
@@ -104,16 +104,11 @@ bool load_engine_data_near(const std::wstring& modulePath)
 
 bool learned_data_path(std::wstring* path)
 {
-    if (auto userFile = miradot::env_path("MIRADOT_USER_FILE")) {
-        *path = userFile->wstring();
-        return true;
-    }
-    auto appData = miradot::env_base_folder("APPDATA");
-    if (!appData)
+    bool inAppData = false;
+    if (!learned_file_path(path, &inAppData))
         return false;
-    std::wstring folder = appData->wstring() + L"\\miraDot";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    *path = folder + L"\\user.tsv";
+    if (inAppData)
+        CreateDirectoryW(path->substr(0, path->find_last_of(L'\\')).c_str(), nullptr);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "module.h"
 #include "mouse_hook.h"
 #include "processor.h"
+#include "settings_launcher.h"
 
 #include <new>
 
@@ -142,6 +143,7 @@ STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId
     ensure_learned_data();
     settingsWatcher_.arm();
     apply_settings();
+    update_check_trigger();
 
     if (FAILED(advise(threadMgr_, IID_ITfThreadMgrEventSink, static_cast<ITfThreadMgrEventSink*>(this),
                       threadMgrSinkCookie_))) {
@@ -233,6 +235,7 @@ void TextInputProcessor::commit_pending_word(DWORD flags)
 
 STDMETHODIMP TextInputProcessor::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr*)
 {
+    update_check_trigger();
     if (engine_) {
         commit_pending_word(EDIT_ASYNC_WRITE);
         EngineLock lock;

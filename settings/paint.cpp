@@ -1,0 +1,426 @@
+#include "paint.h"
+
+#include "behaviour_rows.h"
+#include "dialog_state.h"
+#include "draw.h"
+#include "layout.h"
+#include "resource.h"
+#include "theme.h"
+#include "version.h"
+
+#include <string>
+
+namespace {
+
+struct Badge {
+    int id;
+    const wchar_t* text;
+    bool symbol;
+    uint32_t from, to;
+};
+
+constexpr Badge BADGES[] = {
+    {IDC_AUTO_ENGLISH, L"EN", false, 0x3B82F6, 0x6366F1}, {IDC_AUTO_CORRECT, L"✓", true, 0x10B981, 0x14B8A6},
+    {IDC_PUNCTUATION, L"Aa", false, 0xF59E0B, 0xF97316},  {IDC_HINTS, L"⇥", true, 0x8B5CF6, 0xD946EF},
+    {IDC_LEARN, L"★", true, 0xEC4899, 0xF43F5E},          {IDC_SHORTHAND, L"ko", false, 0x06B6D4, 0x3B82F6},
+    {IDC_OLD_TONE, L"òa", false, 0x84CC16, 0x22C55E},     {IDC_UPDATE_CHECK, L"↻", true, 0x0EA5C6, 0x2EE59D},
+};
+
+constexpr int CARD_RADIUS = 14;
+constexpr int CONTROL_RADIUS = 10;
+
+std::wstring control_text(HWND control)
+{
+    wchar_t text[600];
+    int length = GetWindowTextW(control, text, 600);
+    return std::wstring(text, length > 0 ? length : 0);
+}
+
+bool starts_with(const std::wstring& text, const wchar_t* prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
+
+// Device rectangle of a design one on the dialog surface.
+RECT at(double x, double y, double w, double h)
+{
+    return to_client({x, y, w, h});
+}
+
+bool cues_hidden(HWND control)
+{
+    return settings_dialog().screenshot || (SendMessageW(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
+void paint_header(HDC dc)
+{
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    RECT title = at(24, 20, 400, 40);
+    int first = draw_text(dc, L"mira", title, f.title, pal(PAL_TITLE), DT_LEFT | DT_TOP | DT_SINGLELINE);
+    title.left += first;
+    draw_text(dc, L"Dot", title, f.title, pal(PAL_ACCENT), DT_LEFT | DT_TOP | DT_SINGLELINE);
+    draw_text(dc, L"Bộ gõ tiếng Việt · tự nhận tiếng Anh · sửa chính tả", at(26, 62, 600, 24), f.subtitle,
+              pal(PAL_SECONDARY), DT_LEFT | DT_TOP | DT_SINGLELINE);
+    std::wstring pill = std::wstring(L"bản ") + PROGRAM_VERSION_W;
+    int width = text_extent(dc, pill, f.pill) + scaled(24);
+    RECT box = at(876, 30, 0, 28);
+    box.left = box.right - width;
+    fill_round_rect(dc, box, (box.bottom - box.top) / 2, pal_argb(PAL_PILL));
+    draw_text(dc, pill, box, f.pill, pal(PAL_HEADING), DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+void paint_cards(HDC dc)
+{
+    SettingsDialog& d = settings_dialog();
+    for (const Card& card : CARDS) {
+        RECT r = at(card.x, card.y, card.w, card.h);
+        RECT shadow = r;
+        OffsetRect(&shadow, 0, scaled(2));
+        fill_round_rect(dc, shadow, scaled(CARD_RADIUS), pal_argb(PAL_SHADOW));
+        fill_round_rect(dc, r, scaled(CARD_RADIUS), pal_argb(PAL_CARD));
+        if (card.heading == IDC_HEAD_UPDATE && d.updateAvailable)
+            fill_round_rect(dc, r, scaled(CARD_RADIUS), pal_argb(PAL_UPDATE_TINT));
+        outline_round_rect(dc, r, scaled(CARD_RADIUS), pal_argb(PAL_CARD_BORDER));
+    }
+    for (int n = 1; n < int(std::size(BEHAVIOURS)); ++n) {
+        RECT line = at(42, 322.0 + 61 * n - 1, 381, 0);
+        line.bottom = line.top + 1;
+        fill_rect(dc, line, PAL_DIVIDER);
+    }
+}
+
+void paint_method_example(HWND dialog, HDC dc)
+{
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    bool vni = IsDlgButtonChecked(dialog, IDC_VNI) == BST_CHECKED;
+    RECT r = at(46, 222, 373, 22);
+    UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
+    r.left += draw_text(dc, L"Ví dụ: ", r, f.body, pal(PAL_MUTED), format);
+    r.left += draw_text(dc, vni ? L"tie61ng vie65t" : L"tieengs vieetj", r, f.example, pal(PAL_HEADING), format);
+    r.left += draw_text(dc, L"  →  ", r, f.body, pal(PAL_MUTED), format);
+    draw_text(dc, L"tiếng Việt", r, f.cardTitle, pal(PAL_TEXT), format);
+}
+
+void paint_two_line_label(HDC dc, double y, const wchar_t* first, const wchar_t* second)
+{
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    draw_text(dc, first, at(477, y, 230, 20), f.cardTitle, pal(PAL_TEXT), DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
+    draw_text(dc, second, at(477, y + 21, 230, 18), f.body, pal(PAL_MUTED),
+              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
+}
+
+void paint_quick_tips(HDC dc)
+{
+    SettingsDialog& d = settings_dialog();
+    const Fonts& f = fonts_for_scale(d.scale);
+    struct Tip {
+        std::wstring keys;
+        const wchar_t* text;
+    };
+    const Tip tips[] = {
+        {L"Ctrl+Shift+Space", L"Bật / tắt tiếng Việt (V ↔ E) cho mọi app"},
+        {L"Win+Space", L"Đổi bộ gõ (miraDot ↔ bàn phím khác)"},
+        {L"Tab", L"Đổi từ nước đôi khi có gợi ý (test ↔ tét)"},
+        {d.voiceHotkey, L"Nói, rồi miraDot gõ ra chữ"},
+        {d.translateHotkey, L"Dịch dòng đang gõ hoặc đoạn bôi đen"},
+        {L"V/E", L"Bấm: Việt ↔ Anh, bấm phải: menu"},
+    };
+    for (int n = 0; n < int(std::size(tips)); ++n) {
+        RECT row = at(477, TIPS_TOP + TIPS_STEP * n, 381, 28);
+        int end = row.left;
+        if (starts_with(tips[n].keys, L"("))
+            end += draw_text(dc, tips[n].keys, row, f.body, pal(PAL_MUTED), DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+        else
+            end = draw_keycaps(dc, row.left, row.top + scaled(2), scaled(24), tips[n].keys);
+        row.left = end + scaled(6);
+        draw_text(dc, tips[n].text, row, f.body, pal(PAL_SECONDARY), DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    }
+}
+
+void paint_badge(HDC dc, const RECT& r, int id)
+{
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    for (const Badge& badge : BADGES)
+        if (badge.id == id) {
+            fill_gradient_round_rect(dc, r, scaled(10), badge.from, badge.to);
+            draw_text(dc, badge.text, r, badge.symbol ? f.badgeSymbol : f.badge, RGB(255, 255, 255),
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        }
+}
+
+const wchar_t* hint_for(int id)
+{
+    if (id == IDC_UPDATE_CHECK)
+        return UPDATE_CHECK_HINT;
+    for (const BehaviourRow& row : BEHAVIOURS)
+        if (row.id == id)
+            return row.hint;
+    return L"";
+}
+
+void paint_switch_row(HWND control, HDC dc, const RECT& r, UINT state)
+{
+    SettingsDialog& d = settings_dialog();
+    const Fonts& f = fonts_for_scale(d.scale);
+    int id = GetDlgCtrlID(control);
+    fill_rect(dc, r, PAL_CARD);
+    if (id == IDC_UPDATE_CHECK && d.updateAvailable)
+        fill_round_rect(dc, r, 0, pal_argb(PAL_UPDATE_TINT));
+    if (state & CDIS_HOT)
+        fill_round_rect(dc, r, scaled(CONTROL_RADIUS), pal_argb(PAL_HOVER));
+    int h = r.bottom - r.top;
+    int badge = scaled(38);
+    RECT badgeRect{r.left + scaled(10), r.top + (h - badge) / 2, r.left + scaled(10) + badge, r.top + (h - badge) / 2 + badge};
+    paint_badge(dc, badgeRect, id);
+    bool enabled = IsWindowEnabled(control);
+    int switchW = scaled(40), switchH = scaled(22);
+    RECT sw{r.right - scaled(12) - switchW, r.top + (h - switchH) / 2, r.right - scaled(12), r.top + (h - switchH) / 2 + switchH};
+    draw_switch(dc, sw, SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED, enabled);
+    RECT title{r.left + scaled(62), r.top + scaled(9), sw.left - scaled(8), r.top + scaled(31)};
+    draw_text(dc, control_text(control), title, f.cardTitle, pal(enabled ? PAL_TEXT : PAL_DISABLED),
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    RECT hint{title.left, r.top + scaled(31), title.right, r.bottom - scaled(6)};
+    draw_text(dc, hint_for(id), hint, f.body, pal(PAL_MUTED), DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
+    if ((state & CDIS_FOCUS) && !cues_hidden(control))
+        outline_round_rect(dc, r, scaled(CONTROL_RADIUS), pal_argb(PAL_FOCUS));
+}
+
+void paint_method_choice(HWND control, HDC dc, const RECT& r, UINT state)
+{
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    fill_rect(dc, r, PAL_CARD);
+    bool selected = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    RECT pill = r;
+    InflateRect(&pill, -scaled(3), -scaled(2));
+    fill_round_rect(dc, pill, scaled(CONTROL_RADIUS), pal_argb(selected ? PAL_SELECTED : (state & CDIS_HOT) ? PAL_HOVER : PAL_CARD));
+    outline_round_rect(dc, pill, scaled(CONTROL_RADIUS), pal_argb(selected ? PAL_SELECTED_BORDER : PAL_CARD_BORDER),
+                       selected ? 1.5f : 1.0f);
+    draw_text(dc, control_text(control), pill, f.cardTitle, pal(selected ? PAL_TEXT : PAL_SECONDARY),
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if ((state & CDIS_FOCUS) && !cues_hidden(control)) {
+        RECT focus = pill;
+        InflateRect(&focus, scaled(2), scaled(2));
+        outline_round_rect(dc, focus, scaled(CONTROL_RADIUS + 2), pal_argb(PAL_FOCUS));
+    }
+}
+
+void paint_hotkey_button(HWND control, HDC dc, const RECT& r, UINT state)
+{
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    fill_rect(dc, r, PAL_CARD);
+    std::wstring text = control_text(control);
+    bool capturing = settings_dialog().capturing == GetDlgCtrlID(control);
+    RECT box = r;
+    InflateRect(&box, -1, -1);
+    fill_round_rect(dc, box, scaled(8), pal_argb(capturing ? PAL_SELECTED : PAL_FIELD));
+    outline_round_rect(dc, box, scaled(8), pal_argb(capturing ? PAL_SELECTED_BORDER : PAL_OUTLINE), capturing ? 1.5f : 1.0f);
+    RECT inner = box;
+    inner.left += scaled(6);
+    if (starts_with(text, L"Bấm") || starts_with(text, L"("))
+        draw_text(dc, text, {inner.left + scaled(4), inner.top, inner.right - scaled(4), inner.bottom}, f.body,
+                  pal(capturing ? PAL_HEADING : PAL_MUTED), DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    else
+        draw_keycaps(dc, inner.left, box.top + scaled(4), (box.bottom - box.top) - scaled(8), text);
+    if ((state & CDIS_FOCUS) && !capturing && !cues_hidden(control))
+        outline_round_rect(dc, box, scaled(8), pal_argb(PAL_FOCUS));
+}
+
+bool filled_button(int id)
+{
+    return id == IDC_VOICE_INSTALL || id == IDC_TRANSLATE_INSTALL
+        || (id == IDC_UPDATE_INSTALL && settings_dialog().updateAvailable);
+}
+
+void paint_push_button(HWND control, HDC dc, const RECT& r, UINT state)
+{
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    int id = GetDlgCtrlID(control);
+    fill_rect(dc, r, id == IDCANCEL || id == IDC_HOME_PAGE ? PAL_BACKGROUND : PAL_CARD);
+    if (id == IDC_UPDATE_INSTALL && settings_dialog().updateAvailable)
+        fill_round_rect(dc, r, 0, pal_argb(PAL_UPDATE_TINT));
+    bool enabled = IsWindowEnabled(control);
+    std::wstring text = control_text(control);
+    if (id == IDC_HOME_PAGE) {
+        draw_text(dc, text, r, f.link, pal(PAL_LINK), DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        return;
+    }
+    RECT box = r;
+    InflateRect(&box, -scaled(2), -scaled(2));
+    bool pressed = state & CDIS_SELECTED;
+    if (filled_button(id)) {
+        uint32_t fill = pal_argb(PAL_ACCENT);
+        if (!enabled)
+            fill = (fill & 0x00FFFFFF) | 0x60000000;
+        fill_round_rect(dc, box, scaled(CONTROL_RADIUS), fill);
+        draw_text(dc, text, box, f.cardTitle, pal(PAL_FILLED_TEXT), DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    } else {
+        fill_round_rect(dc, box, scaled(CONTROL_RADIUS),
+                        pal_argb(pressed ? PAL_PRESSED : (state & CDIS_HOT) ? PAL_HOVER : PAL_CARD));
+        outline_round_rect(dc, box, scaled(CONTROL_RADIUS), pal_argb(PAL_OUTLINE));
+        draw_text(dc, text, box, f.cardTitle, pal(enabled ? PAL_TEXT : PAL_DISABLED),
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    }
+    if ((state & CDIS_FOCUS) && !cues_hidden(control)) {
+        RECT focus = box;
+        InflateRect(&focus, scaled(2), scaled(2));
+        outline_round_rect(dc, focus, scaled(CONTROL_RADIUS + 2), pal_argb(PAL_FOCUS));
+    }
+}
+
+COLORREF status_colour(const std::wstring& text)
+{
+    if (starts_with(text, L"Lỗi") || starts_with(text, L"⚠") || text.find(L"không thành công") != std::wstring::npos)
+        return pal(PAL_ERROR);
+    if (starts_with(text, L"Đã cài"))
+        return pal(PAL_ACCENT);
+    if (starts_with(text, L"Đang"))
+        return pal(PAL_HEADING);
+    return pal(PAL_MUTED);
+}
+
+void draw_heading(HDC dc, const RECT& r, std::wstring text)
+{
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    CharUpperBuffW(text.data(), DWORD(text.size()));
+    int previous = SetTextCharacterExtra(dc, scaled(1));
+    // Bottom-aligned: marks stacked above capitals need the room above.
+    draw_text(dc, text, r, f.heading, pal(PAL_HEADING), DT_LEFT | DT_BOTTOM | DT_SINGLELINE);
+    SetTextCharacterExtra(dc, previous);
+}
+
+void draw_learned_line(HDC dc, const RECT& r, const std::wstring& text)
+{
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    size_t digits = 0;
+    while (digits < text.size() && iswdigit(text[digits]))
+        ++digits;
+    RECT rest = r;
+    if (digits) {
+        rest.left += draw_text(dc, text.substr(0, digits), r, f.number, pal(PAL_TEXT), DT_LEFT | DT_VCENTER | DT_SINGLELINE)
+                   + scaled(6);
+    }
+    draw_text(dc, text.substr(digits), rest, f.body, pal(PAL_MUTED), DT_LEFT | DT_VCENTER | DT_WORDBREAK);
+}
+
+void draw_update_line(HDC dc, const RECT& r, const std::wstring& text)
+{
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    UINT wrap = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_END_ELLIPSIS | DT_EDITCONTROL;
+    size_t stop = text.find(L". ");
+    if (!starts_with(text, L"Có bản mới") || stop == std::wstring::npos) {
+        draw_text(dc, text, r, f.body, pal(PAL_SECONDARY), wrap);
+        return;
+    }
+    RECT first = r;
+    int height = scaled(18);
+    draw_text(dc, text.substr(0, stop + 1), first, f.cardTitle, pal(PAL_ACCENT), DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
+    RECT notes{r.left, r.top + height + scaled(2), r.right, r.bottom};
+    draw_text(dc, text.substr(stop + 2), notes, f.body, pal(PAL_SECONDARY), wrap);
+}
+
+} // namespace
+
+void paint_dialog_surface(HWND dialog, HDC target, const RECT& dirty)
+{
+    OffscreenCanvas canvas(target, dirty);
+    HDC dc = canvas.dc();
+    RECT client;
+    GetClientRect(dialog, &client);
+    fill_rect(dc, client, PAL_BACKGROUND);
+    paint_header(dc);
+    paint_cards(dc);
+    paint_method_example(dialog, dc);
+    paint_two_line_label(dc, 386, L"Dịch tiếng Việt sang", L"tiếng khác thì dịch sang tiếng Việt");
+    paint_two_line_label(dc, 447, L"Ngôn ngữ dịch", L"bật / tắt từng thứ tiếng, 400–850 MB");
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    draw_text(dc, std::wstring(L"Đang dùng miraDot ") + PROGRAM_VERSION_W, at(479, 640, 211, 22), f.cardTitle,
+              pal(PAL_TEXT), DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    paint_quick_tips(dc);
+}
+
+LRESULT custom_draw_control(HWND dialog, NMCUSTOMDRAW* draw)
+{
+    (void)dialog;
+    if (draw->dwDrawStage != CDDS_PREPAINT)
+        return CDRF_DODEFAULT;
+    HWND control = draw->hdr.hwndFrom;
+    RECT r;
+    GetClientRect(control, &r);
+    OffscreenCanvas canvas(draw->hdc, r);
+    HDC dc = canvas.dc();
+    UINT state = draw->uItemState;
+    LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
+    int id = GetDlgCtrlID(control);
+    if (style == BS_AUTORADIOBUTTON || style == BS_RADIOBUTTON)
+        paint_method_choice(control, dc, r, state);
+    else if (style == BS_AUTOCHECKBOX || style == BS_CHECKBOX)
+        paint_switch_row(control, dc, r, state);
+    else if (id == IDC_VOICE_HOTKEY || id == IDC_TRANSLATE_HOTKEY)
+        paint_hotkey_button(control, dc, r, state);
+    else
+        paint_push_button(control, dc, r, state);
+    return CDRF_SKIPDEFAULT;
+}
+
+void draw_owner_item(HWND dialog, const DRAWITEMSTRUCT* item)
+{
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    if (item->CtlType == ODT_COMBOBOX) {
+        OffscreenCanvas canvas(item->hDC, item->rcItem);
+        HDC dc = canvas.dc();
+        bool field = item->itemState & ODS_COMBOBOXEDIT;
+        bool selected = (item->itemState & ODS_SELECTED) && !field;
+        fill_rect(dc, item->rcItem, selected ? PAL_SELECTED : field ? PAL_FIELD : PAL_CARD);
+        std::wstring text;
+        UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+        if (!IsWindowEnabled(item->hwndItem)) {
+            text = L"(bật tiếng Việt trước)";
+            format = DT_LEFT | DT_VCENTER | DT_WORDBREAK;  // two lines in the narrow field
+        }
+        else if (item->itemID != UINT(-1)) {
+            LRESULT length = SendMessageW(item->hwndItem, CB_GETLBTEXTLEN, item->itemID, 0);
+            if (length > 0 && length < 200) {
+                text.resize(size_t(length) + 1);
+                SendMessageW(item->hwndItem, CB_GETLBTEXT, item->itemID, LPARAM(text.data()));
+                text.resize(size_t(length));
+            }
+        }
+        RECT r = item->rcItem;
+        r.left += scaled(8);
+        draw_text(dc, text, r, f.body, pal(IsWindowEnabled(item->hwndItem) ? PAL_TEXT : PAL_MUTED), format);
+        return;
+    }
+    RECT r;
+    GetClientRect(item->hwndItem, &r);
+    OffscreenCanvas canvas(item->hDC, r);
+    HDC dc = canvas.dc();
+    int id = int(item->CtlID);
+    fill_rect(dc, r, id == IDC_VERSION_LINE ? PAL_BACKGROUND : PAL_CARD);
+    if (id == IDC_UPDATE_LINE && settings_dialog().updateAvailable)
+        fill_round_rect(dc, r, 0, pal_argb(PAL_UPDATE_TINT));
+    std::wstring text = control_text(item->hwndItem);
+    switch (id) {
+    case IDC_LEARNED_LINE:
+        draw_learned_line(dc, r, text);
+        break;
+    case IDC_VOICE_STATUS:
+    case IDC_TRANSLATE_STATUS:
+        draw_text(dc, text, r, f.body, status_colour(text), DT_LEFT | DT_VCENTER | DT_WORDBREAK | DT_END_ELLIPSIS);
+        break;
+    case IDC_UPDATE_LINE:
+        draw_update_line(dc, r, text);
+        break;
+    case IDC_VERSION_LINE:
+        draw_text(dc, text, r, f.body, pal(PAL_VERSION), DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+        break;
+    default:
+        draw_heading(dc, r, text);
+    }
+    (void)dialog;
+}
+
+void measure_owner_item(MEASUREITEMSTRUCT* item)
+{
+    if (item->CtlType == ODT_COMBOBOX)
+        item->itemHeight = UINT(item->itemID == UINT(-1) ? scaled(38) - 6 : scaled(30));
+}

@@ -1,0 +1,27 @@
+// The settings program's three modes and what they share.
+#pragma once
+
+#include <string>
+
+enum class ProgramMode { Dialog, Notifier, TranslationQuit };
+
+// "--check" anywhere in the arguments wins over "--mt-quit"; neither: dialog.
+ProgramMode mode_from_command_line(const wchar_t* arguments);
+
+// "Local\miraDot-Settings", followed by the key (backslashes as "_") when it
+// is not the default one; at most 198 characters.
+std::wstring dialog_mutex_name(const wchar_t* settingsKey);
+
+// MIRADOT_SETTINGS_SHOT of 1 to 7 characters beginning with "1".
+bool screenshot_requested();
+
+// Asks a running translation service to quit; its answer is not looked at.
+void send_translation_quit();
+
+// The dialog mode: one instance per settings key; a second start brings
+// the first to the front.
+void run_dialog_mode();
+
+// Closes the dialog's single-instance mutex early, so that a fresh instance
+// started after an update can open its own dialog.
+void release_dialog_mutex();

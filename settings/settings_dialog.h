@@ -1,0 +1,7 @@
+// The settings dialog (resource 100): every control's behaviour.
+#pragma once
+
+#include <windows.h>
+
+// Runs the dialog modally without an owner until it is closed.
+void run_settings_dialog(HINSTANCE instance, bool screenshot);

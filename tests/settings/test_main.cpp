@@ -1,0 +1,58 @@
+// The settings program's tests run with the screen as a user sees it: this
+// program is DPI-aware like the dialog, so both measure in device pixels,
+// and Wine is told which installed fonts stand in for the Windows ones.
+// "--dpi=N" sets the display DPI for the programs the tests start.
+#include "settings_window.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+void replace_font(const wchar_t* windowsFont, const wchar_t* installed)
+{
+    write_text(L"Software\\Wine\\Fonts\\Replacements", windowsFont, installed);
+}
+
+// The display DPI that programs started afterwards use (Wine reads it at
+// process start); the old value comes back when the tests end.
+class DisplayDpi {
+public:
+    explicit DisplayDpi(DWORD dpi) : before_(read_dword(KEY, L"LogPixels")) { write_dword(KEY, L"LogPixels", dpi); }
+    ~DisplayDpi()
+    {
+        if (before_)
+            write_dword(KEY, L"LogPixels", *before_);
+        else
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, KEY, L"LogPixels");
+    }
+
+private:
+    static constexpr const wchar_t* KEY = L"Control Panel\\Desktop";
+    std::optional<DWORD> before_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    std::optional<DisplayDpi> dpi;
+    for (int n = 1; n < argc; ++n)
+        if (std::string(argv[n]).rfind("--dpi=", 0) == 0)
+            dpi.emplace(DWORD(std::stoul(argv[n] + 6)));
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    replace_font(L"Segoe UI", L"Liberation Sans");
+    replace_font(L"Segoe UI Symbol", L"DejaVu Sans");
+    replace_font(L"Consolas", L"DejaVu Sans Mono");
+    ULONG_PTR gdiplus = 0;
+    Gdiplus::GdiplusStartupInput startup;
+    Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
+    int result = RUN_ALL_TESTS();
+    Gdiplus::GdiplusShutdown(gdiplus);
+    return result;
+}
