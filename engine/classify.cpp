@@ -15,7 +15,6 @@ namespace {
 
 // English thresholds without a decided word just before.
 constexpr double AFTER_ENGLISH_THEN_UNDECIDED = 0.55;  // a name or number inside English
-constexpr double WITHOUT_CONTEXT = 0.25;               // typing starts Vietnamese more often
 // Thresholds above this one say no Vietnamese word came just before.
 constexpr double ABOVE_VIETNAMESE = AFTER_VIETNAMESE + 1e-9;
 // Plain letters that are words in both languages go to the one this many
@@ -49,6 +48,15 @@ bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.
 bool is_code_like_before(uint32_t c) { return is_ascii_digit(c) || in(c, {'_', '#', '$', '.', '=', '@', '\\'}); }
 
 bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+bool has_non_ascii(const char* text)
+{
+    for (; *text; ++text) {
+        if (static_cast<unsigned char>(*text) >= 0x80)
+            return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -124,6 +132,29 @@ bool known_to_corrections(const EngineContext* ctx, const char* viLower)
     return lex_correction(pair) != nullptr;
 }
 
+// The keys with their one doubled a, e or o typed once are an English word,
+// and the doubled vowel closes a syllable before one consonant and a vowel:
+// a loan word spelled in Vietnamese syllables (lô-gic, Bê-ta).
+bool loan_word_keys(const WordKeys& keys)
+{
+    auto vowel = [](char c) { return std::strchr("aeiouy", c) != nullptr; };
+    const char* k = keys.lower;
+    int doubled = -1;
+    for (int i = 1; i < keys.length; ++i) {
+        if (k[i] == k[i - 1] && std::strchr("aeo", k[i])) {
+            if (doubled >= 0 || (i >= 2 && k[i - 2] == k[i]))
+                return false;
+            doubled = i;
+        }
+    }
+    if (doubled < 0 || doubled + 2 >= keys.length || vowel(k[doubled + 1]) || !vowel(k[doubled + 2]))
+        return false;
+    char once[ENGINE_MAX_KEYS + 1];
+    copy_text(once, sizeof once, k, doubled);
+    append_text(once, sizeof once, k + doubled + 1);
+    return lex_contains('e', once);
+}
+
 // Steps for a word whose composition is not a valid syllable.
 void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changed, bool inEn,
                       CasePattern pattern, Classification* out)
@@ -160,6 +191,14 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
             return;
         }
     }
+    // An English word typed with a vowel doubled for its mark and no tone
+    // key is that word in Vietnamese spelling.
+    if (autoChanged && !inEn && comp.stats.markByRepeat && !comp.stats.markLater && comp.stats.toneCount == 0
+        && loan_word_keys(keys)) {
+        set_result(out, comp.viCase, KIND_VIETNAMESE);
+        out->hint = out->settled = 1;  // Tab gives the keys
+        return;
+    }
     // A lone đ is the currency sign after an amount (10dd).
     if (changed && equals(keys.lower, "dd"))
         return set_result(out, comp.viCase, KIND_VIETNAMESE);
@@ -192,8 +231,14 @@ void classify_plain(const EngineContext* ctx, const WordKeys& keys, const Compos
     }
 }
 
+// A word with a capital inside a sentence, right after a decided word.
+bool capital_inside_sentence(const EngineContext* ctx, CasePattern pattern)
+{
+    return pattern == CASE_FIRST_CAPITAL && ctx->contextValid && ctx->prevWord[0] && !ctx->capitalizeNext;
+}
+
 void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, const Composition& composed, bool inEn,
-                            Classification* out)
+                            CasePattern pattern, Classification* out)
 {
     Composition comp = composed;  // the hook/tilde repair works on a copy
     const ComposeStats& st = comp.stats;
@@ -204,8 +249,31 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
         }
         char viAlt[256];
         render_syllable(comp.syllable, !old_tone(ctx), true, viAlt, sizeof viAlt);
-        if (inEn && (lex_contains('v', comp.viLower) || lex_contains('v', viAlt)))
+        bool inVi = lex_contains('v', comp.viLower) || lex_contains('v', viAlt);
+        if (inEn && inVi)
             out->hint = 1;
+        uint32_t cv = std::max(lex_count('v', comp.viLower), lex_count('v', viAlt));
+        if (capital_inside_sentence(ctx, pattern) && !st.markByRepeat && lex_loaded('f')) {
+            // A capitalised word inside a sentence whose reading no text
+            // showed, with a tone key before its last letter, is a name or a
+            // key (Esc, Asc) more often than a rare syllable; Tab gives the
+            // syllable.
+            bool toneInside = !std::strchr("sfrxj", keys.lower[keys.length - 1]);
+            if (!inEn && cv <= DICTIONARY_ONLY_COUNT && toneInside) {
+                set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
+                out->hint = out->settled = 1;
+                return;
+            }
+            // After a word in Vietnamese letters a capitalised syllable is a
+            // Vietnamese name (châu Á, Châu Á) unless English follows.
+            if (inVi && ctx->lastKind == KIND_VIETNAMESE && has_non_ascii(ctx->prevWord)) {
+                char text[256];
+                render_syllable(comp.syllable, old_tone(ctx), false, text, sizeof text);
+                set_result(out, text, KIND_VIETNAMESE);
+                out->hint = inEn;
+                return;
+            }
+        }
         double t = english_threshold(ctx);
         if (prefer_english(ctx, keys.lower, comp.viLower, viAlt, st.markByRepeat, t, t)) {
             set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
@@ -218,7 +286,6 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
         // words with a later d are in the English table.
         bool strokeLater = comp.syllable.letters[0].mark == MARK_STROKE && !(keys.length >= 2 && keys.lower[1] == 'd');
         bool unusualKeys = (st.markLater && !st.markByRepeat && !strokeLater) || st.toneCount >= 2;
-        uint32_t cv = std::max(lex_count('v', comp.viLower), lex_count('v', viAlt));
         if (!inEn && unusualKeys && lex_loaded('f') && cv <= DICTIONARY_ONLY_COUNT) {
             set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
             return;
@@ -265,12 +332,16 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
 
     if (changed && has(ctx, OPT_AUTO_ENGLISH)) {
         uint32_t before = ctx->cpBeforeWord;
-        bool codeLike = is_code_like_before(before) || terminator == '_' || is_ascii_digit(terminator)
-                        || pattern == CASE_INNER_CAPITAL || st.toneCount >= CODE_LIKE_TONE_KEYS;
-        if (is_ascii_digit(before) && equals(keys.lower, "dd"))
-            codeLike = false;
         bool inVi = valid && lex_contains('v', comp.viLower);
         uint32_t viFreq = inVi ? lex_count('v', comp.viLower) : 0;
+        // A number right after a syllable typed with its mark keys numbers
+        // that word (trường1, Đếm2); after other letters it makes a name (md5).
+        bool numbered
+            = is_ascii_digit(terminator) && !(st.markByRepeat && !st.markLater && viFreq > DICTIONARY_ONLY_COUNT);
+        bool codeLike = is_code_like_before(before) || terminator == '_' || numbered || pattern == CASE_INNER_CAPITAL
+                        || st.toneCount >= CODE_LIKE_TONE_KEYS;
+        if (is_ascii_digit(before) && equals(keys.lower, "dd"))
+            codeLike = false;
         bool capsRun = ctx->lastWordAllCaps && ctx->capsRunCount > 0 && inVi;
         char lastKey = keys.raw[keys.length - 1];
         bool capsTone = !inEn && inVi && st.toneCount == 1 && keys.length >= 4 && lastKey
@@ -300,7 +371,7 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
         return classify_invalid(ctx, keys, comp, changed, inEn, pattern, out);
     if (!changed)
         return classify_plain(ctx, keys, comp, inEn, out);
-    classify_changed_valid(ctx, keys, comp, inEn, out);
+    classify_changed_valid(ctx, keys, comp, inEn, pattern, out);
 }
 
 bool prefer_english(const EngineContext* ctx, const char* rawLower, const char* viLower, const char* viAlt,

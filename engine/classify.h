@@ -17,6 +17,7 @@ constexpr int MAX_COMPOSED_KEYS = 32;
 // English thresholds: the share of English the word before suggests.
 constexpr double AFTER_ENGLISH = 0.85;    // English runs on
 constexpr double AFTER_VIETNAMESE = 0.1;  // so does Vietnamese
+constexpr double WITHOUT_CONTEXT = 0.25;  // typing starts Vietnamese more often
 
 enum ClassifyReason {
     REASON_COMPOSITION = 0,  // decided by composition or a learned choice
@@ -53,8 +54,9 @@ struct Classification {
     char text[256];
     int kind;
     int corrected;
-    int reason;  // ClassifyReason
-    int hint;    // both readings are words: offer the other one
+    int reason;   // ClassifyReason
+    int hint;     // both readings are words: offer the other one
+    int settled;  // with hint: decided by its place, the word after cannot change it
 };
 
 inline bool has_option(const EngineContext* ctx, uint32_t option) { return (ctx->options & option) != 0; }

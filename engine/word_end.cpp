@@ -17,6 +17,11 @@ namespace {
 // How much the word after a pending word counts against the word before it
 // when it settles the pending one: the word after reads on with it.
 constexpr double NEXT_WORD_WEIGHT = 2.0 / 3.0;
+// The English share of a word between a Vietnamese (or no) word before and a
+// word composed as Vietnamese after, when texts show its Vietnamese reading:
+// English inside Vietnamese text comes as terms (số test hoặc), rarely as a
+// common word alone (Mẫu thí dụ, not this).
+constexpr double AMONG_VIETNAMESE = 0.01;
 // The pending word waits behind at most this many undecided words.
 constexpr int MAX_PENDING_FOLLOWERS = 2;
 
@@ -212,7 +217,7 @@ bool expand_shorthand(const EngineContext* ctx, const WordKeys& keys, const char
 
 // The pending word waits behind an undecided word, or this word settles it:
 // rewritten when the language of this word tips the balance the other way.
-void decide_pending(const EngineContext* ctx, const char* terminator, WordDecision* d)
+void decide_pending(const EngineContext* ctx, const char* terminator, bool composedVietnamese, WordDecision* d)
 {
     if (!has(ctx, OPT_AUTO_ENGLISH) || !ctx->pending || !ctx->contextValid || d->deleteCount != 0 || d->retyped)
         return;
@@ -224,8 +229,16 @@ void decide_pending(const EngineContext* ctx, const char* terminator, WordDecisi
     }
     if (ctx->pendingCapsRaw && !(decisive == KIND_VIETNAMESE && is_all_caps(d->word)))
         return;
+    // The word after only ever draws the pending word into its own language.
+    if ((decisive == KIND_ENGLISH) == (ctx->pendingShownAs == ALT_ENGLISH))
+        return;
     double next = decisive == KIND_ENGLISH ? AFTER_ENGLISH : AFTER_VIETNAMESE;
     double a = NEXT_WORD_WEIGHT * next + (1 - NEXT_WORD_WEIGHT) * ctx->pendingThreshold;
+    if (composedVietnamese && ctx->pendingFollowCount == 0 && ctx->pendingThreshold <= WITHOUT_CONTEXT
+        && std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
+               > DICTIONARY_ONLY_COUNT) {
+        a = AMONG_VIETNAMESE;
+    }
     bool english = prefer_english(ctx, ctx->pendingRawLower, ctx->pendingViLower, ctx->pendingViAltLower,
                                   ctx->pendingMarkByRepeat, a, ctx->pendingThreshold);
     if (english == (ctx->pendingShownAs == ALT_ENGLISH))
@@ -281,6 +294,7 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
     d.reason = decided.reason;
     d.corrected = decided.corrected;
     d.hint = decided.hint;
+    d.settled = decided.settled;
     d.threshold = english_threshold(ctx);
     bool changedComp = !equals(comp.viCase, keys.raw) && keys.length <= MAX_COMPOSED_KEYS;
     bool singleSpace = equals(terminator, " ");
@@ -304,7 +318,8 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
                     && (d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH
                         || (d.kind == KIND_UNDECIDED && lex_contains('v', d.wordLower)))
                     && !has_ascii_capital(d.word);
-    decide_pending(ctx, terminator, &d);
+    bool composedVietnamese = d.kind == KIND_VIETNAMESE && !d.corrected && !equals(d.word, keys.raw);
+    decide_pending(ctx, terminator, composedVietnamese, &d);
 
     d.changed = !equals(d.word, keys.raw);
     d.allCaps = is_all_caps(d.word);
@@ -339,7 +354,7 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
             }
         }
         ctx->pending = 0;
-        if (!d.retyped && d.hint)
+        if (!d.retyped && d.hint && !d.settled)
             make_pending(ctx, keys, comp, d);
     }
 

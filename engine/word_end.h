@@ -32,7 +32,8 @@ struct WordDecision {
     bool capitalized;  // a sentence start
     bool changed;      // the word (before its capital) differs from the keys
     bool allCaps;
-    bool hint;              // both readings are words: this word may wait as pending
+    bool hint;              // both readings are words: Tab offers the other one
+    bool settled;           // with hint: decided by its place, it does not wait as pending
     char learnedChoice;     // LEARNED_* recorded for the keys by a retype, 0 for none
     char alternative[256];  // the other reading for Tab, empty when none
     char alternativeKind;   // ALT_VIETNAMESE or ALT_ENGLISH

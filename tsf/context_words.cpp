@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace miradot {
+
 namespace {
 
 constexpr uint64_t MAX_FILE_BYTES = 64LL * 1024 * 1024;
@@ -65,3 +67,5 @@ bool ContextWords::contains(const wchar_t* word, size_t length) const
     CharLowerBuffW(lower.data(), DWORD(length));
     return std::find(words_.begin(), words_.end(), lower) != words_.end();
 }
+
+} // namespace miradot

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace miradot {
+
 class ContextWords {
 public:
     static constexpr size_t MAX_WORDS = 1024;
@@ -21,3 +23,5 @@ private:
 
     std::vector<std::wstring> words_;
 };
+
+} // namespace miradot

@@ -1,6 +1,6 @@
 // The display attribute that marks the word being typed, offered to TSF
 // through ITfDisplayAttributeProvider.
-#include "processor.h"
+#include "text_input_processor.h"
 
 #include "guids.h"
 #include "com_object.h"
@@ -115,7 +115,7 @@ private:
 
 } // namespace
 
-STDMETHODIMP TextInputProcessor::EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out)
+STDMETHODIMP miradot::TextInputProcessor::EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out)
 {
     if (!out)
         return E_INVALIDARG;
@@ -123,7 +123,7 @@ STDMETHODIMP TextInputProcessor::EnumDisplayAttributeInfo(IEnumTfDisplayAttribut
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-STDMETHODIMP TextInputProcessor::GetDisplayAttributeInfo(REFGUID guid, ITfDisplayAttributeInfo** out)
+STDMETHODIMP miradot::TextInputProcessor::GetDisplayAttributeInfo(REFGUID guid, ITfDisplayAttributeInfo** out)
 {
     if (!out)
         return E_INVALIDARG;

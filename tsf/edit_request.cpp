@@ -1,14 +1,15 @@
 #include "edit_request.h"
 
+#include "edit_plan.h"
 #include "engine.h"
 #include "utf.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace {
 
-bool is_high_surrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool is_low_surrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 // Code points of UTF-8 text (continuation bytes are not counted).
 int count_utf8_code_points(const char* text, int length)
@@ -20,24 +21,31 @@ int count_utf8_code_points(const char* text, int length)
     return count;
 }
 
+std::u16string_view commit_of(const EditRequest& request)
+{
+    return {request.commitText, static_cast<size_t>(request.commitLength)};
+}
+
 } // namespace
+
+namespace miradot {
 
 EditRequest make_edit_request(const EngineOutput& output)
 {
     EditRequest request;
     request.deleteCount = output.deleteCount > 0 ? output.deleteCount : 0;
-    request.commitLength = miradot::utf8_to_utf16(output.text, request.commitText, 600);
-    request.compositionLength = miradot::utf8_to_utf16(output.preedit, request.compositionText, 300);
+    request.commitLength = utf8_to_utf16(output.text, request.commitText, 600);
+    request.compositionLength = utf8_to_utf16(output.preedit, request.compositionText, 300);
     return request;
 }
 
 EditRequest merge_unwritten(const EditRequest& unwritten, const EditRequest& next)
 {
     EditRequest merged = next;
-    int taken = count_code_points(unwritten.commitText, unwritten.commitLength);
+    int taken = count_code_points(commit_of(unwritten));
     if (taken > next.deleteCount)
         taken = next.deleteCount;
-    int units = move_back_code_points(unwritten.commitText, unwritten.commitLength, taken);
+    int units = move_back_code_points(commit_of(unwritten), unwritten.commitLength, taken);
     int room = 599 - next.commitLength;
     if (units > room) {
         units = room;
@@ -45,48 +53,11 @@ EditRequest merge_unwritten(const EditRequest& unwritten, const EditRequest& nex
             --units;
     }
     merged.deleteCount = unwritten.deleteCount + next.deleteCount - taken;
-    std::memcpy(merged.commitText, unwritten.commitText, units * sizeof(wchar_t));
-    std::memcpy(merged.commitText + units, next.commitText, next.commitLength * sizeof(wchar_t));
+    std::memcpy(merged.commitText, unwritten.commitText, units * sizeof(char16_t));
+    std::memcpy(merged.commitText + units, next.commitText, next.commitLength * sizeof(char16_t));
     merged.commitLength = units + next.commitLength;
     merged.commitText[merged.commitLength] = 0;
     return merged;
-}
-
-int last_word_start(const wchar_t* text, int length)
-{
-    int i = length;
-    if (i > 0 && text[i - 1] == L' ')
-        --i;
-    while (i > 0 && text[i - 1] != L' ')
-        --i;
-    return i;
-}
-
-int count_code_points(const wchar_t* text, int length)
-{
-    int count = 0;
-    for (int i = 0; i < length; ++i)
-        if (!(is_low_surrogate(text[i]) && i > 0 && is_high_surrogate(text[i - 1])))
-            ++count;
-    return count;
-}
-
-int move_back_code_points(const wchar_t* text, int index, int count)
-{
-    while (count > 0 && index > 0) {
-        --index;
-        if (index > 0 && is_low_surrogate(text[index]) && is_high_surrogate(text[index - 1]))
-            --index;
-        --count;
-    }
-    return index;
-}
-
-int units_of_last_code_points(const wchar_t* text, int length, int count)
-{
-    if (count_code_points(text, length) < count)
-        return -1;
-    return length - move_back_code_points(text, length, count);
 }
 
 int keep_count(const EngineOutput& output, int span, uint32_t options, bool hint_available)
@@ -104,3 +75,10 @@ int keep_count(const EngineOutput& output, int span, uint32_t options, bool hint
     int word = count_utf8_code_points(output.text + start, length - start);
     return word > span ? word : span;
 }
+
+int plain_commit_start(const EditRequest& request)
+{
+    return request.commitLength > 0 && request.deleteCount > 0 ? last_word_start(commit_of(request)) : 0;
+}
+
+} // namespace miradot

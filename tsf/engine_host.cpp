@@ -7,6 +7,8 @@
 #include "settings_store.h"
 #include "utf.h"
 
+namespace miradot {
+
 namespace {
 
 constexpr size_t MAX_DIRECTORY = 253;
@@ -168,3 +170,5 @@ void unlock_engine()
 {
     ReleaseSRWLockExclusive(&g_engine_lock);
 }
+
+} // namespace miradot

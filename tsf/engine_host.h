@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace miradot {
+
 // Loads the lexicons from "data" next to the DLL, else one folder up. Runs
 // once per process; later calls return the first result.
 bool ensure_engine_data();
@@ -43,3 +45,5 @@ public:
 // The steps behind the once-per-process calls, for a given module path.
 bool load_engine_data_near(const std::wstring& modulePath);
 bool learned_data_path(std::wstring* path);
+
+} // namespace miradot

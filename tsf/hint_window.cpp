@@ -5,6 +5,8 @@
 
 #include <cwchar>
 
+namespace miradot {
+
 namespace {
 
 constexpr wchar_t HINT_CLASS[] = L"miraDotHint";
@@ -172,3 +174,5 @@ void HintWindow::destroy()
     window_ = nullptr;
     font_ = nullptr;
 }
+
+} // namespace miradot

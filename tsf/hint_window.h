@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+namespace miradot {
+
 // Screen frame of a note whose text measures `text`, hung below `anchor` and
 // kept inside the work area (above the anchor when there is no room below).
 RECT hint_frame(const RECT& anchor, SIZE text, const RECT* work);
@@ -28,3 +30,5 @@ private:
     wchar_t text_[400] = {};
     bool placed_ = false;
 };
+
+} // namespace miradot

@@ -2,12 +2,13 @@
 
 #include "guids.h"
 #include "module.h"
-#include "processor.h"
 #include "settings_launcher.h"
 
 #include <olectl.h>
 
 #include <cwchar>
+
+namespace miradot {
 
 namespace {
 
@@ -24,12 +25,7 @@ constexpr DWORD SINK_COOKIE = 1;
 
 LangBarButton::LangBarButton(LanguageSwitch* owner) : owner_(owner) { module_lock(); }
 
-LangBarButton::~LangBarButton()
-{
-    if (sink_)
-        sink_->Release();
-    module_unlock();
-}
+LangBarButton::~LangBarButton() { module_unlock(); }
 
 STDMETHODIMP LangBarButton::QueryInterface(REFIID riid, void** ppv)
 {
@@ -211,8 +207,8 @@ STDMETHODIMP LangBarButton::AdviseSink(REFIID riid, IUnknown* sink, DWORD* cooki
         return CONNECT_E_CANNOTCONNECT;
     if (sink_)
         return CONNECT_E_ADVISELIMIT;
-    if (FAILED(sink->QueryInterface(IID_ITfLangBarItemSink, reinterpret_cast<void**>(&sink_)))) {
-        sink_ = nullptr;
+    if (FAILED(sink->QueryInterface(IID_ITfLangBarItemSink, sink_.out_void()))) {
+        sink_.reset();
         return E_NOINTERFACE;
     }
     *cookie = SINK_COOKIE;
@@ -223,7 +219,8 @@ STDMETHODIMP LangBarButton::UnadviseSink(DWORD cookie)
 {
     if (cookie != SINK_COOKIE || !sink_)
         return CONNECT_E_NOCONNECTION;
-    sink_->Release();
-    sink_ = nullptr;
+    sink_.reset();
     return S_OK;
 }
+
+} // namespace miradot

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "com_ptr.h"
+#include "language_switch.h"
 #include "tsf_interfaces.h"
 
 #include <atomic>
 
-class LanguageSwitch;
+namespace miradot {
+
 
 // The V/E button of the language bar: a left click switches, a right click opens the menu.
 class LangBarButton final : public ITfLangBarItemButton, public ITfSource {
@@ -45,7 +48,7 @@ private:
 
     std::atomic<ULONG> refs_{1};
     LanguageSwitch* owner_;
-    ITfLangBarItemSink* sink_ = nullptr;
+    ComPtr<ITfLangBarItemSink> sink_;
 };
 
 // Draws the button's icon: the letter on its colour, `size` pixels square.
@@ -53,3 +56,5 @@ HICON draw_language_icon(bool english, int width, int height);
 
 // Font height used for an icon `height` pixels tall.
 int language_icon_font_height(int height);
+
+} // namespace miradot

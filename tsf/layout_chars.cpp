@@ -1,5 +1,7 @@
 #include "layout_chars.h"
 
+namespace miradot {
+
 namespace {
 
 wchar_t us_layout_char(WPARAM key, bool shift)
@@ -33,3 +35,5 @@ wchar_t vietnamese_layout_char(WPARAM key, bool shift, bool caps_lock)
         return static_cast<wchar_t>(shift != caps_lock ? key : key - 'A' + 'a');
     return us_layout_char(key, shift);
 }
+
+} // namespace miradot

@@ -1,11 +1,13 @@
 #include "mouse_hook.h"
 
 #include "module.h"
-#include "processor.h"
+#include "typing_session.h"
+
+namespace miradot {
 
 namespace {
 
-thread_local TextInputProcessor* t_owner = nullptr;
+thread_local TypingSession* t_owner = nullptr;
 thread_local UINT t_swallow = 0;  // the button-up that follows a replayed button-down
 
 bool is_button_down(UINT message)
@@ -81,22 +83,24 @@ LRESULT CALLBACK mouse_procedure(int code, WPARAM wparam, LPARAM lparam)
 
 } // namespace
 
-HHOOK install_mouse_hook(TextInputProcessor* processor)
+HHOOK install_mouse_hook(TypingSession* typing)
 {
     if (t_owner)
         return nullptr;
     HHOOK hook = SetWindowsHookExW(WH_MOUSE, mouse_procedure, module_handle(), GetCurrentThreadId());
     if (hook)
-        t_owner = processor;
+        t_owner = typing;
     return hook;
 }
 
-void remove_mouse_hook(TextInputProcessor* processor, HHOOK hook)
+void remove_mouse_hook(TypingSession* typing, HHOOK hook)
 {
     if (hook)
         UnhookWindowsHookEx(hook);
-    if (t_owner == processor) {
+    if (t_owner == typing) {
         t_owner = nullptr;
         t_swallow = 0;
     }
 }
+
+} // namespace miradot

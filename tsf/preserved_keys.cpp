@@ -4,6 +4,8 @@
 
 #include <cwchar>
 
+namespace miradot {
+
 namespace {
 
 constexpr wchar_t VOICE_DESCRIPTION[] = L"miraDot: voice typing";
@@ -88,3 +90,5 @@ bool host_is_settings_program()
     }();
     return is_settings;
 }
+
+} // namespace miradot

@@ -4,6 +4,8 @@
 
 #include "hotkey.h"
 
+namespace miradot {
+
 // Preserved-key state of the two feature hotkeys of one processor.
 struct FeatureHotkey {
     bool registered = false;
@@ -24,3 +26,5 @@ void unregister_feature_hotkeys(ITfKeystrokeMgr* keystrokes, FeatureHotkeys& sta
 
 // The settings program records hotkeys itself; its preserved keys are not eaten.
 bool host_is_settings_program();
+
+} // namespace miradot

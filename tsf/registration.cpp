@@ -2,6 +2,7 @@
 // language profile and its categories. A failed registration removes
 // everything again, so a half-registered service never stays behind.
 
+#include "com_ptr.h"
 #include "guids.h"
 #include "module.h"
 
@@ -83,9 +84,9 @@ HRESULT register_class()
 // implement RegisterProfile (E_NOTIMPL).
 HRESULT register_profile_through_profiles()
 {
-    ITfInputProcessorProfiles* profiles = nullptr;
+    ComPtr<ITfInputProcessorProfiles> profiles;
     HRESULT hr = CoCreateInstance(CLSID_TF_InputProcessorProfiles, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_ITfInputProcessorProfiles, reinterpret_cast<void**>(&profiles));
+                                  IID_ITfInputProcessorProfiles, profiles.out_void());
     if (FAILED(hr))
         return hr;
     hr = profiles->Register(CLSID_MIRADOT);
@@ -94,19 +95,17 @@ HRESULT register_profile_through_profiles()
                                           PROFILE_DESCRIPTION_LENGTH, nullptr, 0, 0);
     if (SUCCEEDED(hr))
         hr = profiles->EnableLanguageProfileByDefault(CLSID_MIRADOT, VIETNAMESE, GUID_MIRADOT_PROFILE, TRUE);
-    profiles->Release();
     return hr;
 }
 
 HRESULT register_profile()
 {
-    ITfInputProcessorProfileMgr* manager = nullptr;
+    ComPtr<ITfInputProcessorProfileMgr> manager;
     HRESULT hr = CoCreateInstance(CLSID_TF_InputProcessorProfiles, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_ITfInputProcessorProfileMgr, reinterpret_cast<void**>(&manager));
+                                  IID_ITfInputProcessorProfileMgr, manager.out_void());
     if (SUCCEEDED(hr)) {
         hr = manager->RegisterProfile(CLSID_MIRADOT, VIETNAMESE, GUID_MIRADOT_PROFILE, PROFILE_DESCRIPTION,
                                       PROFILE_DESCRIPTION_LENGTH, nullptr, 0, 0, US_ENGLISH_LAYOUT, 0, TRUE, 0);
-        manager->Release();
     }
     if (hr == E_NOTIMPL || hr == E_NOINTERFACE)
         hr = register_profile_through_profiles();
@@ -115,9 +114,9 @@ HRESULT register_profile()
 
 HRESULT register_categories()
 {
-    ITfCategoryMgr* categories = nullptr;
+    ComPtr<ITfCategoryMgr> categories;
     HRESULT hr = CoCreateInstance(CLSID_TF_CategoryMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfCategoryMgr,
-                                  reinterpret_cast<void**>(&categories));
+                                  categories.out_void());
     if (FAILED(hr))
         return hr;
     for (const GUID* category : CATEGORIES) {
@@ -125,7 +124,6 @@ HRESULT register_categories()
         if (FAILED(hr))
             break;
     }
-    categories->Release();
     return hr;
 }
 
@@ -142,32 +140,29 @@ HRESULT register_with_framework()
 
 void unregister_categories()
 {
-    ITfCategoryMgr* categories = nullptr;
+    ComPtr<ITfCategoryMgr> categories;
     if (FAILED(CoCreateInstance(CLSID_TF_CategoryMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfCategoryMgr,
-                                reinterpret_cast<void**>(&categories))))
+                                categories.out_void())))
         return;
     for (const GUID* category : CATEGORIES)
         categories->UnregisterCategory(CLSID_MIRADOT, *category, CLSID_MIRADOT);
-    categories->Release();
 }
 
 void unregister_profile()
 {
-    ITfInputProcessorProfileMgr* manager = nullptr;
+    ComPtr<ITfInputProcessorProfileMgr> manager;
     HRESULT hr = CoCreateInstance(CLSID_TF_InputProcessorProfiles, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_ITfInputProcessorProfileMgr, reinterpret_cast<void**>(&manager));
+                                  IID_ITfInputProcessorProfileMgr, manager.out_void());
     if (SUCCEEDED(hr)) {
         hr = manager->UnregisterProfile(CLSID_MIRADOT, VIETNAMESE, GUID_MIRADOT_PROFILE, 0);
-        manager->Release();
     }
     if (hr != E_NOTIMPL && hr != E_NOINTERFACE)
         return;
-    ITfInputProcessorProfiles* profiles = nullptr;
+    ComPtr<ITfInputProcessorProfiles> profiles;
     if (SUCCEEDED(CoCreateInstance(CLSID_TF_InputProcessorProfiles, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_ITfInputProcessorProfiles, reinterpret_cast<void**>(&profiles)))) {
+                                   IID_ITfInputProcessorProfiles, profiles.out_void()))) {
         profiles->Unregister(CLSID_MIRADOT);
-        profiles->Release();
-    }
+        }
 }
 
 void delete_tree(HKEY root, const wchar_t* prefix)

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+namespace miradot {
+
 namespace {
 
 constexpr ULONGLONG TRIGGER_INTERVAL_MS = 3600000;
@@ -143,3 +145,5 @@ void update_check_trigger()
     if (settings_program_path(&program))
         start_update_check_if_due(program, process_is_app_container());
 }
+
+} // namespace miradot

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace miradot {
+
 // "miraDot-Settings.exe" in the install folder (the DLL's parent folder);
 // false when the DLL's path is unusable.
 bool settings_program_path(std::wstring* program);
@@ -27,3 +29,5 @@ bool update_check_due(uint64_t now, uint64_t last, uint64_t spawn);
 bool start_update_check_if_due(const std::wstring& program, bool appContainer);
 
 bool process_is_app_container();
+
+} // namespace miradot

@@ -1,18 +1,30 @@
 // The processor's lifecycle: activation and deactivation in their fixed order,
-// the thread-manager and compartment sinks, and the Vietnamese/English switch
-// kept in a global compartment so that one switch reaches every application.
+// the sinks it advises and forwards, and the Vietnamese/English switch kept in
+// a global compartment so that one switch reaches every application.
 #include "text_input_processor.h"
 
-#include "com_ptr.h"
 #include "engine_host.h"
 #include "guids.h"
-#include "language_bar.h"
 #include "module.h"
 #include "mouse_hook.h"
-#include "processor.h"
 #include "settings_launcher.h"
 
 #include <new>
+
+HRESULT create_text_input_processor(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_INVALIDARG;
+    *ppv = nullptr;
+    auto* processor = new (std::nothrow) miradot::TextInputProcessor();
+    if (!processor)
+        return E_OUTOFMEMORY;
+    HRESULT hr = processor->QueryInterface(riid, ppv);
+    processor->Release();
+    return hr;
+}
+
+namespace miradot {
 
 namespace {
 
@@ -53,35 +65,14 @@ HRESULT advise(IUnknown* source_object, REFIID riid, IUnknown* sink, DWORD& cook
 
 } // namespace
 
-HRESULT create_text_input_processor(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_INVALIDARG;
-    *ppv = nullptr;
-    auto* processor = new (std::nothrow) TextInputProcessor();
-    if (!processor)
-        return E_OUTOFMEMORY;
-    HRESULT hr = processor->QueryInterface(riid, ppv);
-    processor->Release();
-    return hr;
-}
-
 TextInputProcessor::TextInputProcessor()
-    : compositionHolder_(CompositionHolder::create()), settings_(read_settings())
+    : settings_(read_settings()),
+      typing_(static_cast<ITfTextInputProcessorEx*>(this), static_cast<ITfCompositionSink*>(this))
 {
     module_lock();
 }
 
-TextInputProcessor::~TextInputProcessor()
-{
-    if (compositionHolder_)
-        compositionHolder_->release();
-    if (expectedCaret_)
-        expectedCaret_->Release();
-    if (engine_)
-        engine_destroy(engine_);
-    module_unlock();
-}
+TextInputProcessor::~TextInputProcessor() { module_unlock(); }
 
 STDMETHODIMP TextInputProcessor::QueryInterface(REFIID riid, void** ppv)
 {
@@ -128,15 +119,12 @@ STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId
 {
     if (!thread_mgr)
         return E_INVALIDARG;
-    if (!compositionHolder_)
+    if (!typing_.ready())
         return E_OUTOFMEMORY;
-    threadMgr_ = thread_mgr;
-    threadMgr_->AddRef();
+    threadMgr_ = ComPtr<ITfThreadMgr>::retain(thread_mgr);
     clientId_ = client_id;
     ensure_engine_data();
-    if (!engine_)
-        engine_ = engine_create();
-    if (!engine_) {
+    if (!typing_.start(clientId_)) {
         Deactivate();
         return E_OUTOFMEMORY;
     }
@@ -145,12 +133,12 @@ STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId
     apply_settings();
     update_check_trigger();
 
-    if (FAILED(advise(threadMgr_, IID_ITfThreadMgrEventSink, static_cast<ITfThreadMgrEventSink*>(this),
+    if (FAILED(advise(threadMgr_.get(), IID_ITfThreadMgrEventSink, static_cast<ITfThreadMgrEventSink*>(this),
                       threadMgrSinkCookie_))) {
         Deactivate();
         return E_FAIL;
     }
-    ComPtr<ITfKeystrokeMgr> keystrokes = keystroke_manager(threadMgr_);
+    ComPtr<ITfKeystrokeMgr> keystrokes = keystroke_manager(threadMgr_.get());
     if (keystrokes) {
         keySinkAdvised_ = SUCCEEDED(keystrokes->AdviseKeyEventSink(clientId_, this, TRUE));
         toggleKeyPreserved_ = SUCCEEDED(keystrokes->PreserveKey(clientId_, GUID_MIRADOT_KEY_LANGUAGE, &TOGGLE_KEY,
@@ -164,10 +152,12 @@ STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId
                              settings_.translateHotkey);
 
     ComPtr<ITfCategoryMgr> categories;
+    TfGuidAtom atom = 0;
     if (SUCCEEDED(CoCreateInstance(CLSID_TF_CategoryMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfCategoryMgr,
                                    categories.out_void()))
-        && FAILED(categories->RegisterGUID(GUID_MIRADOT_DISPLAY_ATTRIBUTE, &displayAttributeAtom_)))
-        displayAttributeAtom_ = 0;
+        && FAILED(categories->RegisterGUID(GUID_MIRADOT_DISPLAY_ATTRIBUTE, &atom)))
+        atom = 0;
+    typing_.set_display_attribute(atom);
 
     advise_language_compartment();
     apply_language_compartment();
@@ -176,27 +166,25 @@ STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId
     ComPtr<ITfDocumentMgr> focus;
     if (SUCCEEDED(threadMgr_->GetFocus(focus.out())))
         advise_text_edit_sink(focus.get());
-    mouseHook_ = install_mouse_hook(this);
+    mouseHook_ = install_mouse_hook(&typing_);
     return S_OK;
 }
 
 STDMETHODIMP TextInputProcessor::Deactivate()
 {
-    hint_.destroy();
+    typing_.hint().destroy();
     settingsWatcher_.close();
-    remove_mouse_hook(this, mouseHook_);
+    remove_mouse_hook(&typing_, mouseHook_);
     mouseHook_ = nullptr;
-    if (engine_)
-        commit_pending_word(EDIT_SYNC_WRITE);
+    typing_.stop();
     unadvise_text_edit_sink();
     if (languageCompartment_) {
-        unadvise(languageCompartment_, compartmentSinkCookie_);
-        languageCompartment_->Release();
-        languageCompartment_ = nullptr;
+        unadvise(languageCompartment_.get(), compartmentSinkCookie_);
+        languageCompartment_.reset();
     }
     remove_language_bar_button();
     if (toggleKeyPreserved_ || keySinkAdvised_) {
-        ComPtr<ITfKeystrokeMgr> keystrokes = keystroke_manager(threadMgr_);
+        ComPtr<ITfKeystrokeMgr> keystrokes = keystroke_manager(threadMgr_.get());
         if (keystrokes && toggleKeyPreserved_)
             keystrokes->UnpreserveKey(GUID_MIRADOT_KEY_LANGUAGE, &TOGGLE_KEY);
         unregister_feature_hotkeys(keystrokes.get(), hotkeys_);
@@ -204,49 +192,101 @@ STDMETHODIMP TextInputProcessor::Deactivate()
             keystrokes->UnadviseKeyEventSink(clientId_);
     }
     if (threadMgr_) {
-        unadvise(threadMgr_, threadMgrSinkCookie_);
-        threadMgr_->Release();
-        threadMgr_ = nullptr;
+        unadvise(threadMgr_.get(), threadMgrSinkCookie_);
+        threadMgr_.reset();
     }
     toggleKeyPreserved_ = false;
     keySinkAdvised_ = false;
     threadMgrSinkCookie_ = TF_INVALID_COOKIE;
-    if (expectedCaret_) {
-        expectedCaret_->Release();
-        expectedCaret_ = nullptr;
-    }
-    composing_ = false;
     save_learned_if_due(true);
     return S_OK;
-}
-
-// Commits the word being typed (with its word-end decisions) into the context
-// it was typed in, and starts a fresh composition for what comes next.
-void TextInputProcessor::commit_pending_word(DWORD flags)
-{
-    EngineOutput output;
-    {
-        EngineLock lock;
-        engine_flush(engine_, &output);
-    }
-    composing_ = false;
-    detach_and_finish(make_edit_request(output), EDIT_APPLY, flags);
 }
 
 STDMETHODIMP TextInputProcessor::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr*)
 {
     update_check_trigger();
-    if (engine_) {
-        commit_pending_word(EDIT_ASYNC_WRITE);
-        EngineLock lock;
-        engine_reset(engine_);
-    }
-    composing_ = false;
-    hide_hint();
+    typing_.focus_changed();
     unadvise_text_edit_sink();
     advise_text_edit_sink(focus);
     apply_settings();
     save_learned_if_due(false);
+    return S_OK;
+}
+
+bool TextInputProcessor::route_key(ITfContext* context, WPARAM key, LPARAM lparam, bool test)
+{
+    if (!typing_.takes_keys_of(context, key))
+        return false;
+    if (!typing_.composing() && settingsWatcher_.poll())
+        apply_settings();
+    return typing_.handle_key(context, key, lparam, test);
+}
+
+STDMETHODIMP TextInputProcessor::OnTestKeyDown(ITfContext* context, WPARAM key, LPARAM lparam, BOOL* eaten)
+{
+    if (!eaten)
+        return E_INVALIDARG;
+    *eaten = FALSE;
+    *eaten = route_key(context, key, lparam, true);
+    typing_.refresh_hint_after(context, key, true, *eaten);
+    return S_OK;
+}
+
+STDMETHODIMP TextInputProcessor::OnKeyDown(ITfContext* context, WPARAM key, LPARAM lparam, BOOL* eaten)
+{
+    if (!eaten)
+        return E_INVALIDARG;
+    *eaten = FALSE;
+    *eaten = route_key(context, key, lparam, false);
+    typing_.refresh_hint_after(context, key, false, *eaten);
+    return S_OK;
+}
+
+STDMETHODIMP TextInputProcessor::OnTestKeyUp(ITfContext*, WPARAM, LPARAM, BOOL* eaten)
+{
+    if (!eaten)
+        return E_INVALIDARG;
+    *eaten = FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP TextInputProcessor::OnKeyUp(ITfContext*, WPARAM, LPARAM, BOOL* eaten)
+{
+    if (!eaten)
+        return E_INVALIDARG;
+    *eaten = FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP TextInputProcessor::OnPreservedKey(ITfContext* context, REFGUID guid, BOOL* eaten)
+{
+    if (!eaten)
+        return E_INVALIDARG;
+    *eaten = FALSE;
+    if (host_is_settings_program())
+        return S_OK;
+    if (IsEqualGUID(guid, GUID_MIRADOT_KEY_LANGUAGE)) {
+        typing_.finish_word(context, EDIT_SYNC_WRITE);
+        toggle();
+        *eaten = TRUE;
+    } else if (IsEqualGUID(guid, GUID_MIRADOT_KEY_VOICE) || IsEqualGUID(guid, GUID_MIRADOT_KEY_TRANSLATE)) {
+        // Voice typing and translation take their keys here; without them the key does nothing.
+        *eaten = TRUE;
+    }
+    return S_OK;
+}
+
+STDMETHODIMP TextInputProcessor::OnEndEdit(ITfContext* context, TfEditCookie ec, ITfEditRecord* record)
+{
+    BOOL selection_changed = FALSE;
+    if (context && record && SUCCEEDED(record->GetSelectionStatus(&selection_changed)) && selection_changed)
+        typing_.selection_changed(context, ec);
+    return S_OK;
+}
+
+STDMETHODIMP TextInputProcessor::OnCompositionTerminated(TfEditCookie ec, ITfComposition* composition)
+{
+    typing_.composition_terminated(ec, composition);
     return S_OK;
 }
 
@@ -256,36 +296,35 @@ void TextInputProcessor::advise_text_edit_sink(ITfDocumentMgr* document)
     if (!document || FAILED(document->GetTop(top.out())) || !top)
         return;
     if (SUCCEEDED(advise(top.get(), IID_ITfTextEditSink, static_cast<ITfTextEditSink*>(this), editSinkCookie_)))
-        editSinkContext_ = top.detach();
+        editSinkContext_ = std::move(top);
 }
 
 void TextInputProcessor::unadvise_text_edit_sink()
 {
     if (!editSinkContext_)
         return;
-    unadvise(editSinkContext_, editSinkCookie_);
-    editSinkContext_->Release();
-    editSinkContext_ = nullptr;
+    unadvise(editSinkContext_.get(), editSinkCookie_);
+    editSinkContext_.reset();
 }
 
 void TextInputProcessor::advise_language_compartment()
 {
     ComPtr<ITfCompartmentMgr> global;
     if (FAILED(threadMgr_->GetGlobalCompartment(global.out()))
-        || FAILED(global->GetCompartment(GUID_MIRADOT_LANGUAGE_COMPARTMENT, &languageCompartment_))) {
-        languageCompartment_ = nullptr;
+        || FAILED(global->GetCompartment(GUID_MIRADOT_LANGUAGE_COMPARTMENT, languageCompartment_.out()))) {
+        languageCompartment_.reset();
         return;
     }
-    advise(languageCompartment_, IID_ITfCompartmentEventSink, static_cast<ITfCompartmentEventSink*>(this),
+    advise(languageCompartment_.get(), IID_ITfCompartmentEventSink, static_cast<ITfCompartmentEventSink*>(this),
            compartmentSinkCookie_);
 }
 
 void TextInputProcessor::add_language_bar_button()
 {
     ComPtr<ITfLangBarItemMgr> items;
-    langBarButton_ = new (std::nothrow) LangBarButton(this);
+    langBarButton_.attach(new (std::nothrow) LangBarButton(this));
     if (langBarButton_ && SUCCEEDED(threadMgr_->QueryInterface(IID_ITfLangBarItemMgr, items.out_void())))
-        langBarButtonAdded_ = SUCCEEDED(items->AddItem(langBarButton_));
+        langBarButtonAdded_ = SUCCEEDED(items->AddItem(langBarButton_.get()));
 }
 
 void TextInputProcessor::remove_language_bar_button()
@@ -295,33 +334,19 @@ void TextInputProcessor::remove_language_bar_button()
     ComPtr<ITfLangBarItemMgr> items;
     if (langBarButtonAdded_ && threadMgr_
         && SUCCEEDED(threadMgr_->QueryInterface(IID_ITfLangBarItemMgr, items.out_void())))
-        items->RemoveItem(langBarButton_);
+        items->RemoveItem(langBarButton_.get());
     langBarButtonAdded_ = false;
     langBarButton_->detach();
-    langBarButton_->Release();
-    langBarButton_ = nullptr;
-}
-
-void TextInputProcessor::push_engine_options()
-{
-    if (!engine_)
-        return;
-    engine_set_method(engine_, settings_.method);
-    uint32_t options = settings_.options;
-    if (englishMode_)
-        options |= OPT_ENGLISH_MODE;
-    if (privateField_)
-        options &= ~OPT_LEARN;
-    engine_set_options(engine_, options);
+    langBarButton_.reset();
 }
 
 void TextInputProcessor::apply_settings()
 {
     settings_ = read_settings();
     honour_clear_seq(settings_.clearSeq);
-    push_engine_options();
+    typing_.set_settings(settings_.method, settings_.options);
     if (keySinkAdvised_) {
-        ComPtr<ITfKeystrokeMgr> keystrokes = keystroke_manager(threadMgr_);
+        ComPtr<ITfKeystrokeMgr> keystrokes = keystroke_manager(threadMgr_.get());
         register_feature_hotkeys(keystrokes.get(), clientId_, hotkeys_, settings_.voiceHotkey,
                                  settings_.translateHotkey);
     }
@@ -329,27 +354,27 @@ void TextInputProcessor::apply_settings()
 
 void TextInputProcessor::apply_language_compartment()
 {
-    englishMode_ = false;
+    bool english = false;
     if (languageCompartment_) {
         VARIANT value;
         VariantInit(&value);
-        englishMode_ = SUCCEEDED(languageCompartment_->GetValue(&value)) && value.vt == VT_I4 && value.lVal != 0;
+        english = SUCCEEDED(languageCompartment_->GetValue(&value)) && value.vt == VT_I4 && value.lVal != 0;
         VariantClear(&value);
     }
-    push_engine_options();
+    typing_.set_english(english);
     if (langBarButton_)
         langBarButton_->refresh();
 }
 
-bool TextInputProcessor::is_vietnamese() { return engine_ && !(engine_get_options(engine_) & OPT_ENGLISH_MODE); }
+bool TextInputProcessor::is_vietnamese() { return typing_.started() && !typing_.english(); }
 
 void TextInputProcessor::toggle()
 {
-    if (!engine_)
+    if (!typing_.started())
         return;
-    if (composing_ || holder_keeps_characters())
-        commit_pending_word(EDIT_ASYNC_WRITE);
-    bool english = !(engine_get_options(engine_) & OPT_ENGLISH_MODE);
+    if (typing_.has_pending_word())
+        typing_.commit_pending_word(EDIT_ASYNC_WRITE);
+    bool english = !typing_.english();
     if (languageCompartment_) {
         VARIANT value;
         VariantInit(&value);
@@ -363,8 +388,7 @@ void TextInputProcessor::toggle()
             return;
         }
     }
-    englishMode_ = english;
-    push_engine_options();
+    typing_.set_english(english);
     if (langBarButton_)
         langBarButton_->refresh();
 }
@@ -373,26 +397,10 @@ STDMETHODIMP TextInputProcessor::OnChange(REFGUID guid)
 {
     if (!IsEqualGUID(guid, GUID_MIRADOT_LANGUAGE_COMPARTMENT))
         return S_OK;
-    if (engine_ && (composing_ || holder_keeps_characters()))
-        commit_pending_word(EDIT_ASYNC_WRITE);
+    if (typing_.started() && typing_.has_pending_word())
+        typing_.commit_pending_word(EDIT_ASYNC_WRITE);
     apply_language_compartment();
     return S_OK;
 }
 
-STDMETHODIMP TextInputProcessor::OnPreservedKey(ITfContext* context, REFGUID guid, BOOL* eaten)
-{
-    if (!eaten)
-        return E_INVALIDARG;
-    *eaten = FALSE;
-    if (host_is_settings_program())
-        return S_OK;
-    if (IsEqualGUID(guid, GUID_MIRADOT_KEY_LANGUAGE)) {
-        finish_word(context, EDIT_SYNC_WRITE);
-        toggle();
-        *eaten = TRUE;
-    } else if (IsEqualGUID(guid, GUID_MIRADOT_KEY_VOICE) || IsEqualGUID(guid, GUID_MIRADOT_KEY_TRANSLATE)) {
-        // Voice typing and translation take their keys here; without them the key does nothing.
-        *eaten = TRUE;
-    }
-    return S_OK;
-}
+} // namespace miradot

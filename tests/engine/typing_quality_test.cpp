@@ -20,9 +20,12 @@ namespace {
 const char* const VI = "hưu\t20\ncừu\t20\nhươu\t5\ngiữa\t300\nthương\t400\nđai\t5\nđoi\t5\nmượn\t40\nđược\t2000\n"
                        "cut\t12\nlit\t5\nco\t39\ncong\t24\nghen\t5\nca\t24\ncà\t30\nloen\t5\n"
                        "hể\t5\nnhởn\t5\nđủi\t5\nnghĩ\t300\nbên\t745\ntrái\t200\ntớn\t5\ndăn\t5\nmã\t2000\n"
-                       "tét\t5\nlà\t5000\nviệt\t900\nnam\t800\n";
+                       "tét\t5\nlà\t5000\nviệt\t900\nnam\t800\nthí\t58\ndụ\t300\nmẫu\t500\nchâu\t100\n"
+                       "á\t5\néc\t5\nác\t5\nphím\t300\nđể\t3000\nsố\t2000\nhoặc\t900\nhàm\t200\n"
+                       "trường\t800\nđã\t3000\nảm\t20\nnước\t900\n";
 const char* const EN
-    = "#total\t1000000\nbeen\t997\ntab\t50\ntowns\t6\ndawn\t16\nmax\t185\ngen\t30\nkong\t3\ntest\t4000\n";
+    = "#total\t1000000\nbeen\t997\ntab\t50\ntowns\t6\ndawn\t16\nmax\t185\ngen\t30\nkong\t3\ntest\t4000\n"
+      "this\t4233\nas\t4271\nis\t9000\nlogic\t34\nbeta\t17\nbook\t300\n";
 
 class TypingQuality : public EngineTablesTest {
 protected:
@@ -124,10 +127,36 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
     const Case cases[] = {
         {"tab been trais ", "tab bên trái "},  // the Vietnamese word after outweighs the English one before
         {"been ", "bên "},
-        {"test laf ", "test là "},  // a common English word among Vietnamese stays
+        {"test laf ", "test là "},           // a common English word among Vietnamese stays
+        {"maaux this duj ", "mẫu thí dụ "},  // an attested reading between Vietnamese words
+        {"This duj ", "Thí dụ "},
+        {"this is ", "this is "},
+        {"soos test hoawcj ", "số test hoặc "},  // a reading no text showed: the term stays
+        {"Chaau As ", "Châu Á "},                // a capitalised name reads on
+        {"nuwowcs chaau As ", "nước châu Á "},
+        {"Chaau As is ", "Châu As is "},       // unless English follows
+        {"Chaau As ddax ", "Châu Á đã "},      // a Vietnamese word after never makes it English
+        {"phims Esc ddeer ", "phím Esc để "},  // a capitalised key name inside a sentence
+        {"hamf Asc ", "hàm Asc "},
+        {"phims Esc \xE2\x87\xA5", "phím Éc "},  // Tab gives the syllable
+        {"truwowngf1 ", "trường1 "},             // a number after a word typed with its marks
+        {"arm64 ", "arm64 "},                    // after a name
     };
     for (const Case& c : cases)
         EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
+}
+
+TEST_F(TypingQuality, LoanWordsTypedWithADoubledVowelKeepTheirVietnameseSpelling)
+{
+    const Case cases[] = {
+        {"loogic ", "lôgic "},    {"Beeta ", "Bêta "}, {"loogic \xE2\x87\xA5", "loogic "},
+        {"book ", "book "},        // an English word as typed
+        {"boogic ", "boogic "},    // no English word under the mark
+        {"loogics ", "loogics "},  // a tone key makes it no loan word spelling
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
+    EXPECT_EQ(feed("loogic ", 0), "loogic ");  // pure composition keeps every key
 }
 
 }  // namespace

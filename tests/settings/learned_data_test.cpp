@@ -13,6 +13,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace miradot;  // the engine host of the text service
 
 constexpr int LEARNED_LINE = 107, CLEAR = 108;
 const std::string HEADER = "# miraDot learned data v1\n";

@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+using namespace miradot;
+
 namespace {
 
 namespace fs = std::filesystem;

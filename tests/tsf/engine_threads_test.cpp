@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+using namespace miradot;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -1,10 +1,8 @@
-// The processor's own rules that need no document: edit requests built from
-// engine output, code-point arithmetic, kept characters, note placement,
-// preserved-key conversion and registration order.
+// The processor's own rules that need no document and no native build:
+// note placement, the Vietnamese layout, the language icon, preserved-key
+// conversion and registration order (the edit plan is in edit_plan_test).
 #include "host_tsf.h"
 
-#include "../../engine/engine.h"
-#include "../../tsf/edit_request.h"
 #include "../../tsf/guids.h"
 #include "../../tsf/hint_window.h"
 #include "../../tsf/language_bar.h"
@@ -17,83 +15,9 @@
 #include <cwchar>
 #include <string>
 
+using namespace miradot;
+
 namespace {
-
-EngineOutput output(const char* text, const char* preedit = "", int delete_count = 0)
-{
-    EngineOutput out{};
-    out.deleteCount = delete_count;
-    std::strncpy(out.text, text, sizeof out.text - 1);
-    std::strncpy(out.preedit, preedit, sizeof out.preedit - 1);
-    return out;
-}
-
-TEST(EditRequest, IsBuiltFromTheEngineOutput)
-{
-    EditRequest request = make_edit_request(output("vi\xE1\xBB\x87t ", "nam", -3));
-    EXPECT_EQ(request.deleteCount, 0);
-    EXPECT_EQ(std::wstring(request.commitText, request.commitLength), L"vi\u1EC7t ");
-    EXPECT_EQ(std::wstring(request.compositionText, request.compositionLength), L"nam");
-    EXPECT_EQ(request.keepCount, 0);
-    EXPECT_EQ(request.emptiedWord, 0);
-}
-
-TEST(EditRequest, TextThatIsNotUtf8ConvertsToNothing)
-{
-    EditRequest invalid = make_edit_request(output("\xFF\xFE", "ok"));
-    EXPECT_EQ(invalid.commitLength, 0);
-    EXPECT_EQ(invalid.compositionLength, 2);
-}
-
-TEST(EditRequest, AnUnwrittenCommitIsWrittenWithTheNextRequest)
-{
-    auto request = [](int delete_count, const wchar_t* commit, const wchar_t* composition) {
-        EditRequest r;
-        r.deleteCount = delete_count;
-        r.commitLength = static_cast<int>(wcslen(commit));
-        wcscpy(r.commitText, commit);
-        r.compositionLength = static_cast<int>(wcslen(composition));
-        wcscpy(r.compositionText, composition);
-        return r;
-    };
-    const struct {
-        const char* name;
-        EditRequest unwritten, next;
-        int deleteCount;
-        const wchar_t* commit;
-        const wchar_t* composition;
-    } cases[] = {
-        {"next word", request(0, L"vi\u1EC7t ", L""), request(0, L"", L"n"), 0, L"vi\u1EC7t ", L"n"},
-        // The correction takes back the unwritten word and its space: none of it is written.
-        {"corrected", request(0, L"chu\u1EA9n ", L""), request(6, L"ch\u1EA9n \u0111o\u00E1n ", L""), 0,
-         L"ch\u1EA9n \u0111o\u00E1n ", L""},
-        // Deletions beyond the unwritten text reach the document, after its own.
-        {"reaches before", request(2, L"a\U0001F600 ", L""), request(4, L"xy ", L""), 3, L"xy ", L""},
-        {"one code point back", request(0, L"a\U0001F600", L""), request(1, L"b", L"c"), 0, L"ab", L"c"},
-    };
-    for (const auto& c : cases) {
-        EditRequest merged = merge_unwritten(c.unwritten, c.next);
-        EXPECT_EQ(merged.deleteCount, c.deleteCount) << c.name;
-        EXPECT_EQ(std::wstring(merged.commitText, merged.commitLength), c.commit) << c.name;
-        EXPECT_EQ(merged.commitText[merged.commitLength], 0) << c.name;
-        EXPECT_EQ(std::wstring(merged.compositionText, merged.compositionLength), c.composition) << c.name;
-    }
-}
-
-TEST(CodePoints, SurrogatePairsCountOnce)
-{
-    const std::wstring text = L"a\U0001F600b ";  // a, pair, b, space: 5 units, 4 code points
-    const int length = static_cast<int>(text.size());
-    EXPECT_EQ(count_code_points(text.c_str(), length), 4);
-    const struct {
-        int count;
-        int units;
-    } tails[] = {{0, 0}, {1, 1}, {2, 2}, {3, 4}, {4, 5}, {5, -1}};
-    for (const auto& tail : tails)
-        EXPECT_EQ(units_of_last_code_points(text.c_str(), length, tail.count), tail.units) << tail.count;
-    EXPECT_EQ(move_back_code_points(text.c_str(), 3, 1), 1);  // never lands inside the pair
-    EXPECT_EQ(move_back_code_points(text.c_str(), 3, 9), 0);
-}
 
 TEST(VietnameseLayout, GivesTheEngineUsCharacters)
 {
@@ -110,38 +34,6 @@ TEST(VietnameseLayout, GivesTheEngineUsCharacters)
     };
     for (const auto& c : cases)
         EXPECT_EQ(vietnamese_layout_char(c.key, c.shift, c.caps), c.expected) << c.key << c.shift << c.caps;
-}
-
-TEST(LastWord, StartsAfterThePreviousSpace)
-{
-    const struct {
-        const wchar_t* text;
-        int start;
-    } cases[] = {{L"", 0}, {L"word", 0}, {L"word ", 0}, {L"two words ", 4}, {L"two words", 4}, {L"a  b ", 3}};
-    for (const auto& c : cases)
-        EXPECT_EQ(last_word_start(c.text, static_cast<int>(wcslen(c.text))), c.start) << c.text;
-}
-
-TEST(KeepCount, CoversWhatALaterDecisionMayStillRewrite)
-{
-    const struct {
-        const char* text;
-        int span;
-        uint32_t options;
-        bool hint;
-        int expected;
-    } cases[] = {
-        {"", 3, DEFAULT_OPTIONS, false, 3},             // nothing committed: the span stands
-        {"mix", 2, DEFAULT_OPTIONS, true, 2},           // no final space
-        {"mix  ", 2, DEFAULT_OPTIONS, true, 2},         // two spaces end every decision
-        {"mix ", 0, DEFAULT_OPTIONS, false, 1},         // the space may still move before punctuation
-        {"mix ", 0, DEFAULT_OPTIONS & ~OPT_PUNCTUATION, false, 0},
-        {"mix ", 0, DEFAULT_OPTIONS, true, 4},          // a swap rewrites the word and its space
-        {"a m\xC4\xA9 ", 0, DEFAULT_OPTIONS, true, 3},  // counted in code points
-        {"mix ", 7, DEFAULT_OPTIONS, true, 7},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(keep_count(output(c.text), c.span, c.options, c.hint), c.expected) << c.text << "/" << c.span;
 }
 
 TEST(HintFrame, StaysInsideTheWorkArea)

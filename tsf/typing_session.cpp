@@ -1,0 +1,269 @@
+#include "typing_session.h"
+
+#include "context_helpers.h"
+#include "engine_host.h"
+
+#include <new>
+#include <utility>
+
+namespace miradot {
+
+TypingSession::TypingSession(IUnknown* owner, ITfCompositionSink* sink)
+    : owner_(owner), holder_(CompositionHolder::create()), writer_(sink)
+{
+}
+
+bool TypingSession::start(TfClientId client)
+{
+    clientId_ = client;
+    if (!engine_)
+        engine_.reset(engine_create());
+    return started();
+}
+
+void TypingSession::stop()
+{
+    if (engine_)
+        commit_pending_word(EDIT_SYNC_WRITE);
+    writer_.forget_caret();
+    composing_ = false;
+}
+
+void TypingSession::set_settings(uint32_t method, uint32_t options)
+{
+    method_ = method;
+    options_ = options;
+    push_options();
+}
+
+void TypingSession::set_english(bool english)
+{
+    english_ = english;
+    push_options();
+}
+
+uint32_t TypingSession::option_word() const
+{
+    uint32_t options = options_;
+    if (english_)
+        options |= OPT_ENGLISH_MODE;
+    if (privateField_)
+        options &= ~OPT_LEARN;
+    return options;
+}
+
+void TypingSession::push_options()
+{
+    if (!engine_)
+        return;
+    engine_set_method(engine_.get(), method_);
+    engine_set_options(engine_.get(), option_word());
+}
+
+EngineOutput TypingSession::flush()
+{
+    EngineOutput output;
+    {
+        EngineLock lock;
+        engine_flush(engine_.get(), &output);
+    }
+    composing_ = false;
+    return output;
+}
+
+void TypingSession::drop_word()
+{
+    if (engine_) {
+        EngineLock lock;
+        engine_reset(engine_.get());
+    }
+    composing_ = false;
+    hide_hint();
+}
+
+void TypingSession::commit_pending_word(DWORD flags)
+{
+    detach_and_finish(make_edit_request(flush()), flags);
+}
+
+void TypingSession::focus_changed()
+{
+    if (engine_) {
+        commit_pending_word(EDIT_ASYNC_WRITE);
+        EngineLock lock;
+        engine_reset(engine_.get());
+    }
+    composing_ = false;
+    hide_hint();
+}
+
+void TypingSession::finish_word(ITfContext* context, DWORD flags)
+{
+    if (!engine_)
+        return;
+    EditRequest request = make_edit_request(flush());
+    ITfContext* owner = holder_ ? holder_->context.get() : nullptr;
+    if (owner && !same_object(owner, context)) {
+        detach_and_finish(request, EDIT_ASYNC_WRITE);
+        return;
+    }
+    if (!context)
+        return;
+    if (request.commitLength > 0 || request.deleteCount > 0)
+        write(context, request, flags);
+    else if (holder_->keeps_characters())
+        end_composition(owner ? owner : context, EDIT_SYNC_WRITE);
+}
+
+bool TypingSession::end_word_for_click()
+{
+    if (!engine_ || !holder_ || !has_pending_word() || !holder_->context || !is_transitory(holder_->context.get()))
+        return false;
+    drop_word();
+    detach_and_end_composition(EDIT_ASYNC_WRITE);
+    return true;
+}
+
+void TypingSession::selection_changed(ITfContext* context, TfEditCookie ec)
+{
+    TF_SELECTION selection{};
+    ULONG fetched = 0;
+    if (FAILED(context->GetSelection(ec, TF_DEFAULT_SELECTION, 1, &selection, &fetched)) || fetched != 1)
+        return;
+    ComPtr<ITfRange> caret;
+    caret.attach(selection.range);
+    if (writer_.is_expected_caret(ec, caret.get()))
+        return;
+    drop_word();
+    if (holder_ && holder_->composition)
+        detach_and_end_composition(EDIT_ASYNC_WRITE);
+}
+
+void TypingSession::composition_terminated(TfEditCookie ec, ITfComposition* composition)
+{
+    if (!holder_ || !holder_->composition || holder_->composition.get() != composition)
+        return;
+    writer_.composition_terminated(ec, *holder_);
+    drop_word();
+}
+
+void TypingSession::show_hint(ITfContext* context, const wchar_t* text)
+{
+    if (!hint_.set_text(text))
+        return;
+    hint_.clear_placed();
+    if (context && !is_transitory(context))
+        place_hint(context);
+    if (!hint_.placed())
+        hint_.place(nullptr);
+}
+
+ComPtr<CompositionHolder> TypingSession::holder_for(ITfContext* context, ComPtr<CompositionHolder> holder)
+{
+    if (!holder)
+        holder = holder_;
+    if (!context || !holder || clientId_ == TF_CLIENTID_NULL)
+        return {};
+    if (!holder->context)
+        holder->context = ComPtr<ITfContext>::retain(context);
+    return holder;
+}
+
+EditSessionResult TypingSession::run(ITfContext* context, DWORD flags, EditWork work)
+{
+    // A session that waits keeps the processor, and so this session, alive.
+    return request_edit_session(context, clientId_, flags,
+                            [owner = ComPtr<IUnknown>::retain(owner_), work = std::move(work)](TfEditCookie ec) {
+                                return work(ec);
+                            });
+}
+
+HRESULT TypingSession::write(ITfContext* context, const EditRequest& request, DWORD flags,
+                             ComPtr<CompositionHolder> holder)
+{
+    holder = holder_for(context, std::move(holder));
+    if (!holder)
+        return E_FAIL;
+    // A refused write is written with the next one.
+    EditRequest effective = holder->unwritten ? merge_unwritten(*holder->unwritten, request) : request;
+    EditSessionResult result = run(context, flags,
+                                   [this, target = ComPtr<ITfContext>::retain(context), effective,
+                                    holder](TfEditCookie ec) {
+                                       bool current = holder.get() == holder_.get();
+                                       DocumentWriter::Written written
+                                           = writer_.write(ec, target.get(), effective, *holder, current);
+                                       if (written.insertedPlainly && current)
+                                           drop_word();
+                                       return written.result;
+                                   });
+    // Only a session that never ran leaves its text unwritten; one that ran and
+    // failed part-way may already have written it.
+    bool carries = effective.commitLength > 0 || effective.deleteCount > 0;
+    holder->unwritten.reset(result.refused() && carries ? new (std::nothrow) EditRequest(effective) : nullptr);
+    return result.combined();
+}
+
+HRESULT TypingSession::end_composition(ITfContext* context, DWORD flags, ComPtr<CompositionHolder> holder)
+{
+    holder = holder_for(context, std::move(holder));
+    if (!holder)
+        return E_FAIL;
+    // Ending the composition means writing what the application refused before.
+    if (holder->unwritten)
+        return write(context, EditRequest{}, flags, holder);
+    return run(context, flags, [this, holder](TfEditCookie ec) {
+               writer_.end_composition(ec, *holder);
+               return S_OK;
+           }).combined();
+}
+
+void TypingSession::read_field_scope(ITfContext* context)
+{
+    if (!holder_for(context, {}))
+        return;
+    run(context, EDIT_SYNC_READ, [this, target = ComPtr<ITfContext>::retain(context)](TfEditCookie ec) {
+        privateField_ = is_private_field(ec, target.get());
+        return S_OK;
+    });
+}
+
+void TypingSession::place_hint(ITfContext* context)
+{
+    if (!holder_for(context, {}))
+        return;
+    run(context, EDIT_SYNC_READ, [this, target = ComPtr<ITfContext>::retain(context)](TfEditCookie ec) {
+        if (hint_.empty())
+            return S_OK;
+        if (std::optional<RECT> rect = selection_rect(ec, target.get()))
+            hint_.place(&*rect);
+        return S_OK;
+    });
+}
+
+ComPtr<CompositionHolder> TypingSession::detach()
+{
+    ComPtr<CompositionHolder> old = holder_;
+    if (ComPtr<CompositionHolder> fresh = CompositionHolder::create())
+        holder_ = std::move(fresh);
+    return old;
+}
+
+void TypingSession::detach_and_finish(const EditRequest& request, DWORD flags)
+{
+    if (!holder_)
+        return;
+    ComPtr<CompositionHolder> old = detach();
+    if (ComPtr<ITfContext> context = old->context)
+        write(context.get(), request, flags, old);
+}
+
+void TypingSession::detach_and_end_composition(DWORD flags)
+{
+    if (!holder_)
+        return;
+    ComPtr<CompositionHolder> old = detach();
+    if (ComPtr<ITfContext> context = old->context)
+        end_composition(context.get(), flags, old);
+}
+
+} // namespace miradot

@@ -1,0 +1,116 @@
+// One processor's typing: the engine session, the composition holder, the
+// option word the engine works with, the key routing that feeds the engine
+// and the edits that carry its answers into the document.
+#pragma once
+
+#include "com_ptr.h"
+#include "composition.h"
+#include "document_writer.h"
+#include "edit_request.h"
+#include "edit_session.h"
+#include "hint_window.h"
+#include "tsf_interfaces.h"
+
+#include "engine.h"
+
+#include <memory>
+
+namespace miradot {
+
+class TypingSession {
+public:
+    // `owner` is the processor: edit sessions keep it alive while they wait,
+    // and it hears of compositions the application ends (`sink`).
+    TypingSession(IUnknown* owner, ITfCompositionSink* sink);
+
+    // False when there was no memory for the composition holder.
+    bool ready() const { return static_cast<bool>(holder_); }
+    // Creates the engine context on the first activation; it lives until the
+    // processor is destroyed. False when there is no memory for it.
+    bool start(TfClientId client);
+    void set_display_attribute(TfGuidAtom atom) { writer_.set_display_attribute(atom); }
+    // At deactivation: commits the word being typed and forgets the caret.
+    void stop();
+
+    // The option word: the settings' options, OPT_ENGLISH_MODE while the
+    // switch is on English, without OPT_LEARN in a private field.
+    void set_settings(uint32_t method, uint32_t options);
+    void set_english(bool english);
+    bool english() const { return english_; }
+    bool started() const { return static_cast<bool>(engine_); }
+
+    // A word is being composed, or the composition still keeps characters.
+    bool has_pending_word() const { return composing_ || holder_->keeps_characters(); }
+    bool composing() const { return composing_; }
+
+    // Key routing: whether keys of `context` are typing keys at all, then the
+    // key itself (in test mode only what a key that is not eaten needs).
+    bool takes_keys_of(ITfContext* context, WPARAM key);
+    bool handle_key(ITfContext* context, WPARAM key, LPARAM lparam, bool test);
+    // After each key: the hint follows the engine's alternative.
+    void refresh_hint_after(ITfContext* context, WPARAM key, bool test, bool eaten);
+    void refresh_hint(ITfContext* context);
+
+    // Commits the word with its word-end decisions into `context`.
+    void finish_word(ITfContext* context, DWORD flags);
+    // Commits the word into the context it was typed in; new typing starts a new composition.
+    void commit_pending_word(DWORD flags);
+    // The focus moved to another document.
+    void focus_changed();
+    // A click in a legacy control: ends the word as shown; false when there was none.
+    bool end_word_for_click();
+
+    // Sinks, forwarded by the processor.
+    void selection_changed(ITfContext* context, TfEditCookie ec);
+    void composition_terminated(TfEditCookie ec, ITfComposition* composition);
+
+    HintWindow& hint() { return hint_; }
+
+private:
+    struct EngineDeleter {
+        void operator()(EngineContext* engine) const { engine_destroy(engine); }
+    };
+
+    void push_options();
+    uint32_t option_word() const;
+    void drop_word();
+    void hide_hint() { hint_.hide(); }
+    void show_hint(ITfContext* context, const wchar_t* text);
+    EngineOutput flush();
+
+    bool finish_word_and_repost(ITfContext* context, WPARAM key, LPARAM lparam, bool test, bool from_backspace);
+    bool handle_backspace(ITfContext* context, WPARAM key, LPARAM lparam, bool test);
+    bool handle_tab(ITfContext* context, WPARAM key, LPARAM lparam, bool test);
+    bool handle_character(ITfContext* context, wchar_t c, bool test);
+
+    // Edit sessions on `holder` (the current one when null).
+    // The holder an edit works on, which takes the edit's context at its
+    // first edit; null when no edit can be made.
+    ComPtr<CompositionHolder> holder_for(ITfContext* context, ComPtr<CompositionHolder> holder);
+    HRESULT write(ITfContext* context, const EditRequest& request, DWORD flags,
+                  ComPtr<CompositionHolder> holder = {});
+    HRESULT end_composition(ITfContext* context, DWORD flags, ComPtr<CompositionHolder> holder = {});
+    void read_field_scope(ITfContext* context);
+    void place_hint(ITfContext* context);
+    EditSessionResult run(ITfContext* context, DWORD flags, EditWork work);
+    // Finishes the current composition in its own context while new typing
+    // starts a new one.
+    void detach_and_finish(const EditRequest& request, DWORD flags);
+    void detach_and_end_composition(DWORD flags);
+    ComPtr<CompositionHolder> detach();
+
+    IUnknown* owner_;  // the processor, which owns this session
+    TfClientId clientId_ = TF_CLIENTID_NULL;
+    std::unique_ptr<EngineContext, EngineDeleter> engine_;
+    ComPtr<CompositionHolder> holder_;
+    DocumentWriter writer_;
+    HintWindow hint_;
+    bool composing_ = false;
+    WPARAM repostKey_ = 0;  // the key whose real key-down is to be re-posted
+    uint32_t method_ = TELEX;
+    uint32_t options_ = DEFAULT_OPTIONS;
+    bool english_ = false;
+    bool privateField_ = false;
+};
+
+} // namespace miradot
