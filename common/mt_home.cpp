@@ -19,8 +19,6 @@ const MtLanguage MT_LANGUAGES[MT_LANGUAGE_COUNT] = {
 
 namespace {
 
-constexpr char RUNTIME_MARKER[] = "python-3.14.10 ctranslate2-4.9.2 sentencepiece-0.2.3 msvc-14.51.36231";
-
 constexpr size_t MAX_HOME_LENGTH = 219;
 
 // The variable's value when it has 1 to 219 characters.
@@ -77,8 +75,23 @@ bool is_runtime_installed(const std::wstring& home)
     DWORD got = 0;
     BOOL read = ReadFile(file, text, 159, &got, nullptr);
     CloseHandle(file);
-    const size_t length = sizeof RUNTIME_MARKER - 1;
-    return read && got >= length && std::memcmp(text, RUNTIME_MARKER, length) == 0;
+    const size_t length = sizeof RUNTIME_VERSION - 1;
+    return read && got >= length && std::memcmp(text, RUNTIME_VERSION, length) == 0;
+}
+
+bool is_runtime_installed()
+{
+    std::wstring home;
+    return mt_home_path(home) && is_runtime_installed(home);
+}
+
+uint64_t free_space_bytes()
+{
+    std::wstring home;
+    ULARGE_INTEGER available;
+    if (!mt_home_path(home) || !GetDiskFreeSpaceExW((home + L"\\").c_str(), &available, nullptr, nullptr))
+        return 0;
+    return available.QuadPart;
 }
 
 bool is_language_installed(const std::wstring& home, const char* code)

@@ -3,6 +3,7 @@
 // translation service.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // MIRADOT_MT_HOME when it has 1 to 219 characters, else LOCALAPPDATA (1 to
@@ -10,9 +11,18 @@
 // False when neither variable gives a home.
 bool mt_home_path(std::wstring& home);
 
-// "runtime\ok" in the home starts with the version line the runtime
-// installer writes.
+// What the runtime marker "runtime\ok" begins with, written by the runtime
+// installer.
+constexpr char RUNTIME_VERSION[] = "python-3.14.10 ctranslate2-4.9.2 sentencepiece-0.2.3 msvc-14.51.36231";
+
+// "runtime\ok" in the home starts with RUNTIME_VERSION.
 bool is_runtime_installed(const std::wstring& home);
+// The same for the home mt_home_path gives.
+bool is_runtime_installed();
+
+// Bytes free for the caller on the translation home's volume (the home is
+// created first); 0 when unknown.
+uint64_t free_space_bytes();
 
 // Both model folders of the language ("en-xx" and "xx-en") hold "model.bin".
 bool is_language_installed(const std::wstring& home, const char* code);

@@ -28,6 +28,8 @@ apt_packages=(
   libsodium-dev nsis dpkg-dev autoconf automake libtool
   # a private sound server whose recording device plays the test speech to Wine's audio capture
   pulseaudio pulseaudio-utils
+  # the stand-in for the system tar that the installer tests put in their Wine prefix
+  libarchive-tools
   git binutils-common libgtk2.0-common libc-l10n gettext libexif12 libgphoto2-l10n libglib2.0-data
   wget make procps psmisc man-db xz-utils adduser apt diffutils findutils
 )

@@ -1,12 +1,12 @@
 #include "recognizer.h"
 
-#include <algorithm>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "create_recognizer.h"
 #include "environment.h"
+#include "speech_model.h"
 #include "model_check.h"
 #include "shared_library.h"
 
@@ -42,46 +42,9 @@ void load_engine_once(VoiceHelperState& state) {
     state.engineLoaded = true;
 }
 
-bool ascii_iequal(char a, char b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return lower(a) == lower(b);
-}
-
-// Matches like the platform's "prefix*suffix" search, ignoring ASCII case.
-bool matches(const std::string& name, const std::string& prefix, const std::string& suffix) {
-    if (name.size() < prefix.size() + suffix.size()) return false;
-    return std::equal(prefix.begin(), prefix.end(), name.begin(), ascii_iequal) &&
-           std::equal(suffix.begin(), suffix.end(), name.end() - suffix.size(), ascii_iequal);
-}
-
 }  // namespace
 
 int recognizer_threads(unsigned logicalProcessors) { return std::max(2, static_cast<int>(logicalProcessors / 2)); }
-
-bool default_model_dir(std::filesystem::path& folder) {
-    std::optional<std::filesystem::path> base = env_base_folder("LOCALAPPDATA");
-    if (!base) return false;
-    std::error_code ignored;
-    folder = *base / "miraDot";
-    std::filesystem::create_directory(folder, ignored);
-    folder /= "models";
-    std::filesystem::create_directory(folder, ignored);
-    if (folder.native().size() > 195) return false;
-    folder /= DEFAULT_MODEL_NAME;
-    return std::filesystem::exists(folder / "tokens.txt", ignored);
-}
-
-std::filesystem::path find_model_file(const std::filesystem::path& folder, const std::string& prefix,
-                                      const std::string& suffix) {
-    std::vector<std::filesystem::path::string_type> names;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        std::filesystem::path name = it->path().filename();
-        if (matches(utf8(name), prefix, suffix)) names.push_back(name.native());
-    }
-    if (names.empty()) return {};
-    return folder / *std::min_element(names.begin(), names.end());
-}
 
 void load_recognizer(VoiceHelperState& state) {
     if (state.recognizer) return;

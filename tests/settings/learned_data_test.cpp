@@ -20,6 +20,7 @@ using miradot::note_learning_change;
 using miradot::save_learned_if_due;
 
 namespace fs = std::filesystem;
+using namespace miradot;  // the engine host of the text service
 
 constexpr int LEARNED_LINE = 107, CLEAR = 108;
 const std::string HEADER = "# miraDot learned data v1\n";

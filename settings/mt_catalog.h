@@ -1,0 +1,49 @@
+// The table of translation languages, their models and the models' files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct LanguageRow {
+    const char* code;
+    const wchar_t* name;    // "Tiếng Việt"
+    int megabytes;          // both models' bytes, in decimal megabytes
+    const char* script;     // ISO 15924, for the badge colour
+};
+
+// One file of a model. A row whose size or digest the hub's listing did not
+// give is unknown (size 0, digest ""): the model cannot be installed.
+struct ModelFile {
+    const char* name;
+    uint64_t size;
+    const char* sha256;
+};
+
+struct ModelRow {
+    std::string name;      // "en-vi", "vi-en"
+    std::string repository;  // "quickmt/quickmt-en-vi"
+    const char* revision;  // 40 hex digits
+    uint64_t bytes;        // all its files together
+    std::vector<ModelFile> files;
+};
+
+constexpr int LANGUAGE_COUNT = 29;
+
+const LanguageRow& language_row(int index);
+
+// The row number of a language code, or -1.
+int find_language(const std::string& code);
+
+// The model "en-<code>" or "<code>-en"; nullptr when the table has none.
+const ModelRow* find_model(const std::string& name);
+
+// Every model, two per language in table order ("en-%s" first).
+const std::vector<ModelRow>& model_rows();
+
+// Every file row of the model has a size and a digest.
+bool model_verifiable(const ModelRow& model);
+
+// The table name with its first "T" lowered ("tiếng Trung"), at most 47
+// characters; an unknown code as itself.
+std::wstring language_display_name(const std::string& code);

@@ -1,0 +1,104 @@
+#include "mt_models.h"
+
+#include <windows.h>
+
+#include "file_tree.h"
+#include "mt_errors.h"
+#include "download_hosts.h"
+#include "mt_home.h"
+#include "mt_runtime.h"
+#include "mt_texts.h"
+#include "pipe.h"
+
+namespace {
+
+std::wstring wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+void ask_service(const char* command) {
+    char reply[MT_CONTROL_REPLY];
+    const std::string request = std::string("{\"cmd\":\"") + command + "\"}";
+    pipe_request(PipeKind::Translation, request.c_str(), reply, sizeof reply, MT_CONTROL_TIMEOUT_MS,
+                 MT_CONTROL_DEADLINE_MS);
+}
+
+std::wstring model_folder(const std::wstring& home, const std::string& model) { return home + L"\\" + wide(model); }
+
+}  // namespace
+
+bool is_language_installed(const std::wstring& home, const std::string& code) {
+    return path_exists(model_folder(home, "en-" + code) + L"\\model.bin") &&
+           path_exists(model_folder(home, code + "-en") + L"\\model.bin");
+}
+
+bool remove_language(const std::string& code, std::wstring& text) {
+    std::wstring home;
+    if (!mt_home_path(home)) {
+        text = MT_ERR_NO_FOLDER;
+        return false;
+    }
+    ask_service("unload");
+    uint64_t removed = 0;
+    for (const std::string& model : {"en-" + code, code + "-en"}) {
+        const std::wstring folder = model_folder(home, model);
+        if (!path_exists(folder)) continue;
+        removed += tree_size(folder);
+        const std::wstring weights = folder + L"\\model.bin";
+        if (path_exists(weights) && !DeleteFileW(weights.c_str())) {
+            ask_service("quit");
+            Sleep(800);
+            if (!DeleteFileW(weights.c_str())) {
+                text = MT_ERR_MODEL_IN_USE;
+                return false;
+            }
+        }
+        if (!delete_tree(folder)) {
+            text = MT_ERR_NOT_REMOVED;
+            return false;
+        }
+    }
+    text = removed_text(removed);
+    return true;
+}
+
+DownloadItem model_file_item(const ModelRow& model, const ModelFile& file) {
+    const std::wstring url = model_hub_host() + L"/" + wide(model.repository) + L"/resolve/" + wide(model.revision) +
+                             L"/" + wide(file.name);
+    return verified_item(url, wide(model.name + "/" + file.name), file.size, file.sha256);
+}
+
+std::wstring model_file_path(const std::wstring& home, const ModelRow& model, const ModelFile& file) {
+    return model_folder(home, model.name) + L"\\" + wide(file.name);
+}
+
+bool plan_install(const std::string& code, InstallPlan& plan, std::wstring& text) {
+    if (!mt_home_path(plan.home)) {
+        text = MT_ERR_NO_FOLDER;
+        return false;
+    }
+    plan.models[0] = find_model("en-" + code);
+    plan.models[1] = find_model(code + "-en");
+    if (!plan.models[0] || !plan.models[1]) {
+        text = MT_ERR_UNKNOWN_LANGUAGE;
+        return false;
+    }
+    plan.runtimeNeeded = !is_runtime_installed();
+    plan.fileCount = plan.runtimeNeeded ? RUNTIME_PACKAGE_COUNT : 0;
+    plan.bytesNeeded = plan.runtimeNeeded ? RUNTIME_SPACE_BYTES : 0;
+    for (const ModelRow* model : plan.models) {
+        for (const ModelFile& file : model->files) {
+            const DownloadItem item = model_file_item(*model, file);
+            if (!download_item_known(item)) {
+                text = MT_ERR_UNVERIFIABLE;
+                return false;
+            }
+            ++plan.fileCount;
+            WIN32_FILE_ATTRIBUTE_DATA local;
+            const bool present =
+                GetFileAttributesExW(model_file_path(plan.home, *model, file).c_str(), GetFileExInfoStandard, &local) &&
+                ((uint64_t(local.nFileSizeHigh) << 32) | local.nFileSizeLow) == item.size;
+            if (!present) plan.bytesNeeded += item.size;
+        }
+    }
+    text = job_space_error(plan.bytesNeeded, free_space_bytes());
+    return text.empty();
+}
