@@ -15,22 +15,19 @@ if [ -f "$prefix/lib/libsodium.a" ]; then
   exit 0
 fi
 
-# Source packages come from the same archive as the binary ones.
+# Source packages come from the same archives as the binary ones: the
+# machine's own apt sources, each turned into its source counterpart.
 sources=/etc/apt/sources.list.d/miradot-deb-src.sources
 if [ ! -f "$sources" ]; then
-  $SUDO tee "$sources" >/dev/null <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-
-Types: deb-src
-URIs: http://deb.debian.org/debian-security
-Suites: bookworm-security
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
+  {
+    for list in /etc/apt/sources.list.d/*.sources; do
+      [ "$list" = "$sources" ] || sed -n '/^Types:/,/^$/p' "$list" | sed 's/^Types: deb$/Types: deb-src/'
+      echo
+    done
+  } | $SUDO tee "$sources" >/dev/null
+  if [ -f /etc/apt/sources.list ]; then
+    sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list | $SUDO tee /etc/apt/sources.list.d/miradot-deb-src.list >/dev/null
+  fi
   $SUDO apt-get update -qq
 fi
 
