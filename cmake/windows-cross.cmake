@@ -39,6 +39,10 @@ if(MIRADOT_WINDOWS)
     BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> -j ${_cores}
     INSTALL_COMMAND ${CMAKE_COMMAND} --install <BINARY_DIR>
     BUILD_ALWAYS ON
+    # Staged by the install step; named here so that the native build knows
+    # which step makes what the installer packs.
+    BUILD_BYPRODUCTS ${MIRADOT_WINDOWS_STAGE}/miraDot-Settings.exe ${MIRADOT_WINDOWS_STAGE}/miraDot-Voice.exe
+                     ${MIRADOT_WINDOWS_STAGE}/tsf/miradot_tsf.dll
     USES_TERMINAL_BUILD ON
   )
 endif()
