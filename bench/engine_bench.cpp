@@ -30,15 +30,18 @@ void* __libc_calloc(size_t, size_t);
 void* __libc_realloc(void*, size_t);
 }
 static std::atomic<long> g_allocations{0};
-extern "C" void* malloc(size_t n) {
+extern "C" void* malloc(size_t n)
+{
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     return __libc_malloc(n);
 }
-extern "C" void* calloc(size_t n, size_t size) {
+extern "C" void* calloc(size_t n, size_t size)
+{
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     return __libc_calloc(n, size);
 }
-extern "C" void* realloc(void* p, size_t n) {
+extern "C" void* realloc(void* p, size_t n)
+{
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     return __libc_realloc(p, n);
 }
@@ -46,26 +49,29 @@ extern "C" void* realloc(void* p, size_t n) {
 namespace {
 
 // Telex keys of an ordinary mixed paragraph.
-constexpr const char* MIXED_TEXT =
-    "Hoom nay tooi vieets mootj email cho team veef project mowis. Chungs ta caanf test laij "
-    "file config trwowcs khi deploy leen server, vif laanf trwowcs bij loói password. "
-    "Banj cos theer check pull request cuar minh khoong? Tooi ddax update code vaf fix bug "
-    "trong module login. Meeting luc 3 giowf chieeuf nay, nhow mang laptop nhes. "
-    "Thanks banj nhieeuf, hejn gaawpj laij sau. Nguwowif dungf cos theer chonj mode offline "
-    "hoawcj online tuyf thichs, nhwng cais naof cungx phair nhanh vaf ddungs. ";
+constexpr const char* MIXED_TEXT
+    = "Hoom nay tooi vieets mootj email cho team veef project mowis. Chungs ta caanf test laij "
+      "file config trwowcs khi deploy leen server, vif laanf trwowcs bij loói password. "
+      "Banj cos theer check pull request cuar minh khoong? Tooi ddax update code vaf fix bug "
+      "trong module login. Meeting luc 3 giowf chieeuf nay, nhow mang laptop nhes. "
+      "Thanks banj nhieeuf, hejn gaawpj laij sau. Nguwowif dungf cos theer chonj mode offline "
+      "hoawcj online tuyf thichs, nhwng cais naof cungx phair nhanh vaf ddungs. ";
 
 std::string g_dataDir = MIRADOT_DATA_DIR;
 
-double now_ns() {
+double now_ns()
+{
     using namespace std::chrono;
     return double(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-long resident_kib() {
+long resident_kib()
+{
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
     }
     return -1;
 }
@@ -74,12 +80,14 @@ struct TableBytes {
     uint64_t bytes = 0;
 };
 
-void add_entry(const char* key, const char* value, uint32_t, void* user) {
+void add_entry(const char* key, const char* value, uint32_t, void* user)
+{
     auto* total = static_cast<TableBytes*>(user);
     total->bytes += std::strlen(key) + 1 + (value ? std::strlen(value) + 1 : 0);
 }
 
-uint64_t table_bytes() {
+uint64_t table_bytes()
+{
     TableBytes total;
     for (char code : std::string("vflrecksop")) {
         LexiconTable* t = lex_table(code);
@@ -89,18 +97,20 @@ uint64_t table_bytes() {
     return total.bytes;
 }
 
-void report_load() {
+void report_load()
+{
     long before = resident_kib();
     double start = now_ns();
     int entries = engine_load_data(g_dataDir.c_str());
     double elapsed = now_ns() - start;
     long after = resident_kib();
     std::printf("lexicon: %d entries from %s\n", entries, g_dataDir.c_str());
-    std::printf("lexicon load: %.2f ms, tables %.2f MB (slots + strings), resident growth %.2f MB\n",
-                elapsed / 1e6, table_bytes() / 1e6, (after - before) / 1024.0);
+    std::printf("lexicon load: %.2f ms, tables %.2f MB (slots + strings), resident growth %.2f MB\n", elapsed / 1e6,
+                table_bytes() / 1e6, (after - before) / 1024.0);
 }
 
-void report_per_key() {
+void report_per_key()
+{
     EngineContext* ctx = engine_create();
     EngineOutput out;
     std::vector<double> samples, wordEnds;
@@ -109,7 +119,8 @@ void report_per_key() {
     samples.reserve(rounds * length);
     wordEnds.reserve(rounds * length);
     // One warm-up round lets the learned tables reach their size first.
-    for (const char* p = MIXED_TEXT; *p; ++p) engine_key(ctx, static_cast<unsigned char>(*p), &out);
+    for (const char* p = MIXED_TEXT; *p; ++p)
+        engine_key(ctx, static_cast<unsigned char>(*p), &out);
     long allocationsBefore = g_allocations.load();
     for (int round = 0; round < rounds; ++round) {
         for (size_t i = 0; i < length; ++i) {
@@ -135,7 +146,8 @@ void report_per_key() {
                 wordEnds[wordEnds.size() / 2], wordEnds[wordEnds.size() * 99 / 100]);
 }
 
-void BM_EngineKey(benchmark::State& state) {
+void BM_EngineKey(benchmark::State& state)
+{
     EngineContext* ctx = engine_create();
     EngineOutput out;
     size_t length = std::strlen(MIXED_TEXT);
@@ -143,17 +155,19 @@ void BM_EngineKey(benchmark::State& state) {
     for (auto _ : state) {
         engine_key(ctx, static_cast<unsigned char>(MIXED_TEXT[i]), &out);
         benchmark::DoNotOptimize(out.preedit[0]);
-        if (++i == length) i = 0;
+        if (++i == length)
+            i = 0;
     }
     state.SetItemsProcessed(state.iterations());
     engine_destroy(ctx);
 }
 BENCHMARK(BM_EngineKey);
 
-void BM_CleanText(benchmark::State& state) {
-    const std::string text =
-        "Hôm nay tôi viết một email cho team về dự án mới, hòa bình và khỏe mạnh là điều quý nhất. "
-        "Chúng ta cần kiểm tra lại tệp cấu hình trước khi triển khai lên máy chủ năm 2024. ";
+void BM_CleanText(benchmark::State& state)
+{
+    const std::string text
+        = "Hôm nay tôi viết một email cho team về dự án mới, hòa bình và khỏe mạnh là điều quý nhất. "
+          "Chúng ta cần kiểm tra lại tệp cấu hình trước khi triển khai lên máy chủ năm 2024. ";
     EngineContext* ctx = engine_create();
     std::vector<char> buffer(text.size() * 2 + 16);
     for (auto _ : state) {
@@ -167,11 +181,14 @@ BENCHMARK(BM_CleanText);
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     std::vector<char*> rest;
     for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc) g_dataDir = argv[++i];
-        else rest.push_back(argv[i]);
+        if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc)
+            g_dataDir = argv[++i];
+        else
+            rest.push_back(argv[i]);
     }
     int restCount = static_cast<int>(rest.size());
     report_load();

@@ -14,7 +14,7 @@ namespace {
 constexpr size_t MAX_PATH_LENGTH = 259;
 constexpr size_t MAX_BASE_FOLDER_LENGTH = 239;
 
-} // namespace
+}  // namespace
 
 std::optional<std::filesystem::path::string_type> environment_value(const char* name, size_t max_length)
 {
@@ -54,4 +54,4 @@ std::optional<std::filesystem::path> env_base_folder(const char* name)
     return std::filesystem::path(*value);
 }
 
-} // namespace miradot
+}  // namespace miradot

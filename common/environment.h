@@ -19,4 +19,4 @@ std::optional<std::filesystem::path> env_path(const char* name);
 // A folder that names are appended to: 1 to 239 characters.
 std::optional<std::filesystem::path> env_base_folder(const char* name);
 
-} // namespace miradot
+}  // namespace miradot

@@ -10,9 +10,21 @@ struct KeyName {
 };
 
 constexpr std::array<KeyName, 15> KEY_NAMES = {{
-    {u"Space", 0x20}, {u"Tab", 0x09},       {u"Esc", 0x1B},   {u"Del", 0x2E},   {u"Insert", 0x2D},
-    {u"Home", 0x24},  {u"End", 0x23},       {u"PgUp", 0x21},  {u"PgDn", 0x22},  {u"Backspace", 0x08},
-    {u"Enter", 0x0D}, {u"Left", 0x25},      {u"Right", 0x27}, {u"Up", 0x26},    {u"Down", 0x28},
+    {u"Space", 0x20},
+    {u"Tab", 0x09},
+    {u"Esc", 0x1B},
+    {u"Del", 0x2E},
+    {u"Insert", 0x2D},
+    {u"Home", 0x24},
+    {u"End", 0x23},
+    {u"PgUp", 0x21},
+    {u"PgDn", 0x22},
+    {u"Backspace", 0x08},
+    {u"Enter", 0x0D},
+    {u"Left", 0x25},
+    {u"Right", 0x27},
+    {u"Up", 0x26},
+    {u"Down", 0x28},
 }};
 
 struct ModifierName {
@@ -21,7 +33,11 @@ struct ModifierName {
 };
 
 constexpr std::array<ModifierName, 5> MODIFIER_NAMES = {{
-    {u"Ctrl", HK_CTRL}, {u"Control", HK_CTRL}, {u"Alt", HK_ALT}, {u"Shift", HK_SHIFT}, {u"Win", HK_WIN},
+    {u"Ctrl", HK_CTRL},
+    {u"Control", HK_CTRL},
+    {u"Alt", HK_ALT},
+    {u"Shift", HK_SHIFT},
+    {u"Win", HK_WIN},
 }};
 
 struct Reserved {
@@ -47,10 +63,7 @@ constexpr std::array<Reserved, 12> RESERVED = {{
 constexpr Hotkey LANGUAGE_SWITCH = {0x20, HK_CTRL | HK_SHIFT};
 constexpr size_t TOKEN_MAX = 15;
 
-char16_t ascii_lower(char16_t c)
-{
-    return (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c;
-}
+char16_t ascii_lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c; }
 
 bool equal_ignoring_case(std::u16string_view a, std::u16string_view b)
 {
@@ -137,7 +150,7 @@ std::u16string fill(std::u16string_view pattern, std::u16string_view first, std:
     return out;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<Hotkey> parse_hotkey(std::u16string_view text)
 {
@@ -179,8 +192,8 @@ std::u16string format_hotkey(Hotkey hotkey)
     return text + key;
 }
 
-HotkeyChoice validate_hotkey(std::optional<std::u16string_view> text, std::u16string_view defaultText,
-                             Hotkey other, std::u16string_view otherName)
+HotkeyChoice validate_hotkey(std::optional<std::u16string_view> text, std::u16string_view defaultText, Hotkey other,
+                             std::u16string_view otherName)
 {
     auto parsed = text ? parse_hotkey(*text) : std::nullopt;
     if (!parsed)

@@ -30,14 +30,14 @@ std::optional<Hotkey> parse_hotkey(std::u16string_view text);
 std::u16string format_hotkey(Hotkey hotkey);
 
 struct HotkeyChoice {
-    Hotkey hotkey;          // the accepted text, or the parse of the default
-    std::u16string message; // why the text was refused; empty otherwise
+    Hotkey hotkey;           // the accepted text, or the parse of the default
+    std::u16string message;  // why the text was refused; empty otherwise
 };
 
 // other / otherName: the hotkey and caption of the other feature, which this
 // one must not take. A text that does not parse falls back silently.
-HotkeyChoice validate_hotkey(std::optional<std::u16string_view> text, std::u16string_view defaultText,
-                             Hotkey other, std::u16string_view otherName);
+HotkeyChoice validate_hotkey(std::optional<std::u16string_view> text, std::u16string_view defaultText, Hotkey other,
+                             std::u16string_view otherName);
 
 // The same rules for a combination the user pressed, which may have a main
 // key without a name in the notation.

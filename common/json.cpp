@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-std::string json_escape(std::string_view text) {
+std::string json_escape(std::string_view text)
+{
     std::string out;
     out.reserve(text.size() + 8);
     for (unsigned char c : text) {
@@ -25,21 +26,28 @@ std::string json_escape(std::string_view text) {
 
 namespace {
 
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+int hex_value(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
 // Reads four hex digits the way "%4x" would: stops at the first non-digit.
-unsigned read_hex4(const char* p) {
+unsigned read_hex4(const char* p)
+{
     unsigned value = 0;
-    for (int i = 0; i < 4 && hex_value(p[i]) >= 0; ++i) value = value * 16 + hex_value(p[i]);
+    for (int i = 0; i < 4 && hex_value(p[i]) >= 0; ++i)
+        value = value * 16 + hex_value(p[i]);
     return value;
 }
 
-size_t put_utf8(unsigned cp, char* out) {
+size_t put_utf8(unsigned cp, char* out)
+{
     if (cp < 0x80) {
         out[0] = static_cast<char>(cp);
         return 1;
@@ -55,7 +63,8 @@ size_t put_utf8(unsigned cp, char* out) {
     return 3;
 }
 
-void copy_string_value(const char* p, char* out, size_t capacity) {
+void copy_string_value(const char* p, char* out, size_t capacity)
+{
     size_t n = 0;
     while (*p && *p != '"' && n + 4 < capacity) {
         if (*p != '\\') {
@@ -63,7 +72,8 @@ void copy_string_value(const char* p, char* out, size_t capacity) {
             continue;
         }
         ++p;
-        if (!*p) break;
+        if (!*p)
+            break;
         if (*p == 'n') {
             out[n++] = '\n';
             ++p;
@@ -80,24 +90,31 @@ void copy_string_value(const char* p, char* out, size_t capacity) {
     out[n] = '\0';
 }
 
-void copy_bare_value(const char* p, char* out, size_t capacity) {
+void copy_bare_value(const char* p, char* out, size_t capacity)
+{
     size_t n = 0;
-    while (*p && *p != ',' && *p != '}' && n + 1 < capacity) out[n++] = *p++;
+    while (*p && *p != ',' && *p != '}' && n + 1 < capacity)
+        out[n++] = *p++;
     out[n] = '\0';
 }
 
 }  // namespace
 
-bool json_field(const char* json, const char* name, char* out, size_t capacity) {
-    if (capacity == 0) return false;
+bool json_field(const char* json, const char* name, char* out, size_t capacity)
+{
+    if (capacity == 0)
+        return false;
     out[0] = '\0';
     char pattern[64];
     int length = std::snprintf(pattern, sizeof pattern, "\"%s\":", name);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof pattern) return false;
+    if (length < 0 || static_cast<size_t>(length) >= sizeof pattern)
+        return false;
     const char* p = std::strstr(json, pattern);
-    if (!p) return false;
+    if (!p)
+        return false;
     p += length;
-    while (*p == ' ') ++p;
+    while (*p == ' ')
+        ++p;
     if (*p == '"') {
         copy_string_value(p + 1, out, capacity);
     } else {

@@ -49,7 +49,7 @@ std::wstring widen_code(const char* code)
     return wide;
 }
 
-} // namespace
+}  // namespace
 
 bool mt_home_path(std::wstring& home)
 {

@@ -8,7 +8,8 @@
 
 namespace miradot {
 
-inline FILE* open_for_reading(const std::filesystem::path& path) {
+inline FILE* open_for_reading(const std::filesystem::path& path)
+{
 #ifdef _WIN32
     return _wfopen(path.c_str(), L"rb");
 #else
@@ -20,10 +21,12 @@ enum class ReadResult { Read, Unreadable, TooLarge };
 
 // The whole file into bytes, refusing one longer than limit bytes.
 inline ReadResult read_whole_file(const std::filesystem::path& path, std::vector<uint8_t>& bytes,
-                                  uint64_t limit = UINT64_MAX) {
+                                  uint64_t limit = UINT64_MAX)
+{
     bytes.clear();
     FILE* file = open_for_reading(path);
-    if (!file) return ReadResult::Unreadable;
+    if (!file)
+        return ReadResult::Unreadable;
     uint8_t piece[65536];
     size_t got;
     while ((got = std::fread(piece, 1, sizeof piece, file)) > 0) {
@@ -38,4 +41,4 @@ inline ReadResult read_whole_file(const std::filesystem::path& path, std::vector
     return ReadResult::Read;
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -5,14 +5,17 @@
 
 namespace {
 
-HANDLE open_pipe(const std::wstring& name, unsigned connectTimeoutMs) {
+HANDLE open_pipe(const std::wstring& name, unsigned connectTimeoutMs)
+{
     const ULONGLONG started = GetTickCount64();
     for (;;) {
         HANDLE pipe = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_OVERLAPPED, nullptr);
-        if (pipe != INVALID_HANDLE_VALUE) return pipe;
+        if (pipe != INVALID_HANDLE_VALUE)
+            return pipe;
         DWORD error = GetLastError();
-        if (GetTickCount64() - started > connectTimeoutMs) return INVALID_HANDLE_VALUE;
+        if (GetTickCount64() - started > connectTimeoutMs)
+            return INVALID_HANDLE_VALUE;
         if (error == ERROR_FILE_NOT_FOUND) {
             Sleep(50);
         } else if (error == ERROR_PIPE_BUSY) {
@@ -29,25 +32,31 @@ class Exchange {
 public:
     Exchange(HANDLE pipe, unsigned deadlineMs)
         : pipe_(pipe), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), deadlineMs_(deadlineMs),
-          started_(GetTickCount64()) {}
-    ~Exchange() {
-        if (event_) CloseHandle(event_);
+          started_(GetTickCount64())
+    {
+    }
+    ~Exchange()
+    {
+        if (event_)
+            CloseHandle(event_);
     }
 
-    bool write(const char* data, DWORD length) {
+    bool write(const char* data, DWORD length)
+    {
         DWORD done = 0;
         return miradot::write_within(pipe_, event_, data, length, done, remaining()) == miradot::PipeIo::Done
                && done == length;
     }
 
-    DWORD read(char* buffer, DWORD size) {
+    DWORD read(char* buffer, DWORD size)
+    {
         DWORD done = 0;
-        return miradot::read_within(pipe_, event_, buffer, size, done, remaining()) == miradot::PipeIo::Done ? done
-                                                                                                           : 0;
+        return miradot::read_within(pipe_, event_, buffer, size, done, remaining()) == miradot::PipeIo::Done ? done : 0;
     }
 
 private:
-    DWORD remaining() const {
+    DWORD remaining() const
+    {
         return deadlineMs_ == PIPE_NO_DEADLINE ? INFINITE : miradot::time_left(started_, deadlineMs_);
     }
 
@@ -59,11 +68,13 @@ private:
 
 // Reads up to the line feed; the server sends nothing after it because each
 // connection carries one request.
-size_t read_line(Exchange& exchange, char* reply, size_t capacity) {
+size_t read_line(Exchange& exchange, char* reply, size_t capacity)
+{
     size_t stored = 0;
     while (stored + 1 < capacity) {
         DWORD got = exchange.read(reply + stored, static_cast<DWORD>(capacity - 1 - stored));
-        if (got == 0) break;
+        if (got == 0)
+            break;
         const void* lineFeed = memchr(reply + stored, '\n', got);
         if (lineFeed) {
             stored = static_cast<const char*>(lineFeed) - reply;
@@ -78,14 +89,18 @@ size_t read_line(Exchange& exchange, char* reply, size_t capacity) {
 }  // namespace
 
 bool pipe_request(PipeKind kind, const char* request, char* reply, size_t capacity, unsigned connectTimeoutMs,
-                  unsigned replyDeadlineMs) {
+                  unsigned replyDeadlineMs)
+{
     std::wstring name;
-    if (!pipe_name(kind, name)) return false;
-    if (capacity == 0) return false;
+    if (!pipe_name(kind, name))
+        return false;
+    if (capacity == 0)
+        return false;
     reply[0] = '\0';
 
     HANDLE pipe = open_pipe(name, connectTimeoutMs);
-    if (pipe == INVALID_HANDLE_VALUE) return false;
+    if (pipe == INVALID_HANDLE_VALUE)
+        return false;
     DWORD mode = PIPE_READMODE_BYTE | PIPE_WAIT;
     SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
 

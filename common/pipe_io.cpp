@@ -24,7 +24,7 @@ PipeIo finish(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, DWORD& transfer
     return GetOverlappedResult(pipe, &overlapped, &transferred, FALSE) ? PipeIo::Done : PipeIo::Failed;
 }
 
-} // namespace
+}  // namespace
 
 PipeIo read_within(HANDLE pipe, HANDLE event, void* buffer, DWORD size, DWORD& transferred, DWORD timeout_ms)
 {
@@ -36,8 +36,7 @@ PipeIo read_within(HANDLE pipe, HANDLE event, void* buffer, DWORD size, DWORD& t
     return finish(pipe, overlapped, started, transferred, timeout_ms);
 }
 
-PipeIo write_within(HANDLE pipe, HANDLE event, const void* data, DWORD size, DWORD& transferred,
-                    DWORD timeout_ms)
+PipeIo write_within(HANDLE pipe, HANDLE event, const void* data, DWORD size, DWORD& transferred, DWORD timeout_ms)
 {
     transferred = 0;
     if (!event)
@@ -53,4 +52,4 @@ DWORD time_left(ULONGLONG started, unsigned limit_ms)
     return passed >= limit_ms ? 0 : static_cast<DWORD>(limit_ms - passed);
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -58,8 +58,7 @@ void read_hotkeys(HKEY key, ServiceSettings* s)
         return as_u16(text->c_str(), text->size());
     };
     s->voiceHotkey = validate_hotkey(view(voice), u"Ctrl+Alt+V", NO_HOTKEY, u"").hotkey;
-    s->translateHotkey
-        = validate_hotkey(view(translate), u"Ctrl+Alt+Y", s->voiceHotkey, u"Nói thành chữ").hotkey;
+    s->translateHotkey = validate_hotkey(view(translate), u"Ctrl+Alt+Y", s->voiceHotkey, u"Nói thành chữ").hotkey;
     if (s->translateHotkey == s->voiceHotkey)
         s->translateHotkey = NO_HOTKEY;
 }
@@ -76,7 +75,7 @@ void read_other_language(HKEY key, ServiceSettings* s)
         s->otherLanguage[i] = char(i < text->size() ? (*text)[i] : 0);
 }
 
-} // namespace
+}  // namespace
 
 uint32_t combine_options(std::optional<uint32_t> options, std::optional<uint32_t> known)
 {
@@ -140,7 +139,8 @@ HKEY open_for_writing()
 {
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, resolve_settings_key(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+                        nullptr, &key, nullptr)
+        != ERROR_SUCCESS)
         return nullptr;
     return key;
 }
@@ -148,10 +148,10 @@ HKEY open_for_writing()
 bool set_dword(HKEY key, const wchar_t* name, DWORD value)
 {
     return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value)
-        == ERROR_SUCCESS;
+           == ERROR_SUCCESS;
 }
 
-} // namespace
+}  // namespace
 
 bool write_typing_options(uint32_t method, uint32_t options)
 {
@@ -159,7 +159,8 @@ bool write_typing_options(uint32_t method, uint32_t options)
     if (!key)
         return false;
     bool ok = set_dword(key, SETTINGS_OPTIONS_KNOWN, STORABLE_OPTIONS)
-           && set_dword(key, SETTINGS_OPTIONS, options & STORABLE_OPTIONS) && set_dword(key, SETTINGS_METHOD, method);
+              && set_dword(key, SETTINGS_OPTIONS, options & STORABLE_OPTIONS)
+              && set_dword(key, SETTINGS_METHOD, method);
     RegCloseKey(key);
     return ok;
 }
@@ -180,7 +181,8 @@ bool write_settings_text(const wchar_t* name, const wchar_t* text)
     if (!key)
         return false;
     bool ok = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                             DWORD((wcslen(text) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+                             DWORD((wcslen(text) + 1) * sizeof(wchar_t)))
+              == ERROR_SUCCESS;
     RegCloseKey(key);
     return ok;
 }
@@ -201,8 +203,8 @@ void SettingsWatcher::arm()
     event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     if (!event_)
         return;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, resolve_settings_key(), 0, nullptr, 0, KEY_READ, nullptr, &key_,
-                        nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, resolve_settings_key(), 0, nullptr, 0, KEY_READ, nullptr, &key_, nullptr)
+        != ERROR_SUCCESS) {
         key_ = nullptr;
         return;
     }

@@ -39,12 +39,12 @@ inline constexpr uint32_t OPTIONS_KNOWN_UNMARKED = 0x37;
 uint32_t combine_options(std::optional<uint32_t> options, std::optional<uint32_t> known);
 
 struct ServiceSettings {
-    uint32_t method;          // TELEX or VNI
-    uint32_t options;         // effective option word; OPT_ENGLISH_MODE never set
+    uint32_t method;   // TELEX or VNI
+    uint32_t options;  // effective option word; OPT_ENGLISH_MODE never set
     uint32_t clearSeq;
-    Hotkey translateHotkey;   // NO_HOTKEY when the voice hotkey took it
+    Hotkey translateHotkey;  // NO_HOTKEY when the voice hotkey took it
     Hotkey voiceHotkey;
-    char otherLanguage[8];    // 2 or 3 lowercase ASCII letters
+    char otherLanguage[8];  // 2 or 3 lowercase ASCII letters
 };
 
 // Never fails: anything absent or malformed keeps its default.

@@ -79,7 +79,7 @@ bool decode_all(std::string_view utf8, std::u16string& out, bool replace)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 std::u16string utf8_to_utf16(std::string_view utf8)
 {
@@ -143,4 +143,4 @@ int utf8_to_utf16(const char* text, char16_t* buffer, int capacity)
     return keep;
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -43,4 +43,4 @@ inline std::string wide_to_utf8(std::wstring_view text)
 }
 #endif
 
-} // namespace miradot
+}  // namespace miradot

@@ -24,33 +24,43 @@ struct SaveState {
 // A key holding a field or line separator would corrupt the file.
 bool storable(const char* key) { return !std::strpbrk(key, "\t\r\n"); }
 
-void write_choice(const char* key, const char* value, uint32_t count, void* user) {
+void write_choice(const char* key, const char* value, uint32_t count, void* user)
+{
     auto* state = static_cast<SaveState*>(user);
-    if (!storable(key)) return;
-    if (std::fprintf(state->file, "o\t%s\t%s\t%u\n", key, value ? value : "e", count) < 0) state->failed = true;
+    if (!storable(key))
+        return;
+    if (std::fprintf(state->file, "o\t%s\t%s\t%u\n", key, value ? value : "e", count) < 0)
+        state->failed = true;
     ++state->lines;
 }
 
-void write_accepted(const char* key, const char*, uint32_t count, void* user) {
+void write_accepted(const char* key, const char*, uint32_t count, void* user)
+{
     auto* state = static_cast<SaveState*>(user);
-    if (!storable(key)) return;
-    if (std::fprintf(state->file, "p\t%s\t%u\n", key, count) < 0) state->failed = true;
+    if (!storable(key))
+        return;
+    if (std::fprintf(state->file, "p\t%s\t%u\n", key, count) < 0)
+        state->failed = true;
     ++state->lines;
 }
 
-uint32_t leading_number(const char* text) {
+uint32_t leading_number(const char* text)
+{
     uint64_t value = 0;
     for (; is_ascii_digit(static_cast<unsigned char>(*text)); ++text) {
         value = value * 10 + static_cast<unsigned>(*text - '0');
-        if (value > UINT32_MAX) value = UINT32_MAX;
+        if (value > UINT32_MAX)
+            value = UINT32_MAX;
     }
     return static_cast<uint32_t>(value);
 }
 
 // Reads one line into buffer; the rest of an over-long line is dropped so it
 // cannot pose as a record of its own. False at the end of the file.
-bool read_line(FILE* file, char (&buffer)[LINE_LIMIT + 1]) {
-    if (!std::fgets(buffer, sizeof buffer, file)) return false;
+bool read_line(FILE* file, char (&buffer)[LINE_LIMIT + 1])
+{
+    if (!std::fgets(buffer, sizeof buffer, file))
+        return false;
     if (!std::strchr(buffer, '\n')) {
         int c;
         while ((c = std::fgetc(file)) != EOF && c != '\n') {
@@ -60,30 +70,39 @@ bool read_line(FILE* file, char (&buffer)[LINE_LIMIT + 1]) {
     return true;
 }
 
-bool load_record(char* line) {
-    if (line[0] == '#') return false;
+bool load_record(char* line)
+{
+    if (line[0] == '#')
+        return false;
     char* tab1 = std::strchr(line, '\t');
     char* tab2 = tab1 ? std::strchr(tab1 + 1, '\t') : nullptr;
-    if (!tab2) return false;
+    if (!tab2)
+        return false;
     *tab1 = *tab2 = 0;
     const char* key = tab1 + 1;
     const char* third = tab2 + 1;
-    if (std::strcmp(line, "p") == 0) return lex_add('p', key, nullptr, leading_number(third));
-    if (std::strcmp(line, "o") != 0) return false;
+    if (std::strcmp(line, "p") == 0)
+        return lex_add('p', key, nullptr, leading_number(third));
+    if (std::strcmp(line, "o") != 0)
+        return false;
     char* tab3 = std::strchr(tab2 + 1, '\t');
-    if (!tab3) return false;
+    if (!tab3)
+        return false;
     const char* value = third[0] == 'v' ? "v" : third[0] == 'n' ? "n" : "e";
     return lex_add('o', key, value, leading_number(tab3 + 1));
 }
 
 }  // namespace
 
-int learned_save(const char* path) {
+int learned_save(const char* path)
+{
     char tempPath[1100];
     int n = std::snprintf(tempPath, sizeof tempPath, "%s.tmp", path);
-    if (n < 0 || n >= static_cast<int>(sizeof tempPath)) return -1;
+    if (n < 0 || n >= static_cast<int>(sizeof tempPath))
+        return -1;
     FILE* file = open_utf8_path(tempPath, "wb");
-    if (!file) return -1;
+    if (!file)
+        return -1;
     SaveState state{file, 0, std::fputs(HEADER, file) < 0};
     lex_for_each('o', write_choice, &state);
     lex_for_each('p', write_accepted, &state);
@@ -96,19 +115,23 @@ int learned_save(const char* path) {
     return state.lines;
 }
 
-int learned_load(const char* path) {
+int learned_load(const char* path)
+{
     FILE* file = open_utf8_path(path, "rb");
-    if (!file) return -1;
+    if (!file)
+        return -1;
     char line[LINE_LIMIT + 1];
     int records = 0;
     while (read_line(file, line)) {
-        if (load_record(line)) ++records;
+        if (load_record(line))
+            ++records;
     }
     std::fclose(file);
     return records;
 }
 
-void learned_clear() {
+void learned_clear()
+{
     lex_clear('o');
     lex_clear('p');
 }

@@ -46,7 +46,8 @@ struct SyllableSplit {
 constexpr uint32_t REPLACEMENT_CHAR = 0xFFFD;
 
 // Surrogates and values beyond Unicode cannot be encoded as UTF-8.
-inline uint32_t encodable_codepoint(uint32_t c) {
+inline uint32_t encodable_codepoint(uint32_t c)
+{
     return ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) ? REPLACEMENT_CHAR : c;
 }
 

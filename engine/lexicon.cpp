@@ -21,7 +21,8 @@ constexpr uint64_t FIRST_CAPACITY = 1024;
 
 LexiconTable g_tables[TABLE_COUNT];
 
-uint32_t fnv1a(const char* key, size_t length) {
+uint32_t fnv1a(const char* key, size_t length)
+{
     uint32_t hash = 0x811C9DC5u;
     for (size_t i = 0; i < length; ++i) {
         hash ^= static_cast<unsigned char>(key[i]);
@@ -43,12 +44,14 @@ namespace {
 
 constexpr size_t KEY_BLOCK_BYTES = 64 * 1024;
 
-char* store_key(LexiconTable* t, const char* key, size_t length) {
+char* store_key(LexiconTable* t, const char* key, size_t length)
+{
     KeyBlock* block = t->keyBlocks;
     if (!block || block->size - block->used < length + 1) {
         size_t size = std::max(KEY_BLOCK_BYTES, length + 1);
         block = static_cast<KeyBlock*>(std::malloc(sizeof(KeyBlock) + size));
-        if (!block) return nullptr;
+        if (!block)
+            return nullptr;
         *block = KeyBlock{t->keyBlocks, 0, size};
         t->keyBlocks = block;
     }
@@ -59,9 +62,11 @@ char* store_key(LexiconTable* t, const char* key, size_t length) {
     return copy;
 }
 
-char* copy_bytes(const char* bytes, size_t length) {
+char* copy_bytes(const char* bytes, size_t length)
+{
     char* copy = static_cast<char*>(std::malloc(length + 1));
-    if (!copy) return nullptr;
+    if (!copy)
+        return nullptr;
     std::memcpy(copy, bytes, length);
     copy[length] = 0;
     return copy;
@@ -69,20 +74,24 @@ char* copy_bytes(const char* bytes, size_t length) {
 
 // Slot of the key, or of the empty slot where it would go; -1 when the table
 // has no slots.
-int64_t probe(const LexiconTable& t, const char* key, size_t length) {
-    if (t.capacity == 0) return -1;
+int64_t probe(const LexiconTable& t, const char* key, size_t length)
+{
+    if (t.capacity == 0)
+        return -1;
     uint64_t mask = t.capacity - 1;
     uint64_t slot = fnv1a(key, length) & mask;
     while (t.keys[slot]) {
         const char* stored = t.keys[slot];
-        if (std::strncmp(stored, key, length) == 0 && stored[length] == 0) return static_cast<int64_t>(slot);
+        if (std::strncmp(stored, key, length) == 0 && stored[length] == 0)
+            return static_cast<int64_t>(slot);
         slot = (slot + 1) & mask;
     }
     return static_cast<int64_t>(slot);
 }
 
 // Rehashes into `capacity` slots (a power of two above the current one).
-bool rehash(LexiconTable* t, uint64_t capacity) {
+bool rehash(LexiconTable* t, uint64_t capacity)
+{
     auto* keys = static_cast<char**>(std::calloc(capacity, sizeof(char*)));
     auto* values = static_cast<char**>(std::calloc(capacity, sizeof(char*)));
     auto* counts = static_cast<uint32_t*>(std::calloc(capacity, sizeof(uint32_t)));
@@ -94,7 +103,8 @@ bool rehash(LexiconTable* t, uint64_t capacity) {
     }
     LexiconTable grown{keys, values, counts, capacity, t->size, t->total, t->keyBlocks};
     for (uint64_t i = 0; i < t->capacity; ++i) {
-        if (!t->keys[i]) continue;
+        if (!t->keys[i])
+            continue;
         auto slot = static_cast<uint64_t>(probe(grown, t->keys[i], std::strlen(t->keys[i])));
         grown.keys[slot] = t->keys[i];
         grown.values[slot] = t->values[i];
@@ -110,56 +120,71 @@ bool rehash(LexiconTable* t, uint64_t capacity) {
 bool grow(LexiconTable* t) { return rehash(t, t->capacity ? t->capacity * 2 : FIRST_CAPACITY); }
 
 // Sizes the table once for a file's lines instead of doubling many times.
-void reserve(LexiconTable* t, uint64_t extraKeys) {
+void reserve(LexiconTable* t, uint64_t extraKeys)
+{
     uint64_t capacity = t->capacity ? t->capacity : FIRST_CAPACITY;
-    while (capacity < 2 * (t->size + extraKeys) + 2) capacity *= 2;
-    if (capacity > t->capacity) rehash(t, capacity);
+    while (capacity < 2 * (t->size + extraKeys) + 2)
+        capacity *= 2;
+    if (capacity > t->capacity)
+        rehash(t, capacity);
 }
 
 // Finds or creates the key's slot; -1 when memory runs out.
-int64_t claim_slot(LexiconTable* t, const char* key, size_t length) {
-    if (t->capacity < 2 * t->size + 2 && !grow(t)) return -1;
+int64_t claim_slot(LexiconTable* t, const char* key, size_t length)
+{
+    if (t->capacity < 2 * t->size + 2 && !grow(t))
+        return -1;
     int64_t slot = probe(*t, key, length);
     if (!t->keys[slot]) {
         char* copy = store_key(t, key, length);
-        if (!copy) return -1;
+        if (!copy)
+            return -1;
         t->keys[slot] = copy;
         ++t->size;
     }
     return slot;
 }
 
-bool set_value(LexiconTable* t, int64_t slot, const char* value, size_t length) {
+bool set_value(LexiconTable* t, int64_t slot, const char* value, size_t length)
+{
     char* copy = copy_bytes(value, length);
-    if (!copy) return false;
+    if (!copy)
+        return false;
     std::free(t->values[slot]);
     t->values[slot] = copy;
     return true;
 }
 
-int64_t find(char code, const char* key) {
+int64_t find(char code, const char* key)
+{
     LexiconTable* t = lex_table(code);
-    if (!t || t->capacity == 0) return -1;
+    if (!t || t->capacity == 0)
+        return -1;
     int64_t slot = probe(*t, key, std::strlen(key));
     return t->keys[slot] ? slot : -1;
 }
 
-uint64_t count_lines(const char* bytes, const char* end) {
+uint64_t count_lines(const char* bytes, const char* end)
+{
     uint64_t lines = 1;
-    for (const char* p = bytes; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))); ++p) ++lines;
+    for (const char* p = bytes; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))); ++p)
+        ++lines;
     return lines;
 }
 
-uint32_t leading_number(const char* text, const char* end) {
+uint32_t leading_number(const char* text, const char* end)
+{
     uint64_t value = 0;
     for (; text < end && is_ascii_digit(static_cast<unsigned char>(*text)); ++text) {
         value = value * 10 + static_cast<unsigned>(*text - '0');
-        if (value > UINT32_MAX) value = UINT32_MAX;
+        if (value > UINT32_MAX)
+            value = UINT32_MAX;
     }
     return static_cast<uint32_t>(value);
 }
 
-uint64_t leading_number64(const char* text, const char* end) {
+uint64_t leading_number64(const char* text, const char* end)
+{
     uint64_t value = 0;
     for (; text < end && is_ascii_digit(static_cast<unsigned char>(*text)); ++text) {
         value = value * 10 + static_cast<unsigned>(*text - '0');
@@ -167,9 +192,11 @@ uint64_t leading_number64(const char* text, const char* end) {
     return value;
 }
 
-bool all_ascii_lower(const char* key, size_t length) {
+bool all_ascii_lower(const char* key, size_t length)
+{
     for (size_t i = 0; i < length; ++i) {
-        if (!is_ascii_lower(static_cast<unsigned char>(key[i]))) return false;
+        if (!is_ascii_lower(static_cast<unsigned char>(key[i])))
+            return false;
     }
     return length > 0;
 }
@@ -177,56 +204,73 @@ bool all_ascii_lower(const char* key, size_t length) {
 // Vietnamese lines: valid syllables go to the file's own table, the rest to
 // table l (vi.tsv) or r (vi_freq.tsv). Returns whether the line counts.
 bool insert_vietnamese(char code, LexiconTable* own, const char* key, size_t keyLength, uint32_t count,
-                       uint64_t* ownSum) {
-    if (keyLength >= 96) return false;
+                       uint64_t* ownSum)
+{
+    if (keyLength >= 96)
+        return false;
     char word[96];
     std::memcpy(word, key, keyLength);
     word[keyLength] = 0;
     Syllable s;
     bool parses = parse_word(word, &s);
     if (parses && is_valid_syllable(s)) {
-        if (!lex_insert(own, key, keyLength, nullptr, 0, count)) return false;
+        if (!lex_insert(own, key, keyLength, nullptr, 0, count))
+            return false;
         *ownSum += count;
         return true;
     }
-    if (code == 'v' && parses) lex_insert(lex_table('l'), key, keyLength, nullptr, 0, 0);
-    if (code == 'f' && all_ascii_lower(key, keyLength)) lex_insert(lex_table('r'), key, keyLength, nullptr, 0, count);
+    if (code == 'v' && parses)
+        lex_insert(lex_table('l'), key, keyLength, nullptr, 0, 0);
+    if (code == 'f' && all_ascii_lower(key, keyLength))
+        lex_insert(lex_table('r'), key, keyLength, nullptr, 0, count);
     return false;
 }
 
 }  // namespace
 
-LexiconTable* lex_table(char code) {
+LexiconTable* lex_table(char code)
+{
     const char* at = code ? std::strchr(TABLE_CODES, code) : nullptr;
     return at ? &g_tables[at - TABLE_CODES] : nullptr;
 }
 
 int lex_insert(LexiconTable* t, const char* key, size_t keyLength, const char* value, size_t valueLength,
-               uint32_t count) {
-    if (!t) return 0;
+               uint32_t count)
+{
+    if (!t)
+        return 0;
     keyLength = strnlen(key, keyLength);  // keys are C strings wherever they are looked up
     int64_t slot = claim_slot(t, key, keyLength);
-    if (slot < 0) return 0;
-    if (value && !set_value(t, slot, value, valueLength)) return 0;
-    if (count > t->counts[slot]) t->counts[slot] = count;
+    if (slot < 0)
+        return 0;
+    if (value && !set_value(t, slot, value, valueLength))
+        return 0;
+    if (count > t->counts[slot])
+        t->counts[slot] = count;
     return 1;
 }
 
-int lex_add(char code, const char* key, const char* value, uint32_t amount) {
+int lex_add(char code, const char* key, const char* value, uint32_t amount)
+{
     LexiconTable* t = lex_table(code);
-    if (!t || !key || !*key) return 0;
+    if (!t || !key || !*key)
+        return 0;
     int64_t slot = claim_slot(t, key, std::strlen(key));
-    if (slot < 0) return 0;
-    if (value && !set_value(t, slot, value, std::strlen(value))) return 0;
+    if (slot < 0)
+        return 0;
+    if (value && !set_value(t, slot, value, std::strlen(value)))
+        return 0;
     uint64_t sum = uint64_t(t->counts[slot]) + amount;
     t->counts[slot] = sum > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(sum);
     t->total += amount;
     return 1;
 }
 
-int lex_parse_file(char code, const char* bytes, size_t length) {
+int lex_parse_file(char code, const char* bytes, size_t length)
+{
     LexiconTable* t = lex_table(code);
-    if (!t) return 0;
+    if (!t)
+        return 0;
     bool textValue = code == 'c' || code == 's';
     uint64_t ownSum = 0;
     int entries = 0;
@@ -235,24 +279,29 @@ int lex_parse_file(char code, const char* bytes, size_t length) {
     for (const char* line = bytes; line < end;) {
         const char* lineEnd = static_cast<const char*>(std::memchr(line, '\n', end - line));
         const char* next = lineEnd ? lineEnd + 1 : end;
-        if (!lineEnd) lineEnd = end;
-        if (lineEnd > line && lineEnd[-1] == '\r') --lineEnd;
+        if (!lineEnd)
+            lineEnd = end;
+        if (lineEnd > line && lineEnd[-1] == '\r')
+            --lineEnd;
         const char* tab = static_cast<const char*>(std::memchr(line, '\t', lineEnd - line));
         const char* keyEnd = tab ? tab : lineEnd;
         size_t keyLength = keyEnd - line;
         const char* rest = tab ? tab + 1 : lineEnd;
         bool skip = keyLength == 0 || (!tab && (code == 'c' || line[0] == '#'));
         if (!skip && line[0] == '#') {
-            if (keyLength == 6 && std::memcmp(line, "#total", 6) == 0 && tab) t->total = leading_number64(rest, lineEnd);
+            if (keyLength == 6 && std::memcmp(line, "#total", 6) == 0 && tab)
+                t->total = leading_number64(rest, lineEnd);
             skip = true;
         }
         if (!skip) {
             if (textValue) {
-                if (lex_insert(t, line, keyLength, rest, lineEnd - rest, 1)) ++entries;
+                if (lex_insert(t, line, keyLength, rest, lineEnd - rest, 1))
+                    ++entries;
             } else {
                 uint32_t count = leading_number(rest, lineEnd);
                 if (code == 'v' || code == 'f') {
-                    if (insert_vietnamese(code, t, line, keyLength, count, &ownSum)) ++entries;
+                    if (insert_vietnamese(code, t, line, keyLength, count, &ownSum))
+                        ++entries;
                 } else if (lex_insert(t, line, keyLength, nullptr, 0, count)) {
                     ownSum += count;
                     ++entries;
@@ -261,15 +310,19 @@ int lex_parse_file(char code, const char* bytes, size_t length) {
         }
         line = next;
     }
-    if (t->total == 0 && !textValue) t->total = ownSum;
+    if (t->total == 0 && !textValue)
+        t->total = ownSum;
     return entries;
 }
 
-int lex_load_file(char code, const char* path) {
+int lex_load_file(char code, const char* path)
+{
     FILE* file = open_utf8_path(path, "rb");
-    if (!file) return -1;
+    if (!file)
+        return -1;
     long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        size = std::ftell(file);
     if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
         std::fclose(file);
         return -1;
@@ -277,18 +330,20 @@ int lex_load_file(char code, const char* path) {
     std::unique_ptr<char[]> image(new (std::nothrow) char[size > 0 ? size : 1]);
     size_t got = image ? std::fread(image.get(), 1, size, file) : 0;
     std::fclose(file);
-    if (!image || got < static_cast<size_t>(size)) return -1;
+    if (!image || got < static_cast<size_t>(size))
+        return -1;
     return lex_parse_file(code, image.get(), got);
 }
 
 }  // namespace miradot
 
-int engine_load_data(const char* dataDir) {
+int engine_load_data(const char* dataDir)
+{
     using miradot::lex_load_file;
     static constexpr struct {
         const char* name;
         char code;
-    } FILES[] = {{"vi.tsv", 'v'},          {"vi_freq.tsv", 'f'},          {"en.tsv", 'e'},
+    } FILES[] = {{"vi.tsv", 'v'},          {"vi_freq.tsv", 'f'},         {"en.tsv", 'e'},
                  {"corrections.tsv", 'c'}, {"corrections_ctx.tsv", 'c'}, {"corrections_keep.tsv", 'k'},
                  {"shorthand.tsv", 's'}};
     int total = 0;
@@ -296,9 +351,11 @@ int engine_load_data(const char* dataDir) {
     for (const auto& file : FILES) {
         char path[1024];
         int n = std::snprintf(path, sizeof path, "%s/%s", dataDir, file.name);
-        if (n <= 0 || n >= static_cast<int>(sizeof path)) continue;
+        if (n <= 0 || n >= static_cast<int>(sizeof path))
+            continue;
         int entries = lex_load_file(file.code, path);
-        if (entries < 0) continue;
+        if (entries < 0)
+            continue;
         anyLoaded = true;
         total += entries;
     }
@@ -309,50 +366,61 @@ namespace miradot {
 
 int lex_contains(char code, const char* key) { return find(code, key) >= 0; }
 
-uint32_t lex_raw_count(char code, const char* key) {
+uint32_t lex_raw_count(char code, const char* key)
+{
     int64_t slot = find(code, key);
     return slot >= 0 ? lex_table(code)->counts[slot] : 0;
 }
 
-uint32_t lex_count(char code, const char* key) {
+uint32_t lex_count(char code, const char* key)
+{
     if (code == 'v') {
-        if (!lex_contains('v', key)) return 0;
+        if (!lex_contains('v', key))
+            return 0;
         uint32_t frequency = lex_raw_count('f', key);
         return frequency ? frequency : 1;
     }
-    if (!lex_contains(code, key)) return 0;
+    if (!lex_contains(code, key))
+        return 0;
     uint32_t count = lex_raw_count(code, key);
     return count ? count : 1;
 }
 
-const char* lex_value(char code, const char* key) {
+const char* lex_value(char code, const char* key)
+{
     int64_t slot = find(code, key);
     return slot >= 0 ? lex_table(code)->values[slot] : nullptr;
 }
 
 const char* lex_correction(const char* key) { return lex_value('c', key); }
 
-uint64_t lex_total(char code) {
+uint64_t lex_total(char code)
+{
     LexiconTable* t = lex_table(code);
     return t ? t->total : 0;
 }
 
-uint64_t lex_total_or_one(char code) {
+uint64_t lex_total_or_one(char code)
+{
     uint64_t total = lex_total(code == 'v' ? 'f' : code);
     return total ? total : 1;
 }
 
-uint64_t lex_size(char code) {
+uint64_t lex_size(char code)
+{
     LexiconTable* t = lex_table(code);
     return t ? t->size : 0;
 }
 
 bool lex_loaded(char code) { return lex_size(code) != 0; }
 
-void lex_clear(char code) {
+void lex_clear(char code)
+{
     LexiconTable* t = lex_table(code);
-    if (!t) return;
-    for (uint64_t i = 0; i < t->capacity; ++i) std::free(t->values[i]);
+    if (!t)
+        return;
+    for (uint64_t i = 0; i < t->capacity; ++i)
+        std::free(t->values[i]);
     for (KeyBlock* block = t->keyBlocks; block;) {
         KeyBlock* next = block->next;
         std::free(block);
@@ -364,12 +432,15 @@ void lex_clear(char code) {
     *t = LexiconTable{};
 }
 
-uint64_t lex_for_each(char code, LexVisitor visit, void* user) {
+uint64_t lex_for_each(char code, LexVisitor visit, void* user)
+{
     LexiconTable* t = lex_table(code);
-    if (!t) return 0;
+    if (!t)
+        return 0;
     uint64_t visited = 0;
     for (uint64_t i = 0; i < t->capacity; ++i) {
-        if (!t->keys[i]) continue;
+        if (!t->keys[i])
+            continue;
         visit(t->keys[i], t->values[i], t->counts[i], user);
         ++visited;
     }

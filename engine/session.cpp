@@ -18,9 +18,11 @@ void clear_output(EngineOutput* out) { *out = EngineOutput{}; }
 
 bool has(const EngineContext* ctx, uint32_t option) { return (ctx->options & option) != 0; }
 
-void update_preedit(EngineContext* ctx, EngineOutput* out) {
+void update_preedit(EngineContext* ctx, EngineOutput* out)
+{
     out->preedit[0] = 0;
-    if (ctx->rawLen == 0) return;
+    if (ctx->rawLen == 0)
+        return;
     int kind = KIND_VIETNAMESE;
     bool shown = false;
     WordKeys keys = word_keys(ctx);
@@ -41,20 +43,23 @@ void update_preedit(EngineContext* ctx, EngineOutput* out) {
         copy_text(out->preedit, sizeof out->preedit, asTyped ? keys.raw : comp.viCase);
     }
     bool typedCapital = false;
-    for (int i = 0; i < ctx->rawLen; ++i) typedCapital = typedCapital || is_ascii_upper(static_cast<unsigned char>(ctx->rawKeys[i]));
-    if (has(ctx, OPT_PUNCTUATION) && ctx->capitalizeNext && (kind == KIND_VIETNAMESE || kind == KIND_ENGLISH) &&
-        !typedCapital) {
+    for (int i = 0; i < ctx->rawLen; ++i)
+        typedCapital = typedCapital || is_ascii_upper(static_cast<unsigned char>(ctx->rawKeys[i]));
+    if (has(ctx, OPT_PUNCTUATION) && ctx->capitalizeNext && (kind == KIND_VIETNAMESE || kind == KIND_ENGLISH)
+        && !typedCapital) {
         capitalize_first(out->preedit);
     }
 }
 
-void start_word(EngineContext* ctx, char key) {
+void start_word(EngineContext* ctx, char key)
+{
     ctx->cpBeforeWord = ctx->lastCodepoint;
     ctx->rawKeys[0] = key;
     ctx->rawLen = 1;
 }
 
-void apply_output(const EngineOutput& out, char* buffer, int size, int* length) {
+void apply_output(const EngineOutput& out, char* buffer, int size, int* length)
+{
     *length = utf8_length_without_last(buffer, *length, out.deleteCount);
     buffer[*length] = 0;
     *length = append_text(buffer, size, out.text);
@@ -62,15 +67,18 @@ void apply_output(const EngineOutput& out, char* buffer, int size, int* length) 
 
 }  // namespace
 
-EngineContext* engine_create() {
+EngineContext* engine_create()
+{
     auto* ctx = static_cast<EngineContext*>(std::calloc(1, sizeof(EngineContext)));
-    if (ctx) ctx->options = DEFAULT_OPTIONS;
+    if (ctx)
+        ctx->options = DEFAULT_OPTIONS;
     return ctx;
 }
 
 void engine_destroy(EngineContext* ctx) { std::free(ctx); }
 
-int engine_set_method(EngineContext* ctx, uint32_t value) {
+int engine_set_method(EngineContext* ctx, uint32_t value)
+{
     ctx->method = value == VNI ? VNI : TELEX;
     return static_cast<int>(ctx->method);
 }
@@ -79,11 +87,13 @@ void engine_set_options(EngineContext* ctx, uint32_t options) { ctx->options = o
 
 uint32_t engine_get_options(const EngineContext* ctx) { return ctx->options; }
 
-void engine_reset(EngineContext* ctx) {
+void engine_reset(EngineContext* ctx)
+{
     ctx->rawLen = 0;
     ctx->retypeState = RETYPE_IDLE;
     ctx->pending = 0;
-    if (has(ctx, OPT_LEARN)) count_accepted_word(ctx);
+    if (has(ctx, OPT_LEARN))
+        count_accepted_word(ctx);
     ctx->acceptedWord[0] = 0;
     ctx->lastCodepoint = 0;
     ctx->contextValid = 0;
@@ -95,11 +105,13 @@ void engine_reset(EngineContext* ctx) {
     ctx->altText[0] = 0;
 }
 
-int engine_key(EngineContext* ctx, uint32_t c, EngineOutput* out) {
+int engine_key(EngineContext* ctx, uint32_t c, EngineOutput* out)
+{
     clear_output(out);
     ctx->altText[0] = 0;
     if (has(ctx, OPT_ENGLISH_MODE)) {
-        if (ctx->rawLen > 0) end_word(ctx, out, "");
+        if (ctx->rawLen > 0)
+            end_word(ctx, out, "");
         return 0;
     }
     if (c < 32 || c == 127) {
@@ -110,7 +122,8 @@ int engine_key(EngineContext* ctx, uint32_t c, EngineOutput* out) {
     c = encodable_codepoint(c);
     bool wordKey = is_ascii_letter(c) || (ctx->method == VNI && is_ascii_digit(c) && ctx->rawLen > 0);
     if (wordKey && ctx->rawLen == 0) {
-        if (ctx->retypeState == RETYPE_WATCHING) ctx->retypeState = RETYPE_IDLE;
+        if (ctx->retypeState == RETYPE_WATCHING)
+            ctx->retypeState = RETYPE_IDLE;
         start_word(ctx, static_cast<char>(c));
         update_preedit(ctx, out);
         return 1;
@@ -133,7 +146,8 @@ int engine_key(EngineContext* ctx, uint32_t c, EngineOutput* out) {
     return 1;
 }
 
-int engine_backspace(EngineContext* ctx, EngineOutput* out) {
+int engine_backspace(EngineContext* ctx, EngineOutput* out)
+{
     clear_output(out);
     ctx->altText[0] = 0;
     if (ctx->rawLen > 0) {
@@ -144,32 +158,42 @@ int engine_backspace(EngineContext* ctx, EngineOutput* out) {
     ctx->spaceAfterWord = ctx->sentenceEndPending = ctx->capitalizeNext = ctx->contextValid = 0;
     if (ctx->retypeState != RETYPE_IDLE) {
         ++ctx->retypeDeleted;
-        if (ctx->retypeDeleted == ctx->retypeLength) ctx->retypeState = RETYPE_DELETED;
-        else ctx->retypeState = ctx->retypeDeleted < ctx->retypeLength ? RETYPE_WATCHING : RETYPE_IDLE;
+        if (ctx->retypeDeleted == ctx->retypeLength)
+            ctx->retypeState = RETYPE_DELETED;
+        else
+            ctx->retypeState = ctx->retypeDeleted < ctx->retypeLength ? RETYPE_WATCHING : RETYPE_IDLE;
     }
     return 0;
 }
 
-void engine_flush(EngineContext* ctx, EngineOutput* out) {
+void engine_flush(EngineContext* ctx, EngineOutput* out)
+{
     clear_output(out);
     ctx->altText[0] = 0;
     end_word(ctx, out, "");
     ctx->contextValid = 0;
 }
 
-int engine_alternative(const EngineContext* ctx, char* buffer, int size) {
-    if (!ctx || !(ctx->options & OPT_HINTS) || !ctx->altText[0] || ctx->rawLen > 0) return 0;
-    if (buffer && size > 0) copy_text(buffer, size, ctx->altText);
+int engine_alternative(const EngineContext* ctx, char* buffer, int size)
+{
+    if (!ctx || !(ctx->options & OPT_HINTS) || !ctx->altText[0] || ctx->rawLen > 0)
+        return 0;
+    if (buffer && size > 0)
+        copy_text(buffer, size, ctx->altText);
     return 1;
 }
 
-int engine_pending_span(const EngineContext* ctx) {
-    if (!ctx->pending || !ctx->contextValid) return 0;
+int engine_pending_span(const EngineContext* ctx)
+{
+    if (!ctx->pending || !ctx->contextValid)
+        return 0;
     return utf8_char_count(ctx->pendingText) + utf8_char_count(ctx->pendingFollow) + 1;
 }
 
-int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int size) {
-    if (size <= 0) return 0;
+int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int size)
+{
+    if (size <= 0)
+        return 0;
     buffer[0] = 0;
     int length = 0;
     ctx->lastCodepoint = 0;
@@ -187,7 +211,8 @@ int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int siz
                 buffer[length] = 0;
             }
         } else if (c == 0x21E5) {
-            if (engine_swap(ctx, &out)) apply_output(out, buffer, size, &length);
+            if (engine_swap(ctx, &out))
+                apply_output(out, buffer, size, &length);
         } else {
             int handled = engine_key(ctx, c, &out);
             apply_output(out, buffer, size, &length);

@@ -232,11 +232,10 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
     // Capitals kept as typed read as Vietnamese when capitals follow, or
     // when Vietnamese follows and they are no English word but a known
     // syllable longer than an acronym (--label NHÃN sử dụng, not EPS).
-    bool capsThenVietnamese
-        = composedVietnamese && std::strlen(ctx->pendingRawLower) > ACRONYM_KEYS
-          && lex_count('e', ctx->pendingRawLower) == 0
-          && std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
-                 > DICTIONARY_ONLY_COUNT;
+    bool capsThenVietnamese = composedVietnamese && std::strlen(ctx->pendingRawLower) > ACRONYM_KEYS
+                              && lex_count('e', ctx->pendingRawLower) == 0
+                              && std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
+                                     > DICTIONARY_ONLY_COUNT;
     if (ctx->pendingCapsRaw && !(decisive == KIND_VIETNAMESE && (is_all_caps(d->word) || capsThenVietnamese)))
         return;
     // The word after only ever draws the pending word into its own language.

@@ -18,19 +18,19 @@ constexpr UINT STATUS_RESTORE_MS = 5000;
 
 struct SettingsDialog {
     HWND window = nullptr;
-    double dpiScale = 1;      // DPI / 96
-    double scale = 1;         // after fitting to the screen
-    int scroll = 0;           // pixels scrolled from the top
-    int viewHeight = 0;       // client height
+    double dpiScale = 1;  // DPI / 96
+    double scale = 1;     // after fitting to the screen
+    int scroll = 0;       // pixels scrolled from the top
+    int viewHeight = 0;   // client height
     int contentHeight = 0;
     bool scrollable = false;
-    bool placed = false;      // the first layout centred the window
+    bool placed = false;  // the first layout centred the window
     bool updateAvailable = false;
-    bool screenshot = false;  // MIRADOT_SETTINGS_SHOT
-    int capturing = 0;        // id of the hotkey button waiting for a key
-    UINT pendingKey = 0;      // whose release is still to be swallowed
-    std::wstring voiceHotkey;     // as shown on the buttons and in the quick tips
-    std::wstring translateHotkey; // "(chưa có)" when the feature has none
+    bool screenshot = false;       // MIRADOT_SETTINGS_SHOT
+    int capturing = 0;             // id of the hotkey button waiting for a key
+    UINT pendingKey = 0;           // whose release is still to be swallowed
+    std::wstring voiceHotkey;      // as shown on the buttons and in the quick tips
+    std::wstring translateHotkey;  // "(chưa có)" when the feature has none
     std::atomic<long> updateBusy{0};
     std::atomic<long> speechBusy{0};
 };
@@ -41,7 +41,4 @@ constexpr double DESIGN_WIDTH = 900;
 constexpr double DESIGN_HEIGHT = 1103;
 
 // Logical design pixels to device pixels of the current scale.
-inline int scaled(double logical)
-{
-    return int(logical * settings_dialog().scale + 0.5);
-}
+inline int scaled(double logical) { return int(logical * settings_dialog().scale + 0.5); }

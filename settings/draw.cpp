@@ -33,7 +33,7 @@ struct Smooth {
     explicit Smooth(HDC dc) : g(dc) { g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias); }
 };
 
-} // namespace
+}  // namespace
 
 OffscreenCanvas::OffscreenCanvas(HDC target, const RECT& area) : target_(target), area_(area)
 {
@@ -53,10 +53,7 @@ OffscreenCanvas::~OffscreenCanvas()
     DeleteDC(dc_);
 }
 
-void fill_rect(HDC dc, const RECT& r, PaletteEntry colour)
-{
-    FillRect(dc, &r, cached_brush(colour));
-}
+void fill_rect(HDC dc, const RECT& r, PaletteEntry colour) { FillRect(dc, &r, cached_brush(colour)); }
 
 void fill_round_rect(HDC dc, const RECT& r, int radius, uint32_t argb)
 {

@@ -24,18 +24,12 @@ struct Feature {
 };
 
 constexpr Feature VOICE = {IDC_VOICE_HOTKEY, IDC_VOICE_STATUS, SETTINGS_HOTKEY_VOICE, u"Ctrl+Alt+V", u"Dịch"};
-constexpr Feature TRANSLATE = {IDC_TRANSLATE_HOTKEY, IDC_TRANSLATE_STATUS, SETTINGS_HOTKEY_TRANSLATE, u"Ctrl+Alt+Y",
-                               u"Nói thành chữ"};
+constexpr Feature TRANSLATE
+    = {IDC_TRANSLATE_HOTKEY, IDC_TRANSLATE_STATUS, SETTINGS_HOTKEY_TRANSLATE, u"Ctrl+Alt+Y", u"Nói thành chữ"};
 
-const Feature& feature_of(int button)
-{
-    return button == IDC_VOICE_HOTKEY ? VOICE : TRANSLATE;
-}
+const Feature& feature_of(int button) { return button == IDC_VOICE_HOTKEY ? VOICE : TRANSLATE; }
 
-std::wstring wide(const std::u16string& text)
-{
-    return std::wstring(text.begin(), text.end());
-}
+std::wstring wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
 std::wstring shown(Hotkey hotkey)
 {
@@ -46,18 +40,27 @@ std::wstring shown(Hotkey hotkey)
 bool is_modifier_or_lock(WPARAM vk)
 {
     switch (vk) {
-    case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_CAPITAL: case VK_LWIN: case VK_RWIN: case VK_APPS:
-    case VK_NUMLOCK: case VK_SCROLL: case VK_LSHIFT: case VK_RSHIFT: case VK_LCONTROL: case VK_RCONTROL:
-    case VK_LMENU: case VK_RMENU:
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_CAPITAL:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_APPS:
+    case VK_NUMLOCK:
+    case VK_SCROLL:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_LMENU:
+    case VK_RMENU:
         return true;
     }
     return false;
 }
 
-bool down(int vk)
-{
-    return (GetKeyState(vk) & 0x8000) != 0;
-}
+bool down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 
 void show_conflict(HWND dialog, const Feature& feature, const std::u16string& message)
 {
@@ -72,7 +75,7 @@ void apply_key(HWND dialog, int button, UINT vk)
     d.capturing = 0;
     const Feature& feature = feature_of(button);
     Hotkey pressed{vk, (down(VK_CONTROL) ? HK_CTRL : 0u) | (down(VK_MENU) ? HK_ALT : 0u)
-                       | (down(VK_SHIFT) ? HK_SHIFT : 0u) | (down(VK_LWIN) || down(VK_RWIN) ? HK_WIN : 0u)};
+                           | (down(VK_SHIFT) ? HK_SHIFT : 0u) | (down(VK_LWIN) || down(VK_RWIN) ? HK_WIN : 0u)};
     bool alone = !(pressed.mods & HK_WIN) && (pressed.mods & (HK_CTRL | HK_ALT | HK_SHIFT)) == 0;
     if (alone && vk == VK_ESCAPE) {
         refresh_hotkey_texts(dialog);
@@ -104,11 +107,15 @@ LRESULT CALLBACK capture_procedure(HWND button, UINT message, WPARAM wparam, LPA
         if (capturing || pending)
             return DefSubclassProc(button, message, wparam, lparam) | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
         break;
-    case WM_CHAR: case WM_DEADCHAR: case WM_SYSCHAR: case WM_SYSDEADCHAR:
+    case WM_CHAR:
+    case WM_DEADCHAR:
+    case WM_SYSCHAR:
+    case WM_SYSDEADCHAR:
         if (capturing || pending)
             return 0;
         break;
-    case WM_KEYDOWN: case WM_SYSKEYDOWN:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
         if (!capturing)
             break;
         if (!is_modifier_or_lock(wparam)) {
@@ -116,7 +123,8 @@ LRESULT CALLBACK capture_procedure(HWND button, UINT message, WPARAM wparam, LPA
             apply_key(GetParent(button), id, UINT(wparam));
         }
         return 0;
-    case WM_KEYUP: case WM_SYSKEYUP:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
         if (capturing)
             return 0;
         if (pending) {
@@ -137,7 +145,7 @@ LRESULT CALLBACK capture_procedure(HWND button, UINT message, WPARAM wparam, LPA
     return DefSubclassProc(button, message, wparam, lparam);
 }
 
-} // namespace
+}  // namespace
 
 void refresh_hotkey_texts(HWND dialog)
 {
@@ -174,7 +182,4 @@ void cancel_capture(HWND dialog)
     refresh_hotkey_texts(dialog);
 }
 
-void subclass_hotkey_button(HWND button)
-{
-    SetWindowSubclass(button, capture_procedure, CAPTURE_SUBCLASS, 0);
-}
+void subclass_hotkey_button(HWND button) { SetWindowSubclass(button, capture_procedure, CAPTURE_SUBCLASS, 0); }

@@ -19,29 +19,35 @@ namespace {
 constexpr wchar_t VOICE_INSTALLED[] = L"Đã cài, chạy ngay trên máy, không cần mạng.";
 constexpr wchar_t VOICE_NOT_INSTALLED[] = L"Chưa cài. Tải khoảng 26 MB một lần.";
 
-void show(HWND dialog, int id, bool shown, bool enabled) {
+void show(HWND dialog, int id, bool shown, bool enabled)
+{
     HWND control = GetDlgItem(dialog, id);
     ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
     EnableWindow(control, shown && enabled);
 }
 
-std::vector<int> installed_rows() {
+std::vector<int> installed_rows()
+{
     std::vector<int> rows;
     std::wstring home;
-    if (!mt_home_path(home)) return rows;
+    if (!mt_home_path(home))
+        return rows;
     for (int row = 0; row < LANGUAGE_COUNT; ++row)
-        if (is_language_installed(home, language_row(row).code)) rows.push_back(row);
+        if (is_language_installed(home, language_row(row).code))
+            rows.push_back(row);
     return rows;
 }
 
 }  // namespace
 
-TranslationQueue& translation_jobs() {
+TranslationQueue& translation_jobs()
+{
     static TranslationQueue jobs;
     return jobs;
 }
 
-void refresh_voice_status_from_disk(HWND dialog) {
+void refresh_voice_status_from_disk(HWND dialog)
+{
     std::filesystem::path folder;
     const bool installed = miradot::default_model_dir(folder);
     SetDlgItemTextW(dialog, IDC_VOICE_STATUS, installed ? VOICE_INSTALLED : VOICE_NOT_INSTALLED);
@@ -51,13 +57,14 @@ void refresh_voice_status_from_disk(HWND dialog) {
     place_controls(dialog);
 }
 
-void refresh_translation_area_from_disk(HWND dialog) {
+void refresh_translation_area_from_disk(HWND dialog)
+{
     TranslationQueue& jobs = translation_jobs();
     const ServiceSettings settings = read_settings();
-    const TranslationArea area =
-        translation_area(is_runtime_installed(), installed_rows(), jobs.running(),
-                         jobs.running() && jobs.current().report, settings.otherLanguage);
-    if (!area.keepStatus) SetDlgItemTextW(dialog, IDC_TRANSLATE_STATUS, area.status.c_str());
+    const TranslationArea area = translation_area(is_runtime_installed(), installed_rows(), jobs.running(),
+                                                  jobs.running() && jobs.current().report, settings.otherLanguage);
+    if (!area.keepStatus)
+        SetDlgItemTextW(dialog, IDC_TRANSLATE_STATUS, area.status.c_str());
     show(dialog, IDC_TRANSLATE_INSTALL, area.installShown, area.installEnabled && DIALOG_FEATURES.install_translation);
 
     HWND box = GetDlgItem(dialog, IDC_PARTNER_LANGUAGE);
@@ -68,13 +75,12 @@ void refresh_translation_area_from_disk(HWND dialog) {
     }
     SendMessageW(box, CB_SETCURSEL, area.selected, 0);
     EnableWindow(box, !area.partners.empty());
-    if (area.resetPartnerToEnglish) write_settings_text(SETTINGS_MT_OTHER, L"en");
+    if (area.resetPartnerToEnglish)
+        write_settings_text(SETTINGS_MT_OTHER, L"en");
     EnableWindow(GetDlgItem(dialog, IDC_LANGUAGES), DIALOG_FEATURES.open_languages_dialog != nullptr);
     place_controls(dialog);
 }
 
-bool translation_job_waiting_or_running() {
-    return translation_jobs().running() || translation_jobs().waiting() > 0;
-}
+bool translation_job_waiting_or_running() { return translation_jobs().running() || translation_jobs().waiting() > 0; }
 
 const char* language_table_code(int row) { return row >= 0 && row < LANGUAGE_COUNT ? language_row(row).code : "en"; }

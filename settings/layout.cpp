@@ -10,12 +10,11 @@
 #include <string>
 
 const Card CARDS[CARD_COUNT] = {
-    {24, 110, 417, 150, IDC_HEAD_METHOD},  {24, 278, 417, 480, IDC_HEAD_TYPING},
-    {24, 776, 417, 110, IDC_HEAD_LEARNED}, {459, 110, 417, 124, IDC_HEAD_VOICE},
+    {24, 110, 417, 150, IDC_HEAD_METHOD},     {24, 278, 417, 480, IDC_HEAD_TYPING},
+    {24, 776, 417, 110, IDC_HEAD_LEARNED},    {459, 110, 417, 124, IDC_HEAD_VOICE},
     {459, 252, 417, 246, IDC_HEAD_TRANSLATE}, {459, 516, 417, 226, IDC_HEAD_UPDATE},
     {459, 760, 417, 273, IDC_HEAD_TIPS},
 };
-
 
 namespace {
 
@@ -24,8 +23,7 @@ constexpr double SHRINK_FLOOR = 0.85;
 constexpr double SCROLL_LINE = 40;
 constexpr int SCREENSHOT_LIMIT = 8000;
 
-template <typename F>
-F system_function(const char* name)
+template <typename F> F system_function(const char* name)
 {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
@@ -125,7 +123,8 @@ void fit_and_size(HWND dialog, bool centre)
     double availableHeight = (work.bottom - work.top) - 2 * margin - frameHeight;
     double availableWidth = (work.right - work.left) - 2 * margin - frameWidth;
     if (!d.screenshot) {
-        double factor = std::min({availableHeight / (DESIGN_HEIGHT * scale), availableWidth / (DESIGN_WIDTH * scale), 1.0});
+        double factor
+            = std::min({availableHeight / (DESIGN_HEIGHT * scale), availableWidth / (DESIGN_WIDTH * scale), 1.0});
         scale *= factor < SHRINK_FLOOR ? SHRINK_FLOOR : factor;
     }
     d.scale = scale;
@@ -148,30 +147,64 @@ void fit_and_size(HWND dialog, bool centre)
     apply_scroll_info(dialog);
 }
 
-} // namespace
+}  // namespace
 
 bool design_rect(HWND dialog, int id, DesignRect* r)
 {
     bool voiceInstall = visible(dialog, IDC_VOICE_INSTALL);
     bool translateInstall = visible(dialog, IDC_TRANSLATE_INSTALL);
     switch (id) {
-    case IDC_TELEX: *r = {46, 160, 186.5, 44}; return true;
-    case IDC_VNI: *r = {232.5, 160, 186.5, 44}; return true;
-    case IDC_LEARNED_LINE: *r = {42, 820, 185, 48}; return true;
-    case IDC_CLEAR_LEARNED: *r = {237, 822, 186, 44}; return true;
-    case IDC_VOICE_HOTKEY: *r = {473, 152, voiceInstall ? 215.0 : 389.0, 32}; return true;
-    case IDC_TRANSLATE_HOTKEY: *r = {473, 294, translateInstall ? 215.0 : 389.0, 32}; return true;
-    case IDC_VOICE_STATUS: *r = {477, 190, voiceInstall ? 211.0 : 381.0, 34}; return true;
-    case IDC_TRANSLATE_STATUS: *r = {477, 332, translateInstall ? 211.0 : 381.0, 34}; return true;
-    case IDC_VOICE_INSTALL: *r = {698, 166, 160, 46}; return true;
-    case IDC_TRANSLATE_INSTALL: *r = {698, 308, 160, 46}; return true;
-    case IDC_PARTNER_LANGUAGE: *r = {714, 386, 144, 240}; return true;
-    case IDC_LANGUAGES: *r = {714, 445, 144, 44}; return true;
-    case IDC_UPDATE_CHECK: *r = {467, 560, 401, 60}; return true;
-    case IDC_UPDATE_LINE: *r = {479, 666, 211, 60}; return true;
-    case IDC_CHECK_NOW: *r = {702, 636, 156, 44}; return true;
-    case IDC_UPDATE_INSTALL: *r = {702, 682, 156, 44}; return true;
-    case IDCANCEL: *r = {756, 1047, 120, 40}; return true;
+    case IDC_TELEX:
+        *r = {46, 160, 186.5, 44};
+        return true;
+    case IDC_VNI:
+        *r = {232.5, 160, 186.5, 44};
+        return true;
+    case IDC_LEARNED_LINE:
+        *r = {42, 820, 185, 48};
+        return true;
+    case IDC_CLEAR_LEARNED:
+        *r = {237, 822, 186, 44};
+        return true;
+    case IDC_VOICE_HOTKEY:
+        *r = {473, 152, voiceInstall ? 215.0 : 389.0, 32};
+        return true;
+    case IDC_TRANSLATE_HOTKEY:
+        *r = {473, 294, translateInstall ? 215.0 : 389.0, 32};
+        return true;
+    case IDC_VOICE_STATUS:
+        *r = {477, 190, voiceInstall ? 211.0 : 381.0, 34};
+        return true;
+    case IDC_TRANSLATE_STATUS:
+        *r = {477, 332, translateInstall ? 211.0 : 381.0, 34};
+        return true;
+    case IDC_VOICE_INSTALL:
+        *r = {698, 166, 160, 46};
+        return true;
+    case IDC_TRANSLATE_INSTALL:
+        *r = {698, 308, 160, 46};
+        return true;
+    case IDC_PARTNER_LANGUAGE:
+        *r = {714, 386, 144, 240};
+        return true;
+    case IDC_LANGUAGES:
+        *r = {714, 445, 144, 44};
+        return true;
+    case IDC_UPDATE_CHECK:
+        *r = {467, 560, 401, 60};
+        return true;
+    case IDC_UPDATE_LINE:
+        *r = {479, 666, 211, 60};
+        return true;
+    case IDC_CHECK_NOW:
+        *r = {702, 636, 156, 44};
+        return true;
+    case IDC_UPDATE_INSTALL:
+        *r = {702, 682, 156, 44};
+        return true;
+    case IDCANCEL:
+        *r = {756, 1047, 120, 40};
+        return true;
     case IDC_VERSION_LINE: {
         double width = text_width(dialog, fonts_for_scale(settings_dialog().scale).body, IDC_VERSION_LINE);
         *r = {26, 1047, width + 4, 38};
@@ -244,15 +277,30 @@ void scroll_dialog(HWND dialog, int request, int thumb)
     int line = scaled(SCROLL_LINE);
     int position = d.scroll;
     switch (request) {
-    case SB_LINEUP: position -= line; break;
-    case SB_LINEDOWN: position += line; break;
-    case SB_PAGEUP: position -= d.viewHeight - line; break;
-    case SB_PAGEDOWN: position += d.viewHeight - line; break;
-    case SB_TOP: position = 0; break;
-    case SB_BOTTOM: position = d.contentHeight; break;
+    case SB_LINEUP:
+        position -= line;
+        break;
+    case SB_LINEDOWN:
+        position += line;
+        break;
+    case SB_PAGEUP:
+        position -= d.viewHeight - line;
+        break;
+    case SB_PAGEDOWN:
+        position += d.viewHeight - line;
+        break;
+    case SB_TOP:
+        position = 0;
+        break;
+    case SB_BOTTOM:
+        position = d.contentHeight;
+        break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: position = thumb; break;
-    default: return;
+    case SB_THUMBPOSITION:
+        position = thumb;
+        break;
+    default:
+        return;
     }
     set_scroll(dialog, position);
 }

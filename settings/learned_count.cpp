@@ -6,7 +6,7 @@ namespace {
 
 constexpr int PIECE = 1023;
 
-} // namespace
+}  // namespace
 
 long long count_learned_entries(const std::wstring& path)
 {

@@ -6,7 +6,8 @@
 #include "mt_texts.h"
 
 TranslationArea translation_area(bool runtimeInstalled, const std::vector<int>& installedRows, bool jobRunning,
-                                 bool reportingJobRunning, const std::string& storedPartner) {
+                                 bool reportingJobRunning, const std::string& storedPartner)
+{
     TranslationArea area{};
     area.ready = runtimeInstalled && !installedRows.empty();
     area.keepStatus = reportingJobRunning;
@@ -16,16 +17,20 @@ TranslationArea translation_area(bool runtimeInstalled, const std::vector<int>& 
     area.selected = -1;
 
     const int vietnamese = find_language("vi");
-    const bool vietnameseReady =
-        runtimeInstalled && std::find(installedRows.begin(), installedRows.end(), vietnamese) != installedRows.end();
-    if (!vietnameseReady) return area;
+    const bool vietnameseReady
+        = runtimeInstalled && std::find(installedRows.begin(), installedRows.end(), vietnamese) != installedRows.end();
+    if (!vietnameseReady)
+        return area;
     area.partners.push_back({L"Tiếng Anh", -1});
     for (int row : installedRows)
-        if (row != vietnamese) area.partners.push_back({language_row(row).name, row});
+        if (row != vietnamese)
+            area.partners.push_back({language_row(row).name, row});
     area.selected = 0;
-    if (storedPartner == "en") return area;
+    if (storedPartner == "en")
+        return area;
     for (size_t i = 1; i < area.partners.size(); ++i)
-        if (storedPartner == language_row(area.partners[i].data).code) area.selected = int(i);
+        if (storedPartner == language_row(area.partners[i].data).code)
+            area.selected = int(i);
     area.resetPartnerToEnglish = area.selected == 0;
     return area;
 }

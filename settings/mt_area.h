@@ -11,8 +11,8 @@ struct PartnerItem {
 };
 
 struct TranslationArea {
-    bool ready;                // the runtime and at least one language
-    bool keepStatus;           // a reporting job runs: its progress stays
+    bool ready;       // the runtime and at least one language
+    bool keepStatus;  // a reporting job runs: its progress stays
     std::wstring status;
     bool installShown;
     bool installEnabled;

@@ -7,9 +7,9 @@
 
 struct LanguageRow {
     const char* code;
-    const wchar_t* name;    // "Tiếng Việt"
-    int megabytes;          // both models' bytes, in decimal megabytes
-    const char* script;     // ISO 15924, for the badge colour
+    const wchar_t* name;  // "Tiếng Việt"
+    int megabytes;        // both models' bytes, in decimal megabytes
+    const char* script;   // ISO 15924, for the badge colour
 };
 
 // One file of a model. A row whose size or digest the hub's listing did not
@@ -21,10 +21,10 @@ struct ModelFile {
 };
 
 struct ModelRow {
-    std::string name;      // "en-vi", "vi-en"
+    std::string name;        // "en-vi", "vi-en"
     std::string repository;  // "quickmt/quickmt-en-vi"
-    const char* revision;  // 40 hex digits
-    uint64_t bytes;        // all its files together
+    const char* revision;    // 40 hex digits
+    uint64_t bytes;          // all its files together
     std::vector<ModelFile> files;
 };
 

@@ -14,7 +14,8 @@ namespace {
 
 std::wstring wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-void ask_service(const char* command) {
+void ask_service(const char* command)
+{
     char reply[MT_CONTROL_REPLY];
     const std::string request = std::string("{\"cmd\":\"") + command + "\"}";
     pipe_request(PipeKind::Translation, request.c_str(), reply, sizeof reply, MT_CONTROL_TIMEOUT_MS,
@@ -25,12 +26,14 @@ std::wstring model_folder(const std::wstring& home, const std::string& model) { 
 
 }  // namespace
 
-bool is_language_installed(const std::wstring& home, const std::string& code) {
-    return path_exists(model_folder(home, "en-" + code) + L"\\model.bin") &&
-           path_exists(model_folder(home, code + "-en") + L"\\model.bin");
+bool is_language_installed(const std::wstring& home, const std::string& code)
+{
+    return path_exists(model_folder(home, "en-" + code) + L"\\model.bin")
+           && path_exists(model_folder(home, code + "-en") + L"\\model.bin");
 }
 
-bool remove_language(const std::string& code, std::wstring& text) {
+bool remove_language(const std::string& code, std::wstring& text)
+{
     std::wstring home;
     if (!mt_home_path(home)) {
         text = MT_ERR_NO_FOLDER;
@@ -40,7 +43,8 @@ bool remove_language(const std::string& code, std::wstring& text) {
     uint64_t removed = 0;
     for (const std::string& model : {"en-" + code, code + "-en"}) {
         const std::wstring folder = model_folder(home, model);
-        if (!path_exists(folder)) continue;
+        if (!path_exists(folder))
+            continue;
         removed += tree_size(folder);
         const std::wstring weights = folder + L"\\model.bin";
         if (path_exists(weights) && !DeleteFileW(weights.c_str())) {
@@ -60,17 +64,20 @@ bool remove_language(const std::string& code, std::wstring& text) {
     return true;
 }
 
-DownloadItem model_file_item(const ModelRow& model, const ModelFile& file) {
-    const std::wstring url = model_hub_host() + L"/" + wide(model.repository) + L"/resolve/" + wide(model.revision) +
-                             L"/" + wide(file.name);
+DownloadItem model_file_item(const ModelRow& model, const ModelFile& file)
+{
+    const std::wstring url = model_hub_host() + L"/" + wide(model.repository) + L"/resolve/" + wide(model.revision)
+                             + L"/" + wide(file.name);
     return verified_item(url, wide(model.name + "/" + file.name), file.size, file.sha256);
 }
 
-std::wstring model_file_path(const std::wstring& home, const ModelRow& model, const ModelFile& file) {
+std::wstring model_file_path(const std::wstring& home, const ModelRow& model, const ModelFile& file)
+{
     return model_folder(home, model.name) + L"\\" + wide(file.name);
 }
 
-bool plan_install(const std::string& code, InstallPlan& plan, std::wstring& text) {
+bool plan_install(const std::string& code, InstallPlan& plan, std::wstring& text)
+{
     if (!mt_home_path(plan.home)) {
         text = MT_ERR_NO_FOLDER;
         return false;
@@ -93,10 +100,11 @@ bool plan_install(const std::string& code, InstallPlan& plan, std::wstring& text
             }
             ++plan.fileCount;
             WIN32_FILE_ATTRIBUTE_DATA local;
-            const bool present =
-                GetFileAttributesExW(model_file_path(plan.home, *model, file).c_str(), GetFileExInfoStandard, &local) &&
-                ((uint64_t(local.nFileSizeHigh) << 32) | local.nFileSizeLow) == item.size;
-            if (!present) plan.bytesNeeded += item.size;
+            const bool present
+                = GetFileAttributesExW(model_file_path(plan.home, *model, file).c_str(), GetFileExInfoStandard, &local)
+                  && ((uint64_t(local.nFileSizeHigh) << 32) | local.nFileSizeLow) == item.size;
+            if (!present)
+                plan.bytesNeeded += item.size;
         }
     }
     text = job_space_error(plan.bytesNeeded, free_space_bytes());

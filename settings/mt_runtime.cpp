@@ -19,28 +19,35 @@ constexpr char LICENSE_MEMBER[] = "msvc_runtime-14.51.36231.dist-info/licenses/L
 
 std::wstring wide(const char* ascii) { return std::wstring(ascii, ascii + strlen(ascii)); }
 
-std::wstring below(std::wstring folder, const char* member) {
+std::wstring below(std::wstring folder, const char* member)
+{
     for (wchar_t& c : folder += L"\\" + wide(member))
-        if (c == L'/') c = L'\\';
+        if (c == L'/')
+            c = L'\\';
     return folder;
 }
 
-bool move_replacing(const std::wstring& from, const std::wstring& to) {
+bool move_replacing(const std::wstring& from, const std::wstring& to)
+{
     return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
 }
 
 }  // namespace
 
-const DownloadItem* runtime_packages() {
+const DownloadItem* runtime_packages()
+{
     const std::wstring python = python_download_host(), packages = package_file_host();
     const std::wstring urls[RUNTIME_PACKAGE_COUNT] = {
         python + L"/ftp/python/3.14.10/python-3.14.10-embed-amd64.zip",
-        packages + L"/packages/f7/92/0c91d86357376c556e7be18bc06cee59d5587cabd47690f03c127b16c198/"
-                   L"ctranslate2-4.9.2-cp314-cp314-win_amd64.whl",
-        packages + L"/packages/10/5f/54ded99266afba048f53d7cd0f6383178172415005dff5f298cb13786145/"
-                   L"sentencepiece-0.2.3-cp314-cp314-win_amd64.whl",
-        packages + L"/packages/57/99/0571bb13baed5596b7b941254a51ed1bb70fa81e6f8d2bac25b104a84aa3/"
-                   L"msvc_runtime-14.51.36231-cp314-cp314-win_amd64.whl",
+        packages
+            + L"/packages/f7/92/0c91d86357376c556e7be18bc06cee59d5587cabd47690f03c127b16c198/"
+              L"ctranslate2-4.9.2-cp314-cp314-win_amd64.whl",
+        packages
+            + L"/packages/10/5f/54ded99266afba048f53d7cd0f6383178172415005dff5f298cb13786145/"
+              L"sentencepiece-0.2.3-cp314-cp314-win_amd64.whl",
+        packages
+            + L"/packages/57/99/0571bb13baed5596b7b941254a51ed1bb70fa81e6f8d2bac25b104a84aa3/"
+              L"msvc_runtime-14.51.36231-cp314-cp314-win_amd64.whl",
     };
     static const DownloadItem items[RUNTIME_PACKAGE_COUNT] = {
         verified_item(urls[0], L"python.zip", 12619664,
@@ -55,12 +62,15 @@ const DownloadItem* runtime_packages() {
     return items;
 }
 
-const wchar_t* assemble_runtime(const std::wstring& home) {
+const wchar_t* assemble_runtime(const std::wstring& home)
+{
     const std::wstring downloads = home + L"\\dl";
     const std::wstring staging = home + L"\\runtime.new";
     const std::wstring extracted = downloads + L"\\x";
-    if (path_exists(staging)) delete_tree(staging);
-    if (path_exists(extracted)) delete_tree(extracted);
+    if (path_exists(staging))
+        delete_tree(staging);
+    if (path_exists(extracted))
+        delete_tree(extracted);
     if (!make_folder(staging) || !make_folder(staging + L"\\site") || !make_folder(extracted))
         return MT_ERR_CANNOT_WRITE;
 
@@ -69,25 +79,27 @@ const wchar_t* assemble_runtime(const std::wstring& home) {
         archive(L"python.zip") + L" -C \"" + staging + L"\"",
         archive(L"ctranslate2.whl") + L" -C \"" + staging + L"\\site\"",
         archive(L"sentencepiece.whl") + L" -C \"" + staging + L"\\site\"",
-        archive(L"msvc_runtime.whl") + L" -C \"" + extracted + L"\" " + wide(MSVCP_MEMBER) + L" " +
-            wide(LICENSE_MEMBER),
+        archive(L"msvc_runtime.whl") + L" -C \"" + extracted + L"\" " + wide(MSVCP_MEMBER) + L" "
+            + wide(LICENSE_MEMBER),
     };
     for (const std::wstring& arguments : unpacks)
-        if (!run_system_tar(arguments, RUNTIME_UNPACK_TIMEOUT_MS)) return MT_ERR_UNPACK;
+        if (!run_system_tar(arguments, RUNTIME_UNPACK_TIMEOUT_MS))
+            return MT_ERR_UNPACK;
 
     if (!move_replacing(below(extracted, MSVCP_MEMBER), staging + L"\\site\\ctranslate2\\msvcp140.dll"))
         return MT_ERR_UNPACK;
     move_replacing(below(extracted, LICENSE_MEMBER), staging + L"\\LICENSE-msvc-runtime.txt");
     DeleteFileW((staging + L"\\site\\ctranslate2\\cudnn64_9.dll").c_str());
 
-    if (!write_text_file(staging + L"\\python314._pth", "python314.zip\r\n.\r\nsite\r\n") ||
-        !CopyFileW((staging + L"\\pythonw.exe").c_str(), (staging + L"\\miraDot-Translate.exe").c_str(), FALSE) ||
-        !write_text_file(staging + L"\\ok", (std::string(RUNTIME_VERSION) + "\r\n").c_str()))
+    if (!write_text_file(staging + L"\\python314._pth", "python314.zip\r\n.\r\nsite\r\n")
+        || !CopyFileW((staging + L"\\pythonw.exe").c_str(), (staging + L"\\miraDot-Translate.exe").c_str(), FALSE)
+        || !write_text_file(staging + L"\\ok", (std::string(RUNTIME_VERSION) + "\r\n").c_str()))
         return MT_ERR_CANNOT_WRITE;
     return nullptr;
 }
 
-const wchar_t* swap_in_runtime(const std::wstring& home) {
+const wchar_t* swap_in_runtime(const std::wstring& home)
+{
     char reply[256];
     pipe_request(PipeKind::Translation, "{\"cmd\":\"quit\"}", reply, sizeof reply, MT_CONTROL_TIMEOUT_MS,
                  MT_CONTROL_DEADLINE_MS);
@@ -97,13 +109,16 @@ const wchar_t* swap_in_runtime(const std::wstring& home) {
     const std::wstring staging = home + L"\\runtime.new";
     const std::wstring old = home + L"\\runtime.old" + std::to_wstring(GetTickCount());
     const bool hadRuntime = path_exists(active);
-    if (hadRuntime && !MoveFileExW(active.c_str(), old.c_str(), 0)) return MT_ERR_RUNTIME_BUSY;
+    if (hadRuntime && !MoveFileExW(active.c_str(), old.c_str(), 0))
+        return MT_ERR_RUNTIME_BUSY;
     if (!MoveFileExW(staging.c_str(), active.c_str(), 0)) {
         // Never leave the user without the runtime that worked.
-        if (hadRuntime) MoveFileExW(old.c_str(), active.c_str(), 0);
+        if (hadRuntime)
+            MoveFileExW(old.c_str(), active.c_str(), 0);
         return MT_ERR_CANNOT_WRITE;
     }
-    if (hadRuntime) delete_tree(old);
+    if (hadRuntime)
+        delete_tree(old);
     delete_tree(home + L"\\dl");
     return nullptr;
 }

@@ -4,13 +4,17 @@
 #include "mt_jobs.h"
 #include "mt_texts.h"
 
-LanguageToggle language_toggle(int row, bool installed, bool pending) {
+LanguageToggle language_toggle(int row, bool installed, bool pending)
+{
     return {installed || pending, !pending, language_status_text(installed, pending, language_row(row).megabytes)};
 }
 
-ToggleAction toggle_click(int row, bool checked, bool pending, uint64_t freeBytes, std::wstring& status) {
-    if (pending) return ToggleAction::Ignore;
-    if (checked) return ToggleAction::AskRemove;
+ToggleAction toggle_click(int row, bool checked, bool pending, uint64_t freeBytes, std::wstring& status)
+{
+    if (pending)
+        return ToggleAction::Ignore;
+    if (checked)
+        return ToggleAction::AskRemove;
     const int megabytes = language_row(row).megabytes;
     if (freeBytes != 0 && freeBytes < uint64_t(megabytes + 500) * 1000000) {
         status = not_enough_space_text(megabytes, freeBytes);
@@ -21,7 +25,8 @@ ToggleAction toggle_click(int row, bool checked, bool pending, uint64_t freeByte
 
 std::wstring starting_status(int kind) { return kind == JOB_REMOVE ? L"Đang gỡ…" : L"Đang chuẩn bị…"; }
 
-std::wstring queued_status(int kind, bool anotherRunning) {
+std::wstring queued_status(int kind, bool anotherRunning)
+{
     return anotherRunning ? L"Đang chờ…" : starting_status(kind);
 }
 

@@ -15,10 +15,10 @@ struct LanguageToggle {
 LanguageToggle language_toggle(int row, bool installed, bool pending);
 
 enum class ToggleAction {
-    Ignore,        // a job for the language already runs or waits
-    AskRemove,     // the "Gỡ …?" question, then a remove job
-    NoSpace,       // status shows the shortage, the toggle stays off
-    Install,       // checked, then an install job
+    Ignore,     // a job for the language already runs or waits
+    AskRemove,  // the "Gỡ …?" question, then a remove job
+    NoSpace,    // status shows the shortage, the toggle stays off
+    Install,    // checked, then an install job
 };
 
 // A click on toggle `row`; status receives the shortage line for NoSpace.

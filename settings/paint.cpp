@@ -36,16 +36,10 @@ std::wstring control_text(HWND control)
     return std::wstring(text, length > 0 ? length : 0);
 }
 
-bool starts_with(const std::wstring& text, const wchar_t* prefix)
-{
-    return text.rfind(prefix, 0) == 0;
-}
+bool starts_with(const std::wstring& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
 
 // Device rectangle of a design one on the dialog surface.
-RECT at(double x, double y, double w, double h)
-{
-    return to_client({x, y, w, h});
-}
+RECT at(double x, double y, double w, double h) { return to_client({x, y, w, h}); }
 
 bool cues_hidden(HWND control)
 {
@@ -104,7 +98,8 @@ void paint_method_example(HWND dialog, HDC dc)
 void paint_two_line_label(HDC dc, double y, const wchar_t* first, const wchar_t* second)
 {
     const Fonts& f = fonts_for_scale(settings_dialog().scale);
-    draw_text(dc, first, at(477, y, 230, 20), f.cardTitle, pal(PAL_TEXT), DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
+    draw_text(dc, first, at(477, y, 230, 20), f.cardTitle, pal(PAL_TEXT),
+              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
     draw_text(dc, second, at(477, y + 21, 230, 18), f.body, pal(PAL_MUTED),
               DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
 }
@@ -133,7 +128,8 @@ void paint_quick_tips(HDC dc)
         else
             end = draw_keycaps(dc, row.left, row.top + scaled(2), scaled(24), tips[n].keys);
         row.left = end + scaled(6);
-        draw_text(dc, tips[n].text, row, f.body, pal(PAL_SECONDARY), DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+        draw_text(dc, tips[n].text, row, f.body, pal(PAL_SECONDARY),
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
     }
 }
 
@@ -170,11 +166,13 @@ void paint_switch_row(HWND control, HDC dc, const RECT& r, UINT state)
         fill_round_rect(dc, r, scaled(CONTROL_RADIUS), pal_argb(PAL_HOVER));
     int h = r.bottom - r.top;
     int badge = scaled(38);
-    RECT badgeRect{r.left + scaled(10), r.top + (h - badge) / 2, r.left + scaled(10) + badge, r.top + (h - badge) / 2 + badge};
+    RECT badgeRect{r.left + scaled(10), r.top + (h - badge) / 2, r.left + scaled(10) + badge,
+                   r.top + (h - badge) / 2 + badge};
     paint_badge(dc, badgeRect, id);
     bool enabled = IsWindowEnabled(control);
     int switchW = scaled(40), switchH = scaled(22);
-    RECT sw{r.right - scaled(12) - switchW, r.top + (h - switchH) / 2, r.right - scaled(12), r.top + (h - switchH) / 2 + switchH};
+    RECT sw{r.right - scaled(12) - switchW, r.top + (h - switchH) / 2, r.right - scaled(12),
+            r.top + (h - switchH) / 2 + switchH};
     draw_switch(dc, sw, SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED, enabled);
     RECT title{r.left + scaled(62), r.top + scaled(9), sw.left - scaled(8), r.top + scaled(31)};
     draw_text(dc, control_text(control), title, f.cardTitle, pal(enabled ? PAL_TEXT : PAL_DISABLED),
@@ -192,7 +190,10 @@ void paint_method_choice(HWND control, HDC dc, const RECT& r, UINT state)
     bool selected = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
     RECT pill = r;
     InflateRect(&pill, -scaled(3), -scaled(2));
-    fill_round_rect(dc, pill, scaled(CONTROL_RADIUS), pal_argb(selected ? PAL_SELECTED : (state & CDIS_HOT) ? PAL_HOVER : PAL_CARD));
+    fill_round_rect(dc, pill, scaled(CONTROL_RADIUS),
+                    pal_argb(selected             ? PAL_SELECTED
+                             : (state & CDIS_HOT) ? PAL_HOVER
+                                                  : PAL_CARD));
     outline_round_rect(dc, pill, scaled(CONTROL_RADIUS), pal_argb(selected ? PAL_SELECTED_BORDER : PAL_CARD_BORDER),
                        selected ? 1.5f : 1.0f);
     draw_text(dc, control_text(control), pill, f.cardTitle, pal(selected ? PAL_TEXT : PAL_SECONDARY),
@@ -213,7 +214,8 @@ void paint_hotkey_button(HWND control, HDC dc, const RECT& r, UINT state)
     RECT box = r;
     InflateRect(&box, -1, -1);
     fill_round_rect(dc, box, scaled(8), pal_argb(capturing ? PAL_SELECTED : PAL_FIELD));
-    outline_round_rect(dc, box, scaled(8), pal_argb(capturing ? PAL_SELECTED_BORDER : PAL_OUTLINE), capturing ? 1.5f : 1.0f);
+    outline_round_rect(dc, box, scaled(8), pal_argb(capturing ? PAL_SELECTED_BORDER : PAL_OUTLINE),
+                       capturing ? 1.5f : 1.0f);
     RECT inner = box;
     inner.left += scaled(6);
     // The prompt takes two lines when the install button narrows the field.
@@ -229,7 +231,7 @@ void paint_hotkey_button(HWND control, HDC dc, const RECT& r, UINT state)
 bool filled_button(int id)
 {
     return id == IDC_VOICE_INSTALL || id == IDC_TRANSLATE_INSTALL
-        || (id == IDC_UPDATE_INSTALL && settings_dialog().updateAvailable);
+           || (id == IDC_UPDATE_INSTALL && settings_dialog().updateAvailable);
 }
 
 void paint_push_button(HWND control, HDC dc, const RECT& r, UINT state)
@@ -253,10 +255,13 @@ void paint_push_button(HWND control, HDC dc, const RECT& r, UINT state)
         if (!enabled)
             fill = (fill & 0x00FFFFFF) | 0x60000000;
         fill_round_rect(dc, box, scaled(CONTROL_RADIUS), fill);
-        draw_text(dc, text, box, f.cardTitle, pal(PAL_FILLED_TEXT), DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+        draw_text(dc, text, box, f.cardTitle, pal(PAL_FILLED_TEXT),
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
     } else {
         fill_round_rect(dc, box, scaled(CONTROL_RADIUS),
-                        pal_argb(pressed ? PAL_PRESSED : (state & CDIS_HOT) ? PAL_HOVER : PAL_CARD));
+                        pal_argb(pressed              ? PAL_PRESSED
+                                 : (state & CDIS_HOT) ? PAL_HOVER
+                                                      : PAL_CARD));
         outline_round_rect(dc, box, scaled(CONTROL_RADIUS), pal_argb(PAL_OUTLINE));
         draw_text(dc, text, box, f.cardTitle, pal(enabled ? PAL_TEXT : PAL_DISABLED),
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
@@ -297,8 +302,9 @@ void draw_learned_line(HDC dc, const RECT& r, const std::wstring& text)
         ++digits;
     RECT rest = r;
     if (digits) {
-        rest.left += draw_text(dc, text.substr(0, digits), r, f.number, pal(PAL_TEXT), DT_LEFT | DT_VCENTER | DT_SINGLELINE)
-                   + scaled(6);
+        rest.left
+            += draw_text(dc, text.substr(0, digits), r, f.number, pal(PAL_TEXT), DT_LEFT | DT_VCENTER | DT_SINGLELINE)
+               + scaled(6);
     }
     draw_text(dc, text.substr(digits), rest, f.body, pal(PAL_MUTED), DT_LEFT | DT_VCENTER | DT_WORDBREAK);
 }
@@ -314,7 +320,8 @@ void draw_update_line(HDC dc, const RECT& r, const std::wstring& text)
     }
     RECT first = r;
     int height = scaled(18);
-    draw_text(dc, text.substr(0, stop + 1), first, f.cardTitle, pal(PAL_ACCENT), DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
+    draw_text(dc, text.substr(0, stop + 1), first, f.cardTitle, pal(PAL_ACCENT),
+              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
     RECT notes{r.left, r.top + height + scaled(2), r.right, r.bottom};
     draw_text(dc, text.substr(stop + 2), notes, f.body, pal(PAL_SECONDARY), wrap);
 }
@@ -366,12 +373,9 @@ LRESULT CALLBACK language_box_procedure(HWND combo, UINT message, WPARAM wparam,
     return 0;
 }
 
-} // namespace
+}  // namespace
 
-void subclass_language_box(HWND combo)
-{
-    SetWindowSubclass(combo, language_box_procedure, 1, 0);
-}
+void subclass_language_box(HWND combo) { SetWindowSubclass(combo, language_box_procedure, 1, 0); }
 
 void paint_dialog_surface(HWND dialog, HDC target, const RECT& dirty)
 {
@@ -429,8 +433,7 @@ void draw_owner_item(HWND dialog, const DRAWITEMSTRUCT* item)
         if (!IsWindowEnabled(item->hwndItem)) {
             text = L"(bật tiếng Việt trước)";
             format = DT_LEFT | DT_VCENTER | DT_WORDBREAK;  // two lines in the narrow field
-        }
-        else if (item->itemID != UINT(-1)) {
+        } else if (item->itemID != UINT(-1)) {
             LRESULT length = SendMessageW(item->hwndItem, CB_GETLBTEXTLEN, item->itemID, 0);
             if (length > 0 && length < 200) {
                 text.resize(size_t(length) + 1);

@@ -19,7 +19,7 @@ constexpr wchar_t DEFAULT_KEY[] = L"Software\\miraDot";
 
 HANDLE g_dialog_mutex = nullptr;
 
-} // namespace
+}  // namespace
 
 ProgramMode mode_from_command_line(const wchar_t* arguments)
 {

@@ -72,7 +72,8 @@ void refresh_learned_line(HWND dialog)
 void clear_learned_data(HWND dialog)
 {
     if (MessageBoxW(dialog, L"Xoá mọi từ và cách sửa mà miraDot đã học từ cách gõ của bạn?\n\nKhông thể hoàn tác.",
-                    CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+                    CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
+        != IDYES)
         return;
     std::wstring path;
     if (learned_file_path(&path))
@@ -107,7 +108,6 @@ bool translation_job_active()
 {
     return DIALOG_FEATURES.translation_job_active && DIALOG_FEATURES.translation_job_active();
 }
-
 
 DWORD WINAPI update_check_thread(void* parameter)
 {
@@ -157,7 +157,8 @@ void partner_language_chosen(HWND dialog)
     if (item == CB_ERR)
         return;
     int row = int(SendMessageW(combo, CB_GETITEMDATA, item, 0));
-    const char* code = row >= 0 && row <= 28 && DIALOG_FEATURES.language_code ? DIALOG_FEATURES.language_code(row) : "en";
+    const char* code
+        = row >= 0 && row <= 28 && DIALOG_FEATURES.language_code ? DIALOG_FEATURES.language_code(row) : "en";
     write_settings_text(SETTINGS_MT_OTHER, std::wstring(code, code + strlen(code)).c_str());
 }
 
@@ -189,15 +190,23 @@ void close_requested(HWND dialog)
 void on_command(HWND dialog, int id, int code)
 {
     switch (id) {
-    case IDC_TELEX: case IDC_VNI: case IDC_AUTO_ENGLISH: case IDC_AUTO_CORRECT: case IDC_PUNCTUATION:
-    case IDC_HINTS: case IDC_LEARN: case IDC_SHORTHAND: case IDC_OLD_TONE:
+    case IDC_TELEX:
+    case IDC_VNI:
+    case IDC_AUTO_ENGLISH:
+    case IDC_AUTO_CORRECT:
+    case IDC_PUNCTUATION:
+    case IDC_HINTS:
+    case IDC_LEARN:
+    case IDC_SHORTHAND:
+    case IDC_OLD_TONE:
         if (code == BN_CLICKED)
             write_options(dialog);
         break;
     case IDC_CLEAR_LEARNED:
         clear_learned_data(dialog);
         break;
-    case IDC_VOICE_HOTKEY: case IDC_TRANSLATE_HOTKEY:
+    case IDC_VOICE_HOTKEY:
+    case IDC_TRANSLATE_HOTKEY:
         if (code == BN_CLICKED)
             start_capture(dialog, id);
         break;
@@ -219,7 +228,8 @@ void on_command(HWND dialog, int id, int code)
         break;
     case IDC_UPDATE_CHECK:
         if (code == BN_CLICKED)
-            write_settings_dword(SETTINGS_UPDATE_CHECK, IsDlgButtonChecked(dialog, IDC_UPDATE_CHECK) == BST_CHECKED ? 1 : 0);
+            write_settings_dword(SETTINGS_UPDATE_CHECK,
+                                 IsDlgButtonChecked(dialog, IDC_UPDATE_CHECK) == BST_CHECKED ? 1 : 0);
         break;
     case IDC_CHECK_NOW:
         check_now(dialog);
@@ -375,7 +385,7 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
     return FALSE;
 }
 
-} // namespace
+}  // namespace
 
 void refresh_update_area(HWND dialog)
 {
@@ -392,11 +402,7 @@ void refresh_update_area(HWND dialog)
     }
 }
 
-
-SettingsDialog& settings_dialog()
-{
-    return g_dialog;
-}
+SettingsDialog& settings_dialog() { return g_dialog; }
 
 void run_settings_dialog(HINSTANCE instance, bool screenshot)
 {

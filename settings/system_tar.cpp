@@ -2,16 +2,20 @@
 
 #include <windows.h>
 
-std::wstring system_tar_path() {
+std::wstring system_tar_path()
+{
     wchar_t folder[MAX_PATH];
     UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return L"";
+    if (length == 0 || length >= MAX_PATH)
+        return L"";
     return std::wstring(folder, length) + L"\\tar.exe";
 }
 
-bool run_system_tar(const std::wstring& arguments, unsigned timeoutMs) {
+bool run_system_tar(const std::wstring& arguments, unsigned timeoutMs)
+{
     std::wstring program = system_tar_path();
-    if (program.empty()) return false;
+    if (program.empty())
+        return false;
     std::wstring command = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -20,7 +24,8 @@ bool run_system_tar(const std::wstring& arguments, unsigned timeoutMs) {
                         &startup, &process))
         return false;
     DWORD code = 1;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.hProcess, &code))
+    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0
+        || !GetExitCodeProcess(process.hProcess, &code))
         code = 1;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

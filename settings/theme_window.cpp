@@ -7,10 +7,10 @@
 
 namespace {
 
-constexpr DWORD DARK_MODE_ATTRIBUTE = 20;      // DWMWA_USE_IMMERSIVE_DARK_MODE
-constexpr DWORD OLD_DARK_MODE_ATTRIBUTE = 19;  // its number before Windows 10 20H1
-constexpr DWORD CAPTION_COLOUR_ATTRIBUTE = 35; // DWMWA_CAPTION_COLOR
-constexpr DWORD TEXT_COLOUR_ATTRIBUTE = 36;    // DWMWA_TEXT_COLOR
+constexpr DWORD DARK_MODE_ATTRIBUTE = 20;       // DWMWA_USE_IMMERSIVE_DARK_MODE
+constexpr DWORD OLD_DARK_MODE_ATTRIBUTE = 19;   // its number before Windows 10 20H1
+constexpr DWORD CAPTION_COLOUR_ATTRIBUTE = 35;  // DWMWA_CAPTION_COLOR
+constexpr DWORD TEXT_COLOUR_ATTRIBUTE = 36;     // DWMWA_TEXT_COLOR
 constexpr DWORD DEFAULT_DWM_COLOUR = 0xFFFFFFFF;
 
 void set_caption_colour(HWND dialog, DWORD attribute, PaletteEntry entry)
@@ -20,7 +20,7 @@ void set_caption_colour(HWND dialog, DWORD attribute, PaletteEntry entry)
     DwmSetWindowAttribute(dialog, attribute, &colour, sizeof colour);
 }
 
-} // namespace
+}  // namespace
 
 void apply_window_theme(HWND dialog, bool dark)
 {

@@ -54,7 +54,7 @@ public:
 
 ClassFactory g_factory;
 
-} // namespace
+}  // namespace
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)
 {
@@ -70,7 +70,4 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid
     return S_OK;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
-{
-    return module_count() == 0 ? S_OK : S_FALSE;
-}
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return module_count() == 0 ? S_OK : S_FALSE; }

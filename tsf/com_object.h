@@ -7,8 +7,7 @@
 #include <atomic>
 
 // One COM interface with an atomic reference count; while alive it holds the module.
-template <class Interface>
-class ComObject : public Interface {
+template <class Interface> class ComObject : public Interface {
 public:
     explicit ComObject(REFIID iid) : iid_(iid) { module_lock(); }
     virtual ~ComObject() { module_unlock(); }

@@ -3,8 +3,7 @@
 #include <unknwn.h>
 
 // Owns one reference of a COM object (or of any object counted the COM way).
-template <class T>
-class ComPtr {
+template <class T> class ComPtr {
 public:
     ComPtr() = default;
     ComPtr(const ComPtr& other) : p_(other.p_)

@@ -17,4 +17,4 @@ void CompositionHolder::Release()
         delete this;
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -26,7 +26,7 @@ public:
     bool keeps_characters() const { return (composition && keptLength > 0) || unwritten; }
 
     ComPtr<ITfComposition> composition;
-    int keptLength = 0;  // characters before the word that a transitory context keeps composed
+    int keptLength = 0;          // characters before the word that a transitory context keeps composed
     ComPtr<ITfContext> context;  // where the composition lives; set at the first request
     // A write into this context that the application refused: the next write
     // here carries it, so committed text is never lost.
@@ -37,4 +37,4 @@ private:
     unsigned refs_ = 1;
 };
 
-} // namespace miradot
+}  // namespace miradot

@@ -23,7 +23,7 @@ bool is_private_scope(InputScope scope)
     return scope == IS_PASSWORD || scope == IS_PRIVATE || scope == IS_NUMERIC_PASSWORD || scope == IS_NUMERIC_PIN;
 }
 
-} // namespace
+}  // namespace
 
 bool same_object(IUnknown* a, IUnknown* b)
 {
@@ -97,4 +97,4 @@ std::optional<RECT> selection_rect(TfEditCookie ec, ITfContext* context)
     return rect;
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -26,4 +26,4 @@ bool is_private_field(TfEditCookie ec, ITfContext* context);
 // application tells it.
 std::optional<RECT> selection_rect(TfEditCookie ec, ITfContext* context);
 
-} // namespace miradot
+}  // namespace miradot

@@ -20,7 +20,7 @@ std::wstring to_lower_utf16(const std::string& utf8)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 void ContextWords::load_file(const std::wstring& path)
 {
@@ -68,4 +68,4 @@ bool ContextWords::contains(const wchar_t* word, size_t length) const
     return std::find(words_.begin(), words_.end(), lower) != words_.end();
 }
 
-} // namespace miradot
+}  // namespace miradot

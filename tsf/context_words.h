@@ -24,4 +24,4 @@ private:
     std::vector<std::wstring> words_;
 };
 
-} // namespace miradot
+}  // namespace miradot

@@ -68,8 +68,7 @@ private:
 // Enumerates the one display attribute.
 class DisplayAttributeEnum final : public ComObject<IEnumTfDisplayAttributeInfo> {
 public:
-    explicit DisplayAttributeEnum(ULONG position = 0)
-        : ComObject(IID_IEnumTfDisplayAttributeInfo), position_(position)
+    explicit DisplayAttributeEnum(ULONG position = 0) : ComObject(IID_IEnumTfDisplayAttributeInfo), position_(position)
     {
     }
 
@@ -113,7 +112,7 @@ private:
     ULONG position_;
 };
 
-} // namespace
+}  // namespace
 
 STDMETHODIMP miradot::TextInputProcessor::EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out)
 {

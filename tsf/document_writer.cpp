@@ -17,10 +17,7 @@ constexpr ULONG KEPT_READ = 300;
 
 // TSF takes the request's UTF-16 text as WCHAR.
 const WCHAR* wide(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
-std::u16string_view units(const WCHAR* text, ULONG length)
-{
-    return {reinterpret_cast<const char16_t*>(text), length};
-}
+std::u16string_view units(const WCHAR* text, ULONG length) { return {reinterpret_cast<const char16_t*>(text), length}; }
 
 struct ReachBack {
     int covered = 0;
@@ -66,7 +63,7 @@ bool is_context_word_u16(std::u16string_view word)
     return is_context_word(reinterpret_cast<const wchar_t*>(word.data()), word.size());
 }
 
-} // namespace
+}  // namespace
 
 void DocumentWriter::clear_display_attribute(TfEditCookie ec, ITfContext* context, ITfRange* range)
 {
@@ -233,9 +230,8 @@ DocumentWriter::Written DocumentWriter::write(TfEditCookie ec, ITfContext* conte
     clear_display_attribute(ec, context, range.get());
 
     int kept = full ? 0
-                    : kept_units(units(text, total), prefix,
-                                 {request.commitText + committed_start, size_t(committed)}, request.keepCount,
-                                 is_context_word_u16);
+                    : kept_units(units(text, total), prefix, {request.commitText + committed_start, size_t(committed)},
+                                 request.keepCount, is_context_word_u16);
     holder.keptLength = kept;
     if (kept < total) {
         ComPtr<ITfRange> rest;
@@ -263,4 +259,4 @@ DocumentWriter::Written DocumentWriter::write(TfEditCookie ec, ITfContext* conte
     return written;
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -48,4 +48,4 @@ private:
     ComPtr<ITfRange> expectedCaret_;  // where the last write left the caret
 };
 
-} // namespace miradot
+}  // namespace miradot

@@ -11,7 +11,7 @@ bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; 
 
 int length_of(std::u16string_view text) { return static_cast<int>(text.size()); }
 
-} // namespace
+}  // namespace
 
 int last_word_start(std::u16string_view text)
 {
@@ -90,4 +90,4 @@ int kept_units(std::u16string_view written, int prefix, std::u16string_view comm
     return context_word > tail ? context_word : tail;
 }
 
-} // namespace miradot
+}  // namespace miradot

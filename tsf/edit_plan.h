@@ -43,4 +43,4 @@ using ContextWordTest = std::function<bool(std::u16string_view word)>;
 int kept_units(std::u16string_view written, int prefix, std::u16string_view committed, int keep_code_points,
                const ContextWordTest& is_context_word);
 
-} // namespace miradot
+}  // namespace miradot

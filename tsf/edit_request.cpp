@@ -26,7 +26,7 @@ std::u16string_view commit_of(const EditRequest& request)
     return {request.commitText, static_cast<size_t>(request.commitLength)};
 }
 
-} // namespace
+}  // namespace
 
 namespace miradot {
 
@@ -81,4 +81,4 @@ int plain_commit_start(const EditRequest& request)
     return request.commitLength > 0 && request.deleteCount > 0 ? last_word_start(commit_of(request)) : 0;
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -33,4 +33,4 @@ int keep_count(const EngineOutput& output, int span, uint32_t options, bool hint
 // word when the request deletes, else all of it.
 int plain_commit_start(const EditRequest& request);
 
-} // namespace miradot
+}  // namespace miradot

@@ -20,7 +20,7 @@ private:
     EditWork work_;
 };
 
-} // namespace
+}  // namespace
 
 EditSessionResult request_edit_session(ITfContext* context, TfClientId client, DWORD flags, EditWork work)
 {
@@ -39,4 +39,4 @@ EditSessionResult request_edit_session(ITfContext* context, TfClientId client, D
     return result;
 }
 
-} // namespace miradot
+}  // namespace miradot

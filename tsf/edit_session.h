@@ -28,4 +28,4 @@ struct EditSessionResult {
 // TSF cannot grant at once is made again asynchronously.
 EditSessionResult request_edit_session(ITfContext* context, TfClientId client, DWORD flags, EditWork work);
 
-} // namespace miradot
+}  // namespace miradot

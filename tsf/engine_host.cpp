@@ -96,7 +96,7 @@ BOOL CALLBACK load_learned_data_once(INIT_ONCE*, void*, void**)
     return TRUE;
 }
 
-} // namespace
+}  // namespace
 
 bool load_engine_data_near(const std::wstring& modulePath)
 {
@@ -151,24 +151,12 @@ void save_learned_if_due(bool force)
     g_last_save = now;
 }
 
-void note_learning_change()
-{
-    InterlockedIncrement(&g_pending);
-}
+void note_learning_change() { InterlockedIncrement(&g_pending); }
 
-bool is_context_word(const wchar_t* word, size_t length)
-{
-    return g_context_words.contains(word, length);
-}
+bool is_context_word(const wchar_t* word, size_t length) { return g_context_words.contains(word, length); }
 
-void lock_engine()
-{
-    AcquireSRWLockExclusive(&g_engine_lock);
-}
+void lock_engine() { AcquireSRWLockExclusive(&g_engine_lock); }
 
-void unlock_engine()
-{
-    ReleaseSRWLockExclusive(&g_engine_lock);
-}
+void unlock_engine() { ReleaseSRWLockExclusive(&g_engine_lock); }
 
-} // namespace miradot
+}  // namespace miradot

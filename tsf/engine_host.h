@@ -46,4 +46,4 @@ public:
 bool load_engine_data_near(const std::wstring& modulePath);
 bool learned_data_path(std::wstring* path);
 
-} // namespace miradot
+}  // namespace miradot

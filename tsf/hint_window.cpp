@@ -70,7 +70,7 @@ bool register_class()
     return registered;
 }
 
-} // namespace
+}  // namespace
 
 HFONT message_font()
 {
@@ -122,8 +122,8 @@ bool HintWindow::set_text(const wchar_t* text)
     wcsncpy(text_, text, 399);
     text_[399] = 0;
     if (!window_ && register_class()) {
-        window_ = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, HINT_CLASS, L"",
-                                  WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, instance(), nullptr);
+        window_ = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, HINT_CLASS, L"", WS_POPUP, 0, 0,
+                                  10, 10, nullptr, nullptr, instance(), nullptr);
         if (window_) {
             font_ = message_font();
             SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(font_));
@@ -154,8 +154,8 @@ void HintWindow::place(const RECT* anchor)
     ReleaseDC(window_, dc);
     SIZE size = {measured.right - measured.left, measured.bottom - measured.top};
     RECT frame = hint_frame(at, size, has_work ? &monitor.rcWork : nullptr);
-    SetWindowPos(window_, HWND_TOPMOST, frame.left, frame.top, frame.right - frame.left,
-                 frame.bottom - frame.top, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetWindowPos(window_, HWND_TOPMOST, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
     InvalidateRect(window_, nullptr, TRUE);
     placed_ = true;
 }
@@ -178,4 +178,4 @@ void HintWindow::destroy()
     font_ = nullptr;
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -38,4 +38,4 @@ private:
     bool placed_ = false;
 };
 
-} // namespace miradot
+}  // namespace miradot

@@ -18,9 +18,21 @@ constexpr WORD LANG_VIETNAMESE_LAYOUT = 0x042A;
 bool is_ignored_key(WPARAM key)
 {
     switch (key) {
-    case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_CAPITAL: case VK_LWIN: case VK_RWIN:
-    case VK_APPS: case VK_NUMLOCK: case VK_SCROLL: case VK_LSHIFT: case VK_RSHIFT:
-    case VK_LCONTROL: case VK_RCONTROL: case VK_LMENU: case VK_RMENU:
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_CAPITAL:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_APPS:
+    case VK_NUMLOCK:
+    case VK_SCROLL:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_LMENU:
+    case VK_RMENU:
         return true;
     default:
         return false;
@@ -29,8 +41,8 @@ bool is_ignored_key(WPARAM key)
 
 bool is_word_ending_key(WPARAM key)
 {
-    return key == VK_RETURN || key == VK_ESCAPE || (key >= VK_PRIOR && key <= VK_DOWN)
-           || key == VK_INSERT || key == VK_DELETE;
+    return key == VK_RETURN || key == VK_ESCAPE || (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT
+           || key == VK_DELETE;
 }
 
 bool key_down(int vk) { return GetKeyState(vk) < 0; }
@@ -55,7 +67,7 @@ bool post_key_to_focus(WPARAM key, LPARAM lparam)
     return focus && PostMessageW(focus, WM_KEYDOWN, key, lparam);
 }
 
-} // namespace
+}  // namespace
 
 bool TypingSession::takes_keys_of(ITfContext* context, WPARAM key)
 {
@@ -228,4 +240,4 @@ void TypingSession::refresh_hint(ITfContext* context)
     show_hint(context, text);
 }
 
-} // namespace miradot
+}  // namespace miradot

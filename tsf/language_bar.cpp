@@ -21,7 +21,7 @@ constexpr UINT COMMAND_SWITCH = 1;
 constexpr UINT COMMAND_SETTINGS = 2;
 constexpr DWORD SINK_COOKIE = 1;
 
-} // namespace
+}  // namespace
 
 LangBarButton::LangBarButton(LanguageSwitch* owner) : owner_(owner) { module_lock(); }
 
@@ -115,13 +115,13 @@ void LangBarButton::show_menu(POINT point)
     AppendMenuW(menu, MF_STRING, COMMAND_SWITCH, MENU_SWITCH);
     AppendMenuW(menu, MF_STRING, COMMAND_SETTINGS, MENU_SETTINGS);
     // The menu needs a foreground owner so that it closes when the user clicks elsewhere.
-    HWND owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, point.x, point.y, 0, 0,
-                                 nullptr, nullptr, nullptr, nullptr);
+    HWND owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, point.x, point.y, 0, 0, nullptr, nullptr,
+                                 nullptr, nullptr);
     UINT command = 0;
     if (owner) {
         SetForegroundWindow(owner);
-        command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_BOTTOMALIGN | TPM_RIGHTBUTTON,
-                                 point.x, point.y, 0, owner, nullptr);
+        command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, point.x,
+                                 point.y, 0, owner, nullptr);
         DestroyWindow(owner);
     }
     DestroyMenu(menu);
@@ -157,9 +157,9 @@ HICON draw_language_icon(bool english, int width, int height)
         HBRUSH background = CreateSolidBrush(english ? RGB(96, 96, 96) : RGB(218, 37, 29));
         FillRect(dc, &all, background);
         DeleteObject(background);
-        HFONT font = CreateFontW(language_icon_font_height(height), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+        HFONT font
+            = CreateFontW(language_icon_font_height(height), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Segoe UI");
         HGDIOBJ previous_font = font ? SelectObject(dc, font) : nullptr;
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, english ? RGB(255, 255, 255) : RGB(255, 221, 0));
@@ -223,4 +223,4 @@ STDMETHODIMP LangBarButton::UnadviseSink(DWORD cookie)
     return S_OK;
 }
 
-} // namespace miradot
+}  // namespace miradot

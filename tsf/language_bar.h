@@ -8,7 +8,6 @@
 
 namespace miradot {
 
-
 // The V/E button of the language bar: a left click switches, a right click opens the menu.
 class LangBarButton final : public ITfLangBarItemButton, public ITfSource {
 public:
@@ -57,4 +56,4 @@ HICON draw_language_icon(bool english, int width, int height);
 // Font height used for an icon `height` pixels tall.
 int language_icon_font_height(int height);
 
-} // namespace miradot
+}  // namespace miradot

@@ -12,4 +12,4 @@ protected:
     ~LanguageSwitch() = default;
 };
 
-} // namespace miradot
+}  // namespace miradot

@@ -14,10 +14,9 @@ wchar_t us_layout_char(WPARAM key, bool shift)
         wchar_t plain, shifted;
     };
     static const Pair table[] = {
-        {VK_OEM_1, L';', L':'},     {VK_OEM_PLUS, L'=', L'+'},   {VK_OEM_COMMA, L',', L'<'},
-        {VK_OEM_MINUS, L'-', L'_'}, {VK_OEM_PERIOD, L'.', L'>'}, {VK_OEM_2, L'/', L'?'},
-        {VK_OEM_3, L'`', L'~'},     {VK_OEM_4, L'[', L'{'},      {VK_OEM_5, L'\\', L'|'},
-        {VK_OEM_6, L']', L'}'},     {VK_OEM_7, L'\'', L'"'},
+        {VK_OEM_1, L';', L':'},      {VK_OEM_PLUS, L'=', L'+'}, {VK_OEM_COMMA, L',', L'<'}, {VK_OEM_MINUS, L'-', L'_'},
+        {VK_OEM_PERIOD, L'.', L'>'}, {VK_OEM_2, L'/', L'?'},    {VK_OEM_3, L'`', L'~'},     {VK_OEM_4, L'[', L'{'},
+        {VK_OEM_5, L'\\', L'|'},     {VK_OEM_6, L']', L'}'},    {VK_OEM_7, L'\'', L'"'},
     };
     for (const Pair& pair : table)
         if (pair.key == key)
@@ -25,7 +24,7 @@ wchar_t us_layout_char(WPARAM key, bool shift)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 wchar_t vietnamese_layout_char(WPARAM key, bool shift, bool caps_lock)
 {
@@ -36,4 +35,4 @@ wchar_t vietnamese_layout_char(WPARAM key, bool shift, bool caps_lock)
     return us_layout_char(key, shift);
 }
 
-} // namespace miradot
+}  // namespace miradot

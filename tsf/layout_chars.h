@@ -9,4 +9,4 @@ namespace miradot {
 // punctuation keys of the US layout. 0 for any other key.
 wchar_t vietnamese_layout_char(WPARAM key, bool shift, bool caps_lock);
 
-} // namespace miradot
+}  // namespace miradot

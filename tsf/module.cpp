@@ -3,7 +3,7 @@
 namespace {
 HMODULE g_module = nullptr;
 volatile LONG g_count = 0;
-} // namespace
+}  // namespace
 
 HMODULE module_handle() { return g_module; }
 void set_module_handle(HMODULE module) { g_module = module; }

@@ -13,8 +13,14 @@ thread_local UINT t_swallow = 0;  // the button-up that follows a replayed butto
 bool is_button_down(UINT message)
 {
     switch (message) {
-    case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN: case WM_NCMBUTTONDOWN: case WM_NCXBUTTONDOWN:
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN: case WM_XBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCXBUTTONDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
         return true;
     default:
         return false;
@@ -24,10 +30,7 @@ bool is_button_down(UINT message)
 // Each button-up is its button-down plus one.
 UINT button_up_of(UINT down) { return down + 1; }
 
-bool is_button_up(UINT message)
-{
-    return is_button_down(message - 1);
-}
+bool is_button_up(UINT message) { return is_button_down(message - 1); }
 
 // Posts the message again to its window, rebuilt from the hook's record.
 bool repost(UINT message, const MOUSEHOOKSTRUCTEX* info)
@@ -81,7 +84,7 @@ LRESULT CALLBACK mouse_procedure(int code, WPARAM wparam, LPARAM lparam)
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-} // namespace
+}  // namespace
 
 HHOOK install_mouse_hook(TypingSession* typing)
 {
@@ -103,4 +106,4 @@ void remove_mouse_hook(TypingSession* typing, HHOOK hook)
     }
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -12,4 +12,4 @@ class TypingSession;
 HHOOK install_mouse_hook(TypingSession* typing);
 void remove_mouse_hook(TypingSession* typing, HHOOK hook);
 
-} // namespace miradot
+}  // namespace miradot

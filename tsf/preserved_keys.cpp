@@ -18,7 +18,7 @@ struct Feature {
     const wchar_t* description;
 };
 
-} // namespace
+}  // namespace
 
 TF_PRESERVEDKEY to_preserved_key(const Hotkey& hotkey)
 {
@@ -57,8 +57,8 @@ void register_feature_hotkeys(ITfKeystrokeMgr* keystrokes, TfClientId client, Fe
         if (feature.state.registered || feature.current.vk == 0)
             continue;
         TF_PRESERVEDKEY key = to_preserved_key(feature.current);
-        feature.state.registered = SUCCEEDED(keystrokes->PreserveKey(
-            client, feature.guid, &key, feature.description, static_cast<ULONG>(wcslen(feature.description))));
+        feature.state.registered = SUCCEEDED(keystrokes->PreserveKey(client, feature.guid, &key, feature.description,
+                                                                     static_cast<ULONG>(wcslen(feature.description))));
         feature.state.remembered = feature.current;
     }
 }
@@ -91,4 +91,4 @@ bool host_is_settings_program()
     return is_settings;
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -27,4 +27,4 @@ void unregister_feature_hotkeys(ITfKeystrokeMgr* keystrokes, FeatureHotkeys& sta
 // The settings program records hotkeys itself; its preserved keys are not eaten.
 bool host_is_settings_program();
 
-} // namespace miradot
+}  // namespace miradot

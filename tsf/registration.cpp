@@ -69,8 +69,9 @@ HRESULT register_class()
         return SELFREG_E_CLASS;
     bool ok = set_string(classKey, nullptr, CLASS_NAME);
     HKEY serverKey;
-    if (ok && RegCreateKeyExW(classKey, L"InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr, &serverKey, nullptr)
-                  == ERROR_SUCCESS) {
+    if (ok
+        && RegCreateKeyExW(classKey, L"InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr, &serverKey, nullptr)
+               == ERROR_SUCCESS) {
         ok = set_string(serverKey, nullptr, dll) && set_string(serverKey, L"ThreadingModel", L"Apartment");
         RegCloseKey(serverKey);
     } else {
@@ -162,7 +163,7 @@ void unregister_profile()
     if (SUCCEEDED(CoCreateInstance(CLSID_TF_InputProcessorProfiles, nullptr, CLSCTX_INPROC_SERVER,
                                    IID_ITfInputProcessorProfiles, profiles.out_void()))) {
         profiles->Unregister(CLSID_MIRADOT);
-        }
+    }
 }
 
 void delete_tree(HKEY root, const wchar_t* prefix)
@@ -172,7 +173,7 @@ void delete_tree(HKEY root, const wchar_t* prefix)
         RegDeleteTreeW(root, path);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer()
 {

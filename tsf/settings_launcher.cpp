@@ -46,7 +46,7 @@ bool update_check_switched_off()
     DWORD type = 0, value = 1, size = sizeof value;
     bool off = RegQueryValueExW(key, SETTINGS_UPDATE_CHECK, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size)
                    == ERROR_SUCCESS
-            && type == REG_DWORD && size == sizeof value && value == 0;
+               && type == REG_DWORD && size == sizeof value && value == 0;
     RegCloseKey(key);
     return off;
 }
@@ -70,7 +70,7 @@ bool start_program(const std::wstring& program, const wchar_t* arguments, DWORD 
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool settings_program_path(std::wstring* program)
 {
@@ -110,7 +110,7 @@ bool process_is_app_container()
         return false;
     DWORD appContainer = 0, size = 0;
     bool sandboxed = GetTokenInformation(token, TokenIsAppContainer, &appContainer, sizeof appContainer, &size)
-                  && appContainer != 0;
+                     && appContainer != 0;
     CloseHandle(token);
     return sandboxed;
 }
@@ -146,4 +146,4 @@ void update_check_trigger()
         start_update_check_if_due(program, process_is_app_container());
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -30,4 +30,4 @@ bool start_update_check_if_due(const std::wstring& program, bool appContainer);
 
 bool process_is_app_container();
 
-} // namespace miradot
+}  // namespace miradot

@@ -63,7 +63,7 @@ HRESULT advise(IUnknown* source_object, REFIID riid, IUnknown* sink, DWORD& cook
     return hr;
 }
 
-} // namespace
+}  // namespace
 
 TextInputProcessor::TextInputProcessor()
     : settings_(read_settings()),
@@ -141,15 +141,14 @@ STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId
     ComPtr<ITfKeystrokeMgr> keystrokes = keystroke_manager(threadMgr_.get());
     if (keystrokes) {
         keySinkAdvised_ = SUCCEEDED(keystrokes->AdviseKeyEventSink(clientId_, this, TRUE));
-        toggleKeyPreserved_ = SUCCEEDED(keystrokes->PreserveKey(clientId_, GUID_MIRADOT_KEY_LANGUAGE, &TOGGLE_KEY,
-                                                                TOGGLE_DESCRIPTION, 29));
+        toggleKeyPreserved_ = SUCCEEDED(
+            keystrokes->PreserveKey(clientId_, GUID_MIRADOT_KEY_LANGUAGE, &TOGGLE_KEY, TOGGLE_DESCRIPTION, 29));
     }
     if (!keySinkAdvised_) {
         Deactivate();
         return E_FAIL;
     }
-    register_feature_hotkeys(keystrokes.get(), clientId_, hotkeys_, settings_.voiceHotkey,
-                             settings_.translateHotkey);
+    register_feature_hotkeys(keystrokes.get(), clientId_, hotkeys_, settings_.voiceHotkey, settings_.translateHotkey);
 
     ComPtr<ITfCategoryMgr> categories;
     TfGuidAtom atom = 0;
@@ -440,4 +439,4 @@ STDMETHODIMP TextInputProcessor::OnChange(REFGUID guid)
     return S_OK;
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -133,4 +133,4 @@ private:
     std::shared_ptr<TranslationClient> translation_;
 };
 
-} // namespace miradot
+}  // namespace miradot

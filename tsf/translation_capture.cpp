@@ -53,7 +53,7 @@ bool control_text(HWND window, bool rich, std::wstring& text)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 CaptureOutcome capture_from_window(HWND focus, WindowCapture& capture)
 {
@@ -107,4 +107,4 @@ bool is_password_control(HWND window)
     return window && control_kind(window) != ControlKind::None && (GetWindowLongW(window, GWL_STYLE) & ES_PASSWORD);
 }
 
-} // namespace miradot
+}  // namespace miradot

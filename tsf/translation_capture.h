@@ -33,4 +33,4 @@ bool replace_in_window(const WindowCapture& capture, const std::wstring& result)
 // A plain or rich edit control that hides what is typed.
 bool is_password_control(HWND window);
 
-} // namespace miradot
+}  // namespace miradot

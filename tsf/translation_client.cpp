@@ -102,7 +102,7 @@ bool is_modifier(WPARAM key)
     }
 }
 
-} // namespace
+}  // namespace
 
 TranslationClient::TranslationClient(TranslationHost& host) : host_(host) {}
 
@@ -426,4 +426,4 @@ void TranslationClient::replace_with_tsf(TfEditCookie ec, ITfContext* context, R
         show_note(context, text_changed_note(host_.current_settings().translateHotkey), CHANGED_NOTE_MS);
 }
 
-} // namespace miradot
+}  // namespace miradot

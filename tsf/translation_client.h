@@ -88,4 +88,4 @@ private:
     bool requesting_ = false;  // inside RequestEditSession: the caller handles the outcome
 };
 
-} // namespace miradot
+}  // namespace miradot

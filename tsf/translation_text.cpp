@@ -88,7 +88,7 @@ std::wstring failure_note(const char* reply)
     return L"⚠ Dịch: " + miradot::utf8_to_wide(shown.c_str());
 }
 
-} // namespace
+}  // namespace
 
 std::string translation_request(const std::wstring& source, const char* other)
 {
@@ -175,4 +175,4 @@ std::wstring nothing_to_translate_note(Hotkey hotkey)
 
 std::wstring text_changed_note(Hotkey hotkey) { return L"Dịch: chữ đã đổi, bấm " + hotkey_text(hotkey) + L" lại."; }
 
-} // namespace miradot
+}  // namespace miradot

@@ -35,4 +35,4 @@ extern const wchar_t TR_NOTE_WORKING[];
 extern const wchar_t TR_NOTE_NOT_INSTALLED[];
 extern const wchar_t TR_NOTE_READ_DENIED[];
 
-} // namespace miradot
+}  // namespace miradot

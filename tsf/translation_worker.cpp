@@ -108,7 +108,7 @@ DWORD WINAPI worker_main(void* parameter)
     FreeLibraryAndExitThread(module, 0);
 }
 
-} // namespace
+}  // namespace
 
 bool start_translation_worker(TranslationJob* job)
 {
@@ -152,4 +152,4 @@ bool process_is_elevated()
     return elevated;
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -30,4 +30,4 @@ std::wstring install_folder();
 // TokenElevation of this process; false when it cannot be read.
 bool process_is_elevated();
 
-} // namespace miradot
+}  // namespace miradot

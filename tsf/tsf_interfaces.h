@@ -10,14 +10,12 @@
 #include <olectl.h>
 
 struct ITfTextInputProcessorEx : public ITfTextInputProcessor {
-    virtual HRESULT STDMETHODCALLTYPE ActivateEx(ITfThreadMgr* thread_mgr, TfClientId client_id,
-                                                 DWORD flags) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ActivateEx(ITfThreadMgr* thread_mgr, TfClientId client_id, DWORD flags) = 0;
 };
 
 struct ITfDisplayAttributeProvider : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE EnumDisplayAttributeInfo(IEnumTfDisplayAttributeInfo** out) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetDisplayAttributeInfo(REFGUID guid,
-                                                              ITfDisplayAttributeInfo** out) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDisplayAttributeInfo(REFGUID guid, ITfDisplayAttributeInfo** out) = 0;
 };
 
 struct ITfMenu;  // only passed through, never called
@@ -32,12 +30,12 @@ struct ITfLangBarItemButton : public ITfLangBarItem {
     virtual HRESULT STDMETHODCALLTYPE GetText(BSTR* text) = 0;
 };
 
-inline constexpr IID IID_ITfTextInputProcessorEx = {
-    0x6e4e2102, 0xf9cd, 0x433d, {0xb4, 0x96, 0x30, 0x3c, 0xe0, 0x3a, 0x65, 0x07}};
-inline constexpr IID IID_ITfDisplayAttributeProvider = {
-    0xfee47777, 0x163c, 0x4769, {0x99, 0x6a, 0x6e, 0x9c, 0x50, 0xad, 0x8f, 0x54}};
-inline constexpr IID IID_ITfLangBarItemButton = {
-    0x28c7f1d0, 0xde25, 0x11d2, {0xaf, 0xdd, 0x00, 0x10, 0x5a, 0x27, 0x99, 0xb5}};
+inline constexpr IID IID_ITfTextInputProcessorEx
+    = {0x6e4e2102, 0xf9cd, 0x433d, {0xb4, 0x96, 0x30, 0x3c, 0xe0, 0x3a, 0x65, 0x07}};
+inline constexpr IID IID_ITfDisplayAttributeProvider
+    = {0xfee47777, 0x163c, 0x4769, {0x99, 0x6a, 0x6e, 0x9c, 0x50, 0xad, 0x8f, 0x54}};
+inline constexpr IID IID_ITfLangBarItemButton
+    = {0x28c7f1d0, 0xde25, 0x11d2, {0xaf, 0xdd, 0x00, 0x10, 0x5a, 0x27, 0x99, 0xb5}};
 
 #ifndef TF_S_ASYNC
 #define TF_S_ASYNC MAKE_HRESULT(SEVERITY_SUCCESS, FACILITY_ITF, 0x0300)

@@ -81,10 +81,7 @@ void TypingSession::drop_word()
     hide_hint();
 }
 
-void TypingSession::commit_pending_word(DWORD flags)
-{
-    detach_and_finish(make_edit_request(flush()), flags);
-}
+void TypingSession::commit_pending_word(DWORD flags) { detach_and_finish(make_edit_request(flush()), flags); }
 
 void TypingSession::focus_changed()
 {
@@ -180,10 +177,9 @@ ComPtr<CompositionHolder> TypingSession::holder_for(ITfContext* context, ComPtr<
 EditSessionResult TypingSession::run(ITfContext* context, DWORD flags, EditWork work)
 {
     // A session that waits keeps the processor, and so this session, alive.
-    return request_edit_session(context, clientId_, flags,
-                            [owner = ComPtr<IUnknown>::retain(owner_), work = std::move(work)](TfEditCookie ec) {
-                                return work(ec);
-                            });
+    return request_edit_session(
+        context, clientId_, flags,
+        [owner = ComPtr<IUnknown>::retain(owner_), work = std::move(work)](TfEditCookie ec) { return work(ec); });
 }
 
 HRESULT TypingSession::write(ITfContext* context, const EditRequest& request, DWORD flags,
@@ -194,16 +190,14 @@ HRESULT TypingSession::write(ITfContext* context, const EditRequest& request, DW
         return E_FAIL;
     // A refused write is written with the next one.
     EditRequest effective = holder->unwritten ? merge_unwritten(*holder->unwritten, request) : request;
-    EditSessionResult result = run(context, flags,
-                                   [this, target = ComPtr<ITfContext>::retain(context), effective,
-                                    holder](TfEditCookie ec) {
-                                       bool current = holder.get() == holder_.get();
-                                       DocumentWriter::Written written
-                                           = writer_.write(ec, target.get(), effective, *holder, current);
-                                       if (written.insertedPlainly && current)
-                                           drop_word();
-                                       return written.result;
-                                   });
+    EditSessionResult result
+        = run(context, flags, [this, target = ComPtr<ITfContext>::retain(context), effective, holder](TfEditCookie ec) {
+              bool current = holder.get() == holder_.get();
+              DocumentWriter::Written written = writer_.write(ec, target.get(), effective, *holder, current);
+              if (written.insertedPlainly && current)
+                  drop_word();
+              return written.result;
+          });
     // Only a session that never ran leaves its text unwritten; one that ran and
     // failed part-way may already have written it.
     bool carries = effective.commitLength > 0 || effective.deleteCount > 0;
@@ -219,10 +213,12 @@ HRESULT TypingSession::end_composition(ITfContext* context, DWORD flags, ComPtr<
     // Ending the composition means writing what the application refused before.
     if (holder->unwritten)
         return write(context, EditRequest{}, flags, holder);
-    return run(context, flags, [this, holder](TfEditCookie ec) {
-               writer_.end_composition(ec, *holder);
-               return S_OK;
-           }).combined();
+    return run(context, flags,
+               [this, holder](TfEditCookie ec) {
+                   writer_.end_composition(ec, *holder);
+                   return S_OK;
+               })
+        .combined();
 }
 
 void TypingSession::read_field_scope(ITfContext* context)
@@ -281,4 +277,4 @@ void TypingSession::detach_and_end_composition(DWORD flags)
         end_composition(context.get(), flags, old);
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -95,8 +95,7 @@ private:
     // The holder an edit works on, which takes the edit's context at its
     // first edit; null when no edit can be made.
     ComPtr<CompositionHolder> holder_for(ITfContext* context, ComPtr<CompositionHolder> holder);
-    HRESULT write(ITfContext* context, const EditRequest& request, DWORD flags,
-                  ComPtr<CompositionHolder> holder = {});
+    HRESULT write(ITfContext* context, const EditRequest& request, DWORD flags, ComPtr<CompositionHolder> holder = {});
     HRESULT end_composition(ITfContext* context, DWORD flags, ComPtr<CompositionHolder> holder = {});
     void read_field_scope(ITfContext* context);
     void place_hint(ITfContext* context);
@@ -121,4 +120,4 @@ private:
     bool privateField_ = false;
 };
 
-} // namespace miradot
+}  // namespace miradot

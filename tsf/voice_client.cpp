@@ -18,7 +18,8 @@ namespace {
 constexpr wchar_t NOTE_OPENING[] = L"\u0110ang m\u1EDF\u2026";  // "Đang mở…"
 constexpr wchar_t NOTE_LISTENING[] = L"\U0001F399 \u0111ang nghe\u2026 (%ls: xong, Esc: hu\u1EF7)";
 constexpr wchar_t NOTE_TRANSCRIBING[] = L"\u23F3 \u0111ang chuy\u1EC3n th\u00E0nh ch\u1EEF\u2026";
-constexpr wchar_t NOTE_NOT_INSTALLED[] = L"Ch\u01B0a c\u00E0i gi\u1ECDng n\u00F3i: m\u1EDF C\u00E0i \u0111\u1EB7t miraDot";
+constexpr wchar_t NOTE_NOT_INSTALLED[]
+    = L"Ch\u01B0a c\u00E0i gi\u1ECDng n\u00F3i: m\u1EDF C\u00E0i \u0111\u1EB7t miraDot";
 constexpr wchar_t NOTE_ERROR[] = L"\u26A0 %ls";
 constexpr UINT NOT_INSTALLED_MS = 4000;
 constexpr UINT ERROR_MS = 3000;
@@ -26,7 +27,7 @@ constexpr int COMMIT_UNITS = 599;
 
 bool high_surrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
-} // namespace
+}  // namespace
 
 std::vector<EditRequest> transcript_requests(const std::string& text)
 {
@@ -206,4 +207,4 @@ void VoiceClient::show_error(const std::string& error)
     show_note(text, ERROR_MS);
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -85,4 +85,4 @@ private:
 // splitting a surrogate pair; empty when the text is not valid UTF-8.
 std::vector<EditRequest> transcript_requests(const std::string& text);
 
-} // namespace miradot
+}  // namespace miradot

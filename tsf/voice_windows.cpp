@@ -87,7 +87,7 @@ bool register_class(const wchar_t* name, WNDPROC procedure)
     return RegisterClassW(&wc) != 0;
 }
 
-} // namespace
+}  // namespace
 
 HWND create_voice_message_window(VoiceWindowSink* sink)
 {
@@ -168,4 +168,4 @@ void VoiceNote::destroy()
     font_ = nullptr;
 }
 
-} // namespace miradot
+}  // namespace miradot

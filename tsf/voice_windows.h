@@ -44,4 +44,4 @@ private:
     HFONT font_ = nullptr;
 };
 
-} // namespace miradot
+}  // namespace miradot

@@ -48,8 +48,9 @@ std::string start_helper(const wchar_t* path)
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!path[0] || !CreateProcessW(path, nullptr, nullptr, nullptr, FALSE, CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP,
-                                    nullptr, nullptr, &startup, &process))
+    if (!path[0]
+        || !CreateProcessW(path, nullptr, nullptr, nullptr, FALSE, CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP, nullptr,
+                           nullptr, &startup, &process))
         return error_line("helper missing");
     CloseHandle(process.hThread);
     std::string reply;
@@ -155,8 +156,8 @@ DWORD WINAPI voice_worker_main(void* parameter)
 HMODULE hold_own_module()
 {
     HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                            reinterpret_cast<LPCWSTR>(&voice_worker_main), &module))
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&voice_worker_main),
+                            &module))
         return nullptr;
     if (module == GetModuleHandleW(nullptr)) {
         FreeLibrary(module);
@@ -165,7 +166,7 @@ HMODULE hold_own_module()
     return module;
 }
 
-} // namespace
+}  // namespace
 
 void voice_helper_path(const wchar_t* module_path, wchar_t (&helper)[260])
 {
@@ -244,4 +245,4 @@ void voice_worker_release(VoiceWorker* worker)
     delete worker;
 }
 
-} // namespace miradot
+}  // namespace miradot

@@ -50,4 +50,4 @@ void voice_worker_detach(VoiceWorker* worker);
 
 void voice_worker_release(VoiceWorker* worker);
 
-} // namespace miradot
+}  // namespace miradot

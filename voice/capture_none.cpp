@@ -7,7 +7,8 @@
 
 namespace miradot {
 
-void capture_thread_main(VoiceHelperState& state) {
+void capture_thread_main(VoiceHelperState& state)
+{
     std::lock_guard<std::mutex> guard(state.samples_lock);
     state.mic_error = "microphone error 0x80070490";
 }

@@ -6,7 +6,8 @@
 
 namespace miradot {
 
-CaptureThread* CaptureThread::start(std::function<void()> body) {
+CaptureThread* CaptureThread::start(std::function<void()> body)
+{
     auto* thread = new CaptureThread;
     std::shared_ptr<Shared> shared = thread->shared_;
     try {
@@ -23,7 +24,8 @@ CaptureThread* CaptureThread::start(std::function<void()> body) {
     return thread;
 }
 
-void CaptureThread::finish(unsigned timeoutMs) {
+void CaptureThread::finish(unsigned timeoutMs)
+{
     {
         std::unique_lock<std::mutex> guard(shared_->lock);
         shared_->done.wait_for(guard, std::chrono::milliseconds(timeoutMs), [this] { return shared_->finished; });

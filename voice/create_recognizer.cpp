@@ -17,8 +17,10 @@ volatile bool failed = false;
 // Runs only for an exception that nothing else handles. C++ exceptions are
 // raised as non-continuable, so instead of returning the filter jumps back to
 // the capture in create_recognizer, leaving the dispatch behind.
-LONG WINAPI resume_after_failure(EXCEPTION_POINTERS*) {
-    if (GetCurrentThreadId() != guardedThread) return EXCEPTION_CONTINUE_SEARCH;
+LONG WINAPI resume_after_failure(EXCEPTION_POINTERS*)
+{
+    if (GetCurrentThreadId() != guardedThread)
+        return EXCEPTION_CONTINUE_SEARCH;
     failed = true;
     RtlRestoreContext(&resumePoint, nullptr);
     return EXCEPTION_CONTINUE_SEARCH;
@@ -26,8 +28,9 @@ LONG WINAPI resume_after_failure(EXCEPTION_POINTERS*) {
 
 }  // namespace
 
-__attribute__((noinline)) const SherpaOnnxOfflineRecognizer* create_recognizer(
-    SherpaOnnxCreateOfflineRecognizerFn create, const SherpaOnnxOfflineRecognizerConfig* config) {
+__attribute__((noinline)) const SherpaOnnxOfflineRecognizer*
+create_recognizer(SherpaOnnxCreateOfflineRecognizerFn create, const SherpaOnnxOfflineRecognizerConfig* config)
+{
     failed = false;
     guardedThread = GetCurrentThreadId();
     LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(resume_after_failure);
@@ -41,7 +44,8 @@ __attribute__((noinline)) const SherpaOnnxOfflineRecognizer* create_recognizer(
 #else
 
 const SherpaOnnxOfflineRecognizer* create_recognizer(SherpaOnnxCreateOfflineRecognizerFn create,
-                                                     const SherpaOnnxOfflineRecognizerConfig* config) {
+                                                     const SherpaOnnxOfflineRecognizerConfig* config)
+{
     try {
         return create(config);
     } catch (...) {

@@ -20,36 +20,44 @@
 namespace miradot {
 namespace {
 
-std::filesystem::path helper_directory() {
+std::filesystem::path helper_directory()
+{
     wchar_t path[260];
     DWORD length = GetModuleFileNameW(nullptr, path, 260);
-    if (length == 0 || length >= 260) return ".";
+    if (length == 0 || length >= 260)
+        return ".";
     return std::filesystem::path(std::wstring(path, length)).parent_path();
 }
 
-int quit_running_helper() {
+int quit_running_helper()
+{
     char reply[VOICE_QUIT_REPLY];
     pipe_request(PipeKind::Voice, "{\"cmd\":\"quit\"}", reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS);
     Sleep(500);
     return 0;
 }
 
-std::string transcribe_once(VoiceHelperState& state, const wchar_t* path) {
-    if (!state.recognizer) return write_voice_reply(voice_error(state.load_error));
+std::string transcribe_once(VoiceHelperState& state, const wchar_t* path)
+{
+    if (!state.recognizer)
+        return write_voice_reply(voice_error(state.load_error));
     std::vector<float> samples;
     std::string error;
-    if (!read_wav(path, samples, error)) return write_voice_reply(voice_error(error));
+    if (!read_wav(path, samples, error))
+        return write_voice_reply(voice_error(error));
     return write_voice_reply(transcribe(state, samples));
 }
 
 }  // namespace
 }  // namespace miradot
 
-int main() {
+int main()
+{
     using namespace miradot;
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argv && argc >= 2 && std::wstring(argv[1]) == L"--quit") return quit_running_helper();
+    if (argv && argc >= 2 && std::wstring(argv[1]) == L"--quit")
+        return quit_running_helper();
 
     static VoiceHelperState state;
     state.helperDir = helper_directory();

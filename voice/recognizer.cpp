@@ -14,29 +14,33 @@ namespace miradot {
 
 namespace {
 
-std::string utf8(const std::filesystem::path& path) {
+std::string utf8(const std::filesystem::path& path)
+{
     std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
 }
 
-template <typename Function>
-bool resolve(void* library, const char* name, Function& function) {
+template <typename Function> bool resolve(void* library, const char* name, Function& function)
+{
     function = reinterpret_cast<Function>(find_function(library, name));
     return function != nullptr;
 }
 
-bool resolve_all(void* library, SherpaFunctions& f) {
-    return resolve(library, "SherpaOnnxCreateOfflineRecognizer", f.createRecognizer) &&
-           resolve(library, "SherpaOnnxCreateOfflineStream", f.createStream) &&
-           resolve(library, "SherpaOnnxAcceptWaveformOffline", f.acceptWaveform) &&
-           resolve(library, "SherpaOnnxDecodeOfflineStream", f.decodeStream) &&
-           resolve(library, "SherpaOnnxGetOfflineStreamResult", f.getResult) &&
-           resolve(library, "SherpaOnnxDestroyOfflineRecognizerResult", f.destroyResult) &&
-           resolve(library, "SherpaOnnxDestroyOfflineStream", f.destroyStream);
+bool resolve_all(void* library, SherpaFunctions& f)
+{
+    return resolve(library, "SherpaOnnxCreateOfflineRecognizer", f.createRecognizer)
+           && resolve(library, "SherpaOnnxCreateOfflineStream", f.createStream)
+           && resolve(library, "SherpaOnnxAcceptWaveformOffline", f.acceptWaveform)
+           && resolve(library, "SherpaOnnxDecodeOfflineStream", f.decodeStream)
+           && resolve(library, "SherpaOnnxGetOfflineStreamResult", f.getResult)
+           && resolve(library, "SherpaOnnxDestroyOfflineRecognizerResult", f.destroyResult)
+           && resolve(library, "SherpaOnnxDestroyOfflineStream", f.destroyStream);
 }
 
-void load_engine_once(VoiceHelperState& state) {
-    if (state.engineLoaded) return;
+void load_engine_once(VoiceHelperState& state)
+{
+    if (state.engineLoaded)
+        return;
     engine_load_data(utf8(state.helperDir / "data").c_str());
     state.engine = engine_create();
     state.engineLoaded = true;
@@ -46,8 +50,10 @@ void load_engine_once(VoiceHelperState& state) {
 
 int recognizer_threads(unsigned logicalProcessors) { return std::max(2, static_cast<int>(logicalProcessors / 2)); }
 
-void load_recognizer(VoiceHelperState& state) {
-    if (state.recognizer) return;
+void load_recognizer(VoiceHelperState& state)
+{
+    if (state.recognizer)
+        return;
     load_engine_once(state);
 
     void* library = open_library(state.helperDir / "voice" / SHERPA_LIBRARY_NAME);

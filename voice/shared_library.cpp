@@ -10,11 +10,13 @@ namespace miradot {
 
 #ifdef _WIN32
 
-void* open_library(const std::filesystem::path& path) {
+void* open_library(const std::filesystem::path& path)
+{
     return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-void* find_function(void* library, const char* name) {
+void* find_function(void* library, const char* name)
+{
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
 

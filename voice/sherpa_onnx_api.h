@@ -205,16 +205,16 @@ struct SherpaOnnxOfflineRecognizerResult {
 struct SherpaOnnxOfflineRecognizer;
 struct SherpaOnnxOfflineStream;
 
-using SherpaOnnxCreateOfflineRecognizerFn =
-    const SherpaOnnxOfflineRecognizer* (*)(const SherpaOnnxOfflineRecognizerConfig* config);
-using SherpaOnnxCreateOfflineStreamFn =
-    const SherpaOnnxOfflineStream* (*)(const SherpaOnnxOfflineRecognizer* recognizer);
-using SherpaOnnxAcceptWaveformOfflineFn = void (*)(const SherpaOnnxOfflineStream* stream, int32_t sample_rate,
-                                                   const float* samples, int32_t n);
-using SherpaOnnxDecodeOfflineStreamFn = void (*)(const SherpaOnnxOfflineRecognizer* recognizer,
-                                                 const SherpaOnnxOfflineStream* stream);
-using SherpaOnnxGetOfflineStreamResultFn =
-    const SherpaOnnxOfflineRecognizerResult* (*)(const SherpaOnnxOfflineStream* stream);
+using SherpaOnnxCreateOfflineRecognizerFn
+    = const SherpaOnnxOfflineRecognizer* (*)(const SherpaOnnxOfflineRecognizerConfig* config);
+using SherpaOnnxCreateOfflineStreamFn
+    = const SherpaOnnxOfflineStream* (*)(const SherpaOnnxOfflineRecognizer* recognizer);
+using SherpaOnnxAcceptWaveformOfflineFn
+    = void (*)(const SherpaOnnxOfflineStream* stream, int32_t sample_rate, const float* samples, int32_t n);
+using SherpaOnnxDecodeOfflineStreamFn
+    = void (*)(const SherpaOnnxOfflineRecognizer* recognizer, const SherpaOnnxOfflineStream* stream);
+using SherpaOnnxGetOfflineStreamResultFn
+    = const SherpaOnnxOfflineRecognizerResult* (*)(const SherpaOnnxOfflineStream* stream);
 using SherpaOnnxDestroyOfflineRecognizerResultFn = void (*)(const SherpaOnnxOfflineRecognizerResult* r);
 using SherpaOnnxDestroyOfflineStreamFn = void (*)(const SherpaOnnxOfflineStream* stream);
 

@@ -17,9 +17,11 @@ struct Recognition {
     double conf = 0;
 };
 
-Recognition recognize(VoiceHelperState& state, const float* samples, size_t count) {
+Recognition recognize(VoiceHelperState& state, const float* samples, size_t count)
+{
     // A stream without samples has no frames to decode; some models fail on it.
-    if (count == 0) return {};
+    if (count == 0)
+        return {};
     const SherpaFunctions& f = state.sherpa;
     const SherpaOnnxOfflineStream* stream = f.createStream(state.recognizer);
     f.acceptWaveform(stream, 16000, samples, static_cast<int32_t>(count));
@@ -30,18 +32,22 @@ Recognition recognize(VoiceHelperState& state, const float* samples, size_t coun
     if (result) {
         if (result->ys_log_probs && result->count >= 1) {
             double sum = 0;
-            for (int32_t i = 0; i < result->count; ++i) sum += result->ys_log_probs[i];
+            for (int32_t i = 0; i < result->count; ++i)
+                sum += result->ys_log_probs[i];
             out.conf = sum / result->count;
         }
-        if (result->text) out.words = result->text;
+        if (result->text)
+            out.words = result->text;
         f.destroyResult(result);
     }
     f.destroyStream(stream);
     return out;
 }
 
-std::string clean_text(const VoiceHelperState& state, const std::string& raw) {
-    if (raw.empty()) return {};
+std::string clean_text(const VoiceHelperState& state, const std::string& raw)
+{
+    if (raw.empty())
+        return {};
     std::string buffer(CLEAN_BUFFER_SIZE, '\0');
     engine_clean_text(state.engine, raw.c_str(), buffer.data(), CLEAN_BUFFER_SIZE);
     buffer.resize(buffer.find('\0'));
@@ -50,13 +56,14 @@ std::string clean_text(const VoiceHelperState& state, const std::string& raw) {
 
 }  // namespace
 
-VoiceReply transcribe(VoiceHelperState& state, const std::vector<float>& samples) {
+VoiceReply transcribe(VoiceHelperState& state, const std::vector<float>& samples)
+{
     const auto started = std::chrono::steady_clock::now();
     const SampleRange window = speech_window(samples);
     Recognition recognition = recognize(state, samples.data() + window.start, window.end - window.start);
 
-    const std::string joined =
-        recognition.conf >= CONFIDENCE_THRESHOLD ? drop_special_tokens(recognition.words) : std::string();
+    const std::string joined
+        = recognition.conf >= CONFIDENCE_THRESHOLD ? drop_special_tokens(recognition.words) : std::string();
     VoiceReply reply;
     reply.form = VoiceReplyForm::Transcription;
     reply.raw = sentence_case(joined);

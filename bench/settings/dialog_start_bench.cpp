@@ -42,7 +42,7 @@ bool painted(HWND dialog)
     return colour == LIGHT_BACKGROUND;
 }
 
-} // namespace
+}  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {

@@ -15,7 +15,8 @@
 #include "json.h"
 #include "pipe.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc < 2) {
         std::fprintf(stderr, "usage: pipe_round_trip_bench <miraDot-Voice.exe> [requests] [wav path]\n");
         return 1;
@@ -42,7 +43,8 @@ int main(int argc, char** argv) {
     std::vector<double> ms;
     for (int i = 0; up && i < requests; ++i) {
         auto t0 = std::chrono::steady_clock::now();
-        if (!pipe_request(PipeKind::Voice, "{\"cmd\":\"ping\"}", reply, sizeof reply, VOICE_PING_TIMEOUT_MS)) break;
+        if (!pipe_request(PipeKind::Voice, "{\"cmd\":\"ping\"}", reply, sizeof reply, VOICE_PING_TIMEOUT_MS))
+            break;
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     }
     // The helper's own "stt_s" has 10 ms steps; the request's wall time,
@@ -67,14 +69,15 @@ int main(int argc, char** argv) {
     }
     std::sort(ms.begin(), ms.end());
     double sum = 0;
-    for (double v : ms) sum += v;
+    for (double v : ms)
+        sum += v;
     std::printf("helper start to first answer: %.2f s\n", startSeconds);
     std::printf("ping round trip over %zu requests: mean %.3f ms, median %.3f ms, p99 %.3f ms, max %.3f ms\n",
                 ms.size(), sum / ms.size(), ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back());
     if (!transcription.empty()) {
         char audio[32], stt[32];
-        if (json_field(transcription.c_str(), "audio_s", audio, sizeof audio) &&
-            json_field(transcription.c_str(), "stt_s", stt, sizeof stt) && std::atof(audio) > 0) {
+        if (json_field(transcription.c_str(), "audio_s", audio, sizeof audio)
+            && json_field(transcription.c_str(), "stt_s", stt, sizeof stt) && std::atof(audio) > 0) {
             std::printf("decoding: %s s of audio, helper's stt_s %s s, file request %.3f s, real-time factor %.4f\n",
                         audio, stt, fileSeconds, fileSeconds / std::atof(audio));
         } else {

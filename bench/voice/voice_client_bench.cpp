@@ -55,7 +55,8 @@ std::wstring five_second_speech(const char* speech)
     std::vector<uint8_t> out(wav.begin(), wav.begin() + header);
     size_t wanted = bytesPerSecond * 5;
     while (out.size() - header < wanted)
-        out.insert(out.end(), samples.begin(), samples.begin() + std::min(samples.size(), wanted - (out.size() - header)));
+        out.insert(out.end(), samples.begin(),
+                   samples.begin() + std::min(samples.size(), wanted - (out.size() - header)));
     uint32_t dataSize = static_cast<uint32_t>(wanted), riffSize = static_cast<uint32_t>(out.size() - 8);
     std::memcpy(&out[header - 4], &dataSize, 4);
     std::memcpy(&out[4], &riffSize, 4);
@@ -67,7 +68,7 @@ std::wstring five_second_speech(const char* speech)
     return written ? std::wstring(path.begin(), path.end()) : std::wstring();
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -29,34 +29,22 @@ TEST_P(ParseHotkey, GivesTheCombinationOrFails)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, ParseHotkey, testing::Values(
-    ParseCase{u"Ctrl+Alt+Y", true, CTRL_ALT_Y},
-    ParseCase{u"ctrl+alt+y", true, CTRL_ALT_Y},
-    ParseCase{u"Alt+Ctrl+Y", true, CTRL_ALT_Y},
-    ParseCase{u"Control+Alt+y", true, CTRL_ALT_Y},
-    ParseCase{u"Alt+Shift+F5", true, {0x74, HK_ALT | HK_SHIFT}},
-    ParseCase{u"control+space", true, {0x20, HK_CTRL}},
-    ParseCase{u"Ctrl+Alt+F24", true, {0x87, HK_CTRL | HK_ALT}},
-    ParseCase{u"Ctrl+F1", true, {0x70, HK_CTRL}},
-    ParseCase{u"Win+Shift+PgDn", true, {0x22, HK_WIN | HK_SHIFT}},
-    ParseCase{u"Alt+7", true, {'7', HK_ALT}},
-    ParseCase{u"Alt+F", true, {'F', HK_ALT}},
-    ParseCase{u"BACKSPACE", true, {0x08, 0}},
-    ParseCase{u"Ctrl+Ctrl+Y", false, {}},
-    ParseCase{u"Ctrl+Control+Y", false, {}},
-    ParseCase{u"Ctrl+Alt+", false, {}},
-    ParseCase{u"+Y", false, {}},
-    ParseCase{u"", false, {}},
-    ParseCase{u"Ctrl+Y+Alt", false, {}},
-    ParseCase{u"Alt+Ctrl", false, {}},
-    ParseCase{u"Ctrl+Alt+Delete", false, {}},
-    ParseCase{u"Ctrl+Alt+F25", false, {}},
-    ParseCase{u"Ctrl+Alt+F0", false, {}},
-    ParseCase{u"Ctrl+Alt+Fx", false, {}},
-    ParseCase{u"Ctrl+Alt+F123", false, {}},
-    ParseCase{u"Ctrl+Alt+é", false, {}},
-    ParseCase{u"Ctrl+Alt+Backspaceeeeeeeee", false, {}},
-    ParseCase{u"Hyper+Y", false, {}}),
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ParseHotkey,
+    testing::Values(
+        ParseCase{u"Ctrl+Alt+Y", true, CTRL_ALT_Y}, ParseCase{u"ctrl+alt+y", true, CTRL_ALT_Y},
+        ParseCase{u"Alt+Ctrl+Y", true, CTRL_ALT_Y}, ParseCase{u"Control+Alt+y", true, CTRL_ALT_Y},
+        ParseCase{u"Alt+Shift+F5", true, {0x74, HK_ALT | HK_SHIFT}}, ParseCase{u"control+space", true, {0x20, HK_CTRL}},
+        ParseCase{u"Ctrl+Alt+F24", true, {0x87, HK_CTRL | HK_ALT}}, ParseCase{u"Ctrl+F1", true, {0x70, HK_CTRL}},
+        ParseCase{u"Win+Shift+PgDn", true, {0x22, HK_WIN | HK_SHIFT}}, ParseCase{u"Alt+7", true, {'7', HK_ALT}},
+        ParseCase{u"Alt+F", true, {'F', HK_ALT}}, ParseCase{u"BACKSPACE", true, {0x08, 0}},
+        ParseCase{u"Ctrl+Ctrl+Y", false, {}}, ParseCase{u"Ctrl+Control+Y", false, {}},
+        ParseCase{u"Ctrl+Alt+", false, {}}, ParseCase{u"+Y", false, {}}, ParseCase{u"", false, {}},
+        ParseCase{u"Ctrl+Y+Alt", false, {}}, ParseCase{u"Alt+Ctrl", false, {}},
+        ParseCase{u"Ctrl+Alt+Delete", false, {}}, ParseCase{u"Ctrl+Alt+F25", false, {}},
+        ParseCase{u"Ctrl+Alt+F0", false, {}}, ParseCase{u"Ctrl+Alt+Fx", false, {}},
+        ParseCase{u"Ctrl+Alt+F123", false, {}}, ParseCase{u"Ctrl+Alt+é", false, {}},
+        ParseCase{u"Ctrl+Alt+Backspaceeeeeeeee", false, {}}, ParseCase{u"Hyper+Y", false, {}}),
     [](const auto& info) { return case_name(info.param.text); });
 
 struct FormatCase {
@@ -66,20 +54,16 @@ struct FormatCase {
 
 class FormatHotkey : public testing::TestWithParam<FormatCase> {};
 
-TEST_P(FormatHotkey, WritesModifiersInFixedOrder)
-{
-    EXPECT_EQ(format_hotkey(GetParam().hotkey), GetParam().text);
-}
+TEST_P(FormatHotkey, WritesModifiersInFixedOrder) { EXPECT_EQ(format_hotkey(GetParam().hotkey), GetParam().text); }
 
-INSTANTIATE_TEST_SUITE_P(Hotkeys, FormatHotkey, testing::Values(
-    FormatCase{CTRL_ALT_Y, u"Ctrl+Alt+Y"},
-    FormatCase{{0x87, HK_WIN | HK_SHIFT | HK_ALT | HK_CTRL}, u"Ctrl+Alt+Shift+Win+F24"},
-    FormatCase{{0x79, HK_ALT}, u"Alt+F10"},
-    FormatCase{{0x70, 0}, u"F1"},
-    FormatCase{{0x0D, HK_CTRL}, u"Ctrl+Enter"},
-    FormatCase{{'0', HK_CTRL}, u"Ctrl+0"},
-    FormatCase{{0x60, HK_CTRL}, u""},  // numeric keypad 0 has no name
-    FormatCase{{0, 0}, u""}),
+INSTANTIATE_TEST_SUITE_P(
+    Hotkeys, FormatHotkey,
+    testing::Values(FormatCase{CTRL_ALT_Y, u"Ctrl+Alt+Y"},
+                    FormatCase{{0x87, HK_WIN | HK_SHIFT | HK_ALT | HK_CTRL}, u"Ctrl+Alt+Shift+Win+F24"},
+                    FormatCase{{0x79, HK_ALT}, u"Alt+F10"}, FormatCase{{0x70, 0}, u"F1"},
+                    FormatCase{{0x0D, HK_CTRL}, u"Ctrl+Enter"}, FormatCase{{'0', HK_CTRL}, u"Ctrl+0"},
+                    FormatCase{{0x60, HK_CTRL}, u""},  // numeric keypad 0 has no name
+                    FormatCase{{0, 0}, u""}),
     [](const auto& info) {
         const FormatCase& c = info.param;
         if (*c.text)
@@ -115,30 +99,29 @@ TEST_P(ValidateHotkey, AcceptsOrFallsBackWithTheReason)
     EXPECT_EQ(choice.message, c.message);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, ValidateHotkey, testing::Values(
-    ValidateCase{u"Alt+Y", {'Y', HK_ALT}, u""},
-    ValidateCase{u"ctrl+shift+F5", {0x74, HK_CTRL | HK_SHIFT}, u""},
-    ValidateCase{nullptr, CTRL_ALT_Y, u""},
-    ValidateCase{u"", CTRL_ALT_Y, u""},
-    ValidateCase{u"Ctrl+Alt+Delete", CTRL_ALT_Y, u""},
-    ValidateCase{u"Ctrl+Alt+PageDownKeyOfMine", CTRL_ALT_Y, u""},
-    ValidateCase{u"Ctrl+Alt+Del", CTRL_ALT_Y, u"Ctrl+Alt+Del là phím của Windows (màn hình bảo mật)."},
-    ValidateCase{u"alt+f4", CTRL_ALT_Y, u"Alt+F4 là phím của Windows (đóng cửa sổ)."},
-    ValidateCase{u"Shift+Alt+Tab", CTRL_ALT_Y, u"Alt+Shift+Tab là phím của Windows (đổi cửa sổ)."},
-    ValidateCase{u"Win+L", CTRL_ALT_Y, u"Win+L là phím của Windows (khoá máy)."},
-    ValidateCase{u"Ctrl+Shift+Esc", CTRL_ALT_Y, u"Ctrl+Shift+Esc là phím của Windows (Task Manager)."},
-    ValidateCase{u"win+space", CTRL_ALT_Y, u"Win+Space là phím của Windows (đổi bộ gõ)."},
-    ValidateCase{u"Alt+Tab", CTRL_ALT_Y, u"Alt+Tab là phím của Windows (đổi cửa sổ)."},
-    ValidateCase{u"Ctrl+Alt+Tab", CTRL_ALT_Y, u"Ctrl+Alt+Tab là phím của Windows (đổi cửa sổ)."},
-    ValidateCase{u"Alt+Esc", CTRL_ALT_Y, u"Alt+Esc là phím của Windows (đổi cửa sổ)."},
-    ValidateCase{u"Ctrl+Esc", CTRL_ALT_Y, u"Ctrl+Esc là phím của Windows (menu Start)."},
-    ValidateCase{u"Alt+Space", CTRL_ALT_Y, u"Alt+Space là phím của Windows (menu cửa sổ)."},
-    ValidateCase{u"Alt+Ctrl+Esc", CTRL_ALT_Y, u"Ctrl+Alt+Esc là phím của Windows (màn hình bảo mật)."},
-    ValidateCase{u"Ctrl+Win+L", CTRL_ALT_Y, u"Windows giữ phím Win cho chính nó; hãy dùng Ctrl hoặc Alt."},
-    ValidateCase{u"Shift+Ctrl+Space", CTRL_ALT_Y, u"Ctrl+Shift+Space đang dùng cho «Bật / tắt tiếng Việt»."},
-    ValidateCase{u"Shift+Y", CTRL_ALT_Y, u"Cần có Ctrl hoặc Alt, để không chặn phím gõ thường."},
-    ValidateCase{u"F9", CTRL_ALT_Y, u"Cần có Ctrl hoặc Alt, để không chặn phím gõ thường."},
-    ValidateCase{u"Alt+Ctrl+V", CTRL_ALT_Y, u"Ctrl+Alt+V đang dùng cho «Nói thành chữ»."}),
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ValidateHotkey,
+    testing::Values(
+        ValidateCase{u"Alt+Y", {'Y', HK_ALT}, u""}, ValidateCase{u"ctrl+shift+F5", {0x74, HK_CTRL | HK_SHIFT}, u""},
+        ValidateCase{nullptr, CTRL_ALT_Y, u""}, ValidateCase{u"", CTRL_ALT_Y, u""},
+        ValidateCase{u"Ctrl+Alt+Delete", CTRL_ALT_Y, u""}, ValidateCase{u"Ctrl+Alt+PageDownKeyOfMine", CTRL_ALT_Y, u""},
+        ValidateCase{u"Ctrl+Alt+Del", CTRL_ALT_Y, u"Ctrl+Alt+Del là phím của Windows (màn hình bảo mật)."},
+        ValidateCase{u"alt+f4", CTRL_ALT_Y, u"Alt+F4 là phím của Windows (đóng cửa sổ)."},
+        ValidateCase{u"Shift+Alt+Tab", CTRL_ALT_Y, u"Alt+Shift+Tab là phím của Windows (đổi cửa sổ)."},
+        ValidateCase{u"Win+L", CTRL_ALT_Y, u"Win+L là phím của Windows (khoá máy)."},
+        ValidateCase{u"Ctrl+Shift+Esc", CTRL_ALT_Y, u"Ctrl+Shift+Esc là phím của Windows (Task Manager)."},
+        ValidateCase{u"win+space", CTRL_ALT_Y, u"Win+Space là phím của Windows (đổi bộ gõ)."},
+        ValidateCase{u"Alt+Tab", CTRL_ALT_Y, u"Alt+Tab là phím của Windows (đổi cửa sổ)."},
+        ValidateCase{u"Ctrl+Alt+Tab", CTRL_ALT_Y, u"Ctrl+Alt+Tab là phím của Windows (đổi cửa sổ)."},
+        ValidateCase{u"Alt+Esc", CTRL_ALT_Y, u"Alt+Esc là phím của Windows (đổi cửa sổ)."},
+        ValidateCase{u"Ctrl+Esc", CTRL_ALT_Y, u"Ctrl+Esc là phím của Windows (menu Start)."},
+        ValidateCase{u"Alt+Space", CTRL_ALT_Y, u"Alt+Space là phím của Windows (menu cửa sổ)."},
+        ValidateCase{u"Alt+Ctrl+Esc", CTRL_ALT_Y, u"Ctrl+Alt+Esc là phím của Windows (màn hình bảo mật)."},
+        ValidateCase{u"Ctrl+Win+L", CTRL_ALT_Y, u"Windows giữ phím Win cho chính nó; hãy dùng Ctrl hoặc Alt."},
+        ValidateCase{u"Shift+Ctrl+Space", CTRL_ALT_Y, u"Ctrl+Shift+Space đang dùng cho «Bật / tắt tiếng Việt»."},
+        ValidateCase{u"Shift+Y", CTRL_ALT_Y, u"Cần có Ctrl hoặc Alt, để không chặn phím gõ thường."},
+        ValidateCase{u"F9", CTRL_ALT_Y, u"Cần có Ctrl hoặc Alt, để không chặn phím gõ thường."},
+        ValidateCase{u"Alt+Ctrl+V", CTRL_ALT_Y, u"Ctrl+Alt+V đang dùng cho «Nói thành chữ»."}),
     [](const auto& info) { return case_name(info.param.text); });
 
 TEST(ValidateHotkey, MessageStaysWithinItsLimit)
@@ -149,4 +132,4 @@ TEST(ValidateHotkey, MessageStaysWithinItsLimit)
     EXPECT_EQ(choice.message.substr(0, 10), u"Ctrl+Alt+V");
 }
 
-} // namespace
+}  // namespace

@@ -11,7 +11,8 @@ struct EscapeCase {
     std::string expected;
 };
 
-TEST(JsonEscape, EscapesControlQuotesAndBackslashesOnly) {
+TEST(JsonEscape, EscapesControlQuotesAndBackslashesOnly)
+{
     const EscapeCase cases[] = {
         {"plain", "plain"},
         {"a\tb", "a\\u0009b"},
@@ -22,7 +23,8 @@ TEST(JsonEscape, EscapesControlQuotesAndBackslashesOnly) {
         {"\r\x1f\x7f", "\\u000d\\u001f\x7f"},
         {"tiếng Việt", "tiếng Việt"},
     };
-    for (const EscapeCase& c : cases) EXPECT_EQ(json_escape(c.input), c.expected) << c.input;
+    for (const EscapeCase& c : cases)
+        EXPECT_EQ(json_escape(c.input), c.expected) << c.input;
 }
 
 struct FieldCase {
@@ -32,7 +34,8 @@ struct FieldCase {
     std::string value;
 };
 
-TEST(JsonField, ReadsFlatMembers) {
+TEST(JsonField, ReadsFlatMembers)
+{
     const FieldCase cases[] = {
         {R"({"cmd":"stop"})", "cmd", true, "stop"},
         {R"({"ok":true,"ready":false})", "ready", true, "false"},
@@ -61,7 +64,8 @@ TEST(JsonField, ReadsFlatMembers) {
     }
 }
 
-TEST(JsonField, CutsValuesToTheBuffer) {
+TEST(JsonField, CutsValuesToTheBuffer)
+{
     char out[8];
     ASSERT_TRUE(json_field(R"({"text":"abcdefghij"})", "text", out, sizeof out));
     EXPECT_EQ(std::string(out), "abcd");  // room is always kept for a 3-byte escape
@@ -72,7 +76,8 @@ TEST(JsonField, CutsValuesToTheBuffer) {
     EXPECT_FALSE(json_field(R"({"x":1})", "x", out, 0));
 }
 
-TEST(JsonField, RejectsNamesTooLongForThePattern) {
+TEST(JsonField, RejectsNamesTooLongForThePattern)
+{
     const std::string name(70, 'k');
     const std::string json = "{\"" + name + "\":1}";
     char out[16];

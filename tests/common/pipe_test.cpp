@@ -16,12 +16,14 @@
 
 namespace {
 
-std::string field(const char* reply, const char* name) {
+std::string field(const char* reply, const char* name)
+{
     char value[256];
     return json_field(reply, name, value, sizeof value) ? value : "<absent>";
 }
 
-std::string call(PipeKind kind, const std::string& request, unsigned timeoutMs = 5000, size_t capacity = 1024) {
+std::string call(PipeKind kind, const std::string& request, unsigned timeoutMs = 5000, size_t capacity = 1024)
+{
     std::vector<char> reply(capacity);
     bool ok = pipe_request(kind, request.c_str(), reply.data(), capacity, timeoutMs);
     std::string text = reply.data();
@@ -36,7 +38,8 @@ class Server {
 public:
     explicit Server(const wchar_t* kind = L"voice", const std::wstring& limits = L"")
         : tag_(unique_tag(L"p")), env_(ScopedEnv::Values{{L"MIRADOT_VOICE_TAG", tag_}, {L"MIRADOT_MT_TAG", tag_}}),
-          process_(test_bin_dir() / "pipe_test_server.exe", std::wstring(kind) + L" " + limits) {
+          process_(test_bin_dir() / "pipe_test_server.exe", std::wstring(kind) + L" " + limits)
+    {
         pipe_ = std::wstring(kind) == L"mt" ? PipeKind::Translation : PipeKind::Voice;
         ready_ = call(pipe_, "hello", 10000) != "<no answer>";
     }
@@ -52,21 +55,26 @@ private:
     bool ready_;
 };
 
-HANDLE raw_connect(PipeKind kind) {
+HANDLE raw_connect(PipeKind kind)
+{
     std::wstring name;
-    if (!pipe_name(kind, name)) return INVALID_HANDLE_VALUE;
+    if (!pipe_name(kind, name))
+        return INVALID_HANDLE_VALUE;
     return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-std::string read_line(HANDLE pipe) {
+std::string read_line(HANDLE pipe)
+{
     std::string line;
     char c;
     DWORD got;
-    while (ReadFile(pipe, &c, 1, &got, nullptr) && got == 1 && c != '\n') line += c;
+    while (ReadFile(pipe, &c, 1, &got, nullptr) && got == 1 && c != '\n')
+        line += c;
     return line;
 }
 
-TEST(PipeName, HoldsSidSessionAndTag) {
+TEST(PipeName, HoldsSidSessionAndTag)
+{
     struct Case {
         const wchar_t* tag;
         bool ok;
@@ -99,7 +107,8 @@ TEST(PipeName, HoldsSidSessionAndTag) {
     }
 }
 
-TEST(PipeChannel, ClientAndServerMeetOnlyWithTheSameTag) {
+TEST(PipeChannel, ClientAndServerMeetOnlyWithTheSameTag)
+{
     Server server;
     ASSERT_TRUE(server.ready());
     EXPECT_EQ(field(call(PipeKind::Voice, R"({"cmd":"ping"})").c_str(), "echo"), R"({"cmd":"ping"})");
@@ -118,7 +127,8 @@ TEST(PipeChannel, ClientAndServerMeetOnlyWithTheSameTag) {
     }
 }
 
-TEST(PipeChannel, TranslationPipeFollowsItsOwnTag) {
+TEST(PipeChannel, TranslationPipeFollowsItsOwnTag)
+{
     Server server(L"mt");
     ASSERT_TRUE(server.ready());
     EXPECT_EQ(field(call(PipeKind::Translation, R"({"cmd":"unload"})", MT_CONTROL_TIMEOUT_MS, MT_CONTROL_REPLY).c_str(),
@@ -127,7 +137,8 @@ TEST(PipeChannel, TranslationPipeFollowsItsOwnTag) {
     EXPECT_EQ(call(PipeKind::Voice, "hello", 300), "<no answer>");
 }
 
-TEST(PipeChannel, ServerRefusesBadNamesAndSecondInstances) {
+TEST(PipeChannel, ServerRefusesBadNamesAndSecondInstances)
+{
     {
         ScopedEnv bad(L"MIRADOT_VOICE_TAG", L"bad tag");
         Process server(test_bin_dir() / "pipe_test_server.exe", L"voice");
@@ -141,7 +152,8 @@ TEST(PipeChannel, ServerRefusesBadNamesAndSecondInstances) {
     EXPECT_EQ(field(call(PipeKind::Voice, "still there").c_str(), "echo"), "still there");
 }
 
-TEST(PipeChannel, BadInputNeverStopsTheServer) {
+TEST(PipeChannel, BadInputNeverStopsTheServer)
+{
     Server server;
     ASSERT_TRUE(server.ready());
     const std::string oversized(70000, 'x');
@@ -170,15 +182,16 @@ TEST(PipeChannel, BadInputNeverStopsTheServer) {
     EXPECT_EQ(field(call(PipeKind::Voice, "after").c_str(), "echo"), "after");
 }
 
-TEST(PipeChannel, StalledClientsAreDroppedSoOthersGetServed) {
+TEST(PipeChannel, StalledClientsAreDroppedSoOthersGetServed)
+{
     Server server(L"voice", L"900000 60000 1000");
     ASSERT_TRUE(server.ready());
     // Each client holds the connection without ever completing a line: the
     // next client must still be served once the first has been dropped.
     struct Case {
         const char* name;
-        const char* first;     // written right after connecting
-        bool trickle;          // then one more byte every 300 ms
+        const char* first;  // written right after connecting
+        bool trickle;       // then one more byte every 300 ms
     };
     const Case cases[] = {
         {"connects and sends nothing", "", false},
@@ -189,7 +202,8 @@ TEST(PipeChannel, StalledClientsAreDroppedSoOthersGetServed) {
         HANDLE stalled = raw_connect(PipeKind::Voice);
         ASSERT_NE(stalled, INVALID_HANDLE_VALUE) << c.name;
         DWORD written;
-        if (*c.first) WriteFile(stalled, c.first, static_cast<DWORD>(strlen(c.first)), &written, nullptr);
+        if (*c.first)
+            WriteFile(stalled, c.first, static_cast<DWORD>(strlen(c.first)), &written, nullptr);
         std::atomic<bool> done{false};
         auto trickler = std::async(std::launch::async, [&] {
             int sent = 0;
@@ -213,7 +227,8 @@ TEST(PipeChannel, StalledClientsAreDroppedSoOthersGetServed) {
     }
 }
 
-TEST(PipeChannel, OnlyTheUserMayOpenThePipe) {
+TEST(PipeChannel, OnlyTheUserMayOpenThePipe)
+{
     Server server;
     ASSERT_TRUE(server.ready());
     HANDLE pipe = raw_connect(PipeKind::Voice);
@@ -237,7 +252,8 @@ TEST(PipeChannel, OnlyTheUserMayOpenThePipe) {
     EXPECT_TRUE(sddl == L"D:P(A;;FA;;;" + sid + L")" || sddl == L"D:P(A;;GA;;;" + sid + L")") << sddl;
 }
 
-TEST(PipeChannel, ServesRequestsOnOneConnectionInOrder) {
+TEST(PipeChannel, ServesRequestsOnOneConnectionInOrder)
+{
     Server server;
     ASSERT_TRUE(server.ready());
     HANDLE pipe = raw_connect(PipeKind::Voice);
@@ -249,16 +265,20 @@ TEST(PipeChannel, ServesRequestsOnOneConnectionInOrder) {
     CloseHandle(pipe);
 }
 
-TEST(PipeChannel, ClientsWaitWhileAnotherIsServed) {
+TEST(PipeChannel, ClientsWaitWhileAnotherIsServed)
+{
     Server server;
     ASSERT_TRUE(server.ready());
     std::vector<std::future<std::string>> calls;
     for (int i = 0; i < 6; ++i)
-        calls.push_back(std::async(std::launch::async, [i] { return call(PipeKind::Voice, i % 2 ? "sleep" : "fast"); }));
-    for (auto& c : calls) EXPECT_EQ(field(c.get().c_str(), "ok"), "true");
+        calls.push_back(
+            std::async(std::launch::async, [i] { return call(PipeKind::Voice, i % 2 ? "sleep" : "fast"); }));
+    for (auto& c : calls)
+        EXPECT_EQ(field(c.get().c_str(), "ok"), "true");
 }
 
-TEST(PipeChannel, QuitAndIdleLimitEndTheServer) {
+TEST(PipeChannel, QuitAndIdleLimitEndTheServer)
+{
     {
         Server server;
         ASSERT_TRUE(server.ready());
@@ -271,7 +291,8 @@ TEST(PipeChannel, QuitAndIdleLimitEndTheServer) {
     EXPECT_EQ(call(PipeKind::Voice, "hello", 300), "<no answer>");
 }
 
-TEST(PipeChannel, TranslationCallersGiveUpOnASilentService) {
+TEST(PipeChannel, TranslationCallersGiveUpOnASilentService)
+{
     Server server(L"mt");
     ASSERT_TRUE(server.ready());
     char reply[MT_CONTROL_REPLY] = "stale";
@@ -282,7 +303,8 @@ TEST(PipeChannel, TranslationCallersGiveUpOnASilentService) {
     EXPECT_EQ(field(call(PipeKind::Translation, "hang", 10000).c_str(), "echo"), "hang");
 }
 
-TEST(PipeChannel, AbsentServerFailsAfterTheConnectTimeout) {
+TEST(PipeChannel, AbsentServerFailsAfterTheConnectTimeout)
+{
     ScopedEnv tag(L"MIRADOT_VOICE_TAG", unique_tag(L"absent"));
     EXPECT_EQ(call(PipeKind::Voice, R"({"cmd":"ping"})", VOICE_PING_TIMEOUT_MS, VOICE_PING_REPLY), "<no answer>");
 }

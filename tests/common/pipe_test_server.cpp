@@ -10,7 +10,8 @@
 #include "json.h"
 #include "pipe.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     PipeKind kind = argc > 1 && std::string(argv[1]) == "mt" ? PipeKind::Translation : PipeKind::Voice;
     PipeServerLimits limits;
     if (argc > 4) {
@@ -21,10 +22,13 @@ int main(int argc, char** argv) {
     return serve_pipe(
         kind,
         [](const std::string& request, std::string& reply) {
-            if (request == "sleep") Sleep(500);
-            if (request == "hang") Sleep(5000);
+            if (request == "sleep")
+                Sleep(500);
+            if (request == "hang")
+                Sleep(5000);
             std::string echo = request.substr(0, 64);
-            reply = "{\"ok\":true,\"len\":" + std::to_string(request.size()) + ",\"echo\":\"" + json_escape(echo) + "\"}";
+            reply
+                = "{\"ok\":true,\"len\":" + std::to_string(request.size()) + ",\"echo\":\"" + json_escape(echo) + "\"}";
             return request != "quit";
         },
         [] { return false; }, limits);

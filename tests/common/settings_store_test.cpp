@@ -16,10 +16,7 @@ namespace {
 constexpr Hotkey CTRL_ALT_Y = {'Y', HK_CTRL | HK_ALT};
 constexpr Hotkey CTRL_ALT_V = {'V', HK_CTRL | HK_ALT};
 
-std::wstring test_key()
-{
-    return L"Software\\miraDot\\settings-test-" + std::to_wstring(GetCurrentProcessId());
-}
+std::wstring test_key() { return L"Software\\miraDot\\settings-test-" + std::to_wstring(GetCurrentProcessId()); }
 
 struct RegValue {
     const wchar_t* name;
@@ -102,10 +99,7 @@ void expect_settings(const ServiceSettings& actual, const ServiceSettings& expec
     EXPECT_STREQ(actual.otherLanguage, expected.otherLanguage);
 }
 
-TEST_F(SettingsKey, MissingKeyGivesDefaults)
-{
-    expect_settings(read_settings(), defaults());
-}
+TEST_F(SettingsKey, MissingKeyGivesDefaults) { expect_settings(read_settings(), defaults()); }
 
 struct ReadCase {
     const char* what;
@@ -131,62 +125,97 @@ std::vector<BYTE> bytes_of(uint64_t value, size_t size)
     return {p, p + size};
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, ReadSettings, testing::Values(
-    ReadCase{"method VNI", {dword(L"Method", 1)}, [](auto& s) { s.method = VNI; }},
-    ReadCase{"method 2 is Telex", {dword(L"Method", 2)}, [](auto&) {}},
-    ReadCase{"method as text", {text(L"Method", L"1")}, [](auto&) {}},
-    ReadCase{"method as qword", {{L"Method", REG_QWORD, bytes_of(1, 8)}}, [](auto&) {}},
-    ReadCase{"options without known mask keep bits 6 and 7", {dword(L"Options", 0)},
-             [](auto& s) { s.options = 0xC0; }},
-    ReadCase{"options with known mask", {dword(L"Options", 0), dword(L"OptionsKnown", 0xF7)},
-             [](auto& s) { s.options = 0; }},
-    ReadCase{"english mode never stored", {dword(L"Options", 0x08), dword(L"OptionsKnown", 0xFF)},
-             [](auto& s) { s.options = 0; }},
-    ReadCase{"shorthand and old tone on", {dword(L"Options", 0xF7), dword(L"OptionsKnown", 0xF7)},
-             [](auto& s) { s.options = 0xF7; }},
-    ReadCase{"known mask alone changes nothing", {dword(L"OptionsKnown", 0xF7)}, [](auto&) {}},
-    ReadCase{"hints off from the dialog", {dword(L"OptionsKnown", 0xF7), dword(L"Options", 0x53)},
-             [](auto& s) { s.options = 0x53; }},
-    ReadCase{"hints bit of a writer that did not know it", {dword(L"Options", 0x53)}, [](auto&) {}},
-    ReadCase{"options as qword", {{L"Options", REG_QWORD, bytes_of(0, 8)}}, [](auto&) {}},
-    ReadCase{"options of two bytes", {{L"Options", REG_DWORD, bytes_of(0, 2)}}, [](auto&) {}},
-    ReadCase{"malformed known mask counts as absent",
-             {dword(L"Options", 0), {L"OptionsKnown", REG_BINARY, bytes_of(0xF7, 4)}},
-             [](auto& s) { s.options = 0xC0; }},
-    ReadCase{"clear counter", {dword(L"ClearSeq", 7)}, [](auto& s) { s.clearSeq = 7; }},
-    ReadCase{"clear counter as text", {text(L"ClearSeq", L"7")}, [](auto&) {}},
-    ReadCase{"clear counter of eight bytes", {{L"ClearSeq", REG_DWORD, bytes_of(7, 8)}}, [](auto&) {}},
-    ReadCase{"three-letter language", {text(L"MtOther", L"vie")}, [](auto& s) { strcpy(s.otherLanguage, "vie"); }},
-    ReadCase{"language without terminator", {unterminated(L"MtOther", L"ja")},
-             [](auto& s) { strcpy(s.otherLanguage, "ja"); }},
-    ReadCase{"upper-case language", {text(L"MtOther", L"FR")}, [](auto&) {}},
-    ReadCase{"one-letter language", {text(L"MtOther", L"f")}, [](auto&) {}},
-    ReadCase{"four-letter language", {text(L"MtOther", L"abcd")}, [](auto&) {}},
-    ReadCase{"language with a digit", {text(L"MtOther", L"f1")}, [](auto&) {}},
-    ReadCase{"overlong language", {text(L"MtOther", L"abcdefghij")}, [](auto&) {}},
-    ReadCase{"short language in an overlong value", {padded(L"MtOther", L"fr", 16)}, [](auto&) {}},
-    ReadCase{"language as expandable text", {text(L"MtOther", L"fr", REG_EXPAND_SZ)}, [](auto&) {}},
-    ReadCase{"voice takes the translation default", {text(L"HotkeyVoice", L"Ctrl+Alt+Y")},
-             [](auto& s) { s.voiceHotkey = CTRL_ALT_Y; s.translateHotkey = NO_HOTKEY; }},
-    ReadCase{"both on one combination: voice wins",
-             {text(L"HotkeyVoice", L"Alt+K"), text(L"HotkeyTranslate", L"alt+k")},
-             [](auto& s) { s.voiceHotkey = {'K', HK_ALT}; }},
-    ReadCase{"translation on the voice default falls back", {text(L"HotkeyTranslate", L"Ctrl+Alt+V")},
-             [](auto&) {}},
-    ReadCase{"own translation hotkey", {text(L"HotkeyTranslate", L"Shift+Alt+F7")},
-             [](auto& s) { s.translateHotkey = {0x76, HK_ALT | HK_SHIFT}; }},
-    ReadCase{"hotkey without terminator", {unterminated(L"HotkeyVoice", L"Alt+K")},
-             [](auto& s) { s.voiceHotkey = {'K', HK_ALT}; }},
-    ReadCase{"reserved hotkey", {text(L"HotkeyVoice", L"Alt+F4")}, [](auto&) {}},
-    ReadCase{"unparseable hotkey", {text(L"HotkeyVoice", L"Ctrl+Alt+")}, [](auto&) {}},
-    ReadCase{"empty hotkey", {text(L"HotkeyVoice", L"")}, [](auto&) {}},
-    ReadCase{"short hotkey in an overlong value", {padded(L"HotkeyVoice", L"Alt+K", 80)}, [](auto&) {}},
-    ReadCase{"hotkey value filling its buffer", {padded(L"HotkeyVoice", L"Alt+K", 78)},
-             [](auto& s) { s.voiceHotkey = {'K', HK_ALT}; }},
-    ReadCase{"overlong hotkey", {text(L"HotkeyVoice", L"Ctrl+Alt+Shift+K" + std::wstring(40, L' '))},
-             [](auto&) {}},
-    ReadCase{"hotkey as expandable text", {text(L"HotkeyVoice", L"Alt+K", REG_EXPAND_SZ)}, [](auto&) {}}),
-    [](const auto& info) { return case_name(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Values, ReadSettings,
+                         testing::Values(
+                             ReadCase{"method VNI", {dword(L"Method", 1)}, [](auto& s) { s.method = VNI; }},
+                             ReadCase{"method 2 is Telex", {dword(L"Method", 2)}, [](auto&) {}},
+                             ReadCase{"method as text", {text(L"Method", L"1")}, [](auto&) {}},
+                             ReadCase{"method as qword", {{L"Method", REG_QWORD, bytes_of(1, 8)}}, [](auto&) {}},
+                             ReadCase{"options without known mask keep bits 6 and 7",
+                                      {dword(L"Options", 0)},
+                                      [](auto& s) { s.options = 0xC0; }},
+                             ReadCase{"options with known mask",
+                                      {dword(L"Options", 0), dword(L"OptionsKnown", 0xF7)},
+                                      [](auto& s) { s.options = 0; }},
+                             ReadCase{"english mode never stored",
+                                      {dword(L"Options", 0x08), dword(L"OptionsKnown", 0xFF)},
+                                      [](auto& s) { s.options = 0; }},
+                             ReadCase{"shorthand and old tone on",
+                                      {dword(L"Options", 0xF7), dword(L"OptionsKnown", 0xF7)},
+                                      [](auto& s) { s.options = 0xF7; }},
+                             ReadCase{"known mask alone changes nothing", {dword(L"OptionsKnown", 0xF7)}, [](auto&) {}},
+                             ReadCase{"hints off from the dialog",
+                                      {dword(L"OptionsKnown", 0xF7), dword(L"Options", 0x53)},
+                                      [](auto& s) { s.options = 0x53; }},
+                             ReadCase{
+                                 "hints bit of a writer that did not know it", {dword(L"Options", 0x53)}, [](auto&) {}},
+                             ReadCase{"options as qword", {{L"Options", REG_QWORD, bytes_of(0, 8)}}, [](auto&) {}},
+                             ReadCase{"options of two bytes", {{L"Options", REG_DWORD, bytes_of(0, 2)}}, [](auto&) {}},
+                             ReadCase{"malformed known mask counts as absent",
+                                      {dword(L"Options", 0), {L"OptionsKnown", REG_BINARY, bytes_of(0xF7, 4)}},
+                                      [](auto& s) { s.options = 0xC0; }},
+                             ReadCase{"clear counter", {dword(L"ClearSeq", 7)}, [](auto& s) { s.clearSeq = 7; }},
+                             ReadCase{"clear counter as text", {text(L"ClearSeq", L"7")}, [](auto&) {}},
+                             ReadCase{"clear counter of eight bytes",
+                                      {{L"ClearSeq", REG_DWORD, bytes_of(7, 8)}},
+                                      [](auto&) {}},
+                             ReadCase{"three-letter language",
+                                      {text(L"MtOther", L"vie")},
+                                      [](auto& s) { strcpy(s.otherLanguage, "vie"); }},
+                             ReadCase{"language without terminator",
+                                      {unterminated(L"MtOther", L"ja")},
+                                      [](auto& s) { strcpy(s.otherLanguage, "ja"); }},
+                             ReadCase{"upper-case language", {text(L"MtOther", L"FR")}, [](auto&) {}},
+                             ReadCase{"one-letter language", {text(L"MtOther", L"f")}, [](auto&) {}},
+                             ReadCase{"four-letter language", {text(L"MtOther", L"abcd")}, [](auto&) {}},
+                             ReadCase{"language with a digit", {text(L"MtOther", L"f1")}, [](auto&) {}},
+                             ReadCase{"overlong language", {text(L"MtOther", L"abcdefghij")}, [](auto&) {}},
+                             ReadCase{
+                                 "short language in an overlong value", {padded(L"MtOther", L"fr", 16)}, [](auto&) {}},
+                             ReadCase{
+                                 "language as expandable text", {text(L"MtOther", L"fr", REG_EXPAND_SZ)}, [](auto&) {}},
+                             ReadCase{"voice takes the translation default",
+                                      {text(L"HotkeyVoice", L"Ctrl+Alt+Y")},
+                                      [](auto& s) {
+                                          s.voiceHotkey = CTRL_ALT_Y;
+                                          s.translateHotkey = NO_HOTKEY;
+                                      }},
+                             ReadCase{"both on one combination: voice wins",
+                                      {text(L"HotkeyVoice", L"Alt+K"), text(L"HotkeyTranslate", L"alt+k")},
+                                      [](auto& s) {
+                                          s.voiceHotkey = {'K', HK_ALT};
+                                      }},
+                             ReadCase{"translation on the voice default falls back",
+                                      {text(L"HotkeyTranslate", L"Ctrl+Alt+V")},
+                                      [](auto&) {}},
+                             ReadCase{"own translation hotkey",
+                                      {text(L"HotkeyTranslate", L"Shift+Alt+F7")},
+                                      [](auto& s) {
+                                          s.translateHotkey = {0x76, HK_ALT | HK_SHIFT};
+                                      }},
+                             ReadCase{"hotkey without terminator",
+                                      {unterminated(L"HotkeyVoice", L"Alt+K")},
+                                      [](auto& s) {
+                                          s.voiceHotkey = {'K', HK_ALT};
+                                      }},
+                             ReadCase{"reserved hotkey", {text(L"HotkeyVoice", L"Alt+F4")}, [](auto&) {}},
+                             ReadCase{"unparseable hotkey", {text(L"HotkeyVoice", L"Ctrl+Alt+")}, [](auto&) {}},
+                             ReadCase{"empty hotkey", {text(L"HotkeyVoice", L"")}, [](auto&) {}},
+                             ReadCase{"short hotkey in an overlong value",
+                                      {padded(L"HotkeyVoice", L"Alt+K", 80)},
+                                      [](auto&) {}},
+                             ReadCase{"hotkey value filling its buffer",
+                                      {padded(L"HotkeyVoice", L"Alt+K", 78)},
+                                      [](auto& s) {
+                                          s.voiceHotkey = {'K', HK_ALT};
+                                      }},
+                             ReadCase{"overlong hotkey",
+                                      {text(L"HotkeyVoice", L"Ctrl+Alt+Shift+K" + std::wstring(40, L' '))},
+                                      [](auto&) {}},
+                             ReadCase{"hotkey as expandable text",
+                                      {text(L"HotkeyVoice", L"Alt+K", REG_EXPAND_SZ)},
+                                      [](auto&) {}}),
+                         [](const auto& info) { return case_name(info.param.what); });
 
 struct OverrideCase {
     const wchar_t* value;
@@ -203,16 +232,14 @@ TEST_P(SettingsKeyOverride, AcceptsOnlyKeysAtOrBelowTheDefault)
 const std::wstring LONGEST = L"Software\\miraDot\\" + std::wstring(110, L'x');
 const std::wstring TOO_LONG = LONGEST + L"y";
 
-INSTANTIATE_TEST_SUITE_P(Paths, SettingsKeyOverride, testing::Values(
-    OverrideCase{L"Software\\miraDot", true},
-    OverrideCase{L"SOFTWARE\\MIRADOT\\Test", true},
-    OverrideCase{LONGEST.c_str(), true},
-    OverrideCase{nullptr, false},
-    OverrideCase{L"", false},
-    OverrideCase{L"Software\\miraDo", false},
-    OverrideCase{L"Software\\Other\\miraDot", false},
-    OverrideCase{TOO_LONG.c_str(), false}),
-    [](const auto& info) { return case_name(info.param.value); });
+INSTANTIATE_TEST_SUITE_P(Paths, SettingsKeyOverride,
+                         testing::Values(OverrideCase{L"Software\\miraDot", true},
+                                         OverrideCase{L"SOFTWARE\\MIRADOT\\Test", true},
+                                         OverrideCase{LONGEST.c_str(), true}, OverrideCase{nullptr, false},
+                                         OverrideCase{L"", false}, OverrideCase{L"Software\\miraDo", false},
+                                         OverrideCase{L"Software\\Other\\miraDot", false},
+                                         OverrideCase{TOO_LONG.c_str(), false}),
+                         [](const auto& info) { return case_name(info.param.value); });
 
 // The key path is decided once per process, so each override is tried in a
 // child run of this program; the child's test fails on another path.
@@ -292,4 +319,4 @@ TEST_F(SettingsKey, ClosedWatcherReportsNothing)
     EXPECT_FALSE(watcher.poll());
 }
 
-} // namespace
+}  // namespace

@@ -8,7 +8,10 @@ using namespace miradot;
 
 TEST(Utf, WellFormedTextRoundTrips)
 {
-    const char* texts[] = {"", "ascii", "vi\xE1\xBB\x87t nam", "ab\xF0\x9F\x98\x80" "c", "\xEF\xBF\xBF"};
+    const char* texts[] = {"", "ascii", "vi\xE1\xBB\x87t nam",
+                           "ab\xF0\x9F\x98\x80"
+                           "c",
+                           "\xEF\xBF\xBF"};
     for (const char* text : texts) {
         std::optional<std::u16string> wide = utf8_to_utf16_checked(text);
         ASSERT_TRUE(wide) << text;
@@ -26,14 +29,20 @@ TEST(Utf, IllFormedTextIsRefusedOrReplaced)
         const char* text;
         const char16_t* replaced;
     } cases[] = {
-        {"a\xFF" "b", u"a\uFFFDb"},                 // never a lead byte
-        {"a\x80" "b", u"a\uFFFDb"},                 // a lone continuation byte
-        {"\xC0\xAF", u"\uFFFD\uFFFD"},              // overlong
-        {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},    // overlong, three bytes
-        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},    // an encoded surrogate
+        {"a\xFF"
+         "b",
+         u"a\uFFFDb"},  // never a lead byte
+        {"a\x80"
+         "b",
+         u"a\uFFFDb"},                                      // a lone continuation byte
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},                      // overlong
+        {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},            // overlong, three bytes
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},            // an encoded surrogate
         {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
-        {"\xE1\xBB" "x", u"\uFFFDx"},               // cut short before another character
-        {"ab\xF0\x9F\x98", u"ab\uFFFD"},            // cut short at the end
+        {"\xE1\xBB"
+         "x",
+         u"\uFFFDx"},                     // cut short before another character
+        {"ab\xF0\x9F\x98", u"ab\uFFFD"},  // cut short at the end
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(utf8_to_utf16_checked(c.text)) << c.text;
@@ -43,13 +52,17 @@ TEST(Utf, IllFormedTextIsRefusedOrReplaced)
 
 TEST(Utf, LoneSurrogatesBecomeReplacementCharacters)
 {
-    EXPECT_EQ(utf16_to_utf8(u"a\xD800" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(utf16_to_utf8(u"a\xD800"
+                            "b"),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(utf16_to_utf8(std::u16string(1, u'\xDC00')), "\xEF\xBF\xBD");
 }
 
 TEST(Utf, BufferConversionCutsWithoutSplittingASurrogatePair)
 {
-    const char* text = "ab\xF0\x9F\x98\x80" "c";  // a, b, one character outside the basic plane, c
+    const char* text = "ab\xF0\x9F\x98\x80"
+                       "c";  // a, b, one character outside the basic plane, c
     const struct {
         int capacity;
         const char16_t* expected;

@@ -13,19 +13,23 @@ namespace {
 
 class CleanText : public EngineTablesTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         EngineTablesTest::SetUp();
         ctx = engine_create();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         engine_destroy(ctx);
         EngineTablesTest::TearDown();
     }
 
-    std::string clean(const std::string& text, int* corrections = nullptr, int size = 4096) {
+    std::string clean(const std::string& text, int* corrections = nullptr, int size = 4096)
+    {
         std::vector<char> buffer(size > 0 ? size : 1);
         int n = engine_clean_text(ctx, text.c_str(), buffer.data(), size);
-        if (corrections) *corrections = n;
+        if (corrections)
+            *corrections = n;
         return size > 0 ? buffer.data() : "";
     }
 
@@ -34,7 +38,8 @@ protected:
     EngineContext* ctx = nullptr;
 };
 
-TEST_F(CleanText, PlacesTonesTheWayTheOptionsWant) {
+TEST_F(CleanText, PlacesTonesTheWayTheOptionsWant)
+{
     int corrections = 0;
     EXPECT_EQ(clean("hòa bình", &corrections), "hoà bình");
     EXPECT_EQ(corrections, 1);
@@ -45,15 +50,18 @@ TEST_F(CleanText, PlacesTonesTheWayTheOptionsWant) {
     EXPECT_EQ(corrections, 2);
 }
 
-TEST_F(CleanText, EverythingButWordsPassesThroughUnchanged) {
+TEST_F(CleanText, EverythingButWordsPassesThroughUnchanged)
+{
     const char* texts[] = {
-        "năm 2024, tốt.", "email: a@b.com — 100%!", "日本語 và tiếng Việt", "  hai   dấu cách  ",
-        "bad \xFF\xFE bytes", "",
+        "năm 2024, tốt.",     "email: a@b.com — 100%!", "日本語 và tiếng Việt",
+        "  hai   dấu cách  ", "bad \xFF\xFE bytes",     "",
     };
-    for (const char* text : texts) EXPECT_EQ(clean(text), text) << text;
+    for (const char* text : texts)
+        EXPECT_EQ(clean(text), text) << text;
 }
 
-TEST_F(CleanText, RepairsHookTildeAndAppliesCorrections) {
+TEST_F(CleanText, RepairsHookTildeAndAppliesCorrections)
+{
     load('v', "nghĩ\n");
     load('f', "nghĩ\t10\n");
     load('c', "ko\tkhông\nsản suất\tsản xuất\nxấu\tđẹp quá\n");
@@ -66,7 +74,8 @@ TEST_F(CleanText, RepairsHookTildeAndAppliesCorrections) {
     EXPECT_EQ(clean("tôi nghỉ ko"), "tôi nghỉ ko");
 }
 
-TEST_F(CleanText, KeepsEveryCharacterOfATextThatFitsTheBuffer) {
+TEST_F(CleanText, KeepsEveryCharacterOfATextThatFitsTheBuffer)
+{
     load('v', "hoà\n");
     load('c', "ko\tkhông\n");
     std::string transcript, expected;
@@ -83,7 +92,8 @@ TEST_F(CleanText, KeepsEveryCharacterOfATextThatFitsTheBuffer) {
     EXPECT_EQ(clean(longWord), longWord);
 }
 
-TEST_F(CleanText, CutsOnlyAtTheBufferAndNeverInsideACharacter) {
+TEST_F(CleanText, CutsOnlyAtTheBufferAndNeverInsideACharacter)
+{
     EXPECT_EQ(clean("tiếng việt", nullptr, 6), "tiế");
     EXPECT_EQ(clean("abc", nullptr, 0), "");
     EXPECT_EQ(clean("ab cd ef", nullptr, 6), "ab cd");

@@ -15,13 +15,15 @@ namespace {
 
 class Learned : public EngineTablesTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         EngineTablesTest::SetUp();
         make_dir();
         file = path("learned.tsv");
     }
 
-    std::string read(const std::string& p) const {
+    std::string read(const std::string& p) const
+    {
         std::ifstream in(p, std::ios::binary);
         std::stringstream s;
         s << in.rdbuf();
@@ -31,14 +33,16 @@ protected:
     std::string file;
 };
 
-TEST_F(Learned, EmptyTablesSaveOnlyTheHeader) {
+TEST_F(Learned, EmptyTablesSaveOnlyTheHeader)
+{
     EXPECT_EQ(learned_save(file.c_str()), 0);
     EXPECT_EQ(read(file), "# miraDot learned data v1\n");
     EXPECT_EQ(learned_load(file.c_str()), 0);
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
 }
 
-TEST_F(Learned, RoundTripKeepsChoicesCountsAndOrder) {
+TEST_F(Learned, RoundTripKeepsChoicesCountsAndOrder)
+{
     lex_add('o', "vieetj", "e", 2);
     lex_add('o', "vn", "n", 1);
     lex_add('p', "tiếng", nullptr, 7);
@@ -60,19 +64,22 @@ TEST_F(Learned, RoundTripKeepsChoicesCountsAndOrder) {
     EXPECT_EQ(lex_raw_count('p', "tiếng"), 14u);
 }
 
-TEST_F(Learned, DamagedLinesAreSkippedAndTheRestLoads) {
+TEST_F(Learned, DamagedLinesAreSkippedAndTheRestLoads)
+{
     std::string longLine(2000, 'x');
     write_file("learned.tsv",
                "# miraDot learned data v1\n"
-               "o\tkeys\tx\t3\n"          // unknown value reads as e
-               "o\tkeys2\tv\n"            // no count field: ignored
+               "o\tkeys\tx\t3\n"  // unknown value reads as e
+               "o\tkeys2\tv\n"    // no count field: ignored
                "p\tword\t12abc\r\n"
                "q\tother\t1\n"
                "p\tnotabs\n"
-               "o\t\tv\t1\n"              // empty key refused
-               "p\t" + longLine + "p\tfake\t9\n"  // an over-long line cannot smuggle a record
-               "\xFF\xFE garbage\n"
-               "p\tlast\t4");
+               "o\t\tv\t1\n"  // empty key refused
+               "p\t"
+                   + longLine
+                   + "p\tfake\t9\n"  // an over-long line cannot smuggle a record
+                     "\xFF\xFE garbage\n"
+                     "p\tlast\t4");
     EXPECT_EQ(learned_load(file.c_str()), 3);
     EXPECT_STREQ(lex_value('o', "keys"), "e");
     EXPECT_FALSE(lex_contains('o', "keys2"));
@@ -81,7 +88,8 @@ TEST_F(Learned, DamagedLinesAreSkippedAndTheRestLoads) {
     EXPECT_EQ(lex_raw_count('p', "last"), 4u);
 }
 
-TEST_F(Learned, FailedSaveLeavesThePreviousFileIntact) {
+TEST_F(Learned, FailedSaveLeavesThePreviousFileIntact)
+{
     lex_add('p', "one", nullptr, 1);
     ASSERT_EQ(learned_save(file.c_str()), 1);
     std::string before = read(file);
@@ -96,7 +104,8 @@ TEST_F(Learned, FailedSaveLeavesThePreviousFileIntact) {
     EXPECT_EQ(learned_load(path("nothing.tsv").c_str()), -1);
 }
 
-TEST_F(Learned, KeysThatWouldBreakTheFormatAreNotWritten) {
+TEST_F(Learned, KeysThatWouldBreakTheFormatAreNotWritten)
+{
     lex_add('p', "bad\tkey", nullptr, 1);
     lex_add('p', "bad\nkey", nullptr, 1);
     lex_add('p', "good", nullptr, 1);

@@ -9,19 +9,22 @@ using namespace miradot;
 
 namespace {
 
-std::string render(const Syllable& s, bool oldStyle, bool ignoreCase = false) {
+std::string render(const Syllable& s, bool oldStyle, bool ignoreCase = false)
+{
     char buffer[256];
     render_syllable(s, oldStyle, ignoreCase, buffer, sizeof buffer);
     return buffer;
 }
 
-std::string rerender(const char* word, bool oldStyle) {
+std::string rerender(const char* word, bool oldStyle)
+{
     Syllable s;
     EXPECT_TRUE(parse_word(word, &s)) << word;
     return render(s, oldStyle);
 }
 
-TEST(Utf8, DecodesMalformedSequencesToReplacementWithoutSkippingValidBytes) {
+TEST(Utf8, DecodesMalformedSequencesToReplacementWithoutSkippingValidBytes)
+{
     struct Case {
         const char* bytes;
         uint32_t expected;
@@ -31,12 +34,14 @@ TEST(Utf8, DecodesMalformedSequencesToReplacementWithoutSkippingValidBytes) {
         {"\xC3\xA0", 0xE0, 2},
         {"\xE1\xBA\xA1", 0x1EA1, 3},
         {"\xF0\x9F\x98\x80", 0x1F600, 4},
-        {"\xE1\xBA" "a", REPLACEMENT_CHAR, 2},  // cursor stops on the 'a'
-        {"\x80z", REPLACEMENT_CHAR, 1},          // stray continuation byte
+        {"\xE1\xBA"
+         "a",
+         REPLACEMENT_CHAR, 2},           // cursor stops on the 'a'
+        {"\x80z", REPLACEMENT_CHAR, 1},  // stray continuation byte
         {"\xF8\x80", REPLACEMENT_CHAR, 1},
         {"\xFF", REPLACEMENT_CHAR, 1},
-        {"\xE1", REPLACEMENT_CHAR, 1},           // truncated at the terminator
-        {"\xED\xA0\x80", 0xD800, 3},             // surrogates are not rejected here
+        {"\xE1", REPLACEMENT_CHAR, 1},  // truncated at the terminator
+        {"\xED\xA0\x80", 0xD800, 3},    // surrogates are not rejected here
     };
     for (const Case& c : cases) {
         const char* cursor = c.bytes;
@@ -45,7 +50,8 @@ TEST(Utf8, DecodesMalformedSequencesToReplacementWithoutSkippingValidBytes) {
     }
 }
 
-TEST(Utf8, EncodeKeepsRoomForTerminatorAndCountsCodePoints) {
+TEST(Utf8, EncodeKeepsRoomForTerminatorAndCountsCodePoints)
+{
     char buffer[8] = {};
     EXPECT_EQ(encode_utf8_char(0x1EA1, buffer, 3), 0);
     EXPECT_EQ(encode_utf8_char(0x1EA1, buffer, 4), 3);
@@ -55,17 +61,17 @@ TEST(Utf8, EncodeKeepsRoomForTerminatorAndCountsCodePoints) {
     EXPECT_EQ(utf8_char_count(""), 0);
 }
 
-TEST(Letters, ParsesAndRendersToneWhereEachStyleWantsIt) {
+TEST(Letters, ParsesAndRendersToneWhereEachStyleWantsIt)
+{
     struct Case {
         const char* word;
         const char* newStyle;
         const char* oldStyle;
     } cases[] = {
-        {"hoà", "hoà", "hòa"},   {"hòa", "hoà", "hòa"},     {"khoẻ", "khoẻ", "khỏe"},
-        {"thuý", "thuý", "thúy"}, {"quý", "quý", "quý"},     {"già", "già", "già"},
-        {"gì", "gì", "gì"},       {"người", "người", "người"}, {"khuỷu", "khuỷu", "khuỷu"},
-        {"hoàng", "hoàng", "hoàng"}, {"mùa", "mùa", "mùa"},   {"tài", "tài", "tài"},
-        {"Đại", "Đại", "Đại"},    {"ĐẠI", "ĐẠI", "ĐẠI"},     {"HOÀ", "HOÀ", "HÒA"},
+        {"hoà", "hoà", "hòa"},       {"hòa", "hoà", "hòa"},       {"khoẻ", "khoẻ", "khỏe"}, {"thuý", "thuý", "thúy"},
+        {"quý", "quý", "quý"},       {"già", "già", "già"},       {"gì", "gì", "gì"},       {"người", "người", "người"},
+        {"khuỷu", "khuỷu", "khuỷu"}, {"hoàng", "hoàng", "hoàng"}, {"mùa", "mùa", "mùa"},    {"tài", "tài", "tài"},
+        {"Đại", "Đại", "Đại"},       {"ĐẠI", "ĐẠI", "ĐẠI"},       {"HOÀ", "HOÀ", "HÒA"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(rerender(c.word, false), c.newStyle) << c.word;
@@ -73,7 +79,8 @@ TEST(Letters, ParsesAndRendersToneWhereEachStyleWantsIt) {
     }
 }
 
-TEST(Letters, ParseRejectsWhatIsNotOneVietnameseWord) {
+TEST(Letters, ParseRejectsWhatIsNotOneVietnameseWord)
+{
     Syllable s;
     for (const char* word : {"áá", "a1", "a b", "日本", "x\xFF", "abcdefghijklmnopqrstuvwxyzabcdefg"}) {
         EXPECT_FALSE(parse_word(word, &s)) << word;
@@ -82,7 +89,8 @@ TEST(Letters, ParseRejectsWhatIsNotOneVietnameseWord) {
     EXPECT_EQ(s.count, 32);
 }
 
-TEST(Letters, CaseFlagsFollowTheText) {
+TEST(Letters, CaseFlagsFollowTheText)
+{
     Syllable upper, title;
     ASSERT_TRUE(parse_word("ĐẠI", &upper));
     ASSERT_TRUE(parse_word("Đại", &title));
@@ -93,7 +101,8 @@ TEST(Letters, CaseFlagsFollowTheText) {
     EXPECT_EQ(upper.tone, TONE_DOT);
 }
 
-TEST(Letters, RenderNeverWritesPastItsBuffer) {
+TEST(Letters, RenderNeverWritesPastItsBuffer)
+{
     Syllable s;
     ASSERT_TRUE(parse_word("người", &s));
     char buffer[6];
@@ -105,13 +114,14 @@ TEST(Letters, RenderNeverWritesPastItsBuffer) {
     EXPECT_EQ(render_syllable(s, false, false, buffer, 0), 0);
 }
 
-TEST(Letters, SplitFindsInitialNucleusAndFinal) {
+TEST(Letters, SplitFindsInitialNucleusAndFinal)
+{
     struct Case {
         const char* word;
         int start, end;
         bool valid;
     } cases[] = {
-        {"quý", 2, 3, true}, {"gìn", 1, 2, true}, {"giàn", 2, 3, true}, {"người", 2, 5, true},
+        {"quý", 2, 3, true},  {"gìn", 1, 2, true},   {"giàn", 2, 3, true}, {"người", 2, 5, true},
         {"bcd", 3, 3, false}, {"bana", 1, 2, false}, {"oa", 0, 2, true},
     };
     for (const Case& c : cases) {
@@ -124,7 +134,8 @@ TEST(Letters, SplitFindsInitialNucleusAndFinal) {
     }
 }
 
-TEST(Letters, CapitalizeFirstUsesTheVietnameseAlphabet) {
+TEST(Letters, CapitalizeFirstUsesTheVietnameseAlphabet)
+{
     struct Case {
         const char* in;
         const char* out;
@@ -137,7 +148,8 @@ TEST(Letters, CapitalizeFirstUsesTheVietnameseAlphabet) {
     }
 }
 
-TEST(Letters, AllCapsAndLowerForms) {
+TEST(Letters, AllCapsAndLowerForms)
+{
     EXPECT_TRUE(is_all_caps("ĐẠI"));
     EXPECT_TRUE(is_all_caps("HTML"));
     EXPECT_TRUE(is_all_caps("A"));
@@ -154,15 +166,16 @@ TEST(Letters, AllCapsAndLowerForms) {
     EXPECT_STREQ(buffer, "abc");
 }
 
-TEST(Letters, ApplyCaseCarriesTheTypedCaseOntoAReplacement) {
+TEST(Letters, ApplyCaseCarriesTheTypedCaseOntoAReplacement)
+{
     struct Case {
         const char* source;
         const char* replacement;
         const char* expected;
     } cases[] = {
-        {"KO", "không", "KHÔNG"},     {"Ko", "không", "Không"},         {"ko", "không", "không"},
-        {"k1", "không", "không"},     {"Hn", "hà nội", "Hà nội"},       {"HN", "hà nội", "HÀ NỘI"},
-        {"ko", "a  b", "a  b"},       {"Ko", "c++ rất", "c++ rất"},      {"vn", "Việt Nam", "việt nam"},
+        {"KO", "không", "KHÔNG"}, {"Ko", "không", "Không"},     {"ko", "không", "không"},
+        {"k1", "không", "không"}, {"Hn", "hà nội", "Hà nội"},   {"HN", "hà nội", "HÀ NỘI"},
+        {"ko", "a  b", "a  b"},   {"Ko", "c++ rất", "c++ rất"}, {"vn", "Việt Nam", "việt nam"},
     };
     for (const Case& c : cases) {
         char buffer[128];

@@ -13,17 +13,20 @@ namespace {
 
 class Session : public EngineTablesTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         EngineTablesTest::SetUp();
         ctx = engine_create();
         ASSERT_NE(ctx, nullptr);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         engine_destroy(ctx);
         EngineTablesTest::TearDown();
     }
 
-    std::string feed(const std::string& keys) {
+    std::string feed(const std::string& keys)
+    {
         std::vector<char> buffer(keys.size() * 4 + 64);
         engine_feed_text(ctx, keys.c_str(), buffer.data(), static_cast<int>(buffer.size()));
         return buffer.data();
@@ -33,7 +36,8 @@ protected:
     EngineOutput out{};
 };
 
-TEST_F(Session, PreeditFollowsEveryKeyAndSpaceCommits) {
+TEST_F(Session, PreeditFollowsEveryKeyAndSpaceCommits)
+{
     const char* expected[] = {"t", "ti", "tie", "tiê", "tiên", "tiêng"};
     const char* keys = "tieeng";
     for (int i = 0; i < 6; ++i) {
@@ -49,7 +53,8 @@ TEST_F(Session, PreeditFollowsEveryKeyAndSpaceCommits) {
     EXPECT_EQ(out.kind, KIND_VIETNAMESE);
 }
 
-TEST_F(Session, FeedTextCommitsWordsAsTyped) {
+TEST_F(Session, FeedTextCommitsWordsAsTyped)
+{
     struct Case {
         const char* keys;
         const char* expected;
@@ -57,8 +62,8 @@ TEST_F(Session, FeedTextCommitsWordsAsTyped) {
         {"vieetj nam", "việt nam"},
         {"tieengs vieetj\tcos", "tiếng việt\tcó"},
         {"xin chaof\nbanj", "xin chào\nbạn"},
-        {"vieetj\b\bt", "viêt"},        // Backspace inside a word drops keys
-        {"ab \b\bc", "ac"},             // Backspace after a word deletes text
+        {"vieetj\b\bt", "viêt"},  // Backspace inside a word drops keys
+        {"ab \b\bc", "ac"},       // Backspace after a word deletes text
         {"2024 nawm", "2024 năm"},
         {"a1b", "a1b"},
         {"", ""},
@@ -69,7 +74,8 @@ TEST_F(Session, FeedTextCommitsWordsAsTyped) {
     }
 }
 
-TEST_F(Session, DigitsEndTelexWordsButBelongToVniWords) {
+TEST_F(Session, DigitsEndTelexWordsButBelongToVniWords)
+{
     EXPECT_EQ(feed("vie65t 5"), "vie65t 5");
     engine_set_method(ctx, VNI);
     EXPECT_EQ(feed("vie65t 5"), "việt 5");
@@ -78,10 +84,12 @@ TEST_F(Session, DigitsEndTelexWordsButBelongToVniWords) {
     EXPECT_STREQ(out.preedit, "");
 }
 
-TEST_F(Session, FortyNinthKeyStartsANewWord) {
+TEST_F(Session, FortyNinthKeyStartsANewWord)
+{
     engine_set_options(ctx, 0);
     std::string keys(48, 'b');
-    for (char k : keys) EXPECT_EQ(engine_key(ctx, k, &out), 1);
+    for (char k : keys)
+        EXPECT_EQ(engine_key(ctx, k, &out), 1);
     EXPECT_STREQ(out.text, "");
     EXPECT_EQ(engine_key(ctx, 'c', &out), 1);
     EXPECT_EQ(std::string(out.text), keys);
@@ -89,7 +97,8 @@ TEST_F(Session, FortyNinthKeyStartsANewWord) {
     EXPECT_EQ(ctx->rawLen, 1);
 }
 
-TEST_F(Session, BackspaceShrinksTheWordOrIsLeftToTheApplication) {
+TEST_F(Session, BackspaceShrinksTheWordOrIsLeftToTheApplication)
+{
     engine_key(ctx, 'a', &out);
     engine_key(ctx, 'a', &out);
     EXPECT_STREQ(out.preedit, "â");
@@ -101,17 +110,20 @@ TEST_F(Session, BackspaceShrinksTheWordOrIsLeftToTheApplication) {
     EXPECT_EQ(engine_backspace(ctx, &out), 0);
 }
 
-TEST_F(Session, EnglishModePassesEveryKeyAndCommitsTheWordInProgress) {
+TEST_F(Session, EnglishModePassesEveryKeyAndCommitsTheWordInProgress)
+{
     engine_key(ctx, 'd', &out);
     engine_key(ctx, 'd', &out);
     engine_set_options(ctx, DEFAULT_OPTIONS | OPT_ENGLISH_MODE);
     EXPECT_EQ(engine_key(ctx, 'a', &out), 0);
     EXPECT_STREQ(out.text, "đ");
-    for (uint32_t c : {'a', ' ', '1', '.'}) EXPECT_EQ(engine_key(ctx, c, &out), 0);
+    for (uint32_t c : {'a', ' ', '1', '.'})
+        EXPECT_EQ(engine_key(ctx, c, &out), 0);
     EXPECT_EQ(feed("vieetj nam"), "vieetj nam");
 }
 
-TEST_F(Session, ControlCharactersEndTheWordAndArePassedOn) {
+TEST_F(Session, ControlCharactersEndTheWordAndArePassedOn)
+{
     engine_key(ctx, 'o', &out);
     engine_key(ctx, 'o', &out);
     EXPECT_EQ(engine_key(ctx, '\r', &out), 0);
@@ -120,7 +132,8 @@ TEST_F(Session, ControlCharactersEndTheWordAndArePassedOn) {
     EXPECT_EQ(engine_key(ctx, 127, &out), 0);
 }
 
-TEST_F(Session, ResetForgetsWordAndContextButKeepsOptions) {
+TEST_F(Session, ResetForgetsWordAndContextButKeepsOptions)
+{
     engine_set_method(ctx, VNI);
     engine_set_options(ctx, 0x13);
     feed("a b ");
@@ -134,17 +147,18 @@ TEST_F(Session, ResetForgetsWordAndContextButKeepsOptions) {
     EXPECT_EQ(engine_set_method(ctx, 7), 0);
 }
 
-TEST_F(Session, HostileInputNeverBreaksTheOutput) {
+TEST_F(Session, HostileInputNeverBreaksTheOutput)
+{
     std::string huge(100000, 'b');
     std::string committed = feed(huge);
     EXPECT_EQ(committed.size(), huge.size());
 
     const char* nasty[] = {
-        "\xFF\xFE\xFD vieetj",          // invalid bytes
-        "\xED\xA0\x80\xED\xB0\x80 x",   // encoded surrogates
-        "\xF7\xBF\xBF\xBF",             // beyond U+10FFFF
-        "\x01\x02\x1B[31m aa",          // control characters
-        "\xE1\xBA",                     // truncated sequence
+        "\xFF\xFE\xFD vieetj",         // invalid bytes
+        "\xED\xA0\x80\xED\xB0\x80 x",  // encoded surrogates
+        "\xF7\xBF\xBF\xBF",            // beyond U+10FFFF
+        "\x01\x02\x1B[31m aa",         // control characters
+        "\xE1\xBA",                    // truncated sequence
     };
     for (const char* keys : nasty) {
         std::string text = feed(keys);
@@ -162,7 +176,8 @@ TEST_F(Session, HostileInputNeverBreaksTheOutput) {
     EXPECT_EQ(engine_feed_text(ctx, "abc", tiny, 0), 0);
 }
 
-TEST_F(Session, OptionsChangeToneStyleAndComposition) {
+TEST_F(Session, OptionsChangeToneStyleAndComposition)
+{
     engine_set_options(ctx, DEFAULT_OPTIONS | OPT_OLD_TONE);
     EXPECT_EQ(feed("hoaf"), "hòa");
     engine_set_options(ctx, DEFAULT_OPTIONS);

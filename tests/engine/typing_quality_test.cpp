@@ -136,9 +136,9 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
         {"soos test hoawcj ", "số test hoặc "},  // a reading no text showed: the term stays
         {"Chaau As ", "Châu Á "},                // a capitalised name reads on
         {"nuwowcs chaau As ", "nước châu Á "},
-        {"Chaau As is ", "Châu As is "},       // unless English follows
-        {"Chaau As Allows ", "Châu Á Allows "},  // a capital after starts a new phrase
-        {"Chaau As ddax ", "Châu Á đã "},      // a Vietnamese word after never makes it English
+        {"Chaau As is ", "Châu As is "},            // unless English follows
+        {"Chaau As Allows ", "Châu Á Allows "},     // a capital after starts a new phrase
+        {"Chaau As ddax ", "Châu Á đã "},           // a Vietnamese word after never makes it English
         {"nuwowcs Sorts the ", "nước Sorts the "},  // however common the Vietnamese reading
         {"nuwowcs Sorts ddax ", "nước Sót đã "},
         {"phims Esc ddeer ", "phím Esc để "},  // a capitalised key name inside a sentence
@@ -148,10 +148,10 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
         {"Ngayf2 ", "Ngày2 "},                   // or with its tone key last
         {"Chops Vex ", "Chóp Vẽ "},              // nothing before, Vietnamese after
         {"Chops is ", "Chops is "},
-        {"TRAIS ", "TRAIS "},           // capitals kept as typed
-        {"TRAIS ddax ", "TRÁI đã "},    // unless a Vietnamese word follows
-        {"TEST ddax ", "TEST đã "},     // an English word stays
-        {"arm64 ", "arm64 "},                    // after a name
+        {"TRAIS ", "TRAIS "},         // capitals kept as typed
+        {"TRAIS ddax ", "TRÁI đã "},  // unless a Vietnamese word follows
+        {"TEST ddax ", "TEST đã "},   // an English word stays
+        {"arm64 ", "arm64 "},         // after a name
     };
     for (const Case& c : cases)
         EXPECT_EQ(feed(c.keys), c.expected) << c.keys;

@@ -23,7 +23,8 @@ const char* const SHORTHAND = "vn\tViệt Nam\nko\tkhông\nđc\tđược\tB\n";
 
 class WordEnd : public EngineTablesTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         EngineTablesTest::SetUp();
         std::string dir = make_dir({{"vi.tsv", VI},
                                     {"vi_freq.tsv", VI_FREQ},
@@ -35,13 +36,15 @@ protected:
         ASSERT_GT(engine_load_data(dir.c_str()), 0);
         ctx = engine_create();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         engine_destroy(ctx);
         EngineTablesTest::TearDown();
     }
 
     // Types keys into a fresh context.
-    std::string feed(const std::string& keys, uint32_t options = DEFAULT_OPTIONS) {
+    std::string feed(const std::string& keys, uint32_t options = DEFAULT_OPTIONS)
+    {
         engine_destroy(ctx);
         ctx = engine_create();
         engine_set_options(ctx, options);
@@ -51,9 +54,11 @@ protected:
     }
 
     // Types keys one by one; returns the output of the last key.
-    EngineOutput type(const std::string& keys) {
+    EngineOutput type(const std::string& keys)
+    {
         EngineOutput out{};
-        for (char k : keys) engine_key(ctx, static_cast<unsigned char>(k), &out);
+        for (char k : keys)
+            engine_key(ctx, static_cast<unsigned char>(k), &out);
         return out;
     }
 
@@ -65,13 +70,14 @@ struct FeedCase {
     const char* expected;
 };
 
-TEST_F(WordEnd, EnglishStaysEnglishAndVietnameseStaysVietnamese) {
+TEST_F(WordEnd, EnglishStaysEnglishAndVietnameseStaysVietnamese)
+{
     const FeedCase cases[] = {
         {"pass ", "pass "},
         {"class test ", "class test "},
-        {"beeps ", "bếp "},             // the mark typed by repeat outweighs a rare English word
+        {"beeps ", "bếp "},  // the mark typed by repeat outweighs a rare English word
         {"tieengs vieetj ", "tiếng việt "},
-        {"tieng ", "tieng "},           // neither language: kept as typed
+        {"tieng ", "tieng "},  // neither language: kept as typed
         {"HTML ", "HTML "},
         {"VIEETJ NAM ", "VIỆT NAM "},
         {"LAF ", "LAF "},               // three capitals alone: an acronym
@@ -79,12 +85,14 @@ TEST_F(WordEnd, EnglishStaysEnglishAndVietnameseStaysVietnamese) {
         {"10cas ", "10cas "},           // code-like after a digit
         {"10dd ", "10đ "},
         {"a_cas ", "a_cas "},
-        {"mySql ", "mySql "},           // a capital inside the word
+        {"mySql ", "mySql "},  // a capital inside the word
     };
-    for (const FeedCase& c : cases) EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
+    for (const FeedCase& c : cases)
+        EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
 }
 
-TEST_F(WordEnd, KindsReportedAtWordEnd) {
+TEST_F(WordEnd, KindsReportedAtWordEnd)
+{
     engine_set_options(ctx, DEFAULT_OPTIONS);
     EngineOutput out = type("tieengs ");
     EXPECT_STREQ(out.text, "tiếng ");
@@ -98,20 +106,20 @@ TEST_F(WordEnd, KindsReportedAtWordEnd) {
     EXPECT_EQ(out.kind, KIND_ENGLISH);
 }
 
-TEST_F(WordEnd, PunctuationSpacingAndSentenceCapitals) {
+TEST_F(WordEnd, PunctuationSpacingAndSentenceCapitals)
+{
     const FeedCase cases[] = {
-        {"vieetj ,", "việt,"},
-        {"pass ,", "pass ,"},
-        {"vieetj . xin", "việt. Xin"},
-        {"vieetj. xin chaof", "việt. Xin chào"},
-        {"vieetj ? laf", "việt? Là"},
-        {"vieetj , xin", "việt, xin"},
+        {"vieetj ,", "việt,"},         {"pass ,", "pass ,"},
+        {"vieetj . xin", "việt. Xin"}, {"vieetj. xin chaof", "việt. Xin chào"},
+        {"vieetj ? laf", "việt? Là"},  {"vieetj , xin", "việt, xin"},
     };
-    for (const FeedCase& c : cases) EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
+    for (const FeedCase& c : cases)
+        EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
     EXPECT_EQ(feed("vieetj ,", DEFAULT_OPTIONS & ~OPT_PUNCTUATION), "việt ,");
 }
 
-TEST_F(WordEnd, AmbiguousWordOffersTheOtherFormForTab) {
+TEST_F(WordEnd, AmbiguousWordOffersTheOtherFormForTab)
+{
     engine_set_options(ctx, DEFAULT_OPTIONS);
     EngineOutput out = type("mix ");
     EXPECT_STREQ(out.text, "mix ");
@@ -131,21 +139,24 @@ TEST_F(WordEnd, AmbiguousWordOffersTheOtherFormForTab) {
     EXPECT_EQ(feed("mix\xE2\x87\xA5", DEFAULT_OPTIONS & ~OPT_LEARN), "mix");
 }
 
-TEST_F(WordEnd, SwapIsLearnedForNextTime) {
+TEST_F(WordEnd, SwapIsLearnedForNextTime)
+{
     EXPECT_EQ(feed("mix \xE2\x87\xA5"), "mĩ ");
     EXPECT_STREQ(lex_value('o', "mix"), "v");
     EXPECT_EQ(feed("mix "), "mĩ ");
     EXPECT_EQ(feed("mix ", DEFAULT_OPTIONS & ~OPT_LEARN), "mix ");
 }
 
-TEST_F(WordEnd, NextWordReDecidesTheAmbiguousOne) {
+TEST_F(WordEnd, NextWordReDecidesTheAmbiguousOne)
+{
     EXPECT_EQ(feed("mix vieetj "), "mĩ việt ");
     EXPECT_EQ(feed("mix pass "), "mix pass ");
     EXPECT_EQ(feed("mix ab vieetj "), "mĩ ab việt ");  // an undecided word in between follows it
-    EXPECT_EQ(feed("mix  vieetj "), "mix  việt ");    // two spaces: no longer context
+    EXPECT_EQ(feed("mix  vieetj "), "mix  việt ");     // two spaces: no longer context
 }
 
-TEST_F(WordEnd, CorrectionsUseThePreviousWordOnlyAcrossOneSpace) {
+TEST_F(WordEnd, CorrectionsUseThePreviousWordOnlyAcrossOneSpace)
+{
     const FeedCase cases[] = {
         {"sarn suaats ", "sản xuất "},
         {"sarn  suaats ", "sản  suất "},
@@ -154,21 +165,25 @@ TEST_F(WordEnd, CorrectionsUseThePreviousWordOnlyAcrossOneSpace) {
         {"sar ", "sản "},
         {"Sar ", "Sản "},
     };
-    for (const FeedCase& c : cases) EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
+    for (const FeedCase& c : cases)
+        EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
     EXPECT_EQ(feed("sar ", DEFAULT_OPTIONS & ~OPT_AUTO_CORRECT), "sả ");
 }
 
-TEST_F(WordEnd, ShorthandExpandsUnlessBlocked) {
+TEST_F(WordEnd, ShorthandExpandsUnlessBlocked)
+{
     const uint32_t options = DEFAULT_OPTIONS | OPT_SHORTHAND;
     const FeedCase cases[] = {
-        {"vn ", "Việt Nam "}, {"2vn ", "2vn "}, {"vn2", "vn2"},          {"ko ", "không "},
-        {"KO ", "KHÔNG "},    {"ddc ", "được "},                           {"pass ddc ", "pass ddc "},
+        {"vn ", "Việt Nam "}, {"2vn ", "2vn "},           {"vn2", "vn2"}, {"ko ", "không "}, {"KO ", "KHÔNG "},
+        {"ddc ", "được "},    {"pass ddc ", "pass ddc "},
     };
-    for (const FeedCase& c : cases) EXPECT_EQ(feed(c.keys, options), c.expected) << c.keys;
+    for (const FeedCase& c : cases)
+        EXPECT_EQ(feed(c.keys, options), c.expected) << c.keys;
     EXPECT_EQ(feed("vn "), "vn ");
 }
 
-TEST_F(WordEnd, RetypingAWordRightAfterItFlipsItAndIsLearned) {
+TEST_F(WordEnd, RetypingAWordRightAfterItFlipsItAndIsLearned)
+{
     EXPECT_EQ(feed("vieetj \b\b\b\b\bvieetj "), "vieetj ");
     EXPECT_STREQ(lex_value('o', "vieetj"), "e");
     EXPECT_EQ(feed("vieetj "), "vieetj ");
@@ -177,14 +192,16 @@ TEST_F(WordEnd, RetypingAWordRightAfterItFlipsItAndIsLearned) {
     EXPECT_EQ(feed("tieengs \b\b\b\b\b\b\btieengs "), "tiếng ");
 }
 
-TEST_F(WordEnd, RetypedShorthandIsNeverExpandedAgain) {
+TEST_F(WordEnd, RetypedShorthandIsNeverExpandedAgain)
+{
     const uint32_t options = DEFAULT_OPTIONS | OPT_SHORTHAND;
     EXPECT_EQ(feed("vn \b\b\b\b\b\b\b\b\bvn ", options), "vn ");
     EXPECT_STREQ(lex_value('o', "vn"), "n");
     EXPECT_EQ(feed("vn ", options), "vn ");
 }
 
-TEST_F(WordEnd, AcceptedWordsAreCountedWhenTheNextWordEnds) {
+TEST_F(WordEnd, AcceptedWordsAreCountedWhenTheNextWordEnds)
+{
     feed("tieengs vieetj pass ");
     engine_reset(ctx);
     EXPECT_EQ(lex_raw_count('p', "tiếng"), 1u);
@@ -193,7 +210,8 @@ TEST_F(WordEnd, AcceptedWordsAreCountedWhenTheNextWordEnds) {
     EXPECT_EQ(lex_total('p'), 3u);
 }
 
-TEST_F(WordEnd, OnlyTheUsersChoiceBetweenTwoReadingsIsLearned) {
+TEST_F(WordEnd, OnlyTheUsersChoiceBetweenTwoReadingsIsLearned)
+{
     // Typing on does not confirm the engine's own pick: counted, one wrong
     // decision would make itself stick.
     for (int i = 0; i < 3; ++i) {
@@ -208,7 +226,8 @@ TEST_F(WordEnd, OnlyTheUsersChoiceBetweenTwoReadingsIsLearned) {
     EXPECT_EQ(lex_raw_count('p', "mĩ"), 1u);
 }
 
-TEST_F(WordEnd, WithoutDictionariesEverythingStillWorks) {
+TEST_F(WordEnd, WithoutDictionariesEverythingStillWorks)
+{
     clear_all_tables();
     EXPECT_EQ(feed("tieengs pass beeps mix "), "tiếng pass bếp mĩ ");
 }

@@ -7,8 +7,10 @@
 #include "engine.h"
 #include "fuzz_checks.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0) return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
     std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
     text.erase(std::find(text.begin(), text.end(), '\0'), text.end());  // the engine reads C strings
     EngineContext* ctx = engine_create();
@@ -18,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int corrections = engine_clean_text(ctx, text.c_str(), buffer.data(), bufferSize);
     require(corrections >= 0 && corrections <= static_cast<int>(text.size()) + 1);  // two per word at most
     require_terminated(buffer.data(), buffer.size());
-    if (well_formed_utf8(text.c_str())) require(well_formed_utf8(buffer.data()));
+    if (well_formed_utf8(text.c_str()))
+        require(well_formed_utf8(buffer.data()));
     engine_destroy(ctx);
     return 0;
 }

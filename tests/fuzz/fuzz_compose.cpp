@@ -8,8 +8,10 @@
 
 using namespace miradot;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || size > ENGINE_MAX_KEYS) return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0 || size > ENGINE_MAX_KEYS)
+        return 0;
     const char* keys = reinterpret_cast<const char*>(data);
     for (uint32_t method : {TELEX, VNI}) {
         for (int strict : {0, 1}) {

@@ -8,8 +8,10 @@
 #include "fuzz_checks.h"
 #include "json.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 2) return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 2)
+        return 0;
     // First byte: the capacity; the text up to the first NUL after it names
     // the member (at most 20 bytes); the rest is the JSON text.
     const size_t capacity = data[0] % 40 + 1;
@@ -22,13 +24,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::unique_ptr<char[]> out(new char[capacity]);
     bool found = json_field(json.c_str(), name.c_str(), out.get(), capacity);
     require_terminated(out.get(), capacity);
-    if (!found) require(out[0] == '\0');
+    if (!found)
+        require(out[0] == '\0');
 
     // Escaping makes one line whose member reads back as the original text
     // (up to its first NUL, where C strings end).
     const std::string text = input.substr(0, input.find('\0'));
     const std::string escaped = json_escape(text);
-    for (unsigned char c : escaped) require(c >= 0x20);
+    for (unsigned char c : escaped)
+        require(c >= 0x20);
     const std::string line = "{\"k\":\"" + escaped + "\"}";
     const size_t room = text.size() + 8;
     std::unique_ptr<char[]> back(new char[room]);

@@ -11,9 +11,11 @@
 
 using namespace miradot;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     static const std::string path = fuzz_file_path("learned");
-    if (!write_fuzz_file(path, data, size)) return 0;
+    if (!write_fuzz_file(path, data, size))
+        return 0;
     learned_clear();
     int loaded = learned_load(path.c_str());
     require(loaded >= 0);

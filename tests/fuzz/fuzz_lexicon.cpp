@@ -8,7 +8,8 @@
 
 using namespace miradot;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     const char* bytes = reinterpret_cast<const char*>(data);
     for (char code : std::string("vfecks")) {
         lex_parse_file(code, bytes, size);
@@ -22,9 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         lex_count('v', key.c_str());
         lex_value('c', key.c_str());
         lex_count('e', key.c_str());
-        if (end == std::string::npos) break;
+        if (end == std::string::npos)
+            break;
         start = end + 1;
     }
-    for (char code : std::string("vflrecks")) lex_clear(code);
+    for (char code : std::string("vflrecks"))
+        lex_clear(code);
     return 0;
 }

@@ -11,9 +11,11 @@
 
 using namespace miradot;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     static const std::string path = fuzz_file_path("model");
-    if (!write_fuzz_file(path, data, size)) return 0;
+    if (!write_fuzz_file(path, data, size))
+        return 0;
     std::map<std::string, std::string> metadata;
     onnx_metadata(path, metadata);
     require(metadata.size() <= size);  // each entry takes bytes of its own

@@ -9,13 +9,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     int inputs = 0;
     for (int i = 1; i < argc; ++i) {
         std::filesystem::path root = argv[i];
         std::vector<std::filesystem::path> files;
         if (std::filesystem::is_directory(root)) {
-            for (const auto& entry : std::filesystem::directory_iterator(root)) files.push_back(entry.path());
+            for (const auto& entry : std::filesystem::directory_iterator(root))
+                files.push_back(entry.path());
         } else {
             files.push_back(root);
         }

@@ -10,7 +10,8 @@
 
 namespace {
 
-void check_output(const EngineOutput& out) {
+void check_output(const EngineOutput& out)
+{
     require_terminated(out.text, sizeof out.text);
     require_terminated(out.preedit, sizeof out.preedit);
     require(well_formed_utf8(out.text));
@@ -22,12 +23,15 @@ bool g_loaded = false;
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     if (!g_loaded) {
         g_loaded = true;
-        if (const char* dir = std::getenv("MIRADOT_FUZZ_DATA")) engine_load_data(dir);
+        if (const char* dir = std::getenv("MIRADOT_FUZZ_DATA"))
+            engine_load_data(dir);
     }
-    if (size < 2) return 0;
+    if (size < 2)
+        return 0;
     EngineContext* ctx = engine_create();
     engine_set_method(ctx, data[0] & 1);
     engine_set_options(ctx, data[1] | (data[0] & 0x80 ? 0 : DEFAULT_OPTIONS));
@@ -43,11 +47,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     EngineOutput out;
     for (unsigned char b : keys) {
         switch (b % 16) {
-            case 0: engine_backspace(ctx, &out); break;
-            case 1: engine_swap(ctx, &out); break;
-            case 2: engine_flush(ctx, &out); break;
-            case 3: engine_reset(ctx); continue;
-            default: engine_key(ctx, b < 0x80 ? b : 0x1EA0u + b, &out);
+        case 0:
+            engine_backspace(ctx, &out);
+            break;
+        case 1:
+            engine_swap(ctx, &out);
+            break;
+        case 2:
+            engine_flush(ctx, &out);
+            break;
+        case 3:
+            engine_reset(ctx);
+            continue;
+        default:
+            engine_key(ctx, b < 0x80 ? b : 0x1EA0u + b, &out);
         }
         check_output(out);
         char alt[16];

@@ -12,7 +12,8 @@
 
 using namespace miradot;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     std::vector<float> samples;
     std::string error;
     // An exact-size copy, so a read past the end is caught.
@@ -21,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ok) {
         require(error.empty());
         require(samples.size() <= WAV_MAX_SAMPLES);
-        for (float s : samples) require(std::isfinite(s));
+        for (float s : samples)
+            require(std::isfinite(s));
         const SampleRange window = speech_window(samples);
         require(window.start <= window.end && window.end <= samples.size());
         require(recording_level(samples) >= 0);

@@ -7,7 +7,8 @@
 
 namespace {
 
-TEST(DeleteTree, RemovesNestedFilesReadOnlyOnesIncluded) {
+TEST(DeleteTree, RemovesNestedFilesReadOnlyOnesIncluded)
+{
     TempFolder folder(L"delete-tree");
     const std::filesystem::path root = folder.path() / "root";
     folder.write("root/a.txt", "a");
@@ -21,7 +22,8 @@ TEST(DeleteTree, RemovesNestedFilesReadOnlyOnesIncluded) {
     EXPECT_FALSE(delete_tree(root.wstring())) << "nothing left to remove is no success";
 }
 
-TEST(DeleteTree, AFileInUseFailsTheWholeAndKeepsItsFolder) {
+TEST(DeleteTree, AFileInUseFailsTheWholeAndKeepsItsFolder)
+{
     TempFolder folder(L"delete-tree-open");
     const std::filesystem::path root = folder.path() / "root";
     folder.write("root/free.txt", "f");
@@ -35,7 +37,8 @@ TEST(DeleteTree, AFileInUseFailsTheWholeAndKeepsItsFolder) {
     EXPECT_TRUE(delete_tree(root.wstring()));
 }
 
-TEST(TreeSize, AddsEveryFileBelowAndIsZeroForAMissingFolder) {
+TEST(TreeSize, AddsEveryFileBelowAndIsZeroForAMissingFolder)
+{
     TempFolder folder(L"tree-size");
     folder.write("a.txt", "12345");
     folder.write("sub/b.bin", std::string(100000, 'b'));
@@ -44,7 +47,8 @@ TEST(TreeSize, AddsEveryFileBelowAndIsZeroForAMissingFolder) {
     EXPECT_EQ(tree_size((folder.path() / "absent").wstring()), 0u);
 }
 
-TEST(WriteTextFile, WritesExactlyTheTextAndTruncates) {
+TEST(WriteTextFile, WritesExactlyTheTextAndTruncates)
+{
     TempFolder folder(L"write-text");
     std::filesystem::path file = folder.write("python314._pth", std::string(500, 'x'));
     EXPECT_TRUE(write_text_file(file.wstring(), "python314.zip\r\n.\r\nsite\r\n"));

@@ -17,9 +17,14 @@ inline std::filesystem::path test_archive(const char* name) { return std::filesy
 // Variables set one by one for a test, restored in reverse order.
 class ScopedEnvironment {
 public:
-    void set(const wchar_t* name, const std::wstring& value) { scopes_.push_back(std::make_unique<ScopedEnv>(name, value)); }
-    ~ScopedEnvironment() {
-        while (!scopes_.empty()) scopes_.pop_back();
+    void set(const wchar_t* name, const std::wstring& value)
+    {
+        scopes_.push_back(std::make_unique<ScopedEnv>(name, value));
+    }
+    ~ScopedEnvironment()
+    {
+        while (!scopes_.empty())
+            scopes_.pop_back();
     }
 
 private:
@@ -29,7 +34,10 @@ private:
 // The system has no tar while this lives.
 class NoSystemTar {
 public:
-    NoSystemTar() : aside_(system_tar_path() + L".aside") { MoveFileExW(system_tar_path().c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING); }
+    NoSystemTar() : aside_(system_tar_path() + L".aside")
+    {
+        MoveFileExW(system_tar_path().c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
     ~NoSystemTar() { MoveFileExW(aside_.c_str(), system_tar_path().c_str(), MOVEFILE_REPLACE_EXISTING); }
 
 private:

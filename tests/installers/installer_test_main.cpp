@@ -10,7 +10,8 @@ namespace {
 
 class SystemTarEnvironment : public testing::Environment {
 public:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(CopyFileW(L"" TAR_STANDIN, system_tar_path().c_str(), FALSE)) << GetLastError();
     }
     void TearDown() override { DeleteFileW(system_tar_path().c_str()); }
@@ -18,7 +19,8 @@ public:
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     testing::InitGoogleTest(&argc, argv);
     testing::AddGlobalTestEnvironment(new SystemTarEnvironment);
     return RUN_ALL_TESTS();

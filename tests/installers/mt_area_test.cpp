@@ -5,13 +5,16 @@
 
 namespace {
 
-std::vector<int> rows(std::initializer_list<const char*> codes) {
+std::vector<int> rows(std::initializer_list<const char*> codes)
+{
     std::vector<int> result;
-    for (const char* code : codes) result.push_back(find_language(code));
+    for (const char* code : codes)
+        result.push_back(find_language(code));
     return result;
 }
 
-TEST(TranslationArea, NotReadyOffersTheInstallButtonAndNoPartner) {
+TEST(TranslationArea, NotReadyOffersTheInstallButtonAndNoPartner)
+{
     struct Case {
         const char* name;
         bool runtime;
@@ -37,7 +40,8 @@ TEST(TranslationArea, NotReadyOffersTheInstallButtonAndNoPartner) {
     }
 }
 
-TEST(TranslationArea, ReadyListsThePartnersAndKeepsAReportingJobsProgress) {
+TEST(TranslationArea, ReadyListsThePartnersAndKeepsAReportingJobsProgress)
+{
     TranslationArea area = translation_area(true, rows({"vi", "zh", "fr"}), false, false, "fr");
     EXPECT_TRUE(area.ready);
     EXPECT_FALSE(area.installShown);
@@ -55,7 +59,8 @@ TEST(TranslationArea, ReadyListsThePartnersAndKeepsAReportingJobsProgress) {
     EXPECT_FALSE(running.installEnabled);
 }
 
-TEST(TranslationArea, ARemovedPartnerFallsBackToEnglish) {
+TEST(TranslationArea, ARemovedPartnerFallsBackToEnglish)
+{
     TranslationArea area = translation_area(true, rows({"vi", "zh"}), false, false, "fr");
     EXPECT_EQ(area.selected, 0);
     EXPECT_TRUE(area.resetPartnerToEnglish);

@@ -7,7 +7,8 @@
 
 namespace {
 
-TEST(LanguageTable, EveryLanguageHasItsTwoModelsAndTheirSizeAddsUp) {
+TEST(LanguageTable, EveryLanguageHasItsTwoModelsAndTheirSizeAddsUp)
+{
     ASSERT_EQ(model_rows().size(), 2u * LANGUAGE_COUNT);
     size_t fileRows = 0;
     for (int i = 0; i < LANGUAGE_COUNT; ++i) {
@@ -33,16 +34,19 @@ TEST(LanguageTable, EveryLanguageHasItsTwoModelsAndTheirSizeAddsUp) {
     EXPECT_EQ(find_model("en-xx"), nullptr);
 }
 
-TEST(LanguageTable, OnlyModelsWithEveryFileKnownAreVerifiableAndTheirFilesMakeTheirSize) {
+TEST(LanguageTable, OnlyModelsWithEveryFileKnownAreVerifiableAndTheirFilesMakeTheirSize)
+{
     std::vector<std::string> verifiable;
     for (const ModelRow& model : model_rows()) {
         uint64_t total = 0;
         for (const ModelFile& file : model.files) {
             total += file.size;
             EXPECT_EQ(file.size == 0, file.sha256[0] == '\0') << model.name << " " << file.name;
-            if (file.size) EXPECT_EQ(strlen(file.sha256), 64u) << model.name << " " << file.name;
+            if (file.size)
+                EXPECT_EQ(strlen(file.sha256), 64u) << model.name << " " << file.name;
         }
-        if (!model_verifiable(model)) continue;
+        if (!model_verifiable(model))
+            continue;
         verifiable.push_back(model.name);
         EXPECT_EQ(total, model.bytes) << model.name;
     }
@@ -50,7 +54,8 @@ TEST(LanguageTable, OnlyModelsWithEveryFileKnownAreVerifiableAndTheirFilesMakeTh
     EXPECT_EQ(find_model("en-de")->files[0].size, 223u) << "the shared config.json";
 }
 
-TEST(LanguageTable, DisplayNamesLowerTheFirstLetter) {
+TEST(LanguageTable, DisplayNamesLowerTheFirstLetter)
+{
     EXPECT_EQ(language_display_name("zh"), L"tiếng Trung");
     EXPECT_EQ(language_display_name("es"), L"tiếng Tây Ban Nha");
     EXPECT_EQ(language_display_name("xx"), L"xx");

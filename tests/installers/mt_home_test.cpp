@@ -8,7 +8,8 @@
 
 namespace {
 
-TEST(MtHomePath, ChoosesTheOverrideOrLocalAppDataAndCreatesIt) {
+TEST(MtHomePath, ChoosesTheOverrideOrLocalAppDataAndCreatesIt)
+{
     TempFolder folder(L"mt-home");
     const std::wstring base = folder.path().wstring();
     const std::wstring local = base + L"\\local";
@@ -35,13 +36,15 @@ TEST(MtHomePath, ChoosesTheOverrideOrLocalAppDataAndCreatesIt) {
         environment.set(L"LOCALAPPDATA", c.localAppData);
         std::wstring home;
         EXPECT_EQ(mt_home_path(home), c.found) << c.name;
-        if (!c.found) continue;
+        if (!c.found)
+            continue;
         EXPECT_EQ(home, c.home) << c.name;
         EXPECT_TRUE(std::filesystem::is_directory(home)) << c.name;
     }
 }
 
-TEST(RuntimeMarker, OnlyTheCurrentVersionCountsAsInstalled) {
+TEST(RuntimeMarker, OnlyTheCurrentVersionCountsAsInstalled)
+{
     TempFolder folder(L"mt-marker");
     ScopedEnvironment environment;
     environment.set(L"MIRADOT_MT_HOME", folder.path().wstring());
@@ -60,7 +63,8 @@ TEST(RuntimeMarker, OnlyTheCurrentVersionCountsAsInstalled) {
     }
 }
 
-TEST(FreeSpace, IsTheVolumesAnswerForTheHome) {
+TEST(FreeSpace, IsTheVolumesAnswerForTheHome)
+{
     TempFolder folder(L"mt-free");
     ScopedEnvironment environment;
     environment.set(L"MIRADOT_MT_HOME", (folder.path() / "home").wstring());

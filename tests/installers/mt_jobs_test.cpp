@@ -4,7 +4,8 @@
 
 namespace {
 
-TEST(TranslationQueue, RunsOneJobAtATimeInOrderAndNeverTwoForALanguage) {
+TEST(TranslationQueue, RunsOneJobAtATimeInOrderAndNeverTwoForALanguage)
+{
     TranslationQueue jobs;
     EXPECT_FALSE(jobs.start_next()) << "nothing waits";
     EXPECT_TRUE(jobs.queue(JOB_INSTALL, "vi", 1));
@@ -33,9 +34,11 @@ TEST(TranslationQueue, RunsOneJobAtATimeInOrderAndNeverTwoForALanguage) {
     EXPECT_EQ(jobs.waiting(), 0);
 }
 
-TEST(TranslationQueue, HoldsSixtyFourWaitingJobsAndCutsCodes) {
+TEST(TranslationQueue, HoldsSixtyFourWaitingJobsAndCutsCodes)
+{
     TranslationQueue jobs;
-    for (int i = 0; i < MAX_WAITING_JOBS; ++i) EXPECT_TRUE(jobs.queue(JOB_INSTALL, "c" + std::to_string(i), 0));
+    for (int i = 0; i < MAX_WAITING_JOBS; ++i)
+        EXPECT_TRUE(jobs.queue(JOB_INSTALL, "c" + std::to_string(i), 0));
     EXPECT_FALSE(jobs.queue(JOB_INSTALL, "full", 0));
     ASSERT_TRUE(jobs.start_next());
     EXPECT_TRUE(jobs.queue(JOB_INSTALL, "abcdefghij", 0));

@@ -12,19 +12,21 @@
 
 namespace {
 
-constexpr const char* VI_FILES[] = {"config.json", "source_vocabulary.json", "src.spm.model",
-                                    "target_vocabulary.json", "tgt.spm.model", "model.bin"};
+constexpr const char* VI_FILES[] = {
+    "config.json", "source_vocabulary.json", "src.spm.model", "target_vocabulary.json", "tgt.spm.model", "model.bin"};
 constexpr char SOME_DIGEST[] = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
 
 class InstallPlanning : public testing::Test {
 protected:
-    InstallPlanning() : folder(L"mt-plan"), home((folder.path() / "home").wstring()) {
+    InstallPlanning() : folder(L"mt-plan"), home((folder.path() / "home").wstring())
+    {
         environment.set(L"MIRADOT_MT_HOME", home);
         environment.set(L"MIRADOT_DOWNLOAD_TEST_DIGESTS", (folder.path() / "digests.txt").wstring());
     }
 
     // Lists the Vietnamese pack's files, 1000 bytes each and model.bin as given.
-    void list_vietnamese(uint64_t weights) {
+    void list_vietnamese(uint64_t weights)
+    {
         std::ofstream list(folder.path() / "digests.txt");
         for (const char* model : {"en-vi", "vi-en"})
             for (const char* file : VI_FILES)
@@ -37,7 +39,8 @@ protected:
     std::wstring home;
 };
 
-TEST_F(InstallPlanning, AFreshSystemFetchesTheRuntimeAndTwelveModelFiles) {
+TEST_F(InstallPlanning, AFreshSystemFetchesTheRuntimeAndTwelveModelFiles)
+{
     list_vietnamese(5000);
     InstallPlan plan;
     std::wstring text;
@@ -59,7 +62,8 @@ TEST_F(InstallPlanning, AFreshSystemFetchesTheRuntimeAndTwelveModelFiles) {
     EXPECT_EQ(plan.bytesNeeded, 2u * 5 * 1000 + 5000);
 }
 
-TEST_F(InstallPlanning, RefusesUnknownLanguagesUnverifiableFilesAndAFullDisk) {
+TEST_F(InstallPlanning, RefusesUnknownLanguagesUnverifiableFilesAndAFullDisk)
+{
     list_vietnamese(5000);
     InstallPlan plan;
     std::wstring text;
@@ -80,7 +84,8 @@ TEST_F(InstallPlanning, RefusesUnknownLanguagesUnverifiableFilesAndAFullDisk) {
     EXPECT_EQ(text, MT_ERR_NO_FOLDER);
 }
 
-TEST(ModelFileItem, NamesTheHubAddressAtThePinnedRevision) {
+TEST(ModelFileItem, NamesTheHubAddressAtThePinnedRevision)
+{
     const ModelRow& model = *find_model("en-vi");
     DownloadItem item = model_file_item(model, model.files.back());
     EXPECT_EQ(item.url.substr(item.url.find(L"/quickmt")),

@@ -12,7 +12,8 @@ namespace {
 
 class RemoveLanguage : public testing::Test {
 protected:
-    RemoveLanguage() : folder(L"mt-remove"), home((folder.path() / "home").wstring()) {
+    RemoveLanguage() : folder(L"mt-remove"), home((folder.path() / "home").wstring())
+    {
         environment.set(L"MIRADOT_MT_HOME", home);
         environment.set(L"MIRADOT_MT_TAG", L"removetest");
         for (const char* model : {"en-fr", "fr-en", "en-vi", "vi-en"}) {
@@ -28,7 +29,8 @@ protected:
     std::wstring home;
 };
 
-TEST_F(RemoveLanguage, DeletesBothModelsAndReportsTheSpaceRegained) {
+TEST_F(RemoveLanguage, DeletesBothModelsAndReportsTheSpaceRegained)
+{
     EXPECT_TRUE(is_language_installed(home, "fr"));
     std::wstring text;
     EXPECT_TRUE(remove_language("fr", text));
@@ -42,7 +44,8 @@ TEST_F(RemoveLanguage, DeletesBothModelsAndReportsTheSpaceRegained) {
     EXPECT_EQ(text, L"Đã gỡ, lấy lại khoảng 2 MB");
 }
 
-TEST_F(RemoveLanguage, AServiceHoldingTheModelIsAskedToUnloadThenToQuit) {
+TEST_F(RemoveLanguage, AServiceHoldingTheModelIsAskedToUnloadThenToQuit)
+{
     struct Case {
         const char* name;
         const wchar_t* mode;

@@ -16,7 +16,8 @@ const char* const PACKAGES[] = {"python.zip", "ctranslate2.whl", "sentencepiece.
 
 class RuntimePhase : public testing::Test {
 protected:
-    RuntimePhase() : folder(L"mt-runtime"), home((folder.path() / "home").wstring()) {
+    RuntimePhase() : folder(L"mt-runtime"), home((folder.path() / "home").wstring())
+    {
         environment.set(L"MIRADOT_MT_HOME", home);
         environment.set(L"MIRADOT_MT_TAG", L"runtimetest");
         std::filesystem::create_directories(home + L"\\dl");
@@ -27,7 +28,8 @@ protected:
     std::filesystem::path at(const char* relative) { return std::filesystem::path(home) / relative; }
 
     // A runtime as an earlier version of the program left it.
-    void old_runtime() {
+    void old_runtime()
+    {
         folder.write("home/runtime/ok", "python-3.14.9 ctranslate2-4.9.2 sentencepiece-0.2.3 msvc-14.51.36231\r\n");
         folder.write("home/runtime/miraDot-Translate.exe", "MZ old");
     }
@@ -37,7 +39,8 @@ protected:
     std::wstring home;
 };
 
-TEST_F(RuntimePhase, AssemblesTheLayoutTheServiceNeeds) {
+TEST_F(RuntimePhase, AssemblesTheLayoutTheServiceNeeds)
+{
     ASSERT_EQ(error_text(assemble_runtime(home)), L"");
     EXPECT_EQ(read_file(at("runtime.new/python314._pth")), "python314.zip\r\n.\r\nsite\r\n");
     EXPECT_EQ(read_file(at("runtime.new/miraDot-Translate.exe")), "MZ pythonw");
@@ -51,7 +54,8 @@ TEST_F(RuntimePhase, AssemblesTheLayoutTheServiceNeeds) {
     EXPECT_FALSE(is_runtime_installed()) << "staged only";
 }
 
-TEST_F(RuntimePhase, AnUnpackFailureLeavesTheActiveRuntimeAlone) {
+TEST_F(RuntimePhase, AnUnpackFailureLeavesTheActiveRuntimeAlone)
+{
     old_runtime();
     struct Case {
         const char* name;
@@ -64,7 +68,8 @@ TEST_F(RuntimePhase, AnUnpackFailureLeavesTheActiveRuntimeAlone) {
     };
     for (const Case& c : cases) {
         std::filesystem::path package = at("dl") / c.package;
-        std::filesystem::copy_file(test_archive(c.replacement), package, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(test_archive(c.replacement), package,
+                                   std::filesystem::copy_options::overwrite_existing);
         EXPECT_EQ(error_text(assemble_runtime(home)), MT_ERR_UNPACK) << c.name;
         EXPECT_EQ(read_file(at("runtime/miraDot-Translate.exe")), "MZ old") << c.name;
         std::filesystem::copy_file(test_archive(c.package), package, std::filesystem::copy_options::overwrite_existing);
@@ -73,16 +78,19 @@ TEST_F(RuntimePhase, AnUnpackFailureLeavesTheActiveRuntimeAlone) {
     EXPECT_EQ(error_text(assemble_runtime(home)), MT_ERR_UNPACK);
 }
 
-TEST_F(RuntimePhase, SwapReplacesAnOlderRuntimeAndClearsTheDownloads) {
+TEST_F(RuntimePhase, SwapReplacesAnOlderRuntimeAndClearsTheDownloads)
+{
     const bool withOld[] = {false, true};
     for (bool old : withOld) {
-        if (old) old_runtime();
+        if (old)
+            old_runtime();
         ASSERT_EQ(error_text(assemble_runtime(home)), L"");
         EXPECT_EQ(error_text(swap_in_runtime(home)), L"") << old;
         EXPECT_TRUE(is_runtime_installed()) << old;
         EXPECT_EQ(read_file(at("runtime/miraDot-Translate.exe")), "MZ pythonw");
         std::vector<std::string> left;
-        for (const auto& entry : std::filesystem::directory_iterator(home)) left.push_back(entry.path().filename().string());
+        for (const auto& entry : std::filesystem::directory_iterator(home))
+            left.push_back(entry.path().filename().string());
         EXPECT_EQ(left, std::vector<std::string>{"runtime"}) << "no staging, old runtime or downloads left";
         std::filesystem::create_directories(home + L"\\dl");
         for (const char* name : PACKAGES)
@@ -90,14 +98,16 @@ TEST_F(RuntimePhase, SwapReplacesAnOlderRuntimeAndClearsTheDownloads) {
     }
 }
 
-TEST_F(RuntimePhase, ASwapWithoutANewRuntimeKeepsTheOldOne) {
+TEST_F(RuntimePhase, ASwapWithoutANewRuntimeKeepsTheOldOne)
+{
     old_runtime();
     EXPECT_EQ(error_text(swap_in_runtime(home)), MT_ERR_CANNOT_WRITE);
     EXPECT_EQ(read_file(at("runtime/miraDot-Translate.exe")), "MZ old") << "moved back into place";
     EXPECT_TRUE(std::filesystem::exists(at("dl/python.zip"))) << "the verified packages stay for a retry";
 }
 
-TEST_F(RuntimePhase, ARuntimeInUseStaysWholeUntilItsServiceQuits) {
+TEST_F(RuntimePhase, ARuntimeInUseStaysWholeUntilItsServiceQuits)
+{
     old_runtime();
     ASSERT_EQ(error_text(assemble_runtime(home)), L"");
     {

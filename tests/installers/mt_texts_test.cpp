@@ -5,13 +5,16 @@
 
 namespace {
 
-std::vector<int> rows(std::initializer_list<const char*> codes) {
+std::vector<int> rows(std::initializer_list<const char*> codes)
+{
     std::vector<int> result;
-    for (const char* code : codes) result.push_back(find_language(code));
+    for (const char* code : codes)
+        result.push_back(find_language(code));
     return result;
 }
 
-TEST(TranslationTexts, StatusLineListsUpToFourLanguagesThenCountsThem) {
+TEST(TranslationTexts, StatusLineListsUpToFourLanguagesThenCountsThem)
+{
     EXPECT_EQ(translation_status_text(false, {}), L"Chưa cài. Tải khoảng 850 MB một lần; sau đó dịch không cần mạng.");
     const std::pair<std::vector<int>, std::wstring> cases[] = {
         {rows({"vi"}), L"Anh, Việt"},
@@ -24,7 +27,8 @@ TEST(TranslationTexts, StatusLineListsUpToFourLanguagesThenCountsThem) {
                   L"Đã cài: " + list + L". Dịch ngay trên máy, không gửi chữ đi đâu.");
 }
 
-TEST(TranslationTexts, ToggleStatesAndFigures) {
+TEST(TranslationTexts, ToggleStatesAndFigures)
+{
     EXPECT_EQ(language_status_text(false, true, 807), L"Đang chờ…");
     EXPECT_EQ(language_status_text(true, true, 807), L"Đang chờ…");
     EXPECT_EQ(language_status_text(true, false, 807), L"Đã cài · 807 MB");
@@ -36,16 +40,17 @@ TEST(TranslationTexts, ToggleStatesAndFigures) {
     EXPECT_EQ(speech_progress_text(0), L"Đang tải… 0 %");
     EXPECT_EQ(remove_question_text("fr"),
               L"Gỡ tiếng Pháp?\n\nLấy lại khoảng 793 MB trên ổ đĩa. Muốn dùng lại thì bật lên, miraDot tải lại.");
-    const std::pair<uint64_t, const wchar_t*> notes[] = {
-        {12345678901ull, L"12.3"}, {0, L"0.0"}, {949999999, L"0.9"}, {950000000, L"1.0"}};
+    const std::pair<uint64_t, const wchar_t*> notes[]
+        = {{12345678901ull, L"12.3"}, {0, L"0.0"}, {949999999, L"0.9"}, {950000000, L"1.0"}};
     for (const auto& [bytes, gigabytes] : notes)
         EXPECT_EQ(languages_note_text(bytes),
                   std::wstring(L"Bật để tải về: dịch với tiếng Việt và tiếng Anh, chạy trên máy, không cần mạng. Tắt "
-                               L"để gỡ và lấy lại chỗ. Ổ đĩa còn trống ") +
-                      gigabytes + L" GB.");
+                               L"để gỡ và lấy lại chỗ. Ổ đĩa còn trống ")
+                      + gigabytes + L" GB.");
 }
 
-TEST(TranslationTexts, AJobNeedsItsBytesAndFiveHundredMegabytesToSpare) {
+TEST(TranslationTexts, AJobNeedsItsBytesAndFiveHundredMegabytesToSpare)
+{
     const uint64_t needed = 200000000 + 403496716ull * 2;
     EXPECT_EQ(job_space_error(needed, 0), L"") << "unknown free space does not block";
     EXPECT_EQ(job_space_error(needed, needed + 500000000), L"");

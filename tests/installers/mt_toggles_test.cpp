@@ -6,7 +6,8 @@
 
 namespace {
 
-TEST(LanguageToggles, ShowInstalledWaitingAndAvailableLanguages) {
+TEST(LanguageToggles, ShowInstalledWaitingAndAvailableLanguages)
+{
     const int french = find_language("fr");
     struct Case {
         bool installed, pending, checked, enabled;
@@ -26,7 +27,8 @@ TEST(LanguageToggles, ShowInstalledWaitingAndAvailableLanguages) {
     }
 }
 
-TEST(LanguageToggles, AClickRemovesInstallsOrReportsTheShortage) {
+TEST(LanguageToggles, AClickRemovesInstallsOrReportsTheShortage)
+{
     const int french = find_language("fr");
     std::wstring status;
     EXPECT_EQ(toggle_click(french, false, true, 0, status), ToggleAction::Ignore);
@@ -37,7 +39,8 @@ TEST(LanguageToggles, AClickRemovesInstallsOrReportsTheShortage) {
     EXPECT_EQ(status, L"Không đủ chỗ: cần khoảng 1293 MB, còn 1292 MB");
 }
 
-TEST(LanguageToggles, JobsWaitOrStartAndLeaveTheToggleAsTheirOutcome) {
+TEST(LanguageToggles, JobsWaitOrStartAndLeaveTheToggleAsTheirOutcome)
+{
     EXPECT_EQ(queued_status(JOB_INSTALL, true), L"Đang chờ…");
     EXPECT_EQ(queued_status(JOB_INSTALL, false), L"Đang chuẩn bị…");
     EXPECT_EQ(queued_status(JOB_REMOVE, false), L"Đang gỡ…");

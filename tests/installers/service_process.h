@@ -11,7 +11,8 @@
 class ServiceProcess {
 public:
     ServiceProcess(const std::wstring& heldFile, const wchar_t* mode)
-        : process_(MT_SERVICE_STANDIN, L"\"" + heldFile + L"\" " + mode) {
+        : process_(MT_SERVICE_STANDIN, L"\"" + heldFile + L"\" " + mode)
+    {
         char reply[64];
         for (int i = 0; i < 100 && process_.started() && !ready_; ++i)
             ready_ = pipe_request(PipeKind::Translation, "{\"cmd\":\"ping\"}", reply, sizeof reply, 100, 1000);

@@ -14,13 +14,15 @@ namespace {
 
 class SpeechUnpack : public testing::Test {
 protected:
-    SpeechUnpack() : folder(L"speech-unpack") {
+    SpeechUnpack() : folder(L"speech-unpack")
+    {
         std::filesystem::create_directories(folder.path() / "local");
         environment.set(L"LOCALAPPDATA", (folder.path() / "local").wstring());
         EXPECT_TRUE(miradot::speech_models_folder(models));
     }
 
-    std::vector<std::string> names(const std::filesystem::path& path) {
+    std::vector<std::string> names(const std::filesystem::path& path)
+    {
         std::vector<std::string> result;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(path))
             result.push_back(entry.path().lexically_relative(path).generic_string());
@@ -33,18 +35,20 @@ protected:
     std::filesystem::path models;
 };
 
-TEST_F(SpeechUnpack, ACompleteModelLandsInItsFolder) {
+TEST_F(SpeechUnpack, ACompleteModelLandsInItsFolder)
+{
     ASSERT_TRUE(unpack_speech_model(test_archive("speech-model.tar.bz2").wstring(), models.wstring()));
     std::filesystem::path model;
     EXPECT_TRUE(miradot::default_model_dir(model));
-    EXPECT_EQ(names(models),
-              (std::vector<std::string>{miradot::DEFAULT_MODEL_NAME, std::string(miradot::DEFAULT_MODEL_NAME) + "/decoder-tiny.onnx",
-                                        std::string(miradot::DEFAULT_MODEL_NAME) + "/encoder-tiny.onnx",
-                                        std::string(miradot::DEFAULT_MODEL_NAME) + "/joiner-tiny.onnx",
-                                        std::string(miradot::DEFAULT_MODEL_NAME) + "/tokens.txt"}));
+    EXPECT_EQ(names(models), (std::vector<std::string>{miradot::DEFAULT_MODEL_NAME,
+                                                       std::string(miradot::DEFAULT_MODEL_NAME) + "/decoder-tiny.onnx",
+                                                       std::string(miradot::DEFAULT_MODEL_NAME) + "/encoder-tiny.onnx",
+                                                       std::string(miradot::DEFAULT_MODEL_NAME) + "/joiner-tiny.onnx",
+                                                       std::string(miradot::DEFAULT_MODEL_NAME) + "/tokens.txt"}));
 }
 
-TEST_F(SpeechUnpack, AbsoluteMembersStayInsideTheUnpackFolder) {
+TEST_F(SpeechUnpack, AbsoluteMembersStayInsideTheUnpackFolder)
+{
     ASSERT_TRUE(unpack_speech_model(test_archive("speech-absolute.tar.bz2").wstring(), models.wstring()));
     EXPECT_FALSE(std::filesystem::exists(L"Z:\\miradot-absolute-member.txt"));
     EXPECT_FALSE(std::filesystem::exists(L"C:\\miradot-absolute-member.txt"));
@@ -54,7 +58,8 @@ TEST_F(SpeechUnpack, AbsoluteMembersStayInsideTheUnpackFolder) {
     EXPECT_FALSE(std::filesystem::exists(models / "unpack.tmp"));
 }
 
-TEST_F(SpeechUnpack, AFailedUnpackLeavesTheModelsFolderAsItWas) {
+TEST_F(SpeechUnpack, AFailedUnpackLeavesTheModelsFolderAsItWas)
+{
     // An earlier unpack that stopped half-way, with "tokens.txt" in place.
     const std::filesystem::path half = models / miradot::DEFAULT_MODEL_NAME;
     folder.write(half.lexically_relative(folder.path()) / "tokens.txt", "<blk> 0\n");
@@ -88,12 +93,14 @@ TEST_F(SpeechUnpack, AFailedUnpackLeavesTheModelsFolderAsItWas) {
     EXPECT_TRUE(miradot::default_model_dir(model));
 }
 
-std::string ping() {
+std::string ping()
+{
     char reply[VOICE_PING_REPLY];
     return pipe_request(PipeKind::Voice, "{\"cmd\":\"ping\"}", reply, sizeof reply, 20000) ? reply : "<no answer>";
 }
 
-TEST_F(SpeechUnpack, ARunningVoiceHelperIsReadyOnceTheModelIsInPlace) {
+TEST_F(SpeechUnpack, ARunningVoiceHelperIsReadyOnceTheModelIsInPlace)
+{
     // The staged helper with the real recogniser library, in a folder of its own.
     wchar_t stage[MAX_PATH];
     ASSERT_GT(GetEnvironmentVariableW(L"MIRADOT_TEST_STAGE", stage, MAX_PATH), 0u);

@@ -17,12 +17,14 @@ struct LineCounts {
     uint64_t withCount = 0, bare = 0;
 };
 
-LineCounts count_lines(const std::string& name) {
+LineCounts count_lines(const std::string& name)
+{
     std::ifstream in(std::string(MIRADOT_DATA_DIR) + "/" + name);
     LineCounts counts;
     std::string line;
     while (std::getline(in, line))
-        if (line.rfind("#", 0) != 0) (line.find('\t') == std::string::npos ? counts.bare : counts.withCount)++;
+        if (line.rfind("#", 0) != 0)
+            (line.find('\t') == std::string::npos ? counts.bare : counts.withCount)++;
     return counts;
 }
 
@@ -31,21 +33,24 @@ protected:
     static void SetUpTestSuite() { ASSERT_GT(engine_load_data(MIRADOT_DATA_DIR), 0); }
 };
 
-TEST_F(ShippedLexicon, EverySyllableLineLandsInTheSyllableTable) {
+TEST_F(ShippedLexicon, EverySyllableLineLandsInTheSyllableTable)
+{
     LineCounts vi = count_lines("vi.tsv");
     EXPECT_EQ(lex_size('v'), vi.withCount);
     EXPECT_EQ(lex_size('l'), vi.bare);
     EXPECT_EQ(lex_size('f') + lex_size('r'), count_lines("vi_freq.tsv").withCount);
 }
 
-TEST_F(ShippedLexicon, KnowsBothTonePlacements) {
+TEST_F(ShippedLexicon, KnowsBothTonePlacements)
+{
     for (const char* word : {"hoà", "hòa", "thuý", "thúy", "khoẻ", "khỏe"}) {
         EXPECT_TRUE(lex_contains('v', word)) << word;
         EXPECT_GT(lex_count('v', word), 1u) << word;
     }
 }
 
-TEST_F(ShippedLexicon, EveryShorthandThatIsEnglishWaitsForVietnameseContext) {
+TEST_F(ShippedLexicon, EveryShorthandThatIsEnglishWaitsForVietnameseContext)
+{
     lex_for_each(
         's',
         [](const char* key, const char* value, uint32_t, void*) {
@@ -58,7 +63,8 @@ TEST_F(ShippedLexicon, EveryShorthandThatIsEnglishWaitsForVietnameseContext) {
 
 // The examples the settings dialog shows under each option, typed from the
 // keys with that option on: they are what users try first.
-TEST_F(ShippedLexicon, SettingsDialogExamplesHold) {
+TEST_F(ShippedLexicon, SettingsDialogExamplesHold)
+{
     struct Example {
         uint32_t options;
         const char* keys;

@@ -13,27 +13,27 @@ void PrintTo(const KeysCase& c, std::ostream* os) { *os << '"' << c.word << '"';
 
 class TelexKeys : public testing::TestWithParam<KeysCase> {};
 
-TEST_P(TelexKeys, TypesTheWordAsATelexUserWould) {
-    EXPECT_EQ(telex_keys(GetParam().word), GetParam().keys);
-}
+TEST_P(TelexKeys, TypesTheWordAsATelexUserWould) { EXPECT_EQ(telex_keys(GetParam().word), GetParam().keys); }
 
 INSTANTIATE_TEST_SUITE_P(Words, TelexKeys,
                          testing::Values(KeysCase{"việt", "vieetj"}, KeysCase{"người", "nguwowif"},
-                                         KeysCase{"được", "dduwowcj"}, KeysCase{"hoà", "hoaf"},
-                                         KeysCase{"hòa", "hoaf"}, KeysCase{"xoăn", "xoawn"},
-                                         KeysCase{"Đi", "Ddi"}, KeysCase{"ĐƯỢC", "DDUWOWCJ"},
-                                         KeysCase{"Tiếng", "Tieengs"}, KeysCase{"Ồ", "Oof"}, KeysCase{"xoong", "xooong"}, KeysCase{"coóc", "cooocs"},
-                                         KeysCase{"book", "book"}, KeysCase{"class", "class"},
-                                         KeysCase{"HTML", "HTML"}, KeysCase{"", ""}));
+                                         KeysCase{"được", "dduwowcj"}, KeysCase{"hoà", "hoaf"}, KeysCase{"hòa", "hoaf"},
+                                         KeysCase{"xoăn", "xoawn"}, KeysCase{"Đi", "Ddi"}, KeysCase{"ĐƯỢC", "DDUWOWCJ"},
+                                         KeysCase{"Tiếng", "Tieengs"}, KeysCase{"Ồ", "Oof"},
+                                         KeysCase{"xoong", "xooong"}, KeysCase{"coóc", "cooocs"},
+                                         KeysCase{"book", "book"}, KeysCase{"class", "class"}, KeysCase{"HTML", "HTML"},
+                                         KeysCase{"", ""}));
 
-TEST(TelexKeys, PutsTheToneKeyAfterItsVowelWhenAsked) {
+TEST(TelexKeys, PutsTheToneKeyAfterItsVowelWhenAsked)
+{
     EXPECT_EQ(telex_keys("việt", ToneKey::AfterVowel), "vieejt");
     EXPECT_EQ(telex_keys("người", ToneKey::AfterVowel), "nguwowfi");
     EXPECT_EQ(telex_keys("HOÀNG", ToneKey::AfterVowel), "HOAFNG");
     EXPECT_EQ(telex_keys("class", ToneKey::AfterVowel), "class");
 }
 
-TEST(SpellingKey, IgnoresTonePlacementAndCaseOnly) {
+TEST(SpellingKey, IgnoresTonePlacementAndCaseOnly)
+{
     EXPECT_EQ(spelling_key("hoà"), spelling_key("hòa"));
     EXPECT_EQ(spelling_key("Việt"), spelling_key("việt"));
     EXPECT_NE(spelling_key("việt"), spelling_key("viet"));
@@ -42,12 +42,15 @@ TEST(SpellingKey, IgnoresTonePlacementAndCaseOnly) {
     EXPECT_NE(spelling_key("ươ"), spelling_key("uơ"));
 }
 
-TEST(TelexText, KeepsEverythingBetweenWords) {
+TEST(TelexText, KeepsEverythingBetweenWords)
+{
     EXPECT_EQ(telex_text("Tập tin (file) đã lưu, 3 lần."), "Taapj tin (file) ddax luwu, 3 laanf.");
 }
 
-TEST(SplitWords, SplitsAtAnythingButLetters) {
-    EXPECT_EQ(split_words("Gói lib-foo.so đã cài1"), (std::vector<std::string>{"Gói", "lib", "foo", "so", "đã", "cài"}));
+TEST(SplitWords, SplitsAtAnythingButLetters)
+{
+    EXPECT_EQ(split_words("Gói lib-foo.so đã cài1"),
+              (std::vector<std::string>{"Gói", "lib", "foo", "so", "đã", "cài"}));
     EXPECT_TRUE(split_words(" ,.- 42 ").empty());
 }
 

@@ -14,8 +14,8 @@ const std::wstring PERSONALIZE = L"Software\\Microsoft\\Windows\\CurrentVersion\
 
 std::map<std::wstring, std::wstring> look_environment(const std::wstring& theme, bool screenshot = true)
 {
-    std::map<std::wstring, std::wstring> environment = {
-        {L"MIRADOT_SETTINGS_KEY", fresh_settings_key(L"look")}, {L"MIRADOT_USER_FILE", L"C:\\nonexistent\\user.tsv"}};
+    std::map<std::wstring, std::wstring> environment = {{L"MIRADOT_SETTINGS_KEY", fresh_settings_key(L"look")},
+                                                        {L"MIRADOT_USER_FILE", L"C:\\nonexistent\\user.tsv"}};
     if (!theme.empty())
         environment[L"MIRADOT_SETTINGS_THEME"] = theme;
     if (screenshot)
@@ -180,4 +180,4 @@ TEST(DialogLookHighDpi, ScalesEverythingByOneAndAHalf)
     EXPECT_TRUE(program.screenshot(L"dialog_light_144dpi.png"));
 }
 
-} // namespace
+}  // namespace

@@ -39,15 +39,30 @@ struct OptionsCase {
 const OptionsCase CASES[] = {
     {"fresh user", {}, 0xD3, false, 104, 0xD1, 0},
     {"Options 0x01 without OptionsKnown", {{L"Options", dword(0x01)}}, 0xC1, false, VNI, 0xC1, 1},
-    {"Options 0x00 with OptionsKnown 0xF7", {{L"Options", dword(0)}, {L"OptionsKnown", dword(0xF7)}}, 0x00, false,
-     105, 0x04, 0},
+    {"Options 0x00 with OptionsKnown 0xF7",
+     {{L"Options", dword(0)}, {L"OptionsKnown", dword(0xF7)}},
+     0x00,
+     false,
+     105,
+     0x04,
+     0},
     // All-ones words read the way the text service reads them, so that the
     // dialog never shows other options than those in effect.
     {"OptionsKnown 0xFFFFFFFF as the text service reads it",
-     {{L"Options", dword(0)}, {L"OptionsKnown", dword(0xFFFFFFFF)}}, 0x00, false, 103, 0x01, 0},
+     {{L"Options", dword(0)}, {L"OptionsKnown", dword(0xFFFFFFFF)}},
+     0x00,
+     false,
+     103,
+     0x01,
+     0},
     {"Options 0xFFFFFFFF as the text service reads it", {{L"Options", dword(0xFFFFFFFF)}}, 0xF7, false, 117, 0xD7, 0},
-    {"bit 3 never shows or goes back", {{L"Options", dword(0xFF)}, {L"OptionsKnown", dword(0xFF)}}, 0xF7, false,
-     TELEX, 0xF7, 0},
+    {"bit 3 never shows or goes back",
+     {{L"Options", dword(0xFF)}, {L"OptionsKnown", dword(0xFF)}},
+     0xF7,
+     false,
+     TELEX,
+     0xF7,
+     0},
     {"Options as a QWORD is ignored", {{L"Options", {REG_QWORD, {0, 0, 0, 0, 0, 0, 0, 0}}}}, 0xD3, false, 106, 0xC3, 0},
     {"Options of two bytes is ignored", {{L"Options", {REG_DWORD, {0, 0}}}}, 0xD3, false, 106, 0xC3, 0},
     {"Options as text is ignored", {{L"Options", {REG_SZ, {'0', 0, 0, 0}}}}, 0xD3, false, 119, 0x53, 0},
@@ -103,7 +118,7 @@ TEST(DialogOptionsKey, AnOverrideOutsideTheProductKeyIsIgnored)
             RegDeleteKeyValueW(HKEY_CURRENT_USER, product.c_str(), names[n]);
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -128,4 +143,4 @@ TEST(DialogUpdateSwitch, ShowsAndWritesUpdateCheck)
     EXPECT_FALSE(read_dword(key, L"Options"));
 }
 
-} // namespace
+}  // namespace

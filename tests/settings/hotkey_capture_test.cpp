@@ -17,8 +17,8 @@ struct CaptureCase {
     int button;
     std::optional<std::wstring> voiceBefore;  // "HotkeyVoice" stored beforehand
     std::vector<WORD> keys;
-    std::optional<std::wstring> written;      // the button's value afterwards
-    std::wstring message;                     // the status line's warning, or ""
+    std::optional<std::wstring> written;  // the button's value afterwards
+    std::wstring message;                 // the status line's warning, or ""
 };
 
 const CaptureCase CASES[] = {
@@ -26,21 +26,53 @@ const CaptureCase CASES[] = {
     {"translation takes Alt+Shift+F5", TRANSLATE, std::nullopt, {VK_MENU, VK_SHIFT, VK_F5}, L"Alt+Shift+F5", L""},
     {"Backspace restores the default", VOICE, L"Ctrl+Alt+K", {VK_BACK}, L"Ctrl+Alt+V", L""},
     {"Esc keeps the old hotkey", VOICE, L"Ctrl+Alt+K", {VK_ESCAPE}, L"Ctrl+Alt+K", L""},
-    {"translation may not take the voice hotkey", TRANSLATE, std::nullopt, {VK_CONTROL, VK_MENU, 'V'}, std::nullopt,
+    {"translation may not take the voice hotkey",
+     TRANSLATE,
+     std::nullopt,
+     {VK_CONTROL, VK_MENU, 'V'},
+     std::nullopt,
      L"⚠ Ctrl+Alt+V đang dùng cho «Nói thành chữ»."},
-    {"voice may not take the translation hotkey", VOICE, std::nullopt, {VK_CONTROL, VK_MENU, 'Y'}, std::nullopt,
+    {"voice may not take the translation hotkey",
+     VOICE,
+     std::nullopt,
+     {VK_CONTROL, VK_MENU, 'Y'},
+     std::nullopt,
      L"⚠ Ctrl+Alt+Y đang dùng cho «Dịch»."},
-    {"Win with Backspace is validated, not a reset", VOICE, L"Ctrl+Alt+K", {VK_LWIN, VK_BACK}, L"Ctrl+Alt+K",
+    {"Win with Backspace is validated, not a reset",
+     VOICE,
+     L"Ctrl+Alt+K",
+     {VK_LWIN, VK_BACK},
+     L"Ctrl+Alt+K",
      L"⚠ Windows giữ phím Win cho chính nó; hãy dùng Ctrl hoặc Alt."},
-    {"Alt+F4 is a Windows key and does not close", VOICE, std::nullopt, {VK_MENU, VK_F4}, std::nullopt,
+    {"Alt+F4 is a Windows key and does not close",
+     VOICE,
+     std::nullopt,
+     {VK_MENU, VK_F4},
+     std::nullopt,
      L"⚠ Alt+F4 là phím của Windows (đóng cửa sổ)."},
-    {"Ctrl+Shift+Space is the language switch", TRANSLATE, std::nullopt, {VK_CONTROL, VK_SHIFT, VK_SPACE},
-     std::nullopt, L"⚠ Ctrl+Shift+Space đang dùng cho «Bật / tắt tiếng Việt»."},
-    {"Shift alone is not enough", VOICE, std::nullopt, {VK_SHIFT, 'Y'}, std::nullopt,
+    {"Ctrl+Shift+Space is the language switch",
+     TRANSLATE,
+     std::nullopt,
+     {VK_CONTROL, VK_SHIFT, VK_SPACE},
+     std::nullopt,
+     L"⚠ Ctrl+Shift+Space đang dùng cho «Bật / tắt tiếng Việt»."},
+    {"Shift alone is not enough",
+     VOICE,
+     std::nullopt,
+     {VK_SHIFT, 'Y'},
+     std::nullopt,
      L"⚠ Cần có Ctrl hoặc Alt, để không chặn phím gõ thường."},
-    {"a key without a name is refused", VOICE, std::nullopt, {VK_CONTROL, VK_MENU, VK_OEM_1}, std::nullopt,
+    {"a key without a name is refused",
+     VOICE,
+     std::nullopt,
+     {VK_CONTROL, VK_MENU, VK_OEM_1},
+     std::nullopt,
      L"⚠ Phím này không dùng làm phím tắt được."},
-    {"Ctrl+Alt+Tab is a Windows key", TRANSLATE, std::nullopt, {VK_CONTROL, VK_MENU, VK_TAB}, std::nullopt,
+    {"Ctrl+Alt+Tab is a Windows key",
+     TRANSLATE,
+     std::nullopt,
+     {VK_CONTROL, VK_MENU, VK_TAB},
+     std::nullopt,
      L"⚠ Ctrl+Alt+Tab là phím của Windows (đổi cửa sổ)."},
 };
 
@@ -146,4 +178,4 @@ TEST_P(HotkeyShown, AsTheTextServiceAcceptsThem)
 INSTANTIATE_TEST_SUITE_P(Stored, HotkeyShown, testing::ValuesIn(SHOWN),
                          [](const auto& info) { return case_name(std::string_view(info.param.name)); });
 
-} // namespace
+}  // namespace

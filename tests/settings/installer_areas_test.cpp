@@ -7,14 +7,14 @@
 
 namespace {
 
-constexpr int VOICE_STATUS = 111, VOICE_INSTALL = 112, TRANSLATE_STATUS = 127, TRANSLATE_INSTALL = 128,
-              PARTNER = 131;
-const char* const MODEL_FILES[] = {"tokens.txt", "encoder-epoch-99.int8.onnx", "decoder-epoch-99.onnx",
-                                   "joiner-epoch-99.int8.onnx"};
+constexpr int VOICE_STATUS = 111, VOICE_INSTALL = 112, TRANSLATE_STATUS = 127, TRANSLATE_INSTALL = 128, PARTNER = 131;
+const char* const MODEL_FILES[]
+    = {"tokens.txt", "encoder-epoch-99.int8.onnx", "decoder-epoch-99.onnx", "joiner-epoch-99.int8.onnx"};
 
 bool visible(SettingsProgram& program, int id) { return IsWindowVisible(GetDlgItem(program.dialog(), id)); }
 
-TEST(InstallerAreas, FreshSystemOffersBothInstalls) {
+TEST(InstallerAreas, FreshSystemOffersBothInstalls)
+{
     TempFolder folder(L"areas-fresh");
     std::filesystem::create_directories(folder.path() / "local");
     SettingsProgram program({{L"MIRADOT_SETTINGS_KEY", fresh_settings_key(L"areas")},
@@ -28,12 +28,14 @@ TEST(InstallerAreas, FreshSystemOffersBothInstalls) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(program.dialog(), PARTNER)));
 }
 
-TEST(InstallerAreas, InstalledModelsShowAndARemovedPartnerFallsBackToEnglish) {
+TEST(InstallerAreas, InstalledModelsShowAndARemovedPartnerFallsBackToEnglish)
+{
     TempFolder folder(L"areas-installed");
     // Half an archive is no model: the line must not claim it is installed.
     for (const char* name : MODEL_FILES)
         if (std::string(name) != "joiner-epoch-99.int8.onnx")
-            folder.write(std::filesystem::path("local/miraDot/models/sherpa-onnx-zipformer-vi-30M-int8-2026-02-09") / name, "x");
+            folder.write(
+                std::filesystem::path("local/miraDot/models/sherpa-onnx-zipformer-vi-30M-int8-2026-02-09") / name, "x");
     folder.write("mt/runtime/ok", "python-3.14.10 ctranslate2-4.9.2 sentencepiece-0.2.3 msvc-14.51.36231\r\n");
     for (const char* model : {"en-vi", "vi-en", "en-fr", "fr-en", "en-ja", "ja-en"})
         folder.write(std::filesystem::path("mt") / model / "model.bin", "m");
@@ -48,8 +50,9 @@ TEST(InstallerAreas, InstalledModelsShowAndARemovedPartnerFallsBackToEnglish) {
         ASSERT_NE(program.dialog(), nullptr);
         EXPECT_EQ(program.text(VOICE_STATUS), L"Chưa cài. Tải khoảng 26 MB một lần.");
     }
-    folder.write(std::filesystem::path("local/miraDot/models/sherpa-onnx-zipformer-vi-30M-int8-2026-02-09") /
-                     "joiner-epoch-99.int8.onnx", "x");
+    folder.write(std::filesystem::path("local/miraDot/models/sherpa-onnx-zipformer-vi-30M-int8-2026-02-09")
+                     / "joiner-epoch-99.int8.onnx",
+                 "x");
     SettingsProgram program(environment);
     ASSERT_NE(program.dialog(), nullptr);
     EXPECT_EQ(program.text(VOICE_STATUS), L"Đã cài, chạy ngay trên máy, không cần mạng.");

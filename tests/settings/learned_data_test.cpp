@@ -26,10 +26,7 @@ constexpr int LEARNED_LINE = 107, CLEAR = 108;
 const std::string HEADER = "# miraDot learned data v1\n";
 const std::string THREE = HEADER + "o\tvieet\tv\t1\np\txin\t2\np\tch\xC3\xA0o\t1\n";
 
-std::wstring entries_line(long long count)
-{
-    return std::to_wstring(count) + L" mục, chỉ lưu trên máy này";
-}
+std::wstring entries_line(long long count) { return std::to_wstring(count) + L" mục, chỉ lưu trên máy này"; }
 
 std::string repeated(const std::string& piece, size_t times)
 {
@@ -79,7 +76,7 @@ TEST_P(LearnedLine, CountsTheEntriesOfTheFile)
     if (GetParam().file)
         folder.write("user.tsv", *GetParam().file);
     SettingsProgram program(Environment{{L"MIRADOT_SETTINGS_KEY", fresh_settings_key(L"learned-line")},
-                             {L"MIRADOT_USER_FILE", file.wstring()}});
+                                        {L"MIRADOT_USER_FILE", file.wstring()}});
     ASSERT_TRUE(program.dialog(30000));
     EXPECT_EQ(program.text(LEARNED_LINE), GetParam().line);
 }
@@ -161,4 +158,4 @@ TEST(ClearingLearnedData, ARunningTextServiceDropsWhatItHolds)
     EXPECT_TRUE(!fs::exists(file) || read_file(file).find("xin") == std::string::npos);
 }
 
-} // namespace
+}  // namespace

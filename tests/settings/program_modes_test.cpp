@@ -68,11 +68,14 @@ TEST(TranslationQuitMode, SendsQuitOnTheTranslationPipeAndExits)
         PipeServerLimits limits;
         limits.idleLimitMs = 20000;
         limits.connectSliceMs = 200;
-        serve_pipe(PipeKind::Translation, [&](const std::string& request, std::string& reply) {
-            received = request;
-            reply = "{\"ok\":true}";
-            return false;
-        }, [&] { return false; }, limits);
+        serve_pipe(
+            PipeKind::Translation,
+            [&](const std::string& request, std::string& reply) {
+                received = request;
+                reply = "{\"ok\":true}";
+                return false;
+            },
+            [&] { return false; }, limits);
         serving = false;
     });
     Sleep(300);
@@ -92,12 +95,12 @@ TEST(TranslationQuitMode, NoServiceIsNotAnError)
 TEST(ProgramModes, CheckWinsAnywhereInTheArgumentsAndOpensNoDialog)
 {
     for (const wchar_t* arguments : {L"--check", L"x --mt-quit --check", L"--checkmate"}) {
-        SettingsProgram program(Environment{{L"MIRADOT_SETTINGS_KEY", fresh_settings_key(L"modes")},
-                                 {L"MIRADOT_NO_UPDATE_CHECK", L"1"}},
-                                arguments);
+        SettingsProgram program(
+            Environment{{L"MIRADOT_SETTINGS_KEY", fresh_settings_key(L"modes")}, {L"MIRADOT_NO_UPDATE_CHECK", L"1"}},
+            arguments);
         EXPECT_EQ(program.exit_code(), 0u) << arguments;
         EXPECT_EQ(program.dialog(200), nullptr) << arguments;
     }
 }
 
-} // namespace
+}  // namespace

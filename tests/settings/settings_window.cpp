@@ -79,8 +79,20 @@ void send_key(WORD vk, bool up)
     input.ki.wScan = WORD(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     switch (vk) {
-    case VK_LWIN: case VK_RWIN: case VK_DELETE: case VK_INSERT: case VK_HOME: case VK_END: case VK_PRIOR:
-    case VK_NEXT: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_RCONTROL: case VK_RMENU:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_DELETE:
+    case VK_INSERT:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_RCONTROL:
+    case VK_RMENU:
         input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
     }
     SendInput(1, &input, sizeof input);
@@ -115,7 +127,7 @@ bool save_png(const RECT& area, const std::wstring& path)
     return saved;
 }
 
-} // namespace
+}  // namespace
 
 bool wait_until(const std::function<bool()>& condition, DWORD timeoutMs)
 {
@@ -128,10 +140,7 @@ bool wait_until(const std::function<bool()>& condition, DWORD timeoutMs)
     return true;
 }
 
-std::wstring settings_program()
-{
-    return environment_value(L"MIRADOT_TEST_STAGE") + L"\\miraDot-Settings.exe";
-}
+std::wstring settings_program() { return environment_value(L"MIRADOT_TEST_STAGE") + L"\\miraDot-Settings.exe"; }
 
 std::wstring fresh_settings_key(const std::wstring& name)
 {
@@ -197,10 +206,12 @@ RECT SettingsProgram::screen_rect(int id)
 void click_at(POINT point)
 {
     SetCursorPos(point.x, point.y);
-    wait_until([&] {
-        POINT at;
-        return GetCursorPos(&at) && at.x == point.x && at.y == point.y;
-    }, 2000);
+    wait_until(
+        [&] {
+            POINT at;
+            return GetCursorPos(&at) && at.x == point.x && at.y == point.y;
+        },
+        2000);
     INPUT click[2] = {};
     click[0].type = click[1].type = INPUT_MOUSE;
     click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -218,10 +229,7 @@ void click_window(HWND window)
     click_at({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
-void SettingsProgram::click(int id)
-{
-    click_window(GetDlgItem(dialog(), id));
-}
+void SettingsProgram::click(int id) { click_window(GetDlgItem(dialog(), id)); }
 
 // Each key event waits until the dialog took it, so that a loaded machine
 // cannot reorder what a person's hands would not.

@@ -45,7 +45,7 @@ private:
     std::optional<DWORD> before_;
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -7,8 +7,7 @@
 #include <string>
 #include <string_view>
 
-template <typename Char>
-std::string case_name(std::basic_string_view<Char> text)
+template <typename Char> std::string case_name(std::basic_string_view<Char> text)
 {
     static const char HEX[] = "0123456789ABCDEF";
     std::string name;
@@ -33,11 +32,5 @@ std::string case_name(std::basic_string_view<Char> text)
 }
 
 inline std::string case_name(const char* text) { return case_name(std::string_view(text)); }
-inline std::string case_name(const char16_t* text)
-{
-    return text ? case_name(std::u16string_view(text)) : "Absent";
-}
-inline std::string case_name(const wchar_t* text)
-{
-    return text ? case_name(std::wstring_view(text)) : "Absent";
-}
+inline std::string case_name(const char16_t* text) { return text ? case_name(std::u16string_view(text)) : "Absent"; }
+inline std::string case_name(const wchar_t* text) { return text ? case_name(std::wstring_view(text)) : "Absent"; }

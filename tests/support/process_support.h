@@ -9,7 +9,8 @@
 #include <vector>
 
 // The folder of the running test program, where the other test programs are.
-inline std::filesystem::path test_bin_dir() {
+inline std::filesystem::path test_bin_dir()
+{
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     return std::filesystem::path(path).parent_path();
@@ -21,7 +22,8 @@ class ScopedEnv {
 public:
     ScopedEnv(const std::wstring& name, const std::wstring& value) : ScopedEnv(Values{{name, value}}) {}
     using Values = std::vector<std::pair<std::wstring, std::wstring>>;
-    explicit ScopedEnv(const Values& values) {
+    explicit ScopedEnv(const Values& values)
+    {
         for (auto& [name, value] : values) {
             wchar_t old[1024];
             DWORD length = GetEnvironmentVariableW(name.c_str(), old, 1024);
@@ -29,8 +31,10 @@ public:
             SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
         }
     }
-    ~ScopedEnv() {
-        for (auto& [name, value] : saved_) SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
+    ~ScopedEnv()
+    {
+        for (auto& [name, value] : saved_)
+            SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
     }
 
 private:
@@ -40,7 +44,8 @@ private:
 class Process {
 public:
     // Starts program with the arguments; stdout goes to a pipe read by output().
-    Process(const std::filesystem::path& program, const std::wstring& arguments, bool captureOutput = false) {
+    Process(const std::filesystem::path& program, const std::wstring& arguments, bool captureOutput = false)
+    {
         std::wstring commandLine = L"\"" + program.wstring() + L"\" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
@@ -56,14 +61,19 @@ public:
         }
         started_ = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, captureOutput,
                                   CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info_);
-        if (writeEnd) CloseHandle(writeEnd);
+        if (writeEnd)
+            CloseHandle(writeEnd);
     }
-    ~Process() {
-        if (!started_) return;
-        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+    ~Process()
+    {
+        if (!started_)
+            return;
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(info_.hProcess, 99);
         CloseHandle(info_.hProcess);
         CloseHandle(info_.hThread);
-        if (readEnd_) CloseHandle(readEnd_);
+        if (readEnd_)
+            CloseHandle(readEnd_);
     }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
@@ -71,18 +81,22 @@ public:
     bool started() const { return started_; }
 
     // The exit code, or -1 when the process still runs after timeoutMs.
-    int wait(DWORD timeoutMs) {
-        if (!started_ || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+    int wait(DWORD timeoutMs)
+    {
+        if (!started_ || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0)
+            return -1;
         DWORD code = 0;
         GetExitCodeProcess(info_.hProcess, &code);
         return static_cast<int>(code);
     }
 
-    std::string output() {
+    std::string output()
+    {
         std::string text;
         char buffer[4096];
         DWORD got = 0;
-        while (readEnd_ && ReadFile(readEnd_, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+        while (readEnd_ && ReadFile(readEnd_, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            text.append(buffer, got);
         return text;
     }
 
@@ -93,7 +107,8 @@ private:
 };
 
 // A tag no other test uses, so servers of different tests never meet.
-inline std::wstring unique_tag(const wchar_t* prefix) {
+inline std::wstring unique_tag(const wchar_t* prefix)
+{
     static int counter = 0;
     return prefix + std::to_wstring(GetCurrentProcessId()) + L"x" + std::to_wstring(++counter);
 }

@@ -59,10 +59,7 @@ const GUID* const CATEGORIES[] = {
     &GUID_TFCAT_TIPCAP_SYSTRAYSUPPORT_MIRADOT,
 };
 
-std::wstring profile_key()
-{
-    return tip_key() + L"\\LanguageProfile\\0x0000042a\\" + guid_text(GUID_MIRADOT_PROFILE);
-}
+std::wstring profile_key() { return tip_key() + L"\\LanguageProfile\\0x0000042a\\" + guid_text(GUID_MIRADOT_PROFILE); }
 
 DWORD profile_enabled()
 {
@@ -79,9 +76,8 @@ void expect_registered(const std::wstring& dll)
     EXPECT_EQ(string_value(HKEY_LOCAL_MACHINE, profile_key(), L"Description"), L"miraDot - Ti\u1EBFng Vi\u1EC7t");
     EXPECT_EQ(profile_enabled(), 1u);
     for (const GUID* category : CATEGORIES)
-        EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE,
-                               tip_key() + L"\\Category\\Category\\" + guid_text(*category) + L"\\"
-                                   + guid_text(CLSID_MIRADOT)))
+        EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, tip_key() + L"\\Category\\Category\\" + guid_text(*category) + L"\\"
+                                                       + guid_text(CLSID_MIRADOT)))
             << "category " << testing::PrintToString(guid_text(*category));
 }
 
@@ -159,12 +155,14 @@ TEST_P(GetClassObject, HandsOutOnlyTheFactoryOfTheOneClass)
     EXPECT_EQ(can_unload_now_(), S_OK);
 }
 
-INSTANTIATE_TEST_SUITE_P(Requests, GetClassObject, testing::Values(
-    ClassObjectCase{"factory", &CLSID_MIRADOT, &IID_IClassFactory, S_OK},
-    ClassObjectCase{"unknown", &CLSID_MIRADOT, &IID_IUnknown, S_OK},
-    ClassObjectCase{"other class", &CLSID_TF_CategoryMgr, &IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
-    ClassObjectCase{"other interface", &CLSID_MIRADOT, &IID_ITfTextInputProcessor, E_NOINTERFACE}),
-    [](const auto& info) { return case_name(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Requests, GetClassObject,
+                         testing::Values(ClassObjectCase{"factory", &CLSID_MIRADOT, &IID_IClassFactory, S_OK},
+                                         ClassObjectCase{"unknown", &CLSID_MIRADOT, &IID_IUnknown, S_OK},
+                                         ClassObjectCase{"other class", &CLSID_TF_CategoryMgr, &IID_IClassFactory,
+                                                         CLASS_E_CLASSNOTAVAILABLE},
+                                         ClassObjectCase{"other interface", &CLSID_MIRADOT, &IID_ITfTextInputProcessor,
+                                                         E_NOINTERFACE}),
+                         [](const auto& info) { return case_name(info.param.what); });
 
 TEST_F(ComServer, NullOutPointerIsRejected)
 {
@@ -251,9 +249,9 @@ public:
         // then refuse the lasting keys of other tests: make them first.
         path_ = L"Software\\miraDot\\com-server-test-" + std::to_wstring(GetCurrentProcessId());
         HKEY parent;
-        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &parent,
-                                  nullptr),
-                  ERROR_SUCCESS);
+        EXPECT_EQ(
+            RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &parent, nullptr),
+            ERROR_SUCCESS);
         EXPECT_EQ(RegCreateKeyExW(parent, L"volatile", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key_,
                                   nullptr),
                   ERROR_SUCCESS);
@@ -307,8 +305,8 @@ public:
         EXPECT_EQ(RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         PSECURITY_DESCRIPTOR sd = nullptr;
-        EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KRSD;;;WD)", SDDL_REVISION_1, &sd,
-                                                                         nullptr));
+        EXPECT_TRUE(
+            ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KRSD;;;WD)", SDDL_REVISION_1, &sd, nullptr));
         EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
         LocalFree(sd);
         RegCloseKey(key);
@@ -353,11 +351,11 @@ TEST_P(RegistrationWithoutRights, ReportsTheFailureAndLeavesNothingBehind)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Halves, RegistrationWithoutRights, testing::Values(
-    DeniedCase{"class server key", HKEY_CLASSES_ROOT, [] { return class_key() + L"\\InprocServer32"; },
-               SELFREG_E_CLASS},
-    DeniedCase{"profile key", HKEY_LOCAL_MACHINE, tip_key, S_OK}),
-    [](const auto& info) { return case_name(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Halves, RegistrationWithoutRights,
+                         testing::Values(DeniedCase{"class server key", HKEY_CLASSES_ROOT,
+                                                    [] { return class_key() + L"\\InprocServer32"; }, SELFREG_E_CLASS},
+                                         DeniedCase{"profile key", HKEY_LOCAL_MACHINE, tip_key, S_OK}),
+                         [](const auto& info) { return case_name(info.param.what); });
 
 TEST_F(ComServer, UnregisteringWhatIsNotRegisteredSucceeds)
 {
@@ -374,4 +372,4 @@ TEST_F(ComServer, InProcessRegistrationMatchesRegsvr)
     expect_unregistered();
 }
 
-} // namespace
+}  // namespace

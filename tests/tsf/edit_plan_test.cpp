@@ -127,10 +127,10 @@ TEST(KeepCount, CoversWhatALaterDecisionMayStillRewrite)
         bool hint;
         int expected;
     } cases[] = {
-        {"", 3, DEFAULT_OPTIONS, false, 3},             // nothing committed: the span stands
-        {"mix", 2, DEFAULT_OPTIONS, true, 2},           // no final space
-        {"mix  ", 2, DEFAULT_OPTIONS, true, 2},         // two spaces end every decision
-        {"mix ", 0, DEFAULT_OPTIONS, false, 1},         // the space may still move before punctuation
+        {"", 3, DEFAULT_OPTIONS, false, 3},      // nothing committed: the span stands
+        {"mix", 2, DEFAULT_OPTIONS, true, 2},    // no final space
+        {"mix  ", 2, DEFAULT_OPTIONS, true, 2},  // two spaces end every decision
+        {"mix ", 0, DEFAULT_OPTIONS, false, 1},  // the space may still move before punctuation
         {"mix ", 0, DEFAULT_OPTIONS & ~OPT_PUNCTUATION, false, 0},
         {"mix ", 0, DEFAULT_OPTIONS, true, 4},          // a swap rewrites the word and its space
         {"a m\xC4\xA9 ", 0, DEFAULT_OPTIONS, true, 3},  // counted in code points
@@ -151,12 +151,9 @@ TEST(KeptPrefix, TakesACorrectionOnlyOfWholeKeptWords)
         int units;
         bool lastWordOnly;
     } cases[] = {
-        {"nothing deleted", u"xin ", 0, 4, false},
-        {"word and space", u"xin ", 4, 0, false},
-        {"last word of two", u"a xin ", 4, 2, false},
-        {"surrogate pair", u"a\U0001F600 ", 2, 1, false},
-        {"more than kept", u"xin ", 5, 4, true},
-        {"no final space", u"xin", 2, 3, true},
+        {"nothing deleted", u"xin ", 0, 4, false},    {"word and space", u"xin ", 4, 0, false},
+        {"last word of two", u"a xin ", 4, 2, false}, {"surrogate pair", u"a\U0001F600 ", 2, 1, false},
+        {"more than kept", u"xin ", 5, 4, true},      {"no final space", u"xin", 2, 3, true},
         {"nothing kept", u"", 3, 0, false},
     };
     for (const auto& c : cases) {
@@ -190,4 +187,4 @@ TEST(KeptUnits, KeepWhatMayStillChangeOrAContextWord)
         EXPECT_EQ(kept_units(c.written, c.prefix, c.committed, c.keepCount, context_words), c.expected) << c.name;
 }
 
-} // namespace
+}  // namespace

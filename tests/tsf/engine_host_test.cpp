@@ -39,14 +39,17 @@ TEST_P(DataDirectory, IsFoundBesideTheDllOrOneLevelUp)
     EXPECT_EQ(load_engine_data_near((install.path() / GetParam().module).wstring()), GetParam().loads);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, DataDirectory, testing::Values(
-    DataLayout{"beside the DLL", {"tsf/data/vi.tsv"}, L"tsf\\miradot_tsf.dll", true},
-    DataLayout{"one level up", {"data/vi.tsv"}, L"tsf\\miradot_tsf.dll", true},
-    DataLayout{"empty beside, full one up", {"tsf/empty/x", "tsf/data/vi.tsv"}, L"tsf\\empty\\miradot_tsf.dll",
-               true},
-    DataLayout{"two levels up", {"data/vi.tsv"}, L"tsf\\deeper\\miradot_tsf.dll", false},
-    DataLayout{"no lexicon file in it", {"data/readme.txt"}, L"tsf\\miradot_tsf.dll", false},
-    DataLayout{"no data folder", {"other/vi.tsv"}, L"tsf\\miradot_tsf.dll", false}),
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, DataDirectory,
+    testing::Values(DataLayout{"beside the DLL", {"tsf/data/vi.tsv"}, L"tsf\\miradot_tsf.dll", true},
+                    DataLayout{"one level up", {"data/vi.tsv"}, L"tsf\\miradot_tsf.dll", true},
+                    DataLayout{"empty beside, full one up",
+                               {"tsf/empty/x", "tsf/data/vi.tsv"},
+                               L"tsf\\empty\\miradot_tsf.dll",
+                               true},
+                    DataLayout{"two levels up", {"data/vi.tsv"}, L"tsf\\deeper\\miradot_tsf.dll", false},
+                    DataLayout{"no lexicon file in it", {"data/readme.txt"}, L"tsf\\miradot_tsf.dll", false},
+                    DataLayout{"no data folder", {"other/vi.tsv"}, L"tsf\\miradot_tsf.dll", false}),
     [](const auto& info) { return case_name(info.param.what); });
 
 TEST(ContextWordsOfTheHost, ComeFromBothCorrectionFiles)
@@ -80,18 +83,19 @@ TEST_P(ContextWordFile, TakesFirstWordsThatTheCorrectionChanges)
     EXPECT_EQ(words.contains(word.c_str(), word.size()), GetParam().contained);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, ContextWordFile, testing::Values(
-    CorrectionCase{"changed first word", "toi di\tt\xC3\xB4i \xC4\x91i\n", L"TOI", true},
-    CorrectionCase{"same first word", "ba me\tba m\xE1\xBA\xB9\n", L"ba", false},
-    CorrectionCase{"comment line", "#xa lo\txa l\xE1\xBB\x8D\n", L"#xa", false},
-    CorrectionCase{"one-word correction", "khong\tkh\xC3\xB4ng\n", L"khong", false},
-    CorrectionCase{"no tab", "toi di t\xC3\xB4i \xC4\x91i\n", L"toi", false},
-    CorrectionCase{"upper-case Vietnamese", "\xC4\x90i hoc\t\xC4\x91i h\xE1\xBB\x8D\x63\n", L"\u0110I", true},
-    CorrectionCase{"last line without line feed", "xx\tyy\nmot hai\tm\xE1\xBB\x99t hai", L"mot", true},
-    CorrectionCase{"carriage returns", "bon nam\tb\xE1\xBB\x91n n\xC4\x83m\r\n", L"bon", true},
-    CorrectionCase{"word of 24 letters", std::string(24, 'w') + " x\ty z\n", std::wstring(24, L'w').c_str(),
-                   false},
-    CorrectionCase{"empty file", "", L"toi", false}),
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ContextWordFile,
+    testing::Values(
+        CorrectionCase{"changed first word", "toi di\tt\xC3\xB4i \xC4\x91i\n", L"TOI", true},
+        CorrectionCase{"same first word", "ba me\tba m\xE1\xBA\xB9\n", L"ba", false},
+        CorrectionCase{"comment line", "#xa lo\txa l\xE1\xBB\x8D\n", L"#xa", false},
+        CorrectionCase{"one-word correction", "khong\tkh\xC3\xB4ng\n", L"khong", false},
+        CorrectionCase{"no tab", "toi di t\xC3\xB4i \xC4\x91i\n", L"toi", false},
+        CorrectionCase{"upper-case Vietnamese", "\xC4\x90i hoc\t\xC4\x91i h\xE1\xBB\x8D\x63\n", L"\u0110I", true},
+        CorrectionCase{"last line without line feed", "xx\tyy\nmot hai\tm\xE1\xBB\x99t hai", L"mot", true},
+        CorrectionCase{"carriage returns", "bon nam\tb\xE1\xBB\x91n n\xC4\x83m\r\n", L"bon", true},
+        CorrectionCase{"word of 24 letters", std::string(24, 'w') + " x\ty z\n", std::wstring(24, L'w').c_str(), false},
+        CorrectionCase{"empty file", "", L"toi", false}),
     [](const auto& info) { return case_name(info.param.what); });
 
 TEST(ContextWordFile, KeepsEachWordOnceAndAtMost1024)
@@ -157,18 +161,15 @@ TEST_P(LearnedDataPath, PrefersTheOverrideAndCreatesOnlyTheFolderItUses)
     EXPECT_EQ(fs::is_directory(appData.path() / "miraDot"), usesAppData);
 }
 
-INSTANTIATE_TEST_SUITE_P(Environments, LearnedDataPath, testing::Values(
-    PathCase{"override", L"C:\\learned\\mine.tsv", true, L"C:\\learned\\mine.tsv"},
-    PathCase{"roaming profile", std::nullopt, true, L"<appdata>"},
-    PathCase{"override too long", std::wstring(260, L'u'), true, L"<appdata>"},
-    PathCase{"empty override", L"", true, L"<appdata>"},
-    PathCase{"roaming profile too long", std::nullopt, false, std::nullopt}),
-    [](const auto& info) { return case_name(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Environments, LearnedDataPath,
+                         testing::Values(PathCase{"override", L"C:\\learned\\mine.tsv", true, L"C:\\learned\\mine.tsv"},
+                                         PathCase{"roaming profile", std::nullopt, true, L"<appdata>"},
+                                         PathCase{"override too long", std::wstring(260, L'u'), true, L"<appdata>"},
+                                         PathCase{"empty override", L"", true, L"<appdata>"},
+                                         PathCase{"roaming profile too long", std::nullopt, false, std::nullopt}),
+                         [](const auto& info) { return case_name(info.param.what); });
 
-std::wstring settings_key()
-{
-    return L"Software\\miraDot\\engine-host-test-" + std::to_wstring(GetCurrentProcessId());
-}
+std::wstring settings_key() { return L"Software\\miraDot\\engine-host-test-" + std::to_wstring(GetCurrentProcessId()); }
 
 void write_clear_seq(DWORD value)
 {
@@ -276,4 +277,4 @@ TEST_F(LearnedData, RaisedClearCounterDropsWhatWasLearned)
     EXPECT_EQ(read_file(file_).find("xin"), std::string::npos);
 }
 
-} // namespace
+}  // namespace

@@ -130,4 +130,4 @@ TEST(EngineHost, SerialisesConcurrentActivationTypingAndSaving)
     fs::remove_all(data);
 }
 
-} // namespace
+}  // namespace

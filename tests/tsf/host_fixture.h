@@ -29,8 +29,7 @@ inline bool call_server_entry(const char* entry)
     HMODULE module = LoadLibraryW(dll.c_str());
     if (!module)
         return false;
-    auto call = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void*>(GetProcAddress(module, entry)));
+    auto call = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void*>(GetProcAddress(module, entry)));
     return call && SUCCEEDED(call());
 }
 
@@ -87,8 +86,8 @@ inline std::string narrow(const std::wstring& text)
 // this run's own keeps windows, focus, clicks and the screen to this program.
 inline bool use_own_desktop()
 {
-    static HDESK desktop = CreateDesktopW((L"miradot-host-" + std::to_wstring(GetCurrentProcessId())).c_str(),
-                                          nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    static HDESK desktop = CreateDesktopW((L"miradot-host-" + std::to_wstring(GetCurrentProcessId())).c_str(), nullptr,
+                                          nullptr, 0, GENERIC_ALL, nullptr);
     return desktop && SetThreadDesktop(desktop);
 }
 
@@ -106,7 +105,8 @@ public:
     SettingsWriter()
     {
         if (RegCreateKeyExW(HKEY_CURRENT_USER, settings_key().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key_,
-                            nullptr) != ERROR_SUCCESS)
+                            nullptr)
+            != ERROR_SUCCESS)
             key_ = nullptr;
     }
     ~SettingsWriter()
@@ -154,8 +154,8 @@ protected:
         threadMgr = new HostThreadMgr();
         // Every test starts in Vietnamese: the state is global and outlives processors.
         ComPtr<ITfThreadMgr> wine;
-        ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_TF_ThreadMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfThreadMgr,
-                                               wine.out_void())));
+        ASSERT_TRUE(SUCCEEDED(
+            CoCreateInstance(CLSID_TF_ThreadMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfThreadMgr, wine.out_void())));
         ComPtr<ITfCompartment> compartment = language_compartment(wine.get());
         ASSERT_TRUE(compartment);
         VARIANT vietnamese;

@@ -58,7 +58,7 @@ TEST_F(HostTest, TypedKeysBecomeComposedThenCommittedText)
         threadMgr->type(c.keys);
         EXPECT_EQ(fresh.text(), c.text) << narrow(c.keys);
         std::wstring composed = fresh.text().substr(fresh.composition_span().start,
-                                                   fresh.composition_span().end - fresh.composition_span().start);
+                                                    fresh.composition_span().end - fresh.composition_span().start);
         EXPECT_EQ(composed, c.composed) << narrow(c.keys);
         // Only the word being typed carries the display attribute.
         std::vector<Span> marked = fresh.attribute_spans(atom);
@@ -77,8 +77,8 @@ TEST_F(HostTest, WordEndDecisionsReplaceTheComposedWord)
         const wchar_t* keys;
         const wchar_t* text;
     } cases[] = {
-        {L"pass ", L"pass "},         // English keys are not left as "pás"
-        {L"beeps ", L"b\u1EBFp "},    // a Vietnamese word is not taken back to "beeps"
+        {L"pass ", L"pass "},       // English keys are not left as "pás"
+        {L"beeps ", L"b\u1EBFp "},  // a Vietnamese word is not taken back to "beeps"
         {L"vieetj ", L"vi\u1EC7t "},
     };
     for (bool transitory : {false, true}) {
@@ -115,7 +115,8 @@ TEST_F(HostTest, CorrectionOfThePreviousWordReplacesExactlyThatWord)
 
 std::string learned_file()
 {
-    HANDLE file = CreateFileW(learned_path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file
+        = CreateFileW(learned_path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return {};
     std::string content(1 << 16, '\0');
@@ -135,10 +136,18 @@ TEST_F(HostTest, PasswordAndPrivateFieldsTeachTheEngineNothing)
         bool learned;
     } cases[] = {
         {{IS_PASSWORD}, L"chaof banj ", "ch\xC3\xA0o", false},
-        {{IS_DEFAULT, IS_PRIVATE}, L"khoer manhj ", "kh\xE1\xBB\x8F" "e", false},
+        {{IS_DEFAULT, IS_PRIVATE},
+         L"khoer manhj ",
+         "kh\xE1\xBB\x8F"
+         "e",
+         false},
         {{IS_NUMERIC_PIN}, L"tooi ddi ", "t\xC3\xB4i", false},
         {{IS_DEFAULT}, L"xinh ddepj ", "xinh", true},
-        {{}, L"muaf thu ", "m\xC3\xB9" "a", true},
+        {{},
+         L"muaf thu ",
+         "m\xC3\xB9"
+         "a",
+         true},
     };
     for (const auto& c : cases) {
         ASSERT_EQ(threadMgr->activate_processor(), S_OK);
@@ -162,10 +171,10 @@ struct BackspaceCase {
 TEST_F(HostTest, BackspaceShortensTheWordThenDeletesCommittedText)
 {
     const BackspaceCase cases[] = {
-        {L"vieetj", 1, L"vi\u00EAt", true},   // the tone key goes first
+        {L"vieetj", 1, L"vi\u00EAt", true},  // the tone key goes first
         {L"vieetj", 3, L"vie", true},
-        {L"vieetj", 6, L"", false},           // an emptied word leaves no composition behind
-        {L"vieetj ", 1, L"vi\u1EC7t", false}, // committed text: the application deletes it
+        {L"vieetj", 6, L"", false},            // an emptied word leaves no composition behind
+        {L"vieetj ", 1, L"vi\u1EC7t", false},  // committed text: the application deletes it
         {L"ab cd", 2, L"ab ", false},
     };
     activate();
@@ -431,7 +440,7 @@ TEST_F(HostTest, ApplicationRewritingTheFieldMidWordLosesAndDoublesNothing)
 {
     const struct {
         const char* name;
-        int start, end;       // what the application rewrites; -1 = to the end
+        int start, end;  // what the application rewrites; -1 = to the end
         const wchar_t* with;
         const wchar_t* text;  // after the rest of the keys
     } cases[] = {
@@ -654,8 +663,8 @@ TEST_F(HostTest, RightClickMenuOffersTheSwitchAndTheSettings)
     EXPECT_EQ(button->OnClick(TF_LBI_CLK_RIGHT, POINT{200, 300}, nullptr), S_OK);
     KillTimer(nullptr, chooser);
     KillTimer(nullptr, bound);
-    EXPECT_EQ(g_menu_items,
-              (std::vector<std::wstring>{L"Chuy\u1EC3n Vi\u1EC7t / Anh\tCtrl+Shift+Space", L"C\u00E0i \u0111\u1EB7t\u2026"}));
+    EXPECT_EQ(g_menu_items, (std::vector<std::wstring>{L"Chuy\u1EC3n Vi\u1EC7t / Anh\tCtrl+Shift+Space",
+                                                       L"C\u00E0i \u0111\u1EB7t\u2026"}));
     EXPECT_EQ(button_text(button), L"E");  // the first item switched
 }
 
@@ -788,8 +797,7 @@ TEST(WineThreadMgr, ActivatesTheRegisteredProfile)
     profiles->AddLanguageProfile(CLSID_MIRADOT, language, GUID_MIRADOT_PROFILE, L"miraDot", 7, L"", 0, 0);
     ASSERT_EQ(profiles->EnableLanguageProfile(CLSID_MIRADOT, language, GUID_MIRADOT_PROFILE, TRUE), S_OK);
     ComPtr<ITfThreadMgr> wine;
-    ASSERT_EQ(CoCreateInstance(CLSID_TF_ThreadMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfThreadMgr,
-                               wine.out_void()),
+    ASSERT_EQ(CoCreateInstance(CLSID_TF_ThreadMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfThreadMgr, wine.out_void()),
               S_OK);
     // Wine lists the profile only after activating it, and its keystroke
     // manager refuses a text service it cannot find in the list: the profile
@@ -811,7 +819,7 @@ TEST(WineThreadMgr, ActivatesTheRegisteredProfile)
     EXPECT_EQ(keystrokes->GetForeground(&foreground), S_FALSE);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -10,8 +10,7 @@ namespace {
 constexpr TfEditCookie HOST_COOKIE = 0x5151;
 
 // IUnknown for the host's COM objects: one reference count, a table of interfaces.
-template <class... Interfaces>
-class HostObject : public Interfaces... {
+template <class... Interfaces> class HostObject : public Interfaces... {
 public:
     virtual ~HostObject() = default;
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
@@ -40,7 +39,7 @@ private:
     ULONG refs_ = 1;
 };
 
-} // namespace
+}  // namespace
 
 class HostContext;
 
@@ -332,10 +331,7 @@ public:
         *changed = TRUE;
         return S_OK;
     }
-    STDMETHODIMP GetTextAndPropertyUpdates(DWORD, const GUID**, ULONG, IEnumTfRanges**) override
-    {
-        return E_NOTIMPL;
-    }
+    STDMETHODIMP GetTextAndPropertyUpdates(DWORD, const GUID**, ULONG, IEnumTfRanges**) override { return E_NOTIMPL; }
 
 protected:
     void* find(REFIID riid) override
@@ -346,8 +342,8 @@ protected:
     }
 };
 
-class HostContext final : public HostObject<ITfContext, ITfInsertAtSelection, ITfContextComposition,
-                                            ITfContextView, ITfSource> {
+class HostContext final
+    : public HostObject<ITfContext, ITfInsertAtSelection, ITfContextComposition, ITfContextView, ITfSource> {
 public:
     HostContext(HostDocument* document, ITfDocumentMgr* manager) : document_(document), manager_(manager) {}
 
@@ -361,8 +357,7 @@ public:
         *writing = document_->in_write_session();
         return S_OK;
     }
-    STDMETHODIMP GetSelection(TfEditCookie, ULONG index, ULONG count, TF_SELECTION* selection,
-                              ULONG* fetched) override
+    STDMETHODIMP GetSelection(TfEditCookie, ULONG index, ULONG count, TF_SELECTION* selection, ULONG* fetched) override
     {
         *fetched = 0;
         if (count == 0 || (index != 0 && index != TF_DEFAULT_SELECTION))
@@ -456,10 +451,7 @@ public:
             *out = new HostRange(document_, this, inserted->start, inserted->end);
         return S_OK;
     }
-    STDMETHODIMP InsertEmbeddedAtSelection(TfEditCookie, DWORD, IDataObject*, ITfRange**) override
-    {
-        return E_NOTIMPL;
-    }
+    STDMETHODIMP InsertEmbeddedAtSelection(TfEditCookie, DWORD, IDataObject*, ITfRange**) override { return E_NOTIMPL; }
 
     // ITfContextComposition
     STDMETHODIMP StartComposition(TfEditCookie, ITfRange* range, ITfCompositionSink* sink,
@@ -536,10 +528,7 @@ class HostDocumentMgr final : public HostObject<ITfDocumentMgr> {
 public:
     void set_top(ITfContext* context) { top_ = context; }
 
-    STDMETHODIMP CreateContext(TfClientId, DWORD, IUnknown*, ITfContext**, TfEditCookie*) override
-    {
-        return E_NOTIMPL;
-    }
+    STDMETHODIMP CreateContext(TfClientId, DWORD, IUnknown*, ITfContext**, TfEditCookie*) override { return E_NOTIMPL; }
     STDMETHODIMP Push(ITfContext*) override { return E_NOTIMPL; }
     STDMETHODIMP Pop(DWORD) override { return E_NOTIMPL; }
     STDMETHODIMP GetTop(ITfContext** out) override
@@ -586,15 +575,15 @@ private:
     int* updates_;
 };
 
-} // namespace
+}  // namespace
 
 // ---- HostDocument ----
 
 HFONT document_font()
 {
-    static const HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                                          DEFAULT_PITCH, L"DejaVu Sans");
+    static const HFONT font
+        = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                      CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, L"DejaVu Sans");
     return font;
 }
 
@@ -638,10 +627,7 @@ std::vector<Span> HostDocument::attribute_spans(LONG atom) const
     return spans;
 }
 
-int HostDocument::clamp(int position) const
-{
-    return std::clamp(position, 0, static_cast<int>(text_.size()));
-}
+int HostDocument::clamp(int position) const { return std::clamp(position, 0, static_cast<int>(text_.size())); }
 
 std::shared_ptr<HostDocument::Anchors> HostDocument::track(int start, int end)
 {
@@ -1018,8 +1004,7 @@ STDMETHODIMP HostThreadMgr::IsPreservedKey(REFGUID guid, const TF_PRESERVEDKEY* 
     return *registered ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP HostThreadMgr::PreserveKey(TfClientId id, REFGUID guid, const TF_PRESERVEDKEY* key, const WCHAR*,
-                                        ULONG)
+STDMETHODIMP HostThreadMgr::PreserveKey(TfClientId id, REFGUID guid, const TF_PRESERVEDKEY* key, const WCHAR*, ULONG)
 {
     if (!id || !key)
         return E_INVALIDARG;

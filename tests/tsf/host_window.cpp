@@ -53,7 +53,7 @@ LRESULT CALLBACK document_procedure(HWND window, UINT message, WPARAM wparam, LP
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 HWND create_document_window(HostDocument* document, LONG attribute_atom, int x, int y)
 {
@@ -66,8 +66,8 @@ HWND create_document_window(HostDocument* document, LONG attribute_atom, int x, 
     }();
     if (!registered)
         return nullptr;
-    HWND window = CreateWindowExW(0, L"miraDotHostDocument", L"miraDot test host", WS_POPUP | WS_BORDER | WS_VISIBLE,
-                                  x, y, 360, 40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateWindowExW(0, L"miraDotHostDocument", L"miraDot test host", WS_POPUP | WS_BORDER | WS_VISIBLE, x,
+                                  y, 360, 40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (window) {
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new Painted{document, attribute_atom, {}}));
         document->window = window;

@@ -39,7 +39,7 @@ void write_file(const std::wstring& path, const std::string& text)
     std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << text;
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {

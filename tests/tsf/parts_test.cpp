@@ -26,11 +26,11 @@ TEST(VietnameseLayout, GivesTheEngineUsCharacters)
         bool shift, caps;
         wchar_t expected;
     } cases[] = {
-        {'1', true, false, L'!'},      {'2', true, false, L'@'},     {'0', true, false, L')'},
-        {'7', false, false, L'7'},     {VK_OEM_1, true, false, L':'}, {VK_OEM_7, true, false, L'"'},
+        {'1', true, false, L'!'},      {'2', true, false, L'@'},       {'0', true, false, L')'},
+        {'7', false, false, L'7'},     {VK_OEM_1, true, false, L':'},  {VK_OEM_7, true, false, L'"'},
         {VK_OEM_5, true, false, L'|'}, {VK_OEM_3, false, false, L'`'}, {'A', false, false, L'a'},
-        {'A', true, false, L'A'},      {'A', false, true, L'A'},      {'A', true, true, L'a'},
-        {VK_SPACE, true, false, L' '}, {VK_F5, false, false, 0},      {VK_NUMPAD1, false, false, 0},
+        {'A', true, false, L'A'},      {'A', false, true, L'A'},       {'A', true, true, L'a'},
+        {VK_SPACE, true, false, L' '}, {VK_F5, false, false, 0},       {VK_NUMPAD1, false, false, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(vietnamese_layout_char(c.key, c.shift, c.caps), c.expected) << c.key << c.shift << c.caps;
@@ -153,4 +153,4 @@ TEST_F(FeatureHotkeysTest, NoHotkeyIsNotPreservedAndAFailureIsRetried)
     EXPECT_TRUE(preserved(GUID_MIRADOT_KEY_TRANSLATE, ctrlAltY));
 }
 
-} // namespace
+}  // namespace

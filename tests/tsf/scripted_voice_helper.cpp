@@ -19,7 +19,7 @@ std::string read_line(const char* path)
     return line.substr(0, line.find('\n'));
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -32,7 +32,8 @@ int main(int argc, char** argv)
         [&](const std::string& request, std::string& reply) {
             reply = "{\"ok\":true}";
             if (request.find("\"ping\"") != std::string::npos)
-                reply = std::string("{\"ok\":true,\"recording\":") + (recording ? "true" : "false") + ",\"ready\":true}";
+                reply
+                    = std::string("{\"ok\":true,\"recording\":") + (recording ? "true" : "false") + ",\"ready\":true}";
             else if (request.find("\"start\"") != std::string::npos)
                 recording = true;
             else if (request.find("\"cancel\"") != std::string::npos)

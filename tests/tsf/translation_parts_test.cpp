@@ -290,4 +290,4 @@ TEST_F(EditControlCapture, ReplacementOnlyWhereTheCapturedTextStillIs)
     EXPECT_FALSE(replace_in_window(capture, L"Xin chào"));
 }
 
-} // namespace
+}  // namespace

@@ -543,4 +543,4 @@ TEST(LimitedChild, RunsTheServiceStartCases)
     EXPECT_EQ(code, 0u) << "see the child's output above";
 }
 
-} // namespace
+}  // namespace

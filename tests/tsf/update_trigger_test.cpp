@@ -20,10 +20,7 @@ namespace fs = std::filesystem;
 
 constexpr uint64_t HOUR = 3600, DAY = 86400;
 
-std::wstring update_key()
-{
-    return std::wstring(resolve_settings_key()) + L"\\Update";
-}
+std::wstring update_key() { return std::wstring(resolve_settings_key()) + L"\\Update"; }
 
 uint64_t unix_now()
 {
@@ -119,8 +116,8 @@ TEST_P(UpdateTrigger, StartsTheCheckOnlyWhenDue)
     if (c.spawnAgo)
         write_stamp(L"Spawn", now - *c.spawnAgo);
     if (c.updateCheck)
-        RegSetKeyValueW(HKEY_CURRENT_USER, resolve_settings_key(), SETTINGS_UPDATE_CHECK, REG_DWORD,
-                        &*c.updateCheck, 4);
+        RegSetKeyValueW(HKEY_CURRENT_USER, resolve_settings_key(), SETTINGS_UPDATE_CHECK, REG_DWORD, &*c.updateCheck,
+                        4);
     if (c.disabledByEnvironment)
         SetEnvironmentVariableW(L"MIRADOT_NO_UPDATE_CHECK", L"1");
     std::optional<uint64_t> spawnBefore = read_stamp(L"Spawn");
@@ -170,7 +167,7 @@ TEST(SettingsProgramPath, IsInTheParentOfTheDllFolder)
     EXPECT_EQ(fs::path(program), here / "miraDot-Settings.exe");
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

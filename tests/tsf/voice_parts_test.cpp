@@ -143,4 +143,4 @@ TEST(VoiceMessageWindow, HandsRepliesToItsSinkAndFreesThoseLeftWhenItGoes)
     EXPECT_EQ(sink.replies, 2);
 }
 
-} // namespace
+}  // namespace

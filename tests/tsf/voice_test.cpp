@@ -18,7 +18,8 @@ namespace {
 
 const std::wstring NOTE_OPENING = L"\u0110ang m\u1EDF\u2026";
 const std::wstring NOTE_TRANSCRIBING = L"\u23F3 \u0111ang chuy\u1EC3n th\u00E0nh ch\u1EEF\u2026";
-const std::wstring NOTE_NOT_INSTALLED = L"Ch\u01B0a c\u00E0i gi\u1ECDng n\u00F3i: m\u1EDF C\u00E0i \u0111\u1EB7t miraDot";
+const std::wstring NOTE_NOT_INSTALLED
+    = L"Ch\u01B0a c\u00E0i gi\u1ECDng n\u00F3i: m\u1EDF C\u00E0i \u0111\u1EB7t miraDot";
 const std::wstring TRANSCRIPT = L"Xin ch\u00E0o";
 // Wine's capture delivers its first samples about a second after the start.
 constexpr DWORD RECORDING_MS = 3000;
@@ -153,7 +154,10 @@ protected:
     }
 
     // The helper the worker started answers, while the replies it gets are handled.
-    static bool wait_for_helper_up() { return pump_until([] { return helper_state() != Helper::Absent; }, 40000); }
+    static bool wait_for_helper_up()
+    {
+        return pump_until([] { return helper_state() != Helper::Absent; }, 40000);
+    }
 
     // Hotkey, listening, hotkey: the note's whole road.
     void listen_and_stop()
@@ -174,8 +178,8 @@ protected:
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                                   nullptr, &startup, &process));
+        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                   &startup, &process));
         CloseHandle(process.hThread);
         scripted_ = process.hProcess;
         ASSERT_TRUE(wait_for_helper(Helper::Idle));
@@ -378,7 +382,8 @@ TEST_F(VoiceTest, EveryStopReplyIsInsertedWholeOrExplained)
         {"transcript", transcription_line("Xin ch\xC3\xA0o"), L"", TRANSCRIPT},
         {"longer than one edit request", transcription_line(longText), L"", longWide},
         {"silence", "{\"ok\":true,\"text\":\"\",\"raw\":\"\",\"silence\":true,\"rms\":0.0000}", L"", L""},
-        {"no text", "{\"ok\":true,\"raw\":\"Xin ch\xC3\xA0o\",\"rms\":0.1000}", error_note(L"bad reply from helper"), L""},
+        {"no text", "{\"ok\":true,\"raw\":\"Xin ch\xC3\xA0o\",\"rms\":0.1000}", error_note(L"bad reply from helper"),
+         L""},
         {"malformed", "Xin ch\xC3\xA0o", error_note(L"bad reply from helper"), L""},
         {"cut", "{\"ok\":true,\"raw\":\"a\",\"text\":\"Xin", error_note(L"bad reply from helper"), L""},
         {"oversized", transcription_line(std::string(20000, 'a')), error_note(L"reply too long"), L""},
@@ -403,4 +408,4 @@ TEST_F(VoiceTest, EveryStopReplyIsInsertedWholeOrExplained)
     DeleteFileW(stopReply.c_str());
 }
 
-} // namespace
+}  // namespace

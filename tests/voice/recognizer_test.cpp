@@ -9,13 +9,15 @@ namespace {
 
 class RecognizerLoad : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         unset_env("MIRADOT_VOICE_MODEL_DIR");
         set_env("LOCALAPPDATA", utf8_path(helper.folder().path() / "appdata"));
         std::filesystem::create_directories(helper.folder().path() / "appdata");
         state.helperDir = helper.helperDir();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         unset_env("MIRADOT_VOICE_MODEL_DIR");
         unset_env("LOCALAPPDATA");
     }
@@ -24,20 +26,23 @@ protected:
     VoiceHelperState state;
 };
 
-TEST_F(RecognizerLoad, WithoutVoiceFolderTheRuntimeIsMissing) {
+TEST_F(RecognizerLoad, WithoutVoiceFolderTheRuntimeIsMissing)
+{
     load_recognizer(state);
     EXPECT_EQ(state.recognizer, nullptr);
     EXPECT_EQ(state.load_error, "voice runtime missing");
     EXPECT_NE(state.engine, nullptr);  // clean-up still gets its engine
 }
 
-TEST_F(RecognizerLoad, LibraryMissingAFunctionIsTooOld) {
+TEST_F(RecognizerLoad, LibraryMissingAFunctionIsTooOld)
+{
     helper.install_library(partial_library());
     load_recognizer(state);
     EXPECT_EQ(state.load_error, "voice runtime too old");
 }
 
-TEST_F(RecognizerLoad, RealLibraryReportsEachModelProblem) {
+TEST_F(RecognizerLoad, RealLibraryReportsEachModelProblem)
+{
     helper.install_library(real_library_dir() / SHERPA_LIBRARY_NAME);
     struct Case {
         const char* name;
@@ -82,7 +87,8 @@ TEST_F(RecognizerLoad, RealLibraryReportsEachModelProblem) {
     }
 }
 
-TEST_F(RecognizerLoad, RealLibraryLoadsAndDecodesTheTinyModel) {
+TEST_F(RecognizerLoad, RealLibraryLoadsAndDecodesTheTinyModel)
+{
     helper.install_library(real_library_dir() / SHERPA_LIBRARY_NAME);
     // A table in the library's other accepted forms: CR LF line ends, a
     // signed id, a blank line, and the space symbol given by its id alone.
@@ -97,7 +103,8 @@ TEST_F(RecognizerLoad, RealLibraryLoadsAndDecodesTheTinyModel) {
     }
 }
 
-TEST_F(RecognizerLoad, ModelInstalledLaterIsPickedUpAndKept) {
+TEST_F(RecognizerLoad, ModelInstalledLaterIsPickedUpAndKept)
+{
     helper.install_library(scripted_library());
     load_recognizer(state);
     EXPECT_EQ(state.load_error, "voice not installed");
@@ -117,14 +124,16 @@ TEST_F(RecognizerLoad, ModelInstalledLaterIsPickedUpAndKept) {
     EXPECT_EQ(state.recognizer, first);
 }
 
-TEST_F(RecognizerLoad, OverlongLocalAppDataMeansNotInstalled) {
+TEST_F(RecognizerLoad, OverlongLocalAppDataMeansNotInstalled)
+{
     helper.install_library(scripted_library());
     set_env("LOCALAPPDATA", std::string(240, 'x'));
     load_recognizer(state);
     EXPECT_EQ(state.load_error, "voice not installed");
 }
 
-TEST(FindModelFile, PicksTheFirstNameInOrder) {
+TEST(FindModelFile, PicksTheFirstNameInOrder)
+{
     TestFolder folder;
     folder.write("encoder-epoch-99.onnx", "");
     folder.write("encoder-epoch-99.int8.onnx", "");
@@ -135,9 +144,11 @@ TEST(FindModelFile, PicksTheFirstNameInOrder) {
     EXPECT_TRUE(find_model_file(folder.path() / "absent", "encoder", ".onnx").empty());
 }
 
-TEST(RecognizerThreads, HalfTheProcessorsButAtLeastTwo) {
+TEST(RecognizerThreads, HalfTheProcessorsButAtLeastTwo)
+{
     const std::pair<unsigned, int> cases[] = {{12, 6}, {2, 2}, {4, 2}, {5, 2}, {1, 2}, {0, 2}, {9, 4}};
-    for (auto [processors, threads] : cases) EXPECT_EQ(recognizer_threads(processors), threads) << processors;
+    for (auto [processors, threads] : cases)
+        EXPECT_EQ(recognizer_threads(processors), threads) << processors;
 }
 
 }  // namespace

@@ -41,8 +41,9 @@ struct Result {
 
 }  // namespace
 
-EXPORT const SherpaOnnxOfflineRecognizer* SherpaOnnxCreateOfflineRecognizer(
-    const SherpaOnnxOfflineRecognizerConfig* config) {
+EXPORT const SherpaOnnxOfflineRecognizer*
+SherpaOnnxCreateOfflineRecognizer(const SherpaOnnxOfflineRecognizerConfig* config)
+{
     std::string tokens = config->model_config.tokens;
     std::ifstream file(tokens.substr(0, tokens.find_last_of("/\\") + 1) + "script.txt");
     auto* script = new Script;
@@ -57,25 +58,26 @@ EXPORT const SherpaOnnxOfflineRecognizer* SherpaOnnxCreateOfflineRecognizer(
     return reinterpret_cast<const SherpaOnnxOfflineRecognizer*>(script);
 }
 
-EXPORT const SherpaOnnxOfflineStream* SherpaOnnxCreateOfflineStream(const SherpaOnnxOfflineRecognizer* recognizer) {
-    return reinterpret_cast<const SherpaOnnxOfflineStream*>(
-        new Stream{reinterpret_cast<const Script*>(recognizer)});
+EXPORT const SherpaOnnxOfflineStream* SherpaOnnxCreateOfflineStream(const SherpaOnnxOfflineRecognizer* recognizer)
+{
+    return reinterpret_cast<const SherpaOnnxOfflineStream*>(new Stream{reinterpret_cast<const Script*>(recognizer)});
 }
 
-EXPORT void SherpaOnnxAcceptWaveformOffline(const SherpaOnnxOfflineStream* stream, int32_t, const float*,
-                                            int32_t n) {
+EXPORT void SherpaOnnxAcceptWaveformOffline(const SherpaOnnxOfflineStream* stream, int32_t, const float*, int32_t n)
+{
     reinterpret_cast<Stream*>(const_cast<SherpaOnnxOfflineStream*>(stream))->samples += n;
 }
 
 EXPORT void SherpaOnnxDecodeOfflineStream(const SherpaOnnxOfflineRecognizer*, const SherpaOnnxOfflineStream*) {}
 
-EXPORT const SherpaOnnxOfflineRecognizerResult* SherpaOnnxGetOfflineStreamResult(
-    const SherpaOnnxOfflineStream* stream) {
+EXPORT const SherpaOnnxOfflineRecognizerResult* SherpaOnnxGetOfflineStreamResult(const SherpaOnnxOfflineStream* stream)
+{
     const auto* s = reinterpret_cast<const Stream*>(stream);
     auto* result = new Result;
     result->text = s->script->text;
     size_t marker = result->text.find("%n");
-    if (marker != std::string::npos) result->text.replace(marker, 2, std::to_string(s->samples));
+    if (marker != std::string::npos)
+        result->text.replace(marker, 2, std::to_string(s->samples));
     result->logProbs[0] = result->logProbs[1] = s->script->logProb;
     result->record.text = result->text.c_str();
     result->record.count = 2;
@@ -83,12 +85,14 @@ EXPORT const SherpaOnnxOfflineRecognizerResult* SherpaOnnxGetOfflineStreamResult
     return &result->record;
 }
 
-EXPORT void SherpaOnnxDestroyOfflineRecognizerResult(const SherpaOnnxOfflineRecognizerResult* r) {
+EXPORT void SherpaOnnxDestroyOfflineRecognizerResult(const SherpaOnnxOfflineRecognizerResult* r)
+{
     delete reinterpret_cast<const Result*>(r);
 }
 
 #ifndef WITHOUT_DESTROY_STREAM
-EXPORT void SherpaOnnxDestroyOfflineStream(const SherpaOnnxOfflineStream* stream) {
+EXPORT void SherpaOnnxDestroyOfflineStream(const SherpaOnnxOfflineStream* stream)
+{
     delete reinterpret_cast<const Stream*>(stream);
 }
 #endif

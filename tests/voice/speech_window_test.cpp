@@ -9,9 +9,11 @@ using namespace miradot;
 namespace {
 
 // Silence, then a tone of the given level, then silence (in samples).
-std::vector<float> recording(size_t before, size_t speech, size_t after, float level = 0.3f) {
+std::vector<float> recording(size_t before, size_t speech, size_t after, float level = 0.3f)
+{
     std::vector<float> samples(before + speech + after, 0.0f);
-    for (size_t i = 0; i < speech; ++i) samples[before + i] = (i % 2 ? level : -level);
+    for (size_t i = 0; i < speech; ++i)
+        samples[before + i] = (i % 2 ? level : -level);
     return samples;
 }
 
@@ -22,7 +24,8 @@ struct WindowCase {
     size_t end;
 };
 
-TEST(SpeechWindow, KeepsSpeechWithLeadInAndTail) {
+TEST(SpeechWindow, KeepsSpeechWithLeadInAndTail)
+{
     const WindowCase cases[] = {
         {"under 960 samples is decoded whole", recording(0, 500, 0), 0, 500},
         // 5 s silence, 2 s speech, 3 s silence: frame 250 starts the speech.
@@ -41,7 +44,8 @@ TEST(SpeechWindow, KeepsSpeechWithLeadInAndTail) {
     }
 }
 
-TEST(SpeechWindow, ThresholdFollowsTheLoudestFrames) {
+TEST(SpeechWindow, ThresholdFollowsTheLoudestFrames)
+{
     // A quiet murmur (0.01) before loud speech (0.5) lies under 5 % of the
     // reference and is cut; the same murmur before quiet speech is kept.
     std::vector<float> loud = recording(0, 32000, 0, 0.01f);
@@ -55,7 +59,8 @@ TEST(SpeechWindow, ThresholdFollowsTheLoudestFrames) {
     EXPECT_EQ(speech_window(quiet).start, 0u);
 }
 
-TEST(RecordingLevel, IsTheRootMeanSquare) {
+TEST(RecordingLevel, IsTheRootMeanSquare)
+{
     EXPECT_EQ(recording_level({}), 0.0);
     EXPECT_NEAR(recording_level(recording(0, 1000, 1000, 0.5f)), 0.5 / std::sqrt(2.0), 1e-6);
 }

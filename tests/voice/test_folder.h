@@ -9,12 +9,14 @@
 
 class TestFolder {
 public:
-    TestFolder() {
+    TestFolder()
+    {
         std::random_device random;
         path_ = std::filesystem::temp_directory_path() / ("miradot-voice-test-" + std::to_string(random()));
         std::filesystem::create_directories(path_);
     }
-    ~TestFolder() {
+    ~TestFolder()
+    {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
@@ -23,7 +25,8 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-    std::filesystem::path write(const std::filesystem::path& name, const std::string& content) {
+    std::filesystem::path write(const std::filesystem::path& name, const std::string& content)
+    {
         std::filesystem::path file = path_ / name;
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << content;
@@ -34,7 +37,8 @@ private:
     std::filesystem::path path_;
 };
 
-inline void set_env(const char* name, const std::string& value) {
+inline void set_env(const char* name, const std::string& value)
+{
 #ifdef _WIN32
     _putenv_s(name, value.c_str());
 #else
@@ -42,7 +46,8 @@ inline void set_env(const char* name, const std::string& value) {
 #endif
 }
 
-inline void unset_env(const char* name) {
+inline void unset_env(const char* name)
+{
 #ifdef _WIN32
     _putenv_s(name, "");
 #else
@@ -50,7 +55,8 @@ inline void unset_env(const char* name) {
 #endif
 }
 
-inline std::string utf8_path(const std::filesystem::path& path) {
+inline std::string utf8_path(const std::filesystem::path& path)
+{
     std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
 }

@@ -11,7 +11,8 @@ struct TextCase {
     std::string expected;
 };
 
-TEST(DropSpecialTokens, KeepsWordsJoinedBySingleSpaces) {
+TEST(DropSpecialTokens, KeepsWordsJoinedBySingleSpaces)
+{
     const TextCase cases[] = {
         {"xin chào", "xin chào"},
         {"xin <unk> chào", "xin chào"},
@@ -21,10 +22,12 @@ TEST(DropSpecialTokens, KeepsWordsJoinedBySingleSpaces) {
         {"<blk>", ""},
         {"", ""},
     };
-    for (const TextCase& c : cases) EXPECT_EQ(drop_special_tokens(c.input), c.expected) << c.input;
+    for (const TextCase& c : cases)
+        EXPECT_EQ(drop_special_tokens(c.input), c.expected) << c.input;
 }
 
-TEST(SentenceCase, LowersEverythingButTheFirstLetter) {
+TEST(SentenceCase, LowersEverythingButTheFirstLetter)
+{
     const TextCase cases[] = {
         {"XIN CHÀO VIỆT NAM", "Xin chào việt nam"},
         {"đường phố", "Đường phố"},
@@ -33,7 +36,8 @@ TEST(SentenceCase, LowersEverythingButTheFirstLetter) {
         {"1 CON MÈO", "1 con mèo"},
         {"", ""},
     };
-    for (const TextCase& c : cases) EXPECT_EQ(sentence_case(c.input), c.expected) << c.input;
+    for (const TextCase& c : cases)
+        EXPECT_EQ(sentence_case(c.input), c.expected) << c.input;
 }
 
 }  // namespace

@@ -10,31 +10,37 @@
 
 namespace {
 
-std::string field(const std::string& reply, const char* name) {
+std::string field(const std::string& reply, const char* name)
+{
     char value[512];
     return json_field(reply.c_str(), name, value, sizeof value) ? value : "<absent>";
 }
 
-std::string call(const std::string& request, unsigned timeoutMs = VOICE_STOP_TIMEOUT_MS) {
+std::string call(const std::string& request, unsigned timeoutMs = VOICE_STOP_TIMEOUT_MS)
+{
     char reply[VOICE_WORK_REPLY];
     return pipe_request(PipeKind::Voice, request.c_str(), reply, sizeof reply, timeoutMs) ? reply : "<no answer>";
 }
 
-std::string wav(double seconds, double level) {
+std::string wav(double seconds, double level)
+{
     std::vector<int16_t> samples(static_cast<size_t>(seconds * 16000));
-    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>((i % 2 ? 1 : -1) * level * 32768);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<int16_t>((i % 2 ? 1 : -1) * level * 32768);
     std::vector<uint8_t> bytes = WavBuilder().format(1, 1, 16000, 16).pcm16(samples).bytes;
     return std::string(bytes.begin(), bytes.end());
 }
 
-std::filesystem::path stage() {
+std::filesystem::path stage()
+{
     wchar_t path[MAX_PATH];
     DWORD length = GetEnvironmentVariableW(L"MIRADOT_TEST_STAGE", path, MAX_PATH);
     return length ? std::filesystem::path(path) : std::filesystem::path();
 }
 
 // Asks the helper to end and checks that it ends normally.
-void quit(Process& server) {
+void quit(Process& server)
+{
     EXPECT_EQ(call(R"({"cmd":"quit"})"), R"({"ok":true})");
     EXPECT_EQ(server.wait(10000), 0);
 }
@@ -45,7 +51,8 @@ enum class Runtime { None, Real, Scripted };
 // and test input list.
 class Helper {
 public:
-    explicit Helper(Runtime runtime) : tag_(unique_tag(L"v")) {
+    explicit Helper(Runtime runtime) : tag_(unique_tag(L"v"))
+    {
         std::filesystem::path dir = folder_.path() / "install";
         std::filesystem::create_directories(dir / "voice");
         std::filesystem::copy_file(stage() / "miraDot-Voice.exe", dir / "miraDot-Voice.exe");
@@ -59,21 +66,23 @@ public:
         program_ = dir / "miraDot-Voice.exe";
         inputList_ = folder_.write("input.txt", "");
         std::filesystem::create_directories(folder_.path() / "appdata");
-        env_ = std::make_unique<ScopedEnv>(ScopedEnv::Values{
-            {L"MIRADOT_VOICE_TAG", tag_},
-            {L"LOCALAPPDATA", (folder_.path() / "appdata").wstring()},
-            {L"MIRADOT_VOICE_MODEL_DIR", L""},
-            {L"MIRADOT_VOICE_TEST_WAV", inputList_.wstring()}});
+        env_ = std::make_unique<ScopedEnv>(ScopedEnv::Values{{L"MIRADOT_VOICE_TAG", tag_},
+                                                             {L"LOCALAPPDATA", (folder_.path() / "appdata").wstring()},
+                                                             {L"MIRADOT_VOICE_MODEL_DIR", L""},
+                                                             {L"MIRADOT_VOICE_TEST_WAV", inputList_.wstring()}});
     }
 
     // The tiny model that the real runtime decodes, with its own token table
     // when one is given, and the script the scripted runtime answers from.
-    void tiny_model(const std::string& tokens = "", const std::string& script = "", bool withJoiner = true) {
+    void tiny_model(const std::string& tokens = "", const std::string& script = "", bool withJoiner = true)
+    {
         std::filesystem::path dir = folder_.path() / "model";
         std::filesystem::remove_all(dir);
         std::filesystem::copy(TINY_MODEL_DIR, dir);
-        if (!withJoiner) std::filesystem::remove(dir / "joiner-tiny.onnx");
-        if (!tokens.empty()) folder_.write(dir / "tokens.txt", tokens);
+        if (!withJoiner)
+            std::filesystem::remove(dir / "joiner-tiny.onnx");
+        if (!tokens.empty())
+            folder_.write(dir / "tokens.txt", tokens);
         folder_.write(dir / "script.txt", script);
         SetEnvironmentVariableW(L"MIRADOT_VOICE_MODEL_DIR", dir.wstring().c_str());
     }
@@ -81,15 +90,18 @@ public:
     void model(const std::string& script, bool withJoiner = true) { tiny_model("", script, withJoiner); }
 
     // A model whose joiner the real runtime cannot parse.
-    void broken_model() {
+    void broken_model()
+    {
         tiny_model();
         folder_.write(std::filesystem::path("model") / "joiner-tiny.onnx", "not a model");
     }
 
     // The next "start" records this file; an empty name means the microphone.
-    std::string input(const std::string& name, const std::string& content) {
+    std::string input(const std::string& name, const std::string& content)
+    {
         std::string path;
-        if (!name.empty()) path = utf8_path(folder_.write(name, content));
+        if (!name.empty())
+            path = utf8_path(folder_.write(name, content));
         folder_.write("input.txt", path + "\n");
         return path;
     }
@@ -97,13 +109,15 @@ public:
     // The next "start" records the file at this path.
     void input_path(const std::string& path) { folder_.write("input.txt", path + "\n"); }
 
-    Process& serve() {
+    Process& serve()
+    {
         server_ = std::make_unique<Process>(program_, L"");
         EXPECT_NE(call(R"({"cmd":"ping"})", 20000), "<no answer>") << "helper did not start";
         return *server_;
     }
 
-    std::unique_ptr<Process> run(const std::wstring& arguments, bool capture = false) {
+    std::unique_ptr<Process> run(const std::wstring& arguments, bool capture = false)
+    {
         return std::make_unique<Process>(program_, arguments, capture);
     }
 
@@ -118,7 +132,8 @@ private:
     std::unique_ptr<Process> server_;
 };
 
-TEST(VoiceHelper, WithoutRuntimeItServesAndExplains) {
+TEST(VoiceHelper, WithoutRuntimeItServesAndExplains)
+{
     Helper helper(Runtime::None);
     Process& server = helper.serve();
     const std::string padding(70000, 'x');
@@ -133,11 +148,13 @@ TEST(VoiceHelper, WithoutRuntimeItServesAndExplains) {
         {R"({"pad":")" + padding + R"(","cmd":"ping"})", R"({"ok":false,"error":"bad request"})"},  // past the limit
         {R"({"cmd":"quit"})", R"({"ok":true})"},
     };
-    for (const auto& [request, reply] : cases) EXPECT_EQ(call(request), reply) << request.substr(0, 80);
+    for (const auto& [request, reply] : cases)
+        EXPECT_EQ(call(request), reply) << request.substr(0, 80);
     EXPECT_EQ(server.wait(10000), 0);
 }
 
-TEST(VoiceHelper, RealRuntimeReportsModelProblemsAndStaysUp) {
+TEST(VoiceHelper, RealRuntimeReportsModelProblemsAndStaysUp)
+{
     Helper helper(Runtime::Real);
     Process& server = helper.serve();
     EXPECT_EQ(call(R"({"cmd":"start"})"), R"({"ok":false,"error":"voice not installed"})");
@@ -157,7 +174,8 @@ TEST(VoiceHelper, RealRuntimeReportsModelProblemsAndStaysUp) {
     quit(again);
 }
 
-TEST(VoiceHelper, RealRuntimeDecodesSpeechOnEveryRoad) {
+TEST(VoiceHelper, RealRuntimeDecodesSpeechOnEveryRoad)
+{
     Helper helper(Runtime::Real);
     helper.tiny_model();
     const std::string speech = utf8_path(std::filesystem::path(SPEECH_WAV));
@@ -185,7 +203,8 @@ TEST(VoiceHelper, RealRuntimeDecodesSpeechOnEveryRoad) {
     quit(server);
 }
 
-TEST(VoiceHelper, RecordsTestInputAndTranscribesFiles) {
+TEST(VoiceHelper, RecordsTestInputAndTranscribesFiles)
+{
     Helper helper(Runtime::Scripted);
     helper.model("XIN CHÀO <unk> bạn %n\n-0.3\n");
     Process& server = helper.serve();
@@ -204,7 +223,8 @@ TEST(VoiceHelper, RecordsTestInputAndTranscribesFiles) {
 
     // A Windows path in JSON form, each backslash doubled.
     std::string path = helper.input("dir with space/file.wav", wav(2, 0.2));
-    for (char& c : path) c = c == '/' ? '\\' : c;
+    for (char& c : path)
+        c = c == '/' ? '\\' : c;
     reply = call(R"({"cmd":"file","path":")" + json_escape(path) + "\"}");
     EXPECT_EQ(field(reply, "raw"), "Xin chào bạn 32000") << reply;
     EXPECT_EQ(field(reply, "rms"), "<absent>");
@@ -216,7 +236,8 @@ TEST(VoiceHelper, RecordsTestInputAndTranscribesFiles) {
     quit(server);
 }
 
-TEST(VoiceHelper, MicrophoneWithoutDeviceIsAnErrorNotACrash) {
+TEST(VoiceHelper, MicrophoneWithoutDeviceIsAnErrorNotACrash)
+{
     Helper helper(Runtime::Scripted);
     helper.model("xin chào\n-0.3\n");
     Process& server = helper.serve();
@@ -234,7 +255,8 @@ TEST(VoiceHelper, MicrophoneWithoutDeviceIsAnErrorNotACrash) {
     quit(server);
 }
 
-TEST(VoiceHelper, OneHelperPerTagAndQuitMode) {
+TEST(VoiceHelper, OneHelperPerTagAndQuitMode)
+{
     Helper helper(Runtime::None);
     Process& server = helper.serve();
     EXPECT_EQ(helper.run(L"")->wait(20000), 3);
@@ -248,7 +270,8 @@ TEST(VoiceHelper, OneHelperPerTagAndQuitMode) {
     EXPECT_EQ(helper.run(L"")->wait(20000), 2);
 }
 
-TEST(VoiceHelper, OnceModePrintsOneReplyLine) {
+TEST(VoiceHelper, OnceModePrintsOneReplyLine)
+{
     Helper helper(Runtime::Scripted);
     const std::string good = helper.input("good.wav", wav(1, 0.3));
     const std::string bad = helper.input("bad.wav", "RIFF....WAVEjunkjunk");
@@ -265,7 +288,8 @@ TEST(VoiceHelper, OnceModePrintsOneReplyLine) {
         {"missing file", true, good + ".gone", "{\"ok\":false,\"error\":\"no such file\"}\n"},
     };
     for (const Case& c : cases) {
-        if (c.model) helper.model("một HAI %n\n-0.1\n");
+        if (c.model)
+            helper.model("một HAI %n\n-0.1\n");
         auto once = helper.run(L"--once \"" + miradot::utf8_to_wide(c.path) + L"\"", true);
         std::string out = once->output();
         EXPECT_EQ(once->wait(20000), 0) << c.name;

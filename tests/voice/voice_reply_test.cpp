@@ -4,7 +4,8 @@
 
 namespace {
 
-VoiceReply transcription(const std::string& raw, const std::string& text, bool withLevel) {
+VoiceReply transcription(const std::string& raw, const std::string& text, bool withLevel)
+{
     VoiceReply reply;
     reply.form = VoiceReplyForm::Transcription;
     reply.raw = raw;
@@ -17,7 +18,8 @@ VoiceReply transcription(const std::string& raw, const std::string& text, bool w
     return reply;
 }
 
-TEST(VoiceReplyRecord, EveryFormIsWrittenAsTheProtocolFixesItAndReadBack) {
+TEST(VoiceReplyRecord, EveryFormIsWrittenAsTheProtocolFixesItAndReadBack)
+{
     VoiceReply status;
     status.form = VoiceReplyForm::Status;
     status.ready = true;
@@ -49,9 +51,11 @@ TEST(VoiceReplyRecord, EveryFormIsWrittenAsTheProtocolFixesItAndReadBack) {
     }
 }
 
-TEST(VoiceReplyRecord, TextSurvivesEscapesAndLengthWhole) {
+TEST(VoiceReplyRecord, TextSurvivesEscapesAndLengthWhole)
+{
     std::string text = "\"trích\" \\ dòng\nhai\ttab ";
-    while (text.size() < 20000) text += "một câu dài nữa ";
+    while (text.size() < 20000)
+        text += "một câu dài nữa ";
     VoiceReply read;
     ASSERT_TRUE(read_voice_reply(write_voice_reply(transcription("raw \"text\":x", text, true)).c_str(), read));
     EXPECT_EQ(read.form, VoiceReplyForm::Transcription);
@@ -60,12 +64,13 @@ TEST(VoiceReplyRecord, TextSurvivesEscapesAndLengthWhole) {
     EXPECT_DOUBLE_EQ(read.level, 0.09);
 }
 
-TEST(VoiceReplyRecord, LinesThatAreNoReplyAreRefused) {
+TEST(VoiceReplyRecord, LinesThatAreNoReplyAreRefused)
+{
     const char* refused[] = {
         "",
         "hello",
         "{\"ok\":tru}",
-        "{\"text\":\"x\",\"ok\":true}",           // "ok" is not first
+        "{\"text\":\"x\",\"ok\":true}",                // "ok" is not first
         "{\"ok\":true,\"raw\":\"abc\",\"text\":\"ab",  // cut before its end
         "{\"ok\":1}",
         " {\"ok\":true}",

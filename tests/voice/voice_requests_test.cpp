@@ -9,46 +9,55 @@ using namespace miradot;
 
 namespace {
 
-std::string field(const std::string& reply, const char* name) {
+std::string field(const std::string& reply, const char* name)
+{
     char value[512];
     return json_field(reply.c_str(), name, value, sizeof value) ? value : "<absent>";
 }
 
 // A 16 kHz mono file: silence, a square wave of the given level, silence.
-std::string wav(double beforeSeconds, double speechSeconds, double afterSeconds, double level) {
+std::string wav(double beforeSeconds, double speechSeconds, double afterSeconds, double level)
+{
     std::vector<int16_t> samples(static_cast<size_t>((beforeSeconds + speechSeconds + afterSeconds) * 16000));
     const size_t start = static_cast<size_t>(beforeSeconds * 16000);
     const size_t end = start + static_cast<size_t>(speechSeconds * 16000);
-    for (size_t i = start; i < end; ++i) samples[i] = static_cast<int16_t>((i % 2 ? 1 : -1) * level * 32768);
+    for (size_t i = start; i < end; ++i)
+        samples[i] = static_cast<int16_t>((i % 2 ? 1 : -1) * level * 32768);
     std::vector<uint8_t> bytes = WavBuilder().format(1, 1, 16000, 16).pcm16(samples).bytes;
     return std::string(bytes.begin(), bytes.end());
 }
 
 class VoiceRequests : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         unset_env("MIRADOT_VOICE_TEST_WAV");
         set_env("LOCALAPPDATA", utf8_path(helper.folder().path()));
         state.helperDir = helper.helperDir();
         helper.install_library(scripted_library());
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         stop_recording(state);
-        for (const char* name : {"MIRADOT_VOICE_TEST_WAV", "MIRADOT_VOICE_MODEL_DIR", "LOCALAPPDATA"}) unset_env(name);
+        for (const char* name : {"MIRADOT_VOICE_TEST_WAV", "MIRADOT_VOICE_MODEL_DIR", "LOCALAPPDATA"})
+            unset_env(name);
     }
 
     // Makes the recogniser answer with this text and token log-probability.
-    void use_model(const std::string& text, const std::string& logProb = "-0.2") {
+    void use_model(const std::string& text, const std::string& logProb = "-0.2")
+    {
         set_env("MIRADOT_VOICE_MODEL_DIR", utf8_path(helper.model(text + "\n" + logProb + "\n")));
     }
 
-    std::string request(const std::string& line, bool expectGoOn = true) {
+    std::string request(const std::string& line, bool expectGoOn = true)
+    {
         HandledRequest reply = handle_voice_request(state, line);
         EXPECT_EQ(reply.goOn, expectGoOn) << line;
         return reply.line;
     }
 
-    std::string record(const std::string& wavContent) {
+    std::string record(const std::string& wavContent)
+    {
         set_env("MIRADOT_VOICE_TEST_WAV", utf8_path(helper.folder().write("input.wav", wavContent)));
         EXPECT_EQ(request(R"({"cmd":"start"})"), R"({"ok":true})");
         return request(R"({"cmd":"stop"})");
@@ -58,7 +67,8 @@ protected:
     VoiceHelperState state;
 };
 
-TEST_F(VoiceRequests, WithoutModelOnlyStatusAndControlCommandsSucceed) {
+TEST_F(VoiceRequests, WithoutModelOnlyStatusAndControlCommandsSucceed)
+{
     const std::pair<const char*, const char*> cases[] = {
         {R"({"cmd":"ping"})", R"({"ok":true,"recording":false,"ready":false})"},
         {R"({"cmd":"start"})", R"({"ok":false,"error":"voice not installed"})"},
@@ -70,23 +80,27 @@ TEST_F(VoiceRequests, WithoutModelOnlyStatusAndControlCommandsSucceed) {
         {"", R"({"ok":false,"error":"bad request"})"},
         {"\x01\xff{\"cmd\"", R"({"ok":false,"error":"bad request"})"},
     };
-    for (auto [line, reply] : cases) EXPECT_EQ(request(line), reply) << line;
+    for (auto [line, reply] : cases)
+        EXPECT_EQ(request(line), reply) << line;
 }
 
-TEST_F(VoiceRequests, ModelInstalledWhileRunningIsLoadedByTheNextPing) {
+TEST_F(VoiceRequests, ModelInstalledWhileRunningIsLoadedByTheNextPing)
+{
     EXPECT_EQ(field(request(R"({"cmd":"ping"})"), "ready"), "false");
     use_model("xin chào");
     EXPECT_EQ(request(R"({"cmd":"ping"})"), R"({"ok":true,"recording":false,"ready":true})");
 }
 
-TEST_F(VoiceRequests, CommandsAreComparedExactly) {
+TEST_F(VoiceRequests, CommandsAreComparedExactly)
+{
     use_model("xin chào");
     request(R"({"cmd":"ping"})");
     for (const char* line : {R"({"cmd":"PING"})", R"({"cmd":"ping "})", R"({"cmd":"Stop"})", R"({"cmd":""})"})
         EXPECT_EQ(request(line), R"({"ok":false,"error":"unknown cmd"})") << line;
 }
 
-TEST_F(VoiceRequests, StopTranscribesLoudEnoughRecordings) {
+TEST_F(VoiceRequests, StopTranscribesLoudEnoughRecordings)
+{
     use_model("XIN CHÀO <unk> hòa bình %n");
     // 3.5 s: 1 s silence, 2 s speech, 0.5 s silence; the window keeps 0.25 s
     // before and 0.3 s after the speech: 40,800 samples reach the recogniser.
@@ -101,7 +115,8 @@ TEST_F(VoiceRequests, StopTranscribesLoudEnoughRecordings) {
     EXPECT_EQ(reply.find("{\"ok\":true,\"raw\":\"Xin"), 0u);
 }
 
-TEST_F(VoiceRequests, StopAnswersSilenceBelowTheThresholds) {
+TEST_F(VoiceRequests, StopAnswersSilenceBelowTheThresholds)
+{
     use_model("xin chào");
     struct Case {
         const char* name;
@@ -120,7 +135,8 @@ TEST_F(VoiceRequests, StopAnswersSilenceBelowTheThresholds) {
     EXPECT_EQ(request(R"({"cmd":"stop"})"), R"({"ok":true,"text":"","raw":"","silence":true,"rms":0.0000})");
 }
 
-TEST_F(VoiceRequests, LowConfidenceEmptiesTheTranscript) {
+TEST_F(VoiceRequests, LowConfidenceEmptiesTheTranscript)
+{
     const std::pair<const char*, const char*> cases[] = {{"-1.6", "-1.600"}, {"-1.5", "-1.500"}, {"none", "0.000"}};
     for (auto [logProb, conf] : cases) {
         VoiceHelperState fresh;
@@ -134,7 +150,8 @@ TEST_F(VoiceRequests, LowConfidenceEmptiesTheTranscript) {
     }
 }
 
-TEST_F(VoiceRequests, FileReadsThePathAndReportsReaderErrors) {
+TEST_F(VoiceRequests, FileReadsThePathAndReportsReaderErrors)
+{
     use_model("một hai ba");
     std::string good = utf8_path(helper.folder().write("dir with space/good.wav", wav(0, 1, 0, 0.3)));
     std::string text = utf8_path(helper.folder().write("text.wav", "hello"));
@@ -144,7 +161,8 @@ TEST_F(VoiceRequests, FileReadsThePathAndReportsReaderErrors) {
         {R"({"cmd":"file"})", R"({"ok":false,"error":"bad request"})"},
         {R"({"cmd":"file","path":")" + std::string(300, 'a') + "\"}", R"({"ok":false,"error":"path too long"})"},
     };
-    for (const auto& [line, reply] : cases) EXPECT_EQ(request(line), reply) << line;
+    for (const auto& [line, reply] : cases)
+        EXPECT_EQ(request(line), reply) << line;
 
     std::string reply = request(R"({"cmd":"file","path":")" + json_escape(good) + "\"}");
     EXPECT_EQ(field(reply, "raw"), "Một hai ba");
@@ -152,9 +170,11 @@ TEST_F(VoiceRequests, FileReadsThePathAndReportsReaderErrors) {
     EXPECT_EQ(field(reply, "audio_s"), "1.00");
 }
 
-TEST_F(VoiceRequests, TestInputNamedByATextFileIsReadAtEachStart) {
+TEST_F(VoiceRequests, TestInputNamedByATextFileIsReadAtEachStart)
+{
     use_model("%n");
-    std::filesystem::path list = helper.folder().write("INPUT.TXT", utf8_path(helper.folder().write("a.wav", wav(0, 1, 0, 0.3))) + "\r\n");
+    std::filesystem::path list
+        = helper.folder().write("INPUT.TXT", utf8_path(helper.folder().write("a.wav", wav(0, 1, 0, 0.3))) + "\r\n");
     set_env("MIRADOT_VOICE_TEST_WAV", utf8_path(list));
     request(R"({"cmd":"start"})");
     EXPECT_EQ(field(request(R"({"cmd":"stop"})"), "raw"), "16000");
@@ -168,7 +188,8 @@ TEST_F(VoiceRequests, TestInputNamedByATextFileIsReadAtEachStart) {
     EXPECT_EQ(field(request(R"({"cmd":"ping"})"), "recording"), "false");
 }
 
-TEST_F(VoiceRequests, CancelAndQuitDropTheRecording) {
+TEST_F(VoiceRequests, CancelAndQuitDropTheRecording)
+{
     use_model("xin chào");
     set_env("MIRADOT_VOICE_TEST_WAV", utf8_path(helper.folder().write("in.wav", wav(0, 1, 0, 0.3))));
     request(R"({"cmd":"start"})");
@@ -182,7 +203,8 @@ TEST_F(VoiceRequests, CancelAndQuitDropTheRecording) {
     EXPECT_EQ(field(request(R"({"cmd":"ping"})"), "recording"), "false");
 }
 
-TEST_F(VoiceRequests, MicrophoneFailureIsReportedByStop) {
+TEST_F(VoiceRequests, MicrophoneFailureIsReportedByStop)
+{
     use_model("xin chào");
     EXPECT_EQ(request(R"({"cmd":"start"})"), R"({"ok":true})");
     std::string reply = request(R"({"cmd":"stop"})");
@@ -197,7 +219,8 @@ TEST_F(VoiceRequests, MicrophoneFailureIsReportedByStop) {
 
 // The real library decoding spoken Vietnamese (espeak-ng, 22,050 Hz) with
 // the tiny model, through every request that transcribes.
-TEST_F(VoiceRequests, RealLibraryTranscribesSpeechEndToEnd) {
+TEST_F(VoiceRequests, RealLibraryTranscribesSpeechEndToEnd)
+{
     helper.install_library(real_library_dir() / SHERPA_LIBRARY_NAME);
     set_env("MIRADOT_VOICE_MODEL_DIR", utf8_path(helper.tiny_model()));
     ASSERT_EQ(field(request(R"({"cmd":"ping"})"), "ready"), "true");

@@ -10,7 +10,8 @@ class WavBuilder {
 public:
     WavBuilder() { append("RIFF"), put32(0), append("WAVE"); }
 
-    WavBuilder& format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
+    WavBuilder& format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits)
+    {
         chunk("fmt ", 16);
         put16(tag), put16(channels), put32(rate), put32(rate * channels * bits / 8), put16(channels * bits / 8);
         put16(bits);
@@ -18,28 +19,34 @@ public:
     }
 
     // WAVE_FORMAT_EXTENSIBLE with the given sub-format tag.
-    WavBuilder& extensible(uint16_t subTag, uint16_t channels, uint32_t rate, uint16_t bits) {
+    WavBuilder& extensible(uint16_t subTag, uint16_t channels, uint32_t rate, uint16_t bits)
+    {
         chunk("fmt ", 40);
         put16(0xFFFE), put16(channels), put32(rate), put32(rate * channels * bits / 8), put16(channels * bits / 8);
         put16(bits), put16(22), put16(bits), put32(0);
         put16(subTag);
-        for (int i = 0; i < 14; ++i) bytes.push_back(0);
+        for (int i = 0; i < 14; ++i)
+            bytes.push_back(0);
         return *this;
     }
 
-    WavBuilder& chunk(const char* id, uint32_t size) {
+    WavBuilder& chunk(const char* id, uint32_t size)
+    {
         append(id);
         put32(size);
         return *this;
     }
 
-    WavBuilder& pcm16(const std::vector<int16_t>& samples) {
+    WavBuilder& pcm16(const std::vector<int16_t>& samples)
+    {
         chunk("data", static_cast<uint32_t>(samples.size() * 2));
-        for (int16_t s : samples) put16(static_cast<uint16_t>(s));
+        for (int16_t s : samples)
+            put16(static_cast<uint16_t>(s));
         return *this;
     }
 
-    WavBuilder& float32(const std::vector<float>& samples) {
+    WavBuilder& float32(const std::vector<float>& samples)
+    {
         chunk("data", static_cast<uint32_t>(samples.size() * 4));
         for (float s : samples) {
             uint32_t bits;
@@ -49,7 +56,8 @@ public:
         return *this;
     }
 
-    WavBuilder& raw(const std::string& text) {
+    WavBuilder& raw(const std::string& text)
+    {
         append(text.c_str());
         return *this;
     }

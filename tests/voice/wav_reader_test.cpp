@@ -18,37 +18,45 @@ struct Parsed {
     std::string error;
 };
 
-Parsed parse(const std::vector<uint8_t>& bytes) {
+Parsed parse(const std::vector<uint8_t>& bytes)
+{
     Parsed p;
     p.ok = parse_wav(bytes.data(), bytes.size(), p.samples, p.error);
     return p;
 }
 
-std::vector<uint8_t> truncated(std::vector<uint8_t> bytes, size_t size) {
+std::vector<uint8_t> truncated(std::vector<uint8_t> bytes, size_t size)
+{
     bytes.resize(size);
     return bytes;
 }
 
-std::vector<int16_t> ramp(size_t n) {
+std::vector<int16_t> ramp(size_t n)
+{
     std::vector<int16_t> samples(n);
-    for (size_t i = 0; i < n; ++i) samples[i] = static_cast<int16_t>(i % 2000);
+    for (size_t i = 0; i < n; ++i)
+        samples[i] = static_cast<int16_t>(i % 2000);
     return samples;
 }
 
-TEST(WavReader, ConvertsToSixteenKilohertzMono) {
+TEST(WavReader, ConvertsToSixteenKilohertzMono)
+{
     // 44.1 kHz stereo: every output sample is the mean of both channels
     // (constant channels, so interpolation keeps the mean).
     std::vector<int16_t> stereo;
-    for (int i = 0; i < 44100; ++i) stereo.push_back(16384), stereo.push_back(-8192);
+    for (int i = 0; i < 44100; ++i)
+        stereo.push_back(16384), stereo.push_back(-8192);
     Parsed p = parse(WavBuilder().format(1, 2, 44100, 16).pcm16(stereo).bytes);
     ASSERT_TRUE(p.ok) << p.error;
     ASSERT_EQ(p.samples.size(), 16000u);
-    for (float s : p.samples) ASSERT_FLOAT_EQ(s, 0.125f);
+    for (float s : p.samples)
+        ASSERT_FLOAT_EQ(s, 0.125f);
 
     // 8 kHz float: every second output sample is close to a midpoint, and
     // the ends of the input map to the ends of the output.
     std::vector<float> input(8000);
-    for (int i = 0; i < 8000; ++i) input[i] = (i % 2) ? 0.5f : -0.5f;
+    for (int i = 0; i < 8000; ++i)
+        input[i] = (i % 2) ? 0.5f : -0.5f;
     p = parse(WavBuilder().format(3, 1, 8000, 32).float32(input).bytes);
     ASSERT_TRUE(p.ok) << p.error;
     ASSERT_EQ(p.samples.size(), 16000u);
@@ -68,7 +76,8 @@ TEST(WavReader, ConvertsToSixteenKilohertzMono) {
     EXPECT_EQ(p.samples, (std::vector<float>{0.0f, 0.0f, 0.0f, 3.0f}));
 }
 
-TEST(WavReader, WalksChunksAndPadding) {
+TEST(WavReader, WalksChunksAndPadding)
+{
     struct Case {
         const char* name;
         std::vector<uint8_t> bytes;
@@ -80,10 +89,12 @@ TEST(WavReader, WalksChunksAndPadding) {
     padded.pcm16(ramp(10));
     WavBuilder oversized;
     oversized.format(1, 1, 16000, 16).chunk("data", 0xFFFFFFF0u);
-    for (int16_t s : ramp(7)) oversized.put16(static_cast<uint16_t>(s));
+    for (int16_t s : ramp(7))
+        oversized.put16(static_cast<uint16_t>(s));
     oversized.bytes.push_back(1);  // half a frame is ignored
     const Case cases[] = {
-        {"LIST between fmt and data", WavBuilder().format(1, 1, 16000, 16).chunk("LIST", 4).raw("INFO").pcm16(ramp(20)).bytes, 20},
+        {"LIST between fmt and data",
+         WavBuilder().format(1, 1, 16000, 16).chunk("LIST", 4).raw("INFO").pcm16(ramp(20)).bytes, 20},
         {"odd chunk with pad byte", padded.bytes, 10},
         {"data size beyond the file", oversized.bytes, 7},
         {"extensible PCM", WavBuilder().extensible(1, 1, 16000, 16).pcm16(ramp(5)).bytes, 5},
@@ -97,7 +108,8 @@ TEST(WavReader, WalksChunksAndPadding) {
     }
 }
 
-TEST(WavReader, RejectsWhatItCannotRead) {
+TEST(WavReader, RejectsWhatItCannotRead)
+{
     struct Case {
         const char* name;
         std::vector<uint8_t> bytes;
@@ -134,7 +146,8 @@ TEST(WavReader, RejectsWhatItCannotRead) {
     }
 }
 
-TEST(WavReader, ReadsFilesByPath) {
+TEST(WavReader, ReadsFilesByPath)
+{
     TestFolder folder;
     const std::vector<uint8_t> good = WavBuilder().format(1, 2, 16000, 16).pcm16(ramp(200)).bytes;
     folder.write("good.wav", std::string(good.begin(), good.end()));

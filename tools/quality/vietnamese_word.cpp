@@ -5,9 +5,9 @@
 namespace {
 
 struct Letter {
-    char base;   // lower-case ASCII letter
-    char mark;   // 0, or the Telex key that adds the mark: a e o (circumflex), w, d
-    int tone;    // 0..5: none, acute, grave, hook, tilde, dot
+    char base;  // lower-case ASCII letter
+    char mark;  // 0, or the Telex key that adds the mark: a e o (circumflex), w, d
+    int tone;   // 0..5: none, acute, grave, hook, tilde, dot
     bool upper;
 };
 
@@ -27,19 +27,23 @@ const VowelRow kRows[] = {
 
 const char kToneKeys[] = " sfrxj";
 
-uint32_t decode(const std::string& s, size_t& i) {
+uint32_t decode(const std::string& s, size_t& i)
+{
     unsigned char c = static_cast<unsigned char>(s[i]);
     int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
     uint32_t cp = extra == 0 ? c : c & (0x3F >> extra);
     ++i;
-    for (int k = 0; k < extra && i < s.size(); ++k, ++i) cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
+    for (int k = 0; k < extra && i < s.size(); ++k, ++i)
+        cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
     return cp;
 }
 
-bool lookup(uint32_t cp, Letter& out) {
+bool lookup(uint32_t cp, Letter& out)
+{
     if (cp < 0x80) {
         bool upper = cp >= 'A' && cp <= 'Z';
-        if (!upper && !(cp >= 'a' && cp <= 'z')) return false;
+        if (!upper && !(cp >= 'a' && cp <= 'z'))
+            return false;
         out = {static_cast<char>(upper ? cp + 32 : cp), 0, 0, upper};
         return true;
     }
@@ -63,11 +67,13 @@ bool lookup(uint32_t cp, Letter& out) {
 }
 
 // Letters of a word; false when some character is no letter.
-bool letters_of(const std::string& word, std::vector<Letter>& letters) {
+bool letters_of(const std::string& word, std::vector<Letter>& letters)
+{
     letters.clear();
     for (size_t i = 0; i < word.size();) {
         Letter l;
-        if (!lookup(decode(word, i), l)) return false;
+        if (!lookup(decode(word, i), l))
+            return false;
         letters.push_back(l);
     }
     return true;
@@ -78,58 +84,72 @@ char cased(char key, bool upper) { return upper ? static_cast<char>(key - 32) : 
 bool is_plain(const Letter& l, char base) { return l.base == base && l.mark == 0; }
 
 // The second o of xoong, coóc: oo would type ô, so a third o undoes the mark.
-bool plain_oo_before_final(const std::vector<Letter>& letters, size_t i) {
-    if (i == 0 || !is_plain(letters[i], 'o') || !is_plain(letters[i - 1], 'o')) return false;
+bool plain_oo_before_final(const std::vector<Letter>& letters, size_t i)
+{
+    if (i == 0 || !is_plain(letters[i], 'o') || !is_plain(letters[i - 1], 'o'))
+        return false;
     size_t rest = letters.size() - i - 1;
-    return (rest == 1 && is_plain(letters[i + 1], 'c')) ||
-           (rest == 2 && is_plain(letters[i + 1], 'n') && is_plain(letters[i + 2], 'g'));
+    return (rest == 1 && is_plain(letters[i + 1], 'c'))
+           || (rest == 2 && is_plain(letters[i + 1], 'n') && is_plain(letters[i + 2], 'g'));
 }
 
 }  // namespace
 
-std::string telex_keys(const std::string& word, ToneKey toneKey) {
+std::string telex_keys(const std::string& word, ToneKey toneKey)
+{
     std::vector<Letter> letters;
-    if (!letters_of(word, letters) || letters.empty()) return word;
+    if (!letters_of(word, letters) || letters.empty())
+        return word;
     // a lone capital (Ồ, Ý) is typed with Shift on the letter only
     bool allUpper = letters.size() > 1;
-    for (const Letter& l : letters) allUpper = allUpper && l.upper;
+    for (const Letter& l : letters)
+        allUpper = allUpper && l.upper;
     std::string keys, toneAtEnd;
     for (size_t i = 0; i < letters.size(); ++i) {
         const Letter& l = letters[i];
         keys += cased(l.base, l.upper);
-        if (l.mark) keys += cased(l.mark, allUpper);
-        if (plain_oo_before_final(letters, i)) keys += cased('o', l.upper);
-        if (!l.tone) continue;
+        if (l.mark)
+            keys += cased(l.mark, allUpper);
+        if (plain_oo_before_final(letters, i))
+            keys += cased('o', l.upper);
+        if (!l.tone)
+            continue;
         std::string& to = toneKey == ToneKey::AfterVowel ? keys : toneAtEnd;
         to += cased(kToneKeys[l.tone], allUpper);
     }
     return keys + toneAtEnd;
 }
 
-std::string spelling_key(const std::string& word) {
+std::string spelling_key(const std::string& word)
+{
     std::vector<Letter> letters;
-    if (!letters_of(word, letters)) return word;
+    if (!letters_of(word, letters))
+        return word;
     std::string key;
     int tone = 0;
     for (const Letter& l : letters) {
         key += l.base;
-        if (l.mark) key += l.mark == l.base ? '^' : l.mark;
-        if (l.tone) tone = tone ? -1 : l.tone;
+        if (l.mark)
+            key += l.mark == l.base ? '^' : l.mark;
+        if (l.tone)
+            tone = tone ? -1 : l.tone;
     }
     return key + '|' + std::to_string(tone);
 }
 
-bool has_vietnamese_letter(const std::string& word) {
+bool has_vietnamese_letter(const std::string& word)
+{
     for (char c : word)
-        if (static_cast<unsigned char>(c) >= 0x80) return true;
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
     return false;
 }
 
 namespace {
 
 // Calls onWord for each run of letters and onOther for each other character.
-template <typename WordFn, typename OtherFn>
-void scan_words(const std::string& text, WordFn onWord, OtherFn onOther) {
+template <typename WordFn, typename OtherFn> void scan_words(const std::string& text, WordFn onWord, OtherFn onOther)
+{
     std::string current;
     for (size_t i = 0; i < text.size();) {
         size_t start = i;
@@ -139,24 +159,30 @@ void scan_words(const std::string& text, WordFn onWord, OtherFn onOther) {
             current.append(text, start, i - start);
             continue;
         }
-        if (!current.empty()) onWord(current);
+        if (!current.empty())
+            onWord(current);
         current.clear();
         onOther(text.substr(start, i - start));
     }
-    if (!current.empty()) onWord(current);
+    if (!current.empty())
+        onWord(current);
 }
 
 }  // namespace
 
-std::vector<std::string> split_words(const std::string& text) {
+std::vector<std::string> split_words(const std::string& text)
+{
     std::vector<std::string> words;
-    scan_words(text, [&](const std::string& w) { words.push_back(w); }, [](const std::string&) {});
+    scan_words(
+        text, [&](const std::string& w) { words.push_back(w); }, [](const std::string&) {});
     return words;
 }
 
-std::string telex_text(const std::string& text, ToneKey tone) {
+std::string telex_text(const std::string& text, ToneKey tone)
+{
     std::string keys;
-    scan_words(text, [&](const std::string& w) { keys += telex_keys(w, tone); },
-               [&](const std::string& other) { keys += other; });
+    scan_words(
+        text, [&](const std::string& w) { keys += telex_keys(w, tone); },
+        [&](const std::string& other) { keys += other; });
     return keys;
 }

@@ -6,16 +6,19 @@
 
 namespace {
 
-std::string joined(const std::vector<std::string>& words, size_t from, size_t to) {
+std::string joined(const std::vector<std::string>& words, size_t from, size_t to)
+{
     std::string out;
-    for (size_t i = from; i < to; ++i) out += (out.empty() ? "" : " ") + words[i];
+    for (size_t i = from; i < to; ++i)
+        out += (out.empty() ? "" : " ") + words[i];
     return out;
 }
 
 // The words between two matches: paired one to one when the counts agree,
 // otherwise everything that came out is charged to the first wanted word.
-void fill_gap(std::vector<AlignedWord>& out, const std::vector<std::string>& got,
-              size_t wantFrom, size_t wantTo, size_t gotFrom, size_t gotTo) {
+void fill_gap(std::vector<AlignedWord>& out, const std::vector<std::string>& got, size_t wantFrom, size_t wantTo,
+              size_t gotFrom, size_t gotTo)
+{
     bool paired = wantTo - wantFrom == gotTo - gotFrom;
     for (size_t i = wantFrom; i < wantTo; ++i) {
         std::string piece;
@@ -29,12 +32,14 @@ void fill_gap(std::vector<AlignedWord>& out, const std::vector<std::string>& got
 
 }  // namespace
 
-std::vector<AlignedWord> align_words(const std::vector<std::string>& wanted,
-                                     const std::vector<std::string>& got) {
+std::vector<AlignedWord> align_words(const std::vector<std::string>& wanted, const std::vector<std::string>& got)
+{
     size_t n = wanted.size(), m = got.size();
     std::vector<std::string> a(n), b(m);
-    for (size_t i = 0; i < n; ++i) a[i] = spelling_key(wanted[i]);
-    for (size_t j = 0; j < m; ++j) b[j] = spelling_key(got[j]);
+    for (size_t i = 0; i < n; ++i)
+        a[i] = spelling_key(wanted[i]);
+    for (size_t j = 0; j < m; ++j)
+        b[j] = spelling_key(got[j]);
 
     // longest common subsequence, filled from the end so the walk goes forward
     std::vector<std::vector<int>> lcs(n + 1, std::vector<int>(m + 1, 0));

@@ -12,5 +12,4 @@ struct AlignedWord {
 };
 
 // One entry per wanted word.
-std::vector<AlignedWord> align_words(const std::vector<std::string>& wanted,
-                                     const std::vector<std::string>& got);
+std::vector<AlignedWord> align_words(const std::vector<std::string>& wanted, const std::vector<std::string>& got);
