@@ -80,17 +80,6 @@ inline std::string narrow(const std::wstring& text)
     return result;
 }
 
-// Wine runs one window manager per desktop, started by the first program that
-// touches it; on the shared default desktop that may be a Wine test without a
-// display, and then our windows are never mapped or focused. A desktop of
-// this run's own keeps windows, focus, clicks and the screen to this program.
-inline bool use_own_desktop()
-{
-    static HDESK desktop = CreateDesktopW((L"miradot-host-" + std::to_wstring(GetCurrentProcessId())).c_str(), nullptr,
-                                          nullptr, 0, GENERIC_ALL, nullptr);
-    return desktop && SetThreadDesktop(desktop);
-}
-
 // This program's own settings key (through MIRADOT_SETTINGS_KEY, set in main),
 // so that other Wine test programs sharing the prefix neither see nor change it.
 inline const std::wstring& settings_key()

@@ -127,3 +127,10 @@ bool save_screen_png(const RECT& area, const wchar_t* path)
     DeleteObject(bitmap);
     return saved;
 }
+
+bool use_own_desktop()
+{
+    static HDESK desktop = CreateDesktopW((L"miradot-host-" + std::to_wstring(GetCurrentProcessId())).c_str(), nullptr,
+                                          nullptr, 0, GENERIC_ALL, nullptr);
+    return desktop && SetThreadDesktop(desktop);
+}

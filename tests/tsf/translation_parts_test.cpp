@@ -4,6 +4,7 @@
 #include "translation_capture.h"
 #include "translation_text.h"
 #include "mt_home.h"
+#include "host_window.h"
 
 #include <gtest/gtest.h>
 
@@ -191,12 +192,17 @@ TEST(TranslationLanguages, TableNamesAndOrder)
     EXPECT_EQ(mt_language_name("en"), nullptr);
 }
 
+// The edit controls need a desktop that has a display (see use_own_desktop);
+// switched to before any test makes a window on this thread.
+const bool ownDesktop = use_own_desktop();
+
 // Real edit controls in a window of the test's own.
 class EditControlCapture : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { LoadLibraryW(L"riched20.dll"); }
     void SetUp() override
     {
+        ASSERT_TRUE(ownDesktop);
         parent = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr, nullptr,
                                  nullptr);
     }
