@@ -221,3 +221,27 @@ HotkeyChoice validate_hotkey_combination(Hotkey h, std::u16string_view defaultTe
         return {fallback, fill(u"%ls đang dùng cho «%ls».", name, otherName)};
     return {h, {}};
 }
+
+bool is_modifier_or_lock_key(uint32_t vk)
+{
+    switch (vk) {
+    case 0x10:  // Shift
+    case 0x11:  // Ctrl
+    case 0x12:  // Alt
+    case 0x14:  // Caps Lock
+    case 0x5B:  // left Win
+    case 0x5C:  // right Win
+    case 0x5D:  // Apps
+    case 0x90:  // Num Lock
+    case 0x91:  // Scroll Lock
+    case 0xA0:  // left and right Shift, Ctrl and Alt
+    case 0xA1:
+    case 0xA2:
+    case 0xA3:
+    case 0xA4:
+    case 0xA5:
+        return true;
+    default:
+        return false;
+    }
+}

@@ -25,6 +25,10 @@ constexpr int HOTKEY_MESSAGE_MAX = 159;
 
 std::optional<Hotkey> parse_hotkey(std::u16string_view text);
 
+// Shift, Ctrl, Alt and Win (either side), the Apps key and the three lock
+// keys: keys that only change what the next key means.
+bool is_modifier_or_lock_key(uint32_t vk);
+
 // Modifiers always come out as Ctrl, Alt, Shift, Win. Empty when the main key
 // has no name in the notation.
 std::u16string format_hotkey(Hotkey hotkey);

@@ -37,29 +37,6 @@ std::wstring shown(Hotkey hotkey)
     return hotkey == NO_HOTKEY || text.empty() ? std::wstring(NO_HOTKEY_TEXT) : wide(text);
 }
 
-bool is_modifier_or_lock(WPARAM vk)
-{
-    switch (vk) {
-    case VK_SHIFT:
-    case VK_CONTROL:
-    case VK_MENU:
-    case VK_CAPITAL:
-    case VK_LWIN:
-    case VK_RWIN:
-    case VK_APPS:
-    case VK_NUMLOCK:
-    case VK_SCROLL:
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-    case VK_LMENU:
-    case VK_RMENU:
-        return true;
-    }
-    return false;
-}
-
 bool down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 
 void show_conflict(HWND dialog, const Feature& feature, const std::u16string& message)
@@ -118,7 +95,7 @@ LRESULT CALLBACK capture_procedure(HWND button, UINT message, WPARAM wparam, LPA
     case WM_SYSKEYDOWN:
         if (!capturing)
             break;
-        if (!is_modifier_or_lock(wparam)) {
+        if (!is_modifier_or_lock_key(UINT(wparam))) {
             d.pendingKey = UINT(wparam);
             apply_key(GetParent(button), id, UINT(wparam));
         }

@@ -4,6 +4,7 @@
 
 #include "context_helpers.h"
 #include "engine_host.h"
+#include "hotkey.h"
 #include "layout_chars.h"
 #include "utf.h"
 
@@ -14,30 +15,6 @@ namespace miradot {
 namespace {
 
 constexpr WORD LANG_VIETNAMESE_LAYOUT = 0x042A;
-
-bool is_ignored_key(WPARAM key)
-{
-    switch (key) {
-    case VK_SHIFT:
-    case VK_CONTROL:
-    case VK_MENU:
-    case VK_CAPITAL:
-    case VK_LWIN:
-    case VK_RWIN:
-    case VK_APPS:
-    case VK_NUMLOCK:
-    case VK_SCROLL:
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-    case VK_LMENU:
-    case VK_RMENU:
-        return true;
-    default:
-        return false;
-    }
-}
 
 bool is_word_ending_key(WPARAM key)
 {
@@ -71,7 +48,7 @@ bool post_key_to_focus(WPARAM key, LPARAM lparam)
 
 bool TypingSession::takes_keys_of(ITfContext* context, WPARAM key)
 {
-    return context && engine_ && !is_disabled(context) && !is_ignored_key(key);
+    return context && engine_ && !is_disabled(context) && !is_modifier_or_lock_key(UINT(key));
 }
 
 bool TypingSession::finish_word_and_repost(ITfContext* context, WPARAM key, LPARAM lparam, bool test,
@@ -212,7 +189,7 @@ bool TypingSession::handle_key(ITfContext* context, WPARAM key, LPARAM lparam, b
 
 void TypingSession::refresh_hint_after(ITfContext* context, WPARAM key, bool test, bool eaten)
 {
-    if (is_ignored_key(key))
+    if (is_modifier_or_lock_key(UINT(key)))
         return;
     if (test ? !eaten && !hint_.empty() : context != nullptr)
         refresh_hint(context);

@@ -124,6 +124,17 @@ INSTANTIATE_TEST_SUITE_P(
         ValidateCase{u"Alt+Ctrl+V", CTRL_ALT_Y, u"Ctrl+Alt+V đang dùng cho «Nói thành chữ»."}),
     [](const auto& info) { return case_name(info.param.text); });
 
+TEST(ModifierOrLockKey, OnlyKeysThatChangeTheNextKey)
+{
+    // Shift, Ctrl, Alt, Caps Lock, Win, Apps, Num Lock, Scroll Lock, each side of Shift, Ctrl and Alt.
+    for (uint32_t vk : {0x10, 0x11, 0x12, 0x14, 0x5B, 0x5C, 0x5D, 0x90, 0x91, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5})
+        EXPECT_TRUE(is_modifier_or_lock_key(vk)) << std::hex << vk;
+    // Letters, digits, Space, Esc, Tab, Enter, Backspace, F1, F24, Pause, Left, the numeric keypad's 0.
+    for (uint32_t vk : {uint32_t('A'), uint32_t('Z'), uint32_t('0'), 0x20u, 0x1Bu, 0x09u, 0x0Du, 0x08u, 0x70u, 0x87u,
+                        0x13u, 0x25u, 0x60u, 0u})
+        EXPECT_FALSE(is_modifier_or_lock_key(vk)) << std::hex << vk;
+}
+
 TEST(ValidateHotkey, MessageStaysWithinItsLimit)
 {
     std::u16string longName(400, u'x');
