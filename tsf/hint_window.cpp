@@ -13,32 +13,6 @@ constexpr wchar_t HINT_CLASS[] = L"miraDotHint";
 constexpr COLORREF HINT_BACKGROUND = RGB(232, 241, 255);
 constexpr COLORREF HINT_TEXT = RGB(16, 42, 80);
 
-void paint(HWND window)
-{
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    RECT client;
-    GetClientRect(window, &client);
-    HBRUSH background = CreateSolidBrush(HINT_BACKGROUND);
-    FillRect(dc, &client, background);
-    DeleteObject(background);
-    FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-    wchar_t text[401];
-    GetWindowTextW(window, text, 401);
-    auto font = reinterpret_cast<HFONT>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, HINT_TEXT);
-    RECT inner = client;
-    inner.left += 8;
-    inner.right -= 8;
-    inner.top += 5;
-    DrawTextW(dc, text, -1, &inner, DT_NOPREFIX | DT_WORDBREAK);
-    if (previous)
-        SelectObject(dc, previous);
-    EndPaint(window, &ps);
-}
-
 LRESULT CALLBACK hint_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
@@ -47,27 +21,11 @@ LRESULT CALLBACK hint_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
     case WM_PAINT:
-        paint(window);
+        paint_note(window, HINT_BACKGROUND, HINT_TEXT, 5, DT_NOPREFIX | DT_WORDBREAK);
         return 0;
     default:
         return DefWindowProcW(window, message, wparam, lparam);
     }
-}
-
-HINSTANCE instance() { return module_handle() ? module_handle() : GetModuleHandleW(nullptr); }
-
-bool register_class()
-{
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = hint_procedure;
-        wc.hInstance = instance();
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = HINT_CLASS;
-        return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    return registered;
 }
 
 }  // namespace
@@ -79,6 +37,32 @@ HFONT message_font()
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
         return nullptr;
     return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+void paint_note(HWND window, COLORREF background, COLORREF text, int top, UINT format)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    HBRUSH brush = CreateSolidBrush(background);
+    FillRect(dc, &client, brush);
+    DeleteObject(brush);
+    FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    wchar_t shown[401];
+    GetWindowTextW(window, shown, 401);
+    auto font = reinterpret_cast<HFONT>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, text);
+    RECT inner = client;
+    inner.left += 8;
+    inner.right -= 8;
+    inner.top += top;
+    DrawTextW(dc, shown, -1, &inner, format);
+    if (previous)
+        SelectObject(dc, previous);
+    EndPaint(window, &ps);
 }
 
 RECT caret_anchor()
@@ -121,9 +105,9 @@ bool HintWindow::set_text(const wchar_t* text)
 {
     wcsncpy(text_, text, 399);
     text_[399] = 0;
-    if (!window_ && register_class()) {
+    if (!window_ && register_window_class(HINT_CLASS, hint_procedure)) {
         window_ = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, HINT_CLASS, L"", WS_POPUP, 0, 0,
-                                  10, 10, nullptr, nullptr, instance(), nullptr);
+                                  10, 10, nullptr, nullptr, module_instance(), nullptr);
         if (window_) {
             font_ = message_font();
             SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(font_));

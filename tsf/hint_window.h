@@ -15,6 +15,11 @@ RECT caret_anchor();
 // The system's message font; null when it cannot be had.
 HFONT message_font();
 
+// Paints a note window: its background, a grey frame, and its text in the
+// font kept in the window's user data, 8 pixels in from the sides and `top`
+// from the top, laid out by DrawTextW's `format`.
+void paint_note(HWND window, COLORREF background, COLORREF text, int top, UINT format);
+
 // The small "Tab → …" note next to the caret; never takes focus.
 class HintWindow {
 public:

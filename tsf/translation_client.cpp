@@ -52,21 +52,6 @@ LRESULT CALLBACK message_procedure(HWND window, UINT message, WPARAM wparam, LPA
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-HINSTANCE instance() { return module_handle() ? module_handle() : GetModuleHandleW(nullptr); }
-
-bool register_message_class()
-{
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = message_procedure;
-        wc.hInstance = instance();
-        wc.lpszClassName = MESSAGE_CLASS;
-        return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    return registered;
-}
-
 // Reads the range's text, at most `capacity` characters.
 std::wstring range_text(TfEditCookie ec, ITfRange* range, ULONG capacity)
 {
@@ -116,9 +101,9 @@ bool TranslationClient::ensure_window()
 {
     if (window_)
         return true;
-    if (!active_ || !register_message_class())
+    if (!active_ || !register_window_class(MESSAGE_CLASS, message_procedure))
         return false;
-    window_ = CreateWindowExW(0, MESSAGE_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance(), nullptr);
+    window_ = CreateWindowExW(0, MESSAGE_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module_instance(), nullptr);
     if (window_)
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     return window_ != nullptr;

@@ -16,8 +16,6 @@ constexpr wchar_t NOTE_CLASS[] = L"miraDotVoiceNote";
 constexpr COLORREF NOTE_BACKGROUND = RGB(255, 248, 220);
 constexpr int NOTE_TEXT_LIMIT = 159;
 
-HINSTANCE instance() { return module_handle() ? module_handle() : GetModuleHandleW(nullptr); }
-
 LRESULT CALLBACK message_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     auto* sink = reinterpret_cast<VoiceWindowSink*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -37,63 +35,27 @@ LRESULT CALLBACK message_procedure(HWND window, UINT message, WPARAM wparam, LPA
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-void paint_note(HWND window)
-{
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    RECT client;
-    GetClientRect(window, &client);
-    HBRUSH background = CreateSolidBrush(NOTE_BACKGROUND);
-    FillRect(dc, &client, background);
-    DeleteObject(background);
-    FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-    wchar_t text[NOTE_TEXT_LIMIT + 1];
-    GetWindowTextW(window, text, NOTE_TEXT_LIMIT + 1);
-    auto font = reinterpret_cast<HFONT>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
-    SetBkMode(dc, TRANSPARENT);
-    RECT inner = client;
-    inner.left += 8;
-    inner.right -= 8;
-    DrawTextW(dc, text, -1, &inner, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
-    if (previous)
-        SelectObject(dc, previous);
-    EndPaint(window, &ps);
-}
-
 LRESULT CALLBACK note_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
     case WM_PAINT:
-        paint_note(window);
+        paint_note(window, NOTE_BACKGROUND, RGB(0, 0, 0), 0, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
         return 0;
     default:
         return DefWindowProcW(window, message, wparam, lparam);
     }
 }
 
-bool register_class(const wchar_t* name, WNDPROC procedure)
-{
-    WNDCLASSW existing;
-    if (GetClassInfoW(instance(), name, &existing))
-        return true;
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = instance();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = name;
-    return RegisterClassW(&wc) != 0;
-}
-
 }  // namespace
 
 HWND create_voice_message_window(VoiceWindowSink* sink)
 {
-    if (!register_class(MESSAGE_CLASS, message_procedure) || !register_class(NOTE_CLASS, note_procedure))
+    if (!register_window_class(MESSAGE_CLASS, message_procedure) || !register_window_class(NOTE_CLASS, note_procedure))
         return nullptr;
-    HWND window = CreateWindowExW(0, MESSAGE_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance(), nullptr);
+    HWND window
+        = CreateWindowExW(0, MESSAGE_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module_instance(), nullptr);
     if (window)
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(sink));
     return window;
@@ -117,7 +79,7 @@ bool VoiceNote::show(const wchar_t* text, UINT duration_ms, HWND timer_window)
 {
     if (!window_) {
         window_ = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, NOTE_CLASS, L"", WS_POPUP, 0, 0,
-                                  10, 10, nullptr, nullptr, instance(), nullptr);
+                                  10, 10, nullptr, nullptr, module_instance(), nullptr);
         if (!window_)
             return false;
         font_ = message_font();
