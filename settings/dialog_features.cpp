@@ -1,16 +1,20 @@
 #include "dialog_features.h"
 
 #include "installer_hooks.h"
+#include "languages_dialog.h"
+#include "translation_jobs.h"
 #include "update_dialog.h"
 #include "update_install.h"
 #include "update_status.h"
 
-// The speech model installer and the translation installers fill in their
-// remaining hooks as they join the program.
 const DialogFeatures DIALOG_FEATURES = {
     .refresh_voice_status = refresh_voice_status_from_disk,
+    .start_voice_install = start_voice_install,
     .refresh_translation_area = refresh_translation_area_from_disk,
+    .install_translation = install_translation,
     .translation_job_active = translation_job_waiting_or_running,
+    .on_translation_report = on_translation_report,
+    .open_languages_dialog = open_languages_dialog,
     .language_code = language_table_code,
     .describe_update = describe_update,
     .run_update_check = check_for_update,

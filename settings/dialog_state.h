@@ -7,10 +7,9 @@
 #include <atomic>
 #include <string>
 
-// Posted by the workers; the long parameter is a heap text the dialog frees.
-constexpr UINT WM_VOICE_INSTALL_REPORT = WM_APP + 7;
-constexpr UINT WM_TRANSLATION_REPORT = WM_APP + 8;
-constexpr UINT WM_UPDATE_INSTALL_REPORT = WM_APP + 9;
+#include "dialog_report.h"
+#include "scroll_view.h"
+
 constexpr UINT WM_UPDATE_CHECK_DONE = WM_APP + 10;
 
 constexpr UINT_PTR STATUS_RESTORE_TIMER = 7;
@@ -20,10 +19,7 @@ struct SettingsDialog {
     HWND window = nullptr;
     double dpiScale = 1;  // DPI / 96
     double scale = 1;     // after fitting to the screen
-    int scroll = 0;       // pixels scrolled from the top
-    int viewHeight = 0;   // client height
-    int contentHeight = 0;
-    bool scrollable = false;
+    ScrollView view;
     bool placed = false;  // the first layout centred the window
     bool updateAvailable = false;
     bool screenshot = false;       // MIRADOT_SETTINGS_SHOT

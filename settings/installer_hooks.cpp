@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog_features.h"
+#include "dialog_focus.h"
 #include "dialog_state.h"
 #include "layout.h"
 #include "mt_area.h"
@@ -12,18 +12,26 @@
 #include "mt_models.h"
 #include "resource.h"
 #include "settings_store.h"
+#include "speech_install.h"
 #include "speech_model.h"
+#include "translation_jobs.h"
 
 namespace {
-
-constexpr wchar_t VOICE_INSTALLED[] = L"Đã cài, chạy ngay trên máy, không cần mạng.";
-constexpr wchar_t VOICE_NOT_INSTALLED[] = L"Chưa cài. Tải khoảng 26 MB một lần.";
 
 void show(HWND dialog, int id, bool shown, bool enabled)
 {
     HWND control = GetDlgItem(dialog, id);
     ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
     EnableWindow(control, shown && enabled);
+}
+
+DWORD WINAPI voice_install_thread(void* dialog)
+{
+    const wchar_t* failure = install_speech_model(static_cast<HWND>(dialog));
+    settings_dialog().speechBusy.exchange(0);
+    post_text(static_cast<HWND>(dialog), WM_VOICE_INSTALL_REPORT, VOICE_FINISHED,
+              failure ? failure : VOICE_INSTALLED_TEXT);
+    return 0;
 }
 
 std::vector<int> installed_rows()
@@ -40,21 +48,27 @@ std::vector<int> installed_rows()
 
 }  // namespace
 
-TranslationQueue& translation_jobs()
-{
-    static TranslationQueue jobs;
-    return jobs;
-}
-
 void refresh_voice_status_from_disk(HWND dialog)
 {
     std::filesystem::path folder;
     const bool installed = miradot::default_model_dir(folder);
-    SetDlgItemTextW(dialog, IDC_VOICE_STATUS, installed ? VOICE_INSTALLED : VOICE_NOT_INSTALLED);
-    // Until the download joins the program the button has nothing to start.
-    show(dialog, IDC_VOICE_INSTALL, !installed,
-         DIALOG_FEATURES.start_voice_install && settings_dialog().speechBusy.load() == 0);
+    SetDlgItemTextW(dialog, IDC_VOICE_STATUS, installed ? VOICE_INSTALLED_TEXT : VOICE_NOT_INSTALLED_TEXT);
+    show(dialog, IDC_VOICE_INSTALL, !installed, settings_dialog().speechBusy.load() == 0);
     place_controls(dialog);
+}
+
+void start_voice_install(HWND dialog)
+{
+    long idle = 0;
+    if (!settings_dialog().speechBusy.compare_exchange_strong(idle, 1))
+        return;
+    disable_control(dialog, GetDlgItem(dialog, IDC_VOICE_INSTALL));
+    SetDlgItemTextW(dialog, IDC_VOICE_STATUS, VOICE_DOWNLOADING_TEXT);
+    HANDLE thread = CreateThread(nullptr, 0, voice_install_thread, dialog, 0, nullptr);
+    if (thread)
+        CloseHandle(thread);
+    else
+        settings_dialog().speechBusy.exchange(0);
 }
 
 void refresh_translation_area_from_disk(HWND dialog)
@@ -65,7 +79,7 @@ void refresh_translation_area_from_disk(HWND dialog)
                                                   jobs.running() && jobs.current().report, settings.otherLanguage);
     if (!area.keepStatus)
         SetDlgItemTextW(dialog, IDC_TRANSLATE_STATUS, area.status.c_str());
-    show(dialog, IDC_TRANSLATE_INSTALL, area.installShown, area.installEnabled && DIALOG_FEATURES.install_translation);
+    show(dialog, IDC_TRANSLATE_INSTALL, area.installShown, area.installEnabled);
 
     HWND box = GetDlgItem(dialog, IDC_PARTNER_LANGUAGE);
     SendMessageW(box, CB_RESETCONTENT, 0, 0);
@@ -77,10 +91,7 @@ void refresh_translation_area_from_disk(HWND dialog)
     EnableWindow(box, !area.partners.empty());
     if (area.resetPartnerToEnglish)
         write_settings_text(SETTINGS_MT_OTHER, L"en");
-    EnableWindow(GetDlgItem(dialog, IDC_LANGUAGES), DIALOG_FEATURES.open_languages_dialog != nullptr);
     place_controls(dialog);
 }
-
-bool translation_job_waiting_or_running() { return translation_jobs().running() || translation_jobs().waiting() > 0; }
 
 const char* language_table_code(int row) { return row >= 0 && row < LANGUAGE_COUNT ? language_row(row).code : "en"; }

@@ -3,6 +3,7 @@
 #include "behaviour_rows.h"
 #include "dialog_state.h"
 #include "resource.h"
+#include "scroll_view.h"
 #include "theme.h"
 
 #include <algorithm>
@@ -79,29 +80,10 @@ bool visible(HWND dialog, int id)
     return (GetWindowLongPtrW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-void apply_scroll_info(HWND dialog)
-{
-    SettingsDialog& d = settings_dialog();
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    info.nMin = 0;
-    info.nMax = d.contentHeight - 1;
-    info.nPage = UINT(d.viewHeight);
-    info.nPos = d.scroll;
-    SetScrollInfo(dialog, SB_VERT, &info, TRUE);
-    ShowScrollBar(dialog, SB_VERT, d.scrollable);
-}
-
 void set_scroll(HWND dialog, int position)
 {
-    SettingsDialog& d = settings_dialog();
-    int limit = std::max(0, d.contentHeight - d.viewHeight);
-    position = std::clamp(position, 0, d.scrollable ? limit : 0);
-    if (position == d.scroll)
+    if (!move_scroll(dialog, settings_dialog().view, position))
         return;
-    d.scroll = position;
-    SetScrollPos(dialog, SB_VERT, position, TRUE);
     place_controls(dialog);
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
@@ -128,14 +110,14 @@ void fit_and_size(HWND dialog, bool centre)
         scale *= factor < SHRINK_FLOOR ? SHRINK_FLOOR : factor;
     }
     d.scale = scale;
-    d.contentHeight = int(std::lround(DESIGN_HEIGHT * scale));
-    d.scrollable = !d.screenshot && d.contentHeight > availableHeight;
-    d.viewHeight = d.scrollable ? int(availableHeight) : d.contentHeight;
-    d.scroll = std::clamp(d.scroll, 0, std::max(0, d.contentHeight - d.viewHeight));
+    d.view.contentHeight = int(std::lround(DESIGN_HEIGHT * scale));
+    d.view.scrollable = !d.screenshot && d.view.contentHeight > availableHeight;
+    d.view.viewHeight = d.view.scrollable ? int(availableHeight) : d.view.contentHeight;
+    d.view.scroll = std::clamp(d.view.scroll, 0, std::max(0, d.view.contentHeight - d.view.viewHeight));
 
-    int clientWidth = int(std::lround(DESIGN_WIDTH * scale)) + (d.scrollable ? scroll_bar_width(dpi) : 0);
+    int clientWidth = int(std::lround(DESIGN_WIDTH * scale)) + (d.view.scrollable ? scroll_bar_width(dpi) : 0);
     int width = std::min(clientWidth + frameWidth, SCREENSHOT_LIMIT);
-    int height = std::min(d.viewHeight + frameHeight, SCREENSHOT_LIMIT);
+    int height = std::min(d.view.viewHeight + frameHeight, SCREENSHOT_LIMIT);
     RECT now;
     GetWindowRect(dialog, &now);
     int x = now.left, y = now.top;
@@ -144,7 +126,7 @@ void fit_and_size(HWND dialog, bool centre)
         y = work.top + std::max(0L, ((work.bottom - work.top) - height) / 2);
     }
     SetWindowPos(dialog, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    apply_scroll_info(dialog);
+    apply_scroll_info(dialog, d.view);
 }
 
 }  // namespace
@@ -232,7 +214,7 @@ bool design_rect(HWND dialog, int id, DesignRect* r)
 
 RECT to_client(const DesignRect& r)
 {
-    int scroll = settings_dialog().scroll;
+    int scroll = settings_dialog().view.scroll;
     RECT out{scaled(r.x), scaled(r.y) - scroll, scaled(r.x + r.w), scaled(r.y + r.h) - scroll};
     return out;
 }
@@ -273,55 +255,15 @@ void layout_after_dpi_change(HWND dialog, const RECT* suggested)
 
 void scroll_dialog(HWND dialog, int request, int thumb)
 {
-    SettingsDialog& d = settings_dialog();
-    int line = scaled(SCROLL_LINE);
-    int position = d.scroll;
-    switch (request) {
-    case SB_LINEUP:
-        position -= line;
-        break;
-    case SB_LINEDOWN:
-        position += line;
-        break;
-    case SB_PAGEUP:
-        position -= d.viewHeight - line;
-        break;
-    case SB_PAGEDOWN:
-        position += d.viewHeight - line;
-        break;
-    case SB_TOP:
-        position = 0;
-        break;
-    case SB_BOTTOM:
-        position = d.contentHeight;
-        break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-        position = thumb;
-        break;
-    default:
-        return;
-    }
-    set_scroll(dialog, position);
+    set_scroll(dialog, requested_scroll(settings_dialog().view, request, thumb, scaled(SCROLL_LINE)));
 }
 
 void scroll_wheel(HWND dialog, int delta)
 {
-    if (settings_dialog().scrollable)
-        set_scroll(dialog, settings_dialog().scroll - delta * 3 * scaled(SCROLL_LINE) / WHEEL_DELTA);
+    set_scroll(dialog, wheel_scroll(settings_dialog().view, delta, scaled(SCROLL_LINE)));
 }
 
 void scroll_into_view(HWND dialog, HWND child)
 {
-    SettingsDialog& d = settings_dialog();
-    if (!d.scrollable)
-        return;
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    int margin = scaled(FIT_MARGIN);
-    if (r.top < margin)
-        set_scroll(dialog, d.scroll - (margin - r.top));
-    else if (r.bottom > d.viewHeight - margin)
-        set_scroll(dialog, d.scroll + (r.bottom - (d.viewHeight - margin)));
+    set_scroll(dialog, scroll_showing(dialog, settings_dialog().view, child, scaled(FIT_MARGIN)));
 }

@@ -2,13 +2,14 @@
 
 #include <windows.h>
 
+#include "download_hosts.h"
 #include "file_tree.h"
 #include "mt_errors.h"
-#include "download_hosts.h"
 #include "mt_home.h"
 #include "mt_runtime.h"
 #include "mt_texts.h"
 #include "pipe.h"
+#include "verified_download.h"
 
 namespace {
 
@@ -109,4 +110,34 @@ bool plan_install(const std::string& code, InstallPlan& plan, std::wstring& text
     }
     text = job_space_error(plan.bytesNeeded, free_space_bytes());
     return text.empty();
+}
+
+bool install_language(HWND dialog, const std::string& code, std::wstring& text)
+{
+    InstallPlan plan;
+    if (!plan_install(code, plan, text))
+        return false;
+    auto failed = [&](const wchar_t* failure) {
+        text = failure;
+        return false;
+    };
+    int fileNumber = 0;
+    if (plan.runtimeNeeded) {
+        if (const wchar_t* failure = install_runtime(dialog, plan.fileCount))
+            return failed(failure);
+        fileNumber = RUNTIME_PACKAGE_COUNT;
+    }
+    for (const ModelRow* model : plan.models) {
+        if (!make_folder(model_folder(plan.home, model->name)))
+            return failed(MT_ERR_CANNOT_WRITE);
+        for (const ModelFile& file : model->files)
+            if (const wchar_t* failure
+                = download_verified_file(dialog, model_file_item(*model, file),
+                                         model_file_path(plan.home, *model, file), ++fileNumber, plan.fileCount))
+                return failed(failure);
+    }
+    if (!is_language_installed(plan.home, code))
+        return failed(MT_ERR_UNFINISHED);
+    text = installed_text(language_row(find_language(code)).megabytes);
+    return true;
 }

@@ -1,6 +1,8 @@
 // The language packs on disk: which are installed, and removing one.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 
@@ -38,3 +40,9 @@ struct InstallPlan {
 // language with two models whose every file can be verified, and the free
 // space. False with the failure line in text.
 bool plan_install(const std::string& code, InstallPlan& plan, std::wstring& text);
+
+// The install job: the checks of plan_install, the runtime when it is needed,
+// then every file of both models (kept when already verified), reporting to
+// the dialog. True with "Đã cài · n MB" in text, or false with the failure
+// line; what was verified stays for a retry.
+bool install_language(HWND dialog, const std::string& code, std::wstring& text);

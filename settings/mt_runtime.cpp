@@ -4,12 +4,14 @@
 
 #include <cstring>
 
+#include "dialog_report.h"
 #include "download_hosts.h"
 #include "file_tree.h"
 #include "mt_errors.h"
 #include "mt_home.h"
 #include "pipe.h"
 #include "system_tar.h"
+#include "verified_download.h"
 
 namespace {
 
@@ -34,7 +36,7 @@ bool move_replacing(const std::wstring& from, const std::wstring& to)
 
 }  // namespace
 
-const DownloadItem* runtime_packages()
+std::array<DownloadItem, RUNTIME_PACKAGE_COUNT> runtime_packages()
 {
     const std::wstring python = python_download_host(), packages = package_file_host();
     const std::wstring urls[RUNTIME_PACKAGE_COUNT] = {
@@ -49,7 +51,7 @@ const DownloadItem* runtime_packages()
             + L"/packages/57/99/0571bb13baed5596b7b941254a51ed1bb70fa81e6f8d2bac25b104a84aa3/"
               L"msvc_runtime-14.51.36231-cp314-cp314-win_amd64.whl",
     };
-    static const DownloadItem items[RUNTIME_PACKAGE_COUNT] = {
+    return {
         verified_item(urls[0], L"python.zip", 12619664,
                       "90905e64a840557d8c1bc4f5b74db3d7ee85e3ffb217611cac1c7813acea4159"),
         verified_item(urls[1], L"ctranslate2.whl", 23391005,
@@ -59,7 +61,6 @@ const DownloadItem* runtime_packages()
         verified_item(urls[3], L"msvc_runtime.whl", 2110765,
                       "55a017355394fa78f87dbab6967cf2131398671ca0a77f8c97dadfc6c6f3de38"),
     };
-    return items;
 }
 
 const wchar_t* assemble_runtime(const std::wstring& home)
@@ -121,4 +122,23 @@ const wchar_t* swap_in_runtime(const std::wstring& home)
         delete_tree(old);
     delete_tree(home + L"\\dl");
     return nullptr;
+}
+
+const wchar_t* install_runtime(HWND dialog, int fileCount)
+{
+    std::wstring home;
+    if (!mt_home_path(home))
+        return MT_ERR_NO_FOLDER;
+    const std::wstring downloads = home + L"\\dl";
+    if (!make_folder(downloads))
+        return MT_ERR_CANNOT_WRITE;
+    int fileNumber = 0;
+    for (const DownloadItem& package : runtime_packages())
+        if (const wchar_t* failure
+            = download_verified_file(dialog, package, downloads + L"\\" + package.name, ++fileNumber, fileCount))
+            return failure;
+    post_text(dialog, WM_TRANSLATION_REPORT, JOB_PROGRESS, L"Đang cài…");
+    if (const wchar_t* failure = assemble_runtime(home))
+        return failure;
+    return swap_in_runtime(home);
 }

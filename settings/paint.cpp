@@ -4,11 +4,13 @@
 #include "dialog_state.h"
 #include "draw.h"
 #include "layout.h"
+#include "mt_catalog.h"
 #include "resource.h"
 #include "theme.h"
 #include "version.h"
 
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -133,15 +135,12 @@ void paint_quick_tips(HDC dc)
     }
 }
 
-void paint_badge(HDC dc, const RECT& r, int id)
+void paint_badge(HDC dc, const RECT& r, const Badge& badge)
 {
     const Fonts& f = fonts_for_scale(settings_dialog().scale);
-    for (const Badge& badge : BADGES)
-        if (badge.id == id) {
-            fill_gradient_round_rect(dc, r, scaled(10), badge.from, badge.to);
-            draw_text(dc, badge.text, r, badge.symbol ? f.badgeSymbol : f.badge, RGB(255, 255, 255),
-                      DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        }
+    fill_gradient_round_rect(dc, r, scaled(10), badge.from, badge.to);
+    draw_text(dc, badge.text, r, badge.symbol ? f.badgeSymbol : f.badge, RGB(255, 255, 255),
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 const wchar_t* hint_for(int id)
@@ -154,21 +153,34 @@ const wchar_t* hint_for(int id)
     return L"";
 }
 
-void paint_switch_row(HWND control, HDC dc, const RECT& r, UINT state)
+// How a switch card sits: on a card of the dialog's, tinted for an update,
+// or as a card of its own on the window background.
+enum class CardBackground { Row, Tinted, Own };
+
+// A badge at the left, the control's text with a second line beneath, the
+// switch at the right.
+void paint_switch_card(HWND control, HDC dc, const RECT& r, UINT state, const Badge& badge, const std::wstring& second,
+                       COLORREF secondColour, CardBackground background)
 {
-    SettingsDialog& d = settings_dialog();
-    const Fonts& f = fonts_for_scale(d.scale);
-    int id = GetDlgCtrlID(control);
-    fill_rect(dc, r, PAL_CARD);
-    if (id == IDC_UPDATE_CHECK && d.updateAvailable)
-        fill_round_rect(dc, r, 0, pal_argb(PAL_UPDATE_TINT));
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    if (background == CardBackground::Own) {
+        fill_rect(dc, r, PAL_BACKGROUND);
+        RECT card = r;
+        InflateRect(&card, -1, -1);
+        fill_round_rect(dc, card, scaled(CONTROL_RADIUS), pal_argb(PAL_CARD));
+        outline_round_rect(dc, card, scaled(CONTROL_RADIUS), pal_argb(PAL_CARD_BORDER));
+    } else {
+        fill_rect(dc, r, PAL_CARD);
+        if (background == CardBackground::Tinted)
+            fill_round_rect(dc, r, 0, pal_argb(PAL_UPDATE_TINT));
+    }
     if (state & CDIS_HOT)
         fill_round_rect(dc, r, scaled(CONTROL_RADIUS), pal_argb(PAL_HOVER));
     int h = r.bottom - r.top;
-    int badge = scaled(38);
-    RECT badgeRect{r.left + scaled(10), r.top + (h - badge) / 2, r.left + scaled(10) + badge,
-                   r.top + (h - badge) / 2 + badge};
-    paint_badge(dc, badgeRect, id);
+    int size = scaled(38);
+    RECT badgeRect{r.left + scaled(10), r.top + (h - size) / 2, r.left + scaled(10) + size,
+                   r.top + (h - size) / 2 + size};
+    paint_badge(dc, badgeRect, badge);
     bool enabled = IsWindowEnabled(control);
     int switchW = scaled(40), switchH = scaled(22);
     RECT sw{r.right - scaled(12) - switchW, r.top + (h - switchH) / 2, r.right - scaled(12),
@@ -178,9 +190,54 @@ void paint_switch_row(HWND control, HDC dc, const RECT& r, UINT state)
     draw_text(dc, control_text(control), title, f.cardTitle, pal(enabled ? PAL_TEXT : PAL_DISABLED),
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
     RECT hint{title.left, r.top + scaled(31), title.right, r.bottom - scaled(6)};
-    draw_text(dc, hint_for(id), hint, f.body, pal(PAL_MUTED), DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
+    draw_text(dc, second, hint, f.body, secondColour, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
     if ((state & CDIS_FOCUS) && !cues_hidden(control))
         outline_round_rect(dc, r, scaled(CONTROL_RADIUS), pal_argb(PAL_FOCUS));
+}
+
+void paint_switch_row(HWND control, HDC dc, const RECT& r, UINT state)
+{
+    int id = GetDlgCtrlID(control);
+    Badge badge{id, L"", false, 0, 0};
+    for (const Badge& known : BADGES)
+        if (known.id == id)
+            badge = known;
+    const bool tinted = id == IDC_UPDATE_CHECK && settings_dialog().updateAvailable;
+    paint_switch_card(control, dc, r, state, badge, hint_for(id), pal(PAL_MUTED),
+                      tinted ? CardBackground::Tinted : CardBackground::Row);
+}
+
+// A language's badge colours by its script.
+Badge language_badge(const LanguageRow& language)
+{
+    struct ScriptColours {
+        const char* scripts;  // ISO 15924 codes, space-separated
+        uint32_t from, to;
+    };
+    static const ScriptColours COLOURS[] = {
+        {"Latn", 0x3B82F6, 0x6366F1},                 // blue
+        {"Hans Hant Jpan Hang", 0xEC4899, 0xF43F5E},  // pink
+        {"Cyrl", 0x8B5CF6, 0xA855F7},                 // violet
+        {"Arab Hebr", 0xF59E0B, 0xF97316},            // orange
+    };
+    static thread_local wchar_t code[8];
+    size_t length = 0;
+    for (const char* c = language.code; *c && length < 7; ++c)
+        code[length++] = wchar_t(*c >= 'a' && *c <= 'z' ? *c - 'a' + 'A' : *c);
+    code[length] = 0;
+    if (std::string_view(language.code) == "vi")
+        return {0, code, false, 0x10B981, 0x22C55E};  // green
+    for (const ScriptColours& colours : COLOURS)
+        if (std::string_view(colours.scripts).find(language.script) != std::string_view::npos)
+            return {0, code, false, colours.from, colours.to};
+    return {0, code, false, 0x06B6D4, 0x0EA5C6};  // cyan
+}
+
+COLORREF language_status_colour(const std::wstring& status)
+{
+    if (starts_with(status, L"Lỗi") || starts_with(status, L"Không đủ"))
+        return pal(PAL_ERROR);
+    return pal(starts_with(status, L"Đang") ? PAL_HEADING : PAL_MUTED);
 }
 
 void paint_method_choice(HWND control, HDC dc, const RECT& r, UINT state)
@@ -238,7 +295,7 @@ void paint_push_button(HWND control, HDC dc, const RECT& r, UINT state)
 {
     const Fonts& f = fonts_for_scale(settings_dialog().scale);
     int id = GetDlgCtrlID(control);
-    fill_rect(dc, r, id == IDCANCEL || id == IDC_HOME_PAGE ? PAL_BACKGROUND : PAL_CARD);
+    fill_rect(dc, r, id == IDOK || id == IDCANCEL || id == IDC_HOME_PAGE ? PAL_BACKGROUND : PAL_CARD);
     if (id == IDC_UPDATE_INSTALL && settings_dialog().updateAvailable)
         fill_round_rect(dc, r, 0, pal_argb(PAL_UPDATE_TINT));
     bool enabled = IsWindowEnabled(control);
@@ -451,7 +508,8 @@ void draw_owner_item(HWND dialog, const DRAWITEMSTRUCT* item)
     OffscreenCanvas canvas(item->hDC, r);
     HDC dc = canvas.dc();
     int id = int(item->CtlID);
-    fill_rect(dc, r, id == IDC_VERSION_LINE ? PAL_BACKGROUND : PAL_CARD);
+    const bool onBackground = id == IDC_VERSION_LINE || id == IDC_LANGUAGES_HEADING || id == IDC_LANGUAGES_NOTE;
+    fill_rect(dc, r, onBackground ? PAL_BACKGROUND : PAL_CARD);
     if (id == IDC_UPDATE_LINE && settings_dialog().updateAvailable)
         fill_round_rect(dc, r, 0, pal_argb(PAL_UPDATE_TINT));
     std::wstring text = control_text(item->hwndItem);
@@ -469,6 +527,9 @@ void draw_owner_item(HWND dialog, const DRAWITEMSTRUCT* item)
     case IDC_VERSION_LINE:
         draw_text(dc, text, r, f.body, pal(PAL_VERSION), DT_LEFT | DT_VCENTER | DT_SINGLELINE);
         break;
+    case IDC_LANGUAGES_NOTE:
+        draw_text(dc, text, r, f.body, pal(PAL_SECONDARY), DT_LEFT | DT_TOP | DT_WORDBREAK);
+        break;
     default:
         draw_heading(dc, r, text);
     }
@@ -479,4 +540,11 @@ void measure_owner_item(MEASUREITEMSTRUCT* item)
 {
     if (item->CtlType == ODT_COMBOBOX)
         item->itemHeight = UINT(item->itemID == UINT(-1) ? scaled(38) - 6 : scaled(30));
+}
+
+void paint_language_toggle(HWND toggle, HDC dc, const RECT& r, UINT state, const LanguageRow& language,
+                           const std::wstring& status)
+{
+    paint_switch_card(toggle, dc, r, state, language_badge(language), status, language_status_colour(status),
+                      CardBackground::Own);
 }

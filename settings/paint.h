@@ -5,6 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
+#include "mt_catalog.h"
+
 void paint_dialog_surface(HWND dialog, HDC target, const RECT& dirty);
 // The custom-draw answer for a button, check box or radio button.
 LRESULT custom_draw_control(HWND dialog, NMCUSTOMDRAW* draw);
@@ -13,3 +17,8 @@ void measure_owner_item(MEASUREITEMSTRUCT* item);
 // The partner-language box paints its closed field itself, in the palette,
 // instead of the system's three-dimensional frame.
 void subclass_language_box(HWND combo);
+
+// The languages dialog: a language's toggle as a card of its own (badge with
+// the code in the script's colours, name, status and switch).
+void paint_language_toggle(HWND toggle, HDC dc, const RECT& r, UINT state, const LanguageRow& language,
+                           const std::wstring& status);

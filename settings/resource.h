@@ -34,3 +34,11 @@
 #define IDC_TRANSLATE_HOTKEY 130
 #define IDC_PARTNER_LANGUAGE 131
 #define IDC_LANGUAGES 132
+
+// The translation languages dialog (resource 200): a toggle per language at
+// 1000 + row with its status holder at 2000 + row.
+#define IDD_LANGUAGES 200
+#define IDC_LANGUAGES_HEADING 201
+#define IDC_LANGUAGES_NOTE 202
+#define IDC_LANGUAGE_TOGGLE 1000
+#define IDC_LANGUAGE_STATUS 2000

@@ -2,6 +2,7 @@
 
 #include "behaviour_rows.h"
 #include "dialog_features.h"
+#include "dialog_focus.h"
 #include "dialog_state.h"
 #include "hotkey_capture.h"
 #include "layout.h"
@@ -130,6 +131,7 @@ void check_now(HWND dialog)
     long idle = 0;
     if (!DIALOG_FEATURES.run_update_check || !g_dialog.updateBusy.compare_exchange_strong(idle, 1))
         return;
+    disable_control(dialog, GetDlgItem(dialog, IDC_CHECK_NOW));
     refresh_update_area(dialog);
     set_text(dialog, IDC_UPDATE_LINE, L"Đang kiểm tra…");
     if (!start_worker(dialog, update_check_thread)) {
@@ -143,8 +145,8 @@ void install_update(HWND dialog)
     long idle = 0;
     if (!DIALOG_FEATURES.update_install_thread || !g_dialog.updateBusy.compare_exchange_strong(idle, 1))
         return;
-    EnableWindow(GetDlgItem(dialog, IDC_UPDATE_INSTALL), FALSE);
-    EnableWindow(GetDlgItem(dialog, IDC_CHECK_NOW), FALSE);
+    disable_control(dialog, GetDlgItem(dialog, IDC_UPDATE_INSTALL));
+    disable_control(dialog, GetDlgItem(dialog, IDC_CHECK_NOW));
     set_text(dialog, IDC_UPDATE_LINE, L"Đang tải…");
     if (!start_worker(dialog, DIALOG_FEATURES.update_install_thread))
         g_dialog.updateBusy.exchange(0);

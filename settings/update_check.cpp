@@ -1,5 +1,6 @@
 #include "update_check.h"
 
+#include "https_download.h"
 #include "manifest_signature.h"
 #include "settings_store.h"
 #include "update_manifest.h"
@@ -15,12 +16,9 @@
 
 namespace {
 
-constexpr DWORD NETWORK_TIMEOUT_MS = 10000;
 constexpr unsigned long long DAY_SECONDS = 86400;
 constexpr size_t ANNOUNCED_LIMIT = 300;
 constexpr int REGISTRY_TEXT_UNITS = 511;
-
-bool starts_with_https(const char* url) { return std::strncmp(url, "https://", 8) == 0; }
 
 void write_qword(HKEY key, const wchar_t* name, unsigned long long value)
 {
@@ -109,84 +107,6 @@ void read_registry_text(HKEY key, const wchar_t* name, wchar_t* out, size_t max_
     while (units > 0 && out[units - 1] == 0)
         --units;
     out[units <= max_chars ? units : 0] = 0;
-}
-
-HINTERNET open_internet_session()
-{
-    char agent[32];
-    std::snprintf(agent, sizeof agent, "miraDot/%s", MIRADOT_VERSION);
-    HINTERNET session = InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (!session)
-        return nullptr;
-    DWORD timeout = NETWORK_TIMEOUT_MS;
-    InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
-    InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
-    InternetSetOptionA(session, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
-    return session;
-}
-
-HINTERNET open_https_url(HINTERNET session, const char* url, char* error)
-{
-    if (!starts_with_https(url)) {
-        std::snprintf(error, HTTP_ERROR_SIZE, "url not allowed");
-        return nullptr;
-    }
-    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE
-                        | INTERNET_FLAG_SECURE | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES
-                        | INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_UI;
-    HINTERNET request = InternetOpenUrlA(session, url, nullptr, 0, flags, 0);
-    if (!request) {
-        std::snprintf(error, HTTP_ERROR_SIZE, "connect failed (%lu)", GetLastError());
-        return nullptr;
-    }
-    // A redirect may have left HTTPS; nothing is read over plain HTTP.
-    char final_url[1024];
-    DWORD length = sizeof final_url;
-    if (InternetQueryOptionA(request, INTERNET_OPTION_URL, final_url, &length) && !starts_with_https(final_url)) {
-        InternetCloseHandle(request);
-        std::snprintf(error, HTTP_ERROR_SIZE, "url not allowed");
-        return nullptr;
-    }
-    DWORD code = 0;
-    DWORD size = sizeof code;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr))
-        code = 0;
-    if (code != 200) {
-        std::snprintf(error, HTTP_ERROR_SIZE, "HTTP %lu", code);
-        InternetCloseHandle(request);
-        return nullptr;
-    }
-    return request;
-}
-
-char* fetch_body(HINTERNET session, const char* url, size_t cap, size_t* size, char* error)
-{
-    *size = 0;
-    HINTERNET request = open_https_url(session, url, error);
-    if (!request)
-        return nullptr;
-    char* body = static_cast<char*>(std::malloc(cap + 1));
-    if (!body) {
-        std::snprintf(error, HTTP_ERROR_SIZE, "out of memory");
-        InternetCloseHandle(request);
-        return nullptr;
-    }
-    size_t total = 0;
-    while (total < cap + 1) {
-        DWORD got = 0;
-        // A failed read ends the body like its end: the signature catches a cut.
-        if (!InternetReadFile(request, body + total, DWORD(cap + 1 - total), &got) || got == 0)
-            break;
-        total += got;
-    }
-    InternetCloseHandle(request);
-    if (total > cap) {
-        std::snprintf(error, HTTP_ERROR_SIZE, "more than %u bytes", unsigned(cap));
-        std::free(body);
-        return nullptr;
-    }
-    *size = total;
-    return body;
 }
 
 void run_update_check(UpdateCheckResult* result)

@@ -1,14 +1,12 @@
-// The update check: the signed manifest from the update server, its outcome
-// in the "Update" subkey of the settings key, and the HTTPS reads the update
-// install reuses.
+// The update check: the signed manifest from the update server and its
+// outcome in the "Update" subkey of the settings key.
 #pragma once
 
 #include <windows.h>
-#include <wininet.h>
 
 #include <cstddef>
 
-inline constexpr size_t HTTP_ERROR_SIZE = 160;
+#include "https_download.h"
 
 struct UpdateCheckResult {
     char status[8];               // "error", "same", "older" or "new"
@@ -19,13 +17,6 @@ struct UpdateCheckResult {
 
 // One whole check: download, verify, parse, compare, store.
 void run_update_check(UpdateCheckResult* result);
-
-// HTTP with the product's user agent and 10 s time-outs. Errors go into a
-// 160-byte text.
-HINTERNET open_internet_session();
-HINTERNET open_https_url(HINTERNET session, const char* url, char* error);
-// A heap body (free with free()) of at most cap bytes, or null.
-char* fetch_body(HINTERNET session, const char* url, size_t cap, size_t* size, char* error);
 
 // Whether a day has passed since the last finished check (or none is known).
 bool is_update_check_due();

@@ -26,7 +26,7 @@ struct Progress {
     int last_percent;
 };
 
-void report_progress(void* context, uint64_t total)
+void report_progress(void* context, uint64_t total, uint64_t)
 {
     auto* p = static_cast<Progress*>(context);
     int percent = p->stated_size ? int(total * 100 / p->stated_size) : 0;
@@ -35,13 +35,14 @@ void report_progress(void* context, uint64_t total)
     p->last_percent = percent;
     wchar_t text[96];
     std::swprintf(text, 96, L"Đang tải bản %ls… %d %%", p->version, percent);
-    post_text(p->dialog, WM_UPDATE_INSTALL, UPDATE_PROGRESS, text);
+    post_text(p->dialog, WM_UPDATE_INSTALL_REPORT, UPDATE_PROGRESS, text);
 }
 
 const wchar_t* download_failure(DownloadOutcome outcome)
 {
     switch (outcome) {
     case DOWNLOAD_NO_CONNECTION:
+    case DOWNLOAD_REFUSED:
         return L"Lỗi: không tải được (kiểm tra mạng).";
     case DOWNLOAD_NO_MEMORY:
         return L"Lỗi: hết bộ nhớ.";
@@ -87,12 +88,12 @@ const wchar_t* install(HWND dialog, const char* url, const char* digest, uint64_
         = download_failure(download_to_file(url, installer, INSTALLER_MAX_BYTES, size, report_progress, &progress)))
         return failure;
 
-    post_text(dialog, WM_UPDATE_INSTALL, UPDATE_PROGRESS, L"Đang kiểm tra tệp tải về…");
+    post_text(dialog, WM_UPDATE_INSTALL_REPORT, UPDATE_PROGRESS, L"Đang kiểm tra tệp tải về…");
     char actual[SHA256_HEX_SIZE];
     if (!sha256_file_hex(installer, actual) || std::strcmp(actual, digest) != 0)
         return L"Lỗi: tệp tải về bị hỏng (sai mã kiểm tra), đã xoá.";
 
-    post_text(dialog, WM_UPDATE_INSTALL, UPDATE_PROGRESS, L"Đang cài… (Windows sẽ hỏi quyền quản trị)");
+    post_text(dialog, WM_UPDATE_INSTALL_REPORT, UPDATE_PROGRESS, L"Đang cài… (Windows sẽ hỏi quyền quản trị)");
     SHELLEXECUTEINFOW run{};
     run.cbSize = sizeof run;
     run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
@@ -120,18 +121,11 @@ const wchar_t* install(HWND dialog, const char* url, const char* digest, uint64_
 
 }  // namespace
 
-void post_text(HWND window, UINT message, WPARAM kind, const wchar_t* text)
-{
-    wchar_t* copy = _wcsdup(text);
-    if (copy && !PostMessageW(window, message, kind, reinterpret_cast<LPARAM>(copy)))
-        std::free(copy);
-}
-
 DWORD WINAPI update_install_thread(void* parameter)
 {
     HWND dialog = static_cast<HWND>(parameter);
     auto finish = [&](WPARAM kind, const wchar_t* text) {
-        post_text(dialog, WM_UPDATE_INSTALL, kind, text);
+        post_text(dialog, WM_UPDATE_INSTALL_REPORT, kind, text);
         return DWORD(0);
     };
 

@@ -1,16 +1,27 @@
 // Shared pieces of the installer tests: the test archives, environment
-// variables set for one test, and the system tar taken away for a while.
+// variables set for one test, the system tar taken away for a while, a
+// window that collects what an installer reports to the dialog, and the
+// runtime and model files served by the loopback HTTPS server.
 #pragma once
 
 #include <windows.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <memory>
+#include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "file_digest.h"
+#include "https_test_server.h"
+#include "mt_catalog.h"
+#include "mt_models.h"
+#include "mt_runtime.h"
 #include "process_support.h"
 #include "system_tar.h"
+#include "temp_folder.h"
 
 inline std::filesystem::path test_archive(const char* name) { return std::filesystem::path(ARCHIVE_DIR) / name; }
 
@@ -46,3 +57,84 @@ private:
 
 // An installer's error text for comparisons; "" for none.
 inline std::wstring error_text(const wchar_t* error) { return error ? error : L""; }
+
+// A message-only window standing in for the settings dialog: the installers
+// post their reports to it, and reports() takes what arrived.
+class ReportWindow {
+public:
+    explicit ReportWindow(UINT message) : message_(message)
+    {
+        window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    }
+    ~ReportWindow()
+    {
+        reports();
+        DestroyWindow(window_);
+    }
+    ReportWindow(const ReportWindow&) = delete;
+    ReportWindow& operator=(const ReportWindow&) = delete;
+
+    HWND window() const { return window_; }
+
+    // The texts posted since the last call, in order.
+    std::vector<std::wstring> reports()
+    {
+        std::vector<std::wstring> texts;
+        MSG msg;
+        while (PeekMessageW(&msg, window_, message_, message_, PM_REMOVE)) {
+            auto* text = reinterpret_cast<wchar_t*>(msg.lParam);
+            texts.push_back(text ? text : L"");
+            free(text);
+        }
+        return texts;
+    }
+
+private:
+    UINT message_;
+    HWND window_ = nullptr;
+};
+
+// A file's size and SHA-256 as the test build's download list names them:
+// "name size digest".
+inline std::string digest_line(const std::string& name, const std::filesystem::path& file)
+{
+    char digest[SHA256_HEX_SIZE] = "";
+    sha256_file_hex(file.c_str(), digest);
+    return name + " " + std::to_string(std::filesystem::file_size(file)) + " " + digest + "\n";
+}
+
+// The path of an address on the test server.
+inline std::string server_path(const std::wstring& url)
+{
+    const std::wstring path = url.substr(url.find(L'/', 8) + 1);
+    return std::string(path.begin(), path.end());
+}
+
+// Serves the four runtime packages of the test archives where the runtime
+// phase fetches them and lists their digests.
+inline void offer_runtime(std::ostream& digests)
+{
+    for (const DownloadItem& package : runtime_packages()) {
+        const std::string name(package.name.begin(), package.name.end());
+        test_server::serve_at(server_path(package.url), test_server::read_file(test_archive(name.c_str())));
+        digests << digest_line(name, test_archive(name.c_str()));
+    }
+}
+
+// Serves every file of a language's two models, made below folder, and lists
+// their digests; the weights are large enough to come in many chunks.
+inline void offer_language(const TempFolder& folder, const std::string& code, std::ostream& digests)
+{
+    std::mt19937 random(7);
+    for (const std::string& model : {"en-" + code, code + "-en"})
+        for (const ModelFile& file : find_model(model)->files) {
+            const std::string name = model + "/" + file.name;
+            std::string bytes = "test file " + name;
+            if (std::string(file.name) == "model.bin")
+                for (bytes.resize(1000000); char& c : bytes)
+                    c = char(random());
+            const std::filesystem::path local = folder.write("files/" + name, bytes);
+            test_server::serve_at(server_path(model_file_item(*find_model(model), file).url), bytes);
+            digests << digest_line(name, local);
+        }
+}

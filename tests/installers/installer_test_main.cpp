@@ -1,9 +1,12 @@
 // Runs the installer tests with the stand-in tar in the prefix's system
-// folder, where the installers look for the system's own.
+// folder, where the installers look for the system's own, and every download
+// host pointed at the loopback HTTPS server, whose authority the prefix
+// trusts while they run.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include "https_test_server.h"
 #include "system_tar.h"
 
 namespace {
@@ -23,5 +26,11 @@ int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     testing::AddGlobalTestEnvironment(new SystemTarEnvironment);
-    return RUN_ALL_TESTS();
+    const std::string host = "https://localhost:" + test_server::env("MIRADOT_TEST_HTTPS_PORT");
+    SetEnvironmentVariableA("MIRADOT_DOWNLOAD_TEST_HOST", host.c_str());
+    if (!test_server::trust_authority(true))
+        return 1;
+    const int status = RUN_ALL_TESTS();
+    test_server::trust_authority(false);
+    return status;
 }

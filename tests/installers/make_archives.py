@@ -11,6 +11,7 @@ and SHA-256.
 import hashlib
 import io
 import os
+import random
 import sys
 import tarfile
 import zipfile
@@ -47,6 +48,10 @@ def main():
     os.makedirs(out, exist_ok=True)
     speech_archive(os.path.join(out, "speech-model.tar.bz2"), tiny)
     speech_archive(os.path.join(out, "speech-incomplete.tar.bz2"), tiny, leave_out=("joiner-tiny.onnx",))
+    # Large enough (bytes that do not compress) for a download that shows its
+    # progress over many chunks.
+    speech_archive(os.path.join(out, "speech-large.tar.bz2"), tiny,
+                   extra=((f"{MODEL}/padding.bin", random.Random(7).randbytes(2000000)),))
     speech_archive(os.path.join(out, "speech-escape.tar.bz2"), tiny,
                    extra=(("../escaped.txt", b"outside\n"), (f"{MODEL}/../../escaped.txt", b"outside\n")))
     # Absolute members: a tar that honoured them would write to the root of

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "installer_fixture.h"
-#include "pipe.h"
 #include "speech_model.h"
 #include "speech_unpack.h"
 #include "temp_folder.h"
@@ -91,35 +90,6 @@ TEST_F(SpeechUnpack, AFailedUnpackLeavesTheModelsFolderAsItWas)
     // The next good archive replaces the half-unpacked folder.
     EXPECT_TRUE(unpack_speech_model(test_archive("speech-model.tar.bz2").wstring(), models.wstring()));
     EXPECT_TRUE(miradot::default_model_dir(model));
-}
-
-std::string ping()
-{
-    char reply[VOICE_PING_REPLY];
-    return pipe_request(PipeKind::Voice, "{\"cmd\":\"ping\"}", reply, sizeof reply, 20000) ? reply : "<no answer>";
-}
-
-TEST_F(SpeechUnpack, ARunningVoiceHelperIsReadyOnceTheModelIsInPlace)
-{
-    // The staged helper with the real recogniser library, in a folder of its own.
-    wchar_t stage[MAX_PATH];
-    ASSERT_GT(GetEnvironmentVariableW(L"MIRADOT_TEST_STAGE", stage, MAX_PATH), 0u);
-    const std::filesystem::path install = folder.path() / "install";
-    std::filesystem::create_directories(install);
-    std::filesystem::copy_file(std::filesystem::path(stage) / "miraDot-Voice.exe", install / "miraDot-Voice.exe");
-    std::filesystem::copy(std::filesystem::path(stage) / "voice", install / "voice");
-    environment.set(L"MIRADOT_VOICE_TAG", unique_tag(L"install"));
-    environment.set(L"MIRADOT_VOICE_MODEL_DIR", L"");
-
-    Process helper(install / "miraDot-Voice.exe", L"");
-    const std::string before = ping();
-    EXPECT_NE(before.find("\"ready\":false"), std::string::npos) << before;
-    ASSERT_TRUE(unpack_speech_model(test_archive("speech-model.tar.bz2").wstring(), models.wstring()));
-    const std::string after = ping();
-    EXPECT_NE(after.find("\"ready\":true"), std::string::npos) << after;
-    char reply[VOICE_QUIT_REPLY];
-    EXPECT_TRUE(pipe_request(PipeKind::Voice, "{\"cmd\":\"quit\"}", reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS));
-    EXPECT_EQ(helper.wait(10000), 0);
 }
 
 }  // namespace

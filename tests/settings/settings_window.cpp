@@ -140,7 +140,11 @@ bool wait_until(const std::function<bool()>& condition, DWORD timeoutMs)
     return true;
 }
 
-std::wstring settings_program() { return environment_value(L"MIRADOT_TEST_STAGE") + L"\\miraDot-Settings.exe"; }
+std::wstring settings_program()
+{
+    std::wstring program = environment_value(L"MIRADOT_TEST_SETTINGS_PROGRAM");
+    return program.empty() ? environment_value(L"MIRADOT_TEST_STAGE") + L"\\miraDot-Settings.exe" : program;
+}
 
 std::wstring fresh_settings_key(const std::wstring& name)
 {
@@ -258,9 +262,10 @@ bool SettingsProgram::checked(int id)
     return SendMessageW(GetDlgItem(dialog(), id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-bool SettingsProgram::screenshot(const std::wstring& file)
+bool SettingsProgram::screenshot(const std::wstring& file) { return screenshot_window(dialog(), file); }
+
+bool screenshot_window(HWND window, const std::wstring& file)
 {
-    HWND window = dialog();
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sleep(400);
     RECT r;

@@ -14,7 +14,8 @@
 // Polls until the condition holds or the time is up.
 bool wait_until(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
-// The staged "miraDot-Settings.exe" (MIRADOT_TEST_STAGE).
+// The staged "miraDot-Settings.exe" (MIRADOT_TEST_STAGE), or the program
+// MIRADOT_TEST_SETTINGS_PROGRAM names.
 std::wstring settings_program();
 
 // The settings key of each test: below the default one, so that the program
@@ -60,6 +61,8 @@ private:
 // dialog: a message box, which carries the same caption.
 HWND find_message_box(SettingsProgram& program, DWORD timeoutMs = 10000);
 void click_at(POINT point);
+// Saves what the screen shows of a window as a PNG in the shots folder.
+bool screenshot_window(HWND window, const std::wstring& file);
 void click_window(HWND window);
 
 // Values of the settings key.

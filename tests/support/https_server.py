@@ -8,7 +8,8 @@ failures come from "_rules.json" in the served folder, read at every request:
    "/a": {"redirect": "http://localhost:PORT/a"},
    "/b": {"stall": 15},                  # say nothing for 15 s, then close
    "/c": {"cut_after": 100},             # promise the whole file, send 100 bytes, close
-   "/d": {"stall_after": 100, "stall": 15}}
+   "/d": {"stall_after": 100, "stall": 15},
+   "/e": {"no_length": true}}            # no Content-Length: the end of the body is the close
 """
 import argparse
 import http.server
@@ -62,6 +63,12 @@ def make_handler(root, log_path):
                 body = f.read()
             self.send_response(200)
             self.send_header("Content-Type", "application/octet-stream")
+            if rule.get("no_length"):
+                self.send_header("Connection", "close")
+                self.end_headers()
+                self.wfile.write(body)
+                self.close_connection = True
+                return
             self.send_header("Content-Length", str(len(body)))
             self.end_headers()
             if "cut_after" in rule:

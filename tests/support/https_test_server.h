@@ -54,6 +54,14 @@ inline void write_file(const std::filesystem::path& file, const std::string& byt
 // Serves bytes at /name.
 inline void serve(const std::string& name, const std::string& bytes) { write_file(root() / name, bytes); }
 
+// Serves bytes at /path, a path of several folders.
+inline void serve_at(const std::string& path, const std::string& bytes)
+{
+    std::filesystem::path file = root() / std::filesystem::path(path).make_preferred();
+    std::filesystem::create_directories(file.parent_path());
+    write_file(file, bytes);
+}
+
 // Replaces the scripted failures (a JSON object keyed by path).
 inline void set_rules(const std::string& json) { write_file(root() / "_rules.json", json); }
 

@@ -101,7 +101,7 @@ std::pair<WPARAM, std::wstring> install_offered_update()
     std::pair<WPARAM, std::wstring> outcome{99, L""};
     MSG message;
     while (outcome.first == 99 && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.message != WM_UPDATE_INSTALL) {
+        if (message.message != WM_UPDATE_INSTALL_REPORT) {
             DispatchMessageW(&message);
             continue;
         }

@@ -417,7 +417,7 @@ protected:
         EXPECT_TRUE(thread);
         MSG message;
         while (report.kind == 99 && GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (message.message != WM_UPDATE_INSTALL) {
+            if (message.message != WM_UPDATE_INSTALL_REPORT) {
                 DispatchMessageW(&message);
                 continue;
             }

@@ -1,0 +1,94 @@
+#include "verified_download.h"
+
+#include <cstring>
+
+#include "dialog_report.h"
+#include "file_digest.h"
+#include "https_download.h"
+#include "mt_errors.h"
+#include "mt_texts.h"
+#include "utf.h"
+
+namespace {
+
+struct Progress {
+    HWND dialog;
+    uint64_t expected;
+    int fileNumber;
+    int fileCount;
+    int lastPercent;
+};
+
+void report_progress(void* context, uint64_t total, uint64_t)
+{
+    auto* p = static_cast<Progress*>(context);
+    const int percent = int(total * 100 / p->expected);
+    if (percent == p->lastPercent)
+        return;
+    p->lastPercent = percent;
+    post_text(p->dialog, WM_TRANSLATION_REPORT, JOB_PROGRESS,
+              download_progress_text(p->fileNumber, p->fileCount, percent).c_str());
+}
+
+const wchar_t* failure_text(DownloadOutcome outcome)
+{
+    switch (outcome) {
+    case DOWNLOAD_DONE:
+        return nullptr;
+    case DOWNLOAD_NO_CONNECTION:
+        return MT_ERR_NO_NETWORK;
+    case DOWNLOAD_REFUSED:
+        return MT_ERR_REFUSED;
+    case DOWNLOAD_TOO_LARGE:
+        return MT_ERR_WRONG_FILE;
+    case DOWNLOAD_INCOMPLETE:
+        return MT_ERR_INCOMPLETE;
+    case DOWNLOAD_NO_MEMORY:  // the transfer buffer: nothing could be written
+    case DOWNLOAD_CANNOT_WRITE:
+        break;
+    }
+    return MT_ERR_CANNOT_WRITE;
+}
+
+bool has_digest(const std::wstring& path, const std::string& expected)
+{
+    char actual[SHA256_HEX_SIZE];
+    return sha256_file_hex(path.c_str(), actual) && expected == actual;
+}
+
+}  // namespace
+
+bool is_verified_file(const DownloadItem& item, const std::wstring& target)
+{
+    WIN32_FILE_ATTRIBUTE_DATA local;
+    return GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &local)
+           && !(local.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+           && ((uint64_t(local.nFileSizeHigh) << 32) | local.nFileSizeLow) == item.size
+           && has_digest(target, item.sha256);
+}
+
+const wchar_t* download_verified_file(HWND dialog, const DownloadItem& item, const std::wstring& target, int fileNumber,
+                                      int fileCount)
+{
+    // Nothing unverified is ever installed: a row without a published size
+    // and digest cannot be fetched.
+    if (!download_item_known(item))
+        return MT_ERR_UNVERIFIABLE;
+    if (is_verified_file(item, target))
+        return nullptr;
+    const std::wstring part = target + L".part";
+    Progress progress{dialog, item.size, fileNumber, fileCount, -1};
+    const std::string url = miradot::wide_to_utf8(item.url);
+    if (const wchar_t* failure
+        = failure_text(download_to_file(url.c_str(), part.c_str(), item.size, item.size, report_progress, &progress)))
+        return failure;
+    if (!has_digest(part, item.sha256)) {
+        DeleteFileW(part.c_str());
+        return MT_ERR_WRONG_FILE;
+    }
+    if (!MoveFileExW(part.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(part.c_str());
+        return MT_ERR_CANNOT_WRITE;
+    }
+    return nullptr;
+}

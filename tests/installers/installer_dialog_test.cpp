@@ -1,0 +1,217 @@
+// The installers as a person meets them in the settings dialog of the test
+// build, whose downloads come from the loopback HTTPS server: the voice
+// status line through a broken, then a good download; "Cài bản dịch" on a
+// fresh system; the languages dialog with one language installing and one
+// waiting. Screenshots of each stage.
+#include <windows.h>
+
+#include <objidl.h>
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "https_test_server.h"
+#include "installer_fixture.h"
+#include "mt_catalog.h"
+#include "mt_home.h"
+#include "mt_models.h"
+#include "mt_runtime.h"
+#include "settings_window.h"
+#include "speech_install.h"
+#include "temp_folder.h"
+
+namespace ts = test_server;
+
+namespace {
+
+constexpr int VOICE_STATUS = 111, VOICE_INSTALL = 112, TRANSLATE_STATUS = 127, TRANSLATE_INSTALL = 128;
+constexpr int LANGUAGES = 132, TOGGLE = 1000, STATUS = 2000;
+
+std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+bool starts(const std::wstring& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
+
+std::wstring window_text(HWND window)
+{
+    wchar_t text[300];
+    int length = GetWindowTextW(window, text, 300);
+    return std::wstring(text, length > 0 ? length : 0);
+}
+
+class InstallerDialog : public testing::Test {
+protected:
+    InstallerDialog() : folder(L"installer-dialog"), digests(folder.path() / "digests.txt")
+    {
+        std::filesystem::create_directories(folder.path() / "local");
+        ts::set_rules("{}");
+        ts::clear_log();
+    }
+    ~InstallerDialog() override { ts::set_rules("{}"); }
+
+    Environment environment()
+    {
+        return {{L"MIRADOT_SETTINGS_KEY", fresh_settings_key(L"installers")},
+                {L"LOCALAPPDATA", (folder.path() / "local").wstring()},
+                {L"MIRADOT_MT_HOME", (folder.path() / "mt").wstring()},
+                {L"MIRADOT_MT_TAG", unique_tag(L"dialog")},
+                {L"MIRADOT_DOWNLOAD_TEST_DIGESTS", digests.wstring()},
+                {L"MIRADOT_DOWNLOAD_TEST_HOST", L"https://localhost:" + std::wstring(port.begin(), port.end())}};
+    }
+
+    void offer_language(const char* code)
+    {
+        std::ofstream list(digests, std::ios::app);
+        ::offer_language(folder, code, list);
+    }
+
+    void offer_runtime()
+    {
+        std::ofstream list(digests, std::ios::app);
+        ::offer_runtime(list);
+    }
+
+    TempFolder folder;
+    std::filesystem::path digests;
+    const std::string port = ts::env("MIRADOT_TEST_HTTPS_PORT");
+};
+
+TEST_F(InstallerDialog, TheVoiceLineThroughABrokenThenAGoodDownload)
+{
+    const std::wstring url = speech_model_item().url;
+    const std::string path = server_path(url);
+    ts::serve_at(path, ts::read_file(test_archive("speech-large.tar.bz2")));
+    std::ofstream(digests) << digest_line(narrow(speech_model_item().name), test_archive("speech-large.tar.bz2"));
+    const uint64_t size = std::filesystem::file_size(test_archive("speech-large.tar.bz2"));
+    ts::set_rules(R"({"/)" + path + R"(":{"stall_after":)" + std::to_string(size * 2 / 5) + R"(,"stall":6}})");
+
+    SettingsProgram program(environment());
+    HWND dialog = program.dialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(program.text(VOICE_STATUS), VOICE_NOT_INSTALLED_TEXT);
+    program.click(VOICE_INSTALL);
+    ASSERT_TRUE(wait_until([&] { return starts(program.text(VOICE_STATUS), L"Đang tải… "); }, 20000))
+        << narrow(program.text(VOICE_STATUS));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, VOICE_INSTALL)));
+    EXPECT_TRUE(program.screenshot(L"voice_downloading.png"));
+    ASSERT_TRUE(wait_until([&] { return starts(program.text(VOICE_STATUS), L"Lỗi"); }, 30000));
+    EXPECT_EQ(program.text(VOICE_STATUS), L"Lỗi: tải không trọn (kiểm tra mạng).");
+    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(GetDlgItem(dialog, VOICE_INSTALL)) != FALSE; }));
+    EXPECT_TRUE(program.screenshot(L"voice_error.png"));
+
+    // Two quick clicks start one download.
+    ts::set_rules("{}");
+    ts::clear_log();
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(VOICE_INSTALL, BN_CLICKED), 0);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(VOICE_INSTALL, BN_CLICKED), 0);
+    ASSERT_TRUE(wait_until([&] { return program.text(VOICE_STATUS) == VOICE_INSTALLED_TEXT; }, 30000))
+        << narrow(program.text(VOICE_STATUS));
+    EXPECT_EQ(ts::log(), "GET /" + path + "\n");
+    EXPECT_TRUE(wait_until([&] { return !IsWindowVisible(GetDlgItem(dialog, VOICE_INSTALL)); }));
+    EXPECT_TRUE(program.screenshot(L"voice_installed.png"));
+}
+
+TEST_F(InstallerDialog, InstallTranslationOnAFreshSystemFetchesSixteenFiles)
+{
+    offer_runtime();
+    offer_language("vi");
+    const std::string python = server_path(runtime_packages()[0].url);
+    ts::set_rules(R"({"/)" + python + R"(":{"status":503}})");
+
+    SettingsProgram program(environment());
+    HWND dialog = program.dialog();
+    ASSERT_TRUE(dialog);
+    program.click(TRANSLATE_INSTALL);
+    ASSERT_TRUE(wait_until([&] { return starts(program.text(TRANSLATE_STATUS), L"Lỗi"); }, 30000));
+    EXPECT_EQ(program.text(TRANSLATE_STATUS), L"Lỗi: không tải được (máy chủ từ chối).");
+    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(GetDlgItem(dialog, TRANSLATE_INSTALL)) != FALSE; }));
+    EXPECT_TRUE(program.screenshot(L"translation_error.png"));
+
+    ts::set_rules("{}");
+    ts::clear_log();
+    program.click(TRANSLATE_INSTALL);
+    const std::wstring done = L"Đã cài: Anh, Việt. Dịch ngay trên máy, không gửi chữ đi đâu.";
+    ASSERT_TRUE(wait_until([&] { return program.text(TRANSLATE_STATUS) == done; }, 60000))
+        << narrow(program.text(TRANSLATE_STATUS));
+    const std::string log = ts::log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 16) << log;
+    EXPECT_TRUE(wait_until([&] { return !IsWindowVisible(GetDlgItem(dialog, TRANSLATE_INSTALL)); }));
+    EXPECT_TRUE(program.screenshot(L"translation_installed.png"));
+}
+
+TEST_F(InstallerDialog, LanguagesDialogRunsOneJobAtATime)
+{
+    folder.write("mt/runtime/ok", std::string(RUNTIME_VERSION) + "\r\n");
+    folder.write("mt/en-vi/model.bin", "weights");
+    folder.write("mt/vi-en/model.bin", "weights");
+    offer_language("zh");
+    offer_language("ja");
+    const ModelRow& chinese = *find_model("zh-en");
+    const std::string stalled = server_path(model_file_item(chinese, chinese.files.back()).url);
+    ts::set_rules(R"({"/)" + stalled + R"(":{"stall_after":300000,"stall":6}})");
+
+    SettingsProgram program(environment());
+    HWND dialog = program.dialog();
+    ASSERT_TRUE(dialog);
+    program.click(LANGUAGES);
+    HWND languages = nullptr;
+    ASSERT_TRUE(
+        wait_until([&] { return (languages = FindWindowW(L"#32770", L"miraDot – Ngôn ngữ dịch")) != nullptr; }));
+    Sleep(300);
+    auto status = [&](int row) { return window_text(GetDlgItem(languages, STATUS + row)); };
+    auto checked
+        = [&](int row) { return SendMessageW(GetDlgItem(languages, TOGGLE + row), BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    EXPECT_TRUE(checked(0));
+    EXPECT_EQ(status(0), L"Đã cài · 807 MB");
+    EXPECT_EQ(status(1), L"khoảng 822 MB");
+
+    click_window(GetDlgItem(languages, TOGGLE + 1));
+    ASSERT_TRUE(wait_until([&] { return !IsWindowEnabled(GetDlgItem(languages, TOGGLE + 1)); }));
+    click_window(GetDlgItem(languages, TOGGLE + 2));
+    ASSERT_TRUE(wait_until([&] { return starts(status(1), L"Đang tải 12/12 · "); }, 30000)) << narrow(status(1));
+    EXPECT_EQ(status(2), L"Đang chờ…");
+    EXPECT_TRUE(checked(1) && checked(2));
+    EXPECT_TRUE(screenshot_window(languages, L"languages_dialog.png"));
+
+    // The stalled download fails; the waiting job runs after it.
+    ASSERT_TRUE(wait_until([&] { return status(2) == L"Đã cài · 814 MB"; }, 60000)) << narrow(status(2));
+    EXPECT_EQ(status(1), L"Lỗi: tải không trọn (kiểm tra mạng).");
+    EXPECT_FALSE(checked(1));
+    EXPECT_TRUE(checked(2));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(languages, TOGGLE + 1)));
+    EXPECT_TRUE(screenshot_window(languages, L"languages_dialog_done.png"));
+
+    // The window is painted in the palette around its cards.
+    POINT margin{4, 400};
+    ClientToScreen(languages, &margin);
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetPixel(screen, margin.x, margin.y), RGB(0xF4, 0xF6, 0xFB));
+    ReleaseDC(nullptr, screen);
+
+    program.key(VK_ESCAPE);
+    ASSERT_TRUE(wait_until([&] { return !IsWindow(languages); }));
+    EXPECT_EQ(program.text(TRANSLATE_STATUS), L"Đã cài: Anh, Việt, Nhật. Dịch ngay trên máy, không gửi chữ đi đâu.");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    // The dialog's fonts, as the settings tests stand them in under Wine.
+    const wchar_t* replacements = L"Software\\Wine\\Fonts\\Replacements";
+    write_text(replacements, L"Segoe UI", L"Liberation Sans");
+    write_text(replacements, L"Segoe UI Symbol", L"DejaVu Sans");
+    write_text(replacements, L"Consolas", L"DejaVu Sans Mono");
+    // The system tar the installers run, in this prefix's system folder.
+    if (!CopyFileW(L"" TAR_STANDIN, system_tar_path().c_str(), FALSE) || !ts::trust_authority(true))
+        return 1;
+    ULONG_PTR gdiplus = 0;
+    Gdiplus::GdiplusStartupInput startup;
+    Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
+    const int result = RUN_ALL_TESTS();
+    Gdiplus::GdiplusShutdown(gdiplus);
+    ts::trust_authority(false);
+    return result;
+}

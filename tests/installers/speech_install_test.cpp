@@ -1,0 +1,148 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "dialog_report.h"
+#include "https_test_server.h"
+#include "installer_fixture.h"
+#include "mt_errors.h"
+#include "pipe.h"
+#include "speech_install.h"
+#include "speech_model.h"
+#include "temp_folder.h"
+
+namespace ts = test_server;
+
+namespace {
+
+std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+class SpeechInstall : public testing::Test {
+protected:
+    SpeechInstall() : folder(L"speech-install")
+    {
+        std::filesystem::create_directories(folder.path() / "local");
+        environment.set(L"LOCALAPPDATA", (folder.path() / "local").wstring());
+        environment.set(L"MIRADOT_DOWNLOAD_TEST_DIGESTS", (folder.path() / "digests.txt").wstring());
+        const std::wstring url = speech_model_item().url;
+        path = narrow(url.substr(url.find(L'/', 8) + 1));
+        ts::set_rules("{}");
+    }
+    ~SpeechInstall() override { ts::set_rules("{}"); }
+
+    // Serves an archive as the model's and lists the digest of another.
+    void offer(const char* served, const char* listed)
+    {
+        ts::serve_at(path, ts::read_file(test_archive(served)));
+        std::ofstream(folder.path() / "digests.txt")
+            << digest_line(narrow(speech_model_item().name), test_archive(listed));
+    }
+
+    bool installed()
+    {
+        std::filesystem::path model;
+        return miradot::default_model_dir(model);
+    }
+
+    std::filesystem::path models() { return folder.path() / "local" / "miraDot" / "models"; }
+
+    TempFolder folder;
+    ScopedEnvironment environment;
+    std::string path;
+    ReportWindow dialog{WM_VOICE_INSTALL_REPORT};
+};
+
+TEST_F(SpeechInstall, DownloadsChecksAndUnpacksWithProgress)
+{
+    offer("speech-model.tar.bz2", "speech-model.tar.bz2");
+    ASSERT_EQ(error_text(install_speech_model(dialog.window())), L"");
+    EXPECT_TRUE(installed());
+    EXPECT_FALSE(std::filesystem::exists(models() / "download.tar.bz2.part"));
+    const std::vector<std::wstring> reports = dialog.reports();
+    ASSERT_GE(reports.size(), 2u);
+    EXPECT_EQ(reports.front().rfind(L"Đang tải… ", 0), 0u) << narrow(reports.front());
+    EXPECT_EQ(reports[reports.size() - 2], L"Đang tải… 100 %");
+    EXPECT_EQ(reports.back(), L"Đang kiểm tra…");
+}
+
+TEST_F(SpeechInstall, AServerWithoutALengthShowsNoPercentage)
+{
+    offer("speech-model.tar.bz2", "speech-model.tar.bz2");
+    ts::set_rules(R"({"/)" + path + R"(":{"no_length":true}})");
+    ASSERT_EQ(error_text(install_speech_model(dialog.window())), L"");
+    EXPECT_TRUE(installed());
+    EXPECT_EQ(dialog.reports(), (std::vector<std::wstring>{L"Đang tải… 0 %", L"Đang kiểm tra…"}));
+}
+
+TEST_F(SpeechInstall, EveryFailureHasItsLineAndLeavesNoDownloadFile)
+{
+    struct Case {
+        const char* name;
+        const char* served;
+        const char* listed;
+        std::string rules;
+        const wchar_t* error;
+    };
+    const uint64_t half = std::filesystem::file_size(test_archive("speech-model.tar.bz2")) / 2;
+    const Case cases[] = {
+        {"a connection that breaks half-way", "speech-model.tar.bz2", "speech-model.tar.bz2",
+         R"({"/)" + path + R"(":{"cut_after":)" + std::to_string(half) + "}}", MT_ERR_INCOMPLETE},
+        {"an error page instead of the archive", "error-page.tar.bz2", "speech-model.tar.bz2", "{}", MT_ERR_WRONG_FILE},
+        {"a refusal", "speech-model.tar.bz2", "speech-model.tar.bz2", R"({"/)" + path + R"(":{"status":404}})",
+         MT_ERR_WRONG_FILE},
+        {"an archive without the joiner", "speech-incomplete.tar.bz2", "speech-incomplete.tar.bz2", "{}",
+         MT_ERR_UNPACK},
+    };
+    for (const Case& c : cases) {
+        offer(c.served, c.listed);
+        ts::set_rules(c.rules);
+        EXPECT_EQ(error_text(install_speech_model(dialog.window())), c.error) << c.name;
+        EXPECT_FALSE(installed()) << c.name;
+        EXPECT_FALSE(std::filesystem::exists(models() / "download.tar.bz2.part")) << c.name;
+        std::filesystem::remove_all(models());
+    }
+
+    offer("speech-model.tar.bz2", "speech-model.tar.bz2");
+    {
+        NoSystemTar noTar;
+        EXPECT_EQ(error_text(install_speech_model(dialog.window())), MT_ERR_UNPACK);
+    }
+    EXPECT_FALSE(installed());
+
+    environment.set(L"LOCALAPPDATA", L"");
+    EXPECT_EQ(error_text(install_speech_model(dialog.window())), MT_ERR_NO_FOLDER);
+}
+
+std::string ping()
+{
+    char reply[VOICE_PING_REPLY];
+    return pipe_request(PipeKind::Voice, "{\"cmd\":\"ping\"}", reply, sizeof reply, 20000) ? reply : "<no answer>";
+}
+
+TEST_F(SpeechInstall, ARunningVoiceHelperIsReadyOnceTheModelIsInstalled)
+{
+    // The staged helper with the real recogniser library, in a folder of its own.
+    wchar_t stage[MAX_PATH];
+    ASSERT_GT(GetEnvironmentVariableW(L"MIRADOT_TEST_STAGE", stage, MAX_PATH), 0u);
+    const std::filesystem::path install = folder.path() / "install";
+    std::filesystem::create_directories(install);
+    std::filesystem::copy_file(std::filesystem::path(stage) / "miraDot-Voice.exe", install / "miraDot-Voice.exe");
+    std::filesystem::copy(std::filesystem::path(stage) / "voice", install / "voice");
+    environment.set(L"MIRADOT_VOICE_TAG", unique_tag(L"install"));
+    environment.set(L"MIRADOT_VOICE_MODEL_DIR", L"");
+
+    Process helper(install / "miraDot-Voice.exe", L"");
+    const std::string before = ping();
+    EXPECT_NE(before.find("\"ready\":false"), std::string::npos) << before;
+    offer("speech-model.tar.bz2", "speech-model.tar.bz2");
+    ASSERT_EQ(error_text(install_speech_model(dialog.window())), L"");
+    const std::string after = ping();
+    EXPECT_NE(after.find("\"ready\":true"), std::string::npos) << after;
+    char reply[VOICE_QUIT_REPLY];
+    EXPECT_TRUE(pipe_request(PipeKind::Voice, "{\"cmd\":\"quit\"}", reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS));
+    EXPECT_EQ(helper.wait(10000), 0);
+}
+
+}  // namespace
