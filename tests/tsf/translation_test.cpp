@@ -179,6 +179,7 @@ TEST_F(RunningServiceTest, LongResultNoteWrapsInsideTheScreen)
     EXPECT_GE(frame.left, 0);
     EXPECT_LE(frame.right, GetSystemMetrics(SM_CXSCREEN));
     // Whether it takes two lines depends on the font Wine picks; the frame must fit either way.
+    settle(300);  // the note paints before the picture is taken
     EXPECT_TRUE(take_screenshot(L"translation_note.png", {0, 0, GetSystemMetrics(SM_CXSCREEN), frame.bottom + 10}));
 }
 
