@@ -65,6 +65,7 @@ struct EngineContext {
     int32_t lastKind;
     int32_t lastKind2;
     uint32_t lastCodepoint;
+    uint32_t codepointBeforeLast;
     uint32_t cpBeforeWord;
     int32_t lastWordAllCaps;
     int32_t capsRunCount;

@@ -57,14 +57,6 @@ uint32_t single_codepoint(const char* text)
     return *cursor ? 0 : c;
 }
 
-uint32_t last_codepoint(const char* text)
-{
-    uint32_t last = 0;
-    for (const char* cursor = text; *cursor;)
-        last = decode_utf8_char(&cursor);
-    return last;
-}
-
 // Punctuation and spacing when a terminator arrives with no word in progress.
 void end_without_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
 {
@@ -89,8 +81,7 @@ void end_without_word(EngineContext* ctx, EngineOutput* out, const char* termina
     ctx->spaceAfterWord = 0;
     append_text(out->text, sizeof out->text, terminator);
     ctx->contextValid = 0;
-    if (out->text[0])
-        ctx->lastCodepoint = last_codepoint(out->text);
+    note_committed_text(ctx, out->text);
 }
 
 bool same_keys_ignoring_case(const char* a, const char* b)
@@ -409,9 +400,9 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
         ctx->capsRunCount = 0;
     else if (d.kind == KIND_VIETNAMESE && (d.changed || d.deleteCount != 0))
         ++ctx->capsRunCount;
-    const char* last = *terminator ? terminator : d.word[0] ? d.word : d.prefix;
-    if (*last)
-        ctx->lastCodepoint = last_codepoint(last);
+    note_committed_text(ctx, d.prefix);
+    note_committed_text(ctx, d.word);
+    note_committed_text(ctx, terminator);
 
     if (has(ctx, OPT_LEARN)) {
         if (d.learnedChoice) {
@@ -432,6 +423,14 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
         ctx->retypeLength = wordChars + utf8_char_count(terminator);
         ctx->retypeKind = d.expanded ? RETYPE_SHORTHAND : d.changed ? RETYPE_COMPOSED : RETYPE_AS_TYPED;
         copy_text(ctx->retypeKeys, sizeof ctx->retypeKeys, keys.raw);
+    }
+}
+
+void note_committed_text(EngineContext* ctx, const char* text)
+{
+    for (const char* cursor = text; *cursor;) {
+        ctx->codepointBeforeLast = ctx->lastCodepoint;
+        ctx->lastCodepoint = decode_utf8_char(&cursor);
     }
 }
 
@@ -491,7 +490,7 @@ int engine_swap(EngineContext* ctx, EngineOutput* out)
     ctx->retypeState = RETYPE_IDLE;
     ctx->spaceAfterWord = vietnamese && equals(ctx->altTerminator, " ");
     ctx->sentenceEndPending = 0;
-    ctx->lastCodepoint = last_codepoint(out->text);
+    note_committed_text(ctx, out->text);
     ctx->altText[0] = 0;
     return 1;
 }
