@@ -255,11 +255,11 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
         uint32_t cv = std::max(lex_count('v', comp.viLower), lex_count('v', viAlt));
         if (capital_inside_sentence(ctx, pattern) && !st.markByRepeat && lex_loaded('f')) {
             // A capitalised word inside a sentence whose reading no text
-            // showed, with a tone key before its last letter, is a name or a
-            // key (Esc, Asc) more often than a rare syllable; Tab gives the
-            // syllable.
+            // showed, with a tone key before its last letter, is a name, a
+            // key or an English term (Esc, Asc, Test) more often than a rare
+            // syllable; Tab gives the syllable.
             bool toneInside = !std::strchr("sfrxj", keys.lower[keys.length - 1]);
-            if (!inEn && cv <= DICTIONARY_ONLY_COUNT && toneInside) {
+            if (cv <= DICTIONARY_ONLY_COUNT && toneInside) {
                 set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
                 out->hint = out->settled = 1;
                 return;

@@ -143,10 +143,11 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
         {"nuwowcs Sorts ddax ", "nước Sót đã "},
         {"phims Esc ddeer ", "phím Esc để "},  // a capitalised key name inside a sentence
         {"hamf Asc ", "hàm Asc "},
-        {"phims Esc \xE2\x87\xA5", "phím Éc "},  // Tab gives the syllable
-        {"truwowngf1 ", "trường1 "},             // a number after a word typed with its marks
-        {"Ngayf2 ", "Ngày2 "},                   // or with its tone key last
-        {"Chops Vex ", "Chóp Vẽ "},              // nothing before, Vietnamese after
+        {"nuwowcs Test ddeer ", "nước Test để "},  // or an English term
+        {"phims Esc \xE2\x87\xA5", "phím Éc "},    // Tab gives the syllable
+        {"truwowngf1 ", "trường1 "},               // a number after a word typed with its marks
+        {"Ngayf2 ", "Ngày2 "},                     // or with its tone key last
+        {"Chops Vex ", "Chóp Vẽ "},                // nothing before, Vietnamese after
         {"Chops is ", "Chops is "},
         {"TRAIS ", "TRAIS "},         // capitals kept as typed
         {"TRAIS ddax ", "TRÁI đã "},  // unless a Vietnamese word follows
