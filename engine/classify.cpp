@@ -49,6 +49,30 @@ bool is_code_like_before(uint32_t c) { return is_ascii_digit(c) || in(c, {'_', '
 
 bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
+// Ends in c, ch, p or t, which every Vietnamese syllable follows with the
+// acute or the dot tone (đọt, đót).
+bool ends_in_stop(const Syllable& s)
+{
+    char last = s.count ? static_cast<char>(s.letters[s.count - 1].base) : 0;
+    bool ch = last == 'h' && s.count >= 2 && s.letters[s.count - 2].base == 'c';
+    return ch || (last && std::strchr("cpt", last));
+}
+
+// Some text showed the syllable with the acute or the dot tone: kêt is kết
+// with its tone forgotten.
+bool stop_tone_attested(const Syllable& s)
+{
+    for (int tone : {TONE_ACUTE, TONE_DOT}) {
+        Syllable toned = s;
+        toned.tone = tone;
+        char lower[256];
+        render_syllable(toned, false, true, lower, sizeof lower);
+        if (lex_count('v', lower) > DICTIONARY_ONLY_COUNT)
+            return true;
+    }
+    return false;
+}
+
 bool has_non_ascii(const char* text)
 {
     for (; *text; ++text) {
@@ -293,6 +317,16 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
     }
     if (has(ctx, OPT_AUTO_CORRECT) && swap_hoi_nga(&comp.syllable))
         out->corrected = 1;
+    if (has(ctx, OPT_AUTO_ENGLISH) && lex_loaded('v') && comp.syllable.tone == TONE_NONE && ends_in_stop(comp.syllable)
+        && !is_known_syllable(comp.syllable) && !lex_contains('l', comp.viLower)
+        && !stop_tone_attested(comp.syllable)) {
+        // No tone after a stop and no word a tone key away, however the marks
+        // were typed: a name (ddot, nowt). Undecided, so that the preedit
+        // shows the syllable that the tone key may still finish (vieet, j).
+        set_result(out, keys.raw, inEn ? KIND_ENGLISH : KIND_UNDECIDED, REASON_UNDECIDED);
+        out->corrected = 0;
+        return;
+    }
     if (has(ctx, OPT_AUTO_ENGLISH) && !st.markByRepeat && lex_loaded('v') && !is_known_syllable(comp.syllable)
         && !lex_contains('l', comp.viLower) && !known_to_corrections(ctx, comp.viLower)) {
         // Spelled like a syllable but no known word (paris, mary): a name

@@ -22,7 +22,8 @@ const char* const VI = "hưu\t20\ncừu\t20\nhươu\t5\ngiữa\t300\nthương\t4
                        "hể\t5\nnhởn\t5\nđủi\t5\nnghĩ\t300\nbên\t745\ntrái\t200\ntớn\t5\ndăn\t5\nmã\t2000\n"
                        "tét\t5\nlà\t5000\nviệt\t900\nnam\t800\nthí\t58\ndụ\t300\nmẫu\t500\nchâu\t100\n"
                        "á\t5\néc\t5\nác\t5\nphím\t300\nđể\t3000\nsố\t2000\nhoặc\t900\nhàm\t200\n"
-                       "trường\t800\nđã\t3000\nảm\t20\nnước\t900\nngày\t600\nchóp\t5\nvẽ\t300\nsót\t557\n";
+                       "trường\t800\nđã\t3000\nảm\t20\nnước\t900\nngày\t600\nchóp\t5\nvẽ\t300\nsót\t557\n"
+                       "kết\t5000\n";
 const char* const EN
     = "#total\t1000000\nbeen\t997\ntab\t50\ntowns\t6\ndawn\t16\nmax\t185\ngen\t30\nkong\t3\ntest\t4000\n"
       "this\t4233\nas\t4271\nis\t9000\nlogic\t34\nbeta\t17\nbook\t300\nchops\t6\nsorts\t23\nthe\t50000\nallows\t100\n";
@@ -94,6 +95,18 @@ TEST_F(TypingQuality, AWordThatIsNoSyllableKeepsEveryKeyTyped)
                 << c.keys << " options " << options;
     }
     EXPECT_EQ(preedit("aaa", 0), "aaa");  // aa could grow into no syllable
+}
+
+TEST_F(TypingQuality, AStopWithoutAToneIsAWordForgettingItsToneOrNoSyllable)
+{
+    const Case cases[] = {
+        {"ddot ", "ddot "},   {"nowt ", "nowt "}, {"ddotj ", "đọt "},
+        {"vieetj ", "việt "}, {"keet ", "kêt "},  // kết with its tone forgotten
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
+    EXPECT_EQ(preedit("vieet"), "viêt");  // the tone key may still come
+    EXPECT_EQ(feed("ddot ", 0), "đot ");  // pure composition
 }
 
 TEST_F(TypingQuality, RepairsLeaveShortWordsEnglishAndKnownWordsAlone)
