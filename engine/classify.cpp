@@ -179,6 +179,17 @@ bool loan_word_keys(const WordKeys& keys)
     return lex_contains('e', once);
 }
 
+// Marks only from later keys, or a tone typed over another (dana, laura,
+// paris, kansas): how names are spelled rather than syllables. A d typed
+// later for đ (dadi) is Vietnamese free marking: English words with a later
+// d are in the English table.
+bool name_like_keys(const WordKeys& keys, const Composition& comp)
+{
+    const ComposeStats& st = comp.stats;
+    bool strokeLater = comp.syllable.letters[0].mark == MARK_STROKE && !(keys.length >= 2 && keys.lower[1] == 'd');
+    return (st.markLater && !st.markByRepeat && !strokeLater) || st.toneCount >= 2;
+}
+
 // Steps for a word whose composition is not a valid syllable.
 void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changed, bool inEn,
                       CasePattern pattern, Classification* out)
@@ -188,8 +199,10 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
     if (has(ctx, OPT_AUTO_CORRECT) && pattern == CASE_LOWER) {
         Syllable repaired = comp.syllable;
         // Only a word typed with Vietnamese marks is repaired: ko, kong, gen
-        // and ka are abbreviations, names and English.
-        if (has_diacritic(repaired) && fix_initial_spelling(&repaired) && is_valid_syllable(repaired)) {
+        // and ka are abbreviations, names and English, and so are words
+        // whose keys spell a name (kansas, not cấn).
+        if (has_diacritic(repaired) && !name_like_keys(keys, comp) && fix_initial_spelling(&repaired)
+            && is_valid_syllable(repaired)) {
             char lower[256];
             render_syllable(repaired, old_tone(ctx), true, lower, sizeof lower);
             bool known = !lex_loaded('v') || lex_contains('v', lower);
@@ -303,14 +316,9 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
             set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
             return;
         }
-        // Marks only from later keys, or a tone typed over another (dana,
-        // laura, paris), make a name more often than a syllable no text
-        // showed; retyping the word gives the Vietnamese form.
-        // A d typed later for đ (dadi) is Vietnamese free marking: English
-        // words with a later d are in the English table.
-        bool strokeLater = comp.syllable.letters[0].mark == MARK_STROKE && !(keys.length >= 2 && keys.lower[1] == 'd');
-        bool unusualKeys = (st.markLater && !st.markByRepeat && !strokeLater) || st.toneCount >= 2;
-        if (!inEn && unusualKeys && lex_loaded('f') && cv <= DICTIONARY_ONLY_COUNT) {
+        // A name more often than a syllable no text showed; retyping the
+        // word gives the Vietnamese form.
+        if (!inEn && name_like_keys(keys, comp) && lex_loaded('f') && cv <= DICTIONARY_ONLY_COUNT) {
             set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
             return;
         }

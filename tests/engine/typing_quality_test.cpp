@@ -114,6 +114,7 @@ TEST_F(TypingQuality, RepairsLeaveShortWordsEnglishAndKnownWordsAlone)
     const Case cases[] = {
         {"ko", "ko"},      {"kong", "kong"},   {"gen", "gen"},
         {"ka", "ka"},      {"kaf", "cà"},                         // typed with a Vietnamese tone: the k is a slip
+        {"karf", "karf"},                                         // a tone typed over another spells a name
         {"heex", "hễ"},    {"nhowxn", "nhỡn"}, {"dduxi", "đũi"},  // only rare hook forms are known
         {"nghir", "nghĩ"},                                        // the hook form is no word, the tilde one is common
     };
