@@ -45,8 +45,6 @@ constexpr uint32_t COMMON_ENGLISH_COUNT = 6;
 
 bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
 
-bool is_code_like_before(uint32_t c) { return is_ascii_digit(c) || in(c, {'_', '#', '$', '.', '=', '@', '\\'}); }
-
 bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
 // Ends in c, ch, p or t, which every Vietnamese syllable follows with the
@@ -83,6 +81,16 @@ bool has_non_ascii(const char* text)
 }
 
 }  // namespace
+
+bool code_like_before_word(const EngineContext* ctx)
+{
+    uint32_t c = ctx->cpBeforeWord;
+    if (c == '.' && ctx->cpBeforeWord2 == '.')
+        return false;  // an ellipsis (nếu...thì), not the dot of a name (file.txt)
+    if (c == '-')
+        return ctx->cpBeforeWord2 == '-';  // an option (--max)
+    return is_ascii_digit(c) || in(c, {'_', '#', '$', '.', '=', '@', '\\'});
+}
 
 WordKeys word_keys(const EngineContext* ctx)
 {
@@ -383,7 +391,7 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
         bool toneLast = st.toneCount == 1 && std::strchr("sfrxj", lastKey) && !inEn;
         bool typedAsSyllable = (st.markByRepeat || toneLast) && !st.markLater;
         bool numbered = is_ascii_digit(terminator) && !(typedAsSyllable && viFreq > DICTIONARY_ONLY_COUNT);
-        bool codeLike = is_code_like_before(before) || terminator == '_' || numbered || pattern == CASE_INNER_CAPITAL
+        bool codeLike = code_like_before_word(ctx) || terminator == '_' || numbered || pattern == CASE_INNER_CAPITAL
                         || st.toneCount >= CODE_LIKE_TONE_KEYS;
         if (is_ascii_digit(before) && equals(keys.lower, "dd"))
             codeLike = false;

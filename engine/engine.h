@@ -67,6 +67,7 @@ struct EngineContext {
     uint32_t lastCodepoint;
     uint32_t codepointBeforeLast;
     uint32_t cpBeforeWord;
+    uint32_t cpBeforeWord2;  // the code point before cpBeforeWord
     int32_t lastWordAllCaps;
     int32_t capsRunCount;
     char retypeKeys[49];

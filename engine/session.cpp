@@ -51,14 +51,10 @@ void update_preedit(EngineContext* ctx, EngineOutput* out)
     }
 }
 
-// Dots after a dot are an ellipsis (nếu...thì), not the dot of a file name
-// or a path (file.txt): the word after reads as after a space.
-constexpr uint32_t ELLIPSIS = 0x2026;
-
 void start_word(EngineContext* ctx, char key)
 {
-    bool afterEllipsis = ctx->lastCodepoint == '.' && ctx->codepointBeforeLast == '.';
-    ctx->cpBeforeWord = afterEllipsis ? ELLIPSIS : ctx->lastCodepoint;
+    ctx->cpBeforeWord = ctx->lastCodepoint;
+    ctx->cpBeforeWord2 = ctx->codepointBeforeLast;
     ctx->rawKeys[0] = key;
     ctx->rawLen = 1;
 }

@@ -29,8 +29,10 @@ constexpr size_t ACRONYM_KEYS = 3;
 
 bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
 
-bool is_code_like_before(uint32_t c) { return is_ascii_digit(c) || in(c, {'_', '#', '$', '.', '=', '@', '\\'}); }
-bool blocks_shorthand_before(uint32_t c) { return is_code_like_before(c) || c == '-' || c == '/'; }
+bool blocks_shorthand_before(const EngineContext* ctx)
+{
+    return code_like_before_word(ctx) || ctx->cpBeforeWord == '-' || ctx->cpBeforeWord == '/';
+}
 bool ends_sentence(uint32_t c) { return c == '.' || c == '!' || c == '?'; }
 bool is_sentence_punctuation(uint32_t c) { return in(c, {',', '.', '!', '?', ':', ';'}); }
 
@@ -185,7 +187,7 @@ bool expand_shorthand(const EngineContext* ctx, const WordKeys& keys, const char
     copy_text(expansion, sizeof expansion, value, tab ? static_cast<int>(tab - value) : -1);
     bool sentenceOnly = tab && tab[1] == 'B';
     unsigned char t0 = static_cast<unsigned char>(terminator[0]);
-    if (blocks_shorthand_before(ctx->cpBeforeWord) || is_ascii_digit(t0) || t0 == '_' || t0 == '-' || t0 == '/'
+    if (blocks_shorthand_before(ctx) || is_ascii_digit(t0) || t0 == '_' || t0 == '-' || t0 == '/'
         || (sentenceOnly && ctx->lastKind == KIND_ENGLISH)) {
         return false;
     }
