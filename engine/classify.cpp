@@ -85,8 +85,13 @@ bool has_non_ascii(const char* text)
 bool code_like_before_word(const EngineContext* ctx)
 {
     uint32_t c = ctx->cpBeforeWord;
+    // Not the dot of a name (file.txt): an ellipsis (nếu...thì), or a
+    // sentence end without its space after a word in Vietnamese letters
+    // (chính xác.Đây).
     if (c == '.' && ctx->cpBeforeWord2 == '.')
-        return false;  // an ellipsis (nếu...thì), not the dot of a name (file.txt)
+        return false;
+    if (c == '.' && is_word_codepoint(ctx->cpBeforeWord2) && has_non_ascii(ctx->prevWord))
+        return false;
     if (c == '-')
         return ctx->cpBeforeWord2 == '-';  // an option (--max)
     return is_ascii_digit(c) || in(c, {'_', '#', '$', '.', '=', '@', '\\'});

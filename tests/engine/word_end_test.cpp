@@ -89,7 +89,8 @@ TEST_F(WordEnd, EnglishStaysEnglishAndVietnameseStaysVietnamese)
         {"mix.chaof ", "mix.chaof "},     // after the dot of a name
         {"xin...chaof ", "xin...chào "},  // but an ellipsis is no name
         {"xin..chaof ", "xin..chào "},
-        {"--chaof ", "--chaof "},  // an option name
+        {"vieetj.chaof ", "việt.chào "},  // or a sentence end without its space
+        {"--chaof ", "--chaof "},         // an option name
         {"-chaof ", "-chào "},
     };
     for (const FeedCase& c : cases)
