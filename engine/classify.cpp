@@ -192,15 +192,22 @@ bool loan_word_keys(const WordKeys& keys)
     return lex_contains('e', once);
 }
 
-// Marks only from later keys, or a tone typed over another (dana, laura,
-// paris, kansas): how names are spelled rather than syllables. A d typed
+// Marks only from later keys, a tone typed over another (dana, laura,
+// paris, kansas) or keys that neither show in the syllable nor undo a mark
+// (moscow, not mớc): how names are spelled rather than syllables. A d typed
 // later for đ (dadi) is Vietnamese free marking: English words with a later
 // d are in the English table.
 bool name_like_keys(const WordKeys& keys, const Composition& comp)
 {
     const ComposeStats& st = comp.stats;
-    bool strokeLater = comp.syllable.letters[0].mark == MARK_STROKE && !(keys.length >= 2 && keys.lower[1] == 'd');
-    return (st.markLater && !st.markByRepeat && !strokeLater) || st.toneCount >= 2;
+    const Syllable& s = comp.syllable;
+    bool strokeLater = s.letters[0].mark == MARK_STROKE && !(keys.length >= 2 && keys.lower[1] == 'd');
+    int shown = s.count + (s.tone != TONE_NONE);
+    for (int i = 0; i < s.count; ++i)
+        shown += s.letters[i].mark != MARK_NONE;
+    bool undone = st.undoByRepeat || st.toneUndone || st.circumflexUndone || st.hornUndone || st.strokeUndone;
+    bool keysLost = !undone && keys.length > shown;
+    return (st.markLater && !st.markByRepeat && !strokeLater) || st.toneCount >= 2 || keysLost;
 }
 
 // Steps for a word whose composition is not a valid syllable.
