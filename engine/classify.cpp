@@ -45,9 +45,31 @@ constexpr uint32_t COMMON_ENGLISH_COUNT = 6;
 
 bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
 
-bool is_code_like_before(uint32_t c) { return is_ascii_digit(c) || in(c, {'_', '#', '$', '.', '=', '@', '\\'}); }
-
 bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+// Ends in c, ch, p or t, which every Vietnamese syllable follows with the
+// acute or the dot tone (đọt, đót).
+bool ends_in_stop(const Syllable& s)
+{
+    char last = s.count ? static_cast<char>(s.letters[s.count - 1].base) : 0;
+    bool ch = last == 'h' && s.count >= 2 && s.letters[s.count - 2].base == 'c';
+    return ch || (last && std::strchr("cpt", last));
+}
+
+// Some text showed the syllable with the acute or the dot tone: kêt is kết
+// with its tone forgotten.
+bool stop_tone_attested(const Syllable& s)
+{
+    for (int tone : {TONE_ACUTE, TONE_DOT}) {
+        Syllable toned = s;
+        toned.tone = tone;
+        char lower[256];
+        render_syllable(toned, false, true, lower, sizeof lower);
+        if (lex_count('v', lower) > DICTIONARY_ONLY_COUNT)
+            return true;
+    }
+    return false;
+}
 
 bool has_non_ascii(const char* text)
 {
@@ -59,6 +81,21 @@ bool has_non_ascii(const char* text)
 }
 
 }  // namespace
+
+bool code_like_before_word(const EngineContext* ctx)
+{
+    uint32_t c = ctx->cpBeforeWord;
+    // Not the dot of a name (file.txt): an ellipsis (nếu...thì), or a
+    // sentence end without its space after a word in Vietnamese letters
+    // (chính xác.Đây).
+    if (c == '.' && ctx->cpBeforeWord2 == '.')
+        return false;
+    if (c == '.' && is_word_codepoint(ctx->cpBeforeWord2) && has_non_ascii(ctx->prevWord))
+        return false;
+    if (c == '-')
+        return ctx->cpBeforeWord2 == '-';  // an option (--max)
+    return is_ascii_digit(c) || in(c, {'_', '#', '$', '.', '=', '@', '\\'});
+}
 
 WordKeys word_keys(const EngineContext* ctx)
 {
@@ -155,6 +192,24 @@ bool loan_word_keys(const WordKeys& keys)
     return lex_contains('e', once);
 }
 
+// Marks only from later keys, a tone typed over another (dana, laura,
+// paris, kansas) or keys that neither show in the syllable nor undo a mark
+// (moscow, not mớc): how names are spelled rather than syllables. A d typed
+// later for đ (dadi) is Vietnamese free marking: English words with a later
+// d are in the English table.
+bool name_like_keys(const WordKeys& keys, const Composition& comp)
+{
+    const ComposeStats& st = comp.stats;
+    const Syllable& s = comp.syllable;
+    bool strokeLater = s.letters[0].mark == MARK_STROKE && !(keys.length >= 2 && keys.lower[1] == 'd');
+    int shown = s.count + (s.tone != TONE_NONE);
+    for (int i = 0; i < s.count; ++i)
+        shown += s.letters[i].mark != MARK_NONE;
+    bool undone = st.undoByRepeat || st.toneUndone || st.circumflexUndone || st.hornUndone || st.strokeUndone;
+    bool keysLost = !undone && keys.length > shown;
+    return (st.markLater && !st.markByRepeat && !strokeLater) || st.toneCount >= 2 || keysLost;
+}
+
 // Steps for a word whose composition is not a valid syllable.
 void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changed, bool inEn,
                       CasePattern pattern, Classification* out)
@@ -164,8 +219,10 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
     if (has(ctx, OPT_AUTO_CORRECT) && pattern == CASE_LOWER) {
         Syllable repaired = comp.syllable;
         // Only a word typed with Vietnamese marks is repaired: ko, kong, gen
-        // and ka are abbreviations, names and English.
-        if (has_diacritic(repaired) && fix_initial_spelling(&repaired) && is_valid_syllable(repaired)) {
+        // and ka are abbreviations, names and English, and so are words
+        // whose keys spell a name (kansas, not cấn).
+        if (has_diacritic(repaired) && !name_like_keys(keys, comp) && fix_initial_spelling(&repaired)
+            && is_valid_syllable(repaired)) {
             char lower[256];
             render_syllable(repaired, old_tone(ctx), true, lower, sizeof lower);
             bool known = !lex_loaded('v') || lex_contains('v', lower);
@@ -255,11 +312,11 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
         uint32_t cv = std::max(lex_count('v', comp.viLower), lex_count('v', viAlt));
         if (capital_inside_sentence(ctx, pattern) && !st.markByRepeat && lex_loaded('f')) {
             // A capitalised word inside a sentence whose reading no text
-            // showed, with a tone key before its last letter, is a name or a
-            // key (Esc, Asc) more often than a rare syllable; Tab gives the
-            // syllable.
+            // showed, with a tone key before its last letter, is a name, a
+            // key or an English term (Esc, Asc, Test) more often than a rare
+            // syllable; Tab gives the syllable.
             bool toneInside = !std::strchr("sfrxj", keys.lower[keys.length - 1]);
-            if (!inEn && cv <= DICTIONARY_ONLY_COUNT && toneInside) {
+            if (cv <= DICTIONARY_ONLY_COUNT && toneInside) {
                 set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
                 out->hint = out->settled = 1;
                 return;
@@ -279,20 +336,25 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
             set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
             return;
         }
-        // Marks only from later keys, or a tone typed over another (dana,
-        // laura, paris), make a name more often than a syllable no text
-        // showed; retyping the word gives the Vietnamese form.
-        // A d typed later for đ (dadi) is Vietnamese free marking: English
-        // words with a later d are in the English table.
-        bool strokeLater = comp.syllable.letters[0].mark == MARK_STROKE && !(keys.length >= 2 && keys.lower[1] == 'd');
-        bool unusualKeys = (st.markLater && !st.markByRepeat && !strokeLater) || st.toneCount >= 2;
-        if (!inEn && unusualKeys && lex_loaded('f') && cv <= DICTIONARY_ONLY_COUNT) {
+        // A name more often than a syllable no text showed; retyping the
+        // word gives the Vietnamese form.
+        if (!inEn && name_like_keys(keys, comp) && lex_loaded('f') && cv <= DICTIONARY_ONLY_COUNT) {
             set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
             return;
         }
     }
     if (has(ctx, OPT_AUTO_CORRECT) && swap_hoi_nga(&comp.syllable))
         out->corrected = 1;
+    if (has(ctx, OPT_AUTO_ENGLISH) && lex_loaded('v') && comp.syllable.tone == TONE_NONE && ends_in_stop(comp.syllable)
+        && !is_known_syllable(comp.syllable) && !lex_contains('l', comp.viLower)
+        && !stop_tone_attested(comp.syllable)) {
+        // No tone after a stop and no word a tone key away, however the marks
+        // were typed: a name (ddot, nowt). Undecided, so that the preedit
+        // shows the syllable that the tone key may still finish (vieet, j).
+        set_result(out, keys.raw, inEn ? KIND_ENGLISH : KIND_UNDECIDED, REASON_UNDECIDED);
+        out->corrected = 0;
+        return;
+    }
     if (has(ctx, OPT_AUTO_ENGLISH) && !st.markByRepeat && lex_loaded('v') && !is_known_syllable(comp.syllable)
         && !lex_contains('l', comp.viLower) && !known_to_corrections(ctx, comp.viLower)) {
         // Spelled like a syllable but no known word (paris, mary): a name
@@ -341,7 +403,7 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
         bool toneLast = st.toneCount == 1 && std::strchr("sfrxj", lastKey) && !inEn;
         bool typedAsSyllable = (st.markByRepeat || toneLast) && !st.markLater;
         bool numbered = is_ascii_digit(terminator) && !(typedAsSyllable && viFreq > DICTIONARY_ONLY_COUNT);
-        bool codeLike = is_code_like_before(before) || terminator == '_' || numbered || pattern == CASE_INNER_CAPITAL
+        bool codeLike = code_like_before_word(ctx) || terminator == '_' || numbered || pattern == CASE_INNER_CAPITAL
                         || st.toneCount >= CODE_LIKE_TONE_KEYS;
         if (is_ascii_digit(before) && equals(keys.lower, "dd"))
             codeLike = false;

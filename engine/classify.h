@@ -61,6 +61,9 @@ struct Classification {
 
 inline bool has_option(const EngineContext* ctx, uint32_t option) { return (ctx->options & option) != 0; }
 
+// What comes right before the word makes it part of code or a name: a digit
+// or symbol (10cas, a_b, file.txt) or the dashes of an option (--max).
+bool code_like_before_word(const EngineContext* ctx);
 WordKeys word_keys(const EngineContext* ctx);
 void compose_word(const EngineContext* ctx, const WordKeys& keys, int strict, Composition* out);
 CasePattern case_pattern(const WordKeys& keys);

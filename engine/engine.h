@@ -65,7 +65,9 @@ struct EngineContext {
     int32_t lastKind;
     int32_t lastKind2;
     uint32_t lastCodepoint;
+    uint32_t codepointBeforeLast;
     uint32_t cpBeforeWord;
+    uint32_t cpBeforeWord2;  // the code point before cpBeforeWord
     int32_t lastWordAllCaps;
     int32_t capsRunCount;
     char retypeKeys[49];

@@ -54,6 +54,7 @@ void update_preedit(EngineContext* ctx, EngineOutput* out)
 void start_word(EngineContext* ctx, char key)
 {
     ctx->cpBeforeWord = ctx->lastCodepoint;
+    ctx->cpBeforeWord2 = ctx->codepointBeforeLast;
     ctx->rawKeys[0] = key;
     ctx->rawLen = 1;
 }
@@ -95,7 +96,7 @@ void engine_reset(EngineContext* ctx)
     if (has(ctx, OPT_LEARN))
         count_accepted_word(ctx);
     ctx->acceptedWord[0] = 0;
-    ctx->lastCodepoint = 0;
+    ctx->lastCodepoint = ctx->codepointBeforeLast = 0;
     ctx->contextValid = 0;
     ctx->prevWord[0] = 0;
     ctx->prevWord2[0] = 0;
@@ -196,7 +197,7 @@ int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int siz
         return 0;
     buffer[0] = 0;
     int length = 0;
-    ctx->lastCodepoint = 0;
+    ctx->lastCodepoint = ctx->codepointBeforeLast = 0;
     EngineOutput out;
     for (const char* cursor = keys; *cursor;) {
         uint32_t c = encodable_codepoint(decode_utf8_char(&cursor));
@@ -223,7 +224,7 @@ int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int siz
                 int n = encode_utf8_char(c, ch, sizeof ch);
                 ch[n] = 0;
                 length = append_text(buffer, size, ch);
-                ctx->lastCodepoint = c;
+                note_committed_text(ctx, ch);
             }
         }
     }

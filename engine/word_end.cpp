@@ -29,8 +29,10 @@ constexpr size_t ACRONYM_KEYS = 3;
 
 bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
 
-bool is_code_like_before(uint32_t c) { return is_ascii_digit(c) || in(c, {'_', '#', '$', '.', '=', '@', '\\'}); }
-bool blocks_shorthand_before(uint32_t c) { return is_code_like_before(c) || c == '-' || c == '/'; }
+bool blocks_shorthand_before(const EngineContext* ctx)
+{
+    return code_like_before_word(ctx) || ctx->cpBeforeWord == '-' || ctx->cpBeforeWord == '/';
+}
 bool ends_sentence(uint32_t c) { return c == '.' || c == '!' || c == '?'; }
 bool is_sentence_punctuation(uint32_t c) { return in(c, {',', '.', '!', '?', ':', ';'}); }
 
@@ -57,14 +59,6 @@ uint32_t single_codepoint(const char* text)
     return *cursor ? 0 : c;
 }
 
-uint32_t last_codepoint(const char* text)
-{
-    uint32_t last = 0;
-    for (const char* cursor = text; *cursor;)
-        last = decode_utf8_char(&cursor);
-    return last;
-}
-
 // Punctuation and spacing when a terminator arrives with no word in progress.
 void end_without_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
 {
@@ -89,8 +83,7 @@ void end_without_word(EngineContext* ctx, EngineOutput* out, const char* termina
     ctx->spaceAfterWord = 0;
     append_text(out->text, sizeof out->text, terminator);
     ctx->contextValid = 0;
-    if (out->text[0])
-        ctx->lastCodepoint = last_codepoint(out->text);
+    note_committed_text(ctx, out->text);
 }
 
 bool same_keys_ignoring_case(const char* a, const char* b)
@@ -194,7 +187,7 @@ bool expand_shorthand(const EngineContext* ctx, const WordKeys& keys, const char
     copy_text(expansion, sizeof expansion, value, tab ? static_cast<int>(tab - value) : -1);
     bool sentenceOnly = tab && tab[1] == 'B';
     unsigned char t0 = static_cast<unsigned char>(terminator[0]);
-    if (blocks_shorthand_before(ctx->cpBeforeWord) || is_ascii_digit(t0) || t0 == '_' || t0 == '-' || t0 == '/'
+    if (blocks_shorthand_before(ctx) || is_ascii_digit(t0) || t0 == '_' || t0 == '-' || t0 == '/'
         || (sentenceOnly && ctx->lastKind == KIND_ENGLISH)) {
         return false;
     }
@@ -409,9 +402,9 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
         ctx->capsRunCount = 0;
     else if (d.kind == KIND_VIETNAMESE && (d.changed || d.deleteCount != 0))
         ++ctx->capsRunCount;
-    const char* last = *terminator ? terminator : d.word[0] ? d.word : d.prefix;
-    if (*last)
-        ctx->lastCodepoint = last_codepoint(last);
+    note_committed_text(ctx, d.prefix);
+    note_committed_text(ctx, d.word);
+    note_committed_text(ctx, terminator);
 
     if (has(ctx, OPT_LEARN)) {
         if (d.learnedChoice) {
@@ -432,6 +425,14 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
         ctx->retypeLength = wordChars + utf8_char_count(terminator);
         ctx->retypeKind = d.expanded ? RETYPE_SHORTHAND : d.changed ? RETYPE_COMPOSED : RETYPE_AS_TYPED;
         copy_text(ctx->retypeKeys, sizeof ctx->retypeKeys, keys.raw);
+    }
+}
+
+void note_committed_text(EngineContext* ctx, const char* text)
+{
+    for (const char* cursor = text; *cursor;) {
+        ctx->codepointBeforeLast = ctx->lastCodepoint;
+        ctx->lastCodepoint = decode_utf8_char(&cursor);
     }
 }
 
@@ -491,7 +492,7 @@ int engine_swap(EngineContext* ctx, EngineOutput* out)
     ctx->retypeState = RETYPE_IDLE;
     ctx->spaceAfterWord = vietnamese && equals(ctx->altTerminator, " ");
     ctx->sentenceEndPending = 0;
-    ctx->lastCodepoint = last_codepoint(out->text);
+    note_committed_text(ctx, out->text);
     ctx->altText[0] = 0;
     return 1;
 }

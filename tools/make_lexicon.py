@@ -8,6 +8,7 @@ Usage: tools/make_lexicon.py [output directory, default data/]
 import collections
 import math
 import os
+import re
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "lexicon"))
@@ -21,6 +22,7 @@ VI_CATALOGS = "/usr/share/locale/vi/LC_MESSAGES"
 VI_MAN_PAGES = "/usr/share/man/vi"
 SCOWL = "/usr/share/dict/scowl"
 FORTUNES = "/usr/share/games/fortunes"
+INPUT_EVENT_CODES = "/usr/include/linux/input-event-codes.h"
 
 # Translation domains counted for Vietnamese (msgstr) and English (msgid).
 # The quality corpus (tools/quality/make_corpus.py) is made from other
@@ -44,6 +46,7 @@ MIN_CORPUS_SYLLABLE = 2     # corpus syllables hunspell lacks need this many
 MIN_VI_ASCII_WORD = 3       # English words seen inside Vietnamese text
 MIN_LOAN_WORD = 3           # non-syllable words in Vietnamese letters
 MIN_TECH_WORD = 4           # English words the word lists lack
+LAST_PC_KEY = 83            # KEY_KPDOT: the keys of the classic PC keyboard
 
 
 def per_million(count, total):
@@ -173,7 +176,20 @@ def build_english(in_vietnamese):
     for word, count in software.items():
         if word not in e and count >= MIN_TECH_WORD and len(word) >= 3:
             e[word] = math.ceil(frequency[word])
+    # a key is named as often as the commonest words of the English list
+    for name in key_names():
+        e.setdefault(name, max(ENGLISH_FLOOR[SCOWL_LEVELS[0]], math.ceil(frequency.get(name, 0))))
     return e
+
+
+def key_names():
+    """The names of the keys of a PC keyboard (esc, alt, backspace), which help
+    text puts among Vietnamese words (bấm phím Esc); the left and right and the
+    keypad copies of a key share its name."""
+    with open(INPUT_EVENT_CODES, encoding="utf-8") as f:
+        codes = re.findall(r"^#define KEY_([A-Z]+)\s+(\d+)\b", f.read(), flags=re.M)
+    names = {re.sub(r"^(left|right|kp)", "", name.lower()) for name, code in codes if 0 < int(code) <= LAST_PC_KEY}
+    return {n for n in names if len(n) >= 2 and syllable.canonical(n) is None}
 
 
 def by_count(table):

@@ -18,7 +18,7 @@ apt_packages=(
   xvfb xauth fonts-dejavu-core  # the text service host test draws Vietnamese text on a virtual screen
   fonts-liberation2             # stands in for "Segoe UI" in the settings dialog's tests under Wine
   # word lists and texts that tools/make_lexicon.py and tools/quality/make_corpus.py read
-  hunspell-vi scowl fortunes manpages-vi maint-guide-vi
+  hunspell-vi scowl fortunes manpages-vi maint-guide-vi linux-libc-dev
   # held-out texts of tools/quality/make_lists.py (never read by make_lexicon.py)
   libreoffice-help-vi firefox-esr-l10n-vi
   # the voice tests' tiny recogniser model and their spoken test audio

@@ -22,7 +22,8 @@ const char* const VI = "hưu\t20\ncừu\t20\nhươu\t5\ngiữa\t300\nthương\t4
                        "hể\t5\nnhởn\t5\nđủi\t5\nnghĩ\t300\nbên\t745\ntrái\t200\ntớn\t5\ndăn\t5\nmã\t2000\n"
                        "tét\t5\nlà\t5000\nviệt\t900\nnam\t800\nthí\t58\ndụ\t300\nmẫu\t500\nchâu\t100\n"
                        "á\t5\néc\t5\nác\t5\nphím\t300\nđể\t3000\nsố\t2000\nhoặc\t900\nhàm\t200\n"
-                       "trường\t800\nđã\t3000\nảm\t20\nnước\t900\nngày\t600\nchóp\t5\nvẽ\t300\nsót\t557\n";
+                       "trường\t800\nđã\t3000\nảm\t20\nnước\t900\nngày\t600\nchóp\t5\nvẽ\t300\nsót\t557\n"
+                       "kết\t5000\nmớc\t5\n";
 const char* const EN
     = "#total\t1000000\nbeen\t997\ntab\t50\ntowns\t6\ndawn\t16\nmax\t185\ngen\t30\nkong\t3\ntest\t4000\n"
       "this\t4233\nas\t4271\nis\t9000\nlogic\t34\nbeta\t17\nbook\t300\nchops\t6\nsorts\t23\nthe\t50000\nallows\t100\n";
@@ -96,11 +97,24 @@ TEST_F(TypingQuality, AWordThatIsNoSyllableKeepsEveryKeyTyped)
     EXPECT_EQ(preedit("aaa", 0), "aaa");  // aa could grow into no syllable
 }
 
+TEST_F(TypingQuality, AStopWithoutAToneIsAWordForgettingItsToneOrNoSyllable)
+{
+    const Case cases[] = {
+        {"ddot ", "ddot "},   {"nowt ", "nowt "}, {"ddotj ", "đọt "},
+        {"vieetj ", "việt "}, {"keet ", "kêt "},  // kết with its tone forgotten
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
+    EXPECT_EQ(preedit("vieet"), "viêt");  // the tone key may still come
+    EXPECT_EQ(feed("ddot ", 0), "đot ");  // pure composition
+}
+
 TEST_F(TypingQuality, RepairsLeaveShortWordsEnglishAndKnownWordsAlone)
 {
     const Case cases[] = {
         {"ko", "ko"},      {"kong", "kong"},   {"gen", "gen"},
         {"ka", "ka"},      {"kaf", "cà"},                         // typed with a Vietnamese tone: the k is a slip
+        {"karf", "karf"},                                         // a tone typed over another spells a name
         {"heex", "hễ"},    {"nhowxn", "nhỡn"}, {"dduxi", "đũi"},  // only rare hook forms are known
         {"nghir", "nghĩ"},                                        // the hook form is no word, the tilde one is common
     };
@@ -117,6 +131,7 @@ TEST_F(TypingQuality, CommonEnglishBeatsARareReadingAndTabKeepsIt)
         {"max ", "mã "},                 // a common Vietnamese reading stays
         {"paris ", "paris "},            // a syllable no lexicon knows: a name
         {"laura ", "laura "},
+        {"moscow ", "moscow "},  // keys the syllable does not show
     };
     for (const Case& c : cases)
         EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
@@ -143,10 +158,11 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
         {"nuwowcs Sorts ddax ", "nước Sót đã "},
         {"phims Esc ddeer ", "phím Esc để "},  // a capitalised key name inside a sentence
         {"hamf Asc ", "hàm Asc "},
-        {"phims Esc \xE2\x87\xA5", "phím Éc "},  // Tab gives the syllable
-        {"truwowngf1 ", "trường1 "},             // a number after a word typed with its marks
-        {"Ngayf2 ", "Ngày2 "},                   // or with its tone key last
-        {"Chops Vex ", "Chóp Vẽ "},              // nothing before, Vietnamese after
+        {"nuwowcs Test ddeer ", "nước Test để "},  // or an English term
+        {"phims Esc \xE2\x87\xA5", "phím Éc "},    // Tab gives the syllable
+        {"truwowngf1 ", "trường1 "},               // a number after a word typed with its marks
+        {"Ngayf2 ", "Ngày2 "},                     // or with its tone key last
+        {"Chops Vex ", "Chóp Vẽ "},                // nothing before, Vietnamese after
         {"Chops is ", "Chops is "},
         {"TRAIS ", "TRAIS "},         // capitals kept as typed
         {"TRAIS ddax ", "TRÁI đã "},  // unless a Vietnamese word follows

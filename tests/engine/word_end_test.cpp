@@ -85,7 +85,13 @@ TEST_F(WordEnd, EnglishStaysEnglishAndVietnameseStaysVietnamese)
         {"10cas ", "10cas "},           // code-like after a digit
         {"10dd ", "10đ "},
         {"a_cas ", "a_cas "},
-        {"mySql ", "mySql "},  // a capital inside the word
+        {"mySql ", "mySql "},             // a capital inside the word
+        {"mix.chaof ", "mix.chaof "},     // after the dot of a name
+        {"xin...chaof ", "xin...chào "},  // but an ellipsis is no name
+        {"xin..chaof ", "xin..chào "},
+        {"vieetj.chaof ", "việt.chào "},  // or a sentence end without its space
+        {"--chaof ", "--chaof "},         // an option name
+        {"-chaof ", "-chào "},
     };
     for (const FeedCase& c : cases)
         EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
