@@ -25,7 +25,7 @@ void show(HWND dialog, int id, bool shown, bool enabled)
     EnableWindow(control, shown && enabled);
 }
 
-DWORD WINAPI voice_install_thread(void* dialog)
+DWORD WINAPI voice_model_install_thread(void* dialog)
 {
     const wchar_t* failure = install_speech_model(static_cast<HWND>(dialog));
     settings_dialog().speechBusy.exchange(0);
@@ -64,7 +64,7 @@ void start_voice_install(HWND dialog)
         return;
     disable_control(dialog, GetDlgItem(dialog, IDC_VOICE_INSTALL));
     SetDlgItemTextW(dialog, IDC_VOICE_STATUS, VOICE_DOWNLOADING_TEXT);
-    HANDLE thread = CreateThread(nullptr, 0, voice_install_thread, dialog, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, voice_model_install_thread, dialog, 0, nullptr);
     if (thread)
         CloseHandle(thread);
     else
