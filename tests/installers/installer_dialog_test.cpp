@@ -5,8 +5,6 @@
 // waiting. Screenshots of each stage.
 #include <windows.h>
 
-#include <objidl.h>
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +16,7 @@
 #include "mt_home.h"
 #include "mt_models.h"
 #include "mt_runtime.h"
+#include "screen_png.h"
 #include "settings_window.h"
 #include "speech_install.h"
 #include "temp_folder.h"
@@ -207,11 +206,8 @@ int main(int argc, char** argv)
     // The system tar the installers run, in this prefix's system folder.
     if (!CopyFileW(L"" TAR_STANDIN, system_tar_path().c_str(), FALSE) || !ts::trust_authority(true))
         return 1;
-    ULONG_PTR gdiplus = 0;
-    Gdiplus::GdiplusStartupInput startup;
-    Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
+    GdiplusSession gdiplus;
     const int result = RUN_ALL_TESTS();
-    Gdiplus::GdiplusShutdown(gdiplus);
     ts::trust_authority(false);
     return result;
 }

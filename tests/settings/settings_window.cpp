@@ -1,7 +1,6 @@
 #include "settings_window.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
+#include "screen_png.h"
 
 #include <vector>
 
@@ -104,27 +103,6 @@ HKEY open_key(const std::wstring& key)
     HKEY handle = nullptr;
     RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
     return handle;
-}
-
-bool save_png(const RECT& area, const std::wstring& path)
-{
-    int width = area.right - area.left, height = area.bottom - area.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    SelectObject(memory, previous);
-    bool saved = false;
-    {
-        const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
-        Gdiplus::Bitmap image(bitmap, nullptr);
-        saved = image.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return saved;
 }
 
 }  // namespace
@@ -272,7 +250,7 @@ bool screenshot_window(HWND window, const std::wstring& file)
     GetWindowRect(window, &r);
     RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     IntersectRect(&r, &r, &screen);
-    return save_png(r, shot_path(file));
+    return save_screen_png(r, shot_path(file).c_str());
 }
 
 COLORREF SettingsProgram::client_pixel(int x, int y)

@@ -2,10 +2,9 @@
 // program is DPI-aware like the dialog, so both measure in device pixels,
 // and Wine is told which installed fonts stand in for the Windows ones.
 // "--dpi=N" sets the display DPI for the programs the tests start.
+#include "screen_png.h"
 #include "settings_window.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -60,10 +59,7 @@ int main(int argc, char** argv)
     replace_font(L"Consolas", L"DejaVu Sans Mono");
     link_font(L"Segoe UI", L"DejaVuSans.ttf,DejaVu Sans");
     link_font(L"Liberation Sans", L"DejaVuSans.ttf,DejaVu Sans");
-    ULONG_PTR gdiplus = 0;
-    Gdiplus::GdiplusStartupInput startup;
-    Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
+    GdiplusSession gdiplus;
     int result = RUN_ALL_TESTS();
-    Gdiplus::GdiplusShutdown(gdiplus);
     return result;
 }

@@ -5,6 +5,7 @@
 
 #include "host_tsf.h"
 #include "host_window.h"
+#include "screen_png.h"
 
 #include "../../tsf/com_ptr.h"
 #include "../../tsf/guids.h"

@@ -6,7 +6,6 @@
 #include "../../tsf/com_ptr.h"
 #include "../../tsf/guids.h"
 
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -832,9 +831,7 @@ int main(int argc, char** argv)
     // Settings and learning stay inside this run.
     SetEnvironmentVariableW(L"MIRADOT_SETTINGS_KEY", settings_key().c_str());
     SetEnvironmentVariableW(L"MIRADOT_USER_FILE", learned_path().c_str());
-    ULONG_PTR gdiplus = 0;
-    Gdiplus::GdiplusStartupInput startup;
-    Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
+    GdiplusSession gdiplus;
     int result = RUN_ALL_TESTS();
     // The prefix is shared: leave it as it was found (a child of this
     // program leaves that to its parent, which still runs).
@@ -842,7 +839,6 @@ int main(int argc, char** argv)
         call_server_entry("DllUnregisterServer");
     RegDeleteTreeW(HKEY_CURRENT_USER, settings_key().c_str());
     DeleteFileW(learned_path().c_str());
-    Gdiplus::GdiplusShutdown(gdiplus);
     CoUninitialize();
     return result;
 }

@@ -23,9 +23,6 @@ void pump_messages();
 // arrive when they arrive); returns whether it held.
 bool pump_until(const std::function<bool()>& done, DWORD bound_ms = 15000);
 
-// Saves the screen rectangle as a PNG file; false when it cannot.
-bool save_screen_png(const RECT& area, const wchar_t* path);
-
 // Wine runs one window manager per desktop, started by the first program that
 // touches it; on the shared default desktop that may be a Wine test without a
 // display, and then our windows are never mapped or focused. A desktop of

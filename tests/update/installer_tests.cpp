@@ -4,18 +4,15 @@
 // verified and installed over a loaded text service DLL by the update worker,
 // and a silent uninstall that leaves only the user's learned data.
 #include "file_digest.h"
-#include "https_test_server.h"
-#include "settings_store.h"
-#include "update_check.h"
-#include "update_install.h"
+#include "update_test_support.h"
 
 #include <gtest/gtest.h>
-#include <sodium.h>
 
 #include <filesystem>
 #include <string>
 
 namespace ts = test_server;
+using namespace update_test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -67,53 +64,13 @@ bool key_exists(HKEY root, const wchar_t* path)
     return true;
 }
 
-std::wstring update_text(const wchar_t* name)
-{
-    HKEY key = open_update_key(KEY_QUERY_VALUE, false);
-    wchar_t text[512] = L"";
-    if (key) {
-        read_registry_text(key, name, text, 511);
-        RegCloseKey(key);
-    }
-    return text;
-}
-
-std::string sign(const std::string& bytes)
-{
-    std::string text = ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_UPDATE_KEY")));
-    unsigned char seed[32], public_key[32], secret_key[64];
-    size_t length = 0;
-    if (sodium_init() < 0)
-        return std::string();
-    sodium_base642bin(seed, 32, text.c_str(), text.size(), "\r\n", &length, nullptr, sodium_base64_VARIANT_ORIGINAL);
-    crypto_sign_seed_keypair(public_key, secret_key, seed);
-    std::string signature(64, 0);
-    crypto_sign_detached(reinterpret_cast<unsigned char*>(signature.data()), nullptr,
-                         reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), secret_key);
-    return signature;
-}
-
 // Runs the update worker to its end; its final message's kind and text.
 std::pair<WPARAM, std::wstring> install_offered_update()
 {
     HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    HANDLE thread = CreateThread(nullptr, 0, update_install_thread, window, 0, nullptr);
-    std::pair<WPARAM, std::wstring> outcome{99, L""};
-    MSG message;
-    while (outcome.first == 99 && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.message != WM_UPDATE_INSTALL_REPORT) {
-            DispatchMessageW(&message);
-            continue;
-        }
-        wchar_t* text = reinterpret_cast<wchar_t*>(message.lParam);
-        if (message.wParam != UPDATE_PROGRESS)
-            outcome = {message.wParam, text};
-        free(text);
-    }
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    InstallReport report = run_update_install(window);
     DestroyWindow(window);
-    return outcome;
+    return {report.kind, report.text};
 }
 
 void expect_installed(const std::string& version)
@@ -198,7 +155,7 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     SetEnvironmentVariableW(L"MIRADOT_SETTINGS_KEY", SETTINGS_KEY);
     SetEnvironmentVariableA("MIRADOT_UPDATE_TEST_BASE", ts::url("").c_str());
-    if (!ts::trust_authority(true))
+    if (!load_signing_key() || !ts::trust_authority(true))
         return 1;
     int status = RUN_ALL_TESTS();
     ts::trust_authority(false);

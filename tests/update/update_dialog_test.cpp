@@ -4,10 +4,9 @@
 // settings program takes over from the one that installed.
 #include "file_digest.h"
 #include "https_test_server.h"
+#include "screen_png.h"
 #include "settings_window.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -98,11 +97,8 @@ int main(int argc, char** argv)
     write_text(replacements, L"Consolas", L"DejaVu Sans Mono");
     if (!ts::trust_authority(true))
         return 1;
-    ULONG_PTR gdiplus = 0;
-    Gdiplus::GdiplusStartupInput startup;
-    Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
+    GdiplusSession gdiplus;
     int result = RUN_ALL_TESTS();
-    Gdiplus::GdiplusShutdown(gdiplus);
     ts::trust_authority(false);
     return result;
 }

@@ -3,16 +3,12 @@
 // WinINet verifying its certificate, and Wine's registry. The manifests are
 // signed here with the test build's throwaway key.
 #include "file_digest.h"
-#include "https_test_server.h"
-#include "settings_store.h"
-#include "update_check.h"
-#include "update_install.h"
-#include "update_manifest.h"
 #include "notifier.h"
+#include "update_manifest.h"
 #include "update_status.h"
+#include "update_test_support.h"
 
 #include <gtest/gtest.h>
-#include <sodium.h>
 
 #include <cstring>
 #include <filesystem>
@@ -20,37 +16,11 @@
 #include <vector>
 
 namespace ts = test_server;
+using namespace update_test;
 
 namespace {
 
 const wchar_t SETTINGS_KEY[] = L"Software\\miraDot\\UpdateTest";
-unsigned char secret_key[64];
-
-std::string sign(const std::string& bytes)
-{
-    std::string signature(64, 0);
-    crypto_sign_detached(reinterpret_cast<unsigned char*>(signature.data()), nullptr,
-                         reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), secret_key);
-    return signature;
-}
-
-bool load_signing_key()
-{
-    std::string text = ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_UPDATE_KEY")));
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    unsigned char seed[32], public_key[32];
-    size_t length = 0;
-    if (sodium_init() < 0
-        || sodium_base642bin(seed, 32, text.c_str(), text.size(), nullptr, &length, nullptr,
-                             sodium_base64_VARIANT_ORIGINAL)
-               != 0
-        || length != 32)
-        return false;
-    crypto_sign_seed_keypair(public_key, secret_key, seed);
-    return true;
-}
-
 std::string manifest(const std::string& version, const std::string& url, const std::string& digest,
                      unsigned long long size, const std::string& notes = "Bản sửa lỗi")
 {
@@ -64,17 +34,6 @@ void publish(const std::string& manifest_bytes, const std::string& signature)
 {
     ts::serve("latest.json", manifest_bytes);
     ts::serve("latest.json.sig", signature);
-}
-
-std::wstring read_text(const wchar_t* name)
-{
-    HKEY key = open_update_key(KEY_QUERY_VALUE, false);
-    wchar_t text[600] = L"";
-    if (key) {
-        read_registry_text(key, name, text, 599);
-        RegCloseKey(key);
-    }
-    return text;
 }
 
 unsigned long long read_qword(const wchar_t* name)
@@ -137,17 +96,17 @@ TEST_F(UpdateCheck, ComparesTheSignedVersionWithTheRunningOne)
         EXPECT_STREQ(r.version, c.version);
         EXPECT_STREQ(r.error, "");
         EXPECT_STREQ(r.notes, L"Bản sửa lỗi");
-        EXPECT_EQ(read_text(L"Status"), std::wstring(c.status, c.status + std::strlen(c.status)));
-        EXPECT_EQ(read_text(L"Error"), L"");
-        EXPECT_EQ(read_text(L"Notes"), L"Bản sửa lỗi");
+        EXPECT_EQ(update_text(L"Status"), std::wstring(c.status, c.status + std::strlen(c.status)));
+        EXPECT_EQ(update_text(L"Error"), L"");
+        EXPECT_EQ(update_text(L"Notes"), L"Bản sửa lỗi");
         EXPECT_LE(unix_time_now() - read_qword(L"Last"), 5u);
         EXPECT_EQ(read_last_check_state(), 1);
     }
     // Only a "new" result wrote the offer; the later ones left it as it was.
-    EXPECT_EQ(read_text(L"Url"), L"https://localhost/i.exe");
-    EXPECT_EQ(read_text(L"Sha256"), std::wstring(DIGEST.begin(), DIGEST.end()));
+    EXPECT_EQ(update_text(L"Url"), L"https://localhost/i.exe");
+    EXPECT_EQ(update_text(L"Sha256"), std::wstring(DIGEST.begin(), DIGEST.end()));
     EXPECT_EQ(read_qword(L"Size"), 42u);
-    EXPECT_EQ(read_text(L"Latest"), L"0.1");
+    EXPECT_EQ(update_text(L"Latest"), L"0.1");
     char version[24];
     EXPECT_FALSE(read_available_update(version, nullptr, 0));
 }
@@ -190,10 +149,10 @@ TEST_F(UpdateCheck, EveryFailureHasItsDiagnosticAndKeepsTheLastOffer)
         EXPECT_EQ(r.error, c.error) << c.name;
         EXPECT_STREQ(r.version, "") << c.name;
         EXPECT_STREQ(r.notes, L"") << c.name;
-        EXPECT_EQ(read_text(L"Status"), L"error") << c.name;
-        EXPECT_EQ(read_text(L"Error"), std::wstring(c.error.begin(), c.error.end())) << c.name;
-        EXPECT_EQ(read_text(L"Latest"), L"0.2.0") << c.name;
-        EXPECT_EQ(read_text(L"Url"), L"https://localhost/i.exe") << c.name;
+        EXPECT_EQ(update_text(L"Status"), L"error") << c.name;
+        EXPECT_EQ(update_text(L"Error"), std::wstring(c.error.begin(), c.error.end())) << c.name;
+        EXPECT_EQ(update_text(L"Latest"), L"0.2.0") << c.name;
+        EXPECT_EQ(update_text(L"Url"), L"https://localhost/i.exe") << c.name;
         EXPECT_EQ(read_qword(L"Size"), 7u) << c.name;
         EXPECT_EQ(read_last_check_state(), 2) << c.name;
         char version[24];
@@ -235,7 +194,7 @@ TEST_F(UpdateCheck, NotesAreKeptTo500UnitsAndTheOfferIsReadBack)
     std::string body = manifest("0.3", "https://localhost/i.exe", DIGEST, 0, notes);
     publish(body, sign(body));
     ASSERT_STREQ(check().status, "new");
-    EXPECT_EQ(read_text(L"Notes"), std::wstring(500, L'n'));
+    EXPECT_EQ(update_text(L"Notes"), std::wstring(500, L'n'));
     char version[24];
     wchar_t read_notes[512];
     ASSERT_TRUE(read_available_update(version, read_notes, 512));
@@ -261,11 +220,11 @@ TEST_F(UpdateCheck, DueOnceADayAndAnnouncedOnce)
     EXPECT_TRUE(mark_version_announced("0.2.0"));
     EXPECT_FALSE(mark_version_announced("0.2.0"));
     EXPECT_TRUE(mark_version_announced("0.2"));
-    EXPECT_EQ(read_text(L"Announced"), L"0.2.0,0.2");
+    EXPECT_EQ(update_text(L"Announced"), L"0.2.0,0.2");
     // Past 300 characters the oldest fall off.
     for (int i = 0; i < 40; ++i)
         mark_version_announced(("10.0.0." + std::to_string(i)).c_str());
-    std::wstring list = read_text(L"Announced");
+    std::wstring list = update_text(L"Announced");
     EXPECT_LE(list.size(), 300u);
     EXPECT_EQ(list.find(L"0.2.0,"), std::wstring::npos);
     EXPECT_NE(list.find(L",10.0.0.39"), std::wstring::npos);
@@ -355,14 +314,14 @@ TEST_F(Notifier, AnnouncesEachNewVersionOnce)
 {
     EXPECT_EQ(run_notifier(), 0u);
     EXPECT_TRUE(asked_server());
-    EXPECT_EQ(read_text(L"Status"), L"new");
-    EXPECT_EQ(read_text(L"Announced"), L"0.2.0");
+    EXPECT_EQ(update_text(L"Status"), L"new");
+    EXPECT_EQ(update_text(L"Announced"), L"0.2.0");
     // The next day's check finds the same version, already announced.
     set_qword(L"Last", unix_time_now() - 2 * 86400);
     ts::clear_log();
     EXPECT_EQ(run_notifier(), 0u);
     EXPECT_TRUE(asked_server());
-    EXPECT_EQ(read_text(L"Announced"), L"0.2.0");
+    EXPECT_EQ(update_text(L"Announced"), L"0.2.0");
     EXPECT_FALSE(mark_version_announced("0.2.0"));
 }
 
@@ -404,34 +363,7 @@ protected:
         set_qword(L"Size", size);
     }
 
-    struct Report {
-        std::vector<std::wstring> progress;
-        WPARAM kind = 99;
-        std::wstring text;
-    };
-
-    Report install()
-    {
-        Report report;
-        HANDLE thread = CreateThread(nullptr, 0, update_install_thread, window_, 0, nullptr);
-        EXPECT_TRUE(thread);
-        MSG message;
-        while (report.kind == 99 && GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (message.message != WM_UPDATE_INSTALL_REPORT) {
-                DispatchMessageW(&message);
-                continue;
-            }
-            wchar_t* text = reinterpret_cast<wchar_t*>(message.lParam);
-            if (message.wParam == UPDATE_PROGRESS)
-                report.progress.push_back(text);
-            else
-                report.kind = message.wParam, report.text = text;
-            free(text);
-        }
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        return report;
-    }
+    InstallReport install() { return run_update_install(window_); }
 
     bool installer_ran() { return std::filesystem::exists(installer_log_); }
 
@@ -445,7 +377,7 @@ TEST_F(UpdateInstall, DownloadsChecksAndRunsTheInstallerSilently)
     // Padding makes a download of many chunks; the installer still runs.
     std::string padded = installer_ + std::string(3 * 1024 * 1024 + 17, '\0');
     offer(padded, padded.size());
-    Report r = install();
+    InstallReport r = install();
     EXPECT_EQ(r.kind, UPDATE_INSTALLED);
     EXPECT_EQ(r.text, L"Đã cập nhật lên 0.2.0. Ứng dụng đang mở sẽ dùng bản mới khi mở lại.");
     EXPECT_EQ(ts::read_file(installer_log_), "/S /NOKEYBOARD");
@@ -466,7 +398,7 @@ TEST_F(UpdateInstall, DownloadsChecksAndRunsTheInstallerSilently)
 TEST_F(UpdateInstall, WithoutAStatedSizeProgressStaysAtZero)
 {
     offer(installer_, 0);
-    Report r = install();
+    InstallReport r = install();
     EXPECT_EQ(r.kind, UPDATE_INSTALLED);
     ASSERT_EQ(r.progress.size(), 3u);
     EXPECT_EQ(r.progress[0], L"Đang tải bản 0.2.0… 0 %");
@@ -503,7 +435,7 @@ TEST_F(UpdateInstall, EveryFailureIsReportedAndNothingUnverifiedRuns)
         ts::clear_log();
         offer(c.body, c.size < 0 ? c.body.size() : c.size, c.digest);
         ts::set_rules(c.rules);
-        Report r = install();
+        InstallReport r = install();
         EXPECT_EQ(r.kind, UPDATE_NOT_INSTALLED) << c.name;
         EXPECT_EQ(r.text, c.text) << c.name;
         EXPECT_FALSE(installer_ran()) << c.name;
