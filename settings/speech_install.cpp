@@ -10,6 +10,7 @@
 #include "mt_texts.h"
 #include "speech_model.h"
 #include "speech_unpack.h"
+#include "verified_download.h"
 #include "utf.h"
 
 namespace {
@@ -36,34 +37,16 @@ void report_progress(void* context, uint64_t total, uint64_t announced)
     post_text(p->dialog, WM_VOICE_INSTALL_REPORT, VOICE_PROGRESS, speech_progress_text(percent).c_str());
 }
 
-const wchar_t* failure_text(DownloadOutcome outcome)
-{
-    switch (outcome) {
-    case DOWNLOAD_DONE:
-        return nullptr;
-    case DOWNLOAD_NO_CONNECTION:
-        return MT_ERR_NO_NETWORK;
-    // The voice line has no text for a refusal: whatever the server sent
-    // instead of the archive is a wrong file.
-    case DOWNLOAD_REFUSED:
-    case DOWNLOAD_TOO_LARGE:
-        return MT_ERR_WRONG_FILE;
-    case DOWNLOAD_INCOMPLETE:
-        return MT_ERR_INCOMPLETE;
-    case DOWNLOAD_NO_MEMORY:
-    case DOWNLOAD_CANNOT_WRITE:
-        break;
-    }
-    return MT_ERR_CANNOT_WRITE;
-}
-
 const wchar_t* download_and_unpack(HWND dialog, const DownloadItem& item, const std::wstring& archive,
                                    const std::wstring& modelsFolder)
 {
     Progress progress{dialog, 0, 0, -1};
     const std::string url = miradot::wide_to_utf8(item.url);
-    if (const wchar_t* failure = failure_text(
-            download_to_file(url.c_str(), archive.c_str(), SPEECH_ARCHIVE_MAX_BYTES, 0, report_progress, &progress)))
+    // The voice line has no text for a refusal: whatever the server sent
+    // instead of the archive is a wrong file.
+    if (const wchar_t* failure = download_failure_text(
+            download_to_file(url.c_str(), archive.c_str(), SPEECH_ARCHIVE_MAX_BYTES, 0, report_progress, &progress),
+            MT_ERR_WRONG_FILE))
         return failure;
     if (progress.announced && progress.total != progress.announced)
         return MT_ERR_INCOMPLETE;

@@ -30,7 +30,15 @@ void report_progress(void* context, uint64_t total, uint64_t)
               download_progress_text(p->fileNumber, p->fileCount, percent).c_str());
 }
 
-const wchar_t* failure_text(DownloadOutcome outcome)
+bool has_digest(const std::wstring& path, const std::string& expected)
+{
+    char actual[SHA256_HEX_SIZE];
+    return sha256_file_hex(path.c_str(), actual) && expected == actual;
+}
+
+}  // namespace
+
+const wchar_t* download_failure_text(DownloadOutcome outcome, const wchar_t* refused)
 {
     switch (outcome) {
     case DOWNLOAD_DONE:
@@ -38,7 +46,7 @@ const wchar_t* failure_text(DownloadOutcome outcome)
     case DOWNLOAD_NO_CONNECTION:
         return MT_ERR_NO_NETWORK;
     case DOWNLOAD_REFUSED:
-        return MT_ERR_REFUSED;
+        return refused;
     case DOWNLOAD_TOO_LARGE:
         return MT_ERR_WRONG_FILE;
     case DOWNLOAD_INCOMPLETE:
@@ -49,14 +57,6 @@ const wchar_t* failure_text(DownloadOutcome outcome)
     }
     return MT_ERR_CANNOT_WRITE;
 }
-
-bool has_digest(const std::wstring& path, const std::string& expected)
-{
-    char actual[SHA256_HEX_SIZE];
-    return sha256_file_hex(path.c_str(), actual) && expected == actual;
-}
-
-}  // namespace
 
 bool is_verified_file(const DownloadItem& item, const std::wstring& target)
 {
@@ -79,8 +79,9 @@ const wchar_t* download_verified_file(HWND dialog, const DownloadItem& item, con
     const std::wstring part = target + L".part";
     Progress progress{dialog, item.size, fileNumber, fileCount, -1};
     const std::string url = miradot::wide_to_utf8(item.url);
-    if (const wchar_t* failure
-        = failure_text(download_to_file(url.c_str(), part.c_str(), item.size, item.size, report_progress, &progress)))
+    if (const wchar_t* failure = download_failure_text(
+            download_to_file(url.c_str(), part.c_str(), item.size, item.size, report_progress, &progress),
+            MT_ERR_REFUSED))
         return failure;
     if (!has_digest(part, item.sha256)) {
         DeleteFileW(part.c_str());

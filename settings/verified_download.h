@@ -7,6 +7,11 @@
 #include <string>
 
 #include "download_item.h"
+#include "https_download.h"
+
+// The installers' line for a download's outcome, nullptr when it is done;
+// refused: the line for a server that answered with another status.
+const wchar_t* download_failure_text(DownloadOutcome outcome, const wchar_t* refused);
 
 // The target exists with exactly the item's size and digest.
 bool is_verified_file(const DownloadItem& item, const std::wstring& target);

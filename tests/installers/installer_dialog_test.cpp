@@ -198,11 +198,7 @@ int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    // The dialog's fonts, as the settings tests stand them in under Wine.
-    const wchar_t* replacements = L"Software\\Wine\\Fonts\\Replacements";
-    write_text(replacements, L"Segoe UI", L"Liberation Sans");
-    write_text(replacements, L"Segoe UI Symbol", L"DejaVu Sans");
-    write_text(replacements, L"Consolas", L"DejaVu Sans Mono");
+    use_font_stand_ins();
     // The system tar the installers run, in this prefix's system folder.
     if (!CopyFileW(L"" TAR_STANDIN, system_tar_path().c_str(), FALSE) || !ts::trust_authority(true))
         return 1;

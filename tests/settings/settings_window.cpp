@@ -314,6 +314,14 @@ void delete_key(const std::wstring& key)
     RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
 }
 
+void use_font_stand_ins()
+{
+    const wchar_t* replacements = L"Software\\Wine\\Fonts\\Replacements";
+    write_text(replacements, L"Segoe UI", L"Liberation Sans");
+    write_text(replacements, L"Segoe UI Symbol", L"DejaVu Sans");
+    write_text(replacements, L"Consolas", L"DejaVu Sans Mono");
+}
+
 std::wstring shot_path(const std::wstring& file)
 {
     wchar_t program[MAX_PATH];

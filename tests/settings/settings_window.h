@@ -65,6 +65,9 @@ void click_at(POINT point);
 bool screenshot_window(HWND window, const std::wstring& file);
 void click_window(HWND window);
 
+// The installed fonts Wine is told to use for the dialog's Windows fonts.
+void use_font_stand_ins();
+
 // Values of the settings key.
 std::optional<DWORD> read_dword(const std::wstring& key, const wchar_t* name);
 std::optional<std::wstring> read_text(const std::wstring& key, const wchar_t* name);

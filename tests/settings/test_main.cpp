@@ -12,11 +12,6 @@
 
 namespace {
 
-void replace_font(const wchar_t* windowsFont, const wchar_t* installed)
-{
-    write_text(L"Software\\Wine\\Fonts\\Replacements", windowsFont, installed);
-}
-
 // Windows finds the symbols the UI font lacks (⚠, ⌫) through font linking;
 // Wine's stand-in gets the same link to a font that has them.
 void link_font(const wchar_t* font, const wchar_t* fallback)
@@ -54,9 +49,7 @@ int main(int argc, char** argv)
         if (std::string(argv[n]).rfind("--dpi=", 0) == 0)
             dpi.emplace(DWORD(std::stoul(argv[n] + 6)));
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    replace_font(L"Segoe UI", L"Liberation Sans");
-    replace_font(L"Segoe UI Symbol", L"DejaVu Sans");
-    replace_font(L"Consolas", L"DejaVu Sans Mono");
+    use_font_stand_ins();
     link_font(L"Segoe UI", L"DejaVuSans.ttf,DejaVu Sans");
     link_font(L"Liberation Sans", L"DejaVuSans.ttf,DejaVu Sans");
     GdiplusSession gdiplus;
