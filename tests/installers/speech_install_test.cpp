@@ -140,6 +140,14 @@ TEST_F(SpeechInstall, ARunningVoiceHelperIsReadyOnceTheModelIsInstalled)
     ASSERT_EQ(error_text(install_speech_model(dialog.window())), L"");
     const std::string after = ping();
     EXPECT_NE(after.find("\"ready\":true"), std::string::npos) << after;
+    // And it transcribes with the model it picked up.
+    std::string wav;
+    for (char c : std::string(SPEECH_WAV))
+        wav += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    char transcript[VOICE_PING_REPLY];
+    ASSERT_TRUE(pipe_request(PipeKind::Voice, ("{\"cmd\":\"file\",\"path\":\"" + wav + "\"}").c_str(), transcript,
+                             sizeof transcript, 60000));
+    EXPECT_NE(std::string(transcript).find("\"raw\":\"Xin chào\""), std::string::npos) << transcript;
     char reply[VOICE_QUIT_REPLY];
     EXPECT_TRUE(pipe_request(PipeKind::Voice, "{\"cmd\":\"quit\"}", reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS));
     EXPECT_EQ(helper.wait(10000), 0);
