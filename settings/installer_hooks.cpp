@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog_focus.h"
+#include "dialog_controls.h"
 #include "dialog_state.h"
 #include "layout.h"
 #include "mt_area.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "dialog_focus.h"
+#include "dialog_controls.h"
 #include "dialog_state.h"
 #include "draw.h"
 #include "layout.h"
@@ -200,12 +200,6 @@ void close(HWND dialog)
     EndDialog(dialog, IDOK);
 }
 
-INT_PTR answer(HWND dialog, LRESULT result)
-{
-    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, result);
-    return TRUE;
-}
-
 LRESULT custom_draw(HWND dialog, NMCUSTOMDRAW* draw)
 {
     const int row = int(draw->hdr.idFrom) - IDC_LANGUAGE_TOGGLE;
@@ -231,7 +225,7 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lparam);
         if (header->code == NM_CUSTOMDRAW)
-            return answer(dialog, custom_draw(dialog, reinterpret_cast<NMCUSTOMDRAW*>(lparam)));
+            return dialog_result(dialog, custom_draw(dialog, reinterpret_cast<NMCUSTOMDRAW*>(lparam)));
         return FALSE;
     }
     case WM_DRAWITEM:
@@ -249,11 +243,7 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
         close(dialog);
         return TRUE;
     case WM_VSCROLL: {
-        SCROLLINFO info{};
-        info.cbSize = sizeof info;
-        info.fMask = SIF_TRACKPOS;
-        GetScrollInfo(dialog, SB_VERT, &info);
-        scroll_to(requested_scroll(g_languages.view, LOWORD(wparam), info.nTrackPos, scaled(SCROLL_LINE_PX)));
+        scroll_to(requested_scroll(dialog, g_languages.view, LOWORD(wparam), scaled(SCROLL_LINE_PX)));
         return TRUE;
     }
     case WM_MOUSEWHEEL:

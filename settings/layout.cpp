@@ -253,9 +253,9 @@ void layout_after_dpi_change(HWND dialog, const RECT* suggested)
     layout_dialog(dialog);
 }
 
-void scroll_dialog(HWND dialog, int request, int thumb)
+void scroll_dialog(HWND dialog, int request)
 {
-    set_scroll(dialog, requested_scroll(settings_dialog().view, request, thumb, scaled(SCROLL_LINE)));
+    set_scroll(dialog, requested_scroll(dialog, settings_dialog().view, request, scaled(SCROLL_LINE)));
 }
 
 void scroll_wheel(HWND dialog, int delta)

@@ -33,6 +33,7 @@ void layout_after_dpi_change(HWND dialog, const RECT* suggested);
 // Controls only, for a changed visibility or text width.
 void place_controls(HWND dialog);
 
-void scroll_dialog(HWND dialog, int request, int thumb);
+// A WM_VSCROLL request.
+void scroll_dialog(HWND dialog, int request);
 void scroll_wheel(HWND dialog, int delta);
 void scroll_into_view(HWND dialog, HWND child);

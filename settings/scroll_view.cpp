@@ -26,7 +26,7 @@ bool move_scroll(HWND window, ScrollView& view, int position)
     return true;
 }
 
-int requested_scroll(const ScrollView& view, int request, int thumb, int line)
+int requested_scroll(HWND window, const ScrollView& view, int request, int line)
 {
     switch (request) {
     case SB_LINEUP:
@@ -42,8 +42,13 @@ int requested_scroll(const ScrollView& view, int request, int thumb, int line)
     case SB_BOTTOM:
         return view.contentHeight;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-        return thumb;
+    case SB_THUMBPOSITION: {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_TRACKPOS;
+        GetScrollInfo(window, SB_VERT, &info);
+        return info.nTrackPos;
+    }
     }
     return view.scroll;
 }

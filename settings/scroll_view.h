@@ -16,8 +16,8 @@ void apply_scroll_info(HWND window, const ScrollView& view);
 // Moves to position, clamped to the content; false when it stays where it was.
 bool move_scroll(HWND window, ScrollView& view, int position);
 
-// Where a WM_VSCROLL request asks to go, lines of `line` pixels.
-int requested_scroll(const ScrollView& view, int request, int thumb, int line);
+// Where a WM_VSCROLL request to window asks to go, lines of `line` pixels.
+int requested_scroll(HWND window, const ScrollView& view, int request, int line);
 
 // Where a wheel turn of delta asks to go.
 int wheel_scroll(const ScrollView& view, int delta, int line);

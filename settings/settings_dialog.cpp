@@ -2,7 +2,7 @@
 
 #include "behaviour_rows.h"
 #include "dialog_features.h"
-#include "dialog_focus.h"
+#include "dialog_controls.h"
 #include "dialog_state.h"
 #include "hotkey_capture.h"
 #include "layout.h"
@@ -283,12 +283,6 @@ void open_dialog(HWND dialog)
     subclass_hotkey_button(GetDlgItem(dialog, IDC_TRANSLATE_HOTKEY));
 }
 
-INT_PTR answer(HWND dialog, LRESULT result)
-{
-    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, result);
-    return TRUE;
-}
-
 INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
@@ -296,7 +290,7 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
         open_dialog(dialog);
         return TRUE;
     case WM_ERASEBKGND:
-        return answer(dialog, 1);
+        return dialog_result(dialog, 1);
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(dialog, &ps);
@@ -307,7 +301,7 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lparam);
         if (header->code == NM_CUSTOMDRAW)
-            return answer(dialog, custom_draw_control(dialog, reinterpret_cast<NMCUSTOMDRAW*>(lparam)));
+            return dialog_result(dialog, custom_draw_control(dialog, reinterpret_cast<NMCUSTOMDRAW*>(lparam)));
         return FALSE;
     }
     case WM_DRAWITEM:
@@ -335,11 +329,7 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
         }
         return TRUE;
     case WM_VSCROLL: {
-        SCROLLINFO info{};
-        info.cbSize = sizeof info;
-        info.fMask = SIF_TRACKPOS;
-        GetScrollInfo(dialog, SB_VERT, &info);
-        scroll_dialog(dialog, LOWORD(wparam), info.nTrackPos);
+        scroll_dialog(dialog, LOWORD(wparam));
         return TRUE;
     }
     case WM_MOUSEWHEEL:

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "dialog_focus.h"
+#include "dialog_controls.h"
 #include "dialog_report.h"
 #include "installer_hooks.h"
 #include "languages_dialog.h"
