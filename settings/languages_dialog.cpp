@@ -84,7 +84,8 @@ void place_controls()
         SetWindowPos(child, nullptr, scaled(r.x), scaled(r.y) - scroll, scaled(r.w), scaled(r.h),
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
-    RedrawWindow(g_languages.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    // The background between the cards is the erase brush's: erase it too.
+    RedrawWindow(g_languages.window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 // The dialog at the settings dialog's scale, as tall as the work area allows,

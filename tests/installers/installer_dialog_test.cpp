@@ -192,6 +192,52 @@ TEST_F(InstallerDialog, LanguagesDialogRunsOneJobAtATime)
     EXPECT_EQ(program.text(TRANSLATE_STATUS), L"Đã cài: Anh, Việt, Nhật. Dịch ngay trên máy, không gửi chữ đi đâu.");
 }
 
+TEST_F(InstallerDialog, LanguagesDialogFollowsTheDarkThemeAndScrollsToTheFocusedToggle)
+{
+    Environment environment = this->environment();
+    environment[L"MIRADOT_SETTINGS_THEME"] = L"dark";
+    SettingsProgram program(environment);
+    ASSERT_TRUE(program.dialog());
+    program.click(LANGUAGES);
+    HWND languages = nullptr;
+    ASSERT_TRUE(
+        wait_until([&] { return (languages = FindWindowW(L"#32770", L"miraDot – Ngôn ngữ dịch")) != nullptr; }));
+    Sleep(300);
+    POINT margin{4, 400};
+    ClientToScreen(languages, &margin);
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetPixel(screen, margin.x, margin.y), RGB(0x0A, 0x0F, 0x1F)) << "the dark window background";
+    ReleaseDC(nullptr, screen);
+
+    // A language whose files have no published digests is refused at once.
+    click_window(GetDlgItem(languages, TOGGLE + 1));
+    ASSERT_TRUE(wait_until([&] { return starts(window_text(GetDlgItem(languages, STATUS + 1)), L"Lỗi"); }, 30000));
+    EXPECT_EQ(window_text(GetDlgItem(languages, STATUS + 1)),
+              L"Lỗi: chưa có mã kiểm tra cho thứ tiếng này, chưa cài được.");
+    EXPECT_EQ(SendMessageW(GetDlgItem(languages, TOGGLE + 1), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+    // Tab on to the last toggle: the view follows the focus.
+    HWND last = GetDlgItem(languages, TOGGLE + LANGUAGE_COUNT - 1);
+    auto focused = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(languages, nullptr), &info);
+        return info.hwndFocus;
+    };
+    for (int n = 0; n < LANGUAGE_COUNT && focused() != last; ++n)
+        program.key(VK_TAB);
+    ASSERT_EQ(focused(), last);
+    RECT client, toggle;
+    GetClientRect(languages, &client);
+    GetWindowRect(last, &toggle);
+    MapWindowPoints(nullptr, languages, reinterpret_cast<POINT*>(&toggle), 2);
+    EXPECT_GE(toggle.top, client.top);
+    EXPECT_LE(toggle.bottom, client.bottom);
+    EXPECT_TRUE(screenshot_window(languages, L"languages_dialog_dark.png"));
+    program.key(VK_ESCAPE);
+    EXPECT_TRUE(wait_until([&] { return !IsWindow(languages); }));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
