@@ -238,6 +238,50 @@ TEST_F(InstallerDialog, LanguagesDialogFollowsTheDarkThemeAndScrollsToTheFocused
     EXPECT_TRUE(wait_until([&] { return !IsWindow(languages); }));
 }
 
+TEST_F(InstallerDialog, RemovingALanguageAsksFirstAndGivesTheSpaceBack)
+{
+    folder.write("mt/runtime/ok", std::string(RUNTIME_VERSION) + "\r\n");
+    folder.write("mt/en-vi/model.bin", std::string(3000000, 'w'));
+    folder.write("mt/vi-en/model.bin", "weights");
+    SettingsProgram program(environment());
+    ASSERT_TRUE(program.dialog());
+    program.click(LANGUAGES);
+    const wchar_t* caption = L"miraDot – Ngôn ngữ dịch";
+    HWND languages = nullptr;
+    ASSERT_TRUE(wait_until([&] { return (languages = FindWindowW(L"#32770", caption)) != nullptr; }));
+    Sleep(300);
+    // The question carries the dialog's caption.
+    auto question = [&] {
+        for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"#32770", caption)) != nullptr;)
+            if (window != languages)
+                return window;
+        return HWND(nullptr);
+    };
+    HWND toggle = GetDlgItem(languages, TOGGLE);
+
+    click_window(toggle);
+    HWND box = nullptr;
+    ASSERT_TRUE(wait_until([&] { return (box = question()) != nullptr; }));
+    Sleep(300);
+    click_window(GetDlgItem(box, IDNO));
+    ASSERT_TRUE(wait_until([&] { return question() == nullptr; }));
+    EXPECT_EQ(SendMessageW(toggle, BM_GETCHECK, 0, 0), BST_CHECKED) << "No keeps the language";
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "mt" / "en-vi" / "model.bin"));
+
+    click_window(toggle);
+    ASSERT_TRUE(wait_until([&] { return (box = question()) != nullptr; }));
+    Sleep(300);
+    click_window(GetDlgItem(box, IDYES));
+    ASSERT_TRUE(
+        wait_until([&] { return window_text(GetDlgItem(languages, STATUS)) == L"Đã gỡ, lấy lại khoảng 3 MB"; }, 30000))
+        << narrow(window_text(GetDlgItem(languages, STATUS)));
+    EXPECT_EQ(SendMessageW(toggle, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "mt" / "en-vi"));
+    program.key(VK_ESCAPE);
+    ASSERT_TRUE(wait_until([&] { return !IsWindow(languages); }));
+    EXPECT_EQ(program.text(TRANSLATE_STATUS), L"Chưa cài. Tải khoảng 850 MB một lần; sau đó dịch không cần mạng.");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
