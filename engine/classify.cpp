@@ -288,6 +288,20 @@ void classify_plain(const EngineContext* ctx, const WordKeys& keys, const Compos
     }
 }
 
+// The word's one tone key is where Telex users type it: last (CANHR), or
+// right after its vowel (CARNH, BASO).
+bool tone_key_where_typed(const WordKeys& keys)
+{
+    if (std::strchr("sfrxj", keys.lower[keys.length - 1]))
+        return true;
+    // After a vowel (w included: ư, or the horn over one) these keys can only
+    // be the tone key.
+    for (int i = 1; i < keys.length; ++i)
+        if (std::strchr("sfrxj", keys.lower[i]) && std::strchr("aeiouyw", keys.lower[i - 1]))
+            return true;
+    return false;
+}
+
 // A word with a capital inside a sentence, right after a decided word.
 bool capital_inside_sentence(const EngineContext* ctx, CasePattern pattern)
 {
@@ -409,8 +423,8 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
             codeLike = false;
         bool capsRun = ctx->lastWordAllCaps && ctx->capsRunCount > 0 && inVi;
         // Three keys make an acronym (CSS, GPS) unless capitals already run.
-        bool capsTone = !inEn && inVi && st.toneCount == 1 && (keys.length >= 4 || ctx->lastWordAllCaps) && lastKey
-                        && std::strchr("SFRXJ", keys.raw[keys.length - 1]) && viFreq >= CAPITALS_TONE_MIN_COUNT;
+        bool capsTone = !inEn && inVi && st.toneCount == 1 && (keys.length >= 4 || ctx->lastWordAllCaps)
+                        && tone_key_where_typed(keys) && viFreq >= CAPITALS_TONE_MIN_COUNT;
         bool rawResult = codeLike;
         if (pattern == CASE_ALL_CAPITALS && !capsRun && !capsTone) {
             if (!st.markByRepeat) {
