@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 bool sha256_file_hex(const wchar_t* path, char* hex)
 {
@@ -37,4 +38,10 @@ bool sha256_file_hex(const wchar_t* path, char* hex)
         BCryptCloseAlgorithmProvider(algorithm, 0);
     CloseHandle(file);
     return ok;
+}
+
+bool file_has_sha256(const wchar_t* path, const char* hex)
+{
+    char actual[SHA256_HEX_SIZE];
+    return sha256_file_hex(path, actual) && std::strcmp(actual, hex) == 0;
 }

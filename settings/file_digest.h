@@ -6,3 +6,7 @@ inline constexpr int SHA256_HEX_SIZE = 65;
 // 64 lower-case hex digits and a NUL into hex (65 bytes); false when the file
 // cannot be read or hashed.
 bool sha256_file_hex(const wchar_t* path, char* hex);
+
+// The file's SHA-256 equals hex (64 lower-case digits, compared exactly);
+// false when it differs or cannot be computed.
+bool file_has_sha256(const wchar_t* path, const char* hex);

@@ -77,3 +77,11 @@ bool write_text_file(const std::wstring& path, const char* text)
 }
 
 bool path_exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool file_has_size(const std::wstring& path, uint64_t size)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)
+           && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+           && ((uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow) == size;
+}

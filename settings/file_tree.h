@@ -18,5 +18,8 @@ bool write_text_file(const std::wstring& path, const char* text);
 
 bool path_exists(const std::wstring& path);
 
+// path is a file of exactly size bytes.
+bool file_has_size(const std::wstring& path, uint64_t size);
+
 // Creates the folder; an existing one is fine.
 bool make_folder(const std::wstring& path);

@@ -97,17 +97,12 @@ void size_window()
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(g_languages.owner, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& work = monitor.rcWork;
-    RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, DWORD(GetWindowLongPtrW(window, GWL_STYLE)) & ~WS_VSCROLL, FALSE,
-                       DWORD(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+    const UINT dpi = window_dpi(window);
+    const RECT frame = frame_for(window, dpi);
     const int frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
     ScrollView& view = g_languages.view;
-    view.contentHeight = scaled(DESIGN_HEIGHT_PX);
-    const int available = int(work.bottom - work.top) - 2 * SCREEN_MARGIN - frameHeight;
-    view.scrollable = view.contentHeight > available;
-    view.viewHeight = view.scrollable ? available : view.contentHeight;
-    view.scroll = std::clamp(view.scroll, 0, std::max(0, view.contentHeight - view.viewHeight));
-    const int width = scaled(DESIGN_WIDTH_PX) + (view.scrollable ? GetSystemMetrics(SM_CXVSCROLL) : 0) + frameWidth;
+    fit_scroll_view(view, scaled(DESIGN_HEIGHT_PX), int(work.bottom - work.top) - 2 * SCREEN_MARGIN - frameHeight);
+    const int width = scaled(DESIGN_WIDTH_PX) + (view.scrollable ? scroll_bar_width(dpi) : 0) + frameWidth;
     const int height = view.viewHeight + frameHeight;
     SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + std::max(0L, (work.bottom - work.top - height) / 2), width, height,

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 const Card CARDS[CARD_COUNT] = {
@@ -19,47 +20,15 @@ const Card CARDS[CARD_COUNT] = {
 
 namespace {
 
-constexpr double FIT_MARGIN = 8;
-constexpr double SHRINK_FLOOR = 0.85;
-constexpr double SCROLL_LINE = 40;
-constexpr int SCREENSHOT_LIMIT = 8000;
-
 template <typename F> F system_function(const char* name)
 {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
 
-UINT window_dpi(HWND window)
-{
-    static auto get_dpi = system_function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-    if (get_dpi) {
-        UINT dpi = get_dpi(window);
-        if (dpi)
-            return dpi;
-    }
-    HDC dc = GetDC(window);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
-    if (dc)
-        ReleaseDC(window, dc);
-    return dpi > 0 ? UINT(dpi) : 96;
-}
-
-RECT frame_for(HWND window, UINT dpi)
-{
-    static auto adjust = system_function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
-    RECT frame{0, 0, 0, 0};
-    DWORD style = DWORD(GetWindowLongPtrW(window, GWL_STYLE)) & ~WS_VSCROLL;
-    DWORD exStyle = DWORD(GetWindowLongPtrW(window, GWL_EXSTYLE));
-    if (!adjust || !adjust(&frame, style, FALSE, exStyle, dpi))
-        AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    return frame;
-}
-
-int scroll_bar_width(UINT dpi)
-{
-    static auto metrics = system_function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
-    return metrics ? metrics(SM_CXVSCROLL, dpi) : GetSystemMetrics(SM_CXVSCROLL);
-}
+constexpr double FIT_MARGIN = 8;
+constexpr double SHRINK_FLOOR = 0.85;
+constexpr double SCROLL_LINE = 40;
+constexpr int SCREENSHOT_LIMIT = 8000;
 
 double text_width(HWND dialog, HFONT font, int id)
 {
@@ -110,10 +79,9 @@ void fit_and_size(HWND dialog, bool centre)
         scale *= factor < SHRINK_FLOOR ? SHRINK_FLOOR : factor;
     }
     d.scale = scale;
-    d.view.contentHeight = int(std::lround(DESIGN_HEIGHT * scale));
-    d.view.scrollable = !d.screenshot && d.view.contentHeight > availableHeight;
-    d.view.viewHeight = d.view.scrollable ? int(availableHeight) : d.view.contentHeight;
-    d.view.scroll = std::clamp(d.view.scroll, 0, std::max(0, d.view.contentHeight - d.view.viewHeight));
+    // A screenshot shows the whole content, unscrolled.
+    fit_scroll_view(d.view, int(std::lround(DESIGN_HEIGHT * scale)),
+                    d.screenshot ? std::numeric_limits<int>::max() : int(availableHeight));
 
     int clientWidth = int(std::lround(DESIGN_WIDTH * scale)) + (d.view.scrollable ? scroll_bar_width(dpi) : 0);
     int width = std::min(clientWidth + frameWidth, SCREENSHOT_LIMIT);
@@ -130,6 +98,38 @@ void fit_and_size(HWND dialog, bool centre)
 }
 
 }  // namespace
+
+UINT window_dpi(HWND window)
+{
+    static auto get_dpi = system_function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (get_dpi) {
+        UINT dpi = get_dpi(window);
+        if (dpi)
+            return dpi;
+    }
+    HDC dc = GetDC(window);
+    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+    if (dc)
+        ReleaseDC(window, dc);
+    return dpi > 0 ? UINT(dpi) : 96;
+}
+
+RECT frame_for(HWND window, UINT dpi)
+{
+    static auto adjust = system_function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    RECT frame{0, 0, 0, 0};
+    DWORD style = DWORD(GetWindowLongPtrW(window, GWL_STYLE)) & ~WS_VSCROLL;
+    DWORD exStyle = DWORD(GetWindowLongPtrW(window, GWL_EXSTYLE));
+    if (!adjust || !adjust(&frame, style, FALSE, exStyle, dpi))
+        AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    return frame;
+}
+
+int scroll_bar_width(UINT dpi)
+{
+    static auto metrics = system_function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+    return metrics ? metrics(SM_CXVSCROLL, dpi) : GetSystemMetrics(SM_CXVSCROLL);
+}
 
 bool design_rect(HWND dialog, int id, DesignRect* r)
 {

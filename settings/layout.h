@@ -35,5 +35,11 @@ void place_controls(HWND dialog);
 
 // A WM_VSCROLL request.
 void scroll_dialog(HWND dialog, int request);
+
+// The window's DPI; the frame its style adds at that DPI (a vertical scroll
+// bar not counted); the width of a vertical scroll bar at that DPI.
+UINT window_dpi(HWND window);
+RECT frame_for(HWND window, UINT dpi);
+int scroll_bar_width(UINT dpi);
 void scroll_wheel(HWND dialog, int delta);
 void scroll_into_view(HWND dialog, HWND child);

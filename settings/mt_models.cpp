@@ -100,11 +100,7 @@ bool plan_install(const std::string& code, InstallPlan& plan, std::wstring& text
                 return false;
             }
             ++plan.fileCount;
-            WIN32_FILE_ATTRIBUTE_DATA local;
-            const bool present
-                = GetFileAttributesExW(model_file_path(plan.home, *model, file).c_str(), GetFileExInfoStandard, &local)
-                  && ((uint64_t(local.nFileSizeHigh) << 32) | local.nFileSizeLow) == item.size;
-            if (!present)
+            if (!file_has_size(model_file_path(plan.home, *model, file), item.size))
                 plan.bytesNeeded += item.size;
         }
     }

@@ -9,6 +9,7 @@
 #include "theme.h"
 #include "version.h"
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -207,8 +208,8 @@ void paint_switch_row(HWND control, HDC dc, const RECT& r, UINT state)
                       tinted ? CardBackground::Tinted : CardBackground::Row);
 }
 
-// A language's badge colours by its script.
-Badge language_badge(const LanguageRow& language)
+// A language's badge: its code in capitals, in its script's colours.
+Badge language_badge(const LanguageRow& language, const std::wstring& code)
 {
     struct ScriptColours {
         const char* scripts;  // ISO 15924 codes, space-separated
@@ -220,17 +221,12 @@ Badge language_badge(const LanguageRow& language)
         {"Cyrl", 0x8B5CF6, 0xA855F7},                 // violet
         {"Arab Hebr", 0xF59E0B, 0xF97316},            // orange
     };
-    static thread_local wchar_t code[8];
-    size_t length = 0;
-    for (const char* c = language.code; *c && length < 7; ++c)
-        code[length++] = wchar_t(*c >= 'a' && *c <= 'z' ? *c - 'a' + 'A' : *c);
-    code[length] = 0;
     if (std::string_view(language.code) == "vi")
-        return {0, code, false, 0x10B981, 0x22C55E};  // green
+        return {0, code.c_str(), false, 0x10B981, 0x22C55E};  // green
     for (const ScriptColours& colours : COLOURS)
         if (std::string_view(colours.scripts).find(language.script) != std::string_view::npos)
-            return {0, code, false, colours.from, colours.to};
-    return {0, code, false, 0x06B6D4, 0x0EA5C6};  // cyan
+            return {0, code.c_str(), false, colours.from, colours.to};
+    return {0, code.c_str(), false, 0x06B6D4, 0x0EA5C6};  // cyan
 }
 
 COLORREF language_status_colour(const std::wstring& status)
@@ -545,6 +541,8 @@ void measure_owner_item(MEASUREITEMSTRUCT* item)
 void paint_language_toggle(HWND toggle, HDC dc, const RECT& r, UINT state, const LanguageRow& language,
                            const std::wstring& status)
 {
-    paint_switch_card(toggle, dc, r, state, language_badge(language), status, language_status_colour(status),
+    std::wstring code(language.code, language.code + std::strlen(language.code));
+    CharUpperBuffW(code.data(), DWORD(code.size()));
+    paint_switch_card(toggle, dc, r, state, language_badge(language, code), status, language_status_colour(status),
                       CardBackground::Own);
 }

@@ -2,6 +2,14 @@
 
 #include <algorithm>
 
+void fit_scroll_view(ScrollView& view, int contentHeight, int available)
+{
+    view.contentHeight = contentHeight;
+    view.scrollable = contentHeight > available;
+    view.viewHeight = view.scrollable ? available : contentHeight;
+    view.scroll = std::clamp(view.scroll, 0, std::max(0, contentHeight - view.viewHeight));
+}
+
 void apply_scroll_info(HWND window, const ScrollView& view)
 {
     SCROLLINFO info{};

@@ -11,6 +11,10 @@ struct ScrollView {
     bool scrollable = false;
 };
 
+// Content of contentHeight pixels shown in at most available: scrollable
+// when it does not fit, the position kept within the content.
+void fit_scroll_view(ScrollView& view, int contentHeight, int available);
+
 void apply_scroll_info(HWND window, const ScrollView& view);
 
 // Moves to position, clamped to the content; false when it stays where it was.

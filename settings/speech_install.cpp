@@ -51,8 +51,7 @@ const wchar_t* download_and_unpack(HWND dialog, const DownloadItem& item, const 
     if (progress.announced && progress.total != progress.announced)
         return MT_ERR_INCOMPLETE;
     post_text(dialog, WM_VOICE_INSTALL_REPORT, VOICE_PROGRESS, L"Đang kiểm tra…");
-    char digest[SHA256_HEX_SIZE];
-    if (!sha256_file_hex(archive.c_str(), digest) || item.sha256 != digest)
+    if (!file_has_sha256(archive.c_str(), item.sha256.c_str()))
         return MT_ERR_WRONG_FILE;
     if (!unpack_speech_model(archive, modelsFolder))
         return MT_ERR_UNPACK;

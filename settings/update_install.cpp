@@ -89,8 +89,7 @@ const wchar_t* install(HWND dialog, const char* url, const char* digest, uint64_
         return failure;
 
     post_text(dialog, WM_UPDATE_INSTALL_REPORT, UPDATE_PROGRESS, L"Đang kiểm tra tệp tải về…");
-    char actual[SHA256_HEX_SIZE];
-    if (!sha256_file_hex(installer, actual) || std::strcmp(actual, digest) != 0)
+    if (!file_has_sha256(installer, digest))
         return L"Lỗi: tệp tải về bị hỏng (sai mã kiểm tra), đã xoá.";
 
     post_text(dialog, WM_UPDATE_INSTALL_REPORT, UPDATE_PROGRESS, L"Đang cài… (Windows sẽ hỏi quyền quản trị)");

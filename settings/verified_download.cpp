@@ -1,9 +1,8 @@
 #include "verified_download.h"
 
-#include <cstring>
-
 #include "dialog_report.h"
 #include "file_digest.h"
+#include "file_tree.h"
 #include "https_download.h"
 #include "mt_errors.h"
 #include "mt_texts.h"
@@ -30,12 +29,6 @@ void report_progress(void* context, uint64_t total, uint64_t)
               download_progress_text(p->fileNumber, p->fileCount, percent).c_str());
 }
 
-bool has_digest(const std::wstring& path, const std::string& expected)
-{
-    char actual[SHA256_HEX_SIZE];
-    return sha256_file_hex(path.c_str(), actual) && expected == actual;
-}
-
 }  // namespace
 
 const wchar_t* download_failure_text(DownloadOutcome outcome, const wchar_t* refused)
@@ -60,11 +53,7 @@ const wchar_t* download_failure_text(DownloadOutcome outcome, const wchar_t* ref
 
 bool is_verified_file(const DownloadItem& item, const std::wstring& target)
 {
-    WIN32_FILE_ATTRIBUTE_DATA local;
-    return GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &local)
-           && !(local.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-           && ((uint64_t(local.nFileSizeHigh) << 32) | local.nFileSizeLow) == item.size
-           && has_digest(target, item.sha256);
+    return file_has_size(target, item.size) && file_has_sha256(target.c_str(), item.sha256.c_str());
 }
 
 const wchar_t* download_verified_file(HWND dialog, const DownloadItem& item, const std::wstring& target, int fileNumber,
@@ -83,7 +72,7 @@ const wchar_t* download_verified_file(HWND dialog, const DownloadItem& item, con
             download_to_file(url.c_str(), part.c_str(), item.size, item.size, report_progress, &progress),
             MT_ERR_REFUSED))
         return failure;
-    if (!has_digest(part, item.sha256)) {
+    if (!file_has_sha256(part.c_str(), item.sha256.c_str())) {
         DeleteFileW(part.c_str());
         return MT_ERR_WRONG_FILE;
     }

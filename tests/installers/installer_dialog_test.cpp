@@ -20,6 +20,7 @@
 #include "settings_window.h"
 #include "speech_install.h"
 #include "temp_folder.h"
+#include "utf.h"
 
 namespace ts = test_server;
 
@@ -28,7 +29,8 @@ namespace {
 constexpr int VOICE_STATUS = 111, VOICE_INSTALL = 112, TRANSLATE_STATUS = 127, TRANSLATE_INSTALL = 128;
 constexpr int LANGUAGES = 132, TOGGLE = 1000, STATUS = 2000;
 
-std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+using miradot::wide_to_utf8;
+const wchar_t LANGUAGES_CAPTION[] = L"miraDot – Ngôn ngữ dịch";
 bool starts(const std::wstring& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
 
 std::wstring window_text(HWND window)
@@ -36,6 +38,16 @@ std::wstring window_text(HWND window)
     wchar_t text[300];
     int length = GetWindowTextW(window, text, 300);
     return std::wstring(text, length > 0 ? length : 0);
+}
+
+// Opens the languages dialog with button 132; null when it does not appear.
+HWND open_languages_dialog(SettingsProgram& program)
+{
+    program.click(LANGUAGES);
+    HWND languages = nullptr;
+    if (wait_until([&] { return (languages = FindWindowW(L"#32770", LANGUAGES_CAPTION)) != nullptr; }))
+        Sleep(300);  // its first layout and paint
+    return languages;
 }
 
 class InstallerDialog : public testing::Test {
@@ -80,7 +92,7 @@ TEST_F(InstallerDialog, TheVoiceLineThroughABrokenThenAGoodDownload)
     const std::wstring url = speech_model_item().url;
     const std::string path = server_path(url);
     ts::serve_at(path, ts::read_file(test_archive("speech-large.tar.bz2")));
-    std::ofstream(digests) << digest_line(narrow(speech_model_item().name), test_archive("speech-large.tar.bz2"));
+    std::ofstream(digests) << digest_line(wide_to_utf8(speech_model_item().name), test_archive("speech-large.tar.bz2"));
     const uint64_t size = std::filesystem::file_size(test_archive("speech-large.tar.bz2"));
     ts::set_rules(R"({"/)" + path + R"(":{"stall_after":)" + std::to_string(size * 2 / 5) + R"(,"stall":6}})");
 
@@ -90,7 +102,7 @@ TEST_F(InstallerDialog, TheVoiceLineThroughABrokenThenAGoodDownload)
     EXPECT_EQ(program.text(VOICE_STATUS), VOICE_NOT_INSTALLED_TEXT);
     program.click(VOICE_INSTALL);
     ASSERT_TRUE(wait_until([&] { return starts(program.text(VOICE_STATUS), L"Đang tải… "); }, 20000))
-        << narrow(program.text(VOICE_STATUS));
+        << wide_to_utf8(program.text(VOICE_STATUS));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, VOICE_INSTALL)));
     EXPECT_TRUE(program.screenshot(L"voice_downloading.png"));
     ASSERT_TRUE(wait_until([&] { return starts(program.text(VOICE_STATUS), L"Lỗi"); }, 30000));
@@ -104,7 +116,7 @@ TEST_F(InstallerDialog, TheVoiceLineThroughABrokenThenAGoodDownload)
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(VOICE_INSTALL, BN_CLICKED), 0);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(VOICE_INSTALL, BN_CLICKED), 0);
     ASSERT_TRUE(wait_until([&] { return program.text(VOICE_STATUS) == VOICE_INSTALLED_TEXT; }, 30000))
-        << narrow(program.text(VOICE_STATUS));
+        << wide_to_utf8(program.text(VOICE_STATUS));
     EXPECT_EQ(ts::log(), "GET /" + path + "\n");
     EXPECT_TRUE(wait_until([&] { return !IsWindowVisible(GetDlgItem(dialog, VOICE_INSTALL)); }));
     EXPECT_TRUE(program.screenshot(L"voice_installed.png"));
@@ -131,7 +143,7 @@ TEST_F(InstallerDialog, InstallTranslationOnAFreshSystemFetchesSixteenFiles)
     program.click(TRANSLATE_INSTALL);
     const std::wstring done = L"Đã cài: Anh, Việt. Dịch ngay trên máy, không gửi chữ đi đâu.";
     ASSERT_TRUE(wait_until([&] { return program.text(TRANSLATE_STATUS) == done; }, 60000))
-        << narrow(program.text(TRANSLATE_STATUS));
+        << wide_to_utf8(program.text(TRANSLATE_STATUS));
     const std::string log = ts::log();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 16) << log;
     EXPECT_TRUE(wait_until([&] { return !IsWindowVisible(GetDlgItem(dialog, TRANSLATE_INSTALL)); }));
@@ -152,11 +164,8 @@ TEST_F(InstallerDialog, LanguagesDialogRunsOneJobAtATime)
     SettingsProgram program(environment());
     HWND dialog = program.dialog();
     ASSERT_TRUE(dialog);
-    program.click(LANGUAGES);
-    HWND languages = nullptr;
-    ASSERT_TRUE(
-        wait_until([&] { return (languages = FindWindowW(L"#32770", L"miraDot – Ngôn ngữ dịch")) != nullptr; }));
-    Sleep(300);
+    HWND languages = open_languages_dialog(program);
+    ASSERT_TRUE(languages);
     auto status = [&](int row) { return window_text(GetDlgItem(languages, STATUS + row)); };
     auto checked
         = [&](int row) { return SendMessageW(GetDlgItem(languages, TOGGLE + row), BM_GETCHECK, 0, 0) == BST_CHECKED; };
@@ -167,13 +176,13 @@ TEST_F(InstallerDialog, LanguagesDialogRunsOneJobAtATime)
     click_window(GetDlgItem(languages, TOGGLE + 1));
     ASSERT_TRUE(wait_until([&] { return !IsWindowEnabled(GetDlgItem(languages, TOGGLE + 1)); }));
     click_window(GetDlgItem(languages, TOGGLE + 2));
-    ASSERT_TRUE(wait_until([&] { return starts(status(1), L"Đang tải 12/12 · "); }, 30000)) << narrow(status(1));
+    ASSERT_TRUE(wait_until([&] { return starts(status(1), L"Đang tải 12/12 · "); }, 30000)) << wide_to_utf8(status(1));
     EXPECT_EQ(status(2), L"Đang chờ…");
     EXPECT_TRUE(checked(1) && checked(2));
     EXPECT_TRUE(screenshot_window(languages, L"languages_dialog.png"));
 
     // The stalled download fails; the waiting job runs after it.
-    ASSERT_TRUE(wait_until([&] { return status(2) == L"Đã cài · 814 MB"; }, 60000)) << narrow(status(2));
+    ASSERT_TRUE(wait_until([&] { return status(2) == L"Đã cài · 814 MB"; }, 60000)) << wide_to_utf8(status(2));
     EXPECT_EQ(status(1), L"Lỗi: tải không trọn (kiểm tra mạng).");
     EXPECT_FALSE(checked(1));
     EXPECT_TRUE(checked(2));
@@ -198,11 +207,8 @@ TEST_F(InstallerDialog, LanguagesDialogFollowsTheDarkThemeAndScrollsToTheFocused
     environment[L"MIRADOT_SETTINGS_THEME"] = L"dark";
     SettingsProgram program(environment);
     ASSERT_TRUE(program.dialog());
-    program.click(LANGUAGES);
-    HWND languages = nullptr;
-    ASSERT_TRUE(
-        wait_until([&] { return (languages = FindWindowW(L"#32770", L"miraDot – Ngôn ngữ dịch")) != nullptr; }));
-    Sleep(300);
+    HWND languages = open_languages_dialog(program);
+    ASSERT_TRUE(languages);
     POINT margin{4, 400};
     ClientToScreen(languages, &margin);
     HDC screen = GetDC(nullptr);
@@ -245,14 +251,11 @@ TEST_F(InstallerDialog, RemovingALanguageAsksFirstAndGivesTheSpaceBack)
     folder.write("mt/vi-en/model.bin", "weights");
     SettingsProgram program(environment());
     ASSERT_TRUE(program.dialog());
-    program.click(LANGUAGES);
-    const wchar_t* caption = L"miraDot – Ngôn ngữ dịch";
-    HWND languages = nullptr;
-    ASSERT_TRUE(wait_until([&] { return (languages = FindWindowW(L"#32770", caption)) != nullptr; }));
-    Sleep(300);
+    HWND languages = open_languages_dialog(program);
+    ASSERT_TRUE(languages);
     // The question carries the dialog's caption.
     auto question = [&] {
-        for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"#32770", caption)) != nullptr;)
+        for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"#32770", LANGUAGES_CAPTION)) != nullptr;)
             if (window != languages)
                 return window;
         return HWND(nullptr);
@@ -274,7 +277,7 @@ TEST_F(InstallerDialog, RemovingALanguageAsksFirstAndGivesTheSpaceBack)
     click_window(GetDlgItem(box, IDYES));
     ASSERT_TRUE(
         wait_until([&] { return window_text(GetDlgItem(languages, STATUS)) == L"Đã gỡ, lấy lại khoảng 3 MB"; }, 30000))
-        << narrow(window_text(GetDlgItem(languages, STATUS)));
+        << wide_to_utf8(window_text(GetDlgItem(languages, STATUS)));
     EXPECT_EQ(SendMessageW(toggle, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "mt" / "en-vi"));
     program.key(VK_ESCAPE);

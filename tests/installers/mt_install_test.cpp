@@ -14,12 +14,13 @@
 #include "mt_models.h"
 #include "mt_runtime.h"
 #include "temp_folder.h"
+#include "utf.h"
 
 namespace ts = test_server;
 
 namespace {
 
-std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+using miradot::wide_to_utf8;
 
 int count_lines(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
 
@@ -57,7 +58,7 @@ TEST_F(TranslationInstall, AFreshSystemGetsTheRuntimeThenBothModelsAndARetryFetc
     EXPECT_EQ(text, MT_ERR_REFUSED);
     std::vector<std::wstring> reports = dialog.reports();
     for (const wchar_t* done : {L"Đang tải 1/16 · 100 %…", L"Đang tải 2/16 · 100 %…", L"Đang tải 3/16 · 100 %…"})
-        EXPECT_NE(std::find(reports.begin(), reports.end(), done), reports.end()) << narrow(done);
+        EXPECT_NE(std::find(reports.begin(), reports.end(), done), reports.end()) << wide_to_utf8(done);
     EXPECT_FALSE(is_runtime_installed());
     EXPECT_FALSE(exists(L"runtime"));
     EXPECT_TRUE(exists(L"dl\\sentencepiece.whl")) << "verified packages stay for the retry";
@@ -65,12 +66,12 @@ TEST_F(TranslationInstall, AFreshSystemGetsTheRuntimeThenBothModelsAndARetryFetc
 
     ts::set_rules("{}");
     ts::clear_log();
-    ASSERT_TRUE(install_language(dialog.window(), "vi", text)) << narrow(text);
+    ASSERT_TRUE(install_language(dialog.window(), "vi", text)) << wide_to_utf8(text);
     EXPECT_EQ(text, L"Đã cài · 807 MB");
     EXPECT_EQ(count_lines(ts::log()), 1 + 12) << ts::log();
     reports = dialog.reports();
     ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(reports.front().rfind(L"Đang tải 4/16 · ", 0), 0u) << narrow(reports.front());
+    EXPECT_EQ(reports.front().rfind(L"Đang tải 4/16 · ", 0), 0u) << wide_to_utf8(reports.front());
     EXPECT_NE(std::find(reports.begin(), reports.end(), L"Đang cài…"), reports.end());
     EXPECT_EQ(reports.back(), L"Đang tải 16/16 · 100 %…");
     EXPECT_TRUE(is_runtime_installed());
@@ -83,8 +84,8 @@ TEST_F(TranslationInstall, AFreshSystemGetsTheRuntimeThenBothModelsAndARetryFetc
 TEST_F(TranslationInstall, AModelFileThatFailsLeavesTheLanguageNotInstalledAndTheRuntimeWhole)
 {
     std::wstring text;
-    ASSERT_TRUE(install_language(dialog.window(), "vi", text)) << narrow(text);
-    ASSERT_TRUE(remove_language("vi", text)) << narrow(text);
+    ASSERT_TRUE(install_language(dialog.window(), "vi", text)) << wide_to_utf8(text);
+    ASSERT_TRUE(remove_language("vi", text)) << wide_to_utf8(text);
     dialog.reports();
 
     const ModelRow& reverse = *find_model("vi-en");
@@ -103,7 +104,7 @@ TEST_F(TranslationInstall, FrenchBringsTheFourFilesOfOneModelAndTheSixOfTheOther
 {
     folder.write("home/runtime/ok", std::string(RUNTIME_VERSION) + "\r\n");
     std::wstring text;
-    ASSERT_TRUE(install_language(dialog.window(), "fr", text)) << narrow(text);
+    ASSERT_TRUE(install_language(dialog.window(), "fr", text)) << wide_to_utf8(text);
     EXPECT_EQ(text, L"Đã cài · 793 MB");
     const std::string log = ts::log();
     EXPECT_EQ(count_lines(log), 4 + 6) << log;

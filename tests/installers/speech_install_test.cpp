@@ -12,12 +12,13 @@
 #include "speech_install.h"
 #include "speech_model.h"
 #include "temp_folder.h"
+#include "utf.h"
 
 namespace ts = test_server;
 
 namespace {
 
-std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+using miradot::wide_to_utf8;
 
 class SpeechInstall : public testing::Test {
 protected:
@@ -26,8 +27,7 @@ protected:
         std::filesystem::create_directories(folder.path() / "local");
         environment.set(L"LOCALAPPDATA", (folder.path() / "local").wstring());
         environment.set(L"MIRADOT_DOWNLOAD_TEST_DIGESTS", (folder.path() / "digests.txt").wstring());
-        const std::wstring url = speech_model_item().url;
-        path = narrow(url.substr(url.find(L'/', 8) + 1));
+        path = server_path(speech_model_item().url);
         ts::set_rules("{}");
     }
     ~SpeechInstall() override { ts::set_rules("{}"); }
@@ -37,7 +37,7 @@ protected:
     {
         ts::serve_at(path, ts::read_file(test_archive(served)));
         std::ofstream(folder.path() / "digests.txt")
-            << digest_line(narrow(speech_model_item().name), test_archive(listed));
+            << digest_line(wide_to_utf8(speech_model_item().name), test_archive(listed));
     }
 
     bool installed()
@@ -62,7 +62,7 @@ TEST_F(SpeechInstall, DownloadsChecksAndUnpacksWithProgress)
     EXPECT_FALSE(std::filesystem::exists(models() / "download.tar.bz2.part"));
     const std::vector<std::wstring> reports = dialog.reports();
     ASSERT_GE(reports.size(), 2u);
-    EXPECT_EQ(reports.front().rfind(L"Đang tải… ", 0), 0u) << narrow(reports.front());
+    EXPECT_EQ(reports.front().rfind(L"Đang tải… ", 0), 0u) << wide_to_utf8(reports.front());
     EXPECT_EQ(reports[reports.size() - 2], L"Đang tải… 100 %");
     EXPECT_EQ(reports.back(), L"Đang kiểm tra…");
 }
