@@ -71,6 +71,17 @@ bool stop_tone_attested(const Syllable& s)
     return false;
 }
 
+// The keys that set a tone: s f r x j in Telex, 1 to 5 in VNI.
+bool is_tone_key(const EngineContext* ctx, char lowerKey)
+{
+    return lowerKey && std::strchr(ctx->method == VNI ? "12345" : "sfrxj", lowerKey) != nullptr;
+}
+
+bool last_key_is_tone(const EngineContext* ctx, const WordKeys& keys)
+{
+    return keys.length > 0 && is_tone_key(ctx, keys.lower[keys.length - 1]);
+}
+
 bool has_non_ascii(const char* text)
 {
     for (; *text; ++text) {
@@ -111,15 +122,23 @@ WordKeys word_keys(const EngineContext* ctx)
 
 CasePattern case_pattern(const WordKeys& keys)
 {
-    if (keys.length == 0)
+    // The letters alone: the VNI digit keys have no case (D9UNG1 is all
+    // capitals, Lap5 a capitalised word).
+    char letters[ENGINE_MAX_KEYS + 1];
+    int count = 0;
+    for (int i = 0; i < keys.length; ++i) {
+        if (is_ascii_letter(static_cast<unsigned char>(keys.raw[i])))
+            letters[count++] = keys.raw[i];
+    }
+    if (count == 0)
         return CASE_LOWER;
-    auto capital = [&](int i) { return is_ascii_upper(static_cast<unsigned char>(keys.raw[i])); };
+    auto capital = [&](int i) { return is_ascii_upper(static_cast<unsigned char>(letters[i])); };
     bool all = true;
-    for (int i = 0; i < keys.length; ++i)
+    for (int i = 0; i < count; ++i)
         all = all && capital(i);
     if (all)
         return CASE_ALL_CAPITALS;
-    for (int i = 1; i < keys.length; ++i) {
+    for (int i = 1; i < count; ++i) {
         if (capital(i) && !capital(i - 1))
             return CASE_INNER_CAPITAL;
     }
@@ -147,26 +166,12 @@ namespace {
 
 bool old_tone(const EngineContext* ctx) { return has_option(ctx, OPT_OLD_TONE); }
 bool has(const EngineContext* ctx, uint32_t option) { return has_option(ctx, option); }
-void lower_form(const char* text, char* buffer, int size) { to_lower_word(text, buffer, size); }
 
 void set_result(Classification* out, const char* text, int kind, int reason = REASON_COMPOSITION)
 {
     copy_text(out->text, sizeof out->text, text);
     out->kind = kind;
     out->reason = reason;
-}
-
-// A correction entry names the word, alone or after the previous word.
-bool known_to_corrections(const EngineContext* ctx, const char* viLower)
-{
-    if (lex_correction(viLower))
-        return true;
-    if (!ctx->contextValid || !ctx->prevWord[0])
-        return false;
-    char prevLower[96], pair[400];
-    lower_form(ctx->prevWord, prevLower, sizeof prevLower);
-    std::snprintf(pair, sizeof pair, "%s %s", prevLower, viLower);
-    return lex_correction(pair) != nullptr;
 }
 
 // The keys with their one doubled a, e or o typed once are an English word,
@@ -208,6 +213,13 @@ bool name_like_keys(const WordKeys& keys, const Composition& comp)
     bool undone = st.undoByRepeat || st.toneUndone || st.circumflexUndone || st.hornUndone || st.strokeUndone;
     bool keysLost = !undone && keys.length > shown;
     return (st.markLater && !st.markByRepeat && !strokeLater) || st.toneCount >= 2 || keysLost;
+}
+
+// Every mark typed right after the letter it marks (aa, dd, ow, a6), with
+// at most one tone key: letters composed on purpose, not a name's spelling.
+bool marked_on_purpose(const ComposeStats& st)
+{
+    return st.markByRepeat && !st.markLater && st.toneCount <= 1;
 }
 
 // Steps for a word whose composition is not a valid syllable.
@@ -256,11 +268,21 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
         out->hint = out->settled = 1;  // Tab gives the keys
         return;
     }
-    // A lone đ is the currency sign after an amount (10dd).
-    if (changed && equals(keys.lower, "dd"))
-        return set_result(out, comp.viCase, KIND_VIETNAMESE);
-    // No syllable: every key the user typed, whatever the options (aaa,
-    // kurtz). The preedit still shows a composition that may grow into one.
+    // Without English detection the keys compose as their rules say.
+    if (!autoEnglish)
+        return set_result(out, comp.viCase, KIND_UNDECIDED);
+    // Letters marked on purpose that more keys could finish into a syllable
+    // (â, đ, ươ, ấ, viêt; đ after an amount, 10dd): the spelling rules judge
+    // readings the engine offers, never what the user composed. In capitals
+    // (DD, AA) Tab gives the keys, which may be an abbreviation.
+    bool lettersMarked = marked_on_purpose(comp.stats) && is_valid_prefix(comp.syllable);
+    if ((autoChanged && !inEn && lettersMarked) || (changed && equals(keys.lower, "dd"))) {
+        set_result(out, comp.viCase, KIND_VIETNAMESE);
+        out->hint = out->settled = pattern == CASE_ALL_CAPITALS;
+        return;
+    }
+    // No syllable: every key the user typed (kurtz). The preedit still shows
+    // a composition that may grow into one.
     set_result(out, keys.raw, (changed || inEn) ? KIND_ENGLISH : KIND_UNDECIDED,
                inEn ? REASON_ENGLISH : REASON_UNDECIDED);
 }
@@ -290,14 +312,15 @@ void classify_plain(const EngineContext* ctx, const WordKeys& keys, const Compos
 
 // The word's one tone key is where Telex users type it: last (CANHR), or
 // right after its vowel (CARNH, BASO).
-bool tone_key_where_typed(const WordKeys& keys)
+bool tone_key_where_typed(const EngineContext* ctx, const WordKeys& keys)
 {
-    if (std::strchr("sfrxj", keys.lower[keys.length - 1]))
+    if (last_key_is_tone(ctx, keys))
         return true;
-    // After a vowel (w included: ư, or the horn over one) these keys can only
-    // be the tone key.
+    // After a vowel (or a key that marks one: ư, the horn) these keys can
+    // only be the tone key.
+    const char* vowelKeys = ctx->method == VNI ? "aeiouy678" : "aeiouyw";
     for (int i = 1; i < keys.length; ++i)
-        if (std::strchr("sfrxj", keys.lower[i]) && std::strchr("aeiouyw", keys.lower[i - 1]))
+        if (is_tone_key(ctx, keys.lower[i]) && std::strchr(vowelKeys, keys.lower[i - 1]))
             return true;
     return false;
 }
@@ -329,7 +352,7 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
             // showed, with a tone key before its last letter, is a name, a
             // key or an English term (Esc, Asc, Test) more often than a rare
             // syllable; Tab gives the syllable.
-            bool toneInside = !std::strchr("sfrxj", keys.lower[keys.length - 1]);
+            bool toneInside = !last_key_is_tone(ctx, keys);
             if (cv <= DICTIONARY_ONLY_COUNT && toneInside) {
                 set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
                 out->hint = out->settled = 1;
@@ -350,36 +373,86 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
             set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
             return;
         }
-        // A name more often than a syllable no text showed; retyping the
-        // word gives the Vietnamese form.
-        if (!inEn && name_like_keys(keys, comp) && lex_loaded('f') && cv <= DICTIONARY_ONLY_COUNT) {
+        // A name more often than a syllable no text showed; Tab or retyping
+        // the word gives the Vietnamese form.
+        if (!inEn && name_like_keys(keys, comp) && cv <= DICTIONARY_ONLY_COUNT && lex_loaded('f')) {
             set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
+            out->hint = out->settled = 1;
             return;
         }
     }
     if (has(ctx, OPT_AUTO_CORRECT) && swap_hoi_nga(&comp.syllable))
         out->corrected = 1;
-    if (has(ctx, OPT_AUTO_ENGLISH) && lex_loaded('v') && comp.syllable.tone == TONE_NONE && ends_in_stop(comp.syllable)
-        && !is_known_syllable(comp.syllable) && !lex_contains('l', comp.viLower)
+    if (has(ctx, OPT_AUTO_ENGLISH) && !marked_on_purpose(st) && lex_loaded('v') && comp.syllable.tone == TONE_NONE
+        && ends_in_stop(comp.syllable) && !is_known_syllable(comp.syllable) && !lex_contains('l', comp.viLower)
         && !stop_tone_attested(comp.syllable)) {
-        // No tone after a stop and no word a tone key away, however the marks
-        // were typed: a name (ddot, nowt). Undecided, so that the preedit
-        // shows the syllable that the tone key may still finish (vieet, j).
+        // No tone after a stop, no word a tone key away and marks from later
+        // keys: a name (towt). Undecided, so that the preedit shows the
+        // syllable that the tone key may still finish.
         set_result(out, keys.raw, inEn ? KIND_ENGLISH : KIND_UNDECIDED, REASON_UNDECIDED);
-        out->corrected = 0;
-        return;
-    }
-    if (has(ctx, OPT_AUTO_ENGLISH) && !st.markByRepeat && lex_loaded('v') && !is_known_syllable(comp.syllable)
-        && !lex_contains('l', comp.viLower) && !known_to_corrections(ctx, comp.viLower)) {
-        // Spelled like a syllable but no known word (paris, mary): a name
-        // or a foreign word more often than a rare syllable.
-        set_result(out, keys.raw, inEn ? KIND_ENGLISH : KIND_UNDECIDED, inEn ? REASON_ENGLISH : REASON_KEPT);
         out->corrected = 0;
         return;
     }
     char text[256];
     render_syllable(comp.syllable, old_tone(ctx), false, text, sizeof text);
     set_result(out, text, KIND_VIETNAMESE);
+}
+
+// A doubled s, f or r is how English spells (coffee, conffiles, bess),
+// except at the end of the word after a consonant or a lone vowel: there it
+// is a tone key escaped (chanss, aff, afff).
+bool english_double(const WordKeys& keys)
+{
+    const char* k = keys.lower;
+    for (int i = 1; i < keys.length; ++i) {
+        if (k[i] != k[i - 1] || !std::strchr("sfr", k[i]))
+            continue;
+        bool atEnd = true;
+        for (int j = i + 1; j < keys.length; ++j)
+            atEnd = atEnd && k[j] == k[i];
+        bool afterVowel = i >= 2 && std::strchr("aeiouy", k[i - 2]);
+        if (!atEnd || (afterVowel && i > 2))
+            return true;
+    }
+    return false;
+}
+
+// The letters before the last one could still become a syllable: the
+// last key typed twice only escaped itself (eess: ês).
+bool escaped_last_key(const WordKeys& keys, const Syllable& s)
+{
+    if (keys.length < 2 || keys.lower[keys.length - 1] != keys.lower[keys.length - 2] || s.count < 2)
+        return false;
+    Syllable before = s;
+    --before.count;
+    return is_valid_prefix(before);
+}
+
+// A mark or tone key typed twice undoes it and shows once (linuxx, aaa,
+// chanss, eess, d99): how Telex and VNI users type a letter that is also a
+// key. Keys that are an English word themselves stay (staff, boss, hurry),
+// and so do keys that double s, f or r as English spells.
+void classify_undone_by_repeat(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool valid,
+                               bool inEn, Classification* out)
+{
+    const Syllable& s = comp.syllable;
+    int marks = s.tone != TONE_NONE;
+    for (int i = 0; i < s.count; ++i)
+        marks += s.letters[i].mark != MARK_NONE;
+    // Every key shows once, the undone one excepted: no key went lost.
+    bool oneKeyShown = s.count + marks == keys.length - 1;
+    // A mark undone that went back across consonants (docbook) was a letter.
+    bool escaped = oneKeyShown && !has_diacritic(s) && !comp.stats.markLater && !english_double(keys);
+    bool markedLetters = oneKeyShown && marked_on_purpose(comp.stats) && (valid || escaped_last_key(keys, s));
+    if (inEn) {
+        set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
+    } else if (ctx->method == VNI || escaped || markedLetters) {
+        bool syllable = valid && is_known_syllable(s);
+        set_result(out, comp.viCase, syllable ? KIND_VIETNAMESE : KIND_UNDECIDED);
+    } else {
+        set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
+    }
+    out->settled = 1;
 }
 
 }  // namespace
@@ -413,8 +486,7 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
         // A number right after a known syllable typed with its mark keys, or
         // with its one tone key last, numbers that word (trường1, Ngày2);
         // after other letters it makes a name (md5, arm64).
-        char lastKey = keys.lower[keys.length - 1];
-        bool toneLast = st.toneCount == 1 && std::strchr("sfrxj", lastKey) && !inEn;
+        bool toneLast = st.toneCount == 1 && last_key_is_tone(ctx, keys) && !inEn;
         bool typedAsSyllable = (st.markByRepeat || toneLast) && !st.markLater;
         bool numbered = is_ascii_digit(terminator) && !(typedAsSyllable && viFreq > DICTIONARY_ONLY_COUNT);
         bool codeLike = code_like_before_word(ctx) || terminator == '_' || numbered || pattern == CASE_INNER_CAPITAL
@@ -424,9 +496,11 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
         bool capsRun = ctx->lastWordAllCaps && ctx->capsRunCount > 0 && inVi;
         // Three keys make an acronym (CSS, GPS) unless capitals already run.
         bool capsTone = !inEn && inVi && st.toneCount == 1 && (keys.length >= 4 || ctx->lastWordAllCaps)
-                        && tone_key_where_typed(keys) && viFreq >= CAPITALS_TONE_MIN_COUNT;
+                        && tone_key_where_typed(ctx, keys) && viFreq >= CAPITALS_TONE_MIN_COUNT;
+        // One capital letter marked on purpose (DD, AAS, A6) is that letter.
+        bool markedLetter = comp.syllable.count == 1 && marked_on_purpose(st);
         bool rawResult = codeLike;
-        if (pattern == CASE_ALL_CAPITALS && !capsRun && !capsTone) {
+        if (pattern == CASE_ALL_CAPITALS && !capsRun && !capsTone && !markedLetter) {
             if (!st.markByRepeat) {
                 if (viFreq >= CAPITALS_MIN_COUNT)
                     out->hint = 1;
@@ -439,11 +513,11 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
             return set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
     }
 
-    if (changed && valid && !has_diacritic(comp.syllable)
-        && !(st.undoByRepeat && !st.undoLater && is_known_syllable(comp.syllable))) {
+    if (changed && st.undoByRepeat && has(ctx, OPT_AUTO_ENGLISH))
+        return classify_undone_by_repeat(ctx, keys, comp, valid, inEn, out);
+    if (changed && valid && !has_diacritic(comp.syllable) && has(ctx, OPT_AUTO_ENGLISH)) {
         // Tone keys removed again (lorenz, liszt) leave no Vietnamese mark:
-        // the word is what was typed. A mark undone by repeat (xooong) is
-        // how Telex types a plain letter pair and stays.
+        // the word is what was typed.
         return set_result(out, keys.raw, inEn ? KIND_ENGLISH : KIND_UNDECIDED, inEn ? REASON_ENGLISH : REASON_KEPT);
     }
     if (!valid)

@@ -156,6 +156,11 @@ private:
 
     int last_index() const { return s_.count - 1; }
 
+    // After a key undid its mark (exxpe, a66) the word is typed as letters:
+    // a later mark key marks only the letter it follows, as in the strict
+    // composition, never a vowel back across consonants.
+    bool marks_last_letter_only() const { return st_.strict || st_.undoByRepeat || st_.undoLater; }
+
     void feed_telex(char k)
     {
         switch (k) {
@@ -253,7 +258,7 @@ private:
             return toggle_stroke(s_.letters[last_index()]);
         // No syllable ends in d, so a d after the vowel marks the initial
         // (dadi, duocwdj), as the VNI stroke key may come later too.
-        if (!st_.strict && s_.letters[0].base == 'd' && has_vowel(s_))
+        if (!marks_last_letter_only() && s_.letters[0].base == 'd' && has_vowel(s_))
             return toggle_stroke(s_.letters[0]);
         append_literal();
     }
@@ -267,7 +272,7 @@ private:
                 break;
             }
         }
-        if (d >= 0 && !st_.strokeUndone && (!st_.strict || d == last_index()))
+        if (d >= 0 && !st_.strokeUndone && (!marks_last_letter_only() || d == last_index()))
             toggle_stroke(s_.letters[d]);
         else
             append_literal();
@@ -284,7 +289,7 @@ private:
         }
         bool upper = is_ascii_upper(static_cast<unsigned char>(key_));
         if (syllable_append(&s_, Letter{'u', MARK_HORN, upper}))
-            st_.wIndex = last_index();
+            st_.wIndex = hornTypedOnU_ = last_index();
     }
 
     void tone_step(int tone)
@@ -347,7 +352,7 @@ private:
         if (j < 0)
             return false;
         bool jIsLast = j == last_index();
-        if (st_.strict && !jIsLast)
+        if (marks_last_letter_only() && !jIsLast)
             return false;
         Letter& target = s_.letters[j];
         if (!jIsLast && L == last_index() && target.mark != MARK_CIRCUMFLEX && run_reads_as_vowels(S, L))
@@ -417,10 +422,11 @@ private:
         }
         if (target < 0)
             return false;
-        if (st_.strict && (partner >= 0 ? partner : target) != last_index())
+        if (marks_last_letter_only() && (partner >= 0 ? partner : target) != last_index())
             return false;
         bool swapped = false;
-        if (!st_.strict && s_.letters[target].mark != mark && !marked_run_is_nucleus(S, L, target, partner, mark)) {
+        if (!marks_last_letter_only() && s_.letters[target].mark != mark
+            && !marked_run_is_nucleus(S, L, target, partner, mark)) {
             swapped = retarget_horn(key, S, L, &target, &partner, &mark);
         }
 
@@ -452,6 +458,8 @@ private:
             t.mark = mark;
             if (partner >= 0)
                 s_.letters[partner].mark = mark;
+            else if (t.base == 'u')
+                hornTypedOnU_ = target;
         }
         // After a swap the key follows the u it marks, as in a plain uw.
         record_mark(static_cast<char>(partner >= 0 && !swapped ? s_.letters[partner].base : t.base));
@@ -529,11 +537,12 @@ private:
         }
     }
 
-    // thươ reads thuơ (as in thuở); a bare ươ is kept.
+    // thươ reads thuơ (as in thuở); a bare ươ is kept, and so is an ư whose
+    // own key gave it the horn (uwow).
     void drop_horn_before_final_o_horn()
     {
         int n = s_.count;
-        if (n < 2 || keepUoHorn_)
+        if (n < 2 || keepUoHorn_ || hornTypedOnU_ == n - 2)
             return;
         Letter& u = s_.letters[n - 2];
         const Letter& o = s_.letters[n - 1];
@@ -549,6 +558,7 @@ private:
     char key_ = 0;
     char lowerKey_ = 0;
     bool keepUoHorn_ = false;
+    int hornTypedOnU_ = -1;  // the u that a w (or 7) right on it horned
 };
 
 // The three parts of a syllable as lower-case text without tone.

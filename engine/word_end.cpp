@@ -347,7 +347,14 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
         capitalize_first(d.word);
 
     if (!d.corrected && !d.retyped && !d.expanded && d.hint && changedComp && has(ctx, OPT_HINTS) && singleSpace) {
-        apply_case(d.word, d.changed ? keys.raw : comp.viCase, d.alternative, sizeof d.alternative);
+        const char* other = d.changed ? keys.raw : comp.viCase;
+        Syllable parsed;
+        // Keys with VNI digits (A4) give no case to carry over: the other
+        // reading keeps its own.
+        if (parse_word(d.word, &parsed))
+            apply_case(d.word, other, d.alternative, sizeof d.alternative);
+        else
+            copy_text(d.alternative, sizeof d.alternative, other);
         if (equals(d.alternative, d.word))
             d.alternative[0] = 0;
         d.alternativeKind = d.changed ? ALT_ENGLISH : ALT_VIETNAMESE;

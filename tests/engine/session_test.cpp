@@ -183,7 +183,7 @@ TEST_F(Session, OptionsChangeToneStyleAndComposition)
     engine_set_options(ctx, DEFAULT_OPTIONS);
     EXPECT_EQ(feed("hoaf"), "hoà");
     engine_set_options(ctx, 0);
-    EXPECT_EQ(feed("ass"), "ass");  // no syllable: every key typed, whatever the options
+    EXPECT_EQ(feed("ass"), "as");  // pure composition: the key rules alone
     EXPECT_EQ(feed("huuw"), "hưu");
 }
 

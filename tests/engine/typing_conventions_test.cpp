@@ -1,0 +1,196 @@
+// The conventions every Telex and VNI typist's fingers know: a mark or tone
+// key typed twice undoes it and shows once, a lone letter composes, a
+// syllable comes out whether a list knows it or not, and VNI words in
+// capitals read as words.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine.h"
+#include "engine_fixture.h"
+
+using namespace miradot;
+
+namespace {
+
+const char* const VI = "là\t5000\nviệt\t900\nđúng\t800\ncông\t900\nbưu\t40\nđây\t1500\nthổ\t60\nkỳ\t300\n"
+                       "nhĩ\t5\nlạp\t5\nhy\t20\nchân\t300\nthật\t700\nã\t100\n";
+const char* const EN = "#total\t1000000\noff\t705\nstaff\t47\nclass\t277\npass\t212\ncoffee\t73\naddress\t775\n"
+                       "success\t184\nboss\t48\nhurry\t20\nmess\t25\nthe\t50000\n";
+
+class TypingConventions : public EngineTablesTest {
+protected:
+    void SetUp() override
+    {
+        EngineTablesTest::SetUp();
+        std::string dir
+            = make_dir({{"vi.tsv", VI}, {"vi_freq.tsv", std::string("#total\t1000000\n") + VI}, {"en.tsv", EN}});
+        ASSERT_GT(engine_load_data(dir.c_str()), 0);
+    }
+
+    static std::string feed(const std::string& keys, uint32_t method, uint32_t options = DEFAULT_OPTIONS)
+    {
+        EngineContext* ctx = engine_create();
+        engine_set_method(ctx, static_cast<int>(method));
+        engine_set_options(ctx, options);
+        std::vector<char> buffer(keys.size() * 4 + 256);
+        engine_feed_text(ctx, keys.c_str(), buffer.data(), static_cast<int>(buffer.size()));
+        engine_destroy(ctx);
+        return buffer.data();
+    }
+};
+
+struct Case {
+    const char* keys;
+    const char* expected;
+};
+
+// A vowel (or d) and a key that marks it or sets a tone.
+struct MarkKey {
+    char letter;
+    char key;
+};
+
+// Every mark and tone key after every letter it acts on, typed twice, with
+// letters before, between and after: the expected text shows the key once.
+// With markAfterFinal off, a mark key comes right after its vowel: with
+// English detection a mark that went back across the final and was undone
+// again (docbook) leaves the keys as typed.
+std::vector<std::pair<std::string, std::string>> repeat_table(const std::vector<MarkKey>& keys, bool markAfterFinal)
+{
+    std::vector<std::pair<std::string, std::string>> table;
+    for (const MarkKey& mk : keys) {
+        bool stroke = mk.letter == 'd';
+        for (std::string before : {"", "b", "th"}) {
+            for (std::string between : {"", "n"}) {
+                for (std::string after : {"", "n", "e", "a"}) {
+                    if (stroke && (!before.empty() || !between.empty()))
+                        continue;  // the stroke marks an initial d
+                    bool toneKey = !std::strchr("aeow678", mk.key);
+                    if (!between.empty() && !toneKey && !markAfterFinal)
+                        continue;
+                    std::string head = before + mk.letter + between + mk.key;
+                    table.emplace_back(head + mk.key + after, head + after);
+                }
+            }
+        }
+    }
+    return table;
+}
+
+std::vector<MarkKey> pairs(const char* vowels, const char* toneKeys, std::vector<MarkKey> marks)
+{
+    for (const char* v = vowels; *v; ++v)
+        for (const char* t = toneKeys; *t; ++t)
+            marks.push_back({*v, *t});
+    return marks;
+}
+
+TEST_F(TypingConventions, AKeyTypedTwiceUndoesItsMarkAndShowsOnce)
+{
+    std::vector<MarkKey> telexMarks = {{'a', 'a'}, {'a', 'w'}, {'e', 'e'}, {'o', 'o'},
+                                       {'o', 'w'}, {'u', 'w'}, {'d', 'd'}};
+    std::vector<MarkKey> vniMarks = {{'a', '6'}, {'a', '8'}, {'e', '6'}, {'o', '6'},
+                                     {'o', '7'}, {'u', '7'}, {'d', '9'}};
+    struct Run {
+        uint32_t method;
+        uint32_t options;
+        std::vector<MarkKey> keys;
+        bool markAfterFinal;
+    };
+    // With English detection the Telex tone keys that English doubles
+    // (s, f, r) have their own cases below.
+    const Run runs[] = {
+        {TELEX, 0, pairs("aeiouy", "sfrxj", telexMarks), true},
+        {TELEX, DEFAULT_OPTIONS, pairs("aeiouy", "xj", telexMarks), false},
+        {VNI, 0, pairs("aeiouy", "12345", vniMarks), true},
+        {VNI, DEFAULT_OPTIONS, pairs("aeiouy", "12345", vniMarks), true},
+    };
+    for (const Run& run : runs) {
+        for (const auto& [keys, expected] : repeat_table(run.keys, run.markAfterFinal))
+            EXPECT_EQ(feed(keys + " ", run.method, run.options), expected + " ")
+                << keys << (run.method == VNI ? " VNI" : " Telex") << " options " << run.options;
+    }
+}
+
+TEST_F(TypingConventions, EnglishWordsAndEnglishDoublesStayAsTyped)
+{
+    const Case kept[] = {
+        {"off", "off"},         {"staff", "staff"},     {"class", "class"}, {"pass", "pass"},
+        {"coffee", "coffee"},   {"address", "address"}, {"success", "success"},
+        {"boss", "boss"},       {"hurry", "hurry"},     {"mess", "mess"},
+        {"bosso", "bosso"},     {"berrin", "berrin"},  // doubled as English spells, with no English word
+        {"chanss", "chans"},    {"aff", "af"},          {"afff", "aff"},  // a tone key escaped
+        {"linuxx", "linux"},    {"exxpe", "expe"},      {"eess", "ês"},
+        {"aaa", "aa"},          {"ooo", "oo"},          {"aww", "aw"},
+    };
+    for (const Case& c : kept)
+        EXPECT_EQ(feed(std::string(c.keys) + " ", TELEX), std::string(c.expected) + " ") << c.keys;
+    // Pure composition knows no English.
+    EXPECT_EQ(feed("off staff pass boss ", TELEX, 0), "of staf pas bos ");
+}
+
+TEST_F(TypingConventions, SingleLettersAndBareMarkedVowelsCompose)
+{
+    const Case telex[] = {
+        {"aa", "â"}, {"aw", "ă"}, {"aas", "ấ"},   {"awf", "ằ"}, {"dd", "đ"},   {"DD", "Đ"},   {"uw", "ư"},
+        {"uwow", "ươ"}, {"ee", "ê"}, {"oo", "ô"},  {"ow", "ơ"},  {"AA", "Â"},   {"eej", "ệ"},
+    };
+    const Case vni[] = {
+        {"a6", "â"}, {"a8", "ă"}, {"d9", "đ"}, {"a61", "ấ"}, {"u7o7", "ươ"}, {"D9", "Đ"}, {"o74", "ỡ"},
+    };
+    for (uint32_t options : {0u, DEFAULT_OPTIONS}) {
+        for (const Case& c : telex)
+            EXPECT_EQ(feed(std::string(c.keys) + " ", TELEX, options), std::string(c.expected) + " ")
+                << c.keys << " options " << options;
+        for (const Case& c : vni)
+            EXPECT_EQ(feed(std::string(c.keys) + " ", VNI, options), std::string(c.expected) + " ")
+                << c.keys << " options " << options;
+    }
+    // The alphabet as spelled, and an abbreviation.
+    EXPECT_EQ(feed("a, aw, aa, b, c, d, dd", TELEX), "a, ă, â, b, c, d, đ");
+    EXPECT_EQ(feed("DD. Hy", TELEX), "Đ. Hy");
+    // In capitals the keys may be an abbreviation: Tab gives them.
+    EXPECT_EQ(feed("DD \xE2\x87\xA5", TELEX), "DD ");
+}
+
+TEST_F(TypingConventions, ASyllableNoListHoldsIsVietnamese)
+{
+    const Case telex[] = {
+        {"nhaij", "nhại"}, {"duij", "dụi"}, {"khapj", "khạp"}, {"ngumr", "ngủm"},
+        {"quif", "quì"},   {"donf", "dòn"}, {"nongf", "nòng"}, {"mutj", "mụt"},
+    };
+    const Case vni[] = {
+        {"nhai5", "nhại"}, {"dui5", "dụi"}, {"khap5", "khạp"}, {"ngum3", "ngủm"},
+        {"qui2", "quì"},   {"don2", "dòn"}, {"nong2", "nòng"}, {"mut5", "mụt"},
+    };
+    for (const Case& c : telex) {
+        EXPECT_EQ(feed(std::string(c.keys) + " ", TELEX), std::string(c.expected) + " ") << c.keys;
+        EXPECT_EQ(feed(std::string("thaatj laf ") + c.keys + " ", TELEX), std::string("thật là ") + c.expected + " ");
+    }
+    for (const Case& c : vni) {
+        EXPECT_EQ(feed(std::string(c.keys) + " ", VNI), std::string(c.expected) + " ") << c.keys;
+        EXPECT_EQ(feed(std::string("tha65t la2 ") + c.keys + " ", VNI), std::string("thật là ") + c.expected + " ");
+    }
+}
+
+TEST_F(TypingConventions, VniWordsInCapitalsAreWordsAndCodesStayCode)
+{
+    const Case cases[] = {
+        {"Hy Lap5 ", "Hy Lạp "},
+        {"Tho63 Nhi4 Ky2 ", "Thổ Nhĩ Kỳ "},
+        {"D9UNG1 ", "ĐÚNG "},
+        {"CO6NG ", "CÔNG "},
+        {"BU7U ", "BƯU "},
+        {"D9A6Y ", "ĐÂY "},
+        {"A4 MP3 H264 F5 utf8 ", "A4 MP3 H264 F5 utf8 "},  // digits that make no syllable, or a lone capital
+        {"A4 \xE2\x87\xA5", "Ã "},                          // Tab: the other reading
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(feed(c.keys, VNI), c.expected) << c.keys;
+    EXPECT_EQ(feed("Hy Lapj Thoor Nhix Kyf ", TELEX), "Hy Lạp Thổ Nhĩ Kỳ ");
+}
+
+}  // namespace
