@@ -1,5 +1,6 @@
 #include "composer.h"
 
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <string_view>
@@ -685,6 +686,31 @@ bool is_valid_syllable(const Syllable& s)
     if (initial == "qu" && begins_with_any(t.nucleus, {"u", "ư"}))
         return false;
     return true;
+}
+
+int for_each_allowed_syllable(void (*visit)(const Syllable& syllable, void* user), void* user)
+{
+    int calls = 0;
+    for (std::string_view initial : INITIALS) {
+        for (const Nucleus& nucleus : NUCLEI) {
+            for (std::string_view final_ : FINALS) {
+                char text[32];
+                std::snprintf(text, sizeof text, "%.*s%.*s%.*s", int(initial.size()), initial.data(),
+                              int(nucleus.text.size()), nucleus.text.data(), int(final_.size()), final_.data());
+                Syllable s;
+                if (!parse_word(text, &s))
+                    continue;
+                for (int tone = TONE_NONE; tone <= TONE_DOT; ++tone) {
+                    s.tone = tone;
+                    if (is_valid_syllable(s)) {
+                        visit(s, user);
+                        ++calls;
+                    }
+                }
+            }
+        }
+    }
+    return calls;
 }
 
 bool is_valid_prefix(const Syllable& s)

@@ -27,6 +27,10 @@ struct ComposeStats {
 void compose(const char* keys, int length, uint32_t method, int strict, Syllable* out, ComposeStats* stats);
 
 bool is_valid_syllable(const Syllable& syllable);
+// Calls visit for every syllable the spelling rules allow: each initial,
+// nucleus and final with every tone that fits, lower case. The same letters
+// may come twice (g + ia, gi + a). Returns the number of calls.
+int for_each_allowed_syllable(void (*visit)(const Syllable& syllable, void* user), void* user);
 // Whether more keys could still make a syllable of the letters so far.
 bool is_valid_prefix(const Syllable& syllable);
 // A tone or any mark: what the Vietnamese keys of a word left visible.

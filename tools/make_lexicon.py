@@ -35,6 +35,7 @@ CATALOG_DOMAINS = [
 ]
 SCOWL_LEVELS = (10, 20, 35, 40, 50)
 SCOWL_SPELLINGS = ("english", "american", "british")
+SCOWL_NAME_LEVELS = (10, 35, 40, 50)
 
 # Counts are per million words of their corpus; these totals turn them into
 # probabilities. Words a list knows but the corpus never showed get a small
@@ -130,6 +131,23 @@ def scowl_levels():
     return levels
 
 
+def scowl_names():
+    """Common English names (paris, dora, rosa), lower-cased: keys that spell a
+    name are an English word too, not a syllable no text showed."""
+    names = set()
+    for level in SCOWL_NAME_LEVELS:
+        for kind in ("proper-names", "upper"):
+            path = os.path.join(SCOWL, "english-%s.%d" % (kind, level))
+            if not os.path.exists(path):
+                continue
+            with open(path, encoding="utf-8", errors="replace") as f:
+                for word in f.read().split():
+                    if word.isascii() and word.isalpha() and word[0].isupper() and word[1:].islower():
+                        names.add(word.lower())
+    # a name spelled like a syllable as typed (Lan, Nam) is the syllable
+    return {n for n in names if len(n) >= 2 and syllable.canonical(n) is None}
+
+
 def english_per_million():
     """The mean of the per-million frequencies in software messages and in
     everyday prose: mixed typing has both."""
@@ -179,6 +197,8 @@ def build_english(in_vietnamese):
     # a key is named as often as the commonest words of the English list
     for name in key_names():
         e.setdefault(name, max(ENGLISH_FLOOR[SCOWL_LEVELS[0]], math.ceil(frequency.get(name, 0))))
+    for name in scowl_names():
+        e.setdefault(name, max(ENGLISH_FLOOR[SCOWL_NAME_LEVELS[-1]], math.ceil(frequency.get(name, 0))))
     return e
 
 

