@@ -165,11 +165,33 @@ def both_placements(counts):
     return out
 
 
+# Initials after which a lone i and y spell the same syllable, the older
+# and the newer spelling side by side (quý and quí, lý and lí, kỳ and kì).
+I_Y_INITIALS = ("h", "k", "l", "m", "qu", "s", "t", "v")
+
+
+def i_y_spellings(canon):
+    """The other spelling of every syllable of a lone i or y after those
+    initials, which the dictionary often lists in one form only (quì)."""
+    out = set()
+    for word in canon:
+        letters, tone = syllable.parse(word)
+        start, end, _ = syllable.split(letters)
+        initial = "".join(l[0] for l in letters[:start])
+        if end - start == 1 and end == len(letters) and initial in I_Y_INITIALS and letters[start] in (("i", 0), ("y", 0)):
+            other = list(letters)
+            other[start] = ("y" if letters[start][0] == "i" else "i", 0)
+            if syllable.is_valid(other, tone):
+                out.add(syllable.render(other, tone))
+    return out - canon
+
+
 def build_vietnamese():
     syllables, ascii_words, loans, total = count_vietnamese()
     known = hunspell_words()
     v_canon = {syllable.canonical(w) for w in known} - {None}
     v_canon |= {s for s, c in syllables.items() if c >= MIN_CORPUS_SYLLABLE}
+    v_canon |= i_y_spellings(v_canon)
     # software text undercounts everyday words (môn, bên, quên): every known
     # syllable gets a floor so that a chance English reading of its keys needs
     # real evidence
