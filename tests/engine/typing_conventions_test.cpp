@@ -138,8 +138,10 @@ TEST_F(TypingConventions, VniWordsInCapitalsAreWordsAndCodesStayCode)
         {"CO6NG ", "CÔNG "},
         {"BU7U ", "BƯU "},
         {"D9A6Y ", "ĐÂY "},
-        {"A4 MP3 H264 F5 utf8 ", "A4 MP3 H264 F5 utf8 "},  // digits that make no syllable, or a lone capital
-        {"A4 \xE2\x87\xA5", "Ã "},                          // Tab: the other reading
+        // Digits that make no syllable, or a capital with a tone digit: a
+        // paper size, a cell (A1), a key (F5).
+        {"A4 MP3 H264 F5 utf8 A1 ", "A4 MP3 H264 F5 utf8 A1 "},
+        {"A4 \xE2\x87\xA5", "Ã "},  // Tab: the other reading
     };
     for (const Case& c : cases)
         EXPECT_EQ(feed(c.keys, VNI), c.expected) << c.keys;
