@@ -59,6 +59,7 @@ TEST(TelexText, KeepsEverythingBetweenWords)
 
 TEST(SplitWords, SplitsAtAnythingButLetters)
 {
+    EXPECT_EQ(words_before_digit("Đếm2 là ô A1, 3 lần"), (std::vector<bool>{true, false, false, true, false}));
     EXPECT_EQ(split_words("Gói lib-foo.so đã cài1"),
               (std::vector<std::string>{"Gói", "lib", "foo", "so", "đã", "cài"}));
     EXPECT_TRUE(split_words(" ,.- 42 ").empty());

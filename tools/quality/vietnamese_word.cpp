@@ -195,6 +195,24 @@ std::vector<std::string> split_words(const std::string& text)
     return words;
 }
 
+std::vector<bool> words_before_digit(const std::string& text)
+{
+    std::vector<bool> before;
+    bool open = false;  // a word just ended and nothing followed it yet
+    scan_words(
+        text,
+        [&](const std::string&) {
+            before.push_back(false);
+            open = true;
+        },
+        [&](const std::string& other) {
+            if (open && other[0] >= '0' && other[0] <= '9')
+                before.back() = true;
+            open = false;
+        });
+    return before;
+}
+
 std::string typing_text(const std::string& text, Method method, ToneKey tone)
 {
     std::string keys;

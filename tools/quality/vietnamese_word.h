@@ -29,6 +29,9 @@ bool has_vietnamese_letter(const std::string& word);
 
 // The words of a text: runs of ASCII and Vietnamese letters, in order.
 std::vector<std::string> split_words(const std::string& text);
+// For each word of split_words: a digit follows it right away (Đếm2), which
+// VNI would take for a key of the word.
+std::vector<bool> words_before_digit(const std::string& text);
 
 // A whole text as typed in Telex: every word replaced by its keys.
 std::string telex_text(const std::string& text, ToneKey tone = ToneKey::AtEnd);
