@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "engine.h"
@@ -114,6 +115,26 @@ TEST(Spelling, ValidSyllables)
     };
     for (const Case& c : cases)
         EXPECT_EQ(is_valid_syllable(syllable_of(c.word)), c.valid) << c.word;
+}
+
+void add_rendered(const Syllable& s, void* user)
+{
+    char text[64];
+    render_syllable(s, false, true, text, sizeof text);
+    static_cast<std::set<std::string>*>(user)->insert(text);
+}
+
+TEST(Spelling, AllowedSyllablesAreEveryValidOneWithEveryFittingTone)
+{
+    std::set<std::string> allowed;
+    int calls = for_each_allowed_syllable(add_rendered, &allowed);
+    EXPECT_GE(calls, static_cast<int>(allowed.size()));  // g + ia and gi + a meet
+    for (const char* word : {"nhại", "khạp", "ngủm", "quì", "ươn", "khuỷu", "giếng", "ích", "a"})
+        EXPECT_TRUE(allowed.count(word)) << word;
+    for (const char* word : {"àc", "ă", "ka", "ing", "ươ", "nge"})
+        EXPECT_FALSE(allowed.count(word)) << word;
+    for (const std::string& word : allowed)
+        EXPECT_TRUE(is_valid_syllable(syllable_of(word.c_str()))) << word;
 }
 
 TEST(Spelling, PrefixesThatCanStillBecomeASyllable)
