@@ -92,4 +92,35 @@ TEST_F(ShippedLexicon, SettingsDialogExamplesHold)
     }
 }
 
+// The conventions users of every Telex and VNI engine rely on, with the
+// shipped word lists: a key typed twice shows once, lone letters compose,
+// syllables the lists lack are Vietnamese, VNI capitals read as words.
+TEST_F(ShippedLexicon, TypingConventionsHold)
+{
+    struct Example {
+        uint32_t method;
+        const char* keys;
+        const char* expected;
+    } examples[] = {
+        {TELEX, "aff eess aaa ooo aww linuxx exxpe chanss afff ", "af ês aa oo aw linux expe chans aff "},
+        {TELEX, "off staff class pass coffee address success boss ", "off staff class pass coffee address success boss "},
+        {TELEX, "aa aw aas awf dd DD uw uwow ", "â ă ấ ằ đ Đ ư ươ "},
+        {TELEX, "thaatj laf nhaij ", "thật là nhại "},
+        {TELEX, "duij khapj ngumr quif donf nongf mutj ", "dụi khạp ngủm quì dòn nòng mụt "},
+        {VNI, "a11 a66 d99 chan11 e44pe ", "a1 a6 d9 chan1 e4pe "},
+        {VNI, "a6 a8 d9 a61 ", "â ă đ ấ "},
+        {VNI, "Hy Lap5 Tho63 Nhi4 Ky2 ", "Hy Lạp Thổ Nhĩ Kỳ "},
+        {VNI, "D9UNG1 CO6NG BU7U D9A6Y ", "ĐÚNG CÔNG BƯU ĐÂY "},
+        {VNI, "A4 MP3 H264 F5 utf8 ", "A4 MP3 H264 F5 utf8 "},
+    };
+    for (const Example& e : examples) {
+        EngineContext* ctx = engine_create();
+        engine_set_method(ctx, static_cast<int>(e.method));
+        std::vector<char> buffer(512);
+        engine_feed_text(ctx, e.keys, buffer.data(), static_cast<int>(buffer.size()));
+        engine_destroy(ctx);
+        EXPECT_STREQ(buffer.data(), e.expected) << e.keys;
+    }
+}
+
 }  // namespace
