@@ -217,10 +217,7 @@ bool name_like_keys(const WordKeys& keys, const Composition& comp)
 
 // Every mark typed right after the letter it marks (aa, dd, ow, a6), with
 // at most one tone key: letters composed on purpose, not a name's spelling.
-bool marked_on_purpose(const ComposeStats& st)
-{
-    return st.markByRepeat && !st.markLater && st.toneCount <= 1;
-}
+bool marked_on_purpose(const ComposeStats& st) { return st.markByRepeat && !st.markLater && st.toneCount <= 1; }
 
 // Steps for a word whose composition is not a valid syllable.
 void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changed, bool inEn,

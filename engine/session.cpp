@@ -40,8 +40,8 @@ void update_preedit(EngineContext* ctx, EngineOutput* out)
     if (!shown) {
         // With English detection, letters that can no longer become a
         // syllable show as typed (kurtz).
-        bool asTyped = keys.length > MAX_COMPOSED_KEYS
-                       || (has(ctx, OPT_AUTO_ENGLISH) && !is_valid_prefix(comp.syllable));
+        bool asTyped
+            = keys.length > MAX_COMPOSED_KEYS || (has(ctx, OPT_AUTO_ENGLISH) && !is_valid_prefix(comp.syllable));
         copy_text(out->preedit, sizeof out->preedit, asTyped ? keys.raw : comp.viCase);
     }
     bool typedCapital = false;

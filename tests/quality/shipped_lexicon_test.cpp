@@ -103,7 +103,8 @@ TEST_F(ShippedLexicon, TypingConventionsHold)
         const char* expected;
     } examples[] = {
         {TELEX, "aff eess aaa ooo aww linuxx exxpe chanss afff ", "af ês aa oo aw linux expe chans aff "},
-        {TELEX, "off staff class pass coffee address success boss ", "off staff class pass coffee address success boss "},
+        {TELEX, "off staff class pass coffee address success boss ",
+         "off staff class pass coffee address success boss "},
         {TELEX, "aa aw aas awf dd DD uw uwow ", "â ă ấ ằ đ Đ ư ươ "},
         {TELEX, "thaatj laf nhaij ", "thật là nhại "},
         {TELEX, "duij khapj ngumr quif donf nongf mutj ", "dụi khạp ngủm quì dòn nòng mụt "},

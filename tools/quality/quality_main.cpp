@@ -67,7 +67,7 @@ struct Options {
 
 struct Tally {
     long sentences = 0, viWords = 0, viKept = 0, enWords = 0, enKept = 0;
-    long untypeable = 0;  // VNI: words a digit follows right away
+    long untypeable = 0;                 // VNI: words a digit follows right away
     std::map<std::string, long> misses;  // "wanted -> got"
 };
 
@@ -292,8 +292,8 @@ SyllableTallies allowed_syllables(Method method, const std::set<std::string>& en
         std::string alone = type_alone(keys, DEFAULT_OPTIONS, method);
         std::string after = type_alone(beforeKeys + keys, DEFAULT_OPTIONS, method);
         std::string afterWord = after.substr(std::min(after.size(), before.size() + 1));
-        bool afterKept = after.compare(0, before.size() + 1, before + " ") == 0
-                         && spelling_key(afterWord) == spelling_key(form);
+        bool afterKept
+            = after.compare(0, before.size() + 1, before + " ") == 0 && spelling_key(afterWord) == spelling_key(form);
         for (auto [tally, kept, got, word] :
              {std::tuple{&t.alone[known][isEnglish], spelling_key(alone) == spelling_key(form), alone, alone},
               std::tuple{&t.after[known][isEnglish], afterKept, after, afterWord}}) {

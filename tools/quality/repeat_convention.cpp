@@ -13,10 +13,10 @@ struct MarkKey {
 std::vector<MarkKey> mark_keys(Method method)
 {
     bool vni = method == Method::Vni;
-    std::vector<MarkKey> keys = vni ? std::vector<MarkKey>{{'a', '6'}, {'a', '8'}, {'e', '6'}, {'o', '6'},
-                                                           {'o', '7'}, {'u', '7'}, {'d', '9'}}
-                                    : std::vector<MarkKey>{{'a', 'a'}, {'a', 'w'}, {'e', 'e'}, {'o', 'o'},
-                                                           {'o', 'w'}, {'u', 'w'}, {'d', 'd'}};
+    std::vector<MarkKey> keys
+        = vni ? std::vector<MarkKey>{{'a', '6'}, {'a', '8'}, {'e', '6'}, {'o', '6'}, {'o', '7'}, {'u', '7'}, {'d', '9'}}
+              : std::vector<MarkKey>{{'a', 'a'}, {'a', 'w'}, {'e', 'e'}, {'o', 'o'},
+                                     {'o', 'w'}, {'u', 'w'}, {'d', 'd'}};
     for (const char* v = "aeiouy"; *v; ++v)
         for (const char* t = vni ? "12345" : "sfrxj"; *t; ++t)
             keys.push_back({*v, *t});

@@ -132,10 +132,7 @@ std::string typing_keys(const std::string& word, Method method, ToneKey toneKey)
     return keys + toneAtEnd;
 }
 
-std::string telex_keys(const std::string& word, ToneKey toneKey)
-{
-    return typing_keys(word, Method::Telex, toneKey);
-}
+std::string telex_keys(const std::string& word, ToneKey toneKey) { return typing_keys(word, Method::Telex, toneKey); }
 
 std::string spelling_key(const std::string& word)
 {
