@@ -494,8 +494,10 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
         // Three keys make an acronym (CSS, GPS) unless capitals already run.
         bool capsTone = !inEn && inVi && st.toneCount == 1 && (keys.length >= 4 || ctx->lastWordAllCaps)
                         && tone_key_where_typed(ctx, keys) && viFreq >= CAPITALS_TONE_MIN_COUNT;
-        // One capital letter marked on purpose (DD, AAS, A6) is that letter.
-        bool markedLetter = comp.syllable.count == 1 && marked_on_purpose(st);
+        // A capital Đ typed on purpose (DD, D9) is that letter, as in Đ.; other
+        // doubled capitals are codes as often (column AA, OO).
+        bool markedLetter = comp.syllable.count == 1 && comp.syllable.letters[0].mark == MARK_STROKE
+                            && marked_on_purpose(st);
         bool rawResult = codeLike;
         if (pattern == CASE_ALL_CAPITALS && !capsRun && !capsTone && !markedLetter) {
             if (!st.markByRepeat) {

@@ -88,7 +88,7 @@ TEST_F(TypingConventions, SingleLettersAndBareMarkedVowelsCompose)
 {
     const Case telex[] = {
         {"aa", "â"},    {"aw", "ă"}, {"aas", "ấ"}, {"awf", "ằ"}, {"dd", "đ"}, {"DD", "Đ"},  {"uw", "ư"},
-        {"uwow", "ươ"}, {"ee", "ê"}, {"oo", "ô"},  {"ow", "ơ"},  {"AA", "Â"}, {"eej", "ệ"},
+        {"uwow", "ươ"}, {"ee", "ê"}, {"oo", "ô"},  {"ow", "ơ"},  {"Aa", "Â"}, {"eej", "ệ"},
     };
     const Case vni[] = {
         {"a6", "â"}, {"a8", "ă"}, {"d9", "đ"}, {"a61", "ấ"}, {"u7o7", "ươ"}, {"D9", "Đ"}, {"o74", "ỡ"},
@@ -104,8 +104,12 @@ TEST_F(TypingConventions, SingleLettersAndBareMarkedVowelsCompose)
     // The alphabet as spelled, and an abbreviation.
     EXPECT_EQ(feed("a, aw, aa, b, c, d, dd", TELEX), "a, ă, â, b, c, d, đ");
     EXPECT_EQ(feed("DD. Hy", TELEX), "Đ. Hy");
-    // In capitals the keys may be an abbreviation: Tab gives them.
+    // In capitals the keys may be an abbreviation: Tab gives them. Other
+    // doubled capitals stay as typed (a column, AA), composing only with
+    // the key rules alone.
     EXPECT_EQ(feed("DD \xE2\x87\xA5", TELEX), "DD ");
+    EXPECT_EQ(feed("AA OO ", TELEX), "AA OO ");
+    EXPECT_EQ(feed("AA OO ", TELEX, 0), "Â Ô ");
 }
 
 TEST_F(TypingConventions, ASyllableNoListHoldsIsVietnamese)
