@@ -393,6 +393,11 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
     char text[256];
     render_syllable(comp.syllable, old_tone(ctx), false, text, sizeof text);
     set_result(out, text, KIND_VIETNAMESE);
+    // VNI keys in capitals, or with a capital inside a sentence, read as a
+    // word (D9UNG1, Hy Lap5) but may be a code: Tab keeps the keys one key
+    // away. A sentence start is no such place.
+    if (ctx->method == VNI && (pattern == CASE_ALL_CAPITALS || capital_inside_sentence(ctx, pattern)))
+        out->hint = out->settled = 1;
 }
 
 // A doubled s, f or r is how English spells (coffee, conffiles, bess),
@@ -496,8 +501,8 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
                         && tone_key_where_typed(ctx, keys) && viFreq >= CAPITALS_TONE_MIN_COUNT;
         // A capital Đ typed on purpose (DD, D9) is that letter, as in Đ.; other
         // doubled capitals are codes as often (column AA, OO).
-        bool markedLetter = comp.syllable.count == 1 && comp.syllable.letters[0].mark == MARK_STROKE
-                            && marked_on_purpose(st);
+        bool markedLetter
+            = comp.syllable.count == 1 && comp.syllable.letters[0].mark == MARK_STROKE && marked_on_purpose(st);
         bool rawResult = codeLike;
         if (pattern == CASE_ALL_CAPITALS && !capsRun && !capsTone && !markedLetter) {
             if (!st.markByRepeat) {

@@ -145,6 +145,9 @@ TEST_F(TypingConventions, VniWordsInCapitalsAreWordsAndCodesStayCode)
         // paper size, a cell (A1), a key (F5).
         {"A4 MP3 H264 F5 utf8 A1 ", "A4 MP3 H264 F5 utf8 A1 "},
         {"A4 \xE2\x87\xA5", "Ã "},  // Tab: the other reading
+        {"Hy Lap5 \xE2\x87\xA5", "Hy Lap5 "},
+        {"D9UNG1 \xE2\x87\xA5", "D9UNG1 "},
+        {"Tho63 \xE2\x87\xA5", "Thổ "},  // a sentence start offers nothing
     };
     for (const Case& c : cases)
         EXPECT_EQ(feed(c.keys, VNI), c.expected) << c.keys;
