@@ -33,6 +33,9 @@ constexpr int CODE_LIKE_TONE_KEYS = 3;
 // weight to this share when no English word came before.
 constexpr double MARK_BY_REPEAT_WEIGHT = 0.3;
 constexpr double MARK_BY_REPEAT_BELOW = 0.5;
+// A key escaped by typing it twice ends the word or comes this many keys
+// before its end (chanss, exxpe).
+constexpr int MAX_KEYS_AFTER_ESCAPE = 2;
 // Accepted words count fully once this many are learned.
 constexpr double LEARNED_WORDS_SCALE = 5000;
 // An English threshold at or below this lets accepted Vietnamese words count.
@@ -400,40 +403,9 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
         out->hint = out->settled = 1;
 }
 
-// A doubled s, f or r is how English spells (coffee, conffiles, bess),
-// except at the end of the word after a consonant or a lone vowel: there it
-// is a tone key escaped (chanss, aff, afff).
-bool english_double(const WordKeys& keys)
-{
-    const char* k = keys.lower;
-    for (int i = 1; i < keys.length; ++i) {
-        if (k[i] != k[i - 1] || !std::strchr("sfr", k[i]))
-            continue;
-        bool atEnd = true;
-        for (int j = i + 1; j < keys.length; ++j)
-            atEnd = atEnd && k[j] == k[i];
-        bool afterVowel = i >= 2 && std::strchr("aeiouy", k[i - 2]);
-        if (!atEnd || (afterVowel && i > 2))
-            return true;
-    }
-    return false;
-}
-
-// The letters before the last one could still become a syllable: the
-// last key typed twice only escaped itself (eess: ês).
-bool escaped_last_key(const WordKeys& keys, const Syllable& s)
-{
-    if (keys.length < 2 || keys.lower[keys.length - 1] != keys.lower[keys.length - 2] || s.count < 2)
-        return false;
-    Syllable before = s;
-    --before.count;
-    return is_valid_prefix(before);
-}
-
 // A mark or tone key typed twice undoes it and shows once (linuxx, aaa,
 // chanss, eess, d99): how Telex and VNI users type a letter that is also a
-// key. Keys that are an English word themselves stay (staff, boss, hurry),
-// and so do keys that double s, f or r as English spells.
+// key. Keys that are an English word themselves stay (staff, boss, hurry).
 void classify_undone_by_repeat(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool valid,
                                bool inEn, Classification* out)
 {
@@ -443,12 +415,20 @@ void classify_undone_by_repeat(const EngineContext* ctx, const WordKeys& keys, c
         marks += s.letters[i].mark != MARK_NONE;
     // Every key shows once, the undone one excepted: no key went lost.
     bool oneKeyShown = s.count + marks == keys.length - 1;
-    // A mark undone that went back across consonants (docbook) was a letter.
-    bool escaped = oneKeyShown && !has_diacritic(s) && !comp.stats.markLater && !english_double(keys);
-    bool markedLetters = oneKeyShown && marked_on_purpose(comp.stats) && (valid || escaped_last_key(keys, s));
+    // The repeat rule reads the keys when they give a syllable (booongf:
+    // boòng) or an English word (exxpect), or when a syllable's letters came
+    // before the undo and the word ends soon after it (chanss, aff, exxpe):
+    // English doubles letters further from the end and after letters no
+    // syllable has (accessorize, bedsheet), and its words ending in a double
+    // are in the English table.
+    int undoneAt = keys.length - comp.stats.keysAfterUndo - 1;
+    Syllable before;
+    compose(keys.raw, undoneAt, ctx->method, 0, &before, nullptr);
+    bool syllableBefore = is_valid_prefix(before) && comp.stats.keysAfterUndo <= MAX_KEYS_AFTER_ESCAPE;
+    bool escaped = oneKeyShown && (valid || syllableBefore || lex_contains('e', comp.viLower));
     if (inEn) {
         set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
-    } else if (ctx->method == VNI || escaped || markedLetters) {
+    } else if (ctx->method == VNI || escaped) {
         bool syllable = valid && is_known_syllable(s);
         set_result(out, comp.viCase, syllable ? KIND_VIETNAMESE : KIND_UNDECIDED);
     } else {

@@ -116,6 +116,8 @@ public:
 
     void feed(char key)
     {
+        if (st_.undoByRepeat)
+            ++st_.keysAfterUndo;
         char lower = ascii_lower(key);
         key_ = key;
         lowerKey_ = lower;

@@ -16,6 +16,7 @@ struct ComposeStats {
     int32_t wIndex;
     int32_t previousKey;
     int32_t undoByRepeat;
+    int32_t keysAfterUndo;  // keys typed after the first undo by repeat
     int32_t undoLater;
     int32_t markByRepeat;
     int32_t markLater;

@@ -36,6 +36,16 @@ CATALOG_DOMAINS = [
 SCOWL_LEVELS = (10, 20, 35, 40, 50)
 SCOWL_SPELLINGS = ("english", "american", "british")
 SCOWL_NAME_LEVELS = (10, 35, 40, 50)
+# The rarer words, names and variant spellings of the list that double s,
+# f, r or a later d where Telex reads a key typed twice as escaped (toff,
+# missus, russ, diss, diddy): without them these words would lose a letter.
+# No Vietnamese keys double these.
+SCOWL_DOUBLE_LEVELS = (35, 40, 50, 55, 60, 70, 80, 95)
+SCOWL_DOUBLE_SPELLINGS = SCOWL_SPELLINGS + ("variant_1", "variant_2")
+# Where the engine reads a key typed twice as escaped: after letters that
+# begin a syllable, two keys at most before the word's end.
+DOUBLE_AFTER_SYLLABLE = re.compile(r"(ngh|ng|nh|ch|gh|gi|kh|ph|qu|th|tr|[bcdghklmnpqrstvx])?[aeiouy]+"
+                                   r"(ch|ng|nh|[cmnpt])?(ss|ff|rr|dd)[a-z]{0,2}")
 
 # Counts are per million words of their corpus; these totals turn them into
 # probabilities. Words a list knows but the corpus never showed get a small
@@ -131,6 +141,32 @@ def scowl_levels():
     return levels
 
 
+def scowl_doubled_words():
+    words = set()
+    for level in SCOWL_DOUBLE_LEVELS:
+        for kind in ("words", "proper-names", "upper"):
+            for spelling in SCOWL_DOUBLE_SPELLINGS:
+                path = os.path.join(SCOWL, "%s-%s.%d" % (spelling, kind, level))
+                if not os.path.exists(path):
+                    continue
+                with open(path, encoding="utf-8", errors="replace") as f:
+                    for word in f.read().split():
+                        if word.isascii() and word.isalpha() and word[1:].islower():
+                            words.add(word.lower())
+    return words
+
+
+def escaped_by_repeat(word, english):
+    """Whether Telex would read the word's doubled s, f, r or d as a key
+    escaped (russ as rus): after letters that begin a syllable near the end,
+    or when the word with the key once is an English word (kriss, kris)."""
+    double = re.search(r"ss|ff|rr|(?<=.)dd", word)
+    if not double:
+        return False
+    once = word[:double.start()] + word[double.start() + 1:]
+    return DOUBLE_AFTER_SYLLABLE.fullmatch(word) is not None or once in english
+
+
 def scowl_names():
     """Common English names (paris, dora, rosa), lower-cased: keys that spell a
     name are an English word too, not a syllable no text showed."""
@@ -221,6 +257,8 @@ def build_english(in_vietnamese):
         e.setdefault(name, max(ENGLISH_FLOOR[SCOWL_LEVELS[0]], math.ceil(frequency.get(name, 0))))
     for name in scowl_names():
         e.setdefault(name, max(ENGLISH_FLOOR[SCOWL_NAME_LEVELS[-1]], math.ceil(frequency.get(name, 0))))
+    for word in {w for w in scowl_doubled_words() if escaped_by_repeat(w, e)}:
+        e.setdefault(word, max(ENGLISH_FLOOR[SCOWL_LEVELS[-1]], math.ceil(frequency.get(word, 0))))
     return e
 
 

@@ -16,8 +16,10 @@
 //       typed alone and after a Vietnamese word in Telex and VNI, split into
 //       those the lexicon holds and those it does not; with --english the
 //       keys that are a word of FILE are counted apart
-//   miradot-quality [--data DIR] [--min PCT] --repeat-table
-//       every mark and tone key typed twice, at options 0 and the defaults
+//   miradot-quality [--data DIR] [--min PCT] [--english FILE] --repeat-table
+//       every mark and tone key typed twice, at options 0 and the defaults,
+//       where keys that are a common word of FILE (one of its first
+//       20,000, commonest first) stay as typed
 //   miradot-quality [--data DIR] [--min PCT] --letters
 //       every single letter and bare marked vowel typed alone, at options 0
 //       and the defaults
@@ -50,6 +52,10 @@
 using namespace miradot;
 
 namespace {
+
+// The English list holds the commonest words first: these many are the
+// common English words that stay as typed when a key in them is doubled.
+constexpr long COMMON_ENGLISH_WORDS = 20000;
 
 enum class Mode { Corpus, EnglishWords, VietnameseWords, Composition, Syllables, RepeatTable, Letters };
 
@@ -240,12 +246,13 @@ void add_allowed(const Syllable& s, void* user)
     }
 }
 
-std::set<std::string> read_words(const std::string& path)
+// The first `limit` words of a list (all with -1), one a line.
+std::set<std::string> read_words(const std::string& path, long limit = -1)
 {
     std::set<std::string> words;
     std::ifstream in(path);
     std::string line;
-    while (std::getline(in, line))
+    while ((limit < 0 || long(words.size()) < limit) && std::getline(in, line))
         if (!line.empty())
             words.insert(line);
     return words;
@@ -317,7 +324,7 @@ template <typename Cases> double report_tables(const char* what, Cases cases, lo
     for (Method method : {Method::Telex, Method::Vni}) {
         for (uint32_t options : {0u, DEFAULT_OPTIONS}) {
             ListTally t;
-            for (const auto& [keys, expected] : cases(method)) {
+            for (const auto& [keys, expected] : cases(method, options)) {
                 ++t.total;
                 std::string got = type_alone(keys, options, method);
                 if (got == expected)
@@ -335,11 +342,12 @@ template <typename Cases> double report_tables(const char* what, Cases cases, lo
     return lowest;
 }
 
-std::vector<std::pair<std::string, std::string>> repeat_pairs(Method method)
+std::vector<std::pair<std::string, std::string>> repeat_pairs(Method method, bool englishDetection,
+                                                              const std::set<std::string>& english)
 {
     std::vector<std::pair<std::string, std::string>> pairs;
     for (const RepeatCase& c : repeat_convention_cases(method))
-        pairs.emplace_back(c.keys, c.expected);
+        pairs.emplace_back(c.keys, englishDetection ? expected_with_english(c, english) : c.expected);
     return pairs;
 }
 
@@ -441,7 +449,7 @@ int main(int argc, char** argv)
                              "[--min-vi PCT] [--min-en PCT] CORPUS\n"
                              "       miradot-quality [--data DIR] [--vni] [--min PCT] [--misses N] (--english-words "
                              "FILE | --vietnamese-words FILE | --composition | --syllables [--english FILE] | "
-                             "--repeat-table | --letters)\n");
+                             "[--english FILE] --repeat-table | --letters)\n");
         return 2;
     }
     if (engine_load_data(opt.dataDir.c_str()) < 0) {
@@ -453,10 +461,17 @@ int main(int argc, char** argv)
         report_list("typing orders giving their syllable (options 0)", t, opt.shownMisses);
         return share(t) < opt.min || t.impossible ? 1 : 0;
     }
-    if (opt.mode == Mode::RepeatTable)
-        return report_tables("repeat convention", repeat_pairs, opt.shownMisses) < opt.min ? 1 : 0;
-    if (opt.mode == Mode::Letters)
-        return report_tables("single letters", single_letters, opt.shownMisses) < opt.min ? 1 : 0;
+    if (opt.mode == Mode::RepeatTable) {
+        std::set<std::string> english = read_words(opt.englishList, COMMON_ENGLISH_WORDS);
+        auto cases = [&](Method method, uint32_t options) {
+            return repeat_pairs(method, options & OPT_AUTO_ENGLISH, english);
+        };
+        return report_tables("repeat convention", cases, opt.shownMisses) < opt.min ? 1 : 0;
+    }
+    if (opt.mode == Mode::Letters) {
+        auto cases = [](Method method, uint32_t) { return single_letters(method); };
+        return report_tables("single letters", cases, opt.shownMisses) < opt.min ? 1 : 0;
+    }
     if (opt.mode == Mode::Syllables) {
         std::set<std::string> english = read_words(opt.englishList);
         double lowest = 100;

@@ -30,17 +30,21 @@ std::vector<RepeatCase> repeat_convention_cases(Method method)
     std::vector<RepeatCase> cases;
     for (const MarkKey& mk : mark_keys(method)) {
         bool stroke = mk.letter == 'd';
-        bool toneKey = !std::strchr("aeow678", mk.key) && !stroke;
         for (std::string before : {"", "b", "ch", "ngh", "tr"}) {
             for (std::string between : {"", "n", "ng"}) {
                 for (std::string after : {"", "n", "t", "e", "a"}) {
                     if (stroke && (!before.empty() || !between.empty()))
                         continue;  // the stroke marks an initial d
                     std::string head = before + mk.letter + between + mk.key;
-                    cases.push_back({head + mk.key + after, head + after, mk.key, !between.empty() && !toneKey});
+                    cases.push_back({head + mk.key + after, head + after, mk.key});
                 }
             }
         }
     }
     return cases;
+}
+
+const std::string& expected_with_english(const RepeatCase& c, const std::set<std::string>& english)
+{
+    return english.count(c.keys) ? c.keys : c.expected;
 }

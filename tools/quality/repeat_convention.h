@@ -2,6 +2,7 @@
 // tone key typed twice undoes it and shows once.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,13 @@ struct RepeatCase {
     std::string keys;      // the key typed twice among other letters
     std::string expected;  // the same keys with it once
     char key;              // the key typed twice
-    bool markAfterFinal;   // a mark key typed after the final consonant
 };
 
 // Every mark and tone key after every vowel it acts on (and the stroke key
 // after a d), typed twice right after it or after a final consonant, with
 // letters before the vowel and after the pair: ass, thaaan, banxx, d99e.
 std::vector<RepeatCase> repeat_convention_cases(Method method);
+
+// What the keys give with English detection on: keys that are a word of
+// `english` stay as typed, the repeat convention decides the rest.
+const std::string& expected_with_english(const RepeatCase& c, const std::set<std::string>& english);
