@@ -36,6 +36,9 @@ constexpr double MARK_BY_REPEAT_BELOW = 0.5;
 // A key escaped by typing it twice ends the word or comes this many keys
 // before its end (chanss, exxpe).
 constexpr int MAX_KEYS_AFTER_ESCAPE = 2;
+// Per million: English words this rare (the list's floors) give way to a
+// syllable no list holds right after a Vietnamese word (thật là dín).
+constexpr uint32_t RARE_ENGLISH_COUNT = 2;
 // Accepted words count fully once this many are learned.
 constexpr double LEARNED_WORDS_SCALE = 5000;
 // An English threshold at or below this lets accepted Vietnamese words count.
@@ -331,10 +334,9 @@ bool capital_inside_sentence(const EngineContext* ctx, CasePattern pattern)
     return pattern == CASE_FIRST_CAPITAL && ctx->contextValid && ctx->prevWord[0] && !ctx->capitalizeNext;
 }
 
-void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, const Composition& composed, bool inEn,
+void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool inEn,
                             CasePattern pattern, Classification* out)
 {
-    Composition comp = composed;  // the hook/tilde repair works on a copy
     const ComposeStats& st = comp.stats;
     if (has(ctx, OPT_AUTO_ENGLISH)) {
         if (inEn && st.markLater && !st.markByRepeat) {
@@ -344,7 +346,8 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
         char viAlt[256];
         render_syllable(comp.syllable, !old_tone(ctx), true, viAlt, sizeof viAlt);
         bool inVi = lex_contains('v', comp.viLower) || lex_contains('v', viAlt);
-        if (inEn && inVi)
+        // Both readings are words, whether the list holds the syllable or not.
+        if (inEn)
             out->hint = 1;
         uint32_t cv = std::max(lex_count('v', comp.viLower), lex_count('v', viAlt));
         if (capital_inside_sentence(ctx, pattern) && !st.markByRepeat && lex_loaded('f')) {
@@ -381,8 +384,11 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
             return;
         }
     }
-    if (has(ctx, OPT_AUTO_CORRECT) && swap_hoi_nga(&comp.syllable))
-        out->corrected = 1;
+    // A syllable the list lacks whose hook and tilde switched is one it holds
+    // (bãn, bản) may still be a word: alone it stays as typed, Tab repairs it
+    // and a two-word correction may repair it in context.
+    Syllable repaired = comp.syllable;
+    bool repairable = has(ctx, OPT_AUTO_CORRECT) && swap_hoi_nga(&repaired);
     if (has(ctx, OPT_AUTO_ENGLISH) && !marked_on_purpose(st) && lex_loaded('v') && comp.syllable.tone == TONE_NONE
         && ends_in_stop(comp.syllable) && !is_known_syllable(comp.syllable) && !lex_contains('l', comp.viLower)
         && !stop_tone_attested(comp.syllable)) {
@@ -396,6 +402,11 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
     char text[256];
     render_syllable(comp.syllable, old_tone(ctx), false, text, sizeof text);
     set_result(out, text, KIND_VIETNAMESE);
+    if (repairable) {
+        render_syllable(repaired, old_tone(ctx), false, out->repair, sizeof out->repair);
+        out->hint = out->settled = 1;
+        return;
+    }
     // VNI keys in capitals, or with a capital inside a sentence, read as a
     // word (D9UNG1, Hy Lap5) but may be a code: Tab keeps the keys one key
     // away. A sentence start is no such place.
@@ -523,7 +534,7 @@ bool prefer_english(const EngineContext* ctx, const char* rawLower, const char* 
         return false;
     uint32_t cv = std::max(lex_count('v', viLower), viAlt ? lex_count('v', viAlt) : 0u);
     if (cv == 0)
-        return true;
+        return b > ABOVE_VIETNAMESE || ce > RARE_ENGLISH_COUNT;
     if (ce != 0 && b > ABOVE_VIETNAMESE && cr > cv)
         return true;
     if (b > ABOVE_VIETNAMESE && ce >= COMMON_ENGLISH_COUNT && cv <= DICTIONARY_ONLY_COUNT)

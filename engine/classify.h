@@ -54,9 +54,10 @@ struct Classification {
     char text[256];
     int kind;
     int corrected;
-    int reason;   // ClassifyReason
-    int hint;     // both readings are words: offer the other one
-    int settled;  // with hint: decided by its place, the word after cannot change it
+    int reason;        // ClassifyReason
+    int hint;          // both readings are words: offer the other one
+    int settled;       // with hint: decided by its place, the word after cannot change it
+    char repair[256];  // with hint: a repair Tab offers instead of the keys (bãn: bản)
 };
 
 inline bool has_option(const EngineContext* ctx, uint32_t option) { return (ctx->options & option) != 0; }

@@ -347,7 +347,7 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
         capitalize_first(d.word);
 
     if (!d.corrected && !d.retyped && !d.expanded && d.hint && changedComp && has(ctx, OPT_HINTS) && singleSpace) {
-        const char* other = d.changed ? keys.raw : comp.viCase;
+        const char* other = decided.repair[0] ? decided.repair : d.changed ? keys.raw : comp.viCase;
         Syllable parsed;
         // Keys with VNI digits (A4) give no case to carry over: the other
         // reading keeps its own.
@@ -357,7 +357,7 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
             copy_text(d.alternative, sizeof d.alternative, other);
         if (equals(d.alternative, d.word))
             d.alternative[0] = 0;
-        d.alternativeKind = d.changed ? ALT_ENGLISH : ALT_VIETNAMESE;
+        d.alternativeKind = d.changed && !decided.repair[0] ? ALT_ENGLISH : ALT_VIETNAMESE;
     }
     return d;
 }

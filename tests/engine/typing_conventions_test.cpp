@@ -19,7 +19,7 @@ namespace {
 const char* const VI = "là\t5000\nviệt\t900\nđúng\t800\ncông\t900\nbưu\t40\nđây\t1500\nthổ\t60\nkỳ\t300\n"
                        "nhĩ\t5\nlạp\t5\nhy\t20\nchân\t300\nthật\t700\nã\t100\n";
 const char* const EN = "#total\t1000000\noff\t705\nstaff\t47\nclass\t277\npass\t212\ncoffee\t73\naddress\t775\n"
-                       "success\t184\nboss\t48\nhurry\t20\nmess\t25\nexpect\t90\nlinux\t30\nthe\t50000\n";
+                       "success\t184\nboss\t48\nhurry\t20\nmess\t25\nexpect\t90\nlinux\t30\ndins\t2\nthe\t50000\n";
 
 class TypingConventions : public EngineTablesTest {
 protected:
@@ -147,6 +147,11 @@ TEST_F(TypingConventions, ASyllableNoListHoldsIsVietnamese)
         EXPECT_EQ(feed(std::string(c.keys) + " ", VNI), std::string(c.expected) + " ") << c.keys;
         EXPECT_EQ(feed(std::string("tha65t la2 ") + c.keys + " ", VNI), std::string("thật là ") + c.expected + " ");
     }
+    // Keys that are also a rare English word: English alone, with the
+    // syllable one Tab away, and Vietnamese after a Vietnamese word.
+    EXPECT_EQ(feed("dins ", TELEX), "dins ");
+    EXPECT_EQ(feed("dins \xE2\x87\xA5", TELEX), "dín ");
+    EXPECT_EQ(feed("thaatj laf dins ", TELEX), "thật là dín ");
 }
 
 TEST_F(TypingConventions, VniWordsInCapitalsAreWordsAndCodesStayCode)

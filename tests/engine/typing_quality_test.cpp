@@ -108,14 +108,23 @@ TEST_F(TypingQuality, AStopWithoutAToneKeepsLettersMarkedOnPurpose)
 TEST_F(TypingQuality, RepairsLeaveShortWordsEnglishAndKnownWordsAlone)
 {
     const Case cases[] = {
-        {"ko", "ko"},      {"kong", "kong"},   {"gen", "gen"},
-        {"ka", "ka"},      {"kaf", "cà"},                         // typed with a Vietnamese tone: the k is a slip
-        {"karf", "karf"},                                         // a tone typed over another spells a name
-        {"heex", "hễ"},    {"nhowxn", "nhỡn"}, {"dduxi", "đũi"},  // only rare hook forms are known
-        {"nghir", "nghĩ"},                                        // the hook form is no word, the tilde one is common
+        {"ko", "ko"},     {"kong", "kong"},   {"gen", "gen"},
+        {"ka", "ka"},     {"kaf", "cà"},                         // typed with a Vietnamese tone: the k is a slip
+        {"karf", "karf"},                                        // a tone typed over another spells a name
+        {"heex", "hễ"},   {"nhowxn", "nhỡn"}, {"dduxi", "đũi"},  // only rare hook forms are known
     };
     for (const Case& c : cases)
         EXPECT_EQ(feed(std::string(c.keys) + " "), std::string(c.expected) + " ") << c.keys;
+}
+
+TEST_F(TypingQuality, AnUnlistedHookOrTildeStaysAndTabSwitchesIt)
+{
+    // nghỉ is no word of the list, nghĩ a common one: a well-formed syllable
+    // the list lacks may still be meant.
+    EXPECT_EQ(feed("nghir "), "nghỉ ");
+    EXPECT_EQ(feed("laf nghir "), "là nghỉ ");
+    EXPECT_EQ(feed("nghir \xE2\x87\xA5"), "nghĩ ");
+    EXPECT_EQ(feed("nghix "), "nghĩ ");
 }
 
 TEST_F(TypingQuality, CommonEnglishBeatsARareReadingAndTabKeepsIt)
