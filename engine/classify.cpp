@@ -354,16 +354,22 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
             // A capitalised word inside a sentence whose reading no text
             // showed, with a tone key before its last letter, is a name, a
             // key or an English term (Esc, Asc, Test) more often than a rare
-            // syllable; Tab gives the syllable.
+            // syllable; Tab gives the syllable. After a word in Vietnamese
+            // letters, keys typed as a syllable with an initial consonant and
+            // one tone key right after its vowel are the syllable unless
+            // English (Thư Tijch; hàm Asc, phím Esc).
             bool toneInside = !last_key_is_tone(ctx, keys);
-            if (cv <= DICTIONARY_ONLY_COUNT && toneInside) {
+            bool afterVietnameseLetters = ctx->lastKind == KIND_VIETNAMESE && has_non_ascii(ctx->prevWord);
+            bool typedAsSyllable = st.toneCount == 1 && tone_key_where_typed(ctx, keys) && !st.markLater
+                                   && !is_vowel_letter(comp.syllable.letters[0]);
+            if (cv <= DICTIONARY_ONLY_COUNT && toneInside && (inEn || !afterVietnameseLetters || !typedAsSyllable)) {
                 set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
                 out->hint = out->settled = 1;
                 return;
             }
             // After a word in Vietnamese letters a capitalised syllable is a
             // Vietnamese name (châu Á, Châu Á) unless English follows.
-            if (inVi && ctx->lastKind == KIND_VIETNAMESE && has_non_ascii(ctx->prevWord)) {
+            if (inVi && afterVietnameseLetters) {
                 char text[256];
                 render_syllable(comp.syllable, old_tone(ctx), false, text, sizeof text);
                 set_result(out, text, KIND_VIETNAMESE);
@@ -477,9 +483,12 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
         bool inVi = valid && lex_contains('v', comp.viLower);
         uint32_t viFreq = inVi ? lex_count('v', comp.viLower) : 0;
         // A number right after a known syllable typed with its mark keys, or
-        // with its one tone key last, numbers that word (trường1, Ngày2);
+        // with its one tone key last (or right after the vowel of a common
+        // one), numbers that word (trường1, Ngày2, Barng1);
         // after other letters it makes a name (md5, arm64).
-        bool toneLast = st.toneCount == 1 && last_key_is_tone(ctx, keys) && !inEn;
+        bool toneTyped
+            = last_key_is_tone(ctx, keys) || (tone_key_where_typed(ctx, keys) && viFreq >= CAPITALS_TONE_MIN_COUNT);
+        bool toneLast = st.toneCount == 1 && toneTyped && !inEn;
         bool typedAsSyllable = (st.markByRepeat || toneLast) && !st.markLater;
         bool numbered = is_ascii_digit(terminator) && !(typedAsSyllable && viFreq > DICTIONARY_ONLY_COUNT);
         bool codeLike = code_like_before_word(ctx) || terminator == '_' || numbered || pattern == CASE_INNER_CAPITAL

@@ -23,7 +23,8 @@ const char* const VI = "hưu\t20\ncừu\t20\nhươu\t5\ngiữa\t300\nthương\t4
                        "tét\t5\nlà\t5000\nviệt\t900\nnam\t800\nthí\t58\ndụ\t300\nmẫu\t500\nchâu\t100\n"
                        "á\t5\néc\t5\nác\t5\nphím\t300\nđể\t3000\nsố\t2000\nhoặc\t900\nhàm\t200\n"
                        "trường\t800\nđã\t3000\nảm\t20\nnước\t900\nngày\t600\nchóp\t5\nvẽ\t300\nsót\t557\n"
-                       "kết\t5000\nmớc\t5\ncảnh\t1200\nbáo\t1100\ncác\t8000\ncát\t5\nhót\t5\n";
+                       "kết\t5000\nmớc\t5\ncảnh\t1200\nbáo\t1100\ncác\t8000\ncát\t5\nhót\t5\n"
+                       "bảng\t1500\ncụ\t300\ntịch\t5\n";
 const char* const EN
     = "#total\t1000000\nbeen\t997\ntab\t50\ntowns\t6\ndawn\t16\nmax\t185\ngen\t30\nkong\t3\ntest\t4000\n"
       "this\t4233\nas\t4271\nis\t9000\nlogic\t34\nbeta\t17\nbook\t300\nchops\t6\nsorts\t23\nthe\t50000\nallows\t100\n";
@@ -167,6 +168,8 @@ TEST_F(TypingQuality, WordsOnBothSidesDecideAnAmbiguousWord)
         {"phims Esc \xE2\x87\xA5", "phím Éc "},    // Tab gives the syllable
         {"truwowngf1 ", "trường1 "},               // a number after a word typed with its marks
         {"Ngayf2 ", "Ngày2 "},                     // or with its tone key last
+        {"Barng1 ", "Bảng1 "},                     // or right after its vowel
+        {"cuj Tijch ", "cụ Tịch "},                // a rare capitalised syllable typed as one after Vietnamese letters
         {"Chops Vex ", "Chóp Vẽ "},                // nothing before, Vietnamese after
         {"Chops is ", "Chops is "},
         {"TRAIS ", "TRAIS "},            // capitals kept as typed
