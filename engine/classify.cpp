@@ -225,6 +225,18 @@ bool name_like_keys(const WordKeys& keys, const Composition& comp)
 // at most one tone key: letters composed on purpose, not a name's spelling.
 bool marked_on_purpose(const ComposeStats& st) { return st.markByRepeat && !st.markLater && st.toneCount <= 1; }
 
+bool has_digit(const WordKeys& keys)
+{
+    return std::any_of(keys.lower, keys.lower + keys.length, [](char c) { return is_ascii_digit(c); });
+}
+
+// VNI digits among small letters are tone keys (a5: ạ): only in capitals do
+// keys with digits spell a code of the English table (A4).
+bool english_table_applies(const WordKeys& keys, CasePattern pattern)
+{
+    return pattern != CASE_LOWER || !has_digit(keys);
+}
+
 // Steps for a word whose composition is not a valid syllable.
 void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changed, bool inEn,
                       CasePattern pattern, Classification* out)
@@ -378,7 +390,8 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
             }
         }
         double t = english_threshold(ctx);
-        if (prefer_english(ctx, keys.lower, comp.viLower, viAlt, st.markByRepeat, t, t)) {
+        if (english_table_applies(keys, pattern)
+            && prefer_english(ctx, keys.lower, comp.viLower, viAlt, st.markByRepeat, t, t)) {
             set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
             return;
         }
@@ -467,8 +480,8 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
     const ComposeStats& st = comp.stats;
     bool changed = !equals(comp.viCase, keys.raw);
     bool valid = is_valid_syllable(comp.syllable);
-    bool inEn = lex_contains('e', keys.lower);
     CasePattern pattern = case_pattern(keys);
+    bool inEn = english_table_applies(keys, pattern) && lex_contains('e', keys.lower);
 
     if (has(ctx, OPT_LEARN) && changed) {
         const char* learned = lex_value('o', keys.lower);
@@ -491,18 +504,27 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
         bool toneLast = st.toneCount == 1 && toneTyped && !inEn;
         bool typedAsSyllable = (st.markByRepeat || toneLast) && !st.markLater;
         bool numbered = is_ascii_digit(terminator) && !(typedAsSyllable && viFreq > DICTIONARY_ONLY_COUNT);
+        // Keys in capitals with a digit that the English table holds are a
+        // known code (A4).
+        bool knownCode = inEn && has_digit(keys);
         bool codeLike = code_like_before_word(ctx) || terminator == '_' || numbered || pattern == CASE_INNER_CAPITAL
-                        || st.toneCount >= CODE_LIKE_TONE_KEYS;
+                        || st.toneCount >= CODE_LIKE_TONE_KEYS || knownCode;
         if (is_ascii_digit(before) && equals(keys.lower, "dd"))
             codeLike = false;
         bool capsRun = ctx->lastWordAllCaps && ctx->capsRunCount > 0 && inVi;
         // Three keys make an acronym (CSS, GPS) unless capitals already run.
         bool capsTone = !inEn && inVi && st.toneCount == 1 && (keys.length >= 4 || ctx->lastWordAllCaps)
                         && tone_key_where_typed(ctx, keys) && viFreq >= CAPITALS_TONE_MIN_COUNT;
-        // A capital Đ typed on purpose (DD, D9) is that letter, as in Đ.; other
-        // doubled capitals are codes as often (column AA, OO).
-        bool markedLetter
-            = comp.syllable.count == 1 && comp.syllable.letters[0].mark == MARK_STROKE && marked_on_purpose(st);
+        // Capital letters typed on purpose are those letters: Đ (DD, D9, as
+        // in Đ.), a vowel with its VNI digits right after it (A1 in châu Á,
+        // U7O7) and marked letters longer than a column or an acronym
+        // (UWOW). Doubled capitals this short are codes as often (column AA,
+        // OO), and so are the known codes (A4).
+        const Syllable& sy = comp.syllable;
+        bool stroke = sy.count == 1 && sy.letters[0].mark == MARK_STROKE && marked_on_purpose(st);
+        bool lettersOnPurpose = sy.count <= 2 && !st.markLater && st.toneCount <= 1 && is_valid_prefix(sy) && !inEn
+                                && (ctx->method == VNI || (marked_on_purpose(st) && keys.length > ACRONYM_KEYS));
+        bool markedLetter = stroke || lettersOnPurpose;
         bool rawResult = codeLike;
         if (pattern == CASE_ALL_CAPITALS && !capsRun && !capsTone && !markedLetter) {
             if (!st.markByRepeat) {

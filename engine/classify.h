@@ -13,6 +13,9 @@ namespace miradot {
 
 // Longer words are kept as typed: no syllable has that many letters.
 constexpr int MAX_COMPOSED_KEYS = 32;
+// Capitals this short are an acronym (EPS, GPS) or a column (AA) more often
+// than a syllable.
+constexpr int ACRONYM_KEYS = 3;
 
 // English thresholds: the share of English the word before suggests.
 constexpr double AFTER_ENGLISH = 0.85;    // English runs on

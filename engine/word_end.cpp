@@ -24,8 +24,6 @@ constexpr double NEXT_WORD_WEIGHT = 2.0 / 3.0;
 constexpr double AMONG_VIETNAMESE = 0.01;
 // The pending word waits behind at most this many undecided words.
 constexpr int MAX_PENDING_FOLLOWERS = 2;
-// Capitals this short are an acronym (EPS, GPS) more often than a syllable.
-constexpr size_t ACRONYM_KEYS = 3;
 
 bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
 
@@ -225,7 +223,7 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
     // Capitals kept as typed read as Vietnamese when capitals follow, or
     // when Vietnamese follows and they are no English word but a known
     // syllable longer than an acronym (--label NHÃN sử dụng, not EPS).
-    bool capsThenVietnamese = composedVietnamese && std::strlen(ctx->pendingRawLower) > ACRONYM_KEYS
+    bool capsThenVietnamese = composedVietnamese && std::strlen(ctx->pendingRawLower) > size_t(ACRONYM_KEYS)
                               && lex_count('e', ctx->pendingRawLower) == 0
                               && std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
                                      > DICTIONARY_ONLY_COUNT;

@@ -257,6 +257,8 @@ def build_english(in_vietnamese):
         e.setdefault(name, max(ENGLISH_FLOOR[SCOWL_LEVELS[0]], math.ceil(frequency.get(name, 0))))
     for name in scowl_names():
         e.setdefault(name, max(ENGLISH_FLOOR[SCOWL_NAME_LEVELS[-1]], math.ceil(frequency.get(name, 0))))
+    for code in curated.KNOWN_CODES:
+        e.setdefault(code, ENGLISH_FLOOR[SCOWL_LEVELS[0]])
     for word in {w for w in scowl_doubled_words() if escaped_by_repeat(w, e)}:
         e.setdefault(word, max(ENGLISH_FLOOR[SCOWL_LEVELS[-1]], math.ceil(frequency.get(word, 0))))
     return e

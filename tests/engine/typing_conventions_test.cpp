@@ -18,8 +18,9 @@ namespace {
 
 const char* const VI = "là\t5000\nviệt\t900\nđúng\t800\ncông\t900\nbưu\t40\nđây\t1500\nthổ\t60\nkỳ\t300\n"
                        "nhĩ\t5\nlạp\t5\nhy\t20\nchân\t300\nthật\t700\nã\t100\n";
-const char* const EN = "#total\t1000000\noff\t705\nstaff\t47\nclass\t277\npass\t212\ncoffee\t73\naddress\t775\n"
-                       "success\t184\nboss\t48\nhurry\t20\nmess\t25\nexpect\t90\nlinux\t30\ndins\t2\nthe\t50000\n";
+const char* const EN
+    = "#total\t1000000\noff\t705\nstaff\t47\nclass\t277\npass\t212\ncoffee\t73\naddress\t775\n"
+      "success\t184\nboss\t48\nhurry\t20\nmess\t25\nexpect\t90\nlinux\t30\ndins\t2\na4\t20\nthe\t50000\n";
 
 class TypingConventions : public EngineTablesTest {
 protected:
@@ -126,6 +127,7 @@ TEST_F(TypingConventions, SingleLettersAndBareMarkedVowelsCompose)
     // the key rules alone.
     EXPECT_EQ(feed("DD \xE2\x87\xA5", TELEX), "DD ");
     EXPECT_EQ(feed("AA OO ", TELEX), "AA OO ");
+    EXPECT_EQ(feed("UWOW ", TELEX), "ƯƠ ");  // longer than a column
     EXPECT_EQ(feed("AA OO ", TELEX, 0), "Â Ô ");
 }
 
@@ -163,10 +165,17 @@ TEST_F(TypingConventions, VniWordsInCapitalsAreWordsAndCodesStayCode)
         {"CO6NG ", "CÔNG "},
         {"BU7U ", "BƯU "},
         {"D9A6Y ", "ĐÂY "},
-        // Digits that make no syllable, or a capital with a tone digit: a
-        // paper size, a cell (A1), a key (F5).
-        {"A4 MP3 H264 F5 utf8 A1 ", "A4 MP3 H264 F5 utf8 A1 "},
+        // Digits that make no syllable, or a known code: a paper size, a
+        // key (F5), also after a Vietnamese word.
+        {"A4 MP3 H264 F5 utf8 ", "A4 MP3 H264 F5 utf8 "},
+        {"la2 A4 ", "là A4 "},
+        {"a4 a5 ", "ã ạ "},         // in small letters the digits are tone keys
         {"A4 \xE2\x87\xA5", "Ã "},  // Tab: the other reading
+        // A capital vowel with its digits is the letter; Tab gives the keys
+        // (a cell, A1).
+        {"la2 A1 ", "là Á "},
+        {"A1 \xE2\x87\xA5", "A1 "},
+        {"U7O7 ", "ƯƠ "},
         {"Hy Lap5 \xE2\x87\xA5", "Hy Lap5 "},
         {"D9UNG1 \xE2\x87\xA5", "D9UNG1 "},
         {"Tho63 \xE2\x87\xA5", "Thổ "},  // a sentence start offers nothing

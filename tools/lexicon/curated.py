@@ -122,3 +122,9 @@ SHORTHAND = {
     "r": ("rồi", True),
     "z": ("vậy", True),
 }
+
+# Codes whose VNI keys in capitals would also spell a letter with its tone
+# (A4: Ã), kept as typed in capitals: the paper sizes of everyday office work.
+# Other capitals with a tone digit are the letter (châu Á typed A1), and in
+# small letters the keys are the syllable (a5: ạ).
+KNOWN_CODES = ["a3", "a4", "a5"]

@@ -20,9 +20,10 @@
 //       every mark and tone key typed twice, at options 0 and the defaults,
 //       where keys that are a common word of FILE (one of its first
 //       20,000, commonest first) stay as typed
-//   miradot-quality [--data DIR] [--min PCT] --letters
+//   miradot-quality [--data DIR] [--min PCT] [--english FILE] --letters
 //       every single letter and bare marked vowel typed alone, at options 0
-//       and the defaults
+//       and the defaults, where keys that are a common word of FILE or a
+//       paper size (A4) stay as typed
 //
 // Exit status 1 when a share falls below its --min floor (or an impossible
 // syllable came out of --composition; for --syllables the floor holds for
@@ -33,6 +34,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <set>
@@ -54,7 +56,7 @@ using namespace miradot;
 namespace {
 
 // The English list holds the commonest words first: these many are the
-// common English words that stay as typed when a key in them is doubled.
+// common English words that stay as typed in the repeat and letter tables.
 constexpr long COMMON_ENGLISH_WORDS = 20000;
 
 enum class Mode { Corpus, EnglishWords, VietnameseWords, Composition, Syllables, RepeatTable, Letters };
@@ -351,9 +353,19 @@ std::vector<std::pair<std::string, std::string>> repeat_pairs(Method method, boo
     return pairs;
 }
 
+// Paper sizes, whose VNI keys also spell a capital vowel with its tone (A4:
+// Ã); in small letters the keys are the syllable (a5: ạ).
+bool paper_size(const std::string& keys)
+{
+    return keys.size() == 2 && keys[0] == 'A' && keys[1] >= '3' && keys[1] <= '5';
+}
+
 // Every vowel with every mark and tone, đ, and ươ with every tone, in lower
-// case and as a capital, with its keys.
-std::vector<std::pair<std::string, std::string>> single_letters(Method method)
+// case and as a capital, with its keys; with English detection, keys that
+// are a common English word ending in a tone key (as, of) or a paper size
+// stay as typed.
+std::vector<std::pair<std::string, std::string>> single_letters(Method method, bool englishDetection,
+                                                                const std::set<std::string>& english)
 {
     std::vector<std::string> letters = {"đ", "Đ"};
     for (const char* row : {"aáàảãạ", "ăắằẳẵặ", "âấầẩẫậ", "eéèẻẽẹ", "êếềểễệ", "iíìỉĩị", "oóòỏõọ", "ôốồổỗộ",
@@ -368,8 +380,17 @@ std::vector<std::pair<std::string, std::string>> single_letters(Method method)
     for (const char* pair : {"ươ", "ướ", "ườ", "ưở", "ưỡ", "ượ", "ƯƠ"})
         letters.emplace_back(pair);
     std::vector<std::pair<std::string, std::string>> pairs;
-    for (const std::string& letter : letters)
-        pairs.emplace_back(typing_keys(letter, method), letter);
+    for (const std::string& letter : letters) {
+        std::string keys = typing_keys(letter, method);
+        std::string lower = keys;
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        // Letters marked by their own keys (aa, aw, dd) are composed on
+        // purpose whatever English spells with them; a tone key may end an
+        // English word.
+        bool toneLast = std::strchr(method == Method::Vni ? "12345" : "sfrxj", lower.back()) != nullptr;
+        bool kept = englishDetection && ((toneLast && english.count(lower)) || paper_size(keys));
+        pairs.emplace_back(keys, kept ? keys : letter);
+    }
     return pairs;
 }
 
@@ -449,7 +470,7 @@ int main(int argc, char** argv)
                              "[--min-vi PCT] [--min-en PCT] CORPUS\n"
                              "       miradot-quality [--data DIR] [--vni] [--min PCT] [--misses N] (--english-words "
                              "FILE | --vietnamese-words FILE | --composition | --syllables [--english FILE] | "
-                             "[--english FILE] --repeat-table | --letters)\n");
+                             "[--english FILE] (--repeat-table | --letters))\n");
         return 2;
     }
     if (engine_load_data(opt.dataDir.c_str()) < 0) {
@@ -469,7 +490,10 @@ int main(int argc, char** argv)
         return report_tables("repeat convention", cases, opt.shownMisses) < opt.min ? 1 : 0;
     }
     if (opt.mode == Mode::Letters) {
-        auto cases = [](Method method, uint32_t) { return single_letters(method); };
+        std::set<std::string> english = read_words(opt.englishList, COMMON_ENGLISH_WORDS);
+        auto cases = [&](Method method, uint32_t options) {
+            return single_letters(method, options & OPT_AUTO_ENGLISH, english);
+        };
         return report_tables("single letters", cases, opt.shownMisses) < opt.min ? 1 : 0;
     }
     if (opt.mode == Mode::Syllables) {
