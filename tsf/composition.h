@@ -21,9 +21,10 @@ public:
 
     // Releases the composition (the text stays in the document).
     void forget_composition() { composition.reset(); }
-    // The composition is there and keeps committed characters, or a refused
-    // write still waits to be written.
-    bool keeps_characters() const { return (composition && keptLength > 0) || unwritten; }
+    // The composition is there and keeps committed characters, a refused
+    // write still waits to be written, or writes granted for later have yet
+    // to run (and may leave characters kept).
+    bool keeps_characters() const { return (composition && keptLength > 0) || unwritten || waiting > 0; }
 
     ComPtr<ITfComposition> composition;
     int keptLength = 0;          // characters before the word that a transitory context keeps composed
@@ -31,6 +32,12 @@ public:
     // A write into this context that the application refused: the next write
     // here carries it, so committed text is never lost.
     std::unique_ptr<EditRequest> unwritten;
+    int waiting = 0;  // write sessions granted for later that have not run yet
+    // The user moved the caret away before the writes that start the
+    // composition ran: they start it where the word was typed (`start`, when
+    // known) and leave the caret where the user put it.
+    bool caretMovedAway = false;
+    ComPtr<ITfRange> start;
 
 private:
     CompositionHolder() = default;

@@ -32,6 +32,15 @@ bool same_object(IUnknown* a, IUnknown* b)
            && SUCCEEDED(b->QueryInterface(IID_IUnknown, ub.out_void())) && ua.get() == ub.get();
 }
 
+HWND context_window(ITfContext* context)
+{
+    ComPtr<ITfContextView> view;
+    HWND window = nullptr;
+    if (context && SUCCEEDED(context->GetActiveView(view.out())) && view && FAILED(view->GetWnd(&window)))
+        window = nullptr;
+    return window ? window : GetFocus();
+}
+
 bool is_transitory(ITfContext* context)
 {
     TF_STATUS status{};

@@ -14,6 +14,10 @@ bool same_object(IUnknown* a, IUnknown* b);
 // the composition and keeps no history the service could reach back into.
 bool is_transitory(ITfContext* context);
 
+// The window that shows the context (its active view's), else the focus
+// window: where a key taken from it is sent again.
+HWND context_window(ITfContext* context);
+
 // The context's compartment GUID_COMPARTMENT_KEYBOARD_DISABLED or
 // GUID_COMPARTMENT_EMPTYCONTEXT is set: no keys are taken there.
 bool is_disabled(ITfContext* context);

@@ -17,6 +17,7 @@ constexpr ULONG KEPT_READ = 300;
 
 // TSF takes the request's UTF-16 text as WCHAR.
 const WCHAR* wide(const char16_t* text) { return reinterpret_cast<const WCHAR*>(text); }
+WCHAR* wide_out(char16_t* text) { return reinterpret_cast<WCHAR*>(text); }
 std::u16string_view units(const WCHAR* text, ULONG length) { return {reinterpret_cast<const char16_t*>(text), length}; }
 
 struct ReachBack {
@@ -144,11 +145,46 @@ bool DocumentWriter::is_expected_caret(TfEditCookie ec, ITfRange* selection) con
            && start && SUCCEEDED(selection->IsEqualEnd(ec, expectedCaret_.get(), TF_ANCHOR_END, &end)) && end;
 }
 
+ComPtr<ITfRange> DocumentWriter::expected_caret_in(ITfContext* context) const
+{
+    ComPtr<ITfContext> owner;
+    if (!expectedCaret_ || FAILED(expectedCaret_->GetContext(owner.out())) || !same_object(owner.get(), context))
+        return {};
+    ComPtr<ITfRange> copy;
+    expectedCaret_->Clone(copy.out());
+    return copy;
+}
+
+bool DocumentWriter::caret_is_at(TfEditCookie ec, ITfContext* context, ITfRange* point, TfAnchor anchor) const
+{
+    TF_SELECTION selection{};
+    ULONG fetched = 0;
+    if (!point || FAILED(context->GetSelection(ec, TF_DEFAULT_SELECTION, 1, &selection, &fetched)) || fetched != 1)
+        return false;
+    ComPtr<ITfRange> caret;
+    caret.attach(selection.range);
+    BOOL start = FALSE, end = FALSE;
+    return SUCCEEDED(caret->IsEqualStart(ec, point, anchor, &start)) && start
+           && SUCCEEDED(caret->IsEqualEnd(ec, point, anchor, &end)) && end;
+}
+
+bool DocumentWriter::caret_is_expected(TfEditCookie ec, ITfContext* context) const
+{
+    TF_SELECTION selection{};
+    ULONG fetched = 0;
+    if (FAILED(context->GetSelection(ec, TF_DEFAULT_SELECTION, 1, &selection, &fetched)) || fetched != 1)
+        return false;
+    ComPtr<ITfRange> caret;
+    caret.attach(selection.range);
+    return is_expected_caret(ec, caret.get());
+}
+
 DocumentWriter::Written DocumentWriter::write(TfEditCookie ec, ITfContext* context, const EditRequest& request,
                                               CompositionHolder& holder, bool current)
 {
     Written written;
     bool nothing = request.commitLength == 0 && request.deleteCount == 0 && request.compositionLength == 0;
+    bool follow = current;  // the caret goes after the composition
     if (holder.composition) {
         ComPtr<ITfRange> range = composition_range(holder.composition.get());
         ComPtr<ITfContext> owner;
@@ -161,26 +197,48 @@ DocumentWriter::Written DocumentWriter::write(TfEditCookie ec, ITfContext* conte
             holder.forget_composition();
         }
     }
+    const EditRequest* effective = &request;
+    EditRequest word_only;
     if (!holder.composition) {
         holder.keptLength = 0;
         if (nothing)
             return written;
+        if (current && request.deleteCount > 0 && !is_transitory(context) && !caret_is_expected(ec, context)) {
+            // Someone else wrote before the caret: reaching back would hit their
+            // text and committing would double ours.
+            written.caretMoved = true;
+            if (request.compositionLength == 0)
+                return written;
+            word_only.compositionLength = request.compositionLength;
+            wmemcpy(wide_out(word_only.compositionText), wide(request.compositionText), request.compositionLength);
+            effective = &word_only;
+        }
         ComPtr<ITfInsertAtSelection> insert;
         if (FAILED(context->QueryInterface(IID_ITfInsertAtSelection, insert.out_void()))) {
             written.result = E_FAIL;
             return written;
         }
-        ComPtr<ITfRange> selection;
+        ComPtr<ITfRange> at;
+        if (holder.start)
+            holder.start->Clone(at.out());
+        else if (FAILED(insert->InsertTextAtSelection(ec, TF_IAS_QUERYONLY, nullptr, 0, at.out())))
+            at.reset();
+        // A word written later than it was typed takes the caret along while
+        // the caret still stands where it goes.
+        follow = follow || (!holder.caretMovedAway && caret_is_at(ec, context, at.get(), TF_ANCHOR_START));
         ComPtr<ITfContextComposition> compositions;
-        if (FAILED(insert->InsertTextAtSelection(ec, TF_IAS_QUERYONLY, nullptr, 0, selection.out()))
-            || FAILED(context->QueryInterface(IID_ITfContextComposition, compositions.out_void()))
-            || FAILED(compositions->StartComposition(ec, selection.get(), sink_, holder.composition.out()))
+        if (!at || FAILED(context->QueryInterface(IID_ITfContextComposition, compositions.out_void()))
+            || FAILED(compositions->StartComposition(ec, at.get(), sink_, holder.composition.out()))
             || !holder.composition) {
             holder.forget_composition();
-            insert_plain_text(ec, context, request);
+            insert_plain_text(ec, context, *effective);
             written.insertedPlainly = true;
             return written;
         }
+        holder.start.reset();
+    } else if (!follow && !holder.caretMovedAway) {
+        ComPtr<ITfRange> range = composition_range(holder.composition.get());
+        follow = caret_is_at(ec, context, range.get(), TF_ANCHOR_END);
     }
 
     ComPtr<ITfRange> range = composition_range(holder.composition.get());
@@ -199,16 +257,16 @@ DocumentWriter::Written DocumentWriter::write(TfEditCookie ec, ITfContext* conte
         if (FAILED(range->GetText(ec, 0, text, want, &got)))
             got = 0;
         read_kept = got > 0;
-        KeptPrefix kept = keep_prefix(units(text, got), request.deleteCount);
+        KeptPrefix kept = keep_prefix(units(text, got), effective->deleteCount);
         prefix = kept.units;
         last_word_only = kept.lastWordOnly;
     }
-    if (!read_kept && request.deleteCount > 0) {
+    if (!read_kept && effective->deleteCount > 0) {
         bool reached = false;
         ComPtr<ITfRange> back;
         if (full && SUCCEEDED(range->Clone(back.out())) && SUCCEEDED(back->Collapse(ec, TF_ANCHOR_START))) {
-            ReachBack covered = reach_back(ec, back.get(), request.deleteCount);
-            reached = covered.covered == request.deleteCount && covered.endsWithSpace
+            ReachBack covered = reach_back(ec, back.get(), effective->deleteCount);
+            reached = covered.covered == effective->deleteCount && covered.endsWithSpace
                       && SUCCEEDED(holder.composition->ShiftStart(ec, back.get()));
         }
         if (!reached)
@@ -221,17 +279,19 @@ DocumentWriter::Written DocumentWriter::write(TfEditCookie ec, ITfContext* conte
         }
     }
 
-    int committed_start = last_word_only ? last_word_start({request.commitText, size_t(request.commitLength)}) : 0;
-    int committed = request.commitLength - committed_start;
-    wmemcpy(text + prefix, wide(request.commitText + committed_start), committed);
+    int committed_start
+        = last_word_only ? last_word_start({effective->commitText, size_t(effective->commitLength)}) : 0;
+    int committed = effective->commitLength - committed_start;
+    wmemcpy(text + prefix, wide(effective->commitText + committed_start), committed);
     int total = prefix + committed;
-    wmemcpy(text + total, wide(request.compositionText), request.compositionLength);
-    range->SetText(ec, 0, text, total + request.compositionLength);
+    wmemcpy(text + total, wide(effective->compositionText), effective->compositionLength);
+    range->SetText(ec, 0, text, total + effective->compositionLength);
     clear_display_attribute(ec, context, range.get());
 
-    int kept = full ? 0
-                    : kept_units(units(text, total), prefix, {request.commitText + committed_start, size_t(committed)},
-                                 request.keepCount, is_context_word_u16);
+    int kept
+        = full ? 0
+               : kept_units(units(text, total), prefix, {effective->commitText + committed_start, size_t(committed)},
+                            effective->keepCount, is_context_word_u16);
     holder.keptLength = kept;
     if (kept < total) {
         ComPtr<ITfRange> rest;
@@ -244,15 +304,19 @@ DocumentWriter::Written DocumentWriter::write(TfEditCookie ec, ITfContext* conte
         written.result = E_FAIL;
         return written;
     }
-    if (request.compositionLength > 0 && displayAttributeAtom_) {
+    if (effective->compositionLength > 0 && displayAttributeAtom_) {
         ComPtr<ITfRange> word;
         LONG moved = 0;
         if (SUCCEEDED(range->Clone(word.out())) && SUCCEEDED(word->ShiftStart(ec, kept, &moved, nullptr)))
             set_display_attribute(ec, context, word.get());
     }
-    if (current)
+    if (follow) {
         place_caret(ec, context, range.get());
-    if (kept == 0 && request.compositionLength == 0) {
+    } else if (SUCCEEDED(range->Clone(holder.start.out()))) {
+        // Away from the caret, the next composition of this holder goes on where this one ends.
+        holder.start->Collapse(ec, TF_ANCHOR_END);
+    }
+    if (kept == 0 && effective->compositionLength == 0) {
         holder.composition->EndComposition(ec);
         holder.forget_composition();
     }

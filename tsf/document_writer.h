@@ -23,9 +23,13 @@ public:
     struct Written {
         HRESULT result = S_OK;
         bool insertedPlainly = false;  // no composition: the word being typed is gone from view
+        // The caret is not where the last write left it, so the text before it
+        // is not what the engine committed: nothing was reached back or committed.
+        bool caretMoved = false;
     };
     // Writes `request` into `context`. The caret is placed after the
-    // composition, and remembered, only for the current holder.
+    // composition, and remembered, for the current holder, and for another
+    // one while the caret still stands where that one writes.
     Written write(TfEditCookie ec, ITfContext* context, const EditRequest& request, CompositionHolder& holder,
                   bool current);
     // Ends the holder's composition; the text stays as displayed.
@@ -35,6 +39,9 @@ public:
 
     // Whether the selection is where the last write left the caret.
     bool is_expected_caret(TfEditCookie ec, ITfRange* selection) const;
+    bool caret_is_expected(TfEditCookie ec, ITfContext* context) const;
+    // Where the last write left the caret, when that was in `context`.
+    ComPtr<ITfRange> expected_caret_in(ITfContext* context) const;
     void forget_caret() { expectedCaret_.reset(); }
 
 private:
@@ -42,6 +49,7 @@ private:
     void set_display_attribute(TfEditCookie ec, ITfContext* context, ITfRange* range);
     void insert_plain_text(TfEditCookie ec, ITfContext* context, const EditRequest& request);
     void place_caret(TfEditCookie ec, ITfContext* context, ITfRange* composition);
+    bool caret_is_at(TfEditCookie ec, ITfContext* context, ITfRange* point, TfAnchor anchor) const;
 
     ITfCompositionSink* sink_;
     TfGuidAtom displayAttributeAtom_ = 0;

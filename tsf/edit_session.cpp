@@ -1,6 +1,7 @@
 #include "edit_session.h"
 
 #include "com_object.h"
+#include "contained.h"
 #include "com_ptr.h"
 
 #include <new>
@@ -14,7 +15,10 @@ class EditSession final : public ComObject<ITfEditSession> {
 public:
     explicit EditSession(EditWork work) : ComObject(IID_ITfEditSession), work_(std::move(work)) {}
 
-    STDMETHODIMP DoEditSession(TfEditCookie ec) override { return work_(ec); }
+    STDMETHODIMP DoEditSession(TfEditCookie ec) override
+    {
+        return contained([&] { return work_(ec); }, E_FAIL);
+    }
 
 private:
     EditWork work_;
@@ -22,7 +26,8 @@ private:
 
 }  // namespace
 
-EditSessionResult request_edit_session(ITfContext* context, TfClientId client, DWORD flags, EditWork work)
+EditSessionResult request_edit_session(ITfContext* context, TfClientId client, DWORD flags, EditWork work,
+                                       bool only_now)
 {
     EditSessionResult result;
     ComPtr<EditSession> session;
@@ -32,7 +37,7 @@ EditSessionResult request_edit_session(ITfContext* context, TfClientId client, D
         return result;
     }
     result.request = context->RequestEditSession(client, session.get(), flags, &result.session);
-    if ((flags & TF_ES_SYNC) && SUCCEEDED(result.request) && result.session == TF_E_SYNCHRONOUS) {
+    if ((flags & TF_ES_SYNC) && !only_now && SUCCEEDED(result.request) && result.session == TF_E_SYNCHRONOUS) {
         DWORD async = (flags & ~(TF_ES_SYNC | TF_ES_ASYNC)) | TF_ES_ASYNC;
         result.request = context->RequestEditSession(client, session.get(), async, &result.session);
     }

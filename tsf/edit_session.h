@@ -21,11 +21,14 @@ struct EditSessionResult {
 
     // The session never ran, so nothing it was to write reached the document.
     bool refused() const { return FAILED(request) || session == TF_E_NOLOCK; }
+    // Granted for later: the session runs after the key that asked for it.
+    bool queued() const { return SUCCEEDED(request) && session == TF_S_ASYNC; }
     HRESULT combined() const { return FAILED(request) ? request : session; }
 };
 
 // Asks for a session that runs `work` in `context`; a synchronous request that
-// TSF cannot grant at once is made again asynchronously.
-EditSessionResult request_edit_session(ITfContext* context, TfClientId client, DWORD flags, EditWork work);
+// TSF cannot grant at once is made again asynchronously unless `only_now`.
+EditSessionResult request_edit_session(ITfContext* context, TfClientId client, DWORD flags, EditWork work,
+                                       bool only_now = false);
 
 }  // namespace miradot

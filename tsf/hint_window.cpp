@@ -1,6 +1,7 @@
 // The "Tab → …" note: a popup that never activates and lets clicks through.
 #include "hint_window.h"
 
+#include "contained.h"
 #include "module.h"
 
 #include <cwchar>
@@ -105,7 +106,7 @@ bool HintWindow::set_text(const wchar_t* text)
 {
     wcsncpy(text_, text, 399);
     text_[399] = 0;
-    if (!window_ && register_window_class(HINT_CLASS, hint_procedure)) {
+    if (!window_ && register_window_class(HINT_CLASS, contained_procedure<hint_procedure>)) {
         window_ = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, HINT_CLASS, L"", WS_POPUP, 0, 0,
                                   10, 10, nullptr, nullptr, module_instance(), nullptr);
         if (window_) {

@@ -4,6 +4,7 @@
 
 #include "context_helpers.h"
 #include "engine_host.h"
+#include "fault_point.h"
 #include "hotkey.h"
 #include "layout_chars.h"
 #include "utf.h"
@@ -38,42 +39,148 @@ wchar_t key_to_char(WPARAM key, LPARAM lparam)
     return vietnamese_layout_char(key, (state[VK_SHIFT] & 0x80) != 0, (state[VK_CAPITAL] & 0x01) != 0);
 }
 
-bool post_key_to_focus(WPARAM key, LPARAM lparam)
-{
-    HWND focus = GetFocus();
-    return focus && PostMessageW(focus, WM_KEYDOWN, key, lparam);
-}
-
 }  // namespace
 
 bool TypingSession::takes_keys_of(ITfContext* context, WPARAM key)
 {
-    return context && engine_ && !is_disabled(context) && !is_modifier_or_lock_key(UINT(key));
+    return context && engine_ && !faulted_in(context) && !is_disabled(context) && !is_modifier_or_lock_key(UINT(key));
 }
 
-bool TypingSession::finish_word_and_repost(ITfContext* context, WPARAM key, LPARAM lparam, bool test,
-                                           bool from_backspace)
+bool TypingSession::faulted_in(ITfContext* context) const
 {
-    if (!test && key == repostKey_) {
+    return faultedContext_ && same_object(faultedContext_.get(), context);
+}
+
+void TypingSession::contain_fault(ITfContext* context) noexcept
+{
+    try {
+        faultedContext_ = ComPtr<ITfContext>::retain(context);
         repostKey_ = 0;
-        return post_key_to_focus(key, lparam);
+        release_held_keys();
+        drop_word();
+        if (holder_ && (holder_->composition || holder_->waiting > 0))
+            detach_and_end_composition(EDIT_ASYNC_WRITE);
+        show_hint(context, L"miraDot g\u1EB7p s\u1EF1 c\u1ED1 n\u00EAn \u0111\u00E3 t\u1EAFt g\u00F5 "
+                           L"ti\u1EBFng Vi\u1EC7t trong \u00F4 n\u00E0y.");
+    } catch (...) {
+        // Typing is off there already; the note is all that is missing.
+    }
+}
+
+KeyPress TypingSession::next_key_press(WPARAM key, LPARAM lparam)
+{
+    // A key sent again comes back with the keyboard as it is now, not as it was.
+    if (!replaying_.empty()) {
+        if (replaying_.front().key == key && replaying_.front().lparam == lparam)
+            return replaying_.front();
+        replaying_.clear();  // lost on the way
+    }
+    KeyPress press;
+    press.key = key;
+    press.lparam = lparam;
+    press.character = key_to_char(key, lparam);
+    press.shift = key_down(VK_SHIFT);
+    press.ctrl = key_down(VK_CONTROL);
+    press.alt = key_down(VK_MENU) || key_down(VK_LWIN) || key_down(VK_RWIN);
+    return press;
+}
+
+int TypingSession::waiting_in(ITfContext* context) const
+{
+    for (const Waiting& waiting : waiting_)
+        if (same_object(waiting.context.get(), context))
+            return waiting.count;
+    return 0;
+}
+
+void TypingSession::count_waiting(ITfContext* context, int change)
+{
+    for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
+        if (same_object(it->context.get(), context)) {
+            it->count += change;
+            if (it->count <= 0)
+                waiting_.erase(it);
+            return;
+        }
+    }
+    if (change > 0)
+        waiting_.push_back({ComPtr<ITfContext>::retain(context), change});
+}
+
+void TypingSession::session_ran(ITfContext* context, CompositionHolder* holder)
+{
+    --holder->waiting;
+    count_waiting(context, -1);
+    if (heldContext_ && same_object(heldContext_.get(), context) && waiting_in(context) == 0)
+        release_held_keys();
+}
+
+bool TypingSession::holds_keys_of(ITfContext* context) const
+{
+    return heldContext_ && same_object(heldContext_.get(), context);
+}
+
+bool TypingSession::hold(ITfContext* context, const KeyPress& press, bool test)
+{
+    if (test)
+        return true;
+    HWND window = held_.empty() ? context_window(context) : held_.back().window;
+    if (!window)
+        return false;
+    if (!heldContext_)
+        heldContext_ = ComPtr<ITfContext>::retain(context);
+    held_.push_back({press, window});
+    held_.back().press.context = ComPtr<ITfContext>::retain(context);
+    return true;
+}
+
+void TypingSession::release_held_keys()
+{
+    std::vector<HeldKey> keys = std::move(held_);
+    held_.clear();
+    heldContext_.reset();
+    for (const HeldKey& held : keys)
+        if (PostMessageW(held.window, WM_KEYDOWN, held.press.key, held.press.lparam))
+            replaying_.push_back(held.press);
+}
+
+bool TypingSession::repost(ITfContext* context, const KeyPress& press)
+{
+    if (waiting_in(context) > 0)
+        return hold(context, press, false);
+    HWND focus = GetFocus();
+    if (!focus || !PostMessageW(focus, WM_KEYDOWN, press.key, press.lparam))
+        return false;
+    replaying_.push_back(press);
+    return true;
+}
+
+bool TypingSession::finish_word_and_repost(ITfContext* context, const KeyPress& press, bool test, bool from_backspace,
+                                           bool holdable)
+{
+    if (!test && press.key == repostKey_) {
+        repostKey_ = 0;
+        return repost(context, press);
     }
     repostKey_ = 0;
-    bool repost = (holder_->composition || composing_) && is_transitory(context) && GetFocus();
+    bool repost_key
+        = (holder_->composition || composing_ || holder_->waiting > 0) && is_transitory(context) && GetFocus();
     if (!from_backspace)
         finish_word(context, EDIT_SYNC_WRITE);
     else if (holder_->keeps_characters())
         end_composition(holder_->context ? holder_->context.get() : context, EDIT_SYNC_WRITE);
-    if (!repost)
+    // A key that passed now would reach the document before our writes.
+    repost_key = repost_key || (holdable && waiting_in(context) > 0 && context_window(context));
+    if (!repost_key)
         return false;
     if (test) {
-        repostKey_ = key;
+        repostKey_ = press.key;
         return true;
     }
-    return post_key_to_focus(key, lparam);
+    return repost(context, press);
 }
 
-bool TypingSession::handle_backspace(ITfContext* context, WPARAM key, LPARAM lparam, bool test)
+bool TypingSession::handle_backspace(ITfContext* context, const KeyPress& press, bool test)
 {
     EngineOutput output;
     if (composing_) {
@@ -93,30 +200,37 @@ bool TypingSession::handle_backspace(ITfContext* context, WPARAM key, LPARAM lpa
         write(context, request, EDIT_SYNC_WRITE);
         return true;
     }
-    bool reposted = holder_->composition && is_transitory(context) && GetFocus();
-    if (!test || !reposted) {
+    // A key sent again reaches the engine when it comes back, once.
+    bool reposted = ((holder_->composition || holder_->waiting > 0) && is_transitory(context) && GetFocus())
+                    || (waiting_in(context) > 0 && context_window(context));
+    if (test ? !reposted : press.key != repostKey_) {
         {
             EngineLock lock;
             engine_backspace(engine_.get(), &output);
         }
         note_learning_change();
     }
-    return finish_word_and_repost(context, key, lparam, test, true);
+    return finish_word_and_repost(context, press, test, true);
 }
 
-bool TypingSession::handle_tab(ITfContext* context, WPARAM key, LPARAM lparam, bool test)
+TypingSession::Caret TypingSession::caret_now(ITfContext* context)
 {
-    bool hint = false;
-    if (!key_down(VK_SHIFT) && !composing_) {
-        EngineLock lock;
-        hint = engine_alternative(engine_.get(), nullptr, 0) != 0;
-    }
-    if (!hint)
-        return finish_word_and_repost(context, key, lparam, test, false);
-    if (test)
-        return true;
+    if (is_transitory(context) || !holder_for(context, {}))
+        return Caret::Ours;  // nothing there is reached back over
+    Caret caret = Caret::Unknown;
+    request_edit_session(
+        context, clientId_, EDIT_SYNC_READ,
+        [this, &caret, target = ComPtr<ITfContext>::retain(context)](TfEditCookie ec) {
+            caret = writer_.caret_is_expected(ec, target.get()) ? Caret::Ours : Caret::Moved;
+            return S_OK;
+        },
+        true);
+    return caret;
+}
+
+EngineOutput TypingSession::swap(int& span)
+{
     EngineOutput output;
-    int span;
     {
         EngineLock lock;
         engine_swap(engine_.get(), &output);
@@ -124,6 +238,57 @@ bool TypingSession::handle_tab(ITfContext* context, WPARAM key, LPARAM lparam, b
     }
     note_learning_change();
     composing_ = output.preedit[0] != 0;
+    return output;
+}
+
+void TypingSession::swap_when_caret_is_ours(ITfContext* context)
+{
+    ComPtr<CompositionHolder> holder = holder_for(context, {});
+    if (!holder)
+        return;
+    heldContext_ = ComPtr<ITfContext>::retain(context);
+    run(
+        context, EDIT_ASYNC_WRITE | TF_ES_ASYNC,
+        [this, target = ComPtr<ITfContext>::retain(context), holder](TfEditCookie ec) {
+            hide_hint();
+            if (!writer_.caret_is_expected(ec, target.get())) {
+                drop_word();
+                return S_OK;
+            }
+            int span;
+            EngineOutput output = swap(span);
+            EditRequest request = make_edit_request(output);
+            request.keepCount = keep_count(output, span, option_word(), false);
+            return write_now(ec, target.get(), request, *holder).result;
+        },
+        holder);
+    if (holder->waiting == 0)
+        heldContext_.reset();  // it ran, or never will
+}
+
+bool TypingSession::handle_tab(ITfContext* context, const KeyPress& press, bool test)
+{
+    bool hint = false;
+    if (!press.shift && !composing_) {
+        EngineLock lock;
+        hint = engine_alternative(engine_.get(), nullptr, 0) != 0;
+    }
+    Caret caret = hint ? caret_now(context) : Caret::Ours;
+    if (caret == Caret::Moved) {
+        // The swap would replace text that is no longer the word before the caret.
+        drop_word();
+        hint = false;
+    }
+    if (!hint)
+        return finish_word_and_repost(context, press, test, false);
+    if (test)
+        return true;
+    if (caret == Caret::Unknown && context_window(context)) {
+        swap_when_caret_is_ours(context);
+        return true;
+    }
+    int span;
+    EngineOutput output = swap(span);
     EditRequest request = make_edit_request(output);
     request.keepCount = keep_count(output, span, option_word(), false);
     write(context, request, EDIT_SYNC_WRITE);
@@ -162,29 +327,46 @@ bool TypingSession::handle_character(ITfContext* context, wchar_t c, bool test)
 
 bool TypingSession::handle_key(ITfContext* context, WPARAM key, LPARAM lparam, bool test)
 {
+    fault_point(FaultSite::Key);
+    KeyPress press = next_key_press(key, lparam);
+    bool replayed = !replaying_.empty();
+    // A held key belongs to its own document, even when the focus has left it meanwhile.
+    bool eaten = handle_press(replayed && press.context ? press.context.get() : context, press, test);
+    // A replayed key is done with once the application has it or it was handled for real.
+    if (replayed && (!test || !eaten))
+        replaying_.pop_front();
+    return eaten;
+}
+
+bool TypingSession::handle_press(ITfContext* context, const KeyPress& press, bool test)
+{
     ITfContext* owner = holder_->context.get();
     if (owner && !same_object(owner, context)) {
         detach_and_finish(make_edit_request(flush()), EDIT_ASYNC_WRITE);
         drop_word();
     }
-    if (key_down(VK_MENU) || key_down(VK_LWIN) || key_down(VK_RWIN)) {
+    if (holds_keys_of(context))
+        return hold(context, press, test);
+    if (press.alt) {
         finish_word(context, EDIT_SYNC_WRITE);
         return false;
     }
-    if (key_down(VK_CONTROL))
-        return finish_word_and_repost(context, key, lparam, test, false);
+    // A key sent again would come back without its Ctrl: never held.
+    if (press.ctrl)
+        return finish_word_and_repost(context, press, test, false, false);
     if (english_)
         return false;
+    WPARAM key = press.key;
     if (is_word_ending_key(key))
-        return finish_word_and_repost(context, key, lparam, test, false);
+        return finish_word_and_repost(context, press, test, false);
     if (key == VK_BACK)
-        return handle_backspace(context, key, lparam, test);
+        return handle_backspace(context, press, test);
     if (key == VK_TAB)
-        return handle_tab(context, key, lparam, test);
-    wchar_t c = key_to_char(key, lparam);
+        return handle_tab(context, press, test);
+    wchar_t c = press.character;
     if (c >= 0x20 && c != 0x7F && (c < 0xD800 || c > 0xDFFF))
         return handle_character(context, c, test);
-    return finish_word_and_repost(context, key, lparam, test, false);
+    return finish_word_and_repost(context, press, test, false);
 }
 
 void TypingSession::refresh_hint_after(ITfContext* context, WPARAM key, bool test, bool eaten)

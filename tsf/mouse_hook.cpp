@@ -65,21 +65,28 @@ bool repost(UINT message, const MOUSEHOOKSTRUCTEX* info)
     return PostMessageW(info->hwnd, message, state, MAKELPARAM(point.x, point.y));
 }
 
-LRESULT CALLBACK mouse_procedure(int code, WPARAM wparam, LPARAM lparam)
+// Whether the hook swallows this mouse message (it is posted again after the edit).
+bool take_click(UINT message, const MOUSEHOOKSTRUCTEX* info)
 {
-    if (code == HC_ACTION) {
-        auto message = static_cast<UINT>(wparam);
-        auto* info = reinterpret_cast<const MOUSEHOOKSTRUCTEX*>(lparam);
-        if (t_swallow && message == t_swallow && is_button_up(message)) {
-            t_swallow = 0;
-            if (repost(message, info))
-                return 1;
-        } else if (t_owner && is_button_down(message) && t_owner->end_word_for_click()) {
-            if (repost(message, info)) {
-                t_swallow = button_up_of(message);
-                return 1;
-            }
-        }
+    if (t_swallow && message == t_swallow && is_button_up(message)) {
+        t_swallow = 0;
+        return repost(message, info);
+    }
+    if (t_owner && is_button_down(message) && t_owner->end_word_for_click() && repost(message, info)) {
+        t_swallow = button_up_of(message);
+        return true;
+    }
+    return false;
+}
+
+LRESULT CALLBACK mouse_procedure(int code, WPARAM wparam, LPARAM lparam) noexcept
+{
+    try {
+        if (code == HC_ACTION
+            && take_click(static_cast<UINT>(wparam), reinterpret_cast<const MOUSEHOOKSTRUCTEX*>(lparam)))
+            return 1;
+    } catch (...) {
+        // The click goes on as it came.
     }
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }

@@ -3,6 +3,7 @@
 // a global compartment so that one switch reaches every application.
 #include "text_input_processor.h"
 
+#include "contained.h"
 #include "engine_host.h"
 #include "guids.h"
 #include "module.h"
@@ -117,6 +118,22 @@ STDMETHODIMP TextInputProcessor::Activate(ITfThreadMgr* thread_mgr, TfClientId c
 
 STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId client_id, DWORD)
 {
+    bool finished = false;
+    HRESULT hr = contained(
+        [&] {
+            HRESULT result = activate(thread_mgr, client_id);
+            finished = true;
+            return result;
+        },
+        E_OUTOFMEMORY);
+    // A fault part-way: what was taken is given back.
+    if (!finished)
+        Deactivate();
+    return hr;
+}
+
+HRESULT TextInputProcessor::activate(ITfThreadMgr* thread_mgr, TfClientId client_id)
+{
     if (!thread_mgr)
         return E_INVALIDARG;
     if (!typing_.ready())
@@ -177,6 +194,11 @@ STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId
 
 STDMETHODIMP TextInputProcessor::Deactivate()
 {
+    return contained([&] { return deactivate(); });
+}
+
+HRESULT TextInputProcessor::deactivate()
+{
     voice_.reset();  // cancels what is under way and lets the worker go
     if (translation_) {
         translation_->shutdown();
@@ -214,6 +236,12 @@ STDMETHODIMP TextInputProcessor::Deactivate()
 
 STDMETHODIMP TextInputProcessor::OnSetFocus(ITfDocumentMgr* focus, ITfDocumentMgr*)
 {
+    contained([&] { return focus_changed(focus); });
+    return S_OK;
+}
+
+HRESULT TextInputProcessor::focus_changed(ITfDocumentMgr* focus)
+{
     update_check_trigger();
     if (translation_)
         translation_->dismiss();
@@ -237,17 +265,35 @@ bool TextInputProcessor::route_key(ITfContext* context, WPARAM key, LPARAM lpara
     return typing_.handle_key(context, key, lparam, test);
 }
 
+bool TextInputProcessor::key_down(ITfContext* context, WPARAM key, LPARAM lparam, bool test)
+{
+    if (translation_ && translation_->key(key, test))
+        return true;
+    bool eaten = route_key(context, key, lparam, test);
+    // A fault's note stays up over the hint.
+    if (!typing_.faulted_in(context))
+        typing_.refresh_hint_after(context, key, test, eaten);
+    return eaten;
+}
+
+BOOL TextInputProcessor::contained_key_down(ITfContext* context, WPARAM key, LPARAM lparam, bool test)
+{
+    bool eaten = false;
+    if (FAILED(contained([&] {
+            eaten = key_down(context, key, lparam, test);
+            return S_OK;
+        })))
+        typing_.contain_fault(context);
+    // A key whose handling failed, its edit session included, goes on to the
+    // application, which keeps the document as it was.
+    return eaten && !typing_.faulted_in(context);
+}
+
 STDMETHODIMP TextInputProcessor::OnTestKeyDown(ITfContext* context, WPARAM key, LPARAM lparam, BOOL* eaten)
 {
     if (!eaten)
         return E_INVALIDARG;
-    *eaten = FALSE;
-    if (translation_ && translation_->key(key, true)) {
-        *eaten = TRUE;
-        return S_OK;
-    }
-    *eaten = route_key(context, key, lparam, true);
-    typing_.refresh_hint_after(context, key, true, *eaten);
+    *eaten = contained_key_down(context, key, lparam, true);
     return S_OK;
 }
 
@@ -255,13 +301,7 @@ STDMETHODIMP TextInputProcessor::OnKeyDown(ITfContext* context, WPARAM key, LPAR
 {
     if (!eaten)
         return E_INVALIDARG;
-    *eaten = FALSE;
-    if (translation_ && translation_->key(key, false)) {
-        *eaten = TRUE;
-        return S_OK;
-    }
-    *eaten = route_key(context, key, lparam, false);
-    typing_.refresh_hint_after(context, key, false, *eaten);
+    *eaten = contained_key_down(context, key, lparam, false);
     return S_OK;
 }
 
@@ -288,6 +328,13 @@ STDMETHODIMP TextInputProcessor::OnPreservedKey(ITfContext* context, REFGUID gui
     *eaten = FALSE;
     if (host_is_settings_program())
         return S_OK;
+    if (FAILED(contained([&] { return preserved_key(context, guid, eaten); })))
+        typing_.contain_fault(context);
+    return S_OK;
+}
+
+HRESULT TextInputProcessor::preserved_key(ITfContext* context, REFGUID guid, BOOL* eaten)
+{
     if (IsEqualGUID(guid, GUID_MIRADOT_KEY_LANGUAGE)) {
         typing_.finish_word(context, EDIT_SYNC_WRITE);
         toggle();
@@ -308,14 +355,21 @@ STDMETHODIMP TextInputProcessor::OnPreservedKey(ITfContext* context, REFGUID gui
 STDMETHODIMP TextInputProcessor::OnEndEdit(ITfContext* context, TfEditCookie ec, ITfEditRecord* record)
 {
     BOOL selection_changed = FALSE;
-    if (context && record && SUCCEEDED(record->GetSelectionStatus(&selection_changed)) && selection_changed)
-        typing_.selection_changed(context, ec);
+    if (context && record && SUCCEEDED(record->GetSelectionStatus(&selection_changed)) && selection_changed
+        && FAILED(contained([&] {
+               typing_.selection_changed(context, ec);
+               return S_OK;
+           })))
+        typing_.contain_fault(context);
     return S_OK;
 }
 
 STDMETHODIMP TextInputProcessor::OnCompositionTerminated(TfEditCookie ec, ITfComposition* composition)
 {
-    typing_.composition_terminated(ec, composition);
+    contained([&] {
+        typing_.composition_terminated(ec, composition);
+        return S_OK;
+    });
     return S_OK;
 }
 
@@ -433,9 +487,12 @@ STDMETHODIMP TextInputProcessor::OnChange(REFGUID guid)
 {
     if (!IsEqualGUID(guid, GUID_MIRADOT_LANGUAGE_COMPARTMENT))
         return S_OK;
-    if (typing_.started() && typing_.has_pending_word())
-        typing_.commit_pending_word(EDIT_ASYNC_WRITE);
-    apply_language_compartment();
+    contained([&] {
+        if (typing_.started() && typing_.has_pending_word())
+            typing_.commit_pending_word(EDIT_ASYNC_WRITE);
+        apply_language_compartment();
+        return S_OK;
+    });
     return S_OK;
 }
 

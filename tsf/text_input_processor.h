@@ -100,6 +100,12 @@ public:
 private:
     ~TextInputProcessor();
 
+    HRESULT activate(ITfThreadMgr* thread_mgr, TfClientId client_id);
+    HRESULT deactivate();
+    HRESULT focus_changed(ITfDocumentMgr* focus);
+    HRESULT preserved_key(ITfContext* context, REFGUID guid, BOOL* eaten);
+    bool key_down(ITfContext* context, WPARAM key, LPARAM lparam, bool test);
+    BOOL contained_key_down(ITfContext* context, WPARAM key, LPARAM lparam, bool test);
     // Every key goes through here: the keys the typing session does not take
     // at all, then (while no word is composed) changed settings, then typing.
     bool route_key(ITfContext* context, WPARAM key, LPARAM lparam, bool test);

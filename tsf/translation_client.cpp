@@ -1,6 +1,7 @@
 #include "translation_client.h"
 
 #include "com_ptr.h"
+#include "contained.h"
 #include "context_helpers.h"
 #include "edit_session.h"
 #include "module.h"
@@ -101,7 +102,7 @@ bool TranslationClient::ensure_window()
 {
     if (window_)
         return true;
-    if (!active_ || !register_window_class(MESSAGE_CLASS, message_procedure))
+    if (!active_ || !register_window_class(MESSAGE_CLASS, contained_procedure<message_procedure>))
         return false;
     window_ = CreateWindowExW(0, MESSAGE_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module_instance(), nullptr);
     if (window_)

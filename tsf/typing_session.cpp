@@ -2,6 +2,7 @@
 
 #include "context_helpers.h"
 #include "engine_host.h"
+#include "fault_point.h"
 
 #include <new>
 #include <utility>
@@ -16,6 +17,7 @@ TypingSession::TypingSession(IUnknown* owner, ITfCompositionSink* sink)
 bool TypingSession::start(TfClientId client)
 {
     clientId_ = client;
+    faultedContext_.reset();
     if (!engine_)
         engine_.reset(engine_create());
     return started();
@@ -25,6 +27,8 @@ void TypingSession::stop()
 {
     if (engine_)
         commit_pending_word(EDIT_SYNC_WRITE);
+    // Keys must not be lost with the processor, even before writes they wait for.
+    release_held_keys();
     writer_.forget_caret();
     composing_ = false;
 }
@@ -140,8 +144,9 @@ void TypingSession::selection_changed(ITfContext* context, TfEditCookie ec)
     if (writer_.is_expected_caret(ec, caret.get()))
         return;
     drop_word();
-    if (holder_ && holder_->composition)
-        detach_and_end_composition(EDIT_ASYNC_WRITE);
+    // Writes still waiting count as the composition they will make.
+    if (holder_ && (holder_->composition || holder_->waiting > 0))
+        detach_for_caret_move();
 }
 
 void TypingSession::composition_terminated(TfEditCookie ec, ITfComposition* composition)
@@ -174,12 +179,37 @@ ComPtr<CompositionHolder> TypingSession::holder_for(ITfContext* context, ComPtr<
     return holder;
 }
 
-EditSessionResult TypingSession::run(ITfContext* context, DWORD flags, EditWork work)
+EditSessionResult TypingSession::run(ITfContext* context, DWORD flags, EditWork work, ComPtr<CompositionHolder> counted)
 {
+    // A write granted now would overtake those still waiting there.
+    if (counted && waiting_in(context) > 0)
+        flags = (flags & ~TF_ES_SYNC) | TF_ES_ASYNC;
+    auto queued = std::make_shared<bool>(false);
     // A session that waits keeps the processor, and so this session, alive.
-    return request_edit_session(
-        context, clientId_, flags,
-        [owner = ComPtr<IUnknown>::retain(owner_), work = std::move(work)](TfEditCookie ec) { return work(ec); });
+    // A fault in the work ends here; the typing in that document goes off.
+    auto contained_work = [this, owner = ComPtr<IUnknown>::retain(owner_), target = ComPtr<ITfContext>::retain(context),
+                           counted, queued, work = std::move(work)](TfEditCookie ec) {
+        HRESULT hr;
+        try {
+            fault_point(FaultSite::EditSession);
+            hr = work(ec);
+        } catch (...) {
+            contain_fault(target.get());
+            hr = E_FAIL;
+        }
+        if (*queued) {
+            *queued = false;
+            session_ran(target.get(), counted.get());
+        }
+        return hr;
+    };
+    EditSessionResult result = request_edit_session(context, clientId_, flags, std::move(contained_work));
+    if (counted && result.queued()) {
+        *queued = true;
+        ++counted->waiting;
+        count_waiting(context, 1);
+    }
+    return result;
 }
 
 HRESULT TypingSession::write(ITfContext* context, const EditRequest& request, DWORD flags,
@@ -190,19 +220,29 @@ HRESULT TypingSession::write(ITfContext* context, const EditRequest& request, DW
         return E_FAIL;
     // A refused write is written with the next one.
     EditRequest effective = holder->unwritten ? merge_unwritten(*holder->unwritten, request) : request;
-    EditSessionResult result
-        = run(context, flags, [this, target = ComPtr<ITfContext>::retain(context), effective, holder](TfEditCookie ec) {
-              bool current = holder.get() == holder_.get();
-              DocumentWriter::Written written = writer_.write(ec, target.get(), effective, *holder, current);
-              if (written.insertedPlainly && current)
-                  drop_word();
-              return written.result;
-          });
+    EditSessionResult result = run(
+        context, flags,
+        [this, target = ComPtr<ITfContext>::retain(context), effective, holder](TfEditCookie ec) {
+            return write_now(ec, target.get(), effective, *holder).result;
+        },
+        holder);
     // Only a session that never ran leaves its text unwritten; one that ran and
     // failed part-way may already have written it.
     bool carries = effective.commitLength > 0 || effective.deleteCount > 0;
     holder->unwritten.reset(result.refused() && carries ? new (std::nothrow) EditRequest(effective) : nullptr);
     return result.combined();
+}
+
+DocumentWriter::Written TypingSession::write_now(TfEditCookie ec, ITfContext* context, const EditRequest& request,
+                                                 CompositionHolder& holder)
+{
+    bool current = &holder == holder_.get();
+    DocumentWriter::Written written = writer_.write(ec, context, request, holder, current);
+    // Nothing of the word is composed any more: the engine lets it go.
+    bool word_gone = written.insertedPlainly || (written.caretMoved && request.compositionLength == 0);
+    if (word_gone && current)
+        drop_word();
+    return written;
 }
 
 HRESULT TypingSession::end_composition(ITfContext* context, DWORD flags, ComPtr<CompositionHolder> holder)
@@ -213,11 +253,13 @@ HRESULT TypingSession::end_composition(ITfContext* context, DWORD flags, ComPtr<
     // Ending the composition means writing what the application refused before.
     if (holder->unwritten)
         return write(context, EditRequest{}, flags, holder);
-    return run(context, flags,
+    return run(
+               context, flags,
                [this, holder](TfEditCookie ec) {
                    writer_.end_composition(ec, *holder);
                    return S_OK;
-               })
+               },
+               holder)
         .combined();
 }
 
@@ -266,6 +308,22 @@ void TypingSession::detach_and_finish(const EditRequest& request, DWORD flags)
     ComPtr<CompositionHolder> old = detach();
     if (ComPtr<ITfContext> context = old->context)
         write(context.get(), request, flags, old);
+}
+
+void TypingSession::detach_for_caret_move()
+{
+    // Where the last write left the caret is where a word not yet begun in
+    // the document was typed.
+    ComPtr<ITfRange> typed_at;
+    if (!holder_->composition && holder_->context)
+        typed_at = writer_.expected_caret_in(holder_->context.get());
+    ComPtr<CompositionHolder> old = detach();
+    if (old.get() != holder_.get()) {
+        old->caretMovedAway = true;
+        old->start = std::move(typed_at);
+    }
+    if (ComPtr<ITfContext> context = old->context)
+        end_composition(context.get(), EDIT_ASYNC_WRITE, old);
 }
 
 void TypingSession::detach_and_end_composition(DWORD flags)

@@ -13,9 +13,23 @@
 
 #include "engine.h"
 
+#include <deque>
 #include <memory>
+#include <vector>
 
 namespace miradot {
+
+// One key as it was typed: the character it gives (0 for none) and the
+// modifiers that were down, so that a key sent again means what it meant.
+struct KeyPress {
+    WPARAM key = 0;
+    LPARAM lparam = 0;
+    wchar_t character = 0;
+    bool shift = false;
+    bool ctrl = false;
+    bool alt = false;            // Alt or a Windows key
+    ComPtr<ITfContext> context;  // where a held key was typed
+};
 
 class TypingSession {
 public:
@@ -46,6 +60,10 @@ public:
     // Key routing: whether keys of `context` are typing keys at all, then the
     // key itself (in test mode only what a key that is not eaten needs).
     bool takes_keys_of(ITfContext* context, WPARAM key);
+    // A fault was contained while typing in `context`: the word ends as
+    // shown, and typing is off there, with a note, until the next activation.
+    void contain_fault(ITfContext* context) noexcept;
+    bool faulted_in(ITfContext* context) const;
     bool handle_key(ITfContext* context, WPARAM key, LPARAM lparam, bool test);
     // After each key: the hint follows the engine's alternative.
     void refresh_hint_after(ITfContext* context, WPARAM key, bool test, bool eaten);
@@ -86,10 +104,36 @@ private:
     uint32_t option_word() const;
     EngineOutput flush();
 
-    bool finish_word_and_repost(ITfContext* context, WPARAM key, LPARAM lparam, bool test, bool from_backspace);
-    bool handle_backspace(ITfContext* context, WPARAM key, LPARAM lparam, bool test);
-    bool handle_tab(ITfContext* context, WPARAM key, LPARAM lparam, bool test);
+    KeyPress next_key_press(WPARAM key, LPARAM lparam);
+    bool handle_press(ITfContext* context, const KeyPress& press, bool test);
+    // `holdable`: the key may wait for this context's writes and be sent again after them.
+    bool finish_word_and_repost(ITfContext* context, const KeyPress& press, bool test, bool from_backspace,
+                                bool holdable = true);
+    bool handle_backspace(ITfContext* context, const KeyPress& press, bool test);
+    bool handle_tab(ITfContext* context, const KeyPress& press, bool test);
     bool handle_character(ITfContext* context, wchar_t c, bool test);
+    // Whether the caret is where our last write left it; the application
+    // may have written or moved it without a word to us.
+    enum class Caret { Ours, Moved, Unknown };
+    Caret caret_now(ITfContext* context);
+    // The swap, once a session shows the caret is still ours; the keys after
+    // Tab wait for it.
+    void swap_when_caret_is_ours(ITfContext* context);
+    EngineOutput swap(int& span);
+    DocumentWriter::Written write_now(TfEditCookie ec, ITfContext* context, const EditRequest& request,
+                                      CompositionHolder& holder);
+
+    // Keys that would reach the application while writes of ours still wait
+    // in its document are held and sent again, in order, once those ran;
+    // every key after a held one is held too.
+    int waiting_in(ITfContext* context) const;
+    void count_waiting(ITfContext* context, int change);
+    void session_ran(ITfContext* context, CompositionHolder* holder);
+    bool holds_keys_of(ITfContext* context) const;
+    bool hold(ITfContext* context, const KeyPress& press, bool test);
+    // Sends the key again now, or after the writes it must follow.
+    bool repost(ITfContext* context, const KeyPress& press);
+    void release_held_keys();
 
     // Edit sessions on `holder` (the current one when null).
     // The holder an edit works on, which takes the edit's context at its
@@ -99,12 +143,15 @@ private:
     HRESULT end_composition(ITfContext* context, DWORD flags, ComPtr<CompositionHolder> holder = {});
     void read_field_scope(ITfContext* context);
     void place_hint(ITfContext* context);
-    EditSessionResult run(ITfContext* context, DWORD flags, EditWork work);
+    // `counted`: a write on this holder, counted while it waits to run.
+    EditSessionResult run(ITfContext* context, DWORD flags, EditWork work, ComPtr<CompositionHolder> counted = {});
     // Finishes the current composition in its own context while new typing
     // starts a new one.
     void detach_and_finish(const EditRequest& request, DWORD flags);
     void detach_and_end_composition(DWORD flags);
     ComPtr<CompositionHolder> detach();
+    // The caret was moved away: the word ends as shown where it was typed.
+    void detach_for_caret_move();
 
     IUnknown* owner_;  // the processor, which owns this session
     TfClientId clientId_ = TF_CLIENTID_NULL;
@@ -114,6 +161,19 @@ private:
     HintWindow hint_;
     bool composing_ = false;
     WPARAM repostKey_ = 0;  // the key whose real key-down is to be re-posted
+    struct Waiting {
+        ComPtr<ITfContext> context;
+        int count;
+    };
+    std::vector<Waiting> waiting_;  // write sessions granted for later, per context
+    struct HeldKey {
+        KeyPress press;
+        HWND window;
+    };
+    std::vector<HeldKey> held_;
+    ComPtr<ITfContext> heldContext_;
+    std::deque<KeyPress> replaying_;  // sent again, not yet back
+    ComPtr<ITfContext> faultedContext_;
     uint32_t method_ = TELEX;
     uint32_t options_ = DEFAULT_OPTIONS;
     bool english_ = false;

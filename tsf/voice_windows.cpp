@@ -1,5 +1,6 @@
 #include "voice_windows.h"
 
+#include "contained.h"
 #include "hint_window.h"
 #include "module.h"
 #include "voice_worker.h"
@@ -52,7 +53,8 @@ LRESULT CALLBACK note_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
 
 HWND create_voice_message_window(VoiceWindowSink* sink)
 {
-    if (!register_window_class(MESSAGE_CLASS, message_procedure) || !register_window_class(NOTE_CLASS, note_procedure))
+    if (!register_window_class(MESSAGE_CLASS, contained_procedure<message_procedure>)
+        || !register_window_class(NOTE_CLASS, contained_procedure<note_procedure>))
         return nullptr;
     HWND window
         = CreateWindowExW(0, MESSAGE_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module_instance(), nullptr);

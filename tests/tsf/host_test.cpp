@@ -6,6 +6,7 @@
 #include "../../tsf/com_ptr.h"
 #include "../../tsf/guids.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -273,14 +274,18 @@ TEST_F(HostTest, WordEndingKeysCommitAndPassTheKeyOn)
     const struct {
         UINT vk;
         bool ctrl;
-    } keys[] = {{VK_ESCAPE, false}, {VK_RETURN, false}, {VK_LEFT, false}, {'C', true}};
+        const wchar_t* text;  // the application has the key after the word
+    } keys[] = {{VK_ESCAPE, false, L"vi\u1EC7t"},
+                {VK_RETURN, false, L"vi\u1EC7t\n"},
+                {VK_LEFT, false, L"vi\u1EC7t"},
+                {'C', true, L"vi\u1EC7t"}};
     activate();
     for (const auto& key : keys) {
         HostDocument fresh;
         threadMgr->set_focus(&fresh);
         threadMgr->type(L"vieetj");
         EXPECT_FALSE(threadMgr->press(key.vk, false, key.ctrl)) << key.vk;
-        EXPECT_EQ(fresh.text(), L"vi\u1EC7t") << key.vk;
+        EXPECT_EQ(fresh.text(), key.text) << key.vk;
         EXPECT_FALSE(fresh.composing()) << key.vk;
         threadMgr->set_focus(&document);
     }
@@ -479,7 +484,7 @@ TEST_F(HostTest, RefusedEditSessionIsMadeUpLater)
         {"inside the word", L"vie", L"e", 0, L"tj ", L"vi\u1EC7t "},
         // The committed word is written with the next key, never lost.
         {"the word's end", L"vieetj", L" ", 0, L"nam ", L"vi\u1EC7t nam "},
-        {"the word's end, then Enter", L"vieetj", L" ", VK_RETURN, L"", L"vi\u1EC7t "},
+        {"the word's end, then Enter", L"vieetj", L" ", VK_RETURN, L"", L"vi\u1EC7t \n"},
         {"the word's end, then a switch", L"vieetj", L" ", VK_SPACE, L"", L"vi\u1EC7t "},
     };
     activate();
@@ -501,6 +506,142 @@ TEST_F(HostTest, RefusedEditSessionIsMadeUpLater)
         if (c.then == VK_SPACE)
             threadMgr->press(VK_SPACE, true, true);  // back to Vietnamese
     }
+}
+
+// How a document grants edit sessions, for the cases that must come out the
+// same whichever it is; a document that refuses them has its own cases.
+const struct GrantCase {
+    const char* name;
+    SessionPolicy policy;
+} GRANTS[] = {
+    {"immediate", SessionPolicy::Grant},
+    {"asynchronous", SessionPolicy::AsyncOnly},
+    {"deferred", SessionPolicy::Deferred},
+};
+
+// A field of an application: a document with a window of its own, to which
+// the processor sends again the keys it held back.
+class Field {
+public:
+    explicit Field(SessionPolicy policy, bool shown = false)
+    {
+        document.policy = policy;
+        if (shown)
+            create_document_window(&document, display_attribute_atom(), 40, 40);
+        else
+            create_document_message_window(&document);
+    }
+    ~Field() { DestroyWindow(document.window); }
+    Field(const Field&) = delete;
+    Field& operator=(const Field&) = delete;
+
+    HostDocument document;
+};
+
+TEST_F(HostTest, KeysThatEndOrEditTheWordNeverOvertakeItsWrite)
+{
+    const struct {
+        const wchar_t* before;
+        UINT vk;
+        const wchar_t* after;
+        const wchar_t* text;
+    } cases[] = {
+        {L"ab vieetj", VK_RETURN, L"nam", L"ab vi\u1EC7t\nnam"},
+        {L"ab vieetj ", VK_BACK, L"x", L"ab vi\u1EC7tx"},
+        {L"ab vieetj", VK_ESCAPE, L"nam", L"ab vi\u1EC7tnam"},
+        {L"ab vieetj", VK_LEFT, L"x", L"ab vi\u1EC7xt"},
+        // Keys typed after a held key wait with it, capitals included.
+        {L"ab vieetj", VK_RETURN, L"Nam ", L"ab vi\u1EC7t\nNam "},
+    };
+    activate();
+    for (const GrantCase& grant : GRANTS) {
+        for (const auto& c : cases) {
+            Field field(grant.policy);
+            threadMgr->set_focus(&field.document);
+            threadMgr->type(c.before);
+            threadMgr->press(c.vk);
+            threadMgr->type(c.after);
+            field.document.run_pending_sessions();
+            EXPECT_EQ(field.document.text(), c.text) << grant.name << " " << narrow(c.before) << " " << c.vk;
+            threadMgr->set_focus(&document);
+        }
+    }
+}
+
+TEST_F(HostTest, ClickWhileTheWordWaitsLeavesItWhereItWasTyped)
+{
+    const struct {
+        const wchar_t* written;  // granted before the word
+        const wchar_t* word;     // typed while the document grants late
+        int click;
+        const wchar_t* after;
+        const wchar_t* text;
+    } cases[] = {
+        {L"", L"xin vieetj", 0, L"a", L"axin vi\u1EC7t"},
+        {L"hello ", L"vieetj", 2, L"x", L"hexllo vi\u1EC7t"},
+    };
+    activate();
+    for (const GrantCase& grant : GRANTS) {
+        for (const auto& c : cases) {
+            Field field(SessionPolicy::Grant);
+            threadMgr->set_focus(&field.document);
+            threadMgr->type(c.written);
+            field.document.policy = grant.policy;
+            threadMgr->type(c.word);
+            field.document.move_caret(c.click);
+            threadMgr->type(c.after);
+            field.document.run_pending_sessions();
+            EXPECT_EQ(field.document.text(), c.text) << grant.name << " " << narrow(c.word);
+            // The new word is the one being typed, at the click.
+            EXPECT_EQ(field.document.composition_span(), (Span{c.click, c.click + 1})) << grant.name;
+            threadMgr->set_focus(&document);
+        }
+    }
+}
+
+TEST_F(HostTest, FocusLeavingWhileTheWordWaitsKeepsIt)
+{
+    activate();
+    for (const GrantCase& grant : GRANTS) {
+        Field first(grant.policy), second(grant.policy);
+        threadMgr->set_focus(&first.document);
+        threadMgr->type(L"vieetj");
+        threadMgr->set_focus(&second.document);
+        threadMgr->type(L"nam ");
+        threadMgr->set_focus(&first.document);
+        threadMgr->type(L" ab ");
+        first.document.run_pending_sessions();
+        second.document.run_pending_sessions();
+        EXPECT_EQ(first.document.text(), L"vi\u1EC7t ab ") << grant.name;
+        EXPECT_EQ(second.document.text(), L"nam ") << grant.name;
+        threadMgr->set_focus(&document);
+    }
+}
+
+TEST_F(HostTest, TabAfterTheApplicationWroteUnannouncedSwapsNothing)
+{
+    activate();
+    for (const GrantCase& grant : GRANTS) {
+        Field field(grant.policy);
+        threadMgr->set_focus(&field.document);
+        threadMgr->type(L"ab mix ");
+        field.document.run_pending_sessions();
+        EXPECT_EQ(field.document.text(), L"ab mix ") << grant.name;
+        field.document.type_plainly(L'z');  // a script, without a word to the text service
+        threadMgr->press(VK_TAB);
+        field.document.run_pending_sessions();
+        EXPECT_EQ(field.document.text(), L"ab mix z") << grant.name;
+        EXPECT_FALSE(field.document.composing()) << grant.name;
+        threadMgr->set_focus(&document);
+    }
+}
+
+TEST_F(HostTest, TypeFailsOnACharacterWithoutAKey)
+{
+    activate();
+    threadMgr->type(L"(vieetj) ");
+    EXPECT_EQ(document.text(), L"(vi\u1EC7t) ");
+    EXPECT_NONFATAL_FAILURE(threadMgr->type(L"\u4E2D"), "no key types U+4e2d");
 }
 
 TEST_F(HostTest, FocusChangeMidWordCommitsItWhereItWasTyped)
@@ -695,6 +836,63 @@ TEST_F(HostTest, DisplayAttributeIsOfferedByTheProcessor)
     EXPECT_EQ(count, 0u);
 }
 
+// The text service built to fail on purpose where the test says: each fault
+// is contained, the key reaches the document, and typing in that field stays
+// off, with a note, until the next activation.
+TEST_F(HostTest, FaultInsideTheTextServiceLeavesTheApplicationTyping)
+{
+    const std::wstring failing = folder_of_program() + L"\\stage\\tsf\\miradot_tsf_failing.dll";
+    const wchar_t* note_text = L"miraDot g\u1EB7p s\u1EF1 c\u1ED1 n\u00EAn \u0111\u00E3 t\u1EAFt g\u00F5 ti\u1EBFng "
+                               L"Vi\u1EC7t trong \u00F4 n\u00E0y.";
+    const struct {
+        const wchar_t* fault;
+        const char* name;
+    } faults[] = {
+        {L"alloc", "allocation failure in key handling"},
+        {L"throw", "exception in key handling"},
+        {L"session", "exception in an edit session"},
+    };
+    for (const auto& f : faults) {
+        ASSERT_EQ(threadMgr->activate_processor(failing.c_str()), S_OK) << f.name;
+        Field field(SessionPolicy::Grant, true);
+        threadMgr->set_focus(&field.document);
+        threadMgr->type(L"vie");
+        ASSERT_TRUE(field.document.composing()) << f.name;
+        SetEnvironmentVariableW(L"MIRADOT_TEST_FAULT", f.fault);
+        EXPECT_FALSE(threadMgr->press('E')) << f.name;  // the application has the key
+        HWND note = FindWindowW(L"miraDotHint", note_text);
+        ASSERT_NE(note, nullptr) << f.name;
+        EXPECT_TRUE(IsWindowVisible(note)) << f.name;
+        if (f.fault == faults[0].fault) {
+            pump_messages();
+            RECT frame;
+            GetWindowRect(note, &frame);
+            InflateRect(&frame, 12, 12);
+            EXPECT_TRUE(take_screenshot(L"fault_note.png", frame));
+        }
+        threadMgr->type(L"tj ");
+        EXPECT_EQ(field.document.text(), L"vieetj ") << f.name;
+        EXPECT_FALSE(field.document.composing()) << f.name;
+        // Another field types on; this one stays plain.
+        HostDocument other;
+        threadMgr->set_focus(&other);
+        threadMgr->type(L"vieetj ");
+        EXPECT_EQ(other.text(), L"vi\u1EC7t ") << f.name;
+        threadMgr->set_focus(&field.document);
+        threadMgr->type(L"aa");
+        EXPECT_EQ(field.document.text(), L"vieetj aa") << f.name;
+        threadMgr->deactivate_processor();
+        threadMgr->set_focus(nullptr);
+        // The next activation types there again.
+        ASSERT_EQ(threadMgr->activate_processor(failing.c_str()), S_OK) << f.name;
+        threadMgr->set_focus(&field.document);
+        threadMgr->type(L" vieetj ");
+        EXPECT_EQ(field.document.text(), L"vieetj aa vi\u1EC7t ") << f.name;
+        threadMgr->deactivate_processor();
+        threadMgr->set_focus(nullptr);
+    }
+}
+
 // A legacy control seen through TSF: keys and clicks that end the word reach
 // the control only after the edit, so the processor takes them and sends them again.
 class TransitoryTest : public HostTest {
@@ -724,12 +922,28 @@ TEST_F(TransitoryTest, EnterIsEatenAndReplayedAfterTheCommit)
 {
     threadMgr->type(L"vieetj");
     EXPECT_TRUE(threadMgr->press(VK_RETURN));
-    EXPECT_EQ(legacy.text(), L"vi\u1EC7t");
+    EXPECT_EQ(legacy.text(), L"vi\u1EC7t\n");
     EXPECT_FALSE(legacy.composing());
     EXPECT_TRUE(pump_until([&] { return received(legacy.window).keyDowns > 0; }));
     pump_messages();
     EXPECT_EQ(received(legacy.window).keyDowns, 1);
     EXPECT_EQ(received(legacy.window).lastKey, static_cast<WPARAM>(VK_RETURN));
+}
+
+TEST_F(TransitoryTest, EscapeEndsWhatTheControlKeepsComposed)
+{
+    for (const GrantCase& grant : GRANTS) {
+        HostDocument control(true);
+        control.policy = grant.policy;
+        control.window = legacy.window;  // drawn there, and sent keys there
+        threadMgr->set_focus(&control);
+        threadMgr->type(L"vieetj ");
+        threadMgr->press(VK_ESCAPE);
+        control.run_pending_sessions();
+        EXPECT_EQ(control.text(), L"vi\u1EC7t ") << grant.name;
+        EXPECT_FALSE(control.composing()) << grant.name;
+        threadMgr->set_focus(&legacy);
+    }
 }
 
 TEST_F(TransitoryTest, ClickEndsTheWordAsShownAndStillLands)

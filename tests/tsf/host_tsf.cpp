@@ -3,6 +3,8 @@
 #include "../../tsf/com_ptr.h"
 #include "../../tsf/guids.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 namespace {
@@ -651,6 +653,9 @@ void HostDocument::replace(Anchors& range, const wchar_t* text, int length)
         auto anchors = weak.lock();
         if (!anchors || anchors.get() == &range)
             continue;
+        // The application's caret stays put when text appears at it.
+        if (anchors == selection_ && start == end && anchors->start == start && anchors->end == start)
+            continue;
         for (int* position : {&anchors->start, &anchors->end}) {
             bool is_end = position == &anchors->end;
             if (*position > end || (*position == end && (end > start || is_end)))
@@ -769,6 +774,8 @@ HRESULT HostDocument::request_session(ITfEditSession* session, DWORD flags, HRES
 {
     if (!session || !result)
         return E_INVALIDARG;
+    ++requests;
+    SessionPolicy policy = choosePolicy ? choosePolicy() : this->policy;
     if (policy == SessionPolicy::Refuse)
         return E_FAIL;
     bool write = (flags & TF_ES_READWRITE) == TF_ES_READWRITE;
@@ -777,7 +784,9 @@ HRESULT HostDocument::request_session(ITfEditSession* session, DWORD flags, HRES
         *result = TF_E_SYNCHRONOUS;
         return S_OK;
     }
-    if (sync || (!(flags & TF_ES_ASYNC) && !busy_)) {
+    // A request that leaves the choice to the document runs now only where
+    // nothing waits and sessions are granted at once.
+    if (sync || (!(flags & TF_ES_ASYNC) && !busy_ && policy == SessionPolicy::Grant && pending_.empty())) {
         *result = run_session(session, write);
         return S_OK;
     }
@@ -789,11 +798,33 @@ HRESULT HostDocument::request_session(ITfEditSession* session, DWORD flags, HRES
 
 void HostDocument::run_pending_sessions()
 {
-    while (!pending_.empty() && !busy_) {
-        auto [session, write] = pending_.front();
-        pending_.erase(pending_.begin());
-        run_session(session, write);
-        session->Release();
+    do {
+        while (!pending_.empty() && !busy_) {
+            auto [session, write] = pending_.front();
+            pending_.erase(pending_.begin());
+            run_session(session, write);
+            session->Release();
+        }
+    } while (!busy_ && dispatch_posted_key_downs());
+}
+
+void HostDocument::key_plainly(UINT vk, const BYTE* keyboard)
+{
+    wchar_t typed[4];
+    if (vk == VK_BACK) {
+        backspace_plainly();
+    } else if (vk == VK_RETURN) {
+        type_plainly(L'\n');
+    } else if (vk == VK_LEFT || vk == VK_RIGHT) {
+        int to = clamp(vk == VK_LEFT ? selection_->start - 1 : selection_->end + 1);
+        set_selection(to, to);
+        selectionChanged_ = false;
+        auto* record = new SelectionRecord();
+        for (ITfTextEditSink* sink : std::vector<ITfTextEditSink*>(editSinks_))
+            sink->OnEndEdit(context_, HOST_COOKIE, record);
+        record->Release();
+    } else if (ToUnicode(vk, MapVirtualKeyW(vk, MAPVK_VK_TO_VSC), keyboard, typed, 4, 0) == 1 && typed[0] >= 0x20) {
+        type_plainly(typed[0]);
     }
 }
 
@@ -851,6 +882,10 @@ void HostDocument::rewrite(int start, int end, const wchar_t* text)
 
 // ---- HostThreadMgr ----
 
+namespace {
+thread_local HostThreadMgr* t_active = nullptr;  // the one with a processor active on this thread
+}
+
 HostThreadMgr::HostThreadMgr()
 {
     CoCreateInstance(CLSID_TF_ThreadMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfThreadMgr,
@@ -859,6 +894,8 @@ HostThreadMgr::HostThreadMgr()
 
 HostThreadMgr::~HostThreadMgr()
 {
+    if (t_active == this)
+        t_active = nullptr;
     if (wine_)
         wine_->Release();
 }
@@ -890,20 +927,35 @@ STDMETHODIMP_(ULONG) HostThreadMgr::Release()
     return left;
 }
 
-HRESULT HostThreadMgr::activate_processor()
+HRESULT HostThreadMgr::activate_processor(const wchar_t* dll)
 {
     ComPtr<ITfClientId> ids;
     if (!wine_ || FAILED(wine_->QueryInterface(IID_ITfClientId, ids.out_void()))
         || FAILED(ids->GetClientId(CLSID_MIRADOT, &clientId_)))
         return E_FAIL;
-    HRESULT hr = CoCreateInstance(CLSID_MIRADOT, nullptr, CLSCTX_INPROC_SERVER, IID_ITfTextInputProcessor,
-                                  reinterpret_cast<void**>(&processor_));
+    HRESULT hr;
+    if (dll) {
+        // Loaded for good: its objects may outlive any one test.
+        HMODULE module = LoadLibraryW(dll);
+        auto get_class = module ? reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+                             reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")))
+                                : nullptr;
+        ComPtr<IClassFactory> factory;
+        hr = get_class ? get_class(CLSID_MIRADOT, IID_IClassFactory, factory.out_void()) : E_FAIL;
+        if (SUCCEEDED(hr))
+            hr = factory->CreateInstance(nullptr, IID_ITfTextInputProcessor, reinterpret_cast<void**>(&processor_));
+    } else {
+        hr = CoCreateInstance(CLSID_MIRADOT, nullptr, CLSCTX_INPROC_SERVER, IID_ITfTextInputProcessor,
+                              reinterpret_cast<void**>(&processor_));
+    }
     if (FAILED(hr))
         return hr;
     hr = processor_->Activate(this, clientId_);
     if (FAILED(hr)) {
         processor_->Release();
         processor_ = nullptr;
+    } else {
+        t_active = this;
     }
     return hr;
 }
@@ -915,6 +967,8 @@ void HostThreadMgr::deactivate_processor()
     processor_->Deactivate();
     processor_->Release();
     processor_ = nullptr;
+    if (t_active == this)
+        t_active = nullptr;
     if (focus_)
         focus_->run_pending_sessions();
 }
@@ -1046,6 +1100,32 @@ STDMETHODIMP HostThreadMgr::KeyDown(WPARAM key, LPARAM lparam, BOOL* eaten)
     return S_OK;
 }
 
+bool dispatch_posted_key_downs()
+{
+    bool any = false;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
+        DispatchMessageW(&message);
+        any = true;
+    }
+    return any;
+}
+
+HostThreadMgr* HostThreadMgr::on_this_thread() { return t_active; }
+
+void HostThreadMgr::deliver_key_down(HostDocument* document, WPARAM key, LPARAM lparam)
+{
+    // Nothing is held down any more when a posted key comes back.
+    BYTE none[256] = {};
+    SetKeyboardState(none);
+    BOOL eaten = FALSE;
+    KeyDown(key, lparam, &eaten);
+    if (focus_ && focus_->policy != SessionPolicy::Deferred)
+        focus_->run_pending_sessions();
+    if (!eaten)
+        document->key_plainly(static_cast<UINT>(key), none);
+}
+
 bool HostThreadMgr::press(UINT vk, bool shift, bool ctrl, bool alt)
 {
     BYTE state[256] = {};
@@ -1063,23 +1143,28 @@ bool HostThreadMgr::press(UINT vk, bool shift, bool ctrl, bool alt)
     if (focus_) {
         if (focus_->policy != SessionPolicy::Deferred)
             focus_->run_pending_sessions();
-        if (!eaten && !ctrl && !alt) {
-            wchar_t typed[4];
-            if (vk == VK_BACK)
-                focus_->backspace_plainly();
-            else if (ToUnicode(vk, scan, state, typed, 4, 0) == 1 && typed[0] >= 0x20)
-                focus_->type_plainly(typed[0]);
-        }
+        if (!eaten && !ctrl && !alt)
+            focus_->key_plainly(vk, state);
     }
     BYTE released[256] = {};
     SetKeyboardState(released);
+    dispatch_posted_key_downs();
     return eaten;
 }
 
 void HostThreadMgr::type(const wchar_t* keys)
 {
     for (const wchar_t* c = keys; *c; ++c) {
+        // Wine's US layout has no key for the parentheses.
+        if (*c == L'(' || *c == L')') {
+            press(*c == L'(' ? '9' : '0', true);
+            continue;
+        }
         SHORT scan = VkKeyScanW(*c);
+        if (scan == -1) {
+            ADD_FAILURE() << "no key types U+" << std::hex << static_cast<unsigned>(*c);
+            continue;
+        }
         press(LOBYTE(scan), (HIBYTE(scan) & 1) != 0);
     }
 }

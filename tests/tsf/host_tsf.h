@@ -11,6 +11,7 @@
 
 #include "../../tsf/tsf_interfaces.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ enum class SessionPolicy {
 
 class HostContext;
 
+// Dispatches the key-downs posted to this thread's windows; false when there were none.
+bool dispatch_posted_key_downs();
+
 // The font documents are drawn and measured with; it has the Vietnamese letters.
 HFONT document_font();
 
@@ -50,7 +54,9 @@ public:
     // Spans carrying the display attribute `atom`.
     std::vector<Span> attribute_spans(LONG atom) const;
 
-    // What the application does itself with a key the processor did not eat.
+    // What the application does itself with a key the processor did not eat:
+    // characters, Enter (a line break), Backspace, Left and Right.
+    void key_plainly(UINT vk, const BYTE* keyboard);
     void type_plainly(wchar_t c);
     void backspace_plainly();
     // The user clicks elsewhere: the caret moves without the processor.
@@ -60,11 +66,15 @@ public:
     // that touches the composition terminates it first, as TSF asks of
     // applications; one outside it leaves the composition alone.
     void rewrite(int start, int end, const wchar_t* text);
-    // Grants the asynchronous edit sessions requested so far.
+    // Grants the asynchronous edit sessions requested so far, and those of
+    // the keys the processor sends again meanwhile.
     void run_pending_sessions();
+    bool has_pending_sessions() const { return !pending_.empty(); }
 
     std::vector<InputScope> inputScopes;  // what the field declares; empty = nothing
     SessionPolicy policy = SessionPolicy::Grant;
+    std::function<SessionPolicy()> choosePolicy;  // when set, asked anew for every request
+    long requests = 0;
     bool acceptsCompositions = true;
     HWND window = nullptr;  // where the text is drawn, for text extents
     int sessionsRun = 0;
@@ -120,15 +130,23 @@ class HostThreadMgr final : public ITfThreadMgr, public ITfKeystrokeMgr, public 
 public:
     HostThreadMgr();
 
-    // Creates the registered text input processor and activates it here.
-    HRESULT activate_processor();
+    // Creates the registered text input processor and activates it here;
+    // with `dll`, the processor of that DLL, loaded without registration.
+    HRESULT activate_processor(const wchar_t* dll = nullptr);
     void deactivate_processor();
     void set_focus(HostDocument* document);
 
     // A real key-down with these modifiers held, dispatched as TSF would;
-    // keys the processor does not eat go to the focused document.
+    // keys the processor does not eat go to the focused document. Key-downs
+    // the processor posted to a document window meanwhile are dispatched the
+    // same way (deliver_key_down) before it returns.
     bool press(UINT vk, bool shift = false, bool ctrl = false, bool alt = false);
+    // Presses the key of each character; one this layout has no key for fails the test.
     void type(const wchar_t* keys);
+    // A key-down a document window received from the message queue.
+    void deliver_key_down(HostDocument* document, WPARAM key, LPARAM lparam);
+    // The thread manager with a processor active on this thread.
+    static HostThreadMgr* on_this_thread();
 
     ITfTextInputProcessor* processor() const { return processor_; }
     ITfLangBarItemButton* button() const { return button_; }

@@ -18,6 +18,10 @@ LRESULT CALLBACK document_procedure(HWND window, UINT message, WPARAM wparam, LP
     if (painted && message == WM_KEYDOWN) {
         ++painted->received.keyDowns;
         painted->received.lastKey = wparam;
+        // TSF offers the key to the text service before the window has it.
+        if (HostThreadMgr* keyboard = HostThreadMgr::on_this_thread())
+            keyboard->deliver_key_down(painted->document, wparam, lparam);
+        return 0;
     }
     if (message != WM_PAINT)
         return DefWindowProcW(window, message, wparam, lparam);
@@ -51,9 +55,7 @@ LRESULT CALLBACK document_procedure(HWND window, UINT message, WPARAM wparam, LP
     return 0;
 }
 
-}  // namespace
-
-HWND create_document_window(HostDocument* document, LONG attribute_atom, int x, int y)
+bool register_document_class()
 {
     static const bool registered = [] {
         WNDCLASSW wc{};
@@ -62,16 +64,40 @@ HWND create_document_window(HostDocument* document, LONG attribute_atom, int x, 
         wc.lpszClassName = L"miraDotHostDocument";
         return RegisterClassW(&wc) != 0;
     }();
-    if (!registered)
-        return nullptr;
-    HWND window = CreateWindowExW(0, L"miraDotHostDocument", L"miraDot test host", WS_POPUP | WS_BORDER | WS_VISIBLE, x,
-                                  y, 360, 40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return registered;
+}
+
+HWND attach_document(HWND window, HostDocument* document, LONG attribute_atom)
+{
     if (window) {
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new Painted{document, attribute_atom, {}}));
         document->window = window;
-        SetFocus(window);
     }
     return window;
+}
+
+}  // namespace
+
+HWND create_document_window(HostDocument* document, LONG attribute_atom, int x, int y)
+{
+    if (!register_document_class())
+        return nullptr;
+    HWND window = attach_document(CreateWindowExW(0, L"miraDotHostDocument", L"miraDot test host",
+                                                  WS_POPUP | WS_BORDER | WS_VISIBLE, x, y, 360, 40, nullptr, nullptr,
+                                                  GetModuleHandleW(nullptr), nullptr),
+                                  document, attribute_atom);
+    if (window)
+        SetFocus(window);
+    return window;
+}
+
+HWND create_document_message_window(HostDocument* document)
+{
+    if (!register_document_class())
+        return nullptr;
+    return attach_document(CreateWindowExW(0, L"miraDotHostDocument", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                           GetModuleHandleW(nullptr), nullptr),
+                           document, 0);
 }
 
 const Received& received(HWND window)

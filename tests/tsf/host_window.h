@@ -7,6 +7,9 @@
 #include <functional>
 
 HWND create_document_window(HostDocument* document, LONG attribute_atom, int x, int y);
+// A window that only receives the document's messages (keys the processor
+// sends again), and is never shown.
+HWND create_document_message_window(HostDocument* document);
 
 // Messages the window received from the user: clicks and key-downs.
 struct Received {

@@ -1,0 +1,7 @@
+#include "fault_point.h"
+
+namespace miradot {
+
+void fault_point(FaultSite) {}
+
+}  // namespace miradot
