@@ -1,11 +1,13 @@
 // The product version and the version text of update manifests.
 #pragma once
 
-#include <cstdint>
-
 // The running system's version: every update comparison, the HTTP user agent
 // and the settings dialog use it.
 #define MIRADOT_VERSION_TEXT "0.1.5"
+// The resource scripts take the version text alone.
+#ifndef RC_INVOKED
+#include <cstdint>
+
 inline constexpr char MIRADOT_VERSION[] = MIRADOT_VERSION_TEXT;
 
 struct VersionNumber {
@@ -17,3 +19,4 @@ bool parse_version(const char* text, VersionNumber* out);
 
 // Negative, 0 or positive as a is older than, equal to or newer than b.
 int compare_versions(const VersionNumber& a, const VersionNumber& b);
+#endif

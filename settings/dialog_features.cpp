@@ -5,7 +5,6 @@
 #include "translation_jobs.h"
 #include "update_dialog.h"
 #include "update_install.h"
-#include "update_status.h"
 
 const DialogFeatures DIALOG_FEATURES = {
     .refresh_voice_status = refresh_voice_status_from_disk,
@@ -16,7 +15,7 @@ const DialogFeatures DIALOG_FEATURES = {
     .on_translation_report = on_translation_report,
     .open_languages_dialog = open_languages_dialog,
     .language_code = language_table_code,
-    .describe_update = describe_update,
+    .describe_update = describe_update_or_installer_result,
     .run_update_check = check_for_update,
     .update_install_thread = update_install_thread,
     .on_update_install_report = on_update_install_report,

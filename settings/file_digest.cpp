@@ -9,10 +9,20 @@
 
 bool sha256_file_hex(const wchar_t* path, char* hex)
 {
-    constexpr DWORD CHUNK = 65536;
     HANDLE file
         = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = sha256_open_file_hex(file, hex);
+    CloseHandle(file);
+    return ok;
+}
+
+bool sha256_open_file_hex(HANDLE file, char* hex)
+{
+    constexpr DWORD CHUNK = 65536;
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
         return false;
     BCRYPT_ALG_HANDLE algorithm = nullptr;
     BCRYPT_HASH_HANDLE hash = nullptr;
@@ -36,7 +46,6 @@ bool sha256_file_hex(const wchar_t* path, char* hex)
         BCryptDestroyHash(hash);
     if (algorithm)
         BCryptCloseAlgorithmProvider(algorithm, 0);
-    CloseHandle(file);
     return ok;
 }
 

@@ -99,6 +99,18 @@ char* fetch_body(HINTERNET session, const char* url, size_t cap, size_t* size, c
 DownloadOutcome download_to_file(const char* url, const wchar_t* path, uint64_t max_bytes, uint64_t stated_size,
                                  DownloadProgress progress, void* context)
 {
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DownloadOutcome outcome = download_to_open_file(url, file, max_bytes, stated_size, progress, context);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (outcome != DOWNLOAD_DONE && file != INVALID_HANDLE_VALUE)
+        DeleteFileW(path);
+    return outcome;
+}
+
+DownloadOutcome download_to_open_file(const char* url, HANDLE file, uint64_t max_bytes, uint64_t stated_size,
+                                      DownloadProgress progress, void* context)
+{
     constexpr DWORD CHUNK = 65536;
     HINTERNET session = open_internet_session();
     if (!session)
@@ -115,7 +127,6 @@ DownloadOutcome download_to_file(const char* url, const wchar_t* path, uint64_t 
     if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &announced_size,
                         nullptr))
         announced = 0;
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     char* buffer = static_cast<char*>(std::malloc(CHUNK));
     DownloadOutcome outcome = DOWNLOAD_DONE;
     if (!buffer)
@@ -144,13 +155,9 @@ DownloadOutcome download_to_file(const char* url, const wchar_t* path, uint64_t 
             progress(context, total, announced);
     }
     std::free(buffer);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
     InternetCloseHandle(request);
     InternetCloseHandle(session);
     if (ended_by_data && (total == 0 || (stated_size && total != stated_size)))
         outcome = DOWNLOAD_INCOMPLETE;
-    if (outcome != DOWNLOAD_DONE && file != INVALID_HANDLE_VALUE)
-        DeleteFileW(path);
     return outcome;
 }

@@ -39,3 +39,7 @@ using DownloadProgress = void (*)(void* context, uint64_t total, uint64_t announ
 // the file is deleted.
 DownloadOutcome download_to_file(const char* url, const wchar_t* path, uint64_t max_bytes, uint64_t stated_size,
                                  DownloadProgress progress, void* context);
+// The same into a file the caller has opened for writing (and keeps, closes
+// and deletes); the caller's own hold on the file lasts through the download.
+DownloadOutcome download_to_open_file(const char* url, HANDLE file, uint64_t max_bytes, uint64_t stated_size,
+                                      DownloadProgress progress, void* context);

@@ -17,7 +17,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int)
         send_translation_quit();
         break;
     case ProgramMode::Dialog:
-        run_dialog_mode();
+        run_dialog_mode(arguments);
         break;
     }
     return 0;

@@ -5,6 +5,8 @@
 #include "settings_dialog.h"
 #include "settings_store.h"
 #include "theme.h"
+#include "update_dialog.h"
+#include "update_install.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -54,7 +56,7 @@ void send_translation_quit()
                  MT_CONTROL_DEADLINE_MS);
 }
 
-void run_dialog_mode()
+void run_dialog_mode(const wchar_t* arguments)
 {
     g_dialog_mutex = CreateMutexW(nullptr, TRUE, dialog_mutex_name(resolve_settings_key()).c_str());
     if (g_dialog_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -65,6 +67,9 @@ void run_dialog_mode()
         release_dialog_mutex();
         return;
     }
+    remove_update_leftovers();
+    if (std::optional<int> result = installer_result_from_command_line(arguments))
+        set_installer_result(*result);
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_STANDARD_CLASSES;

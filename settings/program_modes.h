@@ -19,8 +19,8 @@ bool screenshot_requested();
 void send_translation_quit();
 
 // The dialog mode: one instance per settings key; a second start brings
-// the first to the front.
-void run_dialog_mode();
+// the first to the front. The first clears what earlier updates left behind.
+void run_dialog_mode(const wchar_t* arguments);
 
 // Closes the dialog's single-instance mutex early, so that a fresh instance
 // started after an update can open its own dialog.

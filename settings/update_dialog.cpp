@@ -6,8 +6,16 @@
 #include "settings_dialog.h"
 #include "update_check.h"
 #include "update_install.h"
+#include "update_status.h"
 
 #include <cstdlib>
+#include <optional>
+
+namespace {
+
+std::optional<int> g_installer_result;
+
+}  // namespace
 
 void check_for_update()
 {
@@ -29,17 +37,18 @@ void on_update_install_report(HWND dialog, WPARAM kind, wchar_t* text)
     if (kind != UPDATE_INSTALLED)
         return;
     EnableWindow(GetDlgItem(dialog, IDC_UPDATE_INSTALL), FALSE);
-    wchar_t self[MAX_PATH];
-    DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return;
     release_dialog_mutex();
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     EndDialog(dialog, IDCANCEL);
+}
+
+void set_installer_result(int exit_code) { g_installer_result = exit_code; }
+
+bool describe_update_or_installer_result(std::wstring* line)
+{
+    bool available = describe_update(line);
+    if (g_installer_result) {
+        *line = installer_result_text(*g_installer_result);
+        g_installer_result.reset();
+    }
+    return available;
 }

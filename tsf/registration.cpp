@@ -81,6 +81,23 @@ HRESULT register_class()
     return ok ? S_OK : SELFREG_E_CLASS;
 }
 
+// The profile's icon: icon 0 of this DLL; empty when its path is unknown.
+struct IconFile {
+    wchar_t path[MAX_PATH] = L"";
+    ULONG length = 0;
+};
+
+IconFile icon_file()
+{
+    IconFile icon;
+    DWORD length = GetModuleFileNameW(module_handle(), icon.path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        icon.path[0] = 0;
+    else
+        icon.length = length;
+    return icon;
+}
+
 // The older profile interface, for frameworks whose profile manager does not
 // implement RegisterProfile (E_NOTIMPL).
 HRESULT register_profile_through_profiles()
@@ -91,9 +108,10 @@ HRESULT register_profile_through_profiles()
     if (FAILED(hr))
         return hr;
     hr = profiles->Register(CLSID_MIRADOT);
+    const IconFile icon = icon_file();
     if (SUCCEEDED(hr))
         hr = profiles->AddLanguageProfile(CLSID_MIRADOT, VIETNAMESE, GUID_MIRADOT_PROFILE, PROFILE_DESCRIPTION,
-                                          PROFILE_DESCRIPTION_LENGTH, nullptr, 0, 0);
+                                          PROFILE_DESCRIPTION_LENGTH, icon.path, icon.length, 0);
     if (SUCCEEDED(hr))
         hr = profiles->EnableLanguageProfileByDefault(CLSID_MIRADOT, VIETNAMESE, GUID_MIRADOT_PROFILE, TRUE);
     return hr;
@@ -105,8 +123,10 @@ HRESULT register_profile()
     HRESULT hr = CoCreateInstance(CLSID_TF_InputProcessorProfiles, nullptr, CLSCTX_INPROC_SERVER,
                                   IID_ITfInputProcessorProfileMgr, manager.out_void());
     if (SUCCEEDED(hr)) {
+        const IconFile icon = icon_file();
         hr = manager->RegisterProfile(CLSID_MIRADOT, VIETNAMESE, GUID_MIRADOT_PROFILE, PROFILE_DESCRIPTION,
-                                      PROFILE_DESCRIPTION_LENGTH, nullptr, 0, 0, US_ENGLISH_LAYOUT, 0, TRUE, 0);
+                                      PROFILE_DESCRIPTION_LENGTH, icon.path, icon.length, 0, US_ENGLISH_LAYOUT, 0, TRUE,
+                                      0);
     }
     if (hr == E_NOTIMPL || hr == E_NOINTERFACE)
         hr = register_profile_through_profiles();

@@ -10,6 +10,7 @@
 
 #include <sodium.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,8 +67,9 @@ struct InstallReport {
     std::wstring text;
 };
 
-// Runs the update install worker, reporting to window, until its final message.
-inline InstallReport run_update_install(HWND window)
+// Runs the update install worker, reporting to window, until its final
+// message; on_progress sees each progress text as it arrives.
+inline InstallReport run_update_install(HWND window, const std::function<void(const std::wstring&)>& on_progress = {})
 {
     InstallReport report;
     HANDLE thread = CreateThread(nullptr, 0, update_install_thread, window, 0, nullptr);
@@ -80,9 +82,11 @@ inline InstallReport run_update_install(HWND window)
             continue;
         }
         wchar_t* text = reinterpret_cast<wchar_t*>(message.lParam);
-        if (message.wParam == UPDATE_PROGRESS)
+        if (message.wParam == UPDATE_PROGRESS) {
             report.progress.push_back(text);
-        else
+            if (on_progress)
+                on_progress(text);
+        } else
             report.kind = message.wParam, report.text = text;
         free(text);
     }

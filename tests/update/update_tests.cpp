@@ -7,12 +7,18 @@
 #include "update_manifest.h"
 #include "update_status.h"
 #include "update_test_support.h"
+#include "utf.h"
+#include "version_number.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace ts = test_server;
@@ -343,10 +349,32 @@ protected:
     {
         DestroyWindow(window_);
         RegDeleteTreeW(HKEY_CURRENT_USER, SETTINGS_KEY);
+        // The started installer outlives the worker; once it has ended, the
+        // next start's clean-up leaves nothing of any download behind.
+        EXPECT_TRUE(wait_for([] {
+            remove_update_leftovers();
+            return leftovers().empty();
+        })) << leftovers().front();
         std::filesystem::remove(installer_log_);
-        // Nothing of any download is left in the temporary folder.
+    }
+
+    static std::vector<std::filesystem::path> leftovers()
+    {
+        std::vector<std::filesystem::path> found;
         for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
-            EXPECT_NE(entry.path().filename().wstring().rfind(L"miraDot-update-", 0), 0u) << entry.path();
+            if (entry.path().filename().wstring().rfind(L"miraDot-update-", 0) == 0)
+                found.push_back(entry.path());
+        return found;
+    }
+
+    static bool wait_for(const std::function<bool()>& condition)
+    {
+        for (int i = 0; i < 200; ++i) {
+            if (condition())
+                return true;
+            Sleep(50);
+        }
+        return condition();
     }
 
     void offer(const std::string& bytes, unsigned long long size, const std::wstring& digest = L"")
@@ -363,9 +391,19 @@ protected:
         set_qword(L"Size", size);
     }
 
-    InstallReport install() { return run_update_install(window_); }
+    InstallReport install(const std::function<void(const std::wstring&)>& on_progress = {})
+    {
+        return run_update_install(window_, on_progress);
+    }
 
     bool installer_ran() { return std::filesystem::exists(installer_log_); }
+
+    // What the started installer logged, once it has.
+    std::string installer_log()
+    {
+        wait_for([&] { return installer_ran() && !ts::read_file(installer_log_).empty(); });
+        return ts::read_file(installer_log_);
+    }
 
     HWND window_ = nullptr;
     std::string installer_;
@@ -379,8 +417,8 @@ TEST_F(UpdateInstall, DownloadsChecksAndRunsTheInstallerSilently)
     offer(padded, padded.size());
     InstallReport r = install();
     EXPECT_EQ(r.kind, UPDATE_INSTALLED);
-    EXPECT_EQ(r.text, L"Đã cập nhật lên 0.2.0. Ứng dụng đang mở sẽ dùng bản mới khi mở lại.");
-    EXPECT_EQ(ts::read_file(installer_log_), "/S /NOKEYBOARD");
+    EXPECT_EQ(r.text, L"Đang cài bản 0.2.0… miraDot sẽ tự mở lại khi cài xong.");
+    EXPECT_EQ(installer_log(), "/S /NOKEYBOARD /RUNSETTINGS");
     ASSERT_GE(r.progress.size(), 4u);
     EXPECT_LE(r.progress.size(), 101u + 2);
     EXPECT_EQ(r.progress[r.progress.size() - 3], L"Đang tải bản 0.2.0… 100 %");
@@ -442,16 +480,170 @@ TEST_F(UpdateInstall, EveryFailureIsReportedAndNothingUnverifiedRuns)
         EXPECT_EQ(ts::log().find("GET /miraDot-Setup"), c.requested ? 0u : std::string::npos) << c.name;
     }
 
-    // An installer that fails, an offer that is not newer, and one over HTTP.
+    // An offer that is not newer, and one over HTTP.
     offer(installer_, installer_.size());
-    SetEnvironmentVariableW(L"MIRADOT_TEST_INSTALLER_EXIT", L"3");
-    EXPECT_EQ(install().text, L"Lỗi: bộ cài báo lỗi.");
-    EXPECT_TRUE(installer_ran());
     set_text(L"Status", L"same");
     EXPECT_EQ(install().text, L"Chưa có bản mới để cài.");
     set_text(L"Status", L"new");
     set_text(L"Url", L"http://localhost/miraDot-Setup-0.2.0.exe");
     EXPECT_EQ(install().text, L"Lỗi: thông tin bản mới không hợp lệ.");
+}
+
+// An installer that carries an Authenticode signature runs only when the
+// signature verifies; one without a signature (above) is taken on the signed
+// manifest's digest.
+TEST_F(UpdateInstall, ASignedInstallerRunsOnlyWhenItsSignatureHolds)
+{
+    if (ts::env("MIRADOT_TEST_SIGNED_INSTALLER").empty())
+        GTEST_SKIP() << "no signed stand-in (osslsigncode missing at build time)";
+    offer(ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_TAMPERED_INSTALLER"))), 0);
+    InstallReport r = install();
+    EXPECT_EQ(r.kind, UPDATE_NOT_INSTALLED);
+    EXPECT_EQ(r.text, L"Lỗi: chữ ký của bộ cài không hợp lệ, đã xoá.");
+    Sleep(1000);
+    EXPECT_FALSE(installer_ran());
+
+    offer(ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_SIGNED_INSTALLER"))), 0);
+    r = install();
+    EXPECT_EQ(r.kind, UPDATE_INSTALLED) << miradot::wide_to_utf8(r.text);
+    EXPECT_EQ(installer_log(), "/S /NOKEYBOARD /RUNSETTINGS");
+}
+
+// Someone else running as the same user, the installer and what they put in
+// its place.
+class UpdateInstallSwap : public UpdateInstall {
+protected:
+    void SetUp() override
+    {
+        UpdateInstall::SetUp();
+        planted_ = ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_PLANTED_PROGRAM")));
+        ASSERT_FALSE(planted_.empty());
+        planted_copy_ = std::filesystem::temp_directory_path() / "miradot-planted.exe";
+        ts::write_file(planted_copy_, planted_);
+        std::string padded = installer_ + std::string(2 * 1024 * 1024, '\0');
+        offer(padded, padded.size());
+    }
+    void TearDown() override
+    {
+        // What the attempts left behind is theirs to clear.
+        for (const std::filesystem::path& folder : leftovers()) {
+            std::error_code ignored;
+            std::filesystem::remove(folder / "moved.exe", ignored);
+            if (folder.wstring().ends_with(L"-moved"))
+                std::filesystem::remove_all(folder, ignored);
+        }
+        std::filesystem::remove(planted_copy_);
+        UpdateInstall::TearDown();
+    }
+
+    // Puts the planted program at path, as a file or as a link to a copy.
+    bool put(const std::filesystem::path& path, bool as_link = false)
+    {
+        if (as_link)
+            return CreateSymbolicLinkW(path.c_str(), planted_copy_.c_str(), 0);
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        DWORD written = 0;
+        WriteFile(file, planted_.data(), DWORD(planted_.size()), &written, nullptr);
+        CloseHandle(file);
+        return true;
+    }
+
+    // Only the genuine installer ran, or nothing did and the worker refused.
+    void expect_only_the_genuine_installer(const InstallReport& r, std::initializer_list<const wchar_t*> refusals)
+    {
+        if (r.kind == UPDATE_INSTALLED) {
+            EXPECT_EQ(installer_log(), "/S /NOKEYBOARD /RUNSETTINGS");
+        } else {
+            EXPECT_NE(std::find(refusals.begin(), refusals.end(), r.text), refusals.end())
+                << miradot::wide_to_utf8(r.text);
+            Sleep(1000);
+            EXPECT_FALSE(installer_ran());
+        }
+        EXPECT_EQ(ts::read_file(installer_log_).find("planted"), std::string::npos);
+    }
+
+    std::string planted_;
+    std::filesystem::path planted_copy_;
+};
+
+// A file or a link planted at the installer's name the moment its folder
+// appears is refused, never reused.
+TEST_F(UpdateInstallSwap, AFileOrLinkPlantedAtItsNameIsRefused)
+{
+    for (bool as_link : {false, true}) {
+        std::atomic<bool> done{false};
+        std::thread planter([&] {
+            while (!done)
+                for (const std::filesystem::path& folder : leftovers())
+                    put(folder / "miraDot-Setup-0.2.0.exe", as_link);
+        });
+        InstallReport r = install([&](const std::wstring&) { done = true; });
+        done = true;
+        planter.join();
+        expect_only_the_genuine_installer(r, {L"Lỗi: không ghi được tệp."});
+        if (r.kind == UPDATE_INSTALLED)
+            installer_log();
+        else
+            EXPECT_TRUE(r.progress.empty()) << "refused before the download";
+        std::filesystem::remove(installer_log_);
+        EXPECT_TRUE(wait_for([] {
+            remove_update_leftovers();
+            return leftovers().empty();
+        }));
+    }
+}
+
+// At every step the worker reports, the installer is written over, renamed
+// or deleted and another file put there, or its folder moved away and
+// another made. Only the genuine installer ever runs: an attempt that lands
+// between two steps makes the worker refuse, one after the start finds the
+// installer already running.
+TEST_F(UpdateInstallSwap, NobodyElseCanSwapItBeforeItRuns)
+{
+    int attempts = 0;
+    auto attack = [&](const std::wstring&) {
+        for (const std::filesystem::path& folder : leftovers()) {
+            std::filesystem::path file = folder / "miraDot-Setup-0.2.0.exe";
+            ++attempts;
+            HANDLE writer
+                = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+            if (writer != INVALID_HANDLE_VALUE) {
+                DWORD written = 0;
+                WriteFile(writer, planted_.data(), DWORD(planted_.size()), &written, nullptr);
+                SetEndOfFile(writer);
+                CloseHandle(writer);
+            }
+            if (MoveFileExW(file.c_str(), (folder / "moved.exe").c_str(), 0))
+                put(file);
+            if (DeleteFileW(file.c_str()))
+                put(file);
+            std::wstring moved_folder = folder.wstring() + L"-moved";
+            if (MoveFileExW(folder.c_str(), moved_folder.c_str(), 0)) {
+                CreateDirectoryW(folder.c_str(), nullptr);
+                put(file);
+            }
+        }
+    };
+    InstallReport r = install(attack);
+    EXPECT_GE(attempts, 3);
+    expect_only_the_genuine_installer(r, {L"Lỗi: tệp tải về bị chương trình khác thay đổi, đã huỷ cập nhật.",
+                                          L"Lỗi: tệp tải về bị hỏng (sai mã kiểm tra), đã xoá."});
+}
+
+TEST(InstallerResult, TheFreshInstanceTellsHowTheInstallerEnded)
+{
+    EXPECT_EQ(installer_result_from_command_line(L"--update-result 0"), 0);
+    EXPECT_EQ(installer_result_from_command_line(L"x --update-result 3 y"), 3);
+    EXPECT_EQ(installer_result_from_command_line(L"--update-result"), std::nullopt);
+    EXPECT_EQ(installer_result_from_command_line(L"--update-result x"), std::nullopt);
+    EXPECT_EQ(installer_result_from_command_line(L""), std::nullopt);
+    EXPECT_EQ(installer_result_text(0), L"Đã cập nhật lên " + std::wstring(L"" MIRADOT_VERSION_TEXT) + L".");
+    EXPECT_EQ(installer_result_text(3).rfind(L"Lỗi: không thay được các tệp của miraDot (mã 3).", 0), 0u);
+    EXPECT_EQ(installer_result_text(7), L"Lỗi: máy đã có bản mới hơn, bộ cài không cài bản cũ (mã 7).");
+    EXPECT_EQ(installer_result_text(42), L"Lỗi: bộ cài báo lỗi (mã 42).");
 }
 
 }  // namespace

@@ -270,29 +270,33 @@ TEST(VoiceHelper, OneHelperPerTagAndQuitMode)
     EXPECT_EQ(helper.run(L"")->wait(20000), 2);
 }
 
-TEST(VoiceHelper, OnceModePrintsOneReplyLine)
+TEST(VoiceHelper, OnceModePrintsOneReplyLineAndTellsFailuresApart)
 {
     Helper helper(Runtime::Scripted);
     const std::string good = helper.input("good.wav", wav(1, 0.3));
     const std::string bad = helper.input("bad.wav", "RIFF....WAVEjunkjunk");
+    const std::string text = helper.input("notes.wav", "not a sound at all, just some words");
     struct Case {
         const char* name;
         bool model;
         std::string path;
         std::string expected;  // the whole line, or the raw member's value
+        int exitCode;
     };
     const Case cases[] = {
-        {"no model", false, good, "{\"ok\":false,\"error\":\"voice not installed\"}\n"},
-        {"good file", true, good, "Một hai 16000"},
-        {"unsupported file", true, bad, "{\"ok\":false,\"error\":\"unsupported wav\"}\n"},
-        {"missing file", true, good + ".gone", "{\"ok\":false,\"error\":\"no such file\"}\n"},
+        {"no model", false, good, "{\"ok\":false,\"error\":\"voice not installed\"}\n", 6},
+        {"missing file without a model", false, good + ".gone", "{\"ok\":false,\"error\":\"no such file\"}\n", 4},
+        {"good file", true, good, "Một hai 16000", 0},
+        {"unsupported file", true, bad, "{\"ok\":false,\"error\":\"unsupported wav\"}\n", 5},
+        {"not a wav file", true, text, "{\"ok\":false,\"error\":\"not a wav file\"}\n", 5},
+        {"missing file", true, good + ".gone", "{\"ok\":false,\"error\":\"no such file\"}\n", 4},
     };
     for (const Case& c : cases) {
         if (c.model)
             helper.model("một HAI %n\n-0.1\n");
         auto once = helper.run(L"--once \"" + miradot::utf8_to_wide(c.path) + L"\"", true);
         std::string out = once->output();
-        EXPECT_EQ(once->wait(20000), 0) << c.name;
+        EXPECT_EQ(once->wait(20000), c.exitCode) << c.name;
         if (c.expected.front() == '{') {
             EXPECT_EQ(out, c.expected) << c.name;
         } else {
@@ -300,6 +304,23 @@ TEST(VoiceHelper, OnceModePrintsOneReplyLine)
             EXPECT_EQ(out.find('\n'), out.size() - 1) << c.name;
         }
     }
+}
+
+TEST(VoiceHelper, HelpAndUnknownArgumentsPrintTheUsageAndExit2)
+{
+    Helper helper(Runtime::None);
+    auto help = helper.run(L"--help", true);
+    std::string usage = help->output();
+    EXPECT_EQ(help->wait(20000), 2);
+    EXPECT_EQ(usage.rfind("Cách dùng: miraDot-Voice.exe", 0), 0u) << usage;
+    EXPECT_NE(usage.find("--once TỆP.wav"), std::string::npos) << usage;
+    // None of these starts a server: each ends at once.
+    for (const wchar_t* arguments : {L"--bogus", L"--once", L"-h", L"speech.wav", L"--once a.wav b.wav"}) {
+        auto run = helper.run(arguments, true);
+        EXPECT_EQ(run->output(), "") << miradot::wide_to_utf8(arguments);
+        EXPECT_EQ(run->wait(20000), 2) << miradot::wide_to_utf8(arguments);
+    }
+    EXPECT_EQ(call(R"({"cmd":"ping"})", 300), "<no answer>");
 }
 
 }  // namespace
