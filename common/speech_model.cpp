@@ -38,12 +38,18 @@ bool speech_models_folder(std::filesystem::path& folder)
     std::optional<std::filesystem::path> base = env_base_folder("LOCALAPPDATA");
     if (!base)
         return false;
+    folder = *base / "miraDot" / "models";
+    return folder.native().size() <= 195;
+}
+
+bool make_speech_models_folder(std::filesystem::path& folder)
+{
+    if (!speech_models_folder(folder))
+        return false;
     std::error_code ignored;
-    folder = *base / "miraDot";
+    std::filesystem::create_directory(folder.parent_path(), ignored);
     std::filesystem::create_directory(folder, ignored);
-    folder /= "models";
-    std::filesystem::create_directory(folder, ignored);
-    return folder.native().size() <= 195 && std::filesystem::is_directory(folder, ignored);
+    return std::filesystem::is_directory(folder, ignored);
 }
 
 bool default_model_dir(std::filesystem::path& folder)

@@ -9,9 +9,14 @@ namespace miradot {
 
 constexpr const char* DEFAULT_MODEL_NAME = "sherpa-onnx-zipformer-vi-30M-int8-2026-02-09";
 
-// The models folder "LOCALAPPDATA\miraDot\models", both levels created when
-// missing; false when LOCALAPPDATA is unset or too long for the names below it.
+// The models folder "LOCALAPPDATA\miraDot\models"; false when LOCALAPPDATA is
+// unset or too long for the names below it. Nothing is created: only an
+// install makes the folders (make_speech_models_folder).
 bool speech_models_folder(std::filesystem::path& folder);
+
+// The models folder as above, both levels created when missing; false also
+// when they cannot be.
+bool make_speech_models_folder(std::filesystem::path& folder);
 
 // The model folder under the models folder; true when it holds every file
 // the recogniser needs.

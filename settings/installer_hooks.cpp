@@ -38,7 +38,7 @@ std::vector<int> installed_rows()
 {
     std::vector<int> rows;
     std::wstring home;
-    if (!mt_home_path(home))
+    if (!mt_home_location(home))
         return rows;
     for (int row = 0; row < LANGUAGE_COUNT; ++row)
         if (is_language_installed(home, language_row(row).code))

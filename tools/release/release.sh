@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
 # Makes the files of one release for the update server:
-#   tools/release/release.sh PRIVATE_KEY NOTES_FILE [OUT_DIR]
+#   tools/release/release.sh PRIVATE_KEY NOTES_FILE [OUT_DIR [MODELS_FILE]]
 # builds the release installer, writes latest.json (version, notes_vi and the
 # Windows entry with the installer's URL below the update server's base,
 # SHA-256 and size), signs it into latest.json.sig (64 raw bytes) with the
 # private key, and checks the result with the program's own verifier against
 # the public key built into the settings program. NOTES_FILE holds the
 # Vietnamese release notes (UTF-8). OUT_DIR defaults to build/release.
+# MODELS_FILE, when given, adds the translation model rows it lists
+# ("MODEL REVISION FILE SIZE SHA256" lines) to the manifest's "models".
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-[ $# -ge 2 ] || { echo "usage: $0 PRIVATE_KEY NOTES_FILE [OUT_DIR]" >&2; exit 2; }
+[ $# -ge 2 ] || { echo "usage: $0 PRIVATE_KEY NOTES_FILE [OUT_DIR [MODELS_FILE]]" >&2; exit 2; }
 key=$1
 notes=$2
 out=${3:-build/release}
+models=(${4:+"$4"})
 
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target installer miradot-release
@@ -31,7 +34,7 @@ fi
 installer=miraDot-Setup-$version.exe
 mkdir -p "$out"
 cp "build/installer/$installer" "$out/$installer"
-"$tool" manifest "$version" "$base$installer" "$out/$installer" "$notes" "$out/latest.json"
+"$tool" manifest "$version" "$base$installer" "$out/$installer" "$notes" "$out/latest.json" "${models[@]}"
 "$tool" sign "$key" "$out/latest.json" "$out/latest.json.sig"
 "$tool" verify "$public" "$out/latest.json" "$out/latest.json.sig"
 echo "release $version in $out: upload $installer, then latest.json.sig, then latest.json to $base"
