@@ -416,8 +416,9 @@ void draw_update_line(HDC dc, const RECT& r, const std::wstring& text)
 
 std::wstring selected_item_text(HWND combo)
 {
+    // Two lines in the narrow field at every scale: one would be cut at some.
     if (!IsWindowEnabled(combo))
-        return L"(bật tiếng Việt trước)";
+        return L"(bật tiếng Việt\ntrước)";
     LRESULT item = SendMessageW(combo, CB_GETCURSEL, 0, 0);
     LRESULT length = item == CB_ERR ? 0 : SendMessageW(combo, CB_GETLBTEXTLEN, item, 0);
     if (length <= 0 || length >= 200)
