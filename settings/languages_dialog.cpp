@@ -38,6 +38,7 @@ constexpr double SCROLL_LINE_PX = TOGGLE_STEP;
 // Room kept between the dialog and the edges of the work area.
 constexpr int SCREEN_MARGIN = 16;
 constexpr UINT_PTR FOCUS_SUBCLASS = 2;
+constexpr UINT_PTR FRAME_SUBCLASS = 3;
 
 struct LanguagesDialog {
     HWND window = nullptr;
@@ -86,8 +87,9 @@ void place_controls()
         SetWindowPos(child, nullptr, scaled(r.x), scaled(r.y) - scroll, scaled(r.w), scaled(r.h),
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
-    // The background between the cards is the erase brush's: erase it too.
-    RedrawWindow(g_languages.window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    // The background between the cards is the erase brush's: erase it too;
+    // the scroll bar in the frame follows the position.
+    RedrawWindow(g_languages.window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 // The dialog at the settings dialog's scale, as tall as the work area allows,
@@ -128,6 +130,17 @@ LRESULT CALLBACK focus_procedure(HWND child, UINT message, WPARAM wparam, LPARAM
     return DefSubclassProc(child, message, wparam, lparam);
 }
 
+// The frame as the system draws it, then the scroll bar in the palette.
+LRESULT CALLBACK frame_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR)
+{
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(dialog, frame_procedure, FRAME_SUBCLASS);
+    const LRESULT result = DefSubclassProc(dialog, message, wparam, lparam);
+    if (message == WM_NCPAINT || message == WM_NCACTIVATE || (message == WM_VSCROLL && LOWORD(wparam) != SB_THUMBTRACK))
+        paint_scroll_bar(dialog);
+    return result;
+}
+
 void open(HWND dialog)
 {
     g_languages.window = dialog;
@@ -158,6 +171,7 @@ void open(HWND dialog)
     }
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         SetWindowSubclass(child, focus_procedure, FOCUS_SUBCLASS, 0);
+    SetWindowSubclass(dialog, frame_procedure, FRAME_SUBCLASS, 0);
     refresh_languages_note();
     apply_window_theme(dialog, dark_theme());
     if (settings_dialog().screenshot)
@@ -188,7 +202,6 @@ void toggle_clicked(HWND dialog, int row)
         CheckDlgButton(dialog, IDC_LANGUAGE_TOGGLE + row, BST_CHECKED);
         break;
     }
-    disable_control(dialog, toggle(row));
     set_status(row, queued_status(kind, jobs.running()));
     queue_translation_job(g_languages.owner, kind, language.code, 0);
 }

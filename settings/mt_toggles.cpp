@@ -6,7 +6,7 @@
 
 LanguageToggle language_toggle(int row, bool installed, bool pending, bool available)
 {
-    return {installed || pending, !pending && (installed || available),
+    return {installed || pending, installed || available,
             language_status_text(installed, pending, available, language_row(row).megabytes)};
 }
 

@@ -14,6 +14,8 @@ struct LanguageToggle {
 // installed: both models are on disk; pending: a job for it runs or waits;
 // available: every file of its models can be verified. One that is neither
 // installed nor available is not yet offered: "Sắp có", switched off for good.
+// A toggle whose job runs or waits stays enabled, so that the keyboard focus
+// stays on it; its clicks are ignored.
 LanguageToggle language_toggle(int row, bool installed, bool pending, bool available);
 
 enum class ToggleAction {

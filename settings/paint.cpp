@@ -466,6 +466,38 @@ LRESULT CALLBACK language_box_procedure(HWND combo, UINT message, WPARAM wparam,
 
 void subclass_language_box(HWND combo) { SetWindowSubclass(combo, language_box_procedure, 1, 0); }
 
+void paint_scroll_bar(HWND window)
+{
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    if (!(GetWindowLongPtrW(window, GWL_STYLE) & WS_VSCROLL) || !GetScrollBarInfo(window, OBJID_VSCROLL, &info)
+        || (info.rgstate[0] & STATE_SYSTEM_INVISIBLE))
+        return;
+    RECT frame;
+    GetWindowRect(window, &frame);
+    RECT bar = info.rcScrollBar;
+    OffsetRect(&bar, -frame.left, -frame.top);
+    if (IsRectEmpty(&bar))
+        return;
+    HDC target = GetWindowDC(window);
+    {
+        OffscreenCanvas canvas(target, bar);
+        HDC dc = canvas.dc();
+        fill_rect(dc, bar, PAL_BACKGROUND);
+        const int width = bar.right - bar.left, arrow = info.dxyLineButton;
+        const Fonts& f = fonts_for_scale(settings_dialog().scale);
+        draw_text(dc, L"▴", {bar.left, bar.top, bar.right, bar.top + arrow}, f.body, pal(PAL_SECONDARY),
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        draw_text(dc, L"▾", {bar.left, bar.bottom - arrow, bar.right, bar.bottom}, f.body, pal(PAL_SECONDARY),
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        RECT thumb{bar.left + width / 4, bar.top + info.xyThumbTop, bar.right - width / 4,
+                   bar.top + info.xyThumbBottom};
+        if (thumb.bottom > thumb.top)
+            fill_round_rect(dc, thumb, (thumb.right - thumb.left) / 2, pal_argb(PAL_SCROLL));
+    }
+    ReleaseDC(window, target);
+}
+
 void paint_dialog_surface(HWND dialog, HDC target, const RECT& dirty)
 {
     OffscreenCanvas canvas(target, dirty);

@@ -16,8 +16,9 @@ TEST(LanguageToggles, ShowInstalledWaitingAvailableAndComingLanguages)
     const Case cases[] = {
         {false, false, true, false, true, L"khoảng 793 MB"},
         {true, false, true, true, true, L"Đã cài · 793 MB"},
-        {false, true, true, true, false, L"Đang chờ…"},
-        {true, true, true, true, false, L"Đang chờ…"},
+        // A job runs or waits: clicks are ignored, the focus stays.
+        {false, true, true, true, true, L"Đang chờ…"},
+        {true, true, true, true, true, L"Đang chờ…"},
         // Not yet installable: off and out of reach, nothing to ask for.
         {false, false, false, false, false, L"Sắp có"},
         // Installed by hand although its rows are unknown: it can still go.
