@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
 # Makes the files of one release for the update server:
-#   tools/release/release.sh PRIVATE_KEY NOTES_FILE [OUT_DIR [MODELS_FILE]]
+#   tools/release/release.sh PRIVATE_KEY NOTES_FILE [OUT_DIR]
 # builds the release installer, writes latest.json (version, notes_vi and the
 # Windows entry with the installer's URL below the update server's base,
 # SHA-256 and size), signs it into latest.json.sig (64 raw bytes) with the
 # private key, and checks the result with the program's own verifier against
 # the public key built into the settings program. NOTES_FILE holds the
 # Vietnamese release notes (UTF-8). OUT_DIR defaults to build/release.
-# MODELS_FILE, when given, adds the translation model rows it lists
-# ("MODEL REVISION FILE SIZE SHA256" lines) to the manifest's "models".
+# MIRADOT_RELEASE_MODELS, when set, names a file of translation model rows
+# ("MODEL REVISION FILE SIZE SHA256" lines) for the manifest's "models".
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-[ $# -ge 2 ] || { echo "usage: $0 PRIVATE_KEY NOTES_FILE [OUT_DIR [MODELS_FILE]]" >&2; exit 2; }
+[ $# -ge 2 ] || { echo "usage: $0 PRIVATE_KEY NOTES_FILE [OUT_DIR]" >&2; exit 2; }
 key=$1
 notes=$2
 out=${3:-build/release}
-models=(${4:+"$4"})
+models=(${MIRADOT_RELEASE_MODELS:+"$MIRADOT_RELEASE_MODELS"})
 
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target installer miradot-release
