@@ -38,7 +38,6 @@ constexpr double SCROLL_LINE_PX = TOGGLE_STEP;
 // Room kept between the dialog and the edges of the work area.
 constexpr int SCREEN_MARGIN = 16;
 constexpr UINT_PTR FOCUS_SUBCLASS = 2;
-constexpr UINT_PTR FRAME_SUBCLASS = 3;
 
 struct LanguagesDialog {
     HWND window = nullptr;
@@ -130,17 +129,6 @@ LRESULT CALLBACK focus_procedure(HWND child, UINT message, WPARAM wparam, LPARAM
     return DefSubclassProc(child, message, wparam, lparam);
 }
 
-// The frame as the system draws it, then the scroll bar in the palette.
-LRESULT CALLBACK frame_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR)
-{
-    if (message == WM_NCDESTROY)
-        RemoveWindowSubclass(dialog, frame_procedure, FRAME_SUBCLASS);
-    const LRESULT result = DefSubclassProc(dialog, message, wparam, lparam);
-    if (message == WM_NCPAINT || message == WM_NCACTIVATE || (message == WM_VSCROLL && LOWORD(wparam) != SB_THUMBTRACK))
-        paint_scroll_bar(dialog);
-    return result;
-}
-
 void open(HWND dialog)
 {
     g_languages.window = dialog;
@@ -171,7 +159,7 @@ void open(HWND dialog)
     }
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         SetWindowSubclass(child, focus_procedure, FOCUS_SUBCLASS, 0);
-    SetWindowSubclass(dialog, frame_procedure, FRAME_SUBCLASS, 0);
+    paint_scroll_bar_in_palette(dialog);
     refresh_languages_note();
     apply_window_theme(dialog, dark_theme());
     if (settings_dialog().screenshot)

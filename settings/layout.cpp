@@ -57,7 +57,7 @@ void set_scroll(HWND dialog, int position)
     if (!move_scroll(dialog, settings_dialog().view, position))
         return;
     place_controls(dialog);
-    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void fit_and_size(HWND dialog, bool centre)

@@ -462,10 +462,6 @@ LRESULT CALLBACK language_box_procedure(HWND combo, UINT message, WPARAM wparam,
     return 0;
 }
 
-}  // namespace
-
-void subclass_language_box(HWND combo) { SetWindowSubclass(combo, language_box_procedure, 1, 0); }
-
 void paint_scroll_bar(HWND window)
 {
     SCROLLBARINFO info{};
@@ -496,6 +492,29 @@ void paint_scroll_bar(HWND window)
             fill_round_rect(dc, thumb, (thumb.right - thumb.left) / 2, pal_argb(PAL_SCROLL));
     }
     ReleaseDC(window, target);
+}
+
+constexpr UINT_PTR SCROLL_BAR_SUBCLASS = 4;
+
+LRESULT CALLBACK scroll_bar_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR)
+{
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(window, scroll_bar_procedure, SCROLL_BAR_SUBCLASS);
+    const LRESULT result = DefSubclassProc(window, message, wparam, lparam);
+    // While the thumb is dragged the system draws it; it is painted over
+    // when the drag ends.
+    if (message == WM_NCPAINT || message == WM_NCACTIVATE || (message == WM_VSCROLL && LOWORD(wparam) != SB_THUMBTRACK))
+        paint_scroll_bar(window);
+    return result;
+}
+
+}  // namespace
+
+void subclass_language_box(HWND combo) { SetWindowSubclass(combo, language_box_procedure, 1, 0); }
+
+void paint_scroll_bar_in_palette(HWND window)
+{
+    SetWindowSubclass(window, scroll_bar_procedure, SCROLL_BAR_SUBCLASS, 0);
 }
 
 void paint_dialog_surface(HWND dialog, HDC target, const RECT& dirty)

@@ -18,9 +18,9 @@ void measure_owner_item(MEASUREITEMSTRUCT* item);
 // instead of the system's three-dimensional frame.
 void subclass_language_box(HWND combo);
 
-// The window's own vertical scroll bar, painted over in the palette: the
-// system draws it light whatever the theme.
-void paint_scroll_bar(HWND window);
+// The window's own vertical scroll bar painted over in the palette whenever
+// the system has drawn it: the system draws it light whatever the theme.
+void paint_scroll_bar_in_palette(HWND window);
 
 // The languages dialog: a language's toggle as a card of its own (badge with
 // the code in the script's colours, name, status and switch).

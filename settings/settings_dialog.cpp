@@ -287,6 +287,7 @@ void open_dialog(HWND dialog)
         SendMessageW(dialog, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     layout_dialog(dialog);
     subclass_language_box(GetDlgItem(dialog, IDC_PARTNER_LANGUAGE));
+    paint_scroll_bar_in_palette(dialog);
     subclass_hotkey_button(GetDlgItem(dialog, IDC_VOICE_HOTKEY));
     subclass_hotkey_button(GetDlgItem(dialog, IDC_TRANSLATE_HOTKEY));
 }

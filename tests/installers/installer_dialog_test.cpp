@@ -65,8 +65,15 @@ HWND open_languages_dialog(SettingsProgram& program)
 {
     program.click(LANGUAGES);
     HWND languages = nullptr;
-    if (wait_until([&] { return (languages = FindWindowW(L"#32770", LANGUAGES_CAPTION)) != nullptr; }))
-        Sleep(300);  // its first layout and paint
+    // Shown, with its toggles in place, and its first paint done.
+    auto placed = [&] {
+        languages = FindWindowW(L"#32770", LANGUAGES_CAPTION);
+        RECT toggle{};
+        return languages && IsWindowVisible(languages) && GetWindowRect(GetDlgItem(languages, TOGGLE), &toggle)
+               && toggle.right - toggle.left > 100;
+    };
+    if (wait_until(placed))
+        Sleep(500);
     return languages;
 }
 
@@ -197,7 +204,7 @@ TEST_F(InstallerDialog, LanguagesDialogRunsOneJobAtATime)
     EXPECT_EQ(status(1), L"khoảng 822 MB");
 
     click_window(GetDlgItem(languages, TOGGLE + 1));
-    ASSERT_TRUE(wait_until([&] { return starts(status(1), L"Đang"); }));
+    ASSERT_TRUE(wait_until([&] { return starts(status(1), L"Đang"); })) << wide_to_utf8(status(1));
     EXPECT_EQ(focused_window(languages), GetDlgItem(languages, TOGGLE + 1)) << "the focus stays where it was";
     click_window(GetDlgItem(languages, TOGGLE + 2));
     ASSERT_TRUE(wait_until([&] { return starts(status(1), L"Đang tải 12/12 · "); }, 30000)) << wide_to_utf8(status(1));

@@ -138,6 +138,21 @@ TEST(DialogLookSmallScreen, ShrinksTo85PercentAndScrolls)
     EXPECT_TRUE(program.screenshot(L"dialog_small_screen_scrolled.png"));
 }
 
+// The scroll bar beside the client area takes the dark palette too.
+TEST(DialogLookSmallScreen, TheScrollBarFollowsTheDarkTheme)
+{
+    SettingsProgram program(look_environment(L"dark", false));
+    HWND dialog = program.dialog();
+    ASSERT_TRUE(dialog);
+    const int x = client_width(dialog) + 3, y = client_height(dialog) / 2;
+    auto dark = [](COLORREF c) { return GetRValue(c) < 0x60 && GetGValue(c) < 0x60 && GetBValue(c) < 0x80; };
+    EXPECT_TRUE(wait_until([&] { return dark(program.client_pixel(x, y)); }, 5000))
+        << std::hex << program.client_pixel(x, y);
+    SendMessageW(dialog, WM_VSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_TRUE(wait_until([&] { return dark(program.client_pixel(x, y)); }, 5000)) << "after scrolling";
+    EXPECT_TRUE(program.screenshot(L"dialog_small_screen_dark.png"));
+}
+
 HWND focused_control(HWND dialog)
 {
     GUITHREADINFO info{};
