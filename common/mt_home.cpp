@@ -116,7 +116,7 @@ bool is_language_installed(const std::wstring& home, const char* code)
 bool translation_installed()
 {
     std::wstring home;
-    if (!mt_home_location(home) || !is_runtime_installed(home))
+    if (!mt_home_path(home) || !is_runtime_installed(home))
         return false;
     for (const MtLanguage& language : MT_LANGUAGES)
         if (is_language_installed(home, language.code))

@@ -33,7 +33,7 @@ bool matches(const std::string& name, const std::string& prefix, const std::stri
 
 }  // namespace
 
-bool speech_models_folder(std::filesystem::path& folder)
+bool speech_models_location(std::filesystem::path& folder)
 {
     std::optional<std::filesystem::path> base = env_base_folder("LOCALAPPDATA");
     if (!base)
@@ -42,9 +42,9 @@ bool speech_models_folder(std::filesystem::path& folder)
     return folder.native().size() <= 195;
 }
 
-bool make_speech_models_folder(std::filesystem::path& folder)
+bool speech_models_folder(std::filesystem::path& folder)
 {
-    if (!speech_models_folder(folder))
+    if (!speech_models_location(folder))
         return false;
     std::error_code ignored;
     std::filesystem::create_directory(folder.parent_path(), ignored);
@@ -58,6 +58,12 @@ bool default_model_dir(std::filesystem::path& folder)
         return false;
     folder /= DEFAULT_MODEL_NAME;
     return speech_model_complete(folder);
+}
+
+bool default_model_installed()
+{
+    std::filesystem::path folder;
+    return speech_models_location(folder) && speech_model_complete(folder / DEFAULT_MODEL_NAME);
 }
 
 bool speech_model_complete(const std::filesystem::path& folder)

@@ -50,8 +50,7 @@ std::vector<int> installed_rows()
 
 void refresh_voice_status_from_disk(HWND dialog)
 {
-    std::filesystem::path folder;
-    const bool installed = miradot::default_model_dir(folder);
+    const bool installed = miradot::default_model_installed();
     SetDlgItemTextW(dialog, IDC_VOICE_STATUS, installed ? VOICE_INSTALLED_TEXT : VOICE_NOT_INSTALLED_TEXT);
     show(dialog, IDC_VOICE_INSTALL, !installed, settings_dialog().speechBusy.load() == 0);
     place_controls(dialog);

@@ -72,7 +72,7 @@ DownloadItem speech_model_item()
 const wchar_t* install_speech_model(HWND dialog)
 {
     std::filesystem::path folder;
-    if (!miradot::make_speech_models_folder(folder))
+    if (!miradot::speech_models_folder(folder))
         return MT_ERR_NO_FOLDER;
     const std::wstring archive = folder.wstring() + L"\\download.tar.bz2.part";
     const wchar_t* failure = download_and_unpack(dialog, speech_model_item(), archive, folder.wstring());

@@ -40,11 +40,7 @@ protected:
             << digest_line(wide_to_utf8(speech_model_item().name), test_archive(listed));
     }
 
-    bool installed()
-    {
-        std::filesystem::path model;
-        return miradot::default_model_dir(model);
-    }
+    bool installed() { return miradot::default_model_installed(); }
 
     std::filesystem::path models() { return folder.path() / "local" / "miraDot" / "models"; }
 

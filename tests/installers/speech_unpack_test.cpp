@@ -17,7 +17,7 @@ protected:
     {
         std::filesystem::create_directories(folder.path() / "local");
         environment.set(L"LOCALAPPDATA", (folder.path() / "local").wstring());
-        EXPECT_TRUE(miradot::make_speech_models_folder(models));
+        EXPECT_TRUE(miradot::speech_models_folder(models));
     }
 
     std::vector<std::string> names(const std::filesystem::path& path)
