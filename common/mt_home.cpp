@@ -51,18 +51,24 @@ std::wstring widen_code(const char* code)
 
 }  // namespace
 
+bool mt_home_location(std::wstring& home)
+{
+    if (read_path_variable("MIRADOT_MT_HOME", home))
+        return true;
+    std::wstring local;
+    if (!read_path_variable("LOCALAPPDATA", local))
+        return false;
+    home = local + L"\\miraDot\\mt";
+    return true;
+}
+
 bool mt_home_path(std::wstring& home)
 {
     if (read_path_variable("MIRADOT_MT_HOME", home))
         return make_folder(home);
-    std::wstring local;
-    if (!read_path_variable("LOCALAPPDATA", local))
+    if (!mt_home_location(home))
         return false;
-    home = local + L"\\miraDot";
-    if (!make_folder(home))
-        return false;
-    home += L"\\mt";
-    return make_folder(home);
+    return make_folder(home.substr(0, home.rfind(L'\\'))) && make_folder(home);
 }
 
 bool is_runtime_installed(const std::wstring& home)
@@ -82,16 +88,23 @@ bool is_runtime_installed(const std::wstring& home)
 bool is_runtime_installed()
 {
     std::wstring home;
-    return mt_home_path(home) && is_runtime_installed(home);
+    return mt_home_location(home) && is_runtime_installed(home);
 }
 
 uint64_t free_space_bytes()
 {
-    std::wstring home;
-    ULARGE_INTEGER available;
-    if (!mt_home_path(home) || !GetDiskFreeSpaceExW((home + L"\\").c_str(), &available, nullptr, nullptr))
+    std::wstring folder;
+    if (!mt_home_location(folder))
         return 0;
-    return available.QuadPart;
+    ULARGE_INTEGER available;
+    for (;;) {
+        if (GetDiskFreeSpaceExW((folder + L"\\").c_str(), &available, nullptr, nullptr))
+            return available.QuadPart;
+        const size_t cut = folder.rfind(L'\\');
+        if (cut == std::wstring::npos || cut == 0)
+            return 0;
+        folder.resize(cut);
+    }
 }
 
 bool is_language_installed(const std::wstring& home, const char* code)

@@ -11,6 +11,10 @@
 // False when neither variable gives a home.
 bool mt_home_path(std::wstring& home);
 
+// The same path without creating anything, for what only looks: a home
+// that does not exist holds nothing installed.
+bool mt_home_location(std::wstring& home);
+
 // What the runtime marker "runtime\ok" begins with, written by the runtime
 // installer.
 constexpr char RUNTIME_VERSION[] = "python-3.14.10 ctranslate2-4.9.2 sentencepiece-0.2.3 msvc-14.51.36231";
@@ -20,8 +24,8 @@ bool is_runtime_installed(const std::wstring& home);
 // The same for the home mt_home_path gives.
 bool is_runtime_installed();
 
-// Bytes free for the caller on the translation home's volume (the home is
-// created first); 0 when unknown.
+// Bytes free for the caller on the translation home's volume (asked of its
+// nearest folder that exists); 0 when unknown.
 uint64_t free_space_bytes();
 
 // Both model folders of the language ("en-xx" and "xx-en") hold "model.bin".

@@ -33,17 +33,23 @@ bool matches(const std::string& name, const std::string& prefix, const std::stri
 
 }  // namespace
 
-bool speech_models_folder(std::filesystem::path& folder)
+bool speech_models_location(std::filesystem::path& folder)
 {
     std::optional<std::filesystem::path> base = env_base_folder("LOCALAPPDATA");
     if (!base)
         return false;
+    folder = *base / "miraDot" / "models";
+    return folder.native().size() <= 195;
+}
+
+bool speech_models_folder(std::filesystem::path& folder)
+{
+    if (!speech_models_location(folder))
+        return false;
     std::error_code ignored;
-    folder = *base / "miraDot";
+    std::filesystem::create_directory(folder.parent_path(), ignored);
     std::filesystem::create_directory(folder, ignored);
-    folder /= "models";
-    std::filesystem::create_directory(folder, ignored);
-    return folder.native().size() <= 195 && std::filesystem::is_directory(folder, ignored);
+    return std::filesystem::is_directory(folder, ignored);
 }
 
 bool default_model_dir(std::filesystem::path& folder)
@@ -52,6 +58,12 @@ bool default_model_dir(std::filesystem::path& folder)
         return false;
     folder /= DEFAULT_MODEL_NAME;
     return speech_model_complete(folder);
+}
+
+bool default_model_installed()
+{
+    std::filesystem::path folder;
+    return speech_models_location(folder) && speech_model_complete(folder / DEFAULT_MODEL_NAME);
 }
 
 bool speech_model_complete(const std::filesystem::path& folder)

@@ -13,9 +13,16 @@ constexpr const char* DEFAULT_MODEL_NAME = "sherpa-onnx-zipformer-vi-30M-int8-20
 // missing; false when LOCALAPPDATA is unset or too long for the names below it.
 bool speech_models_folder(std::filesystem::path& folder);
 
+// The same path, nothing created: for what only looks.
+bool speech_models_location(std::filesystem::path& folder);
+
 // The model folder under the models folder; true when it holds every file
 // the recogniser needs.
 bool default_model_dir(std::filesystem::path& folder);
+
+// Whether the model folder holds every file the recogniser needs, without
+// making any folder on the way.
+bool default_model_installed();
 
 // "tokens.txt" and an encoder, a decoder and a joiner: a half-unpacked
 // archive must not count as an installed model.

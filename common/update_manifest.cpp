@@ -243,8 +243,11 @@ template <typename OnMember> bool read_object(JsonCursor& c, OnMember on_member)
     }
 }
 
-bool skip_array(JsonCursor& c)
+// An array's elements, each handed to on_element with the cursor at it.
+template <typename OnElement> bool read_array(JsonCursor& c, OnElement on_element)
 {
+    if (c.pos >= c.end || *c.pos != '[')
+        return false;
     if (c.depth >= MAX_DEPTH)
         return false;
     ++c.depth;
@@ -257,7 +260,7 @@ bool skip_array(JsonCursor& c)
     }
     for (;;) {
         skip_whitespace(c);
-        if (!skip_value(c))
+        if (!on_element())
             return false;
         skip_whitespace(c);
         if (c.pos >= c.end)
@@ -296,7 +299,7 @@ bool skip_value(JsonCursor& c)
     case '{':
         return read_object(c, [&](const char*) { return skip_value(c); });
     case '[':
-        return skip_array(c);
+        return read_array(c, [&] { return skip_value(c); });
     case 't':
         return skip_word(c, "true");
     case 'f':
@@ -429,6 +432,133 @@ bool parse_manifest(const char* bytes, size_t length, char* version, char* url, 
     if (notes && notes_capacity)
         copy_notes(notes_utf8, notes, notes_capacity);
     return true;
+}
+
+namespace {
+
+constexpr size_t MODEL_NAME_SIZE = 16;
+constexpr size_t FILE_NAME_SIZE = 64;
+constexpr size_t MAX_MODEL_FILES = 16;
+
+bool is_revision(const char* text)
+{
+    size_t n = 0;
+    for (; text[n]; ++n)
+        if (!((text[n] >= '0' && text[n] <= '9') || (text[n] >= 'a' && text[n] <= 'f')))
+            return false;
+    return n == 40;
+}
+
+// A name that stays one file inside its model's folder and in its address.
+bool is_plain_file_name(const char* text)
+{
+    if (!text[0] || !std::strcmp(text, ".") || !std::strcmp(text, ".."))
+        return false;
+    for (const char* p = text; *p; ++p)
+        if (!((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z') || (*p >= '0' && *p <= '9') || *p == '.' || *p == '_'
+              || *p == '-'))
+            return false;
+    return true;
+}
+
+// One element of "files"; valid false when a field is missing or malformed.
+bool read_model_file(JsonCursor& c, ManifestModelFile& file, bool& valid)
+{
+    char name[FILE_NAME_SIZE] = "", digest[MANIFEST_DIGEST_SIZE] = "";
+    Field name_field{name, sizeof name};
+    Field digest_field{digest, sizeof digest};
+    uint64_t size = 0;
+    bool plain_size = false;
+    if (c.pos >= c.end || *c.pos != '{') {
+        valid = false;
+        return skip_value(c);
+    }
+    bool ok = read_object(c, [&](const char* key) {
+        if (std::strcmp(key, "name") == 0)
+            return c.pos < c.end && *c.pos == '"' ? read_field(c, name_field) : skip_value(c);
+        if (std::strcmp(key, "sha256") == 0)
+            return c.pos < c.end && *c.pos == '"' ? read_field(c, digest_field) : skip_value(c);
+        if (std::strcmp(key, "size") == 0) {
+            if (c.pos < c.end && (*c.pos == '-' || (*c.pos >= '0' && *c.pos <= '9')))
+                return read_number(c, &size, &plain_size);
+            return skip_value(c);
+        }
+        return skip_value(c);
+    });
+    if (!ok)
+        return false;
+    if (name_field.cut || !is_plain_file_name(name) || digest_field.cut || !is_sha256_hex(digest) || !plain_size
+        || size == 0)
+        valid = false;
+    file = {name, size, digest};
+    return true;
+}
+
+bool read_model(JsonCursor& c, const char* name, std::vector<ManifestModel>& models)
+{
+    if (c.pos >= c.end || *c.pos != '{')
+        return skip_value(c);
+    ManifestModel model;
+    char revision[48] = "";
+    Field revision_field{revision, sizeof revision};
+    bool valid = name[0] && std::strlen(name) < MODEL_NAME_SIZE;
+    bool files_seen = false;
+    bool ok = read_object(c, [&](const char* key) {
+        if (std::strcmp(key, "revision") == 0)
+            return c.pos < c.end && *c.pos == '"' ? read_field(c, revision_field) : skip_value(c);
+        if (std::strcmp(key, "files") == 0) {
+            if (c.pos >= c.end || *c.pos != '[') {
+                valid = false;
+                return skip_value(c);
+            }
+            files_seen = true;
+            model.files.clear();
+            return read_array(c, [&] {
+                ManifestModelFile file;
+                if (!read_model_file(c, file, valid))
+                    return false;
+                model.files.push_back(file);
+                return true;
+            });
+        }
+        return skip_value(c);
+    });
+    if (!ok)
+        return false;
+    if (valid && files_seen && !model.files.empty() && model.files.size() <= MAX_MODEL_FILES && !revision_field.cut
+        && is_revision(revision)) {
+        model.name = name;
+        model.revision = revision;
+        for (ManifestModel& earlier : models)
+            if (earlier.name == model.name) {
+                earlier = model;
+                return true;
+            }
+        models.push_back(model);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool parse_manifest_models(const char* bytes, size_t length, std::vector<ManifestModel>& models)
+{
+    models.clear();
+    char version[MANIFEST_VERSION_SIZE], url[MANIFEST_URL_SIZE], digest[MANIFEST_DIGEST_SIZE];
+    uint64_t size;
+    if (!parse_manifest(bytes, length, version, url, digest, &size, nullptr, 0))
+        return false;
+    JsonCursor c{bytes, bytes + length, 0};
+    skip_whitespace(c);
+    bool ok = read_object(c, [&](const char* key) {
+        if (std::strcmp(key, "models") != 0 || c.pos >= c.end || *c.pos != '{')
+            return skip_value(c);
+        models.clear();  // a later "models" replaces an earlier one
+        return read_object(c, [&](const char* name) { return read_model(c, name, models); });
+    });
+    if (!ok)
+        models.clear();
+    return ok;
 }
 
 bool decode_public_key(const char* text, unsigned char key[32])

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "update_status.h"
+
 struct DialogFeatures {
     // Speech model: status line 111 and button 112; the install worker,
     // which reports with WM_APP + 7.
@@ -23,10 +25,10 @@ struct DialogFeatures {
     void (*open_languages_dialog)(HWND dialog);
     const char* (*language_code)(int row);
 
-    // Updates: the update line from the registry (true when an update is on
-    // offer); one check, run on the dialog's worker thread; the install
-    // worker (parameter: the dialog) and its WM_APP + 9 report.
-    bool (*describe_update)(std::wstring* line);
+    // Updates: the update line from the registry; one check, run on the
+    // dialog's worker thread; the install worker (parameter: the dialog) and
+    // its WM_APP + 9 report.
+    UpdateLine (*describe_update)();
     void (*run_update_check)();
     LPTHREAD_START_ROUTINE update_install_thread;
     void (*on_update_install_report)(HWND dialog, WPARAM kind, wchar_t* text);

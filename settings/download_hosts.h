@@ -15,5 +15,5 @@ std::wstring model_hub_host();
 std::wstring speech_release_host();
 
 // The item with its expected size and digest (in the test build, those the
-// test lists for a file of that name; unknown when it lists none).
+// test lists for a file of that name, when it lists one).
 DownloadItem verified_item(const std::wstring& url, const std::wstring& name, uint64_t size, const char* sha256);

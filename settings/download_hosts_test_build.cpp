@@ -1,7 +1,8 @@
 // The test build: every host is the loopback server that
 // MIRADOT_DOWNLOAD_TEST_HOST names (its port is chosen when it starts), and
 // MIRADOT_DOWNLOAD_TEST_DIGESTS names a list of "file size sha256" lines for
-// the archives the test made.
+// the archives the test made, which take the place of the rows the program
+// knows for those files.
 #include "download_hosts.h"
 
 #include <windows.h>
@@ -45,11 +46,11 @@ std::wstring package_file_host() { return test_host(); }
 std::wstring model_hub_host() { return test_host(); }
 std::wstring speech_release_host() { return test_host(); }
 
-DownloadItem verified_item(const std::wstring& url, const std::wstring& name, uint64_t, const char*)
+DownloadItem verified_item(const std::wstring& url, const std::wstring& name, uint64_t size, const char* sha256)
 {
     const auto digests = test_digests();
     auto found = digests.find(name);
     if (found == digests.end())
-        return {url, name, 0, ""};
+        return {url, name, size, sha256};
     return {url, name, found->second.first, found->second.second};
 }

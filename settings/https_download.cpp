@@ -2,15 +2,84 @@
 
 #include "version_number.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
 constexpr DWORD NETWORK_TIMEOUT_MS = 10000;
 
+constexpr int MAX_REDIRECTS = 8;
+
+// The file stores that the release and model hosts redirect their downloads
+// to; any other hop must stay on the first address's host and port.
+constexpr const char* REDIRECT_HOSTS[] = {
+    "objects.githubusercontent.com",
+    "release-assets.githubusercontent.com",
+    "cdn-lfs.hf.co",
+    "cdn-lfs-us-1.hf.co",
+    "cdn-lfs-eu-1.hf.co",
+    "cas-bridge.xethub.hf.co",
+};
+
 bool starts_with_https(const char* url) { return std::strncmp(url, "https://", 8) == 0; }
+
+struct Origin {
+    std::string host;  // lower case; empty when the address does not parse
+    INTERNET_PORT port = 0;
+};
+
+Origin origin_of(const std::string& url)
+{
+    char host[256];
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof host;
+    Origin origin;
+    if (!InternetCrackUrlA(url.c_str(), DWORD(url.size()), 0, &parts) || parts.nScheme != INTERNET_SCHEME_HTTPS)
+        return origin;
+    origin.host.assign(host, parts.dwHostNameLength);
+    for (char& c : origin.host)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    origin.port = parts.nPort;
+    return origin;
+}
+
+bool is_redirect(DWORD code) { return code == 301 || code == 302 || code == 303 || code == 307 || code == 308; }
+
+// The redirect's address made whole against the address that sent it; empty
+// when the answer names none.
+std::string redirect_target(HINTERNET request, const std::string& address)
+{
+    char location[2048];
+    DWORD length = sizeof location;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_LOCATION, location, &length, nullptr) || length == 0)
+        return {};
+    char combined[2048];
+    DWORD combined_length = sizeof combined;
+    if (!InternetCombineUrlA(address.c_str(), location, combined, &combined_length, ICU_NO_ENCODE))
+        return {};
+    return std::string(combined, combined_length);
+}
+
+bool redirect_allowed(const Origin& first, const std::string& next)
+{
+    if (!starts_with_https(next.c_str()))
+        return false;
+    const Origin hop = origin_of(next);
+    if (hop.host.empty())
+        return false;
+    if (hop.host == first.host && hop.port == first.port)
+        return true;
+    for (const char* host : REDIRECT_HOSTS)
+        if (hop.host == host && hop.port == INTERNET_DEFAULT_HTTPS_PORT)
+            return true;
+    return false;
+}
 
 }  // namespace
 
@@ -36,34 +105,45 @@ HINTERNET open_https_url(HINTERNET session, const char* url, char* error, bool* 
         std::snprintf(error, HTTP_ERROR_SIZE, "url not allowed");
         return nullptr;
     }
+    // WinINet's own redirects would follow a hop to plain HTTP before anyone
+    // could look: each hop is checked here before it is requested.
     const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE
                         | INTERNET_FLAG_SECURE | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES
-                        | INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_UI;
-    HINTERNET request = InternetOpenUrlA(session, url, nullptr, 0, flags, 0);
-    if (!request) {
-        std::snprintf(error, HTTP_ERROR_SIZE, "connect failed (%lu)", GetLastError());
-        return nullptr;
-    }
-    // A redirect may have left HTTPS; nothing is read over plain HTTP.
-    char final_url[1024];
-    DWORD length = sizeof final_url;
-    if (InternetQueryOptionA(request, INTERNET_OPTION_URL, final_url, &length) && !starts_with_https(final_url)) {
+                        | INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    const Origin first = origin_of(url);
+    std::string address = url;
+    for (int hop = 0;; ++hop) {
+        HINTERNET request = InternetOpenUrlA(session, address.c_str(), nullptr, 0, flags, 0);
+        if (!request) {
+            std::snprintf(error, HTTP_ERROR_SIZE, "connect failed (%lu)", GetLastError());
+            return nullptr;
+        }
+        DWORD code = 0;
+        DWORD size = sizeof code;
+        if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr))
+            code = 0;
+        if (code == 200)
+            return request;
+        std::string next;
+        if (is_redirect(code))
+            next = redirect_target(request, address);
         InternetCloseHandle(request);
-        std::snprintf(error, HTTP_ERROR_SIZE, "url not allowed");
-        return nullptr;
-    }
-    DWORD code = 0;
-    DWORD size = sizeof code;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr))
-        code = 0;
-    if (code != 200) {
         if (refused)
             *refused = true;
-        std::snprintf(error, HTTP_ERROR_SIZE, "HTTP %lu", code);
-        InternetCloseHandle(request);
-        return nullptr;
+        if (next.empty()) {
+            std::snprintf(error, HTTP_ERROR_SIZE, "HTTP %lu", code);
+            return nullptr;
+        }
+        if (!redirect_allowed(first, next)) {
+            std::snprintf(error, HTTP_ERROR_SIZE, "url not allowed");
+            return nullptr;
+        }
+        if (hop == MAX_REDIRECTS) {
+            std::snprintf(error, HTTP_ERROR_SIZE, "too many redirects");
+            return nullptr;
+        }
+        address = next;
     }
-    return request;
 }
 
 char* fetch_body(HINTERNET session, const char* url, size_t cap, size_t* size, char* error)

@@ -15,6 +15,9 @@ inline constexpr size_t HTTP_ERROR_SIZE = 160;
 // HTTP with the product's user agent and 10 s time-outs. Errors go into a
 // 160-byte text. refused, when given, tells a server that answered with
 // another status than 200 (or none readable) from one that was not reached.
+// Redirects are followed one hop at a time, each only to HTTPS on the first
+// address's host and port or on a known file store of the download hosts;
+// any other hop is "url not allowed" and is never requested.
 HINTERNET open_internet_session();
 HINTERNET open_https_url(HINTERNET session, const char* url, char* error, bool* refused = nullptr);
 // A heap body (free with free()) of at most cap bytes, or null.

@@ -38,7 +38,7 @@ std::vector<int> installed_rows()
 {
     std::vector<int> rows;
     std::wstring home;
-    if (!mt_home_path(home))
+    if (!mt_home_location(home))
         return rows;
     for (int row = 0; row < LANGUAGE_COUNT; ++row)
         if (is_language_installed(home, language_row(row).code))
@@ -50,8 +50,7 @@ std::vector<int> installed_rows()
 
 void refresh_voice_status_from_disk(HWND dialog)
 {
-    std::filesystem::path folder;
-    const bool installed = miradot::default_model_dir(folder);
+    const bool installed = miradot::default_model_installed();
     SetDlgItemTextW(dialog, IDC_VOICE_STATUS, installed ? VOICE_INSTALLED_TEXT : VOICE_NOT_INSTALLED_TEXT);
     show(dialog, IDC_VOICE_INSTALL, !installed, settings_dialog().speechBusy.load() == 0);
     place_controls(dialog);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "confirm_dialog.h"
 #include "dialog_controls.h"
 #include "dialog_state.h"
 #include "draw.h"
@@ -42,6 +43,7 @@ struct LanguagesDialog {
     HWND window = nullptr;
     HWND owner = nullptr;  // the settings dialog, which receives the jobs' reports
     ScrollView view;
+    bool available[LANGUAGE_COUNT] = {};  // from the catalogue as the dialog opened
 };
 
 LanguagesDialog g_languages;
@@ -84,8 +86,9 @@ void place_controls()
         SetWindowPos(child, nullptr, scaled(r.x), scaled(r.y) - scroll, scaled(r.w), scaled(r.h),
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
-    // The background between the cards is the erase brush's: erase it too.
-    RedrawWindow(g_languages.window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    // The background between the cards is the erase brush's: erase it too;
+    // the scroll bar in the frame follows the position.
+    RedrawWindow(g_languages.window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 // The dialog at the settings dialog's scale, as tall as the work area allows,
@@ -130,16 +133,18 @@ void open(HWND dialog)
 {
     g_languages.window = dialog;
     g_languages.view = ScrollView{};
+    const ModelCatalog catalog = current_catalog();
     std::wstring home;
-    const bool haveHome = mt_home_path(home);
+    const bool haveHome = mt_home_location(home);
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
     HWND previous = GetDlgItem(dialog, IDC_LANGUAGES_NOTE);
     for (int row = 0; row < LANGUAGE_COUNT; ++row) {
         const LanguageRow& language = language_row(row);
         const bool pending = translation_jobs().pending(language.code);
-        const LanguageToggle state
-            = language_toggle(row, haveHome && is_language_installed(home, language.code), pending);
+        g_languages.available[row] = is_language_available(catalog, language.code);
+        const LanguageToggle state = language_toggle(row, haveHome && is_language_installed(home, language.code),
+                                                     pending, g_languages.available[row]);
         HWND button = CreateWindowExW(0, L"BUTTON", language.name, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX, 0,
                                       0, 10, 10, dialog, reinterpret_cast<HMENU>(INT_PTR(IDC_LANGUAGE_TOGGLE + row)),
                                       instance, nullptr);
@@ -154,6 +159,7 @@ void open(HWND dialog)
     }
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         SetWindowSubclass(child, focus_procedure, FOCUS_SUBCLASS, 0);
+    paint_scroll_bar_in_palette(dialog);
     refresh_languages_note();
     apply_window_theme(dialog, dark_theme());
     if (settings_dialog().screenshot)
@@ -168,16 +174,15 @@ void toggle_clicked(HWND dialog, int row)
     const bool checked = IsDlgButtonChecked(dialog, IDC_LANGUAGE_TOGGLE + row) == BST_CHECKED;
     std::wstring shortage;
     int kind = JOB_INSTALL;
-    switch (toggle_click(row, checked, jobs.pending(language.code), free_space_bytes(), shortage)) {
+    switch (toggle_click(row, checked, jobs.pending(language.code), g_languages.available[row], free_space_bytes(),
+                         shortage)) {
     case ToggleAction::Ignore:
         return;
     case ToggleAction::NoSpace:
         set_status(row, shortage);
         return;
     case ToggleAction::AskRemove:
-        if (MessageBoxW(dialog, remove_question_text(language.code).c_str(), L"miraDot – Ngôn ngữ dịch",
-                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
-            != IDYES)
+        if (!confirm(dialog, L"miraDot – Ngôn ngữ dịch", remove_question_text(language.code), L"Gỡ", L"Không gỡ"))
             return;
         kind = JOB_REMOVE;
         break;
@@ -185,7 +190,6 @@ void toggle_clicked(HWND dialog, int row)
         CheckDlgButton(dialog, IDC_LANGUAGE_TOGGLE + row, BST_CHECKED);
         break;
     }
-    disable_control(dialog, toggle(row));
     set_status(row, queued_status(kind, jobs.running()));
     queue_translation_job(g_languages.owner, kind, language.code, 0);
 }

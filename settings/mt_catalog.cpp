@@ -93,14 +93,19 @@ constexpr ModelPair MODEL_PAIRS[] = {
      402396996ull},
 };
 
+struct FileRow {
+    const char* name;
+    uint64_t size;
+    const char* sha256;
+};
+
 // The same "config.json" in every six-file model.
-constexpr ModelFile CONFIG = {"config.json", 223, "66edc5d58ceb812a41b4b784497001f815c35400884f40984b19de29e1bc3d69"};
-constexpr ModelFile UNKNOWN_SIZE_AND_DIGEST = {nullptr, 0, ""};
+constexpr FileRow CONFIG = {"config.json", 223, "66edc5d58ceb812a41b4b784497001f815c35400884f40984b19de29e1bc3d69"};
 
 // Rows known from the hub's listings; any other stays unknown.
 struct KnownFile {
     const char* model;
-    ModelFile file;
+    FileRow file;
 };
 constexpr KnownFile KNOWN_FILES[] = {
     {"en-vi", {"source_vocabulary.json", 335066, "6742782136af6e207fb86f650f60a556f187ab18e9da405b22dec7b45384a2a5"}},
@@ -125,12 +130,10 @@ ModelFile file_row(const std::string& model, const char* name)
 {
     for (const KnownFile& known : KNOWN_FILES)
         if (model == known.model && !strcmp(name, known.file.name))
-            return known.file;
+            return {known.file.name, known.file.size, known.file.sha256};
     if (!strcmp(name, CONFIG.name) && model != "en-fr")
-        return CONFIG;
-    ModelFile unknown = UNKNOWN_SIZE_AND_DIGEST;
-    unknown.name = name;
-    return unknown;
+        return {CONFIG.name, CONFIG.size, CONFIG.sha256};
+    return {name, 0, ""};
 }
 
 ModelRow model_row(const std::string& name, const char* revision, uint64_t bytes)
@@ -162,22 +165,40 @@ int find_language(const std::string& code)
     return -1;
 }
 
-const std::vector<ModelRow>& model_rows()
+const ModelCatalog& built_in_catalog()
 {
-    static const std::vector<ModelRow> rows = [] {
-        std::vector<ModelRow> result;
+    static const ModelCatalog catalog = [] {
+        ModelCatalog result;
         for (const ModelPair& pair : MODEL_PAIRS) {
-            result.push_back(model_row("en-" + std::string(pair.code), pair.toRevision, pair.toBytes));
-            result.push_back(model_row(std::string(pair.code) + "-en", pair.fromRevision, pair.fromBytes));
+            result.models.push_back(model_row("en-" + std::string(pair.code), pair.toRevision, pair.toBytes));
+            result.models.push_back(model_row(std::string(pair.code) + "-en", pair.fromRevision, pair.fromBytes));
         }
         return result;
     }();
-    return rows;
+    return catalog;
 }
 
-const ModelRow* find_model(const std::string& name)
+ModelCatalog catalog_with(const std::vector<ManifestModel>& published)
 {
-    for (const ModelRow& row : model_rows())
+    ModelCatalog catalog = built_in_catalog();
+    for (const ManifestModel& model : published)
+        for (ModelRow& row : catalog.models) {
+            if (row.name != model.name)
+                continue;
+            row.revision = model.revision;
+            row.files.clear();
+            row.bytes = 0;
+            for (const ManifestModelFile& file : model.files) {
+                row.files.push_back({file.name, file.size, file.sha256});
+                row.bytes += file.size;
+            }
+        }
+    return catalog;
+}
+
+const ModelRow* find_model(const ModelCatalog& catalog, const std::string& name)
+{
+    for (const ModelRow& row : catalog.models)
         if (row.name == name)
             return &row;
     return nullptr;
@@ -186,7 +207,7 @@ const ModelRow* find_model(const std::string& name)
 bool model_verifiable(const ModelRow& model)
 {
     for (const ModelFile& file : model.files)
-        if (file.size == 0 || file.sha256[0] == '\0')
+        if (file.size == 0 || file.sha256.empty())
             return false;
     return true;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "update_manifest.h"
+
 struct LanguageRow {
     const char* code;
     const wchar_t* name;  // "Tiếng Việt"
@@ -15,17 +17,23 @@ struct LanguageRow {
 // One file of a model. A row whose size or digest the hub's listing did not
 // give is unknown (size 0, digest ""): the model cannot be installed.
 struct ModelFile {
-    const char* name;
+    std::string name;
     uint64_t size;
-    const char* sha256;
+    std::string sha256;
 };
 
 struct ModelRow {
     std::string name;        // "en-vi", "vi-en"
     std::string repository;  // "quickmt/quickmt-en-vi"
-    const char* revision;    // 40 hex digits
+    std::string revision;    // 40 hex digits
     uint64_t bytes;          // all its files together
     std::vector<ModelFile> files;
+};
+
+// The models an install job and the languages dialog work from: two per
+// language in table order ("en-%s" first).
+struct ModelCatalog {
+    std::vector<ModelRow> models;
 };
 
 constexpr int LANGUAGE_COUNT = 29;
@@ -35,11 +43,16 @@ const LanguageRow& language_row(int index);
 // The row number of a language code, or -1.
 int find_language(const std::string& code);
 
-// The model "en-<code>" or "<code>-en"; nullptr when the table has none.
-const ModelRow* find_model(const std::string& name);
+// The rows built into the program.
+const ModelCatalog& built_in_catalog();
 
-// Every model, two per language in table order ("en-%s" first).
-const std::vector<ModelRow>& model_rows();
+// The built-in catalogue with each model that a signed manifest published in
+// place of the built-in row of the same name (its revision and files);
+// published models that no language of the table has are left out.
+ModelCatalog catalog_with(const std::vector<ManifestModel>& published);
+
+// The model "en-<code>" or "<code>-en"; nullptr when the catalogue has none.
+const ModelRow* find_model(const ModelCatalog& catalog, const std::string& name);
 
 // Every file row of the model has a size and a digest.
 bool model_verifiable(const ModelRow& model);

@@ -9,6 +9,7 @@
 #include "mt_runtime.h"
 #include "mt_texts.h"
 #include "pipe.h"
+#include "published_models.h"
 #include "verified_download.h"
 
 namespace {
@@ -69,7 +70,7 @@ DownloadItem model_file_item(const ModelRow& model, const ModelFile& file)
 {
     const std::wstring url = model_hub_host() + L"/" + wide(model.repository) + L"/resolve/" + wide(model.revision)
                              + L"/" + wide(file.name);
-    return verified_item(url, wide(model.name + "/" + file.name), file.size, file.sha256);
+    return verified_item(url, wide(model.name + "/" + file.name), file.size, file.sha256.c_str());
 }
 
 std::wstring model_file_path(const std::wstring& home, const ModelRow& model, const ModelFile& file)
@@ -77,30 +78,47 @@ std::wstring model_file_path(const std::wstring& home, const ModelRow& model, co
     return model_folder(home, model.name) + L"\\" + wide(file.name);
 }
 
-bool plan_install(const std::string& code, InstallPlan& plan, std::wstring& text)
+ModelCatalog current_catalog() { return catalog_with(read_published_models()); }
+
+bool is_language_available(const ModelCatalog& catalog, const std::string& code)
+{
+    for (const std::string& name : {"en-" + code, code + "-en"}) {
+        const ModelRow* model = find_model(catalog, name);
+        if (!model)
+            return false;
+        for (const ModelFile& file : model->files)
+            if (!download_item_known(model_file_item(*model, file)))
+                return false;
+    }
+    return true;
+}
+
+bool plan_install(const ModelCatalog& catalog, const std::string& code, InstallPlan& plan, std::wstring& text)
 {
     if (!mt_home_path(plan.home)) {
         text = MT_ERR_NO_FOLDER;
         return false;
     }
-    plan.models[0] = find_model("en-" + code);
-    plan.models[1] = find_model(code + "-en");
-    if (!plan.models[0] || !plan.models[1]) {
+    const ModelRow* to = find_model(catalog, "en-" + code);
+    const ModelRow* from = find_model(catalog, code + "-en");
+    if (!to || !from) {
         text = MT_ERR_UNKNOWN_LANGUAGE;
         return false;
     }
+    if (!is_language_available(catalog, code)) {
+        text = MT_ERR_UNVERIFIABLE;
+        return false;
+    }
+    plan.models[0] = *to;
+    plan.models[1] = *from;
     plan.runtimeNeeded = !is_runtime_installed();
     plan.fileCount = plan.runtimeNeeded ? RUNTIME_PACKAGE_COUNT : 0;
     plan.bytesNeeded = plan.runtimeNeeded ? RUNTIME_SPACE_BYTES : 0;
-    for (const ModelRow* model : plan.models) {
-        for (const ModelFile& file : model->files) {
-            const DownloadItem item = model_file_item(*model, file);
-            if (!download_item_known(item)) {
-                text = MT_ERR_UNVERIFIABLE;
-                return false;
-            }
+    for (const ModelRow& model : plan.models) {
+        for (const ModelFile& file : model.files) {
+            const DownloadItem item = model_file_item(model, file);
             ++plan.fileCount;
-            if (!file_has_size(model_file_path(plan.home, *model, file), item.size))
+            if (!file_has_size(model_file_path(plan.home, model, file), item.size))
                 plan.bytesNeeded += item.size;
         }
     }
@@ -111,9 +129,14 @@ bool plan_install(const std::string& code, InstallPlan& plan, std::wstring& text
 bool install_language(HWND dialog, const std::string& code, std::wstring& text)
 {
     InstallPlan plan;
-    if (!plan_install(code, plan, text))
+    if (!plan_install(current_catalog(), code, plan, text))
         return false;
     auto failed = [&](const wchar_t* failure) {
+        // Verified files stay for a retry; a folder the job made and left
+        // empty goes.
+        for (const ModelRow& model : plan.models)
+            RemoveDirectoryW(model_folder(plan.home, model.name).c_str());
+        RemoveDirectoryW((plan.home + L"\\dl").c_str());
         text = failure;
         return false;
     };
@@ -123,13 +146,13 @@ bool install_language(HWND dialog, const std::string& code, std::wstring& text)
             return failed(failure);
         fileNumber = RUNTIME_PACKAGE_COUNT;
     }
-    for (const ModelRow* model : plan.models) {
-        if (!make_folder(model_folder(plan.home, model->name)))
+    for (const ModelRow& model : plan.models) {
+        if (!make_folder(model_folder(plan.home, model.name)))
             return failed(MT_ERR_CANNOT_WRITE);
-        for (const ModelFile& file : model->files)
+        for (const ModelFile& file : model.files)
             if (const wchar_t* failure
-                = download_verified_file(dialog, model_file_item(*model, file),
-                                         model_file_path(plan.home, *model, file), ++fileNumber, plan.fileCount))
+                = download_verified_file(dialog, model_file_item(model, file), model_file_path(plan.home, model, file),
+                                         ++fileNumber, plan.fileCount))
                 return failed(failure);
     }
     if (!is_language_installed(plan.home, code))

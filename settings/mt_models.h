@@ -25,21 +25,29 @@ DownloadItem model_file_item(const ModelRow& model, const ModelFile& file);
 // "<home>\<model>\<file>"
 std::wstring model_file_path(const std::wstring& home, const ModelRow& model, const ModelFile& file);
 
+// The catalogue now: the built-in rows with those of the last signed
+// manifest whose signature verifies against the built-in key.
+ModelCatalog current_catalog();
+
+// Both models of the language are in the catalogue with every file's size
+// and digest known, so that it can be installed.
+bool is_language_available(const ModelCatalog& catalog, const std::string& code);
+
 // What an install job must fetch: both models, the runtime when it is
 // missing or of another version, the files counted for the progress and the
 // bytes still to come.
 struct InstallPlan {
     std::wstring home;
-    const ModelRow* models[2];
+    ModelRow models[2];
     bool runtimeNeeded;
     int fileCount;
     uint64_t bytesNeeded;
 };
 
 // The install job's checks before any download: a translation home, a
-// language with two models whose every file can be verified, and the free
-// space. False with the failure line in text.
-bool plan_install(const std::string& code, InstallPlan& plan, std::wstring& text);
+// language with two models in the catalogue whose every file can be
+// verified, and the free space. False with the failure line in text.
+bool plan_install(const ModelCatalog& catalog, const std::string& code, InstallPlan& plan, std::wstring& text);
 
 // The install job: the checks of plan_install, the runtime when it is needed,
 // then every file of both models (kept when already verified), reporting to

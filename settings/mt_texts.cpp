@@ -34,11 +34,13 @@ std::wstring translation_status_text(bool ready, const std::vector<int>& install
     return L"Đã cài: " + installed_languages_text(installedRows) + L". Dịch ngay trên máy, không gửi chữ đi đâu.";
 }
 
-std::wstring language_status_text(bool installed, bool pending, int megabytes)
+std::wstring language_status_text(bool installed, bool pending, bool available, int megabytes)
 {
     if (pending)
         return L"Đang chờ…";
-    return installed ? installed_text(megabytes) : L"khoảng " + number(megabytes) + L" MB";
+    if (installed)
+        return installed_text(megabytes);
+    return available ? L"khoảng " + number(megabytes) + L" MB" : L"Sắp có";
 }
 
 std::wstring languages_note_text(uint64_t freeBytes)

@@ -13,8 +13,9 @@ std::wstring installed_languages_text(const std::vector<int>& installedRows);
 // Status line 127.
 std::wstring translation_status_text(bool ready, const std::vector<int>& installedRows);
 
-// A toggle's state in the languages dialog.
-std::wstring language_status_text(bool installed, bool pending, int megabytes);
+// A toggle's state in the languages dialog; available: its files can be
+// verified, so it can be installed ("Sắp có" otherwise).
+std::wstring language_status_text(bool installed, bool pending, bool available, int megabytes);
 
 // Note 202 with the free bytes in gigabytes, one decimal.
 std::wstring languages_note_text(uint64_t freeBytes);

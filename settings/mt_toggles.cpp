@@ -4,17 +4,20 @@
 #include "mt_jobs.h"
 #include "mt_texts.h"
 
-LanguageToggle language_toggle(int row, bool installed, bool pending)
+LanguageToggle language_toggle(int row, bool installed, bool pending, bool available)
 {
-    return {installed || pending, !pending, language_status_text(installed, pending, language_row(row).megabytes)};
+    return {installed || pending, installed || available,
+            language_status_text(installed, pending, available, language_row(row).megabytes)};
 }
 
-ToggleAction toggle_click(int row, bool checked, bool pending, uint64_t freeBytes, std::wstring& status)
+ToggleAction toggle_click(int row, bool checked, bool pending, bool available, uint64_t freeBytes, std::wstring& status)
 {
     if (pending)
         return ToggleAction::Ignore;
     if (checked)
         return ToggleAction::AskRemove;
+    if (!available)
+        return ToggleAction::Ignore;
     const int megabytes = language_row(row).megabytes;
     if (freeBytes != 0 && freeBytes < uint64_t(megabytes + 500) * 1000000) {
         status = not_enough_space_text(megabytes, freeBytes);

@@ -11,18 +11,23 @@ struct LanguageToggle {
     std::wstring status;
 };
 
-// installed: both models are on disk; pending: a job for it runs or waits.
-LanguageToggle language_toggle(int row, bool installed, bool pending);
+// installed: both models are on disk; pending: a job for it runs or waits;
+// available: every file of its models can be verified. One that is neither
+// installed nor available is not yet offered: "Sắp có", switched off for good.
+// A toggle whose job runs or waits stays enabled, so that the keyboard focus
+// stays on it; its clicks are ignored.
+LanguageToggle language_toggle(int row, bool installed, bool pending, bool available);
 
 enum class ToggleAction {
-    Ignore,     // a job for the language already runs or waits
+    Ignore,     // a job for the language already runs or waits, or it cannot be installed
     AskRemove,  // the "Gỡ …?" question, then a remove job
     NoSpace,    // status shows the shortage, the toggle stays off
     Install,    // checked, then an install job
 };
 
 // A click on toggle `row`; status receives the shortage line for NoSpace.
-ToggleAction toggle_click(int row, bool checked, bool pending, uint64_t freeBytes, std::wstring& status);
+ToggleAction toggle_click(int row, bool checked, bool pending, bool available, uint64_t freeBytes,
+                          std::wstring& status);
 
 // The status a queued job shows at once: waiting behind another, or its own first step.
 std::wstring queued_status(int kind, bool anotherRunning);

@@ -9,6 +9,7 @@
 #include "theme.h"
 #include "version.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -258,6 +259,31 @@ void paint_method_choice(HWND control, HDC dc, const RECT& r, UINT state)
     }
 }
 
+// The capture prompt in the field: one line when it fits, else its request
+// over its keys ("Bấm tổ hợp mới…" / "(Esc: huỷ, ⌫: mặc định)"), each line cut
+// to the field, both centred in it.
+void draw_prompt(HDC dc, const RECT& field, const std::wstring& text, COLORREF colour)
+{
+    const Fonts& f = fonts_for_scale(settings_dialog().scale);
+    const UINT line = DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX;
+    if (text_extent(dc, text, f.body) <= field.right - field.left) {
+        draw_text(dc, text, field, f.body, colour, line | DT_VCENTER);
+        return;
+    }
+    const size_t split = text.find(L" (");
+    const std::wstring lines[2] = {text.substr(0, split), split == std::wstring::npos ? L"" : text.substr(split + 1)};
+    HGDIOBJ previous = SelectObject(dc, f.body);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previous);
+    const int height = metrics.tmHeight;
+    int top = field.top + std::max(0, int(field.bottom - field.top) - 2 * height) / 2;
+    for (const std::wstring& part : lines) {
+        draw_text(dc, part, {field.left, top, field.right, top + height}, f.body, colour, line);
+        top += height;
+    }
+}
+
 void paint_hotkey_button(HWND control, HDC dc, const RECT& r, UINT state)
 {
     const Fonts& f = fonts_for_scale(settings_dialog().scale);
@@ -273,8 +299,8 @@ void paint_hotkey_button(HWND control, HDC dc, const RECT& r, UINT state)
     inner.left += scaled(6);
     // The prompt takes two lines when the install button narrows the field.
     if (starts_with(text, L"Bấm") || starts_with(text, L"("))
-        draw_text(dc, text, {inner.left + scaled(4), inner.top, inner.right - scaled(4), inner.bottom}, f.body,
-                  pal(capturing ? PAL_HEADING : PAL_MUTED), DT_LEFT | DT_VCENTER | DT_WORDBREAK);
+        draw_prompt(dc, {inner.left + scaled(4), inner.top + 1, inner.right - scaled(4), inner.bottom - 1}, text,
+                    pal(capturing ? PAL_HEADING : PAL_MUTED));
     else
         draw_keycaps(dc, inner.left, box.top + scaled(4), (box.bottom - box.top) - scaled(8), text);
     if ((state & CDIS_FOCUS) && !capturing && !cues_hidden(control))
@@ -298,6 +324,11 @@ void paint_push_button(HWND control, HDC dc, const RECT& r, UINT state)
     std::wstring text = control_text(control);
     if (id == IDC_HOME_PAGE) {
         draw_text(dc, text, r, f.link, pal(PAL_LINK), DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        // A link that has the keyboard focus shows it, so that Enter does
+        // what the user expects.
+        if ((state & CDIS_FOCUS) && !cues_hidden(control))
+            outline_round_rect(dc, {r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, scaled(6), pal_argb(PAL_FOCUS),
+                               1.5f);
         return;
     }
     RECT box = r;
@@ -367,6 +398,10 @@ void draw_update_line(HDC dc, const RECT& r, const std::wstring& text)
     const Fonts& f = fonts_for_scale(settings_dialog().scale);
     UINT wrap = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_END_ELLIPSIS | DT_EDITCONTROL;
     size_t stop = text.find(L". ");
+    if (settings_dialog().updateFailed || starts_with(text, L"Lỗi")) {
+        draw_text(dc, text, r, f.body, pal(PAL_ERROR), wrap);
+        return;
+    }
     if (!starts_with(text, L"Có bản mới") || stop == std::wstring::npos) {
         draw_text(dc, text, r, f.body, pal(PAL_SECONDARY), wrap);
         return;
@@ -381,8 +416,9 @@ void draw_update_line(HDC dc, const RECT& r, const std::wstring& text)
 
 std::wstring selected_item_text(HWND combo)
 {
+    // Two lines in the narrow field at every scale: one would be cut at some.
     if (!IsWindowEnabled(combo))
-        return L"(bật tiếng Việt trước)";
+        return L"(bật tiếng Việt\ntrước)";
     LRESULT item = SendMessageW(combo, CB_GETCURSEL, 0, 0);
     LRESULT length = item == CB_ERR ? 0 : SendMessageW(combo, CB_GETLBTEXTLEN, item, 0);
     if (length <= 0 || length >= 200)
@@ -426,9 +462,60 @@ LRESULT CALLBACK language_box_procedure(HWND combo, UINT message, WPARAM wparam,
     return 0;
 }
 
+void paint_scroll_bar(HWND window)
+{
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    if (!(GetWindowLongPtrW(window, GWL_STYLE) & WS_VSCROLL) || !GetScrollBarInfo(window, OBJID_VSCROLL, &info)
+        || (info.rgstate[0] & STATE_SYSTEM_INVISIBLE))
+        return;
+    RECT frame;
+    GetWindowRect(window, &frame);
+    RECT bar = info.rcScrollBar;
+    OffsetRect(&bar, -frame.left, -frame.top);
+    if (IsRectEmpty(&bar))
+        return;
+    HDC target = GetWindowDC(window);
+    {
+        OffscreenCanvas canvas(target, bar);
+        HDC dc = canvas.dc();
+        fill_rect(dc, bar, PAL_BACKGROUND);
+        const int width = bar.right - bar.left, arrow = info.dxyLineButton;
+        const Fonts& f = fonts_for_scale(settings_dialog().scale);
+        draw_text(dc, L"▴", {bar.left, bar.top, bar.right, bar.top + arrow}, f.body, pal(PAL_SECONDARY),
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        draw_text(dc, L"▾", {bar.left, bar.bottom - arrow, bar.right, bar.bottom}, f.body, pal(PAL_SECONDARY),
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        RECT thumb{bar.left + width / 4, bar.top + info.xyThumbTop, bar.right - width / 4,
+                   bar.top + info.xyThumbBottom};
+        if (thumb.bottom > thumb.top)
+            fill_round_rect(dc, thumb, (thumb.right - thumb.left) / 2, pal_argb(PAL_SCROLL));
+    }
+    ReleaseDC(window, target);
+}
+
+constexpr UINT_PTR SCROLL_BAR_SUBCLASS = 4;
+
+LRESULT CALLBACK scroll_bar_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR)
+{
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(window, scroll_bar_procedure, SCROLL_BAR_SUBCLASS);
+    const LRESULT result = DefSubclassProc(window, message, wparam, lparam);
+    // While the thumb is dragged the system draws it; it is painted over
+    // when the drag ends.
+    if (message == WM_NCPAINT || message == WM_NCACTIVATE || (message == WM_VSCROLL && LOWORD(wparam) != SB_THUMBTRACK))
+        paint_scroll_bar(window);
+    return result;
+}
+
 }  // namespace
 
 void subclass_language_box(HWND combo) { SetWindowSubclass(combo, language_box_procedure, 1, 0); }
+
+void paint_scroll_bar_in_palette(HWND window)
+{
+    SetWindowSubclass(window, scroll_bar_procedure, SCROLL_BAR_SUBCLASS, 0);
+}
 
 void paint_dialog_surface(HWND dialog, HDC target, const RECT& dirty)
 {
@@ -504,7 +591,8 @@ void draw_owner_item(HWND dialog, const DRAWITEMSTRUCT* item)
     OffscreenCanvas canvas(item->hDC, r);
     HDC dc = canvas.dc();
     int id = int(item->CtlID);
-    const bool onBackground = id == IDC_VERSION_LINE || id == IDC_LANGUAGES_HEADING || id == IDC_LANGUAGES_NOTE;
+    const bool onBackground
+        = id == IDC_VERSION_LINE || id == IDC_LANGUAGES_HEADING || id == IDC_LANGUAGES_NOTE || id == IDC_CONFIRM_TEXT;
     fill_rect(dc, r, onBackground ? PAL_BACKGROUND : PAL_CARD);
     if (id == IDC_UPDATE_LINE && settings_dialog().updateAvailable)
         fill_round_rect(dc, r, 0, pal_argb(PAL_UPDATE_TINT));
@@ -525,6 +613,9 @@ void draw_owner_item(HWND dialog, const DRAWITEMSTRUCT* item)
         break;
     case IDC_LANGUAGES_NOTE:
         draw_text(dc, text, r, f.body, pal(PAL_SECONDARY), DT_LEFT | DT_TOP | DT_WORDBREAK);
+        break;
+    case IDC_CONFIRM_TEXT:
+        draw_text(dc, text, r, f.body, pal(PAL_TEXT), DT_LEFT | DT_TOP | DT_WORDBREAK);
         break;
     default:
         draw_heading(dc, r, text);

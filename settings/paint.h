@@ -18,6 +18,10 @@ void measure_owner_item(MEASUREITEMSTRUCT* item);
 // instead of the system's three-dimensional frame.
 void subclass_language_box(HWND combo);
 
+// The window's own vertical scroll bar painted over in the palette whenever
+// the system has drawn it: the system draws it light whatever the theme.
+void paint_scroll_bar_in_palette(HWND window);
+
 // The languages dialog: a language's toggle as a card of its own (badge with
 // the code in the script's colours, name, status and switch).
 void paint_language_toggle(HWND toggle, HDC dc, const RECT& r, UINT state, const LanguageRow& language,

@@ -42,3 +42,7 @@
 #define IDC_LANGUAGES_NOTE 202
 #define IDC_LANGUAGE_TOGGLE 1000
 #define IDC_LANGUAGE_STATUS 2000
+
+// The question before something that cannot be undone (resource 300).
+#define IDD_CONFIRM 300
+#define IDC_CONFIRM_TEXT 301

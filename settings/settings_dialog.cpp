@@ -6,6 +6,7 @@
 #include "dialog_state.h"
 #include "hotkey_capture.h"
 #include "layout.h"
+#include "confirm_dialog.h"
 #include "learned_count.h"
 #include "learned_file.h"
 #include "paint.h"
@@ -57,24 +58,29 @@ void write_options(HWND dialog)
     InvalidateRect(dialog, nullptr, FALSE);  // the method example follows the choice
 }
 
-void refresh_learned_line(HWND dialog)
+// The entries the learned-data file holds now, shown on the line.
+long long refresh_learned_line(HWND dialog)
 {
     std::wstring path;
     long long entries = learned_file_path(&path) ? count_learned_entries(path) : -1;
     if (entries <= 0) {
         set_text(dialog, IDC_LEARNED_LINE, L"Chưa học gì");
-        return;
+        return 0;
     }
     wchar_t line[96];
     swprintf(line, 96, L"%lld mục, chỉ lưu trên máy này", entries);
     set_text(dialog, IDC_LEARNED_LINE, line);
+    return entries;
 }
 
 void clear_learned_data(HWND dialog)
 {
-    if (MessageBoxW(dialog, L"Xoá mọi từ và cách sửa mà miraDot đã học từ cách gõ của bạn?\n\nKhông thể hoàn tác.",
-                    CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
-        != IDYES)
+    // Nothing learned, nothing to lose: no question.
+    if (refresh_learned_line(dialog) == 0)
+        return;
+    if (!confirm(dialog, CAPTION,
+                 L"Xoá mọi từ và cách sửa mà miraDot đã học từ cách gõ của bạn?\n\nKhông thể hoàn tác.", L"Xoá",
+                 L"Không xoá"))
         return;
     std::wstring path;
     if (learned_file_path(&path))
@@ -133,6 +139,7 @@ void check_now(HWND dialog)
         return;
     disable_control(dialog, GetDlgItem(dialog, IDC_CHECK_NOW));
     refresh_update_area(dialog);
+    g_dialog.updateFailed = false;
     set_text(dialog, IDC_UPDATE_LINE, L"Đang kiểm tra…");
     if (!start_worker(dialog, update_check_thread)) {
         g_dialog.updateBusy.exchange(0);
@@ -147,6 +154,7 @@ void install_update(HWND dialog)
         return;
     disable_control(dialog, GetDlgItem(dialog, IDC_UPDATE_INSTALL));
     disable_control(dialog, GetDlgItem(dialog, IDC_CHECK_NOW));
+    g_dialog.updateFailed = false;
     set_text(dialog, IDC_UPDATE_LINE, L"Đang tải…");
     if (!start_worker(dialog, DIALOG_FEATURES.update_install_thread))
         g_dialog.updateBusy.exchange(0);
@@ -279,6 +287,7 @@ void open_dialog(HWND dialog)
         SendMessageW(dialog, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     layout_dialog(dialog);
     subclass_language_box(GetDlgItem(dialog, IDC_PARTNER_LANGUAGE));
+    paint_scroll_bar_in_palette(dialog);
     subclass_hotkey_button(GetDlgItem(dialog, IDC_VOICE_HOTKEY));
     subclass_hotkey_button(GetDlgItem(dialog, IDC_TRANSLATE_HOTKEY));
 }
@@ -382,9 +391,11 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
 void refresh_update_area(HWND dialog)
 {
     CheckDlgButton(dialog, IDC_UPDATE_CHECK, read_update_check_enabled() ? BST_CHECKED : BST_UNCHECKED);
-    std::wstring line = NOT_CHECKED;
-    bool available = DIALOG_FEATURES.describe_update && DIALOG_FEATURES.describe_update(&line);
-    set_text(dialog, IDC_UPDATE_LINE, line);
+    const UpdateLine line = DIALOG_FEATURES.describe_update ? DIALOG_FEATURES.describe_update()
+                                                            : UpdateLine{NOT_CHECKED, UpdateLineKind::Plain};
+    const bool available = line.kind == UpdateLineKind::Offer;
+    g_dialog.updateFailed = line.kind == UpdateLineKind::Failure;
+    set_text(dialog, IDC_UPDATE_LINE, line.text);
     bool idle = g_dialog.updateBusy.load() == 0;
     EnableWindow(GetDlgItem(dialog, IDC_CHECK_NOW), idle && DIALOG_FEATURES.run_update_check);
     EnableWindow(GetDlgItem(dialog, IDC_UPDATE_INSTALL), idle && available && DIALOG_FEATURES.update_install_thread);

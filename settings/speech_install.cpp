@@ -77,5 +77,8 @@ const wchar_t* install_speech_model(HWND dialog)
     const std::wstring archive = folder.wstring() + L"\\download.tar.bz2.part";
     const wchar_t* failure = download_and_unpack(dialog, speech_model_item(), archive, folder.wstring());
     DeleteFileW(archive.c_str());
+    // The folders the download made go with it; ones that hold anything stay.
+    if (failure && RemoveDirectoryW(folder.c_str()))
+        RemoveDirectoryW(folder.parent_path().c_str());
     return failure;
 }

@@ -16,5 +16,6 @@ DownloadItem speech_model_item();
 // The whole install, posting "Đang tải… n %" and "Đang kiểm tra…" to the
 // dialog (WM_VOICE_INSTALL_REPORT, VOICE_PROGRESS) on the way. nullptr when
 // the model is in place, or the error text. The download file is gone
-// afterwards on every path; a failure leaves an installed model as it was.
+// afterwards on every path, and after a failure the models folder too when
+// it holds nothing else; an installed model stays as it was.
 const wchar_t* install_speech_model(HWND dialog);

@@ -2,6 +2,7 @@
 
 #include "https_download.h"
 #include "manifest_signature.h"
+#include "published_models.h"
 #include "settings_store.h"
 #include "update_manifest.h"
 #include "update_server.h"
@@ -17,6 +18,9 @@
 namespace {
 
 constexpr unsigned long long DAY_SECONDS = 86400;
+// After a failed check the next one may come an hour later, then after twice
+// as long at each further failure, never later than a day.
+constexpr unsigned long long FIRST_RETRY_SECONDS = 3600;
 constexpr size_t ANNOUNCED_LIMIT = 300;
 constexpr int REGISTRY_TEXT_UNITS = 511;
 
@@ -40,17 +44,40 @@ void write_utf8(HKEY key, const wchar_t* name, const char* text)
     write_wide(key, name, wide.c_str());
 }
 
-void store_result(const UpdateCheckResult& r, const char* url, const char* digest, unsigned long long size)
+// The manifest and its signature, kept when the signature verified.
+struct SignedManifest {
+    const char* bytes = nullptr;
+    size_t size = 0;
+    const char* signature = nullptr;
+    size_t signature_size = 0;
+};
+
+void store_result(const UpdateCheckResult& r, const char* url, const char* digest, unsigned long long size,
+                  const SignedManifest& signed_manifest)
 {
-    HKEY key = open_update_key(KEY_SET_VALUE, true);
+    HKEY key = open_update_key(KEY_QUERY_VALUE | KEY_SET_VALUE, true);
     if (!key)
         return;
-    write_qword(key, L"Last", unix_time_now());
+    const bool failed = std::strcmp(r.status, "error") == 0;
+    // Only a check that reached the server counts as the day's: "Last" is
+    // what the text service's daily trigger goes by. A failure is retried on
+    // its own, growing delay.
+    if (failed) {
+        DWORD failures = read_registry_dword(key, L"Failures") + 1;
+        RegSetValueExW(key, L"Failures", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&failures), sizeof failures);
+        write_qword(key, L"Failed", unix_time_now());
+    } else {
+        write_qword(key, L"Last", unix_time_now());
+        RegDeleteValueW(key, L"Failures");
+        RegDeleteValueW(key, L"Failed");
+    }
     write_utf8(key, L"Status", r.status);
     write_utf8(key, L"Error", r.error);
-    if (std::strcmp(r.status, "error") != 0) {
+    if (!failed) {
         write_utf8(key, L"Latest", r.version);
         write_wide(key, L"Notes", r.notes);
+        store_published_manifest(key, signed_manifest.bytes, signed_manifest.size, signed_manifest.signature,
+                                 signed_manifest.signature_size);
     }
     if (std::strcmp(r.status, "new") == 0) {
         write_utf8(key, L"Url", url);
@@ -61,6 +88,23 @@ void store_result(const UpdateCheckResult& r, const char* url, const char* diges
 }
 
 }  // namespace
+
+DWORD read_registry_dword(HKEY key, const wchar_t* name)
+{
+    DWORD value = 0, type = 0, size = sizeof value;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS
+        || type != REG_DWORD || size != sizeof value)
+        return 0;
+    return value;
+}
+
+unsigned long long retry_delay_seconds(unsigned failures)
+{
+    unsigned long long delay = FIRST_RETRY_SECONDS;
+    for (unsigned i = 1; i < failures && delay < DAY_SECONDS; ++i)
+        delay *= 2;
+    return delay < DAY_SECONDS ? delay : DAY_SECONDS;
+}
 
 unsigned long long read_registry_qword(HKEY key, const wchar_t* name)
 {
@@ -118,15 +162,15 @@ void run_update_check(UpdateCheckResult* result)
     std::snprintf(signature_url, sizeof signature_url, "%slatest.json.sig", update_base_url());
     char url[MANIFEST_URL_SIZE] = "", digest[MANIFEST_DIGEST_SIZE] = "";
     unsigned long long size = 0;
+    char* manifest = nullptr;
+    char* signature = nullptr;
+    size_t manifest_size = 0, signature_size = 0;
 
     HINTERNET session = open_internet_session();
     if (!session) {
         std::strcpy(result->error, "no WinINet");
     } else {
         unsigned char key[32];
-        char* manifest = nullptr;
-        char* signature = nullptr;
-        size_t manifest_size = 0, signature_size = 0;
         if (!decode_public_key(update_public_key(), key)) {
             std::strcpy(result->error, "bad public key");
         } else if ((manifest = fetch_body(session, manifest_url, MANIFEST_MAX_BYTES, &manifest_size, result->error))
@@ -146,14 +190,14 @@ void run_update_check(UpdateCheckResult* result)
                 std::strcpy(result->status, order == 0 ? "same" : order < 0 ? "older" : "new");
             }
         }
-        std::free(manifest);
-        std::free(signature);
         InternetCloseHandle(session);
     }
     if (std::strcmp(result->status, "error") == 0)
         result->notes[0] = 0;
     result->notes[MANIFEST_NOTES_UNITS] = 0;
-    store_result(*result, url, digest, size);
+    store_result(*result, url, digest, size, {manifest, manifest_size, signature, signature_size});
+    std::free(manifest);
+    std::free(signature);
 }
 
 bool is_update_check_due()
@@ -161,10 +205,18 @@ bool is_update_check_due()
     HKEY key = open_update_key(KEY_QUERY_VALUE, true);
     if (!key)
         return true;
-    unsigned long long last = read_registry_qword(key, L"Last");
+    const unsigned long long last = read_registry_qword(key, L"Last");
+    const unsigned long long failed = read_registry_qword(key, L"Failed");
+    const DWORD failures = read_registry_dword(key, L"Failures");
+    wchar_t status[15];
+    read_registry_text(key, L"Status", status, 14);
     RegCloseKey(key);
-    unsigned long long now = unix_time_now();
-    return last == 0 || last > now || now - last >= DAY_SECONDS;
+    const unsigned long long now = unix_time_now();
+    if (last != 0 && last <= now && now - last < DAY_SECONDS)
+        return false;
+    const bool retry_waits = std::wcscmp(status, L"error") == 0 && failed != 0 && failed <= now
+                             && now - failed < retry_delay_seconds(failures);
+    return !retry_waits;
 }
 
 bool mark_version_announced(const char* version)
@@ -227,11 +279,11 @@ int read_last_check_state()
     HKEY key = open_update_key(KEY_QUERY_VALUE, false);
     if (!key)
         return 0;
-    unsigned long long last = read_registry_qword(key, L"Last");
+    const bool checked = read_registry_qword(key, L"Last") != 0 || read_registry_qword(key, L"Failed") != 0;
     wchar_t status[15];
     read_registry_text(key, L"Status", status, 14);
     RegCloseKey(key);
-    if (last == 0)
+    if (!checked)
         return 0;
     return std::wcscmp(status, L"error") == 0 ? 2 : 1;
 }

@@ -18,8 +18,13 @@ struct UpdateCheckResult {
 // One whole check: download, verify, parse, compare, store.
 void run_update_check(UpdateCheckResult* result);
 
-// Whether a day has passed since the last finished check (or none is known).
+// Whether a day has passed since the last check that reached the server (or
+// none is known), and, after failed checks, their retry delay too: an hour
+// after the first, doubling with each further one, at most a day.
 bool is_update_check_due();
+
+// The wait after the given number of failed checks in a row (1 or more).
+unsigned long long retry_delay_seconds(unsigned failures);
 
 // True when version had not been announced yet; it is recorded now.
 bool mark_version_announced(const char* version);
@@ -38,8 +43,9 @@ HKEY open_update_key(REGSAM access, bool create);
 // empty when missing, of another type or longer.
 void read_registry_text(HKEY key, const wchar_t* name, wchar_t* out, size_t max_chars);
 
-// A REG_QWORD; 0 when missing or of another type.
+// A REG_QWORD or REG_DWORD; 0 when missing or of another type.
 unsigned long long read_registry_qword(HKEY key, const wchar_t* name);
+DWORD read_registry_dword(HKEY key, const wchar_t* name);
 
 // Seconds since 1970-01-01 UTC.
 unsigned long long unix_time_now();

@@ -3,6 +3,19 @@
 
 #include <string>
 
-// The line for the update area; true when a newer version is on offer (the
-// "Cập nhật" button may then be enabled).
-bool describe_update(std::wstring* line);
+enum class UpdateLineKind {
+    Plain,    // not checked yet, or the running version is the newest
+    Offer,    // a newer version is on offer: "Cập nhật" may be enabled
+    Failure,  // the last check failed: drawn in the error colour
+};
+
+struct UpdateLine {
+    std::wstring text;
+    UpdateLineKind kind;
+};
+
+UpdateLine describe_update();
+
+// A failed check's diagnostic in the user's words: what failed, then the
+// detail on a second line.
+std::wstring update_failure_text(const std::string& diagnostic);

@@ -1,8 +1,11 @@
-// Reads arbitrary bytes as an update manifest, a version text and a signing
-// key text, and checks that whatever is accepted obeys the manifest's rules.
+// Reads arbitrary bytes as an update manifest (its installer entry and its
+// published models), a version text and a signing key text, and checks that whatever is accepted obeys the manifest's
+// rules.
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "fuzz_checks.h"
 #include "update_manifest.h"
@@ -37,6 +40,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 && (bytes[0] == '{' || bytes[0] == ' ' || bytes[0] == '\t' || bytes[0] == '\n' || bytes[0] == '\r'));
     } else {
         require(!version[0] && !url[0] && !digest[0] && stated == 0 && notes[0] == 0);
+    }
+
+    // Published models only from a manifest the reader accepts, each with
+    // files that stay inside its folder.
+    std::vector<ManifestModel> models;
+    require(parse_manifest_models(bytes.get(), size, models) == ok);
+    require(ok || models.empty());
+    for (const ManifestModel& model : models) {
+        require(model.revision.size() == 40 && !model.files.empty());
+        for (const ManifestModelFile& file : model.files) {
+            require(file.size > 0 && is_sha256_hex(file.sha256.c_str()));
+            require(file.name != ".." && file.name.find_first_of("/\\:") == std::string::npos);
+        }
     }
 
     // The same bytes as a version text and as a key text.

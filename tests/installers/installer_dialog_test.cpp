@@ -2,7 +2,8 @@
 // build, whose downloads come from the loopback HTTPS server: the voice
 // status line through a broken, then a good download; "Cài bản dịch" on a
 // fresh system; the languages dialog with one language installing and one
-// waiting. Screenshots of each stage.
+// waiting, and a language that a signed manifest brought. Screenshots of
+// each stage.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include "settings_window.h"
 #include "speech_install.h"
 #include "temp_folder.h"
+#include "update_test_support.h"
 #include "utf.h"
 
 namespace ts = test_server;
@@ -27,7 +29,7 @@ namespace ts = test_server;
 namespace {
 
 constexpr int VOICE_STATUS = 111, VOICE_INSTALL = 112, TRANSLATE_STATUS = 127, TRANSLATE_INSTALL = 128;
-constexpr int LANGUAGES = 132, TOGGLE = 1000, STATUS = 2000;
+constexpr int LANGUAGES = 132, TOGGLE = 1000, STATUS = 2000, CHECK_NOW = 115;
 
 using miradot::wide_to_utf8;
 const wchar_t LANGUAGES_CAPTION[] = L"miraDot – Ngôn ngữ dịch";
@@ -40,13 +42,38 @@ std::wstring window_text(HWND window)
     return std::wstring(text, length > 0 ? length : 0);
 }
 
+// The colour the screen shows at a point of a window's client area.
+COLORREF screen_pixel(HWND window, POINT point)
+{
+    ClientToScreen(window, &point);
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, point.x, point.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+HWND focused_window(HWND dialog)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    return info.hwndFocus;
+}
+
 // Opens the languages dialog with button 132; null when it does not appear.
 HWND open_languages_dialog(SettingsProgram& program)
 {
     program.click(LANGUAGES);
     HWND languages = nullptr;
-    if (wait_until([&] { return (languages = FindWindowW(L"#32770", LANGUAGES_CAPTION)) != nullptr; }))
-        Sleep(300);  // its first layout and paint
+    // Shown, with its toggles in place, and its first paint done.
+    auto placed = [&] {
+        languages = FindWindowW(L"#32770", LANGUAGES_CAPTION);
+        RECT toggle{};
+        return languages && IsWindowVisible(languages) && GetWindowRect(GetDlgItem(languages, TOGGLE), &toggle)
+               && toggle.right - toggle.left > 100;
+    };
+    if (wait_until(placed))
+        Sleep(500);
     return languages;
 }
 
@@ -100,6 +127,8 @@ TEST_F(InstallerDialog, TheVoiceLineThroughABrokenThenAGoodDownload)
     HWND dialog = program.dialog();
     ASSERT_TRUE(dialog);
     EXPECT_EQ(program.text(VOICE_STATUS), VOICE_NOT_INSTALLED_TEXT);
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "local" / "miraDot")) << "nothing made before a download";
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "mt"));
     program.click(VOICE_INSTALL);
     ASSERT_TRUE(wait_until([&] { return starts(program.text(VOICE_STATUS), L"Đang tải… "); }, 20000))
         << wide_to_utf8(program.text(VOICE_STATUS));
@@ -108,6 +137,7 @@ TEST_F(InstallerDialog, TheVoiceLineThroughABrokenThenAGoodDownload)
     ASSERT_TRUE(wait_until([&] { return starts(program.text(VOICE_STATUS), L"Lỗi"); }, 30000));
     EXPECT_EQ(program.text(VOICE_STATUS), L"Lỗi: tải không trọn (kiểm tra mạng).");
     EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(GetDlgItem(dialog, VOICE_INSTALL)) != FALSE; }));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "local" / "miraDot")) << "a failed download leaves nothing";
     EXPECT_TRUE(program.screenshot(L"voice_error.png"));
 
     // Two quick clicks start one download.
@@ -157,7 +187,7 @@ TEST_F(InstallerDialog, LanguagesDialogRunsOneJobAtATime)
     folder.write("mt/vi-en/model.bin", "weights");
     offer_language("zh");
     offer_language("ja");
-    const ModelRow& chinese = *find_model("zh-en");
+    const ModelRow& chinese = *find_model(built_in_catalog(), "zh-en");
     const std::string stalled = server_path(model_file_item(chinese, chinese.files.back()).url);
     ts::set_rules(R"({"/)" + stalled + R"(":{"stall_after":300000,"stall":6}})");
 
@@ -174,7 +204,8 @@ TEST_F(InstallerDialog, LanguagesDialogRunsOneJobAtATime)
     EXPECT_EQ(status(1), L"khoảng 822 MB");
 
     click_window(GetDlgItem(languages, TOGGLE + 1));
-    ASSERT_TRUE(wait_until([&] { return !IsWindowEnabled(GetDlgItem(languages, TOGGLE + 1)); }));
+    ASSERT_TRUE(wait_until([&] { return starts(status(1), L"Đang"); })) << wide_to_utf8(status(1));
+    EXPECT_EQ(focused_window(languages), GetDlgItem(languages, TOGGLE + 1)) << "the focus stays where it was";
     click_window(GetDlgItem(languages, TOGGLE + 2));
     ASSERT_TRUE(wait_until([&] { return starts(status(1), L"Đang tải 12/12 · "); }, 30000)) << wide_to_utf8(status(1));
     EXPECT_EQ(status(2), L"Đang chờ…");
@@ -190,11 +221,7 @@ TEST_F(InstallerDialog, LanguagesDialogRunsOneJobAtATime)
     EXPECT_TRUE(screenshot_window(languages, L"languages_dialog_done.png"));
 
     // The window is painted in the palette around its cards.
-    POINT margin{4, 400};
-    ClientToScreen(languages, &margin);
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(GetPixel(screen, margin.x, margin.y), RGB(0xF4, 0xF6, 0xFB));
-    ReleaseDC(nullptr, screen);
+    EXPECT_TRUE(wait_until([&] { return screen_pixel(languages, {4, 400}) == RGB(0xF4, 0xF6, 0xFB); }, 5000));
 
     program.key(VK_ESCAPE);
     ASSERT_TRUE(wait_until([&] { return !IsWindow(languages); }));
@@ -203,38 +230,49 @@ TEST_F(InstallerDialog, LanguagesDialogRunsOneJobAtATime)
 
 TEST_F(InstallerDialog, LanguagesDialogFollowsTheDarkThemeAndScrollsToTheFocusedToggle)
 {
+    offer_language("is");  // the last row, so that Tab can reach it
     Environment environment = this->environment();
     environment[L"MIRADOT_SETTINGS_THEME"] = L"dark";
     SettingsProgram program(environment);
     ASSERT_TRUE(program.dialog());
     HWND languages = open_languages_dialog(program);
     ASSERT_TRUE(languages);
-    POINT margin{4, 400};
-    ClientToScreen(languages, &margin);
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(GetPixel(screen, margin.x, margin.y), RGB(0x0A, 0x0F, 0x1F)) << "the dark window background";
-    ReleaseDC(nullptr, screen);
+    // The first paint may still be on its way.
+    EXPECT_TRUE(wait_until(
+        [&] {
+            return screen_pixel(languages, {4, 400}) == RGB(0x0A, 0x0F, 0x1F);
+        },
+        5000))
+        << "the dark window background";
+    // The scroll bar beside the client area is in the dark palette too.
+    RECT client;
+    GetClientRect(languages, &client);
+    auto dark = [](COLORREF c) { return GetRValue(c) < 0x60 && GetGValue(c) < 0x60 && GetBValue(c) < 0x80; };
+    EXPECT_TRUE(wait_until(
+        [&] {
+            return dark(screen_pixel(languages, {client.right + 3, client.bottom / 2}));
+        },
+        5000))
+        << std::hex << screen_pixel(languages, {client.right + 3, client.bottom / 2});
 
-    // A language whose files have no published digests is refused at once.
-    click_window(GetDlgItem(languages, TOGGLE + 1));
-    ASSERT_TRUE(wait_until([&] { return starts(window_text(GetDlgItem(languages, STATUS + 1)), L"Lỗi"); }, 30000));
-    EXPECT_EQ(window_text(GetDlgItem(languages, STATUS + 1)),
-              L"Lỗi: chưa có mã kiểm tra cho thứ tiếng này, chưa cài được.");
-    EXPECT_EQ(SendMessageW(GetDlgItem(languages, TOGGLE + 1), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    // A language whose files have no published digests is not offered yet:
+    // its switch cannot be turned on and nothing is asked of any server.
+    HWND chinese = GetDlgItem(languages, TOGGLE + 1);
+    EXPECT_EQ(window_text(GetDlgItem(languages, STATUS + 1)), L"Sắp có");
+    EXPECT_FALSE(IsWindowEnabled(chinese));
+    click_window(chinese);
+    Sleep(500);
+    EXPECT_EQ(SendMessageW(chinese, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(window_text(GetDlgItem(languages, STATUS + 1)), L"Sắp có");
+    EXPECT_EQ(ts::log(), "");
 
     // Tab on to the last toggle: the view follows the focus.
     HWND last = GetDlgItem(languages, TOGGLE + LANGUAGE_COUNT - 1);
-    auto focused = [&] {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(GetWindowThreadProcessId(languages, nullptr), &info);
-        return info.hwndFocus;
-    };
+    auto focused = [&] { return focused_window(languages); };
     for (int n = 0; n < LANGUAGE_COUNT && focused() != last; ++n)
         program.key(VK_TAB);
     ASSERT_EQ(focused(), last);
-    RECT client, toggle;
-    GetClientRect(languages, &client);
+    RECT toggle;
     GetWindowRect(last, &toggle);
     MapWindowPoints(nullptr, languages, reinterpret_cast<POINT*>(&toggle), 2);
     EXPECT_GE(toggle.top, client.top);
@@ -242,6 +280,75 @@ TEST_F(InstallerDialog, LanguagesDialogFollowsTheDarkThemeAndScrollsToTheFocused
     EXPECT_TRUE(screenshot_window(languages, L"languages_dialog_dark.png"));
     program.key(VK_ESCAPE);
     EXPECT_TRUE(wait_until([&] { return !IsWindow(languages); }));
+}
+
+// The update server's signed manifest brings the rows of a language the
+// program does not know yet; a manifest whose signature fails brings none.
+TEST_F(InstallerDialog, ASignedManifestMakesALanguageInstallable)
+{
+    folder.write("mt/runtime/ok", std::string(RUNTIME_VERSION) + "\r\n");
+    const std::string revision(40, 'd');
+    std::string rows;
+    for (const std::string model : {"en-de", "de-en"}) {
+        rows += (rows.empty() ? "\"" : ",\"") + model + R"(":{"revision":")" + revision + R"(","files":[)";
+        for (const std::string name : {"config.json", "model.bin"}) {
+            const std::string bytes = "published " + model + "/" + name;
+            const std::filesystem::path local = folder.write("published/" + model + "/" + name, bytes);
+            ts::serve_at("quickmt/quickmt-" + model + "/resolve/" + revision + "/" + name, bytes);
+            char digest[SHA256_HEX_SIZE] = "";
+            sha256_file_hex(local.c_str(), digest);
+            rows += std::string(name == "model.bin" ? "," : "") + R"({"name":")" + name + R"(","size":)"
+                    + std::to_string(bytes.size()) + R"(,"sha256":")" + digest + R"("})";
+        }
+        rows += "]}";
+    }
+    const std::string manifest = R"({"version":"0.1.5","files":{"windows":{"url":"https://localhost/s.exe","sha256":")"
+                                 + std::string(64, 'a') + R"(","size":1}},"models":{)" + rows + "}}";
+    std::string forged = update_test::sign(manifest);
+    forged[0] ^= 1;
+    ts::serve("latest.json", manifest);
+    ts::serve("latest.json.sig", forged);
+
+    Environment environment = this->environment();
+    environment[L"MIRADOT_UPDATE_TEST_BASE"] = L"https://localhost:" + std::wstring(port.begin(), port.end()) + L"/";
+    SettingsProgram program(environment);
+    HWND dialog = program.dialog();
+    ASSERT_TRUE(dialog);
+    const int german = find_language("de");
+    auto check_for_updates = [&] {
+        ts::clear_log();
+        program.click(CHECK_NOW);
+        return wait_until([&] { return ts::log().find("GET /latest.json.sig") != std::string::npos; }, 30000)
+               && wait_until([&] { return IsWindowEnabled(GetDlgItem(dialog, CHECK_NOW)) != FALSE; }, 30000);
+    };
+    auto german_status = [&] {
+        HWND languages = open_languages_dialog(program);
+        if (!languages)
+            return std::wstring(L"<no dialog>");
+        const std::wstring status = window_text(GetDlgItem(languages, STATUS + german));
+        const bool enabled = IsWindowEnabled(GetDlgItem(languages, TOGGLE + german));
+        program.key(VK_ESCAPE);
+        wait_until([&] { return !IsWindow(languages); });
+        return status + (enabled ? L"" : L" (off)");
+    };
+    ASSERT_TRUE(check_for_updates());
+    EXPECT_EQ(german_status(), L"Sắp có (off)") << "rows under a forged signature";
+
+    ts::serve("latest.json.sig", update_test::sign(manifest));
+    ASSERT_TRUE(check_for_updates());
+    HWND languages = open_languages_dialog(program);
+    ASSERT_TRUE(languages);
+    EXPECT_EQ(window_text(GetDlgItem(languages, STATUS + german)), L"khoảng 725 MB");
+    ts::clear_log();
+    click_window(GetDlgItem(languages, TOGGLE + german));
+    ASSERT_TRUE(
+        wait_until([&] { return window_text(GetDlgItem(languages, STATUS + german)) == L"Đã cài · 725 MB"; }, 30000))
+        << wide_to_utf8(window_text(GetDlgItem(languages, STATUS + german)));
+    const std::string log = ts::log();
+    EXPECT_NE(log.find("GET /quickmt/quickmt-de-en/resolve/" + revision + "/model.bin"), std::string::npos) << log;
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "mt" / "de-en" / "model.bin"));
+    program.key(VK_ESCAPE);
+    ASSERT_TRUE(wait_until([&] { return !IsWindow(languages); }));
 }
 
 TEST_F(InstallerDialog, RemovingALanguageAsksFirstAndGivesTheSpaceBack)
@@ -266,15 +373,15 @@ TEST_F(InstallerDialog, RemovingALanguageAsksFirstAndGivesTheSpaceBack)
     HWND box = nullptr;
     ASSERT_TRUE(wait_until([&] { return (box = question()) != nullptr; }));
     Sleep(300);
-    click_window(GetDlgItem(box, IDNO));
+    click_window(GetDlgItem(box, IDCANCEL));
     ASSERT_TRUE(wait_until([&] { return question() == nullptr; }));
-    EXPECT_EQ(SendMessageW(toggle, BM_GETCHECK, 0, 0), BST_CHECKED) << "No keeps the language";
+    EXPECT_EQ(SendMessageW(toggle, BM_GETCHECK, 0, 0), BST_CHECKED) << "\"Không gỡ\" keeps the language";
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "mt" / "en-vi" / "model.bin"));
 
     click_window(toggle);
     ASSERT_TRUE(wait_until([&] { return (box = question()) != nullptr; }));
     Sleep(300);
-    click_window(GetDlgItem(box, IDYES));
+    click_window(GetDlgItem(box, IDOK));
     ASSERT_TRUE(
         wait_until([&] { return window_text(GetDlgItem(languages, STATUS)) == L"Đã gỡ, lấy lại khoảng 3 MB"; }, 30000))
         << wide_to_utf8(window_text(GetDlgItem(languages, STATUS)));
@@ -293,7 +400,8 @@ int main(int argc, char** argv)
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     use_font_stand_ins();
     // The system tar the installers run, in this prefix's system folder.
-    if (!CopyFileW(L"" TAR_STANDIN, system_tar_path().c_str(), FALSE) || !ts::trust_authority(true))
+    if (!CopyFileW(L"" TAR_STANDIN, system_tar_path().c_str(), FALSE) || !ts::trust_authority(true)
+        || !update_test::load_signing_key())
         return 1;
     GdiplusSession gdiplus;
     const int result = RUN_ALL_TESTS();

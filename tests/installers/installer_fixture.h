@@ -127,14 +127,15 @@ inline void offer_language(const TempFolder& folder, const std::string& code, st
 {
     std::mt19937 random(7);
     for (const std::string& model : {"en-" + code, code + "-en"})
-        for (const ModelFile& file : find_model(model)->files) {
+        for (const ModelFile& file : find_model(built_in_catalog(), model)->files) {
             const std::string name = model + "/" + file.name;
             std::string bytes = "test file " + name;
-            if (std::string(file.name) == "model.bin")
+            if (file.name == "model.bin")
                 for (bytes.resize(1000000); char& c : bytes)
                     c = char(random());
             const std::filesystem::path local = folder.write("files/" + name, bytes);
-            test_server::serve_at(server_path(model_file_item(*find_model(model), file).url), bytes);
+            test_server::serve_at(server_path(model_file_item(*find_model(built_in_catalog(), model), file).url),
+                                  bytes);
             digests << digest_line(name, local);
         }
 }

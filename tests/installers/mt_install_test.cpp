@@ -88,7 +88,7 @@ TEST_F(TranslationInstall, AModelFileThatFailsLeavesTheLanguageNotInstalledAndTh
     ASSERT_TRUE(remove_language("vi", text)) << wide_to_utf8(text);
     dialog.reports();
 
-    const ModelRow& reverse = *find_model("vi-en");
+    const ModelRow& reverse = *find_model(built_in_catalog(), "vi-en");
     const std::string weights = server_path(model_file_item(reverse, reverse.files.back()).url);
     ts::set_rules(R"({"/)" + weights + R"(":{"cut_after":5}})");
     EXPECT_FALSE(install_language(dialog.window(), "vi", text));

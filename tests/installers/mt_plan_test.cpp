@@ -44,19 +44,19 @@ TEST_F(InstallPlanning, AFreshSystemFetchesTheRuntimeAndTwelveModelFiles)
     list_vietnamese(5000);
     InstallPlan plan;
     std::wstring text;
-    ASSERT_TRUE(plan_install("vi", plan, text)) << std::string(text.begin(), text.end());
+    ASSERT_TRUE(plan_install(built_in_catalog(), "vi", plan, text)) << std::string(text.begin(), text.end());
     EXPECT_TRUE(plan.runtimeNeeded);
     EXPECT_EQ(plan.fileCount, 16);
     EXPECT_EQ(plan.bytesNeeded, 200000000u + 2 * (5 * 1000 + 5000));
-    EXPECT_EQ(plan.models[0]->name, "en-vi");
-    EXPECT_EQ(plan.models[1]->name, "vi-en");
+    EXPECT_EQ(plan.models[0].name, "en-vi");
+    EXPECT_EQ(plan.models[1].name, "vi-en");
 
     // With the runtime in place and some files already there, only the
     // missing bytes count; a file of another size counts in full.
     folder.write("home/runtime/ok", RUNTIME_VERSION);
     folder.write("home/en-vi/model.bin", std::string(5000, 'm'));
     folder.write("home/vi-en/config.json", std::string(999, 'c'));
-    ASSERT_TRUE(plan_install("vi", plan, text));
+    ASSERT_TRUE(plan_install(built_in_catalog(), "vi", plan, text));
     EXPECT_FALSE(plan.runtimeNeeded);
     EXPECT_EQ(plan.fileCount, 12);
     EXPECT_EQ(plan.bytesNeeded, 2u * 5 * 1000 + 5000);
@@ -67,26 +67,26 @@ TEST_F(InstallPlanning, RefusesUnknownLanguagesUnverifiableFilesAndAFullDisk)
     list_vietnamese(5000);
     InstallPlan plan;
     std::wstring text;
-    EXPECT_FALSE(plan_install("xx", plan, text));
+    EXPECT_FALSE(plan_install(built_in_catalog(), "xx", plan, text));
     EXPECT_EQ(text, MT_ERR_UNKNOWN_LANGUAGE);
-    EXPECT_FALSE(plan_install("fr", plan, text)) << "no digests listed for French";
+    EXPECT_FALSE(plan_install(built_in_catalog(), "fr", plan, text)) << "no digests listed for French";
     EXPECT_EQ(text, MT_ERR_UNVERIFIABLE);
 
     list_vietnamese(1000000000000000ull);
-    EXPECT_FALSE(plan_install("vi", plan, text));
+    EXPECT_FALSE(plan_install(built_in_catalog(), "vi", plan, text));
     const uint64_t needed = 200000000 + 2 * (5 * 1000 + 1000000000000000ull) + 500000000;
     EXPECT_EQ(text.substr(0, text.find(L" trống")), L"Lỗi: cần khoảng " + std::to_wstring(needed / 1000000) + L" MB");
     EXPECT_NE(text.find(L", ổ đĩa còn "), std::wstring::npos);
 
     environment.set(L"MIRADOT_MT_HOME", L"");
     environment.set(L"LOCALAPPDATA", L"");
-    EXPECT_FALSE(plan_install("vi", plan, text));
+    EXPECT_FALSE(plan_install(built_in_catalog(), "vi", plan, text));
     EXPECT_EQ(text, MT_ERR_NO_FOLDER);
 }
 
 TEST(ModelFileItem, NamesTheHubAddressAtThePinnedRevision)
 {
-    const ModelRow& model = *find_model("en-vi");
+    const ModelRow& model = *find_model(built_in_catalog(), "en-vi");
     DownloadItem item = model_file_item(model, model.files.back());
     EXPECT_EQ(item.url.substr(item.url.find(L"/quickmt")),
               L"/quickmt/quickmt-en-vi/resolve/c4b2ec8c97b477bc27fb1084e57dc9f694e4de13/model.bin");

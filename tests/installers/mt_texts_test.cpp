@@ -29,10 +29,12 @@ TEST(TranslationTexts, StatusLineListsUpToFourLanguagesThenCountsThem)
 
 TEST(TranslationTexts, ToggleStatesAndFigures)
 {
-    EXPECT_EQ(language_status_text(false, true, 807), L"Đang chờ…");
-    EXPECT_EQ(language_status_text(true, true, 807), L"Đang chờ…");
-    EXPECT_EQ(language_status_text(true, false, 807), L"Đã cài · 807 MB");
-    EXPECT_EQ(language_status_text(false, false, 412), L"khoảng 412 MB");
+    EXPECT_EQ(language_status_text(false, true, true, 807), L"Đang chờ…");
+    EXPECT_EQ(language_status_text(true, true, true, 807), L"Đang chờ…");
+    EXPECT_EQ(language_status_text(true, false, true, 807), L"Đã cài · 807 MB");
+    EXPECT_EQ(language_status_text(true, false, false, 807), L"Đã cài · 807 MB");
+    EXPECT_EQ(language_status_text(false, false, true, 412), L"khoảng 412 MB");
+    EXPECT_EQ(language_status_text(false, false, false, 412), L"Sắp có");
     EXPECT_EQ(removed_text(403496716ull * 2), L"Đã gỡ, lấy lại khoảng 807 MB");
     EXPECT_EQ(removed_text(0), L"Đã gỡ, lấy lại khoảng 0 MB");
     EXPECT_EQ(not_enough_space_text(807, 1234567890), L"Không đủ chỗ: cần khoảng 1307 MB, còn 1234 MB");

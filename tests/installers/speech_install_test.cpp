@@ -40,11 +40,7 @@ protected:
             << digest_line(wide_to_utf8(speech_model_item().name), test_archive(listed));
     }
 
-    bool installed()
-    {
-        std::filesystem::path model;
-        return miradot::default_model_dir(model);
-    }
+    bool installed() { return miradot::default_model_installed(); }
 
     std::filesystem::path models() { return folder.path() / "local" / "miraDot" / "models"; }
 
@@ -101,6 +97,7 @@ TEST_F(SpeechInstall, EveryFailureHasItsLineAndLeavesNoDownloadFile)
         EXPECT_EQ(error_text(install_speech_model(dialog.window())), c.error) << c.name;
         EXPECT_FALSE(installed()) << c.name;
         EXPECT_FALSE(std::filesystem::exists(models() / "download.tar.bz2.part")) << c.name;
+        EXPECT_FALSE(std::filesystem::exists(models().parent_path())) << c.name << ": the folders it made";
         std::filesystem::remove_all(models());
     }
 

@@ -88,6 +88,10 @@ TEST_F(VerifiedDownload, EveryFailureKeepsThePreviousFileAndLeavesNoPart)
         {"an error page of the same size", std::string(body.size(), '<'), "{}", MT_ERR_WRONG_FILE},
         {"a refusal", body, R"({"/model.bin":{"status":404}})", MT_ERR_REFUSED},
         {"a server error", body, R"({"/model.bin":{"status":500}})", MT_ERR_REFUSED},
+        {"a redirect through plain HTTP", body,
+         R"({"/model.bin":{"redirect":")" + ts::url("hop", "MIRADOT_TEST_HTTP_PORT") + R"("},"/hop":{"redirect":")"
+             + ts::url("model.bin") + R"("}})",
+         MT_ERR_REFUSED},
     };
     for (const Case& c : cases) {
         folder.write("model.bin", "the previous file");
@@ -97,6 +101,7 @@ TEST_F(VerifiedDownload, EveryFailureKeepsThePreviousFileAndLeavesNoPart)
         EXPECT_EQ(read_file(target), "the previous file") << c.name;
         EXPECT_FALSE(part_left()) << c.name;
     }
+    EXPECT_EQ(ts::log().find("GET /hop"), std::string::npos) << "nothing goes out over plain HTTP";
 
     DownloadItem unreachable = item();
     unreachable.url = L"https://localhost:1/model.bin";
@@ -109,6 +114,14 @@ TEST_F(VerifiedDownload, EveryFailureKeepsThePreviousFileAndLeavesNoPart)
     EXPECT_EQ(error_text(download_verified_file(dialog.window(), unknown, target, 1, 1)), MT_ERR_UNVERIFIABLE);
     EXPECT_EQ(ts::log(), "") << "nothing unverifiable is fetched";
     EXPECT_FALSE(part_left());
+
+    // A redirect on the same server is followed.
+    ts::serve("model.bin", body);
+    ts::serve("moved.bin", body);
+    ts::set_rules(R"({"/model.bin":{"redirect":"/moved.bin"}})");
+    EXPECT_EQ(error_text(download_verified_file(dialog.window(), item(), target, 1, 1)), L"");
+    EXPECT_EQ(read_file(target), body);
+    ts::set_rules("{}");
 }
 
 }  // namespace

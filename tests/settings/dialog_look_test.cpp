@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "case_name.h"
 
 namespace {
@@ -136,6 +138,21 @@ TEST(DialogLookSmallScreen, ShrinksTo85PercentAndScrolls)
     EXPECT_TRUE(program.screenshot(L"dialog_small_screen_scrolled.png"));
 }
 
+// The scroll bar beside the client area takes the dark palette too.
+TEST(DialogLookSmallScreen, TheScrollBarFollowsTheDarkTheme)
+{
+    SettingsProgram program(look_environment(L"dark", false));
+    HWND dialog = program.dialog();
+    ASSERT_TRUE(dialog);
+    const int x = client_width(dialog) + 3, y = client_height(dialog) / 2;
+    auto dark = [](COLORREF c) { return GetRValue(c) < 0x60 && GetGValue(c) < 0x60 && GetBValue(c) < 0x80; };
+    EXPECT_TRUE(wait_until([&] { return dark(program.client_pixel(x, y)); }, 5000))
+        << std::hex << program.client_pixel(x, y);
+    SendMessageW(dialog, WM_VSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_TRUE(wait_until([&] { return dark(program.client_pixel(x, y)); }, 5000)) << "after scrolling";
+    EXPECT_TRUE(program.screenshot(L"dialog_small_screen_dark.png"));
+}
+
 HWND focused_control(HWND dialog)
 {
     GUITHREADINFO info{};
@@ -165,6 +182,54 @@ TEST(DialogLookSmallScreen, AControlTakingTheFocusScrollsIntoView)
     GetWindowRect(close, &after);
     EXPECT_GE(after.top, client.top);
     EXPECT_LE(after.bottom, client.bottom);
+}
+
+// Run on screens of 1366 by 768 and 1600 by 1000: the dialog shrinks and
+// every text still fits its place, at the top and at the end of the view.
+TEST(DialogLookCommonScreen, ShrinksWithoutCuttingText)
+{
+    SettingsProgram program(look_environment(L"light", false));
+    HWND dialog = program.dialog();
+    ASSERT_TRUE(dialog);
+    RECT frame;
+    GetWindowRect(dialog, &frame);
+    EXPECT_LE(frame.bottom - frame.top, GetSystemMetrics(SM_CYSCREEN));
+    const std::wstring screen
+        = std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"x" + std::to_wstring(GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_TRUE(program.screenshot(L"dialog_screen_" + screen + L".png"));
+    SendMessageW(dialog, WM_VSCROLL, SB_BOTTOM, 0);
+    Sleep(300);
+    EXPECT_TRUE(program.screenshot(L"dialog_screen_" + screen + L"_end.png"));
+}
+
+// The home-page link in the footer shows when it has the keyboard focus, as
+// every other control does.
+TEST(DialogLook, TheFooterLinkShowsTheKeyboardFocus)
+{
+    SettingsProgram program(look_environment(L"light", false));
+    HWND dialog = program.dialog();
+    ASSERT_TRUE(dialog);
+    HWND link = GetDlgItem(dialog, 110);
+    RECT r;
+    GetWindowRect(link, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    auto outlined = [&] {
+        // The focus colour somewhere on the left edge of the link's box.
+        for (int x = r.left; x < r.left + 4; ++x) {
+            const COLORREF c = program.client_pixel(x, (r.top + r.bottom) / 2);
+            if (std::abs(GetRValue(c) - 0x0E) < 40 && std::abs(GetGValue(c) - 0xA5) < 40
+                && std::abs(GetBValue(c) - 0xC6) < 40)
+                return true;
+        }
+        return false;
+    };
+    EXPECT_FALSE(outlined());
+    program.click(101);  // "Telex", then Tab along to the link
+    for (int presses = 0; presses < 60 && focused_control(dialog) != link; ++presses)
+        program.key(VK_TAB);
+    ASSERT_EQ(focused_control(dialog), link);
+    EXPECT_TRUE(wait_until(outlined, 3000));
+    EXPECT_TRUE(program.screenshot(L"footer_link_focus.png"));
 }
 
 // Run with the display at 144 DPI on a screen that fits the whole canvas.

@@ -84,14 +84,22 @@ TEST_P(LearnedLine, CountsTheEntriesOfTheFile)
 INSTANTIATE_TEST_SUITE_P(Files, LearnedLine, testing::ValuesIn(LINE_CASES),
                          [](const auto& info) { return case_name(std::string_view(info.param.name)); });
 
-// Answers the confirmation with the given button and waits for it to go.
+std::wstring window_text(HWND window)
+{
+    wchar_t text[300] = {};
+    GetWindowTextW(window, text, 300);
+    return text;
+}
+
+// Answers the confirmation with "Xoá" (IDOK) or "Không xoá" (IDCANCEL) and
+// waits for it to go.
 void answer_confirmation(SettingsProgram& program, int button)
 {
     HWND box = find_message_box(program);
     ASSERT_NE(box, nullptr) << "no confirmation appeared";
-    wchar_t text[300] = {};
-    GetWindowTextW(box, text, 300);
-    EXPECT_STREQ(text, L"Cài đặt miraDot");
+    EXPECT_EQ(window_text(box), L"Cài đặt miraDot");
+    EXPECT_EQ(window_text(GetDlgItem(box, IDOK)), L"Xoá");
+    EXPECT_EQ(window_text(GetDlgItem(box, IDCANCEL)), L"Không xoá");
     click_window(GetDlgItem(box, button));
     EXPECT_TRUE(wait_until([&] { return !IsWindow(box); }));
 }
@@ -107,22 +115,51 @@ TEST(ClearingLearnedData, AsksFirstThenDeletesTheFileAndRaisesTheCounter)
     EXPECT_EQ(program.text(LEARNED_LINE), entries_line(3));
 
     program.click(CLEAR);
-    answer_confirmation(program, IDNO);
+    answer_confirmation(program, IDCANCEL);
     EXPECT_TRUE(fs::exists(file));
     EXPECT_FALSE(read_dword(key, L"ClearSeq"));
     EXPECT_EQ(program.text(LEARNED_LINE), entries_line(3));
 
     program.click(CLEAR);
-    answer_confirmation(program, IDYES);
+    answer_confirmation(program, IDOK);
     EXPECT_TRUE(wait_until([&] { return read_dword(key, L"ClearSeq") == 1u; }));
     EXPECT_FALSE(fs::exists(file));
     EXPECT_EQ(program.text(LEARNED_LINE), L"Chưa học gì");
 
+    // With nothing learned there is nothing to ask about.
+    program.click(CLEAR);
+    EXPECT_EQ(find_message_box(program, 2000), nullptr);
+    EXPECT_EQ(read_dword(key, L"ClearSeq"), 1u);
+
     folder.write("user.tsv", THREE);
     program.click(CLEAR);
-    answer_confirmation(program, IDYES);
+    answer_confirmation(program, IDOK);
     EXPECT_TRUE(wait_until([&] { return read_dword(key, L"ClearSeq") == 2u; }));
     EXPECT_FALSE(fs::exists(file));
+}
+
+// The question in the dark theme: the dialogs' palette, its own buttons,
+// "Không xoá" as the default that Enter and Esc take.
+TEST(ClearingLearnedData, TheQuestionFollowsTheDarkTheme)
+{
+    TempFolder folder(L"miradot-clear-dark");
+    fs::path file = folder.write("user.tsv", THREE);
+    SettingsProgram program(Environment{{L"MIRADOT_SETTINGS_KEY", fresh_settings_key(L"clear-dark")},
+                                        {L"MIRADOT_USER_FILE", file.wstring()},
+                                        {L"MIRADOT_SETTINGS_THEME", L"dark"}});
+    ASSERT_TRUE(program.dialog());
+    program.click(CLEAR);
+    HWND box = find_message_box(program);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(screenshot_window(box, L"confirm_clear_dark.png"));
+    POINT corner{3, 3};
+    ClientToScreen(box, &corner);
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetPixel(screen, corner.x, corner.y), RGB(0x0A, 0x0F, 0x1F)) << "the dark window background";
+    ReleaseDC(nullptr, screen);
+    program.key(VK_RETURN);
+    EXPECT_TRUE(wait_until([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(fs::exists(file)) << "Enter keeps the data";
 }
 
 // This process stands in for an application hosting the text service: its
@@ -144,7 +181,7 @@ TEST(ClearingLearnedData, ARunningTextServiceDropsWhatItHolds)
     SettingsProgram program(Environment{});
     ASSERT_TRUE(program.dialog());
     program.click(CLEAR);
-    answer_confirmation(program, IDYES);
+    answer_confirmation(program, IDOK);
     ASSERT_TRUE(wait_until([&] { return read_dword(key, L"ClearSeq") == 42u; }));
 
     // Learning goes on in the application; its next save must not bring the

@@ -269,6 +269,86 @@ TEST(ParseManifest, NotesAreCutTo500UnitsAndToTheCallersBuffer)
     EXPECT_TRUE(parse_manifest(text.data(), text.size(), version, url, digest, &size, nullptr, 0));
 }
 
+std::string model_file(const std::string& name, const std::string& size, const std::string& digest = DIGEST)
+{
+    return R"({"name":")" + name + R"(","size":)" + size + R"(,"sha256":")" + digest + R"("})";
+}
+
+std::vector<ManifestModel> models_of(const std::string& models, bool* ok = nullptr)
+{
+    const std::string text = manifest_with(good_windows(), R"("version":"0.2.0","models":{)" + models + "},");
+    std::vector<ManifestModel> read;
+    const bool parsed = parse_manifest_models(text.data(), text.size(), read);
+    if (ok)
+        *ok = parsed;
+    return read;
+}
+
+TEST(ParseManifestModels, ReadsEachModelsRevisionAndFiles)
+{
+    const std::string revision(40, 'c');
+    bool ok = false;
+    std::vector<ManifestModel> models
+        = models_of(R"("en-de":{"revision":")" + revision + R"(","files":[)" + model_file("config.json", "223") + ","
+                        + model_file("model.bin", "362711081") + R"(],"note":[1,{"x":null}]},"de-en":{"files":[)"
+                        + model_file("model.bin", "9") + R"(],"revision":")" + revision + R"("})",
+                    &ok);
+    EXPECT_TRUE(ok);
+    ASSERT_EQ(models.size(), 2u);
+    EXPECT_EQ(models[0].name, "en-de");
+    EXPECT_EQ(models[0].revision, revision);
+    ASSERT_EQ(models[0].files.size(), 2u);
+    EXPECT_EQ(models[0].files[1].name, "model.bin");
+    EXPECT_EQ(models[0].files[1].size, 362711081u);
+    EXPECT_EQ(models[0].files[1].sha256, DIGEST);
+    EXPECT_EQ(models[1].name, "de-en");
+
+    // Without a "models" member there are none, and the manifest is still good.
+    const std::string plain = manifest_with(good_windows());
+    EXPECT_TRUE(parse_manifest_models(plain.data(), plain.size(), models));
+    EXPECT_TRUE(models.empty());
+}
+
+TEST(ParseManifestModels, AModelWithAnyBadFieldIsLeftOutWhole)
+{
+    const std::string revision = R"("revision":")" + std::string(40, 'c') + R"(",)";
+    const std::string good = model_file("model.bin", "9");
+    struct Case {
+        const char* name;
+        std::string body;
+    } cases[] = {
+        {"short revision", R"("revision":"abc","files":[)" + good + "]"},
+        {"upper-case revision", R"("revision":")" + std::string(40, 'C') + R"(","files":[)" + good + "]"},
+        {"no revision", R"("files":[)" + good + "]"},
+        {"no files", revision + R"("files":[])"},
+        {"files not a list", revision + R"("files":{})"},
+        {"a path in the name", revision + R"("files":[)" + model_file("..\\\\model.bin", "9") + "]"},
+        {"a folder in the name", revision + R"("files":[)" + model_file("a/model.bin", "9") + "]"},
+        {"a dot-dot name", revision + R"("files":[)" + model_file("..", "9") + "]"},
+        {"size zero", revision + R"("files":[)" + model_file("model.bin", "0") + "]"},
+        {"size not plain", revision + R"("files":[)" + model_file("model.bin", "1e3") + "]"},
+        {"size as text", revision + R"("files":[)" + model_file("model.bin", R"("9")") + "]"},
+        {"upper-case digest", revision + R"("files":[)" + model_file("model.bin", "9", std::string(64, 'A')) + "]"},
+        {"short digest", revision + R"("files":[)" + model_file("model.bin", "9", "abc") + "]"},
+        {"good file, then one without a name",
+         revision + R"("files":[)" + good + R"(,{"size":9,"sha256":")" + DIGEST + R"("}])"},
+    };
+    for (const Case& c : cases) {
+        bool ok = false;
+        std::vector<ManifestModel> models
+            = models_of(R"("en-de":{)" + c.body + R"(},"de-en":{)" + revision + R"("files":[)" + good + "]}", &ok);
+        EXPECT_TRUE(ok) << c.name;
+        ASSERT_EQ(models.size(), 1u) << c.name;
+        EXPECT_EQ(models[0].name, "de-en") << c.name;
+    }
+    // A manifest that breaks the reader's rules brings no models at all.
+    std::vector<ManifestModel> models;
+    const std::string broken
+        = R"({"models":{"en-de":{"revision":")" + std::string(40, 'c') + R"(","files":[)" + good + "]}}}";
+    EXPECT_FALSE(parse_manifest_models(broken.data(), broken.size(), models)) << "no Windows entry";
+    EXPECT_TRUE(models.empty());
+}
+
 TEST(DecodePublicKey, StandardBase64Of32Bytes)
 {
     unsigned char key[32];

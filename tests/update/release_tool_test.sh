@@ -33,4 +33,20 @@ sed 's/0.2.0/0.2.1/' "$work/latest.json" >"$work/changed.json"
 "$tool" verify "$(cat "$work/other.public")" "$work/latest.json" "$work/latest.json.sig" 2>/dev/null && fail "another key passed"
 "$tool" manifest 0.2.0 http://example.test/s.exe "$work/setup.exe" "$work/notes" "$work/plain.json" 2>/dev/null \
   && fail "plain HTTP address accepted"
+# Translation model rows from a local file: read back by the program's own
+# reader; a row it would not take is refused.
+revision=cccccccccccccccccccccccccccccccccccccccc
+printf '# published models\nen-de %s config.json 223 %s\nen-de %s model.bin 9 %s\n\nde-en %s model.bin 7 %s\n' \
+  $revision "$digest" $revision "$digest" $revision "$digest" >"$work/models"
+"$tool" manifest 0.2.0 https://example.test/s.exe "$work/setup.exe" "$work/notes" "$work/models.json" "$work/models"
+"$tool" sign "$work/key" "$work/models.json" "$work/models.json.sig"
+out=$("$tool" verify "$(cat "$work/public")" "$work/models.json" "$work/models.json.sig")
+grep -qx "model en-de $revision 2 files" <<<"$out" || fail "en-de: $out"
+grep -qx "model de-en $revision 1 files" <<<"$out" || fail "de-en: $out"
+printf 'en-de %s ../model.bin 9 %s\n' $revision "$digest" >"$work/bad-models"
+"$tool" manifest 0.2.0 https://example.test/s.exe "$work/setup.exe" "$work/notes" "$work/bad.json" "$work/bad-models" \
+  2>/dev/null && fail "a file name with a folder accepted"
+printf 'en-de %s model.bin\n' $revision >"$work/short-models"
+"$tool" manifest 0.2.0 https://example.test/s.exe "$work/setup.exe" "$work/notes" "$work/bad.json" "$work/short-models" \
+  2>/dev/null && fail "a short row accepted"
 echo "release tool: all checks passed"

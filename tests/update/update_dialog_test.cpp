@@ -111,6 +111,36 @@ TEST(UpdateDialog, OfferedUpdateHandsOverToTheInstallerAndAFreshInstanceTellsThe
     }
 }
 
+// A check that failed: the line says what failed in the user's words, with
+// the detail below, in the error colour.
+TEST(UpdateDialog, AFailedCheckSaysWhatFailedInTheErrorColour)
+{
+    std::wstring key = fresh_settings_key(L"UpdateFailed");
+    std::wstring update = key + L"\\Update";
+    unsigned long long failed = 1;
+    write_text(update, L"Status", L"error");
+    write_text(update, L"Error", L"connect failed (12029)");
+    write_raw(update, L"Failed", REG_QWORD, &failed, sizeof failed);
+    SettingsProgram program({{L"MIRADOT_SETTINGS_KEY", key}});
+    HWND dialog = program.dialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(program.text(UPDATE_LINE),
+              L"Không kết nối được máy chủ cập nhật.\nChi tiết: không mở được kết nối (mã 12029).");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, UPDATE_INSTALL)));
+    RECT line;
+    GetWindowRect(GetDlgItem(dialog, UPDATE_LINE), &line);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&line), 2);
+    bool error_colour = false;
+    for (int y = line.top; y < line.top + (line.bottom - line.top) / 2 && !error_colour; ++y)
+        for (int x = line.left; x < line.right && !error_colour; ++x) {
+            const COLORREF c = program.client_pixel(x, y);
+            error_colour = GetRValue(c) > 0x90 && GetGValue(c) < 0x60 && GetBValue(c) < 0x80;
+        }
+    EXPECT_TRUE(error_colour) << "the light palette's error red";
+    EXPECT_TRUE(program.screenshot(L"update_check_failed.png"));
+    delete_key(key);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)

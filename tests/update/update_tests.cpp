@@ -166,6 +166,45 @@ TEST_F(UpdateCheck, EveryFailureHasItsDiagnosticAndKeepsTheLastOffer)
     }
 }
 
+// Each hop of a redirect is checked before it is requested: only HTTPS on
+// the same server is followed, whatever comes after a refused hop.
+TEST_F(UpdateCheck, RedirectsAreFollowedOnlyOverHttpsToTheSameServer)
+{
+    std::string good = manifest("0.2.0", "https://localhost/i.exe", DIGEST, 7);
+    publish(good, sign(good));
+    ts::serve("moved.json", good);
+    const std::string moved = ts::url("moved.json");
+    struct Case {
+        const char* name;
+        std::string rules;
+        const char* error;        // "" when the check goes through
+        const char* never_asked;  // a path no request may reach
+    } cases[] = {
+        {"to the same server", R"({"/latest.json":{"redirect":")" + moved + R"("}})", "", ""},
+        {"by a relative address", R"({"/latest.json":{"redirect":"/hop"},"/hop":{"redirect":"moved.json"}})", "", ""},
+        {"https, then plain HTTP, then https",
+         R"({"/latest.json":{"redirect":")" + ts::url("hop", "MIRADOT_TEST_HTTP_PORT") + R"("},"/hop":{"redirect":")"
+             + moved + R"("}})",
+         "url not allowed", "GET /hop"},
+        {"to another port of the host",
+         R"({"/latest.json":{"redirect":")" + ts::url("hop", "MIRADOT_TEST_HTTPS_UNTRUSTED_PORT") + R"("}})",
+         "url not allowed", "GET /hop"},
+        {"to another host",
+         R"({"/latest.json":{"redirect":"https://127.0.0.1:)" + ts::env("MIRADOT_TEST_HTTPS_PORT") + R"(/hop"}})",
+         "url not allowed", "GET /hop"},
+        {"in a loop", R"({"/latest.json":{"redirect":"/latest.json"}})", "too many redirects", ""},
+    };
+    for (const Case& c : cases) {
+        ts::clear_log();
+        ts::set_rules(c.rules);
+        UpdateCheckResult r = check();
+        EXPECT_STREQ(r.error, c.error) << c.name;
+        EXPECT_STREQ(r.status, c.error[0] ? "error" : "new") << c.name;
+        if (c.never_asked[0])
+            EXPECT_EQ(ts::log().find(c.never_asked), std::string::npos) << c.name << ": " << ts::log();
+    }
+}
+
 TEST_F(UpdateCheck, CertificatesAreVerifiedAndTimeOutsEndAStall)
 {
     std::string good = manifest("0.2.0", "https://localhost/i.exe", DIGEST, 7);
@@ -237,27 +276,88 @@ TEST_F(UpdateCheck, DueOnceADayAndAnnouncedOnce)
     EXPECT_TRUE(mark_version_announced("0.2.0"));
 }
 
+TEST_F(UpdateCheck, AFailedCheckIsNotTheDaysCheckAndIsRetriedOnAGrowingDelay)
+{
+    std::string body = manifest("0.2.0", "https://localhost/i.exe", DIGEST, 7);
+    publish(body, sign(body));
+    ASSERT_STREQ(check().status, "new");
+    const unsigned long long two_days_ago = unix_time_now() - 2 * 86400;
+    set_qword(L"Last", two_days_ago);
+
+    ts::set_rules(R"({"/latest.json":{"status":500}})");
+    ASSERT_STREQ(check().status, "error");
+    EXPECT_EQ(read_qword(L"Last"), two_days_ago) << "the daily trigger still finds the day's check to do";
+    EXPECT_EQ(read_last_check_state(), 2);
+    EXPECT_FALSE(is_update_check_due()) << "an hour passes before the first retry";
+    set_qword(L"Failed", unix_time_now() - 3601);
+    EXPECT_TRUE(is_update_check_due());
+    ASSERT_STREQ(check().status, "error");
+    set_qword(L"Failed", unix_time_now() - 3601);
+    EXPECT_FALSE(is_update_check_due()) << "two hours after the second failure";
+    set_qword(L"Failed", unix_time_now() - 7201);
+    EXPECT_TRUE(is_update_check_due());
+
+    struct Case {
+        unsigned failures;
+        unsigned long long delay;
+    } cases[] = {{1, 3600}, {2, 7200}, {3, 14400}, {5, 57600}, {6, 86400}, {40, 86400}};
+    for (const Case& c : cases)
+        EXPECT_EQ(retry_delay_seconds(c.failures), c.delay) << c.failures;
+
+    // A good check counts again as the day's.
+    ts::set_rules("{}");
+    ASSERT_STREQ(check().status, "new");
+    EXPECT_LE(unix_time_now() - read_qword(L"Last"), 5u);
+    EXPECT_EQ(read_qword(L"Failed"), 0u);
+    EXPECT_FALSE(is_update_check_due());
+    ts::set_rules(R"({"/latest.json":{"status":500}})");
+    ASSERT_STREQ(check().status, "error");
+    EXPECT_FALSE(is_update_check_due()) << "the day's check was done";
+}
+
 TEST_F(UpdateCheck, TheDialogLineFollowsTheStoredState)
 {
-    std::wstring line;
-    EXPECT_FALSE(describe_update(&line));
-    EXPECT_EQ(line, L"Chưa kiểm tra.");
+    UpdateLine line = describe_update();
+    EXPECT_EQ(line.kind, UpdateLineKind::Plain);
+    EXPECT_EQ(line.text, L"Chưa kiểm tra.");
     std::string body = manifest("0.2.0", "https://localhost/i.exe", DIGEST, 7, std::string(520, 'n'));
     publish(body, sign(body));
     ASSERT_STREQ(check().status, "new");
-    EXPECT_TRUE(describe_update(&line));
-    EXPECT_EQ(line, L"Có bản mới 0.2.0. " + std::wstring(147, L'n') + L"…");
-    // A failed check afterwards hides the offer.
+    line = describe_update();
+    EXPECT_EQ(line.kind, UpdateLineKind::Offer);
+    EXPECT_EQ(line.text, L"Có bản mới 0.2.0. " + std::wstring(147, L'n') + L"…");
+    // A failed check afterwards hides the offer and says what failed.
     ts::set_rules(R"({"/latest.json":{"status":500}})");
     ASSERT_STREQ(check().status, "error");
-    EXPECT_FALSE(describe_update(&line));
-    EXPECT_EQ(line, L"Lần kiểm tra trước không thành công (mạng?).");
+    line = describe_update();
+    EXPECT_EQ(line.kind, UpdateLineKind::Failure);
+    EXPECT_EQ(line.text, L"Không kết nối được máy chủ cập nhật.\nChi tiết: máy chủ trả lời mã HTTP 500.");
     ts::set_rules("{}");
     body = manifest("0.1.5", "https://localhost/i.exe", DIGEST, 7, "Ghi chú");
     publish(body, sign(body));
     ASSERT_STREQ(check().status, "same");
-    EXPECT_FALSE(describe_update(&line));
-    EXPECT_EQ(line, L"Đang dùng bản mới nhất.");
+    line = describe_update();
+    EXPECT_EQ(line.kind, UpdateLineKind::Plain);
+    EXPECT_EQ(line.text, L"Đang dùng bản mới nhất.");
+}
+
+TEST(UpdateFailureText, SaysWhatFailedInTheUsersWords)
+{
+    struct Case {
+        const char* diagnostic;
+        const wchar_t* text;
+    } cases[] = {
+        {"connect failed (12029)",
+         L"Không kết nối được máy chủ cập nhật.\nChi tiết: không mở được kết nối (mã 12029)."},
+        {"HTTP 404", L"Không kết nối được máy chủ cập nhật.\nChi tiết: máy chủ trả lời mã HTTP 404."},
+        {"url not allowed",
+         L"Không kết nối được máy chủ cập nhật.\nChi tiết: máy chủ chuyển sang một địa chỉ không an toàn."},
+        {"bad signature",
+         L"Máy chủ cập nhật gửi thông tin không hợp lệ.\nChi tiết: chữ ký của thông tin bản mới không đúng."},
+        {"more than 64 bytes", L"Máy chủ cập nhật gửi thông tin không hợp lệ.\nChi tiết: thông tin bản mới quá lớn."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(update_failure_text(c.diagnostic), c.text) << c.diagnostic;
 }
 
 TEST(Balloon, NotesOfMoreThan150CharactersAreCut)
@@ -431,6 +531,24 @@ TEST_F(UpdateInstall, DownloadsChecksAndRunsTheInstallerSilently)
         EXPECT_GT(percent, last);
         last = percent;
     }
+}
+
+TEST_F(UpdateInstall, TheInstallerIsFetchedOnlyThroughHttpsHopsOfItsServer)
+{
+    offer(installer_, installer_.size());
+    ts::serve("moved.exe", installer_);
+    ts::set_rules(R"({"/miraDot-Setup-0.2.0.exe":{"redirect":"/moved.exe"}})");
+    EXPECT_EQ(install().kind, UPDATE_INSTALLED);
+    EXPECT_TRUE(installer_ran());
+
+    std::filesystem::remove(installer_log_);
+    ts::clear_log();
+    ts::set_rules(R"({"/miraDot-Setup-0.2.0.exe":{"redirect":")" + ts::url("hop", "MIRADOT_TEST_HTTP_PORT")
+                  + R"("},"/hop":{"redirect":")" + ts::url("moved.exe") + R"("}})");
+    InstallReport r = install();
+    EXPECT_EQ(r.text, L"Lỗi: không tải được (kiểm tra mạng).");
+    EXPECT_FALSE(installer_ran());
+    EXPECT_EQ(ts::log(), "GET /miraDot-Setup-0.2.0.exe\n") << "nothing goes out over plain HTTP";
 }
 
 TEST_F(UpdateInstall, WithoutAStatedSizeProgressStaysAtZero)

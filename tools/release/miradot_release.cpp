@@ -3,10 +3,13 @@
 // does.
 //   miradot-release keygen PRIVATE_KEY              (prints the public key)
 //   miradot-release public-key PRIVATE_KEY
-//   miradot-release manifest VERSION URL INSTALLER NOTES_FILE OUT_JSON
+//   miradot-release manifest VERSION URL INSTALLER NOTES_FILE OUT_JSON [MODELS_FILE]
 //   miradot-release sign PRIVATE_KEY FILE OUT_SIG
 //   miradot-release verify PUBLIC_KEY MANIFEST SIGNATURE
 // The private key file holds the 32-byte Ed25519 seed as standard Base64.
+// MODELS_FILE lists translation model files for the manifest's "models", one
+// "MODEL REVISION FILE SIZE SHA256" line each, grouped by model in order;
+// blank lines and lines starting with "#" are skipped.
 #include "json.h"
 #include "manifest_signature.h"
 #include "open_file.h"
@@ -19,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -103,7 +107,52 @@ int print_public_key(const char* path)
     return 0;
 }
 
-int write_manifest(const char* version, const char* url, const char* installer, const char* notes_path, const char* out)
+// The "models" member from the rows of a models file, or false with the
+// line that is wrong.
+bool models_member(const char* path, std::string* member, size_t* model_count, std::string* problem)
+{
+    std::string text;
+    if (!read_whole(path, &text)) {
+        *problem = "cannot read " + std::string(path);
+        return false;
+    }
+    std::istringstream lines(text);
+    std::string line, current, files, models;
+    *model_count = 0;
+    auto close_model = [&] {
+        if (!current.empty())
+            models += files + "]}";
+    };
+    for (int number = 1; std::getline(lines, line); ++number) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string model, revision, name, digest, rest;
+        unsigned long long size = 0;
+        if (!(fields >> model >> revision >> name >> size >> digest) || (fields >> rest)) {
+            *problem = std::string(path) + ":" + std::to_string(number) + ": not MODEL REVISION FILE SIZE SHA256";
+            return false;
+        }
+        if (model != current) {
+            close_model();
+            models += std::string(models.empty() ? "" : ",\n") + "    \"" + json_escape(model.c_str())
+                      + "\": {\"revision\": \"" + json_escape(revision.c_str()) + "\", \"files\": [";
+            files.clear();
+            current = model;
+            ++*model_count;
+        }
+        files += std::string(files.empty() ? "" : ", ") + "{\"name\": \"" + json_escape(name.c_str())
+                 + "\", \"size\": " + std::to_string(size) + ", \"sha256\": \"" + json_escape(digest.c_str()) + "\"}";
+    }
+    close_model();
+    *member = models.empty() ? "" : ",\n  \"models\": {\n" + models + "\n  }";
+    return true;
+}
+
+int write_manifest(const char* version, const char* url, const char* installer, const char* notes_path, const char* out,
+                   const char* models_path)
 {
     VersionNumber parsed;
     if (!parse_version(version, &parsed))
@@ -123,11 +172,24 @@ int write_manifest(const char* version, const char* url, const char* installer, 
     std::string json = "{\n  \"version\": \"" + json_escape(version) + "\",\n  \"notes_vi\": \"" + json_escape(notes)
                        + "\",\n  \"files\": {\n    \"windows\": {\n      \"version\": \"" + json_escape(version)
                        + "\",\n      \"url\": \"" + json_escape(url) + "\",\n      \"sha256\": \"" + digest
-                       + "\",\n      \"size\": " + std::to_string(body.size()) + "\n    }\n  }\n}\n";
+                       + "\",\n      \"size\": " + std::to_string(body.size()) + "\n    }\n  }";
+    std::string models;
+    size_t model_count = 0;
+    std::string problem;
+    if (models_path && !models_member(models_path, &models, &model_count, &problem))
+        return fail(problem);
+    json += models + "\n}\n";
     char v[MANIFEST_VERSION_SIZE], u[MANIFEST_URL_SIZE], d[MANIFEST_DIGEST_SIZE];
     uint64_t size;
-    if (!parse_manifest(json.data(), json.size(), v, u, d, &size, nullptr, 0) || json.size() > MANIFEST_MAX_BYTES)
+    if (!parse_manifest(json.data(), json.size(), v, u, d, &size, nullptr, 0))
         return fail("the manifest would not be accepted (the URL must begin with https://)");
+    if (json.size() > MANIFEST_MAX_BYTES)
+        return fail("the manifest is over " + std::to_string(MANIFEST_MAX_BYTES) + " bytes");
+    // Every model of the file must come through as the settings program reads it.
+    std::vector<ManifestModel> read;
+    if (!parse_manifest_models(json.data(), json.size(), read) || read.size() != model_count)
+        return fail("a model row would not be accepted (revision of 40 lower-case hex digits, plain file names,"
+                    " sizes above 0, SHA-256 of 64 lower-case hex digits)");
     if (!write_whole(out, json))
         return fail("cannot write " + std::string(out));
     return 0;
@@ -167,6 +229,10 @@ int verify(const char* public_key_text, const char* path, const char* signature_
     if (!parse_manifest(body.data(), body.size(), version, url, digest, &size, nullptr, 0))
         return fail("bad manifest");
     std::cout << "version " << version << "\nurl " << url << "\nsha256 " << digest << "\nsize " << size << "\n";
+    std::vector<ManifestModel> models;
+    parse_manifest_models(body.data(), body.size(), models);
+    for (const ManifestModel& model : models)
+        std::cout << "model " << model.name << " " << model.revision << " " << model.files.size() << " files\n";
     return 0;
 }
 
@@ -181,13 +247,14 @@ int main(int argc, char** argv)
         return keygen(argv[2]);
     if (command == "public-key" && argc == 3)
         return print_public_key(argv[2]);
-    if (command == "manifest" && argc == 7)
-        return write_manifest(argv[2], argv[3], argv[4], argv[5], argv[6]);
+    if (command == "manifest" && (argc == 7 || argc == 8))
+        return write_manifest(argv[2], argv[3], argv[4], argv[5], argv[6], argc == 8 ? argv[7] : nullptr);
     if (command == "sign" && argc == 5)
         return sign(argv[2], argv[3], argv[4]);
     if (command == "verify" && argc == 5)
         return verify(argv[2], argv[3], argv[4]);
-    std::cerr << "usage: miradot-release keygen KEY | public-key KEY | manifest VERSION URL INSTALLER NOTES OUT"
-                 " | sign KEY FILE SIG | verify PUBLIC_KEY MANIFEST SIG\n";
+    std::cerr
+        << "usage: miradot-release keygen KEY | public-key KEY | manifest VERSION URL INSTALLER NOTES OUT [MODELS]"
+           " | sign KEY FILE SIG | verify PUBLIC_KEY MANIFEST SIG\n";
     return 2;
 }

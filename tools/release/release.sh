@@ -7,12 +7,15 @@
 # private key, and checks the result with the program's own verifier against
 # the public key built into the settings program. NOTES_FILE holds the
 # Vietnamese release notes (UTF-8). OUT_DIR defaults to build/release.
+# MIRADOT_RELEASE_MODELS, when set, names a file of translation model rows
+# ("MODEL REVISION FILE SIZE SHA256" lines) for the manifest's "models".
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 [ $# -ge 2 ] || { echo "usage: $0 PRIVATE_KEY NOTES_FILE [OUT_DIR]" >&2; exit 2; }
 key=$1
 notes=$2
 out=${3:-build/release}
+models=(${MIRADOT_RELEASE_MODELS:+"$MIRADOT_RELEASE_MODELS"})
 
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target installer miradot-release
@@ -31,7 +34,7 @@ fi
 installer=miraDot-Setup-$version.exe
 mkdir -p "$out"
 cp "build/installer/$installer" "$out/$installer"
-"$tool" manifest "$version" "$base$installer" "$out/$installer" "$notes" "$out/latest.json"
+"$tool" manifest "$version" "$base$installer" "$out/$installer" "$notes" "$out/latest.json" "${models[@]}"
 "$tool" sign "$key" "$out/latest.json" "$out/latest.json.sig"
 "$tool" verify "$public" "$out/latest.json" "$out/latest.json.sig"
 echo "release $version in $out: upload $installer, then latest.json.sig, then latest.json to $base"
