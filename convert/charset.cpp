@@ -14,10 +14,14 @@ struct CharsetNames {
 };
 
 constexpr CharsetNames NAMES[CHARSET_COUNT] = {
-    {"unicode", "Unicode dựng sẵn"},       {"nfd", "Unicode tổ hợp"},
-    {"tcvn3", "TCVN3 (ABC)"},              {"vni-windows", "VNI Windows"},
-    {"viscii", "VISCII"},                  {"viqr", "VIQR"},
-    {"ncr", "Mã HTML thập phân (&#7879;)"}, {"ncr-hex", "Mã HTML thập lục phân (&#x1EC7;)"},
+    {"unicode", "Unicode dựng sẵn"},
+    {"nfd", "Unicode tổ hợp"},
+    {"tcvn3", "TCVN3 (ABC)"},
+    {"vni-windows", "VNI Windows"},
+    {"viscii", "VISCII"},
+    {"viqr", "VIQR"},
+    {"ncr", "Mã HTML thập phân (&#7879;)"},
+    {"ncr-hex", "Mã HTML thập lục phân (&#x1EC7;)"},
     {"nomarks", "Không dấu"},
 };
 
@@ -84,15 +88,22 @@ std::string charset_encode(Charset to, std::string_view utf8, LegacyForm form, s
     if (unwritable)
         *unwritable = 0;
     switch (to) {
-    case CHARSET_NFD: return write_nfd(utf8);
+    case CHARSET_NFD:
+        return write_nfd(utf8);
     case CHARSET_TCVN3:
     case CHARSET_VNI_WINDOWS:
-    case CHARSET_VISCII: return write_legacy(to, utf8, form, unwritable);
-    case CHARSET_VIQR: return write_viqr(utf8);
-    case CHARSET_NCR: return write_ncr(utf8, false);
-    case CHARSET_NCR_HEX: return write_ncr(utf8, true);
-    case CHARSET_NOMARKS: return write_nomarks(utf8);
-    default: return std::string(utf8);
+    case CHARSET_VISCII:
+        return write_legacy(to, utf8, form, unwritable);
+    case CHARSET_VIQR:
+        return write_viqr(utf8);
+    case CHARSET_NCR:
+        return write_ncr(utf8, false);
+    case CHARSET_NCR_HEX:
+        return write_ncr(utf8, true);
+    case CHARSET_NOMARKS:
+        return write_nomarks(utf8);
+    default:
+        return std::string(utf8);
     }
 }
 

@@ -1,6 +1,6 @@
-// Guessing the encoding: each reading of a sample is scored by its words, one
-// point for each that is a Vietnamese syllable with marks and one off for
-// each that holds other letters beyond ASCII.
+// Guessing the encoding: each reading of a sample is scored by its words of
+// two letters or more, one point for each that is a Vietnamese syllable with
+// marks and one off for each that holds other letters beyond ASCII.
 #include <cstring>
 
 #include "codecs.h"
@@ -23,14 +23,14 @@ bool one_of(const char* piece, const char* const* list, size_t count)
 
 bool is_syllable(const std::string& word)
 {
-    static const char* const INITIALS[] = {"",   "b", "c",  "ch", "d",  "đ",  "g",   "gh", "gi", "h",
-                                           "k",  "kh", "l", "m",  "n",  "ng", "ngh", "nh", "p",  "ph",
-                                           "qu", "r",  "s", "t",  "th", "tr", "v",   "x"};
-    static const char* const NUCLEI[] = {
-        "a",  "ă",  "â",  "e",  "ê",  "i",  "o",  "ô",  "ơ",  "u",   "ư",   "y",   "ai",  "ao",  "au",
-        "ay", "âu", "ây", "eo", "êu", "ia", "iê", "iu", "oa", "oă",  "oe",  "oi",  "ôi",  "ơi",  "oo",
-        "ua", "uâ", "uê", "ui", "uô", "uơ", "uy", "ưa", "ưi", "ưu",  "ươ",  "yê",  "iêu", "oai", "oay",
-        "oeo", "uây", "uôi", "uya", "uyê", "uyu", "ươi", "ươu", "yêu", "oao"};
+    static const char* const INITIALS[]
+        = {"",  "b",  "c",   "ch", "d", "đ",  "g",  "gh", "gi", "h", "k",  "kh", "l", "m",
+           "n", "ng", "ngh", "nh", "p", "ph", "qu", "r",  "s",  "t", "th", "tr", "v", "x"};
+    static const char* const NUCLEI[]
+        = {"a",   "ă",   "â",   "e",   "ê",   "i",   "o",   "ô",   "ơ",   "u",   "ư",   "y",   "ai", "ao",
+           "au",  "ay",  "âu",  "ây",  "eo",  "êu",  "ia",  "iê",  "iu",  "oa",  "oă",  "oe",  "oi", "ôi",
+           "ơi",  "oo",  "ua",  "uâ",  "uê",  "ui",  "uô",  "uơ",  "uy",  "ưa",  "ưi",  "ưu",  "ươ", "yê",
+           "iêu", "oai", "oay", "oeo", "uây", "uôi", "uya", "uyê", "uyu", "ươi", "ươu", "yêu", "oao"};
     static const char* const FINALS[] = {"", "c", "ch", "m", "n", "ng", "nh", "p", "t"};
     Syllable syllable;
     if (!parse_word(word.c_str(), &syllable))
@@ -64,7 +64,8 @@ int score_reading(const std::string& text)
     std::string word;
     bool beyond_ascii = false;
     auto end_word = [&]() {
-        if (beyond_ascii)
+        // A lone letter proves nothing: "a^2" is no VIQR.
+        if (beyond_ascii && utf8_char_count(word.c_str()) > 1)
             score += is_syllable(word) ? 1 : -1;
         word.clear();
         beyond_ascii = false;
@@ -97,8 +98,8 @@ std::string without_sentence_ends(std::string_view text)
     std::string kept(text);
     for (size_t i = 0; i < kept.size(); ++i) {
         char next = i + 1 < kept.size() ? kept[i + 1] : ' ';
-        if ((kept[i] == '.' || kept[i] == '?') && (next == ' ' || next == '\n' || next == '\r' || next == '\t'
-                                                   || next == '"' || next == ')'))
+        if ((kept[i] == '.' || kept[i] == '?')
+            && (next == ' ' || next == '\n' || next == '\r' || next == '\t' || next == '"' || next == ')'))
             kept[i] = ' ';
     }
     return kept;
@@ -110,20 +111,20 @@ CharsetGuess guess_charset(std::string_view input, LegacyForm form)
 {
     std::string_view sample = input.substr(0, SAMPLE_BYTES);
     // In this order, so that a tie goes to the first.
-    constexpr Charset CANDIDATES[] = {CHARSET_UNICODE, CHARSET_TCVN3, CHARSET_VNI_WINDOWS,
-                                      CHARSET_VISCII,  CHARSET_VIQR,  CHARSET_NCR};
+    constexpr Charset CANDIDATES[]
+        = {CHARSET_UNICODE, CHARSET_TCVN3, CHARSET_VNI_WINDOWS, CHARSET_VISCII, CHARSET_VIQR, CHARSET_NCR};
     CharsetGuess best{CHARSET_UNICODE, 0};
     for (Charset candidate : CANDIDATES) {
         std::string reading = candidate == CHARSET_VIQR ? read_viqr(without_sentence_ends(sample))
-                                                         : charset_decode(candidate, sample, form);
+                                                        : charset_decode(candidate, sample, form);
         int words = score_reading(reading);
         if (words > best.words)
             best = CharsetGuess{candidate, words};
     }
     if (best.charset == CHARSET_UNICODE && read_unicode(sample) != sample)
         best.charset = CHARSET_NFD;
-    if (best.charset == CHARSET_NCR && (sample.find("&#x") != std::string_view::npos
-                                        || sample.find("&#X") != std::string_view::npos))
+    if (best.charset == CHARSET_NCR
+        && (sample.find("&#x") != std::string_view::npos || sample.find("&#X") != std::string_view::npos))
         best.charset = CHARSET_NCR_HEX;
     return best;
 }

@@ -10,29 +10,39 @@ namespace miradot {
 namespace {
 
 constexpr uint32_t COMBINING_GRAVE = 0x300, COMBINING_ACUTE = 0x301, COMBINING_CIRCUMFLEX = 0x302,
-                   COMBINING_TILDE = 0x303, COMBINING_BREVE = 0x306, COMBINING_HOOK = 0x309,
-                   COMBINING_HORN = 0x31B, COMBINING_DOT = 0x323;
+                   COMBINING_TILDE = 0x303, COMBINING_BREVE = 0x306, COMBINING_HOOK = 0x309, COMBINING_HORN = 0x31B,
+                   COMBINING_DOT = 0x323;
 
 // The tone a combining mark gives, or 0.
 uint8_t combining_tone(uint32_t mark)
 {
     switch (mark) {
-    case COMBINING_ACUTE: return TONE_ACUTE;
-    case COMBINING_GRAVE: return TONE_GRAVE;
-    case COMBINING_HOOK: return TONE_HOOK;
-    case COMBINING_TILDE: return TONE_TILDE;
-    case COMBINING_DOT: return TONE_DOT;
-    default: return 0;
+    case COMBINING_ACUTE:
+        return TONE_ACUTE;
+    case COMBINING_GRAVE:
+        return TONE_GRAVE;
+    case COMBINING_HOOK:
+        return TONE_HOOK;
+    case COMBINING_TILDE:
+        return TONE_TILDE;
+    case COMBINING_DOT:
+        return TONE_DOT;
+    default:
+        return 0;
     }
 }
 
 uint8_t combining_shape(uint32_t mark)
 {
     switch (mark) {
-    case COMBINING_CIRCUMFLEX: return MARK_CIRCUMFLEX;
-    case COMBINING_BREVE: return MARK_BREVE;
-    case COMBINING_HORN: return MARK_HORN;
-    default: return MARK_NONE;
+    case COMBINING_CIRCUMFLEX:
+        return MARK_CIRCUMFLEX;
+    case COMBINING_BREVE:
+        return MARK_BREVE;
+    case COMBINING_HORN:
+        return MARK_HORN;
+    default:
+        return MARK_NONE;
     }
 }
 
@@ -69,7 +79,8 @@ std::string read_unicode(std::string_view utf8)
         uint8_t mark = MARK_NONE, tone = TONE_NONE;
         if (c < 0x80 && is_ascii_vowel(char(c))) {
             base = char(c);
-        } else if (int index = marked_letter_index(tables, c); index >= 0 && tables.letters[index].mark != MARK_STROKE) {
+        } else if (int index = marked_letter_index(tables, c);
+                   index >= 0 && tables.letters[index].mark != MARK_STROKE) {
             base = tables.letters[index].base;
             mark = tables.letters[index].mark;
             tone = tables.letters[index].tone;
@@ -151,9 +162,9 @@ std::string read_ncr(std::string_view text)
         size_t digits = 0;
         for (; k < text.size() && digits < 8; ++k, ++digits) {
             char c = text[k];
-            int digit = c >= '0' && c <= '9'                     ? c - '0'
+            int digit = c >= '0' && c <= '9'                            ? c - '0'
                         : hex && (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10
-                                                                  : -1;
+                                                                        : -1;
             if (digit < 0)
                 break;
             value = value * (hex ? 16 : 10) + digit;

@@ -9,9 +9,9 @@ namespace miradot {
 namespace {
 
 constexpr char ROW_BASES[] = "aaaeeiooouuyd";
-constexpr uint8_t ROW_MARKS[] = {MARK_NONE,       MARK_BREVE, MARK_CIRCUMFLEX, MARK_NONE, MARK_CIRCUMFLEX,
-                                 MARK_NONE,       MARK_NONE,  MARK_CIRCUMFLEX, MARK_HORN, MARK_NONE,
-                                 MARK_HORN,       MARK_NONE,  MARK_STROKE};
+constexpr uint8_t ROW_MARKS[]
+    = {MARK_NONE,       MARK_BREVE, MARK_CIRCUMFLEX, MARK_NONE, MARK_CIRCUMFLEX, MARK_NONE,  MARK_NONE,
+       MARK_CIRCUMFLEX, MARK_HORN,  MARK_NONE,       MARK_HORN, MARK_NONE,       MARK_STROKE};
 constexpr int ROWS = 13;
 
 // The engine's own rendering gives every letter, so the two never differ.

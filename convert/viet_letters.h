@@ -47,7 +47,12 @@ uint32_t compose_letter(const LetterTables& tables, char base, uint8_t mark, uin
 inline bool is_ascii_vowel(char c)
 {
     switch (c | 0x20) {
-    case 'a': case 'e': case 'i': case 'o': case 'u': case 'y':
+    case 'a':
+    case 'e':
+    case 'i':
+    case 'o':
+    case 'u':
+    case 'y':
         return true;
     default:
         return false;

@@ -14,22 +14,32 @@ namespace {
 uint8_t shape_of(char c)
 {
     switch (c) {
-    case '(': return MARK_BREVE;
-    case '^': return MARK_CIRCUMFLEX;
-    case '+': return MARK_HORN;
-    default: return MARK_NONE;
+    case '(':
+        return MARK_BREVE;
+    case '^':
+        return MARK_CIRCUMFLEX;
+    case '+':
+        return MARK_HORN;
+    default:
+        return MARK_NONE;
     }
 }
 
 uint8_t tone_of(char c)
 {
     switch (c) {
-    case '\'': return TONE_ACUTE;
-    case '`': return TONE_GRAVE;
-    case '?': return TONE_HOOK;
-    case '~': return TONE_TILDE;
-    case '.': return TONE_DOT;
-    default: return TONE_NONE;
+    case '\'':
+        return TONE_ACUTE;
+    case '`':
+        return TONE_GRAVE;
+    case '?':
+        return TONE_HOOK;
+    case '~':
+        return TONE_TILDE;
+    case '.':
+        return TONE_DOT;
+    default:
+        return TONE_NONE;
     }
 }
 

@@ -13,13 +13,12 @@ using namespace miradot;
 
 namespace {
 
-constexpr const char* USAGE
-    = "usage: miradot-convert --from ENCODING --to ENCODING [FILE]\n"
-      "Converts FILE (default: standard input) and writes it to standard output.\n"
-      "  encodings: unicode nfd tcvn3 vni-windows viscii viqr ncr ncr-hex nomarks\n"
-      "  --from auto  guesses the encoding and names its guess on standard error\n"
-      "TCVN3, VNI and VISCII are read as bytes, or as their Windows-1252 reading when\n"
-      "the input is UTF-8, and written as bytes.\n";
+constexpr const char* USAGE = "usage: miradot-convert --from ENCODING --to ENCODING [FILE]\n"
+                              "Converts FILE (default: standard input) and writes it to standard output.\n"
+                              "  encodings: unicode nfd tcvn3 vni-windows viscii viqr ncr ncr-hex nomarks\n"
+                              "  --from auto  guesses the encoding and names its guess on standard error\n"
+                              "TCVN3, VNI and VISCII are read as bytes, or as their Windows-1252 reading when\n"
+                              "the input is UTF-8, and written as bytes.\n";
 
 int usage_error(const std::string& message)
 {
