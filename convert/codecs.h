@@ -1,6 +1,7 @@
 // The readers and writers of each encoding, behind charset.h.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -22,37 +23,11 @@ std::string write_viqr(std::string_view utf8);
 std::string read_legacy(Charset charset, std::string_view input, LegacyForm form);
 std::string write_legacy(Charset charset, std::string_view utf8, LegacyForm form, size_t* unwritable);
 
-// Calls on_letter(out, letter) for every marked letter of the UTF-8 text and
-// copies everything else, ill-formed bytes included, as it is.
-template <class OnLetter> std::string map_marked_letters(std::string_view utf8, OnLetter on_letter)
-{
-    const LetterTables& tables = letter_tables();
-    std::string out;
-    out.reserve(utf8.size() + utf8.size() / 4);
-    const auto* begin = reinterpret_cast<const unsigned char*>(utf8.data());
-    const auto* end = begin + utf8.size();
-    const unsigned char* run = begin;
-    for (const unsigned char* p = begin; p < end;) {
-        if (*p < 0xC3) {
-            ++p;
-            continue;
-        }
-        uint32_t c;
-        int length = utf8_sequence(p, end, &c);
-        if (length == 0) {
-            ++p;
-            continue;
-        }
-        int index = marked_letter_index(tables, c);
-        if (index >= 0) {
-            out.append(reinterpret_cast<const char*>(run), p - run);
-            on_letter(out, tables.letters[index]);
-            run = p + length;
-        }
-        p += length;
-    }
-    out.append(reinterpret_cast<const char*>(run), end - run);
-    return out;
-}
+// What a writer puts for each marked letter, in the order of letter_tables().
+using LetterForms = std::array<std::string, MARKED_LETTER_COUNT>;
+
+// The UTF-8 text with every marked letter replaced by its form; everything
+// else, ill-formed bytes included, is copied as it is.
+std::string replace_marked_letters(std::string_view utf8, const LetterForms& forms);
 
 }  // namespace miradot

@@ -2,6 +2,7 @@
 // a base letter and a mark byte. Bytes that are no letter read as Windows-1252,
 // the code page of the fonts these encodings were shown in.
 #include <algorithm>
+#include <cstring>
 #include <array>
 #include <vector>
 
@@ -195,6 +196,13 @@ ByteTable make_table(const BytePlace* places, size_t count, bool vni)
     return table;
 }
 
+// Windows-1252 alone, for the UTF-8 of each byte's reading.
+const ByteTable& cp1252_table()
+{
+    static const ByteTable table = make_table(nullptr, 0, false);
+    return table;
+}
+
 const ByteTable& byte_table(Charset charset)
 {
     static const ByteTable tcvn3 = make_table(TCVN3_PLACES, std::size(TCVN3_PLACES), false);
@@ -250,28 +258,29 @@ std::vector<uint32_t> text_units(std::string_view utf8)
     return units;
 }
 
-template <class Unit> void append_unit(const ByteTable& table, Unit unit, std::string& out)
-{
-    if (unit & FOREIGN)
-        append_utf8(out, uint32_t(unit) & ~FOREIGN);
-    else
-        out.append(table.utf8[unit], table.utf8_length[unit]);
-}
-
+// Every unit gives at most four bytes (a foreign character), a byte at most
+// three, and a VNI pair at most three.
 template <class Unit> std::string read_units(const ByteTable& table, bool vni, const Unit* units, size_t count)
 {
-    std::string out;
-    out.reserve(count + count / 2);
+    std::string out(count * 4, '\0');
+    char* w = out.data();
     for (size_t i = 0; i < count; ++i) {
+        uint32_t unit = units[i];
         if (vni && i + 1 < count) {
-            if (uint32_t letter = vni_combine(table, units[i], units[i + 1])) {
-                append_utf8(out, letter);
+            if (uint32_t letter = vni_combine(table, unit, units[i + 1])) {
+                w += put_utf8(w, letter);
                 ++i;
                 continue;
             }
         }
-        append_unit(table, units[i], out);
+        if (unit & FOREIGN) {
+            w += put_utf8(w, unit & ~FOREIGN);
+        } else {
+            std::memcpy(w, table.utf8[unit], 4);
+            w += table.utf8_length[unit];
+        }
     }
+    out.resize(w - out.data());
     return out;
 }
 
@@ -288,36 +297,47 @@ std::string read_legacy(Charset charset, std::string_view input, LegacyForm form
     return read_units(table, vni, reinterpret_cast<const unsigned char*>(input.data()), input.size());
 }
 
+// Each input character gives at most twice its UTF-8 length: a letter two
+// units of at most three bytes each in the Windows-1252 form (the shortest
+// letters take two bytes), anything else its own length or one byte.
 std::string write_legacy(Charset charset, std::string_view utf8, LegacyForm form, size_t* unwritable)
 {
     const ByteTable& table = byte_table(charset);
     const LetterTables& letters = letter_tables();
-    bool vni = charset == CHARSET_VNI_WINDOWS;
-    bool as_text = form == LEGACY_CP1252_TEXT;
-    std::string out;
-    out.reserve(utf8.size() + utf8.size() / 4);
+    const bool vni = charset == CHARSET_VNI_WINDOWS;
+    const bool as_text = form == LEGACY_CP1252_TEXT;
+    const ByteTable& cp1252 = cp1252_table();
+    std::string out(utf8.size() * 2 + 8, '\0');
+    char* w = out.data();
     size_t lost = 0;
     uint32_t previous = FOREIGN;  // the last unit written
     auto put = [&](uint8_t b) {
-        if (as_text)
-            append_utf8(out, cp1252_reading(b));
-        else
-            out += char(b);
+        if (as_text) {
+            std::memcpy(w, cp1252.utf8[b], 4);
+            w += cp1252.utf8_length[b];
+        } else {
+            *w++ = char(b);
+        }
         previous = b;
     };
     auto put_lost = [&]() {
-        out += '?';
+        *w++ = '?';
         previous = '?';
         ++lost;
     };
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = p + utf8.size();
     while (p < end) {
+        if (*p < 0x80 && table.reading[*p] == *p) {
+            previous = *p;
+            *w++ = char(*p++);
+            continue;
+        }
         uint32_t c;
         int length = utf8_sequence(p, end, &c);
         if (length == 0) {
             if (as_text) {
-                out += char(*p);
+                *w++ = char(*p);
                 previous = FOREIGN;
             } else {
                 put_lost();
@@ -325,23 +345,22 @@ std::string write_legacy(Charset charset, std::string_view utf8, LegacyForm form
             ++p;
             continue;
         }
-        p += length;
         if (int index = marked_letter_index(letters, c); index >= 0) {
             put(table.letter_bytes[index][0]);
             if (table.letter_bytes[index][1])
                 put(table.letter_bytes[index][1]);
-            continue;
-        }
-        int b = byte_for(table, c);
-        if (b >= 0 && !(vni && vni_combine(table, previous, uint32_t(b)))) {
+        } else if (int b = byte_for(table, c); b >= 0 && !(vni && vni_combine(table, previous, uint32_t(b)))) {
             put(uint8_t(b));
         } else if (as_text && cp1252_byte(c) < 0) {
-            append_utf8(out, c);
+            std::memcpy(w, p, length);
+            w += length;
             previous = FOREIGN;
         } else {
             put_lost();
         }
+        p += length;
     }
+    out.resize(w - out.data());
     if (unwritable)
         *unwritable = lost;
     return out;

@@ -1,6 +1,7 @@
 // Unicode with precomposed letters or combining marks, HTML numeric
 // references and the letters without marks.
 #include <cstdio>
+#include <cstring>
 
 #include "codecs.h"
 #include "letters.h"
@@ -54,72 +55,134 @@ uint32_t tone_mark(uint8_t tone)
 
 }  // namespace
 
-std::string read_unicode(std::string_view utf8)
+std::string replace_marked_letters(std::string_view utf8, const LetterForms& forms)
 {
     const LetterTables& tables = letter_tables();
     std::string out;
-    out.reserve(utf8.size());
+    out.reserve(utf8.size() + utf8.size() / 4);
     const auto* begin = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = begin + utf8.size();
     const unsigned char* run = begin;
-    // Every mark Vietnamese letters take lies in U+0300..U+033F, bytes CC 80..CC BF.
+    // Marked letters begin with C3..C6 (U+00C0..U+01B0) or E1 (U+1EA0..).
     for (const unsigned char* p = begin; p < end;) {
+        if (*p < 0xC3) {
+            ++p;
+            continue;
+        }
         uint32_t c;
         int length = utf8_sequence(p, end, &c);
         if (length == 0) {
             ++p;
             continue;
         }
-        const unsigned char* next = p + length;
-        if (next + 1 >= end || next[0] != 0xCC) {
-            p = next;
-            continue;
-        }
-        char base;
-        uint8_t mark = MARK_NONE, tone = TONE_NONE;
-        if (c < 0x80 && is_ascii_vowel(char(c))) {
-            base = char(c);
-        } else if (int index = marked_letter_index(tables, c);
-                   index >= 0 && tables.letters[index].mark != MARK_STROKE) {
-            base = tables.letters[index].base;
-            mark = tables.letters[index].mark;
-            tone = tables.letters[index].tone;
-        } else {
-            p = next;
-            continue;
-        }
-        char lower = base | 0x20;
-        const unsigned char* after = next;
-        uint32_t combining;
-        while (after < end && after[0] == 0xCC && utf8_sequence(after, end, &combining) == 2) {
-            uint8_t new_tone = combining_tone(combining), new_shape = combining_shape(combining);
-            if (new_tone && tone == TONE_NONE)
-                tone = new_tone;
-            else if (new_shape && mark == MARK_NONE && letter_row(lower, new_shape) >= 0)
-                mark = new_shape;
-            else
-                break;
-            after += 2;
-        }
-        if (after != next) {
+        if (int index = marked_letter_index(tables, c); index >= 0) {
             out.append(reinterpret_cast<const char*>(run), p - run);
-            append_utf8(out, compose_letter(tables, base, mark, tone));
-            run = after;
+            out += forms[index];
+            run = p + length;
         }
-        p = after;
+        p += length;
     }
     out.append(reinterpret_cast<const char*>(run), end - run);
     return out;
 }
 
+namespace {
+
+// Composes a base letter with the combining marks after it, from `next`;
+// returns where the marks it took end (`next` when it took none).
+const unsigned char* compose_at(const LetterTables& tables, uint32_t c, const unsigned char* next,
+                                const unsigned char* end, std::string& out)
+{
+    char base;
+    uint8_t mark = MARK_NONE, tone = TONE_NONE;
+    if (c < 0x80 && is_ascii_vowel(char(c))) {
+        base = char(c);
+    } else if (int index = marked_letter_index(tables, c); index >= 0 && tables.letters[index].mark != MARK_STROKE) {
+        base = tables.letters[index].base;
+        mark = tables.letters[index].mark;
+        tone = tables.letters[index].tone;
+    } else {
+        return next;
+    }
+    char lower = base | 0x20;
+    const unsigned char* after = next;
+    uint32_t combining;
+    while (after < end && after[0] == 0xCC && utf8_sequence(after, end, &combining) == 2) {
+        uint8_t new_tone = combining_tone(combining), new_shape = combining_shape(combining);
+        if (new_tone && tone == TONE_NONE)
+            tone = new_tone;
+        else if (new_shape && mark == MARK_NONE && letter_row(lower, new_shape) >= 0)
+            mark = new_shape;
+        else
+            break;
+        after += 2;
+    }
+    if (after != next)
+        append_utf8(out, compose_letter(tables, base, mark, tone));
+    return after;
+}
+
+}  // namespace
+
+std::string read_unicode(std::string_view utf8)
+{
+    // Every mark Vietnamese letters take lies in U+0300..U+033F, whose UTF-8
+    // begins with CC: text without that byte is already composed.
+    const char* data = utf8.data();
+    const size_t size = utf8.size();
+    const void* found = std::memchr(data, 0xCC, size);
+    if (!found)
+        return std::string(utf8);
+    const LetterTables& tables = letter_tables();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    std::string out;
+    out.reserve(size);
+    size_t run = 0;
+    for (size_t k = static_cast<const char*>(found) - data; k < size;) {
+        // The character that ends right before the mark.
+        size_t start = k;
+        while (start > run && k - start < 4 && (bytes[start - 1] & 0xC0) == 0x80)
+            --start;
+        start = start > run ? start - 1 : run;
+        uint32_t c;
+        size_t next = k + 1;
+        if (start < k && utf8_sequence(bytes + start, bytes + k, &c) == int(k - start)) {
+            std::string letter;
+            const unsigned char* after = compose_at(tables, c, bytes + k, bytes + size, letter);
+            if (!letter.empty()) {
+                out.append(data + run, start - run);
+                out += letter;
+                run = next = after - bytes;
+            }
+        }
+        found = next < size ? std::memchr(data + next, 0xCC, size - next) : nullptr;
+        k = found ? static_cast<const char*>(found) - data : size;
+    }
+    out.append(data + run, size - run);
+    return out;
+}
+
+namespace {
+
+template <class Form> LetterForms make_forms(Form form)
+{
+    LetterForms forms;
+    for (int i = 0; i < MARKED_LETTER_COUNT; ++i)
+        forms[i] = form(letter_tables().letters[i]);
+    return forms;
+}
+
+}  // namespace
+
 // Marks in canonical order: horn (class 216), dot below (220), then the
 // circumflex or breve before the other tones (all 230).
 std::string write_nfd(std::string_view utf8)
 {
-    return map_marked_letters(utf8, [](std::string& out, const VietLetter& letter) {
+    static const LetterForms forms = make_forms([](const VietLetter& letter) {
+        std::string out;
         if (letter.mark == MARK_STROKE) {
             append_utf8(out, letter.codepoint);
-            return;
+            return out;
         }
         out += letter.base;
         if (letter.mark == MARK_HORN)
@@ -130,21 +193,29 @@ std::string write_nfd(std::string_view utf8)
             append_utf8(out, letter.mark == MARK_CIRCUMFLEX ? COMBINING_CIRCUMFLEX : COMBINING_BREVE);
         if (letter.tone != TONE_NONE && letter.tone != TONE_DOT)
             append_utf8(out, tone_mark(letter.tone));
+        return out;
     });
+    return replace_marked_letters(utf8, forms);
 }
 
 std::string write_nomarks(std::string_view utf8)
 {
-    return map_marked_letters(utf8, [](std::string& out, const VietLetter& letter) { out += letter.base; });
+    static const LetterForms forms = make_forms([](const VietLetter& letter) { return std::string(1, letter.base); });
+    return replace_marked_letters(utf8, forms);
 }
 
 std::string write_ncr(std::string_view utf8, bool hex)
 {
-    return map_marked_letters(utf8, [hex](std::string& out, const VietLetter& letter) {
-        char reference[16];
-        int length = std::snprintf(reference, sizeof reference, hex ? "&#x%X;" : "&#%u;", letter.codepoint);
-        out.append(reference, length);
-    });
+    auto reference = [](const char* format) {
+        return [format](const VietLetter& letter) {
+            char text[16];
+            int length = std::snprintf(text, sizeof text, format, letter.codepoint);
+            return std::string(text, length);
+        };
+    };
+    static const LetterForms decimal = make_forms(reference("&#%u;"));
+    static const LetterForms hexadecimal = make_forms(reference("&#x%X;"));
+    return replace_marked_letters(utf8, hex ? hexadecimal : decimal);
 }
 
 // Only references to marked letters are read; any other stays as written.

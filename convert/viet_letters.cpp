@@ -116,21 +116,34 @@ int utf8_sequence(const unsigned char* p, const unsigned char* end, uint32_t* va
     return need + 1;
 }
 
-void append_utf8(std::string& out, uint32_t c)
+int put_utf8(char* out, uint32_t c)
 {
     if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        char bytes[] = {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
-        out.append(bytes, 2);
-    } else if (c < 0x10000) {
-        char bytes[] = {char(0xE0 | (c >> 12)), char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F))};
-        out.append(bytes, 3);
-    } else {
-        char bytes[] = {char(0xF0 | (c >> 18)), char(0x80 | ((c >> 12) & 0x3F)), char(0x80 | ((c >> 6) & 0x3F)),
-                        char(0x80 | (c & 0x3F))};
-        out.append(bytes, 4);
+        out[0] = char(c);
+        return 1;
     }
+    if (c < 0x800) {
+        out[0] = char(0xC0 | (c >> 6));
+        out[1] = char(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = char(0xE0 | (c >> 12));
+        out[1] = char(0x80 | ((c >> 6) & 0x3F));
+        out[2] = char(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = char(0xF0 | (c >> 18));
+    out[1] = char(0x80 | ((c >> 12) & 0x3F));
+    out[2] = char(0x80 | ((c >> 6) & 0x3F));
+    out[3] = char(0x80 | (c & 0x3F));
+    return 4;
+}
+
+void append_utf8(std::string& out, uint32_t c)
+{
+    char bytes[4];
+    out.append(bytes, put_utf8(bytes, c));
 }
 
 }  // namespace miradot

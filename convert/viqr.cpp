@@ -84,41 +84,43 @@ OpenVowel open_vowel(char c)
 
 }  // namespace
 
+// A letter of VIQR takes at least two thirds of its UTF-8 length ("a." is ạ).
 std::string read_viqr(std::string_view text)
 {
     const LetterTables& tables = letter_tables();
-    std::string out;
-    out.reserve(text.size());
+    std::string out(text.size() * 2 + 8, '\0');
+    char* w = out.data();
+    char* vowel_at = w;
     OpenVowel vowel;
-    size_t vowel_at = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         char next = i + 1 < text.size() ? text[i + 1] : 0;
         if (c == '\\' && next && is_escapable(next)) {
-            out += next;
+            *w++ = next;
             ++i;
             vowel = OpenVowel{};
         } else if ((c == 'd' || c == 'D') && (next == 'd' || next == 'D')) {
-            append_utf8(out, compose_letter(tables, c, MARK_STROKE, TONE_NONE));
+            w += put_utf8(w, compose_letter(tables, c, MARK_STROKE, TONE_NONE));
             ++i;
             vowel = OpenVowel{};
-        } else if (vowel.take(c)) {
-            out.resize(vowel_at);
-            append_utf8(out, compose_letter(tables, vowel.base, vowel.shape, vowel.tone));
+        } else if (vowel.open && vowel.take(c)) {
+            w = vowel_at + put_utf8(vowel_at, compose_letter(tables, vowel.base, vowel.shape, vowel.tone));
         } else {
             vowel = open_vowel(c);
-            vowel_at = out.size();
-            out += c;
+            vowel_at = w;
+            *w++ = c;
         }
     }
+    out.resize(w - out.data());
     return out;
 }
 
+// Every character gives at most two bytes for each of its UTF-8 bytes.
 std::string write_viqr(std::string_view utf8)
 {
     const LetterTables& tables = letter_tables();
-    std::string out;
-    out.reserve(utf8.size() + utf8.size() / 2);
+    std::string out(utf8.size() * 2 + 8, '\0');
+    char* w = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = p + utf8.size();
     OpenVowel vowel;
@@ -132,50 +134,57 @@ std::string write_viqr(std::string_view utf8)
         return index >= 0 ? tables.letters[index].base : char(*q);
     };
     while (p < end) {
+        if (*p < 0x80) {
+            char ch = char(*p++);
+            bool escape = false;
+            if (ch == 'd' || ch == 'D') {
+                char following = next_first_byte(p);
+                escape = following == 'd' || following == 'D';
+            } else if (ch == '\\') {
+                char following = next_first_byte(p);
+                escape = following && is_escapable(following);
+            } else {
+                escape = vowel.open && vowel.take(ch);
+            }
+            if (escape) {
+                *w++ = '\\';
+                vowel = OpenVowel{};
+            } else {
+                vowel = open_vowel(ch);
+            }
+            *w++ = ch;
+            continue;
+        }
         uint32_t c;
         int length = utf8_sequence(p, end, &c);
-        if (length == 0) {
-            out += char(*p++);
+        int index = length ? marked_letter_index(tables, c) : -1;
+        if (index < 0) {
+            length = length ? length : 1;
+            std::memcpy(w, p, length);
+            w += length;
+            p += length;
             vowel = OpenVowel{};
             continue;
         }
         p += length;
-        if (int index = marked_letter_index(tables, c); index >= 0) {
-            const VietLetter& letter = tables.letters[index];
-            out += letter.base;
-            if (letter.mark == MARK_STROKE) {
-                out += letter.base;
-                vowel = OpenVowel{};
-                continue;
-            }
-            vowel = open_vowel(letter.base);
-            if (letter.mark != MARK_NONE) {
-                vowel.shape = letter.mark;
-                out += SHAPE_CHARS[letter.mark];
-            }
-            if (letter.tone != TONE_NONE) {
-                vowel.tone = letter.tone;
-                out += TONE_CHARS[letter.tone];
-            }
-            continue;
-        }
-        if (c >= 0x80) {
-            out.append(reinterpret_cast<const char*>(p - length), length);
+        const VietLetter& letter = tables.letters[index];
+        *w++ = letter.base;
+        if (letter.mark == MARK_STROKE) {
+            *w++ = letter.base;
             vowel = OpenVowel{};
             continue;
         }
-        char ch = char(c);
-        char following = next_first_byte(p);
-        bool escape = vowel.take(ch) || ((ch == 'd' || ch == 'D') && (following == 'd' || following == 'D'))
-                      || (ch == '\\' && following && is_escapable(following));
-        if (escape) {
-            out += '\\';
-            vowel = OpenVowel{};
-        } else {
-            vowel = open_vowel(ch);
+        vowel = open_vowel(letter.base);
+        if (letter.mark != MARK_NONE) {
+            vowel.shape = letter.mark;
+            *w++ = SHAPE_CHARS[letter.mark];
         }
-        out += ch;
+        if (letter.tone != TONE_NONE) {
+            vowel.tone = letter.tone;
+            *w++ = TONE_CHARS[letter.tone];
+        }
     }
+    out.resize(w - out.data());
     return out;
 }
 
