@@ -20,6 +20,11 @@ std::string read_ncr(std::string_view text);
 std::string write_ncr(std::string_view utf8, bool hex);
 std::string read_viqr(std::string_view text);
 std::string write_viqr(std::string_view utf8);
+// Windows-1252: the character a byte reads as, and the byte a character is
+// the reading of (-1 for none).
+uint32_t cp1252_reading(unsigned char b);
+int cp1252_byte(uint32_t c);
+
 std::string read_legacy(Charset charset, std::string_view input, LegacyForm form);
 std::string write_legacy(Charset charset, std::string_view utf8, LegacyForm form, size_t* unwritable);
 

@@ -19,9 +19,10 @@ constexpr uint16_t CP1252_HIGH[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+}  // namespace
+
 uint32_t cp1252_reading(unsigned char b) { return b >= 0x80 && b < 0xA0 ? CP1252_HIGH[b - 0x80] : b; }
 
-// The byte whose Windows-1252 reading is c, or -1.
 int cp1252_byte(uint32_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c < 0x100))
@@ -32,6 +33,8 @@ int cp1252_byte(uint32_t c)
     }
     return -1;
 }
+
+namespace {
 
 struct BytePlace {
     uint8_t byte;

@@ -1,4 +1,5 @@
 #include "charset.h"
+#include "rich_text.h"
 
 #include <gtest/gtest.h>
 
@@ -263,4 +264,47 @@ TEST(CharsetGuessing, TextWithoutVietnameseMarksIsUnicode)
                            "Toi di hoc. Ban co khoe khong?", "naïve café, 日本語", "x = a^2 + b'(c)"};
     for (const char* text : texts)
         EXPECT_EQ(guess_charset(text, legacy_form_of(text)).charset, CHARSET_UNICODE) << text;
+}
+
+// The clipboard's rich formats: only the document's text changes.
+TEST(ClipboardFormats, RtfTextIsConvertedAndItsMarkupKept)
+{
+    const struct {
+        Charset from, to;
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {CHARSET_TCVN3, CHARSET_UNICODE,
+         "{\\rtf1\\ansi{\\fonttbl{\\f0 .VnTime;}}\\f0 Xin ch\\'b5o \\b b\\'b9n\\b0 !\\par}",
+         "{\\rtf1\\ansi{\\fonttbl{\\f0 .VnTime;}}\\f0 Xin ch\\u224?o \\b b\\u7841?n\\b0 !\\par}"},
+        {CHARSET_UNICODE, CHARSET_TCVN3, "{\\rtf1 Vi\\u7879?t \\{x\\}\\uc2 \\u272??}",
+         "{\\rtf1 Vi\\'d6t \\{x\\}\\uc2 \\'a7}"},
+        {CHARSET_VNI_WINDOWS, CHARSET_UNICODE, "{\\rtf1 Vie\\'e4t\r\nNam{\\*\\fldinst a\\'f8}}",
+         "{\\rtf1 Vi\\u7879?tNam{\\*\\fldinst a\\'f8}}"},
+        {CHARSET_VIQR, CHARSET_UNICODE, "{\\rtf1{\\fonttbl{\\f0 Vie^.t;}}Vie^.t \\u55357?\\u56832?}",
+         "{\\rtf1{\\fonttbl{\\f0 Vie^.t;}}Vi\\u7879?t \\u-10179?\\u-8704?}"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(convert_rtf_text(c.in, c.from, c.to), c.out) << c.in;
+}
+
+std::string clipboard_html(const std::string& fragment)
+{
+    const std::string before = "<html><body><!--StartFragment-->", after = "<!--EndFragment--></body></html>";
+    const char* header = "Version:0.9\r\nStartHTML:%010zu\r\nEndHTML:%010zu\r\nStartFragment:%010zu\r\n"
+                         "EndFragment:%010zu\r\n";
+    char text[256];
+    size_t header_size = std::snprintf(text, sizeof text, header, size_t(0), size_t(0), size_t(0), size_t(0));
+    size_t start = header_size + before.size(), end = start + fragment.size();
+    std::snprintf(text, sizeof text, header, header_size, end + after.size(), start, end);
+    return text + before + fragment + after;
+}
+
+TEST(ClipboardFormats, HtmlTextIsConvertedAndItsOffsetsFollow)
+{
+    const std::string legacy = cp1252_text(encode(CHARSET_VNI_WINDOWS, "Tiếng Việt"));
+    const std::string in = clipboard_html("<p style=\"font-family:VNI-Times\">" + legacy + " &amp; <b>ở</b></p>");
+    const std::string out = convert_clipboard_html(in, CHARSET_VNI_WINDOWS, CHARSET_UNICODE);
+    EXPECT_EQ(out, clipboard_html("<p style=\"font-family:VNI-Times\">Tiếng Việt &amp; <b>ở</b></p>"));
+    EXPECT_EQ(convert_clipboard_html("no header <b>x</b>", CHARSET_VNI_WINDOWS, CHARSET_UNICODE), "no header <b>x</b>");
 }

@@ -1,12 +1,13 @@
 // Reads arbitrary bytes with every reader of the charset converter, in both
-// forms of legacy text, and checks that well-formed text stays well-formed,
-// that what a reader gives comes back from every exact writer, and that the
-// guess is one of the encodings.
+// forms of legacy text and as the clipboard's RTF and HTML, and checks that
+// well-formed text stays well-formed, that what a reader gives comes back
+// from every exact writer, and that the guess is one of the encodings.
 #include <cstdint>
 #include <string>
 
 #include "charset.h"
 #include "fuzz_checks.h"
+#include "rich_text.h"
 
 using namespace miradot;
 
@@ -39,6 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 }
             }
         }
+    }
+    // The same bytes as the clipboard's RTF and HTML, between two pairs of encodings.
+    for (Charset from : {CHARSET_TCVN3, CHARSET_UNICODE}) {
+        Charset to = from == CHARSET_TCVN3 ? CHARSET_UNICODE : CHARSET_VNI_WINDOWS;
+        std::string rtf = convert_rtf_text(input, from, to);
+        require(rtf.empty() == input.empty() || rtf.size() <= 32 * input.size());
+        std::string html = convert_clipboard_html(input, from, to);
+        if (input_well_formed)
+            require(html.find('\0') != std::string::npos || well_formed_utf8(html.c_str()));
     }
     CharsetGuess guess = guess_charset(input, legacy_form_of(input));
     require(guess.charset >= 0 && guess.charset < CHARSET_NOMARKS);
