@@ -34,6 +34,7 @@
 #define IDC_TRANSLATE_HOTKEY 130
 #define IDC_PARTNER_LANGUAGE 131
 #define IDC_LANGUAGES 132
+#define IDC_CONVERT 133
 
 // The translation languages dialog (resource 200): a toggle per language at
 // 1000 + row with its status holder at 2000 + row.
@@ -42,3 +43,16 @@
 #define IDC_LANGUAGES_NOTE 202
 #define IDC_LANGUAGE_TOGGLE 1000
 #define IDC_LANGUAGE_STATUS 2000
+
+// The charset converter dialog (resource 300).
+#define IDD_CONVERT 300
+#define IDC_CONVERT_HEADING 301
+#define IDC_CONVERT_NOTE 302
+#define IDC_CONVERT_FROM_LABEL 303
+#define IDC_CONVERT_FROM 304
+#define IDC_CONVERT_GUESS 305
+#define IDC_CONVERT_TO_LABEL 306
+#define IDC_CONVERT_TO 307
+#define IDC_CONVERT_CLIPBOARD 308
+#define IDC_CONVERT_FILE 309
+#define IDC_CONVERT_STATUS 310
