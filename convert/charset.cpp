@@ -20,8 +20,8 @@ constexpr CharsetNames NAMES[CHARSET_COUNT] = {
     {"vni-windows", "VNI Windows"},
     {"viscii", "VISCII"},
     {"viqr", "VIQR"},
-    {"ncr", "Mã HTML thập phân (&#7879;)"},
-    {"ncr-hex", "Mã HTML thập lục phân (&#x1EC7;)"},
+    {"ncr", "Mã số HTML thập phân"},
+    {"ncr-hex", "Mã số HTML thập lục phân"},
     {"nomarks", "Không dấu"},
 };
 
