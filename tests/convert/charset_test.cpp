@@ -1,4 +1,5 @@
 #include "charset.h"
+#include "clipboard_html.h"
 #include "rich_text.h"
 
 #include <gtest/gtest.h>
@@ -65,8 +66,8 @@ std::string encode(Charset to, const std::string& utf8, LegacyForm form = LEGACY
 }
 
 // The Windows-1252 reading of bytes, as a document in a legacy font puts them
-// on the clipboard (iconv maps the five bytes it leaves out to the same C1
-// controls as Windows).
+// on the clipboard; Windows reads the five bytes the code page leaves out as
+// the C1 controls of the same value.
 std::string cp1252_text(const std::string& bytes)
 {
     std::string text;
@@ -286,18 +287,6 @@ TEST(ClipboardFormats, RtfTextIsConvertedAndItsMarkupKept)
     };
     for (const auto& c : cases)
         EXPECT_EQ(convert_rtf_text(c.in, c.from, c.to), c.out) << c.in;
-}
-
-std::string clipboard_html(const std::string& fragment)
-{
-    const std::string before = "<html><body><!--StartFragment-->", after = "<!--EndFragment--></body></html>";
-    const char* header = "Version:0.9\r\nStartHTML:%010zu\r\nEndHTML:%010zu\r\nStartFragment:%010zu\r\n"
-                         "EndFragment:%010zu\r\n";
-    char text[256];
-    size_t header_size = std::snprintf(text, sizeof text, header, size_t(0), size_t(0), size_t(0), size_t(0));
-    size_t start = header_size + before.size(), end = start + fragment.size();
-    std::snprintf(text, sizeof text, header, header_size, end + after.size(), start, end);
-    return text + before + fragment + after;
 }
 
 TEST(ClipboardFormats, HtmlTextIsConvertedAndItsOffsetsFollow)

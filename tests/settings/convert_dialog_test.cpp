@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "charset.h"
+#include "clipboard_html.h"
 #include "screen_png.h"
 #include "temp_folder.h"
 #include "utf.h"
@@ -122,18 +123,6 @@ std::string rtf_unicode(const std::string& utf8)
         out += c < 0x80 ? std::string(1, char(c)) : std::string(escape);
     }
     return out;
-}
-
-std::string clipboard_html(const std::string& fragment)
-{
-    const std::string before = "<html><body><!--StartFragment-->", after = "<!--EndFragment--></body></html>";
-    const char* header = "Version:0.9\r\nStartHTML:%010zu\r\nEndHTML:%010zu\r\nStartFragment:%010zu\r\n"
-                         "EndFragment:%010zu\r\n";
-    char text[256];
-    size_t header_size = std::snprintf(text, sizeof text, header, size_t(0), size_t(0), size_t(0), size_t(0));
-    size_t start = header_size + before.size(), end = start + fragment.size();
-    std::snprintf(text, sizeof text, header, header_size, end + after.size(), start, end);
-    return text + before + fragment + after;
 }
 
 // What the dialog's client area shows, without the frame the virtual screen
