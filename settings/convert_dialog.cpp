@@ -209,8 +209,8 @@ void convert_file(HWND dialog)
     OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = dialog;
-    request.lpstrFilter = L"Tệp chữ (*.txt; *.htm; *.html; *.rtf; *.csv)\0*.txt;*.htm;*.html;*.rtf;*.csv\0"
-                          L"Mọi tệp (*.*)\0*.*\0";
+    // A file is converted as plain text; RTF and HTML go through the clipboard.
+    request.lpstrFilter = L"Tệp chữ (*.txt; *.csv; *.tsv)\0*.txt;*.csv;*.tsv\0Mọi tệp (*.*)\0*.*\0";
     request.lpstrFile = path;
     request.nMaxFile = MAX_PATH;
     request.lpstrTitle = L"Chọn tệp cần chuyển mã";
