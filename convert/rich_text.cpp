@@ -273,6 +273,9 @@ bool write_field(std::string& html, const HeaderField& field, size_t value)
 {
     if (field.at == std::string::npos)
         return true;
+    // A header whose offsets point into itself has its fields after the start.
+    if (field.at + field.width > html.size())
+        return false;
     char digits[24];
     int length = std::snprintf(digits, sizeof digits, "%0*zu", int(field.width), value);
     if (size_t(length) != field.width)
