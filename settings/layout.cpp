@@ -187,6 +187,9 @@ bool design_rect(HWND dialog, int id, DesignRect* r)
     case IDC_UPDATE_INSTALL:
         *r = {702, 682, 156, 44};
         return true;
+    case IDC_CONVERT:
+        *r = {626, 1047, 120, 40};
+        return true;
     case IDCANCEL:
         *r = {756, 1047, 120, 40};
         return true;

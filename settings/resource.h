@@ -34,6 +34,7 @@
 #define IDC_TRANSLATE_HOTKEY 130
 #define IDC_PARTNER_LANGUAGE 131
 #define IDC_LANGUAGES 132
+#define IDC_CONVERT 133
 
 // The translation languages dialog (resource 200): a toggle per language at
 // 1000 + row with its status holder at 2000 + row.
@@ -46,3 +47,15 @@
 // The question before something that cannot be undone (resource 300).
 #define IDD_CONFIRM 300
 #define IDC_CONFIRM_TEXT 301
+// The charset converter dialog (resource 400).
+#define IDD_CONVERT 400
+#define IDC_CONVERT_HEADING 401
+#define IDC_CONVERT_NOTE 402
+#define IDC_CONVERT_FROM_LABEL 403
+#define IDC_CONVERT_FROM 404
+#define IDC_CONVERT_GUESS 405
+#define IDC_CONVERT_TO_LABEL 406
+#define IDC_CONVERT_TO 407
+#define IDC_CONVERT_CLIPBOARD 408
+#define IDC_CONVERT_FILE 409
+#define IDC_CONVERT_STATUS 410

@@ -1,6 +1,7 @@
 #include "settings_dialog.h"
 
 #include "behaviour_rows.h"
+#include "convert_dialog.h"
 #include "dialog_features.h"
 #include "dialog_controls.h"
 #include "dialog_state.h"
@@ -246,6 +247,9 @@ void on_command(HWND dialog, int id, int code)
         break;
     case IDC_UPDATE_INSTALL:
         install_update(dialog);
+        break;
+    case IDC_CONVERT:
+        open_convert_dialog(dialog);
         break;
     case IDC_HOME_PAGE:
         ShellExecuteW(dialog, L"open", HOME_PAGE, nullptr, nullptr, SW_SHOWNORMAL);

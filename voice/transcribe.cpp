@@ -4,6 +4,7 @@
 
 #include "speech_window.h"
 #include "transcript_text.h"
+#include "typing_options.h"
 
 namespace miradot {
 
@@ -44,10 +45,13 @@ Recognition recognize(VoiceHelperState& state, const float* samples, size_t coun
     return out;
 }
 
+// Cleaned with the tone placement and spelling repair the user types with,
+// read again for each transcript as the text service reads them.
 std::string clean_text(const VoiceHelperState& state, const std::string& raw)
 {
     if (raw.empty())
         return {};
+    engine_set_options(state.engine, transcript_options(read_typing_options()));
     std::string buffer(CLEAN_BUFFER_SIZE, '\0');
     engine_clean_text(state.engine, raw.c_str(), buffer.data(), CLEAN_BUFFER_SIZE);
     buffer.resize(buffer.find('\0'));

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "engine.h"
 #include "transcript_text.h"
+#include "typing_options.h"
 
 using namespace miradot;
 
@@ -38,6 +40,24 @@ TEST(SentenceCase, LowersEverythingButTheFirstLetter)
     };
     for (const TextCase& c : cases)
         EXPECT_EQ(sentence_case(c.input), c.expected) << c.input;
+}
+
+// Only tone placement and spelling repair follow the typing options; the
+// rest of the clean-up stays as the defaults have it.
+TEST(TranscriptOptions, FollowTonePlacementAndSpellingRepairOnly)
+{
+    const struct {
+        uint32_t typing;
+        uint32_t transcript;
+    } cases[] = {
+        {DEFAULT_OPTIONS, DEFAULT_OPTIONS},
+        {DEFAULT_OPTIONS | OPT_OLD_TONE, DEFAULT_OPTIONS | OPT_OLD_TONE},
+        {DEFAULT_OPTIONS & ~OPT_AUTO_CORRECT, DEFAULT_OPTIONS & ~OPT_AUTO_CORRECT},
+        {0, DEFAULT_OPTIONS & ~OPT_AUTO_CORRECT},
+        {0xFF, DEFAULT_OPTIONS | OPT_OLD_TONE},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(transcript_options(c.typing), c.transcript) << std::hex << c.typing;
 }
 
 }  // namespace

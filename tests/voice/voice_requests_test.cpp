@@ -5,6 +5,11 @@
 #include "voice_requests.h"
 #include "wav_builder.h"
 
+#ifdef _WIN32
+#include "engine.h"
+#include "settings_store.h"
+#endif
+
 using namespace miradot;
 
 namespace {
@@ -26,6 +31,17 @@ std::string wav(double beforeSeconds, double speechSeconds, double afterSeconds,
     std::vector<uint8_t> bytes = WavBuilder().format(1, 1, 16000, 16).pcm16(samples).bytes;
     return std::string(bytes.begin(), bytes.end());
 }
+
+#ifdef _WIN32
+// These tests read and write a settings key of their own, never the user's:
+// set before any transcript reads the key, which is decided once.
+class OwnSettingsKey : public ::testing::Environment {
+public:
+    void SetUp() override { SetEnvironmentVariableW(L"MIRADOT_SETTINGS_KEY", L"Software\\miraDot\\Test-voice"); }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\miraDot\\Test-voice"); }
+};
+::testing::Environment* const OWN_SETTINGS_KEY = ::testing::AddGlobalTestEnvironment(new OwnSettingsKey);
+#endif
 
 class VoiceRequests : public ::testing::Test {
 protected:
@@ -114,6 +130,30 @@ TEST_F(VoiceRequests, StopTranscribesLoudEnoughRecordings)
     EXPECT_EQ(reply.rfind(",\"rms\":0.2268}"), reply.size() - 14);
     EXPECT_EQ(reply.find("{\"ok\":true,\"raw\":\"Xin"), 0u);
 }
+
+#ifdef _WIN32
+// The transcript follows the tone placement and spelling repair the user
+// types with, read from the settings key for every transcript.
+TEST_F(VoiceRequests, TranscriptsFollowTheUsersTonePlacementAndSpellingRepair)
+{
+    helper.folder().write("helper/data/corrections.tsv", "nghành\tngành\n");
+    use_model("hòa bình nghành");
+    const struct {
+        DWORD options;
+        const char* text;
+    } cases[] = {
+        {DEFAULT_OPTIONS, "Hoà bình ngành"},
+        {DEFAULT_OPTIONS | OPT_OLD_TONE, "Hòa bình ngành"},
+        {DEFAULT_OPTIONS & ~OPT_AUTO_CORRECT, "Hoà bình nghành"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(write_typing_options(0, c.options));
+        std::string reply = record(wav(0.5, 1, 0.5, 0.3));
+        EXPECT_EQ(field(reply, "raw"), "Hòa bình nghành");
+        EXPECT_EQ(field(reply, "text"), c.text) << std::hex << c.options;
+    }
+}
+#endif
 
 TEST_F(VoiceRequests, StopAnswersSilenceBelowTheThresholds)
 {
