@@ -286,7 +286,6 @@ void draw_prompt(HDC dc, const RECT& field, const std::wstring& text, COLORREF c
 
 void paint_hotkey_button(HWND control, HDC dc, const RECT& r, UINT state)
 {
-    const Fonts& f = fonts_for_scale(settings_dialog().scale);
     fill_rect(dc, r, PAL_CARD);
     std::wstring text = control_text(control);
     bool capturing = settings_dialog().capturing == GetDlgCtrlID(control);

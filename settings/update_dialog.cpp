@@ -43,12 +43,15 @@ void on_update_install_report(HWND dialog, WPARAM kind, wchar_t* text)
 
 void set_installer_result(int exit_code) { g_installer_result = exit_code; }
 
-bool describe_update_or_installer_result(std::wstring* line)
+UpdateLine describe_update_or_installer_result()
 {
-    bool available = describe_update(line);
+    UpdateLine line = describe_update();
     if (g_installer_result) {
-        *line = installer_result_text(*g_installer_result);
+        line.text = installer_result_text(*g_installer_result);
+        // A failed install is drawn as an error unless the offer still stands, so "Cập nhật" can try again.
+        if (*g_installer_result != 0 && line.kind != UpdateLineKind::Offer)
+            line.kind = UpdateLineKind::Failure;
         g_installer_result.reset();
     }
-    return available;
+    return line;
 }

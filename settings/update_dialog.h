@@ -1,9 +1,9 @@
 // What the update check and install contribute to the settings dialog.
 #pragma once
 
-#include <windows.h>
+#include "update_status.h"
 
-#include <string>
+#include <windows.h>
 
 // One check on the dialog's worker thread; the dialog rebuilds its update
 // line from the registry afterwards.
@@ -20,5 +20,5 @@ void on_update_install_report(HWND dialog, WPARAM kind, wchar_t* text);
 void set_installer_result(int exit_code);
 
 // The update line from the stored state, or, the first time after an update,
-// the installer's result; true when an update is on offer.
-bool describe_update_or_installer_result(std::wstring* line);
+// the installer's result.
+UpdateLine describe_update_or_installer_result();
