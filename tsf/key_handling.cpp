@@ -16,6 +16,8 @@ namespace miradot {
 namespace {
 
 constexpr WORD LANG_VIETNAMESE_LAYOUT = 0x042A;
+// The key a held Vietnamese/English switch is sent again as: one no layout assigns.
+constexpr WPARAM VK_HELD_SWITCH = 0xE8;
 
 bool is_word_ending_key(WPARAM key)
 {
@@ -56,7 +58,7 @@ void TypingSession::contain_fault(ITfContext* context) noexcept
     try {
         faultedContext_ = ComPtr<ITfContext>::retain(context);
         repostKey_ = 0;
-        release_held_keys();
+        send_held_keys(true);
         drop_word();
         if (holder_ && (holder_->composition || holder_->waiting > 0))
             detach_and_end_composition(EDIT_ASYNC_WRITE);
@@ -111,8 +113,7 @@ void TypingSession::session_ran(ITfContext* context, CompositionHolder* holder)
 {
     --holder->waiting;
     count_waiting(context, -1);
-    if (heldContext_ && same_object(heldContext_.get(), context) && waiting_in(context) == 0)
-        release_held_keys();
+    send_held_keys_when_due();
 }
 
 bool TypingSession::holds_keys_of(ITfContext* context) const
@@ -129,19 +130,52 @@ bool TypingSession::hold(ITfContext* context, const KeyPress& press, bool test)
         return false;
     if (!heldContext_)
         heldContext_ = ComPtr<ITfContext>::retain(context);
-    held_.push_back({press, window});
-    held_.back().press.context = ComPtr<ITfContext>::retain(context);
+    // The language it comes back in: held switches before it apply first.
+    bool english = english_;
+    for (const HeldKey& held : held_)
+        english = english != held.press.languageSwitch;
+    // A key sent again that must wait once more keeps its place at the head.
+    auto at = replayingNow_ ? held_.begin() : held_.end();
+    at = held_.insert(at, {press, window});
+    at->press.context = ComPtr<ITfContext>::retain(context);
+    at->press.english = replayingNow_ ? press.english : english;
     return true;
 }
 
-void TypingSession::release_held_keys()
+bool TypingSession::hold_language_switch(ITfContext* context)
 {
-    std::vector<HeldKey> keys = std::move(held_);
-    held_.clear();
-    heldContext_.reset();
-    for (const HeldKey& held : keys)
-        if (PostMessageW(held.window, WM_KEYDOWN, held.press.key, held.press.lparam))
+    if (!holds_keys_of(context))
+        return false;
+    KeyPress press;
+    press.key = VK_HELD_SWITCH;
+    press.languageSwitch = true;
+    return hold(context, press, false);
+}
+
+void TypingSession::send_held_keys(bool all)
+{
+    while (!held_.empty()) {
+        HeldKey held = std::move(held_.front());
+        held_.erase(held_.begin());
+        // A character typed in English goes to the application as the character it was:
+        // the keyboard is not as it was when the key comes back.
+        if (held.press.english && held.press.character >= 0x20) {
+            PostMessageW(held.window, WM_CHAR, held.press.character, held.press.lparam);
+        } else if (PostMessageW(held.window, WM_KEYDOWN, held.press.key, held.press.lparam)) {
             replaying_.push_back(held.press);
+            // What it writes when it comes back, the keys after it wait for again.
+            if (!all)
+                break;
+        }
+    }
+    if (held_.empty())
+        heldContext_.reset();
+}
+
+void TypingSession::send_held_keys_when_due()
+{
+    if (heldContext_ && replaying_.empty() && waiting_in(heldContext_.get()) == 0)
+        send_held_keys(false);
 }
 
 bool TypingSession::repost(ITfContext* context, const KeyPress& press)
@@ -331,10 +365,21 @@ bool TypingSession::handle_key(ITfContext* context, WPARAM key, LPARAM lparam, b
     KeyPress press = next_key_press(key, lparam);
     bool replayed = !replaying_.empty();
     // A held key belongs to its own document, even when the focus has left it meanwhile.
-    bool eaten = handle_press(replayed && press.context ? press.context.get() : context, press, test);
+    ITfContext* target = replayed && press.context ? press.context.get() : context;
+    bool eaten = true;
+    replayingNow_ = replayed;
+    if (!replayed || !press.languageSwitch) {
+        eaten = handle_press(target, press, test);
+    } else if (!test) {
+        finish_word(target, EDIT_SYNC_WRITE);
+        language_->toggle();
+    }
+    replayingNow_ = false;
     // A replayed key is done with once the application has it or it was handled for real.
-    if (replayed && (!test || !eaten))
+    if (replayed && (!test || !eaten)) {
         replaying_.pop_front();
+        send_held_keys_when_due();
+    }
     return eaten;
 }
 
@@ -345,7 +390,7 @@ bool TypingSession::handle_press(ITfContext* context, const KeyPress& press, boo
         detach_and_finish(make_edit_request(flush()), EDIT_ASYNC_WRITE);
         drop_word();
     }
-    if (holds_keys_of(context))
+    if (holds_keys_of(context) && !replayingNow_)
         return hold(context, press, test);
     if (press.alt) {
         finish_word(context, EDIT_SYNC_WRITE);
@@ -354,8 +399,12 @@ bool TypingSession::handle_press(ITfContext* context, const KeyPress& press, boo
     // A key sent again would come back without its Ctrl: never held.
     if (press.ctrl)
         return finish_word_and_repost(context, press, test, false, false);
-    if (english_)
+    if (english_) {
+        // The application must not have it before the writes of ours that came first.
+        if (waiting_in(context) > 0 && context_window(context))
+            return hold(context, press, test);
         return false;
+    }
     WPARAM key = press.key;
     if (is_word_ending_key(key))
         return finish_word_and_repost(context, press, test, false);

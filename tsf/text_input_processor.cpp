@@ -68,7 +68,8 @@ HRESULT advise(IUnknown* source_object, REFIID riid, IUnknown* sink, DWORD& cook
 
 TextInputProcessor::TextInputProcessor()
     : settings_(read_settings()),
-      typing_(static_cast<ITfTextInputProcessorEx*>(this), static_cast<ITfCompositionSink*>(this))
+      typing_(static_cast<ITfTextInputProcessorEx*>(this), static_cast<ITfCompositionSink*>(this),
+              static_cast<LanguageSwitch*>(this))
 {
     module_lock();
 }
@@ -336,6 +337,10 @@ STDMETHODIMP TextInputProcessor::OnPreservedKey(ITfContext* context, REFGUID gui
 HRESULT TextInputProcessor::preserved_key(ITfContext* context, REFGUID guid, BOOL* eaten)
 {
     if (IsEqualGUID(guid, GUID_MIRADOT_KEY_LANGUAGE)) {
+        *eaten = TRUE;
+        // Keys typed before the switch and still held are handled as they were typed.
+        if (typing_.hold_language_switch(context))
+            return S_OK;
         typing_.finish_word(context, EDIT_SYNC_WRITE);
         toggle();
         *eaten = TRUE;

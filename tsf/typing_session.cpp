@@ -9,8 +9,8 @@
 
 namespace miradot {
 
-TypingSession::TypingSession(IUnknown* owner, ITfCompositionSink* sink)
-    : owner_(owner), holder_(CompositionHolder::create()), writer_(sink)
+TypingSession::TypingSession(IUnknown* owner, ITfCompositionSink* sink, LanguageSwitch* language)
+    : owner_(owner), language_(language), holder_(CompositionHolder::create()), writer_(sink)
 {
 }
 
@@ -28,7 +28,7 @@ void TypingSession::stop()
     if (engine_)
         commit_pending_word(EDIT_SYNC_WRITE);
     // Keys must not be lost with the processor, even before writes they wait for.
-    release_held_keys();
+    send_held_keys(true);
     writer_.forget_caret();
     composing_ = false;
 }

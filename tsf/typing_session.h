@@ -9,6 +9,7 @@
 #include "edit_request.h"
 #include "edit_session.h"
 #include "hint_window.h"
+#include "language_switch.h"
 #include "tsf_interfaces.h"
 
 #include "engine.h"
@@ -27,15 +28,17 @@ struct KeyPress {
     wchar_t character = 0;
     bool shift = false;
     bool ctrl = false;
-    bool alt = false;            // Alt or a Windows key
-    ComPtr<ITfContext> context;  // where a held key was typed
+    bool alt = false;             // Alt or a Windows key
+    ComPtr<ITfContext> context;   // where a held key was typed
+    bool languageSwitch = false;  // the Vietnamese/English switch, held with the keys
+    bool english = false;         // held in English: the application takes its character as it was
 };
 
 class TypingSession {
 public:
     // `owner` is the processor: edit sessions keep it alive while they wait,
     // and it hears of compositions the application ends (`sink`).
-    TypingSession(IUnknown* owner, ITfCompositionSink* sink);
+    TypingSession(IUnknown* owner, ITfCompositionSink* sink, LanguageSwitch* language);
 
     // False when there was no memory for the composition holder.
     bool ready() const { return static_cast<bool>(holder_); }
@@ -65,6 +68,8 @@ public:
     void contain_fault(ITfContext* context) noexcept;
     bool faulted_in(ITfContext* context) const;
     bool handle_key(ITfContext* context, WPARAM key, LPARAM lparam, bool test);
+    // The Vietnamese/English switch waits behind keys held in `context`; false when none are.
+    bool hold_language_switch(ITfContext* context);
     // After each key: the hint follows the engine's alternative.
     void refresh_hint_after(ITfContext* context, WPARAM key, bool test, bool eaten);
     void refresh_hint(ITfContext* context);
@@ -133,7 +138,9 @@ private:
     bool hold(ITfContext* context, const KeyPress& press, bool test);
     // Sends the key again now, or after the writes it must follow.
     bool repost(ITfContext* context, const KeyPress& press);
-    void release_held_keys();
+    // Sends the held keys again up to the first that comes back here (all of them with `all`).
+    void send_held_keys(bool all);
+    void send_held_keys_when_due();
 
     // Edit sessions on `holder` (the current one when null).
     // The holder an edit works on, which takes the edit's context at its
@@ -154,6 +161,7 @@ private:
     void detach_for_caret_move();
 
     IUnknown* owner_;  // the processor, which owns this session
+    LanguageSwitch* language_;
     TfClientId clientId_ = TF_CLIENTID_NULL;
     std::unique_ptr<EngineContext, EngineDeleter> engine_;
     ComPtr<CompositionHolder> holder_;
@@ -173,6 +181,7 @@ private:
     std::vector<HeldKey> held_;
     ComPtr<ITfContext> heldContext_;
     std::deque<KeyPress> replaying_;  // sent again, not yet back
+    bool replayingNow_ = false;       // the key being handled is one sent again
     ComPtr<ITfContext> faultedContext_;
     uint32_t method_ = TELEX;
     uint32_t options_ = DEFAULT_OPTIONS;

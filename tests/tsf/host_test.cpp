@@ -636,6 +636,25 @@ TEST_F(HostTest, TabAfterTheApplicationWroteUnannouncedSwapsNothing)
     }
 }
 
+// The switch is a preserved key: it waits behind held keys like any other.
+TEST_F(HostTest, SwitchWhileTheWordWaitsComesAfterIt)
+{
+    activate();
+    for (const GrantCase& grant : GRANTS) {
+        Field field(grant.policy);
+        threadMgr->set_focus(&field.document);
+        threadMgr->type(L"ka? a ");
+        threadMgr->press(VK_SPACE, true, true);
+        threadMgr->type(L"ga");
+        threadMgr->press(VK_BACK);
+        threadMgr->type(L"on");
+        field.document.run_pending_sessions();
+        EXPECT_EQ(field.document.text(), L"ka? a gon") << grant.name;
+        threadMgr->press(VK_SPACE, true, true);
+        threadMgr->set_focus(&document);
+    }
+}
+
 TEST_F(HostTest, TypeFailsOnACharacterWithoutAKey)
 {
     activate();

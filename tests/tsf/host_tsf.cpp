@@ -1104,7 +1104,7 @@ bool dispatch_posted_key_downs()
 {
     bool any = false;
     MSG message;
-    while (PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_CHAR, PM_REMOVE)) {
         DispatchMessageW(&message);
         any = true;
     }

@@ -32,7 +32,8 @@ enum class SessionPolicy {
 
 class HostContext;
 
-// Dispatches the key-downs posted to this thread's windows; false when there were none.
+// Dispatches the key-downs and characters posted to this thread's windows;
+// false when there were none.
 bool dispatch_posted_key_downs();
 
 // The font documents are drawn and measured with; it has the Vietnamese letters.

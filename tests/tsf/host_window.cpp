@@ -23,6 +23,10 @@ LRESULT CALLBACK document_procedure(HWND window, UINT message, WPARAM wparam, LP
             keyboard->deliver_key_down(painted->document, wparam, lparam);
         return 0;
     }
+    if (painted && message == WM_CHAR) {
+        painted->document->type_plainly(static_cast<wchar_t>(wparam));
+        return 0;
+    }
     if (message != WM_PAINT)
         return DefWindowProcW(window, message, wparam, lparam);
     PAINTSTRUCT ps;
