@@ -381,6 +381,9 @@ TEST_F(InstallerDialog, RemovingALanguageAsksFirstAndGivesTheSpaceBack)
     click_window(toggle);
     ASSERT_TRUE(wait_until([&] { return (box = question()) != nullptr; }));
     Sleep(300);
+    EXPECT_EQ(window_text(GetDlgItem(box, IDOK)), L"Gỡ");
+    EXPECT_EQ(window_text(GetDlgItem(box, IDCANCEL)), L"Không gỡ");
+    EXPECT_TRUE(screenshot_window(box, L"confirm_remove.png"));
     click_window(GetDlgItem(box, IDOK));
     ASSERT_TRUE(
         wait_until([&] { return window_text(GetDlgItem(languages, STATUS)) == L"Đã gỡ, lấy lại khoảng 3 MB"; }, 30000))
