@@ -96,6 +96,8 @@ const char* value_at(const LexiconTable& t, uint64_t slot)
 {
     if (!t.imageSlots)
         return t.values[slot];
+    if (!t.imageValues)
+        return nullptr;
     uint32_t offset = image_entry(t, slot).value;
     return offset ? t.imageStrings + offset : nullptr;
 }
@@ -149,7 +151,7 @@ bool rehash(LexiconTable* t, uint64_t capacity)
         std::free(counts);
         return false;
     }
-    LexiconTable grown{keys, values, counts, capacity, t->size, t->total, t->keyBlocks, nullptr, nullptr};
+    LexiconTable grown{keys, values, counts, capacity, t->size, t->total, t->keyBlocks, nullptr, nullptr, false};
     for (uint64_t i = 0; i < t->capacity; ++i) {
         if (!t->keys[i])
             continue;

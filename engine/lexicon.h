@@ -32,6 +32,7 @@ struct LexiconTable {
     // something is added to it, which first copies it into memory.
     const uint32_t* imageSlots;
     const char* imageStrings;
+    bool imageValues;
 };
 
 // Null for a code outside the ten.

@@ -69,18 +69,22 @@ const char* check_table(const LexImageHeader& header, const unsigned char* bytes
     // An entry, its key's first byte and so its NUL (the strings end with one)
     // lie inside the strings.
     uint64_t entryLimit = header.stringsBytes - sizeof(LexImageEntry);
+    // Without branches: the slots of a hash table are used at random, and
+    // mispredicted jumps would cost more than the reading.
     uint64_t used = 0;
+    uint32_t outside = 0;
     for (uint64_t i = 0; i < table.capacity; ++i) {
         uint32_t entry = slots[i];
-        if (entry == 0)
-            continue;
-        if (entry % alignof(LexImageEntry) != 0 || entry >= entryLimit)
-            return "an entry offset out of range";
+        used += entry != 0;
+        outside |= (entry % alignof(LexImageEntry) != 0) | (entry >= entryLimit);
+    }
+    if (outside)
+        return "an entry offset out of range";
+    for (uint64_t i = 0; table.hasValues && i < table.capacity; ++i) {
         uint32_t value;
-        std::memcpy(&value, strings + entry + offsetof(LexImageEntry, value), sizeof value);
-        if (value >= header.stringsBytes)
+        std::memcpy(&value, strings + slots[i] + offsetof(LexImageEntry, value), sizeof value);
+        if (slots[i] && value >= header.stringsBytes)
             return "a string offset out of range";
-        ++used;
     }
     return used == table.size ? nullptr : "a table size that does not match its slots";
 }
@@ -176,6 +180,7 @@ int lex_image_use(const void* image)
         if (table.capacity) {
             t->imageSlots = reinterpret_cast<const uint32_t*>(bytes + table.slotsOffset);
             t->imageStrings = reinterpret_cast<const char*>(bytes + header.stringsOffset);
+            t->imageValues = table.hasValues != 0;
         }
     }
     int entries = 0;
@@ -269,11 +274,14 @@ int lex_image_write(const char* dataDir, const char* imagePath)
         char code = LEX_IMAGE_CODES[i];
         const LexiconTable* t = lex_table(code);
         slots[i].assign(t->capacity, 0);
+        bool hasValues = false;
         for (uint64_t slot = 0; slot < t->capacity; ++slot) {
-            if (t->keys[slot])
-                slots[i][slot] = add_entry(t->keys[slot], add_value(t->values[slot]), t->counts[slot]);
+            if (!t->keys[slot])
+                continue;
+            slots[i][slot] = add_entry(t->keys[slot], add_value(t->values[slot]), t->counts[slot]);
+            hasValues = hasValues || t->values[slot];
         }
-        header.tables[i] = LexImageTable{t->capacity, t->size, t->total, offset};
+        header.tables[i] = LexImageTable{t->capacity, t->size, t->total, offset, hasValues};
         offset += t->capacity * sizeof(uint32_t);
         offset = (offset + 7) & ~uint64_t(7);
     }

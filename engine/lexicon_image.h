@@ -49,6 +49,9 @@ struct LexImageTable {
     uint64_t size;
     uint64_t total;
     uint64_t slotsOffset;
+    // 0 when no entry has a value: the values are then never read, so they
+    // need no checking at load.
+    uint64_t hasValues;
 };
 
 struct LexImageEntry {

@@ -240,6 +240,20 @@ TEST_F(LexiconImage, ADamagedImageIsRefusedWholeAndTheFilesAreRead)
              }
              reseal(image, header);
          }},
+        {"a value beyond the strings", "a string offset out of range",
+         [](auto* image) {
+             auto header = header_of(*image);
+             const LexImageTable& corrections = header.tables[5];
+             ASSERT_TRUE(corrections.hasValues);
+             auto* slots = reinterpret_cast<uint32_t*>(image->data() + corrections.slotsOffset);
+             for (uint64_t i = 0; i < corrections.capacity; ++i) {
+                 if (slots[i]) {
+                     auto* entry = reinterpret_cast<LexImageEntry*>(image->data() + header.stringsOffset + slots[i]);
+                     entry->value = static_cast<uint32_t>(header.stringsBytes);
+                 }
+             }
+             reseal(image, header);
+         }},
         {"a size that does not match the slots", "does not match its slots",
          [](auto* image) {
              auto header = header_of(*image);
