@@ -1,6 +1,7 @@
 #include "lexicon.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -107,13 +108,17 @@ uint32_t count_at(const LexiconTable& t, uint64_t slot)
     return t.imageSlots ? image_entry(t, slot).count : t.counts[slot];
 }
 
-int64_t probe_image(const LexiconTable& t, const char* key, size_t length)
+bool same_key(const char* stored, const char* key, size_t length)
+{
+    return (length == 0 || stored[0] == key[0]) && std::strncmp(stored, key, length) == 0 && stored[length] == 0;
+}
+
+int64_t probe_image(const LexiconTable& t, const char* key, size_t length, uint32_t hash)
 {
     uint64_t mask = t.capacity - 1;
-    uint64_t slot = fnv1a(key, length) & mask;
+    uint64_t slot = hash & mask;
     while (uint32_t offset = t.imageSlots[slot]) {
-        const char* stored = image_key(t, offset);
-        if (std::strncmp(stored, key, length) == 0 && stored[length] == 0)
+        if (same_key(image_key(t, offset), key, length))
             return static_cast<int64_t>(slot);
         slot = (slot + 1) & mask;
     }
@@ -122,21 +127,25 @@ int64_t probe_image(const LexiconTable& t, const char* key, size_t length)
 
 // Slot of the key, or of the empty slot where it would go; -1 when the table
 // has no slots.
-int64_t probe(const LexiconTable& t, const char* key, size_t length)
+int64_t probe(const LexiconTable& t, const char* key, size_t length, uint32_t hash)
 {
     if (t.capacity == 0)
         return -1;
     if (t.imageSlots)
-        return probe_image(t, key, length);
+        return probe_image(t, key, length, hash);
     uint64_t mask = t.capacity - 1;
-    uint64_t slot = fnv1a(key, length) & mask;
+    uint64_t slot = hash & mask;
     while (t.keys[slot]) {
-        const char* stored = t.keys[slot];
-        if (std::strncmp(stored, key, length) == 0 && stored[length] == 0)
+        if (same_key(t.keys[slot], key, length))
             return static_cast<int64_t>(slot);
         slot = (slot + 1) & mask;
     }
     return static_cast<int64_t>(slot);
+}
+
+int64_t probe(const LexiconTable& t, const char* key, size_t length)
+{
+    return probe(t, key, length, fnv1a(key, length));
 }
 
 // Rehashes into `capacity` slots (a power of two above the current one).
@@ -260,14 +269,28 @@ bool set_value(LexiconTable* t, int64_t slot, const char* value, size_t length)
     return true;
 }
 
-int64_t find(char code, const char* key)
+// A key looked up in two tables (v, then f) is hashed once.
+struct HashedKey {
+    const char* key;
+    size_t length;
+    uint32_t hash;
+};
+
+HashedKey hashed(const char* key)
 {
-    LexiconTable* t = lex_table(code);
+    size_t length = std::strlen(key);
+    return HashedKey{key, length, fnv1a(key, length)};
+}
+
+int64_t find(const LexiconTable* t, const HashedKey& key)
+{
     if (!t || t->capacity == 0)
         return -1;
-    int64_t slot = probe(*t, key, std::strlen(key));
+    int64_t slot = probe(*t, key.key, key.length, key.hash);
     return key_at(*t, slot) ? slot : -1;
 }
+
+int64_t find(char code, const char* key) { return find(lex_table(code), hashed(key)); }
 
 uint64_t count_lines(const char* bytes, const char* end)
 {
@@ -335,8 +358,17 @@ bool insert_vietnamese(char code, LexiconTable* own, const char* key, size_t key
 
 LexiconTable* lex_table(char code)
 {
-    const char* at = code ? std::strchr(TABLE_CODES, code) : nullptr;
-    return at ? &g_tables[at - TABLE_CODES] : nullptr;
+    // Every lookup starts here: an index, not a search of the codes.
+    static constexpr auto INDEX = [] {
+        std::array<int8_t, 128> index{};
+        index.fill(-1);
+        for (int i = 0; i < TABLE_COUNT; ++i)
+            index[static_cast<unsigned char>(TABLE_CODES[i])] = static_cast<int8_t>(i);
+        return index;
+    }();
+    auto byte = static_cast<unsigned char>(code);
+    int at = byte < INDEX.size() ? INDEX[byte] : -1;
+    return at >= 0 ? &g_tables[at] : nullptr;
 }
 
 int lex_insert(LexiconTable* t, const char* key, size_t keyLength, const char* value, size_t valueLength,
@@ -480,15 +512,19 @@ uint32_t lex_raw_count(char code, const char* key)
 
 uint32_t lex_count(char code, const char* key)
 {
-    if (code == 'v') {
-        if (!lex_contains('v', key))
-            return 0;
-        uint32_t frequency = lex_raw_count('f', key);
-        return frequency ? frequency : 1;
-    }
-    if (!lex_contains(code, key))
+    HashedKey k = hashed(key);
+    const LexiconTable* t = lex_table(code);
+    int64_t slot = find(t, k);
+    if (slot < 0)
         return 0;
-    uint32_t count = lex_raw_count(code, key);
+    uint32_t count;
+    if (code == 'v') {
+        const LexiconTable* frequencies = lex_table('f');
+        int64_t frequency = find(frequencies, k);
+        count = frequency >= 0 ? count_at(*frequencies, frequency) : 0;
+    } else {
+        count = count_at(*t, slot);
+    }
     return count ? count : 1;
 }
 
