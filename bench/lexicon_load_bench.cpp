@@ -18,8 +18,7 @@ namespace {
 PROCESS_MEMORY_COUNTERS_EX memory()
 {
     PROCESS_MEMORY_COUNTERS_EX counters{};
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
     return counters;
 }
 
@@ -75,8 +74,8 @@ int main(int argc, char** argv)
         startup.hStdOutput = writeEnd;
         startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
         PROCESS_INFORMATION process{};
-        BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                      &process);
+        BOOL started
+            = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
         CloseHandle(writeEnd);
         std::string line;
         char buffer[512];

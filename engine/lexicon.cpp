@@ -498,9 +498,10 @@ int engine_load_data(const char* dataDir)
 
 namespace miradot {
 
-const LexFile LEX_FILES[LEX_FILE_COUNT] = {
-    {"vi.tsv", 'v'},          {"vi_freq.tsv", 'f'},         {"en.tsv", 'e'},        {"corrections.tsv", 'c'},
-    {"corrections_ctx.tsv", 'c'}, {"corrections_keep.tsv", 'k'}, {"shorthand.tsv", 's'}};
+const LexFile LEX_FILES[LEX_FILE_COUNT]
+    = {{"vi.tsv", 'v'},          {"vi_freq.tsv", 'f'},         {"en.tsv", 'e'},
+       {"corrections.tsv", 'c'}, {"corrections_ctx.tsv", 'c'}, {"corrections_keep.tsv", 'k'},
+       {"shorthand.tsv", 's'}};
 
 int lex_contains(char code, const char* key) { return find(code, key) >= 0; }
 
@@ -562,7 +563,6 @@ void lex_clear(char code)
     if (t)
         free_table(t);
 }
-
 
 uint64_t lex_for_each(char code, LexVisitor visit, void* user)
 {

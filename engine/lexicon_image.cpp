@@ -9,7 +9,6 @@
 #include "engine.h"
 #include "file_io.h"
 #include "lexicon.h"
-#include "mapped_file.h"
 
 namespace miradot {
 
@@ -22,8 +21,8 @@ char g_problem[192];
 
 void note_problem(const char* problem, const char* detail = "")
 {
-    std::snprintf(g_problem, sizeof g_problem, "%s: %s%s; the lexicon files were read instead", LEX_IMAGE_NAME,
-                  problem, detail);
+    std::snprintf(g_problem, sizeof g_problem, "%s: %s%s; the lexicon files were read instead", LEX_IMAGE_NAME, problem,
+                  detail);
 }
 
 bool join_path(const char* dir, const char* name, char (&path)[1024])
@@ -61,8 +60,8 @@ const char* check_table(const LexImageHeader& header, const unsigned char* bytes
         return "a table whose capacity is not a power of two";
     if (table.size >= table.capacity)
         return "a table without an empty slot";
-    if (table.slotsOffset < header.headerBytes || table.slotsOffset % sizeof(uint32_t) != 0 ||
-        !inside(table.slotsOffset, table.capacity, sizeof(uint32_t), length))
+    if (table.slotsOffset < header.headerBytes || table.slotsOffset % sizeof(uint32_t) != 0
+        || !inside(table.slotsOffset, table.capacity, sizeof(uint32_t), length))
         return "a table offset out of range";
     const auto* slots = reinterpret_cast<const uint32_t*>(bytes + table.slotsOffset);
     const unsigned char* strings = bytes + header.stringsOffset;
@@ -130,9 +129,9 @@ const char* lex_image_check(const void* image, size_t length)
         return "wrong size";
     if (lex_checksum(bytes + CHECKED_FROM, length - CHECKED_FROM) != header.checksum)
         return "wrong checksum";
-    if (header.stringsOffset < header.headerBytes || header.stringsOffset % alignof(LexImageEntry) != 0 ||
-        header.stringsBytes <= sizeof(LexImageEntry) || header.stringsBytes > UINT32_MAX ||
-        !inside(header.stringsOffset, header.stringsBytes, 1, length))
+    if (header.stringsOffset < header.headerBytes || header.stringsOffset % alignof(LexImageEntry) != 0
+        || header.stringsBytes <= sizeof(LexImageEntry) || header.stringsBytes > UINT32_MAX
+        || !inside(header.stringsOffset, header.stringsBytes, 1, length))
         return "a string offset out of range";
     const unsigned char* strings = bytes + header.stringsOffset;
     if (strings[0] != 0 || strings[header.stringsBytes - 1] != 0)

@@ -38,8 +38,8 @@ struct LexImageSource {
     // a file changed so shortly before the image that a later change could
     // leave the same time.
     int64_t modified;
-    uint64_t digest;   // lex_checksum of its bytes
-    int64_t entries;   // what lex_parse_file counted
+    uint64_t digest;  // lex_checksum of its bytes
+    int64_t entries;  // what lex_parse_file counted
 };
 
 constexpr int64_t LEX_TIME_UNKNOWN = INT64_MIN;

@@ -59,8 +59,8 @@ std::vector<unsigned char> read_bytes(const std::string& path)
 
 void write_bytes(const std::string& path, const std::vector<unsigned char>& bytes)
 {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()),
-                                                                   bytes.size());
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 LexImageHeader header_of(const std::vector<unsigned char>& image)
