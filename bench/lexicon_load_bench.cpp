@@ -1,6 +1,8 @@
 // The lexicon's first load in a new process, as the text service makes it
 // (engine_load_data on the installed data folder): time to ready, private
 // memory it adds and the working set it adds beyond that (the shared image).
+// Wine counts no private usage (0 whatever the load), so under Wine the
+// working set tells the two loads apart: the image's pages are the file's.
 //   lexicon_load_bench.exe PATH\data [runs]
 // Each run is a new process (the program starts itself with --once).
 #include <windows.h>
