@@ -136,9 +136,13 @@ int engine_pending_span(const EngineContext* ctx);
 // copied, Backspace (8) deletes, U+21E5 swaps. Returns the committed length.
 int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int size);
 
-// Loads the seven lexicon files of dataDir (UTF-8). Entries loaded, or -1
+// Loads the seven lexicon files of dataDir (UTF-8), from the folder's
+// compiled image "lexicon.img" when it matches them. Entries loaded, or -1
 // when no file loaded.
 int engine_load_data(const char* dataDir);
+// Why the last engine_load_data refused the folder's image and read the
+// files instead; null when it used the image or there was none.
+const char* engine_data_problem();
 
 // Puts tone marks where the options want them and applies corrections to a
 // finished text, keeping every other character. Returns the number of

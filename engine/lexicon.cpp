@@ -1,6 +1,7 @@
 #include "lexicon.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "engine.h"
 #include "file_io.h"
 #include "letters.h"
+#include "lexicon_image.h"
 
 namespace miradot {
 
@@ -72,21 +74,78 @@ char* copy_bytes(const char* bytes, size_t length)
     return copy;
 }
 
-// Slot of the key, or of the empty slot where it would go; -1 when the table
-// has no slots.
-int64_t probe(const LexiconTable& t, const char* key, size_t length)
+// Of a used slot of a table of the image.
+const LexImageEntry& image_entry(const LexiconTable& t, uint64_t slot)
 {
-    if (t.capacity == 0)
-        return -1;
+    return *reinterpret_cast<const LexImageEntry*>(t.imageStrings + t.imageSlots[slot]);
+}
+
+const char* image_key(const LexiconTable& t, uint32_t entryOffset)
+{
+    return t.imageStrings + entryOffset + sizeof(LexImageEntry);
+}
+
+const char* key_at(const LexiconTable& t, uint64_t slot)
+{
+    if (!t.imageSlots)
+        return t.keys[slot];
+    uint32_t offset = t.imageSlots[slot];
+    return offset ? image_key(t, offset) : nullptr;
+}
+
+const char* value_at(const LexiconTable& t, uint64_t slot)
+{
+    if (!t.imageSlots)
+        return t.values[slot];
+    if (!t.imageValues)
+        return nullptr;
+    uint32_t offset = image_entry(t, slot).value;
+    return offset ? t.imageStrings + offset : nullptr;
+}
+
+uint32_t count_at(const LexiconTable& t, uint64_t slot)
+{
+    return t.imageSlots ? image_entry(t, slot).count : t.counts[slot];
+}
+
+bool same_key(const char* stored, const char* key, size_t length)
+{
+    return (length == 0 || stored[0] == key[0]) && std::strncmp(stored, key, length) == 0 && stored[length] == 0;
+}
+
+int64_t probe_image(const LexiconTable& t, const char* key, size_t length, uint32_t hash)
+{
     uint64_t mask = t.capacity - 1;
-    uint64_t slot = fnv1a(key, length) & mask;
-    while (t.keys[slot]) {
-        const char* stored = t.keys[slot];
-        if (std::strncmp(stored, key, length) == 0 && stored[length] == 0)
+    uint64_t slot = hash & mask;
+    while (uint32_t offset = t.imageSlots[slot]) {
+        if (same_key(image_key(t, offset), key, length))
             return static_cast<int64_t>(slot);
         slot = (slot + 1) & mask;
     }
     return static_cast<int64_t>(slot);
+}
+
+// Slot of the key, or of the empty slot where it would go; -1 when the table
+// has no slots.
+int64_t probe(const LexiconTable& t, const char* key, size_t length, uint32_t hash)
+{
+    if (t.capacity == 0)
+        return -1;
+    if (t.imageSlots)
+        return probe_image(t, key, length, hash);
+    uint64_t mask = t.capacity - 1;
+    uint64_t slot = hash & mask;
+    while (t.keys[slot]) {
+        if (same_key(t.keys[slot], key, length))
+            return static_cast<int64_t>(slot);
+        slot = (slot + 1) & mask;
+    }
+    return static_cast<int64_t>(slot);
+}
+
+int64_t probe(const LexiconTable& t, const char* key, size_t length)
+{
+    return probe(t, key, length, fnv1a(key, length));
 }
 
 // Rehashes into `capacity` slots (a power of two above the current one).
@@ -101,7 +160,7 @@ bool rehash(LexiconTable* t, uint64_t capacity)
         std::free(counts);
         return false;
     }
-    LexiconTable grown{keys, values, counts, capacity, t->size, t->total, t->keyBlocks};
+    LexiconTable grown{keys, values, counts, capacity, t->size, t->total, t->keyBlocks, nullptr, nullptr, false};
     for (uint64_t i = 0; i < t->capacity; ++i) {
         if (!t->keys[i])
             continue;
@@ -119,9 +178,62 @@ bool rehash(LexiconTable* t, uint64_t capacity)
 
 bool grow(LexiconTable* t) { return rehash(t, t->capacity ? t->capacity * 2 : FIRST_CAPACITY); }
 
+// Empties a table; the image's own bytes are not the table's to free.
+void free_table(LexiconTable* t)
+{
+    if (t->imageSlots) {
+        *t = LexiconTable{};
+        return;
+    }
+    for (uint64_t i = 0; t->values && i < t->capacity; ++i)
+        std::free(t->values[i]);
+    for (KeyBlock* block = t->keyBlocks; block;) {
+        KeyBlock* next = block->next;
+        std::free(block);
+        block = next;
+    }
+    std::free(t->keys);
+    std::free(t->values);
+    std::free(t->counts);
+    *t = LexiconTable{};
+}
+
+// Copies a table of the image into memory, slot for slot, before it changes.
+bool own(LexiconTable* t)
+{
+    if (!t->imageSlots)
+        return true;
+    LexiconTable copy{};
+    copy.keys = static_cast<char**>(std::calloc(t->capacity, sizeof(char*)));
+    copy.values = static_cast<char**>(std::calloc(t->capacity, sizeof(char*)));
+    copy.counts = static_cast<uint32_t*>(std::calloc(t->capacity, sizeof(uint32_t)));
+    copy.capacity = t->capacity;
+    copy.size = t->size;
+    copy.total = t->total;
+    bool copied = copy.keys && copy.values && copy.counts;
+    for (uint64_t i = 0; copied && i < t->capacity; ++i) {
+        const char* key = key_at(*t, i);
+        if (!key)
+            continue;
+        const char* value = value_at(*t, i);
+        copy.keys[i] = store_key(&copy, key, std::strlen(key));
+        copy.values[i] = value ? copy_bytes(value, std::strlen(value)) : nullptr;
+        copy.counts[i] = count_at(*t, i);
+        copied = copy.keys[i] && (!value || copy.values[i]);
+    }
+    if (!copied) {
+        free_table(&copy);
+        return false;
+    }
+    *t = copy;
+    return true;
+}
+
 // Sizes the table once for a file's lines instead of doubling many times.
 void reserve(LexiconTable* t, uint64_t extraKeys)
 {
+    if (!own(t))
+        return;
     uint64_t capacity = t->capacity ? t->capacity : FIRST_CAPACITY;
     while (capacity < 2 * (t->size + extraKeys) + 2)
         capacity *= 2;
@@ -132,6 +244,8 @@ void reserve(LexiconTable* t, uint64_t extraKeys)
 // Finds or creates the key's slot; -1 when memory runs out.
 int64_t claim_slot(LexiconTable* t, const char* key, size_t length)
 {
+    if (!own(t))
+        return -1;
     if (t->capacity < 2 * t->size + 2 && !grow(t))
         return -1;
     int64_t slot = probe(*t, key, length);
@@ -155,14 +269,28 @@ bool set_value(LexiconTable* t, int64_t slot, const char* value, size_t length)
     return true;
 }
 
-int64_t find(char code, const char* key)
+// A key looked up in two tables (v, then f) is hashed once.
+struct HashedKey {
+    const char* key;
+    size_t length;
+    uint32_t hash;
+};
+
+HashedKey hashed(const char* key)
 {
-    LexiconTable* t = lex_table(code);
+    size_t length = std::strlen(key);
+    return HashedKey{key, length, fnv1a(key, length)};
+}
+
+int64_t find(const LexiconTable* t, const HashedKey& key)
+{
     if (!t || t->capacity == 0)
         return -1;
-    int64_t slot = probe(*t, key, std::strlen(key));
-    return t->keys[slot] ? slot : -1;
+    int64_t slot = probe(*t, key.key, key.length, key.hash);
+    return key_at(*t, slot) ? slot : -1;
 }
+
+int64_t find(char code, const char* key) { return find(lex_table(code), hashed(key)); }
 
 uint64_t count_lines(const char* bytes, const char* end)
 {
@@ -230,8 +358,17 @@ bool insert_vietnamese(char code, LexiconTable* own, const char* key, size_t key
 
 LexiconTable* lex_table(char code)
 {
-    const char* at = code ? std::strchr(TABLE_CODES, code) : nullptr;
-    return at ? &g_tables[at - TABLE_CODES] : nullptr;
+    // Every lookup starts here: an index, not a search of the codes.
+    static constexpr auto INDEX = [] {
+        std::array<int8_t, 128> index{};
+        index.fill(-1);
+        for (int i = 0; i < TABLE_COUNT; ++i)
+            index[static_cast<unsigned char>(TABLE_CODES[i])] = static_cast<int8_t>(i);
+        return index;
+    }();
+    auto byte = static_cast<unsigned char>(code);
+    int at = byte < INDEX.size() ? INDEX[byte] : -1;
+    return at >= 0 ? &g_tables[at] : nullptr;
 }
 
 int lex_insert(LexiconTable* t, const char* key, size_t keyLength, const char* value, size_t valueLength,
@@ -339,16 +476,13 @@ int lex_load_file(char code, const char* path)
 
 int engine_load_data(const char* dataDir)
 {
-    using miradot::lex_load_file;
-    static constexpr struct {
-        const char* name;
-        char code;
-    } FILES[] = {{"vi.tsv", 'v'},          {"vi_freq.tsv", 'f'},         {"en.tsv", 'e'},
-                 {"corrections.tsv", 'c'}, {"corrections_ctx.tsv", 'c'}, {"corrections_keep.tsv", 'k'},
-                 {"shorthand.tsv", 's'}};
+    using namespace miradot;
+    int fromImage = lex_image_load(dataDir);
+    if (fromImage != LEX_IMAGE_UNUSED)
+        return fromImage;
     int total = 0;
     bool anyLoaded = false;
-    for (const auto& file : FILES) {
+    for (const auto& file : LEX_FILES) {
         char path[1024];
         int n = std::snprintf(path, sizeof path, "%s/%s", dataDir, file.name);
         if (n <= 0 || n >= static_cast<int>(sizeof path))
@@ -364,32 +498,41 @@ int engine_load_data(const char* dataDir)
 
 namespace miradot {
 
+const LexFile LEX_FILES[LEX_FILE_COUNT]
+    = {{"vi.tsv", 'v'},          {"vi_freq.tsv", 'f'},         {"en.tsv", 'e'},
+       {"corrections.tsv", 'c'}, {"corrections_ctx.tsv", 'c'}, {"corrections_keep.tsv", 'k'},
+       {"shorthand.tsv", 's'}};
+
 int lex_contains(char code, const char* key) { return find(code, key) >= 0; }
 
 uint32_t lex_raw_count(char code, const char* key)
 {
     int64_t slot = find(code, key);
-    return slot >= 0 ? lex_table(code)->counts[slot] : 0;
+    return slot >= 0 ? count_at(*lex_table(code), slot) : 0;
 }
 
 uint32_t lex_count(char code, const char* key)
 {
-    if (code == 'v') {
-        if (!lex_contains('v', key))
-            return 0;
-        uint32_t frequency = lex_raw_count('f', key);
-        return frequency ? frequency : 1;
-    }
-    if (!lex_contains(code, key))
+    HashedKey k = hashed(key);
+    const LexiconTable* t = lex_table(code);
+    int64_t slot = find(t, k);
+    if (slot < 0)
         return 0;
-    uint32_t count = lex_raw_count(code, key);
+    uint32_t count;
+    if (code == 'v') {
+        const LexiconTable* frequencies = lex_table('f');
+        int64_t frequency = find(frequencies, k);
+        count = frequency >= 0 ? count_at(*frequencies, frequency) : 0;
+    } else {
+        count = count_at(*t, slot);
+    }
     return count ? count : 1;
 }
 
 const char* lex_value(char code, const char* key)
 {
     int64_t slot = find(code, key);
-    return slot >= 0 ? lex_table(code)->values[slot] : nullptr;
+    return slot >= 0 ? value_at(*lex_table(code), slot) : nullptr;
 }
 
 const char* lex_correction(const char* key) { return lex_value('c', key); }
@@ -417,19 +560,8 @@ bool lex_loaded(char code) { return lex_size(code) != 0; }
 void lex_clear(char code)
 {
     LexiconTable* t = lex_table(code);
-    if (!t)
-        return;
-    for (uint64_t i = 0; i < t->capacity; ++i)
-        std::free(t->values[i]);
-    for (KeyBlock* block = t->keyBlocks; block;) {
-        KeyBlock* next = block->next;
-        std::free(block);
-        block = next;
-    }
-    std::free(t->keys);
-    std::free(t->values);
-    std::free(t->counts);
-    *t = LexiconTable{};
+    if (t)
+        free_table(t);
 }
 
 uint64_t lex_for_each(char code, LexVisitor visit, void* user)
@@ -439,9 +571,10 @@ uint64_t lex_for_each(char code, LexVisitor visit, void* user)
         return 0;
     uint64_t visited = 0;
     for (uint64_t i = 0; i < t->capacity; ++i) {
-        if (!t->keys[i])
+        const char* key = key_at(*t, i);
+        if (!key)
             continue;
-        visit(t->keys[i], t->values[i], t->counts[i], user);
+        visit(key, value_at(*t, i), count_at(*t, i), user);
         ++visited;
     }
     return visited;

@@ -27,6 +27,12 @@ struct LexiconTable {
     uint64_t size;
     uint64_t total;
     KeyBlock* keyBlocks;  // keys are never freed one by one, so they share blocks
+    // Set while the table is the one of the mapped image (lexicon_image.h),
+    // looked up in place; keys, values and counts are then null until
+    // something is added to it, which first copies it into memory.
+    const uint32_t* imageSlots;
+    const char* imageStrings;
+    bool imageValues;
 };
 
 // Null for a code outside the ten.

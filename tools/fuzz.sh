@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-120}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_typing fuzz_compose fuzz_lexicon fuzz_learned fuzz_clean_text fuzz_wav fuzz_json fuzz_model_files fuzz_manifest fuzz_charset)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_typing fuzz_compose fuzz_lexicon fuzz_lexicon_image fuzz_learned fuzz_clean_text fuzz_wav fuzz_json fuzz_model_files fuzz_manifest fuzz_charset)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DMIRADOT_FUZZ=ON -DMIRADOT_WINDOWS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

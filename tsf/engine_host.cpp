@@ -64,10 +64,17 @@ bool try_data_directory(const std::wstring& directory)
     if (!to_utf8(data, utf8, DATA_PATH_BYTES))
         return false;
     int loaded;
+    char problem[256] = "";
     {
         EngineLock lock;
         loaded = engine_load_data(utf8);
+        if (const char* why = engine_data_problem())
+            lstrcpynA(problem, why, sizeof problem);
     }
+    // A refused lexicon image costs every process its own parsed tables:
+    // worth a line in a debugger.
+    if (problem[0])
+        OutputDebugStringA(problem);
     if (loaded < 0)
         return false;
     load_context_words(data, L"corrections.tsv");
