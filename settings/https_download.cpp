@@ -1,5 +1,7 @@
 #include "https_download.h"
 
+#include "diagnostics_log.h"
+
 #include "version_number.h"
 
 #include <cstdio>
@@ -42,6 +44,7 @@ HINTERNET open_https_url(HINTERNET session, const char* url, char* error, bool* 
     HINTERNET request = InternetOpenUrlA(session, url, nullptr, 0, flags, 0);
     if (!request) {
         std::snprintf(error, HTTP_ERROR_SIZE, "connect failed (%lu)", GetLastError());
+        miradot::log_event("download %s: %s", url, error);
         return nullptr;
     }
     // A redirect may have left HTTPS; nothing is read over plain HTTP.
@@ -60,6 +63,7 @@ HINTERNET open_https_url(HINTERNET session, const char* url, char* error, bool* 
         if (refused)
             *refused = true;
         std::snprintf(error, HTTP_ERROR_SIZE, "HTTP %lu", code);
+        miradot::log_event("download %s: %s", url, error);
         InternetCloseHandle(request);
         return nullptr;
     }
@@ -152,5 +156,7 @@ DownloadOutcome download_to_file(const char* url, const wchar_t* path, uint64_t 
         outcome = DOWNLOAD_INCOMPLETE;
     if (outcome != DOWNLOAD_DONE && file != INVALID_HANDLE_VALUE)
         DeleteFileW(path);
+    miradot::log_event("download %s: outcome %d, %llu bytes, stated %llu", url, outcome,
+                       static_cast<unsigned long long>(total), static_cast<unsigned long long>(stated_size));
     return outcome;
 }

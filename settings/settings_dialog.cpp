@@ -1,6 +1,7 @@
 #include "settings_dialog.h"
 
 #include "behaviour_rows.h"
+#include "diagnostics_report.h"
 #include "dialog_features.h"
 #include "dialog_controls.h"
 #include "dialog_state.h"
@@ -241,6 +242,9 @@ void on_command(HWND dialog, int id, int code)
         break;
     case IDC_HOME_PAGE:
         ShellExecuteW(dialog, L"open", HOME_PAGE, nullptr, nullptr, SW_SHOWNORMAL);
+        break;
+    case IDC_COPY_DIAGNOSTICS:
+        copy_to_clipboard(dialog, diagnostics_report());
         break;
     case IDCANCEL:
         close_requested(dialog);

@@ -1,5 +1,6 @@
 #include "update_check.h"
 
+#include "diagnostics_log.h"
 #include "https_download.h"
 #include "manifest_signature.h"
 #include "settings_store.h"
@@ -42,6 +43,7 @@ void write_utf8(HKEY key, const wchar_t* name, const char* text)
 
 void store_result(const UpdateCheckResult& r, const char* url, const char* digest, unsigned long long size)
 {
+    miradot::log_event("update check: %s %s %s", r.status, r.version, r.error);
     HKEY key = open_update_key(KEY_SET_VALUE, true);
     if (!key)
         return;

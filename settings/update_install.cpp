@@ -1,5 +1,6 @@
 #include "update_install.h"
 
+#include "diagnostics_log.h"
 #include "file_digest.h"
 #include "https_download.h"
 #include "update_check.h"
@@ -112,6 +113,7 @@ const wchar_t* install(HWND dialog, const char* url, const char* digest, uint64_
         || !GetExitCodeProcess(run.hProcess, &exit_code))
         exit_code = 1;
     CloseHandle(run.hProcess);
+    miradot::log_event("update install: installer exit code %lu", exit_code);
     if (exit_code != 0)
         return L"Lỗi: bộ cài báo lỗi.";
     *kind = UPDATE_INSTALLED;

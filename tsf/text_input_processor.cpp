@@ -3,6 +3,7 @@
 // a global compartment so that one switch reaches every application.
 #include "text_input_processor.h"
 
+#include "diagnostics_log.h"
 #include "engine_host.h"
 #include "guids.h"
 #include "module.h"
@@ -172,6 +173,7 @@ STDMETHODIMP TextInputProcessor::ActivateEx(ITfThreadMgr* thread_mgr, TfClientId
     } catch (const std::bad_alloc&) {
         // Without memory for it, the translation hotkey does nothing.
     }
+    miradot::log_event("activation, key sink %s", keySinkAdvised_ ? "advised" : "refused");
     return S_OK;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 
+#include "diagnostics_log.h"
 #include "pipe.h"
 #include "recognizer.h"
 #include "transcribe.h"
@@ -62,7 +63,10 @@ int main()
     static VoiceHelperState state;
     state.helperDir = helper_directory();
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    log_set_program("miraDot-Voice");
     load_recognizer(state);
+    if (!state.recognizer)
+        log_event("model load error: %s", state.load_error.c_str());
 
     if (argv && argc >= 3 && std::wstring(argv[1]) == L"--once") {
         std::string reply = transcribe_once(state, argv[2]) + "\n";
@@ -72,6 +76,7 @@ int main()
         return 0;
     }
 
+    log_event("helper start");
     int code = serve_pipe(
         PipeKind::Voice,
         [](const std::string& request, std::string& reply) {
@@ -81,5 +86,6 @@ int main()
         },
         [] { return state.recording != REC_IDLE; });
     stop_recording(state);
+    log_event("helper exit %d", code);
     return code;
 }
