@@ -1,6 +1,8 @@
 ; The miraDot installer: builds miraDot-Setup-<VERSION>.exe from the staged
 ; install folder.
 ;   makensis -DVERSION=0.1.5 -DSTAGE=<stage>/miraDot -DOUTFILE=<out>.exe miraDot.nsi
+; With -DSIGN_COMMAND=<command>, <command> <file> signs the uninstaller it writes,
+; and -DUNINSTALLER_COPY=<file> keeps a copy of the signed one for checking.
 ; Parameters: /S silent; /NOKEYBOARD an update (the keyboard is not added to
 ; the user's input list again). Exit code 0 only when everything is in place.
 Target amd64-unicode
@@ -16,6 +18,13 @@ Unicode true
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\miraDot"
 ; The text service's class and its Vietnamese profile.
 !define TIP "0x042A:{70FDEC8F-FE33-4D80-984A-F26DB7E72AD2}{E582B685-6F11-4BCE-ADBD-A90D41163D6A}"
+
+!ifdef SIGN_COMMAND
+  !uninstfinalize '${SIGN_COMMAND} "%1"' = 0
+!endif
+!ifdef UNINSTALLER_COPY
+  !uninstfinalize 'cp "%1" "${UNINSTALLER_COPY}"' = 0
+!endif
 
 Name "miraDot ${VERSION}"
 Caption "Cài đặt miraDot ${VERSION}"

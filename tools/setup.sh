@@ -26,6 +26,8 @@ apt_packages=(
   # signed updates: the signature check, the installer, and the mingw-w64
   # libsodium built from Debian's source package
   libsodium-dev nsis dpkg-dev autoconf automake libtool
+  # Authenticode signatures of the programs, the DLL and the installer
+  osslsigncode openssl
   # a private sound server whose recording device plays the test speech to Wine's audio capture
   pulseaudio pulseaudio-utils
   # the stand-in for the system tar that the installer tests put in their Wine prefix
