@@ -1,5 +1,6 @@
 #include "settings_store.h"
 
+#include "diagnostics_log.h"
 #include "engine.h"
 #include "environment.h"
 
@@ -48,6 +49,13 @@ std::optional<std::wstring> read_string(HKEY key, const wchar_t* name, DWORD buf
     return text.substr(0, text.find(L'\0'));
 }
 
+// The value's name only: its content may be anything.
+void log_refused(const wchar_t* name)
+{
+    std::string ascii(name, name + std::wcslen(name));  // the names are ASCII
+    miradot::log_event("settings value %s refused", ascii.c_str());
+}
+
 void read_hotkeys(HKEY key, ServiceSettings* s)
 {
     auto voice = key ? read_string(key, SETTINGS_HOTKEY_VOICE, HOTKEY_BYTES) : std::nullopt;
@@ -57,20 +65,29 @@ void read_hotkeys(HKEY key, ServiceSettings* s)
             return std::nullopt;
         return as_u16(text->c_str(), text->size());
     };
-    s->voiceHotkey = validate_hotkey(view(voice), u"Ctrl+Alt+V", NO_HOTKEY, u"").hotkey;
-    s->translateHotkey = validate_hotkey(view(translate), u"Ctrl+Alt+Y", s->voiceHotkey, u"Nói thành chữ").hotkey;
+    HotkeyChoice voice_choice = validate_hotkey(view(voice), u"Ctrl+Alt+V", NO_HOTKEY, u"");
+    HotkeyChoice translate_choice
+        = validate_hotkey(view(translate), u"Ctrl+Alt+Y", voice_choice.hotkey, u"Nói thành chữ");
+    s->voiceHotkey = voice_choice.hotkey;
+    s->translateHotkey = translate_choice.hotkey;
     if (s->translateHotkey == s->voiceHotkey)
         s->translateHotkey = NO_HOTKEY;
+    if (voice && (!voice_choice.message.empty() || !parse_hotkey(*view(voice))))
+        log_refused(SETTINGS_HOTKEY_VOICE);
+    if (translate && (!translate_choice.message.empty() || !parse_hotkey(*view(translate))))
+        log_refused(SETTINGS_HOTKEY_TRANSLATE);
 }
 
 void read_other_language(HKEY key, ServiceSettings* s)
 {
     auto text = read_string(key, SETTINGS_MT_OTHER, LANGUAGE_BYTES);
-    if (!text || text->size() < 2 || text->size() > 3)
+    if (!text)
         return;
+    bool valid = text->size() >= 2 && text->size() <= 3;
     for (wchar_t c : *text)
-        if (c < L'a' || c > L'z')
-            return;
+        valid = valid && c >= L'a' && c <= L'z';
+    if (!valid)
+        return log_refused(SETTINGS_MT_OTHER);
     for (size_t i = 0; i <= text->size(); ++i)
         s->otherLanguage[i] = char(i < text->size() ? (*text)[i] : 0);
 }
@@ -115,7 +132,10 @@ ServiceSettings read_settings()
     if (!key)
         return s;
 
-    s.method = read_dword(key, SETTINGS_METHOD) == DWORD(VNI) ? VNI : TELEX;
+    std::optional<DWORD> method = read_dword(key, SETTINGS_METHOD);
+    s.method = method == DWORD(VNI) ? VNI : TELEX;
+    if (method && *method != DWORD(VNI) && *method != DWORD(TELEX))
+        log_refused(SETTINGS_METHOD);
     s.options = combine_options(read_dword(key, SETTINGS_OPTIONS), read_dword(key, SETTINGS_OPTIONS_KNOWN));
     s.clearSeq = read_dword(key, SETTINGS_CLEAR_SEQ).value_or(0);
     read_other_language(key, &s);

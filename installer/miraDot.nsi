@@ -1,6 +1,8 @@
 ; The miraDot installer: builds miraDot-Setup-<VERSION>.exe from the staged
 ; install folder.
 ;   makensis -DVERSION=0.1.5 -DFILE_VERSION=0.1.5.0 -DSTAGE=<stage>/miraDot -DICON=<miraDot.ico> -DOUTFILE=<out>.exe miraDot.nsi
+; With -DSIGN_COMMAND=<command>, <command> <file> signs the uninstaller it writes,
+; and -DUNINSTALLER_COPY=<file> keeps a copy of the signed one for checking.
 ; Parameters: /S silent; /NOKEYBOARD an update (the keyboard is not added to
 ; the user's input list again); /DOWNGRADE allows a silent install of an older
 ; version over a newer one; /RUNSETTINGS starts the settings program when done
@@ -33,6 +35,13 @@ Unicode true
 !define EXIT_ENTRY 5      ; the shortcut or the uninstall entry could not be written
 !define EXIT_KEYBOARD 6   ; everything is in place but the keyboard is not in the input list
 !define EXIT_OLDER 7      ; a newer version is installed; nothing was changed
+
+!ifdef SIGN_COMMAND
+  !uninstfinalize '${SIGN_COMMAND} "%1"' = 0
+!endif
+!ifdef UNINSTALLER_COPY
+  !uninstfinalize 'cp "%1" "${UNINSTALLER_COPY}"' = 0
+!endif
 
 Name "miraDot"
 Caption "Cài đặt miraDot ${VERSION}"

@@ -13,6 +13,7 @@ text) through the CTranslate2 models "en-xx" and "xx-en" of the translation
 home, through English when neither side is English.
 """
 
+import contextlib
 import gc
 import json
 import os
@@ -38,6 +39,77 @@ EXIT_OK = 0
 EXIT_NO_NAME = 2
 EXIT_ALREADY_RUNNING = 3
 EXIT_USAGE = 4
+
+# ---------------------------------------------------------------------------
+# The diagnostics log: the files and the line of the system's own programs,
+# "LOCALAPPDATA\miraDot\logs\miraDot.log" and the older "miraDot.1.log".
+# Events name outcomes, models and error kinds, never a text to translate or
+# a translation.
+
+LOG_FILE_LIMIT = 256 * 1024    # a file is moved aside before a line takes it past this
+LOG_EVENT_LIMIT = 400          # bytes of one event
+LOG_PROGRAM = "mt_win.py"
+
+
+def log_folder():
+    local = os.environ.get("LOCALAPPDATA", "")
+    if not 1 <= len(local) <= 239:
+        return None
+    folder = os.path.join(local, "miraDot", "logs")
+    try:
+        os.makedirs(folder, exist_ok=True)
+    except OSError:
+        return None
+    return folder
+
+
+def format_log_line(unix_ms, program, process_id, event):
+    event = event.encode("utf-8", "replace")[:LOG_EVENT_LIMIT].decode("utf-8", "ignore")
+    event = event.replace("\r", " ").replace("\n", " ")
+    stamp = time.strftime("%Y-%m-%dT%H:%M:%S", time.gmtime(unix_ms // 1000))
+    return "%s.%03dZ %s %d %s\n" % (stamp, unix_ms % 1000, program, process_id, event)
+
+
+@contextlib.contextmanager
+def _log_lock(folder):
+    """The lock every writer of the session shares; yields whether it is held."""
+    if os.name != "nt":
+        import fcntl
+        with open(os.path.join(folder, ".lock"), "a") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            yield True
+        return
+    import ctypes
+    k32 = ctypes.WinDLL("kernel32")
+    k32.CreateMutexW.restype = ctypes.c_void_p
+    mutex = ctypes.c_void_p(k32.CreateMutexW(None, False, "Local\\miraDot-diagnostics-log"))
+    held = bool(mutex.value) and k32.WaitForSingleObject(mutex, 2000) in (0, 0x80)
+    try:
+        yield held
+    finally:
+        if held:
+            k32.ReleaseMutex(mutex)
+        if mutex.value:
+            k32.CloseHandle(mutex)
+
+
+def log_event(event):
+    """Appends one line; a log that cannot be written is no reason to fail."""
+    folder = log_folder()
+    if folder is None:
+        return
+    line = format_log_line(int(time.time() * 1000), LOG_PROGRAM, os.getpid(), event).encode("utf-8")
+    current = os.path.join(folder, "miraDot.log")
+    try:
+        with _log_lock(folder) as held:
+            if not held:
+                return
+            if os.path.isfile(current) and os.path.getsize(current) + len(line) > LOG_FILE_LIMIT:
+                os.replace(current, os.path.join(folder, "miraDot.1.log"))
+            with open(current, "ab") as log:
+                log.write(line)
+    except OSError:
+        pass
 
 # ---------------------------------------------------------------------------
 # Which language a text is in
@@ -350,6 +422,13 @@ class ModelTranslator:
         return sorted(self.models)
 
     def _load(self, name):
+        try:
+            return self._open(name)
+        except Exception as error:
+            log_event("model %s load error: %s: %s" % (name, type(error).__name__, error))
+            raise
+
+    def _open(self, name):
         import ctranslate2
         import sentencepiece
         folder = model_folder(self.home, name)
@@ -503,6 +582,7 @@ class TranslationService:
                 for _, flags in results:
                     warnings |= set(flags)
         except Exception as error:  # a broken model file must not end the service
+            log_event("translation with %s failed: %s" % (" ".join(models), type(error).__name__))
             return failure("translation failed: %s" % (error,))
         members = [("ok", True), ("text", join_text(lines, sentences, target)), ("from", source), ("to", target),
                    ("warn", sorted(warnings))]
@@ -799,7 +879,10 @@ def main(argv):
         if sys.stderr:
             sys.stderr.write("usage: mt_win.py --serve\n")
         return EXIT_USAGE
-    return PipeServer(TranslationService(translation_home())).run()
+    log_event("service start")
+    code = PipeServer(TranslationService(translation_home())).run()
+    log_event("service exit %d" % code)
+    return code
 
 
 if __name__ == "__main__":

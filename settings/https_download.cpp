@@ -1,5 +1,7 @@
 #include "https_download.h"
 
+#include "diagnostics_log.h"
+
 #include "version_number.h"
 
 #include <cctype>
@@ -97,7 +99,9 @@ HINTERNET open_internet_session()
     return session;
 }
 
-HINTERNET open_https_url(HINTERNET session, const char* url, char* error, bool* refused)
+namespace {
+
+HINTERNET open_checking_every_hop(HINTERNET session, const char* url, char* error, bool* refused)
 {
     if (refused)
         *refused = false;
@@ -144,6 +148,16 @@ HINTERNET open_https_url(HINTERNET session, const char* url, char* error, bool* 
         }
         address = next;
     }
+}
+
+}  // namespace
+
+HINTERNET open_https_url(HINTERNET session, const char* url, char* error, bool* refused)
+{
+    HINTERNET request = open_checking_every_hop(session, url, error, refused);
+    if (!request)
+        miradot::log_event("download %s: %s", url, error);
+    return request;
 }
 
 char* fetch_body(HINTERNET session, const char* url, size_t cap, size_t* size, char* error)
@@ -239,5 +253,7 @@ DownloadOutcome download_to_open_file(const char* url, HANDLE file, uint64_t max
     InternetCloseHandle(session);
     if (ended_by_data && (total == 0 || (stated_size && total != stated_size)))
         outcome = DOWNLOAD_INCOMPLETE;
+    miradot::log_event("download %s: outcome %d, %llu bytes, stated %llu", url, outcome,
+                       static_cast<unsigned long long>(total), static_cast<unsigned long long>(stated_size));
     return outcome;
 }

@@ -198,6 +198,11 @@ bool design_rect(HWND dialog, int id, DesignRect* r)
         *r = {26, 1047, width + 4, 38};
         return true;
     }
+    case IDC_COPY_DIAGNOSTICS: {
+        double width = text_width(dialog, fonts_for_scale(settings_dialog().scale).cardTitle, IDC_COPY_DIAGNOSTICS);
+        *r = {616 - (width + 32), 1047, width + 32, 40};
+        return true;
+    }
     case IDC_HOME_PAGE: {
         const Fonts& f = fonts_for_scale(settings_dialog().scale);
         double after = 26 + text_width(dialog, f.body, IDC_VERSION_LINE) + 4;

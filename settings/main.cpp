@@ -1,5 +1,6 @@
 // The settings program: the dialog, the background notifier (--check) or
 // the translation-service stop (--mt-quit). It always exits with 0.
+#include "diagnostics_log.h"
 #include "notifier.h"
 #include "program_modes.h"
 #include "settings_store.h"
@@ -9,7 +10,10 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int)
 {
     resolve_settings_key();
-    switch (mode_from_command_line(arguments)) {
+    miradot::log_set_program("miraDot-Settings");
+    const ProgramMode mode = mode_from_command_line(arguments);
+    miradot::log_event("settings start, mode %d", static_cast<int>(mode));
+    switch (mode) {
     case ProgramMode::Notifier:
         run_notifier_mode();
         break;
@@ -20,5 +24,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int)
         run_dialog_mode(arguments);
         break;
     }
+    miradot::log_event("settings exit");
     return 0;
 }

@@ -316,8 +316,9 @@ void paint_push_button(HWND control, HDC dc, const RECT& r, UINT state)
 {
     const Fonts& f = fonts_for_scale(settings_dialog().scale);
     int id = GetDlgCtrlID(control);
-    fill_rect(dc, r,
-              id == IDOK || id == IDCANCEL || id == IDC_HOME_PAGE || id == IDC_CONVERT ? PAL_BACKGROUND : PAL_CARD);
+    const bool on_background = id == IDOK || id == IDCANCEL || id == IDC_HOME_PAGE || id == IDC_CONVERT
+                               || id == IDC_COPY_DIAGNOSTICS;
+    fill_rect(dc, r, on_background ? PAL_BACKGROUND : PAL_CARD);
     if (id == IDC_UPDATE_INSTALL && settings_dialog().updateAvailable)
         fill_round_rect(dc, r, 0, pal_argb(PAL_UPDATE_TINT));
     bool enabled = IsWindowEnabled(control);

@@ -35,6 +35,7 @@
 #define IDC_PARTNER_LANGUAGE 131
 #define IDC_LANGUAGES 132
 #define IDC_CONVERT 133
+#define IDC_COPY_DIAGNOSTICS 134
 
 // The translation languages dialog (resource 200): a toggle per language at
 // 1000 + row with its status holder at 2000 + row.

@@ -2,6 +2,7 @@
 
 #include "behaviour_rows.h"
 #include "convert_dialog.h"
+#include "diagnostics_report.h"
 #include "dialog_features.h"
 #include "dialog_controls.h"
 #include "dialog_state.h"
@@ -253,6 +254,9 @@ void on_command(HWND dialog, int id, int code)
         break;
     case IDC_HOME_PAGE:
         ShellExecuteW(dialog, L"open", HOME_PAGE, nullptr, nullptr, SW_SHOWNORMAL);
+        break;
+    case IDC_COPY_DIAGNOSTICS:
+        copy_to_clipboard(dialog, diagnostics_report());
         break;
     case IDCANCEL:
         close_requested(dialog);

@@ -1,5 +1,6 @@
 #include "update_check.h"
 
+#include "diagnostics_log.h"
 #include "https_download.h"
 #include "manifest_signature.h"
 #include "published_models.h"
@@ -55,6 +56,7 @@ struct SignedManifest {
 void store_result(const UpdateCheckResult& r, const char* url, const char* digest, unsigned long long size,
                   const SignedManifest& signed_manifest)
 {
+    miradot::log_event("update check: %s %s %s", r.status, r.version, r.error);
     HKEY key = open_update_key(KEY_QUERY_VALUE | KEY_SET_VALUE, true);
     if (!key)
         return;

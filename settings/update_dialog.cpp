@@ -1,5 +1,6 @@
 #include "update_dialog.h"
 
+#include "diagnostics_log.h"
 #include "dialog_state.h"
 #include "program_modes.h"
 #include "resource.h"
@@ -41,7 +42,11 @@ void on_update_install_report(HWND dialog, WPARAM kind, wchar_t* text)
     EndDialog(dialog, IDCANCEL);
 }
 
-void set_installer_result(int exit_code) { g_installer_result = exit_code; }
+void set_installer_result(int exit_code)
+{
+    miradot::log_event("update install: installer exit code %d", exit_code);
+    g_installer_result = exit_code;
+}
 
 UpdateLine describe_update_or_installer_result()
 {

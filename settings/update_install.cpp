@@ -1,5 +1,6 @@
 #include "update_install.h"
 
+#include "diagnostics_log.h"
 #include "file_digest.h"
 #include "https_download.h"
 #include "update_check.h"

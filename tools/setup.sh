@@ -23,9 +23,11 @@ apt_packages=(
   libreoffice-help-vi firefox-esr-l10n-vi
   # the voice tests' tiny recogniser model and their spoken test audio
   python3-onnx python3-numpy espeak-ng
-  # signed updates: the signature check, the installer, the test installer's
-  # code signing, and the mingw-w64 libsodium built from Debian's source package
-  libsodium-dev nsis osslsigncode dpkg-dev autoconf automake libtool
+  # signed updates: the signature check, the installer, and the mingw-w64
+  # libsodium built from Debian's source package
+  libsodium-dev nsis dpkg-dev autoconf automake libtool
+  # Authenticode signatures of the programs, the DLL and the installer
+  osslsigncode openssl
   # a private sound server whose recording device plays the test speech to Wine's audio capture
   pulseaudio pulseaudio-utils
   # the stand-in for the system tar that the installer tests put in their Wine prefix

@@ -4,6 +4,7 @@
 #include "text_input_processor.h"
 
 #include "contained.h"
+#include "diagnostics_log.h"
 #include "engine_host.h"
 #include "guids.h"
 #include "module.h"
@@ -190,6 +191,7 @@ HRESULT TextInputProcessor::activate(ITfThreadMgr* thread_mgr, TfClientId client
     } catch (const std::bad_alloc&) {
         // Without memory for it, the translation hotkey does nothing.
     }
+    miradot::log_event("activation, key sink %s", keySinkAdvised_ ? "advised" : "refused");
     return S_OK;
 }
 

@@ -1,5 +1,6 @@
 #include "translation_worker.h"
 
+#include "diagnostics_log.h"
 #include "module.h"
 #include "mt_home.h"
 #include "pipe.h"
@@ -35,8 +36,10 @@ const char* start_service(const TranslationJob& job)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process))
+                        CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process)) {
+        miradot::log_event("translation service start failed (%lu)", GetLastError());
         return "service missing";
+    }
     CloseHandle(process.hThread);
     const ULONGLONG started = GetTickCount64();
     bool answered = false;
@@ -47,6 +50,7 @@ const char* start_service(const TranslationJob& job)
             break;
     }
     CloseHandle(process.hProcess);
+    miradot::log_event("translation service started, %s", answered ? "answering" : "not answering");
     return answered ? nullptr : "service did not start";
 }
 

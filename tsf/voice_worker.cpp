@@ -1,5 +1,6 @@
 #include "voice_worker.h"
 
+#include "../common/diagnostics_log.h"
 #include "../common/pipe.h"
 #include "../common/voice_reply.h"
 
@@ -50,8 +51,10 @@ std::string start_helper(const wchar_t* path)
     PROCESS_INFORMATION process{};
     if (!path[0]
         || !CreateProcessW(path, nullptr, nullptr, nullptr, FALSE, CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP, nullptr,
-                           nullptr, &startup, &process))
+                           nullptr, &startup, &process)) {
+        miradot::log_event("voice helper start failed (%lu)", GetLastError());
         return error_line("helper missing");
+    }
     CloseHandle(process.hThread);
     std::string reply;
     bool answered = false;
@@ -63,6 +66,7 @@ std::string start_helper(const wchar_t* path)
             break;
     }
     CloseHandle(process.hProcess);
+    miradot::log_event("voice helper started, %s", answered ? "answering" : "not answering");
     return answered ? reply : error_line("helper did not start");
 }
 

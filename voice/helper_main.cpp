@@ -12,6 +12,7 @@
 #include <cwchar>
 #include <string>
 
+#include "diagnostics_log.h"
 #include "pipe.h"
 #include "recognizer.h"
 #include "transcribe.h"
@@ -108,7 +109,10 @@ int main()
     static VoiceHelperState state;
     state.helperDir = helper_directory();
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    log_set_program("miraDot-Voice");
     load_recognizer(state);
+    if (!state.recognizer)
+        log_event("model load error: %s", state.load_error.c_str());
 
     if (once) {
         OnceResult result = transcribe_once(state, argv[2]);
@@ -119,6 +123,7 @@ int main()
         return result.exitCode;
     }
 
+    log_event("helper start");
     int code = serve_pipe(
         PipeKind::Voice,
         [](const std::string& request, std::string& reply) {
@@ -128,5 +133,6 @@ int main()
         },
         [] { return state.recording != REC_IDLE; });
     stop_recording(state);
+    log_event("helper exit %d", code);
     return code;
 }

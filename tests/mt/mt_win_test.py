@@ -10,6 +10,7 @@ import os
 import sys
 import tempfile
 import unittest
+import unittest.mock
 
 sys.path.insert(0, os.environ.get("MT_SCRIPT_DIR", os.path.join(os.path.dirname(__file__), "..", "..", "mt")))
 import mt_win  # noqa: E402
@@ -403,6 +404,56 @@ class RepeatTest(unittest.TestCase):
         self.assertTrue(mt_win._repeats(["a", "b"] * 6))
         self.assertTrue(mt_win._repeats(["x"] * 5 + ["y"]))
         self.assertFalse(mt_win._repeats("the cat sat on the mat and the dog".split()))
+
+
+class LogTest(ServiceCase):
+    """The diagnostics log in the programs' own line and files."""
+
+    def setUp(self):
+        super().setUp()
+        local = tempfile.mkdtemp(prefix="mt-local-")
+        self.logs = os.path.join(local, "miraDot", "logs")
+        patch = unittest.mock.patch.dict(os.environ, {"LOCALAPPDATA": local})
+        patch.start()
+        self.addCleanup(patch.stop)
+
+    def log_text(self, name="miraDot.log"):
+        with open(os.path.join(self.logs, name), encoding="utf-8") as log:
+            return log.read()
+
+    def test_line_is_the_programs_own(self):
+        self.assertEqual(mt_win.format_log_line(1796998503123, "miraDot-Voice", 4242, "helper start"),
+                         "2026-12-11T14:15:03.123Z miraDot-Voice 4242 helper start\n")
+        self.assertEqual(mt_win.format_log_line(0, "mt_win.py", 7, "a\r\nb"), "1970-01-01T00:00:00.000Z mt_win.py 7 a  b\n")
+        self.assertEqual(len(mt_win.format_log_line(0, "p", 1, "đ" * 1000)), len("1970-01-01T00:00:00.000Z p 1 \n") + 200)
+
+    def test_failures_name_the_model_and_the_error_kind_but_never_the_text(self):
+        self.service.translator = TagTranslator(fails=True)
+        self.translate("Hello there, secret words.")
+        with self.assertRaises(ImportError):  # CTranslate2 is not installed here
+            mt_win.ModelTranslator(make_home("en-vi")).translate("en-vi", ["more secret words"])
+        lines = self.log_text().splitlines()
+        self.assertEqual(len(lines), 2)
+        own = " mt_win.py %d " % os.getpid()
+        self.assertRegex(lines[0], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z" + own
+                         + "translation with en-vi failed: RuntimeError$")
+        self.assertIn(own + "model en-vi load error: ModuleNotFoundError: ", lines[1])
+        self.assertNotIn("secret", self.log_text())
+
+    def test_two_files_of_at_most_the_limit(self):
+        event = "x" * 200
+        for _ in range(3 * mt_win.LOG_FILE_LIMIT // 250):
+            mt_win.log_event(event)
+        self.assertEqual(sorted(name for name in os.listdir(self.logs) if name.endswith(".log")),
+                         ["miraDot.1.log", "miraDot.log"])
+        for name in ("miraDot.log", "miraDot.1.log"):
+            self.assertLessEqual(os.path.getsize(os.path.join(self.logs, name)), mt_win.LOG_FILE_LIMIT)
+        self.assertGreater(os.path.getsize(os.path.join(self.logs, "miraDot.1.log")), mt_win.LOG_FILE_LIMIT - 300)
+
+    def test_an_unwritable_folder_is_no_failure(self):
+        with unittest.mock.patch.dict(os.environ, {"LOCALAPPDATA": "/proc/no-such-folder"}):
+            mt_win.log_event("nowhere")
+            self.assertIsNone(mt_win.log_folder())
 
 
 class MainTest(unittest.TestCase):
