@@ -25,6 +25,17 @@
 
 inline std::filesystem::path test_archive(const char* name) { return std::filesystem::path(ARCHIVE_DIR) / name; }
 
+// True when an installer left nothing in the user's miraDot data folder but
+// the diagnostics log, which every program writes there.
+inline bool holds_only_the_log(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        if (entry.path().filename() != "logs")
+            return false;
+    return true;
+}
+
 // Variables set one by one for a test, restored in reverse order.
 class ScopedEnvironment {
 public:

@@ -97,7 +97,7 @@ TEST_F(SpeechInstall, EveryFailureHasItsLineAndLeavesNoDownloadFile)
         EXPECT_EQ(error_text(install_speech_model(dialog.window())), c.error) << c.name;
         EXPECT_FALSE(installed()) << c.name;
         EXPECT_FALSE(std::filesystem::exists(models() / "download.tar.bz2.part")) << c.name;
-        EXPECT_FALSE(std::filesystem::exists(models().parent_path())) << c.name << ": the folders it made";
+        EXPECT_TRUE(holds_only_the_log(models().parent_path())) << c.name << ": the folders it made";
         std::filesystem::remove_all(models());
     }
 

@@ -21,9 +21,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace miradot;
 
-// Controls of the settings dialog (133) and of the convert dialog (resource 300).
-constexpr int IDC_CONVERT = 133, IDC_CONVERT_FROM = 304, IDC_CONVERT_GUESS = 305, IDC_CONVERT_CLIPBOARD = 308,
-              IDC_CONVERT_FILE = 309, IDC_CONVERT_STATUS = 310;
+// Controls of the settings dialog (133) and of the convert dialog (resource 400).
+constexpr int IDC_CONVERT = 133, IDC_CONVERT_FROM = 404, IDC_CONVERT_GUESS = 405, IDC_CONVERT_CLIPBOARD = 408,
+              IDC_CONVERT_FILE = 409, IDC_CONVERT_STATUS = 410;
 
 const std::string UNICODE_TEXT = "Tiếng Việt ở Đà Nẵng, HUẾ và quê nhà.";
 

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int COPY_DIAGNOSTICS = 133;
+constexpr int COPY_DIAGNOSTICS = 134;
 
 std::wstring clipboard_text()
 {
