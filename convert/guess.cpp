@@ -74,11 +74,7 @@ int score_reading(const std::string& text)
     const auto* end = p + text.size();
     while (p < end) {
         uint32_t c;
-        int length = utf8_sequence(p, end, &c);
-        if (length == 0) {
-            c = 0xFFFD;
-            length = 1;
-        }
+        const int length = code_point_or_replacement(p, end, &c);
         if (separates_words(c)) {
             end_word();
         } else {

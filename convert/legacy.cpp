@@ -249,11 +249,7 @@ std::vector<uint32_t> text_units(std::string_view utf8)
     const auto* end = p + utf8.size();
     while (p < end) {
         uint32_t c;
-        int length = utf8_sequence(p, end, &c);
-        if (length == 0) {
-            c = 0xFFFD;
-            length = 1;
-        }
+        const int length = code_point_or_replacement(p, end, &c);
         int b = cp1252_byte(c);
         units.push_back(b >= 0 ? uint32_t(b) : (c | FOREIGN));
         p += length;

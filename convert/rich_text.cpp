@@ -47,11 +47,7 @@ void append_rtf_text(std::string& out, const std::string& utf8, bool legacy, int
     };
     while (p < end) {
         uint32_t c;
-        int length = utf8_sequence(p, end, &c);
-        if (length == 0) {
-            c = 0xFFFD;
-            length = 1;
-        }
+        const int length = code_point_or_replacement(p, end, &c);
         p += length;
         if (c == '\\' || c == '{' || c == '}') {
             out += '\\';

@@ -116,6 +116,15 @@ int utf8_sequence(const unsigned char* p, const unsigned char* end, uint32_t* va
     return need + 1;
 }
 
+int code_point_or_replacement(const unsigned char* p, const unsigned char* end, uint32_t* value)
+{
+    const int length = utf8_sequence(p, end, value);
+    if (length > 0)
+        return length;
+    *value = 0xFFFD;
+    return 1;
+}
+
 int put_utf8(char* out, uint32_t c)
 {
     if (c < 0x80) {

@@ -63,6 +63,9 @@ inline bool is_ascii_vowel(char c)
 // byte that starts none.
 int utf8_sequence(const unsigned char* p, const unsigned char* end, uint32_t* value);
 
+// The same, with a byte that starts no sequence read as one U+FFFD: always 1..4.
+int code_point_or_replacement(const unsigned char* p, const unsigned char* end, uint32_t* value);
+
 // Writes c as UTF-8 at out, which has room for four bytes; the bytes written.
 int put_utf8(char* out, uint32_t c);
 void append_utf8(std::string& out, uint32_t c);
