@@ -1,5 +1,5 @@
-// The learned-data file: learned choices (table o) and accepted words
-// (table p), saved by writing a new file and moving it over the old one.
+// The learned-data file: the learned choices and the accepted words
+// tables, saved by writing a new file and moving it over the old one.
 #include <cstdio>
 #include <cstring>
 
@@ -82,14 +82,14 @@ bool load_record(char* line)
     const char* key = tab1 + 1;
     const char* third = tab2 + 1;
     if (std::strcmp(line, "p") == 0)
-        return lex_add('p', key, nullptr, leading_number(third));
+        return lex_add(Table::AcceptedWords, key, nullptr, leading_number(third));
     if (std::strcmp(line, "o") != 0)
         return false;
     char* tab3 = std::strchr(tab2 + 1, '\t');
     if (!tab3)
         return false;
     const char* value = third[0] == 'v' ? "v" : third[0] == 'n' ? "n" : "e";
-    return lex_add('o', key, value, leading_number(tab3 + 1));
+    return lex_add(Table::LearnedChoices, key, value, leading_number(tab3 + 1));
 }
 
 }  // namespace
@@ -104,8 +104,8 @@ int learned_save(const char* path)
     if (!file)
         return -1;
     SaveState state{file, 0, std::fputs(HEADER, file) < 0};
-    lex_for_each('o', write_choice, &state);
-    lex_for_each('p', write_accepted, &state);
+    lex_for_each(Table::LearnedChoices, write_choice, &state);
+    lex_for_each(Table::AcceptedWords, write_accepted, &state);
     bool written = !state.failed && !std::ferror(file) && flush_to_disk(file);
     bool closed = std::fclose(file) == 0;
     if (!written || !closed || !replace_file(tempPath, path)) {
@@ -132,8 +132,8 @@ int learned_load(const char* path)
 
 void learned_clear()
 {
-    lex_clear('o');
-    lex_clear('p');
+    lex_clear(Table::LearnedChoices);
+    lex_clear(Table::AcceptedWords);
 }
 
-int learned_count() { return static_cast<int>(lex_size('o') + lex_size('p')); }
+int learned_count() { return static_cast<int>(lex_size(Table::LearnedChoices) + lex_size(Table::AcceptedWords)); }

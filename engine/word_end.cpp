@@ -136,7 +136,7 @@ void correct_with_context(const EngineContext* ctx, WordDecision* d)
         char prev2Lower[96], pair[200];
         lower_form(ctx->prevWord2, prev2Lower, sizeof prev2Lower);
         std::snprintf(pair, sizeof pair, "%s %s", prev2Lower, prevLower);
-        if (lex_contains('k', pair))
+        if (lex_contains(Table::KeptPairs, pair))
             return;
     }
     if (prevChanges) {
@@ -168,15 +168,15 @@ bool expand_shorthand(const EngineContext* ctx, const WordKeys& keys, const char
     char wordLower[256], viLower[256];
     lower_form(word, wordLower, sizeof wordLower);
     lower_form(viCase, viLower, sizeof viLower);
-    const char* value = lex_value('s', keys.lower);
+    const char* value = lex_value(Table::Shorthand, keys.lower);
     if (!value)
-        value = lex_value('s', wordLower);
+        value = lex_value(Table::Shorthand, wordLower);
     if (!value)
-        value = lex_value('s', viLower);
+        value = lex_value(Table::Shorthand, viLower);
     if (!value)
         return false;
     if (has(ctx, OPT_LEARN)) {
-        const char* learned = lex_value('o', keys.lower);
+        const char* learned = lex_value(Table::LearnedChoices, keys.lower);
         if (learned && learned[0] == LEARNED_NO_SHORTHAND)
             return false;
     }
@@ -224,8 +224,9 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
     // when Vietnamese follows and they are no English word but a known
     // syllable longer than an acronym (--label NHÃN sử dụng, not EPS).
     bool capsThenVietnamese = composedVietnamese && std::strlen(ctx->pendingRawLower) > size_t(ACRONYM_KEYS)
-                              && lex_count('e', ctx->pendingRawLower) == 0
-                              && std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
+                              && lex_count(Table::English, ctx->pendingRawLower) == 0
+                              && std::max(lex_count(Table::Syllables, ctx->pendingViLower),
+                                          lex_count(Table::Syllables, ctx->pendingViAltLower))
                                      > DICTIONARY_ONLY_COUNT;
     if (ctx->pendingCapsRaw && !(decisive == KIND_VIETNAMESE && (is_all_caps(d->word) || capsThenVietnamese)))
         return;
@@ -245,7 +246,8 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
     // (UNIX Thí dụ), and Vietnamese after (Chóp Vẽ): the word stands among
     // Vietnamese as if one came before it.
     if (vietnameseRightAfter && (ctx->pendingThreshold <= WITHOUT_CONTEXT || ctx->pendingCapitalInside)) {
-        if (std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
+        if (std::max(lex_count(Table::Syllables, ctx->pendingViLower),
+                     lex_count(Table::Syllables, ctx->pendingViAltLower))
             > DICTIONARY_ONLY_COUNT) {
             a = AMONG_VIETNAMESE;
         }
@@ -334,7 +336,7 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
     lower_form(d.word, d.wordLower, sizeof d.wordLower);
     d.capitalized = has(ctx, OPT_PUNCTUATION) && ctx->capitalizeNext && d.word[0]
                     && (d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH
-                        || (d.kind == KIND_UNDECIDED && lex_contains('v', d.wordLower)))
+                        || (d.kind == KIND_UNDECIDED && lex_contains(Table::Syllables, d.wordLower)))
                     && !has_ascii_capital(d.word);
     bool composedVietnamese = d.kind == KIND_VIETNAMESE && !d.corrected && !equals(d.word, keys.raw);
     decide_pending(ctx, terminator, composedVietnamese, &d);
@@ -379,10 +381,10 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
     }
 
     int wordChars = utf8_char_count(d.word);
-    bool qualifies
-        = (d.kind == KIND_VIETNAMESE
-           || (d.kind == KIND_UNDECIDED && ctx->lastKind == KIND_VIETNAMESE && lex_contains('v', d.wordLower)))
-          && wordChars >= 2;
+    bool qualifies = (d.kind == KIND_VIETNAMESE
+                      || (d.kind == KIND_UNDECIDED && ctx->lastKind == KIND_VIETNAMESE
+                          && lex_contains(Table::Syllables, d.wordLower)))
+                     && wordChars >= 2;
     ctx->spaceAfterWord = qualifies && singleSpace;
     ctx->sentenceEndPending = qualifies && ends_sentence(single_codepoint(terminator));
 
@@ -414,7 +416,7 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
     if (has(ctx, OPT_LEARN)) {
         if (d.learnedChoice) {
             char value[2] = {d.learnedChoice, 0};
-            lex_add('o', keys.lower, value, 1);
+            lex_add(Table::LearnedChoices, keys.lower, value, 1);
         }
         count_accepted_word(ctx);
         // Where both readings are words the engine picked one: typing on does
@@ -445,7 +447,7 @@ void count_accepted_word(EngineContext* ctx)
 {
     if (!ctx->acceptedWord[0])
         return;
-    lex_add('p', ctx->acceptedWord, nullptr, 1);
+    lex_add(Table::AcceptedWords, ctx->acceptedWord, nullptr, 1);
     ctx->acceptedWord[0] = 0;
 }
 
@@ -486,7 +488,8 @@ int engine_swap(EngineContext* ctx, EngineOutput* out)
     out->kind = vietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
     out->corrected = 1;
     if (has(ctx, OPT_LEARN)) {
-        lex_add('o', ctx->altRawKeys, vietnamese ? "v" : "e", 1);  // LEARNED_VIETNAMESE, LEARNED_ENGLISH
+        lex_add(Table::LearnedChoices, ctx->altRawKeys, vietnamese ? "v" : "e",
+                1);  // LEARNED_VIETNAMESE, LEARNED_ENGLISH
         // The swapped word waited uncounted as the engine's pick; now the
         // user has chosen it.
         lower_form(ctx->altText, ctx->acceptedWord, sizeof ctx->acceptedWord);
