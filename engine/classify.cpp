@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "learned.h"
 #include "lexicon.h"
 #include "text_util.h"
 
@@ -101,26 +102,26 @@ bool has_non_ascii(const char* text)
 
 bool code_like_before_word(const EngineContext* ctx)
 {
-    uint32_t c = ctx->cpBeforeWord;
+    uint32_t c = ctx->caret.beforeWord;
     // Not the dot of a name (file.txt): an ellipsis (nếu...thì), or a
     // sentence end without its space after a word in Vietnamese letters
     // (chính xác.Đây).
-    if (c == '.' && ctx->cpBeforeWord2 == '.')
+    if (c == '.' && ctx->caret.beforeWord2 == '.')
         return false;
-    if (c == '.' && is_word_codepoint(ctx->cpBeforeWord2) && has_non_ascii(ctx->prevWord))
+    if (c == '.' && is_word_codepoint(ctx->caret.beforeWord2) && has_non_ascii(ctx->history.word))
         return false;
     if (c == '-')
-        return ctx->cpBeforeWord2 == '-';  // an option (--max)
+        return ctx->caret.beforeWord2 == '-';  // an option (--max)
     return is_ascii_digit(c) || in(c, {'_', '#', '$', '.', '=', '@', '\\'});
 }
 
 WordKeys word_keys(const EngineContext* ctx)
 {
     WordKeys keys;
-    keys.length = std::clamp(ctx->rawLen, 0, ENGINE_MAX_KEYS);
+    keys.length = std::clamp(ctx->word.length, 0, ENGINE_MAX_KEYS);
     for (int i = 0; i < keys.length; ++i) {
-        keys.raw[i] = ctx->rawKeys[i];
-        keys.lower[i] = ascii_lower(ctx->rawKeys[i]);
+        keys.raw[i] = ctx->word.keys[i];
+        keys.lower[i] = ascii_lower(ctx->word.keys[i]);
     }
     keys.raw[keys.length] = keys.lower[keys.length] = 0;
     return keys;
@@ -153,11 +154,11 @@ CasePattern case_pattern(const WordKeys& keys)
 
 double english_threshold(const EngineContext* ctx)
 {
-    if (ctx->lastKind == KIND_ENGLISH)
+    if (ctx->history.kind == KIND_ENGLISH)
         return AFTER_ENGLISH;
-    if (ctx->lastKind == KIND_VIETNAMESE)
+    if (ctx->history.kind == KIND_VIETNAMESE)
         return AFTER_VIETNAMESE;
-    return ctx->lastKind2 == KIND_ENGLISH ? AFTER_ENGLISH_THEN_UNDECIDED : WITHOUT_CONTEXT;
+    return ctx->history.kindBefore == KIND_ENGLISH ? AFTER_ENGLISH_THEN_UNDECIDED : WITHOUT_CONTEXT;
 }
 
 void compose_word(const EngineContext* ctx, const WordKeys& keys, int strict, Composition* c)
@@ -264,7 +265,8 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
     }
     if (autoChanged
         && (!inEn
-            || (lex_count(Table::English, keys.lower) < COMMON_ENGLISH_FOR_LOAN && ctx->lastKind != KIND_ENGLISH))) {
+            || (lex_count(Table::English, keys.lower) < COMMON_ENGLISH_FOR_LOAN
+                && ctx->history.kind != KIND_ENGLISH))) {
         if (lex_contains(Table::VietnameseWords, comp.viLower)) {
             set_result(out, comp.viCase, KIND_VIETNAMESE);
             return;
@@ -344,7 +346,8 @@ bool tone_key_where_typed(const EngineContext* ctx, const WordKeys& keys)
 // A word with a capital inside a sentence, right after a decided word.
 bool capital_inside_sentence(const EngineContext* ctx, CasePattern pattern)
 {
-    return pattern == CASE_FIRST_CAPITAL && ctx->contextValid && ctx->prevWord[0] && !ctx->capitalizeNext;
+    return pattern == CASE_FIRST_CAPITAL && ctx->history.joined && ctx->history.word[0]
+           && !ctx->sentence.capitalizeNext;
 }
 
 void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool inEn,
@@ -372,7 +375,7 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
             // one tone key right after its vowel are the syllable unless
             // English (Thư Tijch; hàm Asc, phím Esc).
             bool toneInside = !last_key_is_tone(ctx, keys);
-            bool afterVietnameseLetters = ctx->lastKind == KIND_VIETNAMESE && has_non_ascii(ctx->prevWord);
+            bool afterVietnameseLetters = ctx->history.kind == KIND_VIETNAMESE && has_non_ascii(ctx->history.word);
             bool typedAsSyllable = st.toneCount == 1 && tone_key_where_typed(ctx, keys) && !st.markLater
                                    && !is_vowel_letter(comp.syllable.letters[0]);
             if (cv <= DICTIONARY_ONLY_COUNT && toneInside && (inEn || !afterVietnameseLetters || !typedAsSyllable)) {
@@ -486,15 +489,15 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
     bool inEn = english_table_applies(keys, pattern) && lex_contains(Table::English, keys.lower);
 
     if (has(ctx, OPT_LEARN) && changed) {
-        const char* learned = lex_value(Table::LearnedChoices, keys.lower);
-        if (learned && learned[0] == 'v')
+        LearnedChoice learned = learned_choice(keys.lower);
+        if (learned == LearnedChoice::Vietnamese)
             return set_result(out, comp.viCase, KIND_VIETNAMESE);
-        if (learned && learned[0] == 'e')
+        if (learned == LearnedChoice::English)
             return set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
     }
 
     if (changed && has(ctx, OPT_AUTO_ENGLISH)) {
-        uint32_t before = ctx->cpBeforeWord;
+        uint32_t before = ctx->caret.beforeWord;
         bool inVi = valid && lex_contains(Table::Syllables, comp.viLower);
         uint32_t viFreq = inVi ? lex_count(Table::Syllables, comp.viLower) : 0;
         // A number right after a known syllable typed with its mark keys, or
@@ -513,9 +516,9 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
                         || st.toneCount >= CODE_LIKE_TONE_KEYS || knownCode;
         if (is_ascii_digit(before) && equals(keys.lower, "dd"))
             codeLike = false;
-        bool capsRun = ctx->lastWordAllCaps && ctx->capsRunCount > 0 && inVi;
+        bool capsRun = ctx->history.allCaps && ctx->history.capsRun > 0 && inVi;
         // Three keys make an acronym (CSS, GPS) unless capitals already run.
-        bool capsTone = !inEn && inVi && st.toneCount == 1 && (keys.length >= 4 || ctx->lastWordAllCaps)
+        bool capsTone = !inEn && inVi && st.toneCount == 1 && (keys.length >= 4 || ctx->history.allCaps)
                         && tone_key_where_typed(ctx, keys) && viFreq >= CAPITALS_TONE_MIN_COUNT;
         // Capital letters typed on purpose are those letters: Đ (DD, D9, as
         // in Đ.), a vowel with its VNI digits right after it (A1 in châu Á,

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "learned.h"
+
 #include "engine.h"
 #include "file_io.h"
 #include "letters.h"
@@ -23,6 +25,29 @@ struct SaveState {
 
 // A key holding a field or line separator would corrupt the file.
 bool storable(const char* key) { return !std::strpbrk(key, "\t\r\n"); }
+
+// A letter the file may hold; anything else reads as English, the keys as
+// typed.
+LearnedChoice choice_from_letter(char letter)
+{
+    if (letter == static_cast<char>(LearnedChoice::Vietnamese))
+        return LearnedChoice::Vietnamese;
+    if (letter == static_cast<char>(LearnedChoice::NoShorthand))
+        return LearnedChoice::NoShorthand;
+    return LearnedChoice::English;
+}
+
+const char* choice_value(LearnedChoice choice)
+{
+    switch (choice) {
+    case LearnedChoice::Vietnamese:
+        return "v";
+    case LearnedChoice::NoShorthand:
+        return "n";
+    default:
+        return "e";
+    }
+}
 
 void write_choice(const char* key, const char* value, uint32_t count, void* user)
 {
@@ -88,11 +113,25 @@ bool load_record(char* line)
     char* tab3 = std::strchr(tab2 + 1, '\t');
     if (!tab3)
         return false;
-    const char* value = third[0] == 'v' ? "v" : third[0] == 'n' ? "n" : "e";
-    return lex_add(Table::LearnedChoices, key, value, leading_number(tab3 + 1));
+    return lex_add(Table::LearnedChoices, key, choice_value(choice_from_letter(third[0])), leading_number(tab3 + 1));
 }
 
 }  // namespace
+
+namespace miradot {
+
+LearnedChoice learned_choice(const char* keysLower)
+{
+    const char* value = lex_value(Table::LearnedChoices, keysLower);
+    return value && value[0] ? static_cast<LearnedChoice>(value[0]) : LearnedChoice::None;
+}
+
+void learn_choice(const char* keysLower, LearnedChoice choice)
+{
+    lex_add(Table::LearnedChoices, keysLower, choice_value(choice), 1);
+}
+
+}  // namespace miradot
 
 int learned_save(const char* path)
 {

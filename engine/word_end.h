@@ -7,6 +7,8 @@
 
 #include "classify.h"
 #include "engine.h"
+#include "engine_context.h"
+#include "learned.h"
 
 namespace miradot {
 
@@ -34,9 +36,9 @@ struct WordDecision {
     bool allCaps;
     bool hint;              // both readings are words: Tab offers the other one
     bool settled;           // with hint: decided by its place, it does not wait as pending
-    char learnedChoice;     // LEARNED_* recorded for the keys by a retype, 0 for none
+    LearnedChoice learnedChoice;  // recorded for the keys by a retype
     char alternative[256];  // the other reading for Tab, empty when none
-    char alternativeKind;   // ALT_VIETNAMESE or ALT_ENGLISH
+    Reading alternativeReading;
     PendingStep pending;
     bool pendingEnglish;  // with Redecided: the pending word is now English
     double threshold;     // the English threshold of this word
