@@ -93,6 +93,46 @@ struct PendingWord {
     int32_t capitalInside;  // typed with a capital after a word of the same sentence
 };
 
+// The writers of the parts (session_parts.cpp, and make_pending in
+// word_end.cpp); nothing else changes a part.
+
+void start_word(WordInProgress& word, CaretText& caret, char key);
+
+// Follows the last two code points of the committed text through text.
+void note_committed_text(CaretText& caret, const char* text);
+void forget_committed_text(CaretText& caret);
+
+// madeVietnamese: an all-capital word the engine composed or rewrote, which
+// extends a run of them.
+void remember_history(History& history, const char* word, int kind, int kindBefore, bool joined, bool allCaps,
+                      bool madeVietnamese);
+void swap_last_word(History& history, const char* word, int kind);
+// The caret left the words behind, or they ended otherwise than with a space.
+void break_history(History& history);
+void forget_history(History& history);
+
+// spaceMayGo: a Vietnamese word whose space punctuation may take back and
+// whose full stop starts a new sentence.
+void sentence_after_word(SentenceState& sentence, bool spaceMayGo, const char* terminator);
+// A terminator with no word before it; returns whether it takes back the
+// space before it (punctuation: the option).
+bool sentence_after_terminator(SentenceState& sentence, bool punctuation, const char* terminator);
+void sentence_after_swap(SentenceState& sentence, bool spaceMayGo);
+void forget_sentence(SentenceState& sentence);
+
+// An empty text offers nothing.
+void offer_alternative(TabAlternative& alternative, const char* text, const char* keysLower, Reading reading,
+                       int deleteCount, const char* terminator);
+void withdraw_alternative(TabAlternative& alternative);
+
+void watch_retype(RetypeWatch& retype, const char* keys, CommittedAs committed, bool watch, int length);
+void retype_after_backspace(RetypeWatch& retype);
+void retype_after_word_start(RetypeWatch& retype);
+void stop_retype_watch(RetypeWatch& retype);
+
+void follow_pending(PendingWord& pending, const char* word, const char* terminator);
+void drop_pending(PendingWord& pending);
+
 }  // namespace miradot
 
 struct EngineContext {

@@ -54,14 +54,6 @@ void update_preedit(EngineContext* ctx, EngineOutput* out)
     }
 }
 
-void start_word(EngineContext* ctx, char key)
-{
-    ctx->caret.beforeWord = ctx->caret.last;
-    ctx->caret.beforeWord2 = ctx->caret.beforeLast;
-    ctx->word.keys[0] = key;
-    ctx->word.length = 1;
-}
-
 void apply_output(const EngineOutput& out, char* buffer, int size, int* length)
 {
     *length = utf8_length_without_last(buffer, *length, out.deleteCount);
@@ -94,25 +86,21 @@ uint32_t engine_get_options(const EngineContext* ctx) { return ctx->options; }
 void engine_reset(EngineContext* ctx)
 {
     ctx->word.length = 0;
-    ctx->retype.stage = RetypeStage::Idle;
-    ctx->pending.active = 0;
+    stop_retype_watch(ctx->retype);
+    drop_pending(ctx->pending);
     if (has(ctx, OPT_LEARN))
         count_accepted_word(ctx);
     ctx->acceptedWord[0] = 0;
-    ctx->caret.last = ctx->caret.beforeLast = 0;
-    ctx->history.joined = 0;
-    ctx->history.word[0] = 0;
-    ctx->history.wordBefore[0] = 0;
-    ctx->sentence.spaceAfterWord = 0;
-    ctx->sentence.endPending = 0;
-    ctx->sentence.capitalizeNext = 0;
-    ctx->alternative.text[0] = 0;
+    forget_committed_text(ctx->caret);
+    forget_history(ctx->history);
+    forget_sentence(ctx->sentence);
+    withdraw_alternative(ctx->alternative);
 }
 
 int engine_key(EngineContext* ctx, uint32_t c, EngineOutput* out)
 {
     clear_output(out);
-    ctx->alternative.text[0] = 0;
+    withdraw_alternative(ctx->alternative);
     if (has(ctx, OPT_ENGLISH_MODE)) {
         if (ctx->word.length > 0)
             end_word(ctx, out, "");
@@ -120,23 +108,22 @@ int engine_key(EngineContext* ctx, uint32_t c, EngineOutput* out)
     }
     if (c < 32 || c == 127) {
         end_word(ctx, out, "");
-        ctx->history.joined = 0;
+        break_history(ctx->history);
         return 0;
     }
     c = encodable_codepoint(c);
     bool wordKey = is_ascii_letter(c) || (ctx->method == VNI && is_ascii_digit(c) && ctx->word.length > 0);
     if (wordKey && ctx->word.length == 0) {
-        if (ctx->retype.stage == RetypeStage::Watching)
-            ctx->retype.stage = RetypeStage::Idle;
-        start_word(ctx, static_cast<char>(c));
+        retype_after_word_start(ctx->retype);
+        start_word(ctx->word, ctx->caret, static_cast<char>(c));
         update_preedit(ctx, out);
         return 1;
     }
     if (wordKey) {
         if (ctx->word.length >= ENGINE_MAX_KEYS) {
             end_word(ctx, out, "");
-            ctx->history.joined = 0;
-            start_word(ctx, static_cast<char>(c));
+            break_history(ctx->history);
+            start_word(ctx->word, ctx->caret, static_cast<char>(c));
         } else {
             ctx->word.keys[ctx->word.length++] = static_cast<char>(c);
         }
@@ -153,29 +140,24 @@ int engine_key(EngineContext* ctx, uint32_t c, EngineOutput* out)
 int engine_backspace(EngineContext* ctx, EngineOutput* out)
 {
     clear_output(out);
-    ctx->alternative.text[0] = 0;
+    withdraw_alternative(ctx->alternative);
     if (ctx->word.length > 0) {
         --ctx->word.length;
         update_preedit(ctx, out);
         return 1;
     }
-    ctx->sentence.spaceAfterWord = ctx->sentence.endPending = ctx->sentence.capitalizeNext = ctx->history.joined = 0;
-    if (ctx->retype.stage != RetypeStage::Idle) {
-        ++ctx->retype.deleted;
-        if (ctx->retype.deleted == ctx->retype.length)
-            ctx->retype.stage = RetypeStage::Deleted;
-        else
-            ctx->retype.stage = ctx->retype.deleted < ctx->retype.length ? RetypeStage::Watching : RetypeStage::Idle;
-    }
+    forget_sentence(ctx->sentence);
+    break_history(ctx->history);
+    retype_after_backspace(ctx->retype);
     return 0;
 }
 
 void engine_flush(EngineContext* ctx, EngineOutput* out)
 {
     clear_output(out);
-    ctx->alternative.text[0] = 0;
+    withdraw_alternative(ctx->alternative);
     end_word(ctx, out, "");
-    ctx->history.joined = 0;
+    break_history(ctx->history);
 }
 
 int engine_alternative(const EngineContext* ctx, char* buffer, int size)
@@ -200,7 +182,7 @@ int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int siz
         return 0;
     buffer[0] = 0;
     int length = 0;
-    ctx->caret.last = ctx->caret.beforeLast = 0;
+    forget_committed_text(ctx->caret);
     EngineOutput out;
     for (const char* cursor = keys; *cursor;) {
         uint32_t c = encodable_codepoint(decode_utf8_char(&cursor));
@@ -227,7 +209,7 @@ int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int siz
                 int n = encode_utf8_char(c, ch, sizeof ch);
                 ch[n] = 0;
                 length = append_text(buffer, size, ch);
-                note_committed_text(ctx, ch);
+                note_committed_text(ctx->caret, ch);
             }
         }
     }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 
 #include "composer.h"
 #include "letters.h"
@@ -25,14 +24,10 @@ constexpr double AMONG_VIETNAMESE = 0.01;
 // The pending word waits behind at most this many undecided words.
 constexpr int MAX_PENDING_FOLLOWERS = 2;
 
-bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
-
 bool blocks_shorthand_before(const EngineContext* ctx)
 {
     return code_like_before_word(ctx) || ctx->caret.beforeWord == '-' || ctx->caret.beforeWord == '/';
 }
-bool ends_sentence(uint32_t c) { return c == '.' || c == '!' || c == '?'; }
-bool is_sentence_punctuation(uint32_t c) { return in(c, {',', '.', '!', '?', ':', ';'}); }
 
 bool has_ascii_capital(const char* text)
 {
@@ -47,41 +42,17 @@ bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 bool has(const EngineContext* ctx, uint32_t option) { return has_option(ctx, option); }
 void lower_form(const char* text, char* buffer, int size) { to_lower_word(text, buffer, size); }
 
-// The terminator's only code point, or 0 when it is empty or longer.
-uint32_t single_codepoint(const char* text)
-{
-    if (!*text)
-        return 0;
-    const char* cursor = text;
-    uint32_t c = decode_utf8_char(&cursor);
-    return *cursor ? 0 : c;
-}
-
 // Punctuation and spacing when a terminator arrives with no word in progress.
 void end_without_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
 {
-    ctx->pending.active = 0;
-    uint32_t single = single_codepoint(terminator);
-    if (has(ctx, OPT_PUNCTUATION) && *terminator) {
-        if (is_sentence_punctuation(single) && ctx->sentence.spaceAfterWord) {
-            out->deleteCount = 1;
-            ctx->retype.stage = RetypeStage::Idle;
-            ctx->sentence.endPending = ends_sentence(single);
-            ctx->sentence.capitalizeNext = 0;
-        } else if (equals(terminator, " ")) {
-            if (ctx->sentence.endPending)
-                ctx->sentence.capitalizeNext = 1;
-            ctx->sentence.endPending = 0;
-        } else {
-            ctx->sentence.endPending = ctx->sentence.capitalizeNext = 0;
-        }
-    } else {
-        ctx->sentence.endPending = ctx->sentence.capitalizeNext = 0;
+    drop_pending(ctx->pending);
+    if (sentence_after_terminator(ctx->sentence, has(ctx, OPT_PUNCTUATION), terminator)) {
+        out->deleteCount = 1;
+        stop_retype_watch(ctx->retype);
     }
-    ctx->sentence.spaceAfterWord = 0;
     append_text(out->text, sizeof out->text, terminator);
-    ctx->history.joined = 0;
-    note_committed_text(ctx, out->text);
+    break_history(ctx->history);
+    note_committed_text(ctx->caret, out->text);
 }
 
 bool same_keys_ignoring_case(const char* a, const char* b)
@@ -276,29 +247,29 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
     d->corrected = true;
 }
 
-void make_pending(EngineContext* ctx, const WordKeys& keys, const Composition& comp, const WordDecision& d)
+// The one writer of a new pending word; capitalInside: typed with a capital
+// after a word of the same sentence.
+void make_pending(PendingWord& pending, const WordKeys& keys, const Composition& comp, const WordDecision& d,
+                  bool oldTone, bool capitalInside)
 {
-    ctx->pending.active = 1;
-    copy_text(ctx->pending.raw, sizeof ctx->pending.raw, keys.raw);
-    copy_text(ctx->pending.rawLower, sizeof ctx->pending.rawLower, keys.lower);
-    copy_text(ctx->pending.vi, sizeof ctx->pending.vi, comp.viCase);
-    lower_form(comp.viCase, ctx->pending.viLower, sizeof ctx->pending.viLower);
+    pending.active = 1;
+    copy_text(pending.raw, sizeof pending.raw, keys.raw);
+    copy_text(pending.rawLower, sizeof pending.rawLower, keys.lower);
+    copy_text(pending.vi, sizeof pending.vi, comp.viCase);
+    lower_form(comp.viCase, pending.viLower, sizeof pending.viLower);
     Syllable parsed;
-    ctx->pending.viAltLower[0] = 0;
-    if (parse_word(comp.viCase, &parsed)) {
-        bool oldTone = has(ctx, OPT_OLD_TONE);
-        render_syllable(parsed, !oldTone, true, ctx->pending.viAltLower, sizeof ctx->pending.viAltLower);
-    }
-    ctx->pending.threshold = d.threshold;
-    ctx->pending.markByRepeat = comp.stats.markByRepeat;
-    ctx->pending.shownAs = d.changed ? Reading::Vietnamese : Reading::English;
-    copy_text(ctx->pending.text, sizeof ctx->pending.text, d.word);
-    ctx->pending.follow[0] = 0;
-    ctx->pending.followCount = 0;
-    ctx->pending.capsRaw = is_all_caps(keys.raw) && !d.changed;
-    ctx->pending.capitalized = d.capitalized;
-    ctx->pending.capitalInside
-        = case_pattern(keys) == CASE_FIRST_CAPITAL && ctx->history.joined && ctx->history.word[0];
+    pending.viAltLower[0] = 0;
+    if (parse_word(comp.viCase, &parsed))
+        render_syllable(parsed, !oldTone, true, pending.viAltLower, sizeof pending.viAltLower);
+    pending.threshold = d.threshold;
+    pending.markByRepeat = comp.stats.markByRepeat;
+    pending.shownAs = d.changed ? Reading::Vietnamese : Reading::English;
+    copy_text(pending.text, sizeof pending.text, d.word);
+    pending.follow[0] = 0;
+    pending.followCount = 0;
+    pending.capsRaw = is_all_caps(keys.raw) && !d.changed;
+    pending.capitalized = d.capitalized;
+    pending.capitalInside = capitalInside;
 }
 
 }  // namespace
@@ -368,52 +339,33 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
                    const WordDecision& d)
 {
     bool singleSpace = equals(terminator, " ");
-    ctx->sentence.capitalizeNext = 0;
+    int wordChars = utf8_char_count(d.word);
+    // A redecided pending word is the last word's language before this one.
+    int kindBefore
+        = d.pending == PendingStep::Redecided ? (d.pendingEnglish ? KIND_ENGLISH : KIND_VIETNAMESE) : ctx->history.kind;
 
     if (d.pending == PendingStep::Follows) {
-        append_text(ctx->pending.follow, sizeof ctx->pending.follow, d.word);
-        append_text(ctx->pending.follow, sizeof ctx->pending.follow, terminator);
-        ++ctx->pending.followCount;
+        follow_pending(ctx->pending, d.word, terminator);
     } else {
-        if (d.pending == PendingStep::Redecided)
-            ctx->history.kind = d.pendingEnglish ? KIND_ENGLISH : KIND_VIETNAMESE;
-        ctx->pending.active = 0;
-        if (!d.retyped && d.hint && !d.settled)
-            make_pending(ctx, keys, comp, d);
+        drop_pending(ctx->pending);
+        if (!d.retyped && d.hint && !d.settled) {
+            bool capitalInside
+                = case_pattern(keys) == CASE_FIRST_CAPITAL && ctx->history.joined && ctx->history.word[0];
+            make_pending(ctx->pending, keys, comp, d, has(ctx, OPT_OLD_TONE), capitalInside);
+        }
     }
 
-    int wordChars = utf8_char_count(d.word);
-    bool qualifies = (d.kind == KIND_VIETNAMESE
-                      || (d.kind == KIND_UNDECIDED && ctx->history.kind == KIND_VIETNAMESE
-                          && lex_contains(Table::Syllables, d.wordLower)))
-                     && wordChars >= 2;
-    ctx->sentence.spaceAfterWord = qualifies && singleSpace;
-    ctx->sentence.endPending = qualifies && ends_sentence(single_codepoint(terminator));
-
-    copy_text(ctx->alternative.text, sizeof ctx->alternative.text, d.alternative);
-    if (d.alternative[0]) {
-        copy_text(ctx->alternative.keysLower, sizeof ctx->alternative.keysLower, keys.lower);
-        ctx->alternative.reading = d.alternativeReading;
-        ctx->alternative.deleteCount = wordChars + 1;
-        copy_text(ctx->alternative.terminator, sizeof ctx->alternative.terminator, terminator);
-    }
-
-    ctx->history.kindBefore = ctx->history.kind;
-    ctx->history.kind = d.kind;
-    if (ctx->history.joined)
-        copy_text(ctx->history.wordBefore, sizeof ctx->history.wordBefore, ctx->history.word);
-    else
-        ctx->history.wordBefore[0] = 0;
-    copy_text(ctx->history.word, sizeof ctx->history.word, d.word);
-    ctx->history.joined = singleSpace;
-    ctx->history.allCaps = d.allCaps;
-    if (!d.allCaps)
-        ctx->history.capsRun = 0;
-    else if (d.kind == KIND_VIETNAMESE && (d.changed || d.deleteCount != 0))
-        ++ctx->history.capsRun;
-    note_committed_text(ctx, d.prefix);
-    note_committed_text(ctx, d.word);
-    note_committed_text(ctx, terminator);
+    bool spaceMayGo = (d.kind == KIND_VIETNAMESE
+                       || (d.kind == KIND_UNDECIDED && kindBefore == KIND_VIETNAMESE
+                           && lex_contains(Table::Syllables, d.wordLower)))
+                      && wordChars >= 2;
+    sentence_after_word(ctx->sentence, spaceMayGo, terminator);
+    offer_alternative(ctx->alternative, d.alternative, keys.lower, d.alternativeReading, wordChars + 1, terminator);
+    remember_history(ctx->history, d.word, d.kind, kindBefore, singleSpace, d.allCaps,
+                     d.kind == KIND_VIETNAMESE && (d.changed || d.deleteCount != 0));
+    note_committed_text(ctx->caret, d.prefix);
+    note_committed_text(ctx->caret, d.word);
+    note_committed_text(ctx->caret, terminator);
 
     if (has(ctx, OPT_LEARN)) {
         if (d.learnedChoice != LearnedChoice::None)
@@ -427,21 +379,11 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
         if ((d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH) && !enginesPick)
             copy_text(ctx->acceptedWord, sizeof ctx->acceptedWord, d.wordLower);
         bool changedComp = !equals(comp.viCase, keys.raw) && keys.length <= MAX_COMPOSED_KEYS;
-        ctx->retype.stage = (changedComp || d.expanded) ? RetypeStage::Watching : RetypeStage::Idle;
-        ctx->retype.deleted = 0;
-        ctx->retype.length = wordChars + utf8_char_count(terminator);
-        ctx->retype.committed = d.expanded  ? CommittedAs::Shorthand
+        CommittedAs committed = d.expanded  ? CommittedAs::Shorthand
                                 : d.changed ? CommittedAs::Composed
                                             : CommittedAs::AsTyped;
-        copy_text(ctx->retype.keys, sizeof ctx->retype.keys, keys.raw);
-    }
-}
-
-void note_committed_text(EngineContext* ctx, const char* text)
-{
-    for (const char* cursor = text; *cursor;) {
-        ctx->caret.beforeLast = ctx->caret.last;
-        ctx->caret.last = decode_utf8_char(&cursor);
+        watch_retype(ctx->retype, keys.raw, committed, changedComp || d.expanded,
+                     wordChars + utf8_char_count(terminator));
     }
 }
 
@@ -495,13 +437,11 @@ int engine_swap(EngineContext* ctx, EngineOutput* out)
         // user has chosen it.
         lower_form(ctx->alternative.text, ctx->acceptedWord, sizeof ctx->acceptedWord);
     }
-    ctx->history.kind = vietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
-    copy_text(ctx->history.word, sizeof ctx->history.word, ctx->alternative.text);
-    ctx->pending.active = 0;
-    ctx->retype.stage = RetypeStage::Idle;
-    ctx->sentence.spaceAfterWord = vietnamese && equals(ctx->alternative.terminator, " ");
-    ctx->sentence.endPending = 0;
-    note_committed_text(ctx, out->text);
-    ctx->alternative.text[0] = 0;
+    swap_last_word(ctx->history, ctx->alternative.text, out->kind);
+    drop_pending(ctx->pending);
+    stop_retype_watch(ctx->retype);
+    sentence_after_swap(ctx->sentence, vietnamese && equals(ctx->alternative.terminator, " "));
+    note_committed_text(ctx->caret, out->text);
+    withdraw_alternative(ctx->alternative);
     return 1;
 }

@@ -52,8 +52,6 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
 // alternative, history, learning and the retype watch.
 void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& comp, const char* terminator,
                    const WordDecision& decision);
-// Follows the last two code points of the committed text through `text`.
-void note_committed_text(EngineContext* ctx, const char* text);
 // Counts the waiting accepted word in the learned data.
 void count_accepted_word(EngineContext* ctx);
 // Ends the word in progress (or applies the terminator alone) into `out`,
