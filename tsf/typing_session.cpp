@@ -157,15 +157,14 @@ void TypingSession::composition_terminated(TfEditCookie ec, ITfComposition* comp
     drop_word();
 }
 
-void TypingSession::show_hint(ITfContext* context, const wchar_t* text)
+void TypingSession::show_note(CaretNote& note, ITfContext* context, const wchar_t* text)
 {
-    if (!hint_.set_text(text))
+    if (!note.set_text(text))
         return;
-    hint_.clear_placed();
-    if (context && !is_transitory(context))
-        place_hint(context);
-    if (!hint_.placed())
-        hint_.place(nullptr);
+    // Shown at the caret at once; placed below the selection when a session to
+    // read its place is granted, later perhaps.
+    if (!context || is_transitory(context) || !place_at_selection(note.window(), context))
+        note.place(nullptr);
 }
 
 ComPtr<CompositionHolder> TypingSession::holder_for(ITfContext* context, ComPtr<CompositionHolder> holder)
@@ -280,17 +279,22 @@ bool TypingSession::field_is_private(ITfContext* context)
     return privateField_;
 }
 
-void TypingSession::place_hint(ITfContext* context)
+bool TypingSession::place_at_selection(HWND note_window, ITfContext* context)
 {
     if (!holder_for(context, {}))
-        return;
-    run(context, EDIT_SYNC_READ, [this, target = ComPtr<ITfContext>::retain(context)](TfEditCookie ec) {
-        if (hint_.empty())
+        return false;
+    auto placed = std::make_shared<bool>(false);
+    run(context, EDIT_SYNC_READ, [placed, note_window, target = ComPtr<ITfContext>::retain(context)](TfEditCookie ec) {
+        CaretNote* note = CaretNote::of(note_window);
+        if (!note || note->empty())
             return S_OK;
-        if (std::optional<RECT> rect = selection_rect(ec, target.get()))
-            hint_.place(&*rect);
+        if (std::optional<RECT> rect = selection_rect(ec, target.get())) {
+            note->place(&*rect);
+            *placed = true;
+        }
         return S_OK;
     });
+    return *placed;
 }
 
 ComPtr<CompositionHolder> TypingSession::detach()
