@@ -247,7 +247,10 @@ HRESULT TextInputProcessor::focus_changed(ITfDocumentMgr* focus)
     update_check_trigger();
     if (translation_)
         translation_->dismiss();
-    typing_.focus_changed();
+    ComPtr<ITfContext> top;
+    if (focus && FAILED(focus->GetTop(top.out())))
+        top.reset();
+    typing_.focus_changed(top.get());
     unadvise_text_edit_sink();
     advise_text_edit_sink(focus);
     apply_settings();

@@ -78,8 +78,8 @@ public:
     void finish_word(ITfContext* context, DWORD flags);
     // Commits the word into the context it was typed in; new typing starts a new composition.
     void commit_pending_word(DWORD flags);
-    // The focus moved to another document.
-    void focus_changed();
+    // The focus moved to another document, whose top context is `focus`.
+    void focus_changed(ITfContext* focus);
     // A click in a legacy control: ends the word as shown; false when there was none.
     bool end_word_for_click();
     // Text that was not typed (a voice transcript) goes in as committed text
@@ -151,6 +151,8 @@ private:
     ComPtr<CompositionHolder> holder_for(ITfContext* context, ComPtr<CompositionHolder> holder);
     HRESULT write(ITfContext* context, const EditRequest& request, DWORD flags, ComPtr<CompositionHolder> holder = {});
     HRESULT end_composition(ITfContext* context, DWORD flags, ComPtr<CompositionHolder> holder = {});
+    // Writes what holders let go of in `context` were refused.
+    void write_owed(ITfContext* context, DWORD flags);
     void read_field_scope(ITfContext* context);
     // True when `note_window`'s note was placed below the selection now.
     bool place_at_selection(HWND note_window, ITfContext* context);
@@ -187,6 +189,7 @@ private:
     std::deque<KeyPress> replaying_;  // sent again, not yet back
     bool replayingNow_ = false;       // the key being handled is one sent again
     ComPtr<ITfContext> faultedContext_;
+    std::vector<ComPtr<CompositionHolder>> owing_;  // let go of while a refused write waits in them
     uint32_t method_ = TELEX;
     uint32_t options_ = DEFAULT_OPTIONS;
     bool english_ = false;
