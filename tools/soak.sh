@@ -3,7 +3,6 @@
 # test host, each edit request granted at once, after the key or many keys
 # later, checked against the engine alone; prints the figures.
 #   tools/soak.sh [KEYS] [SEED]    (200000 keys and seed 1 unless given; uses the build in build/)
-# MIRADOT_SOAK_SWITCH=1 in the environment adds the Vietnamese/English switch to the keys.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 keys=${1:-200000}
@@ -15,5 +14,5 @@ work=$(mktemp -d)
 trap 'bash "$runner" --cleanup "$work/prefix"; rm -rf "$work"' EXIT
 bash "$runner" --setup "$work/prefix"
 export MIRADOT_SOAK_KEYS=$keys MIRADOT_SOAK_SEED=$seed
-bash "$runner" --display "$work/prefix" "$program" --gtest_filter='HostTest.Soak*' \
+bash "$runner" --display "$work/prefix" "$program" --gtest_filter='SoakTest.SoakOfRandom*' \
   | grep -E '^soak:|after key|^  "|but the engine|\[  (PASSED|FAILED) '

@@ -59,6 +59,11 @@ ComPtr<ITfRange> composition_range(ITfComposition* composition)
     return range;
 }
 
+bool writes_nothing(const EditRequest& request)
+{
+    return request.commitLength == 0 && request.deleteCount == 0 && request.compositionLength == 0;
+}
+
 bool is_context_word_u16(std::u16string_view word)
 {
     return is_context_word(reinterpret_cast<const wchar_t*>(word.data()), word.size());
@@ -179,148 +184,204 @@ bool DocumentWriter::caret_is_expected(TfEditCookie ec, ITfContext* context) con
     return is_expected_caret(ec, caret.get());
 }
 
+// One write as it goes: the text it writes (narrowed to the word when the
+// caret moved), whether the caret follows it, and what the composition keeps.
+struct DocumentWriter::Step {
+    const EditRequest* request = nullptr;
+    EditRequest wordOnly;
+    bool follow = false;        // the caret goes after the composition
+    WCHAR text[1200];           // what replaces the composition's range
+    int prefix = 0;             // units of `text` the composition kept from before
+    bool lastWordOnly = false;  // what lies before is out of reach: only the commit's last word is written
+    int total = 0;              // units of `text` before the word being typed
+    int kept = 0;               // units before the word that stay composed
+};
+
 DocumentWriter::Written DocumentWriter::write(TfEditCookie ec, ITfContext* context, const EditRequest& request,
                                               CompositionHolder& holder, bool current)
 {
     Written written;
-    bool nothing = request.commitLength == 0 && request.deleteCount == 0 && request.compositionLength == 0;
-    bool follow = current;  // the caret goes after the composition
-    if (holder.composition) {
-        ComPtr<ITfRange> range = composition_range(holder.composition.get());
-        ComPtr<ITfContext> owner;
-        if (range && SUCCEEDED(range->GetContext(owner.out())) && same_object(owner.get(), context)) {
-            if (nothing && !request.emptiedWord) {
-                end_composition(ec, holder);
-                return written;
-            }
-        } else {
-            holder.forget_composition();
-        }
-    }
-    const EditRequest* effective = &request;
-    EditRequest word_only;
+    Step step;
+    step.request = &request;
+    step.follow = current;
+    if (settle_composition(ec, context, request, holder))
+        return written;
     if (!holder.composition) {
-        holder.keptLength = 0;
-        if (nothing)
+        if (!begin_composition(ec, context, holder, current, step, written))
             return written;
-        if (current && request.deleteCount > 0 && !is_transitory(context) && !caret_is_expected(ec, context)) {
-            // Someone else wrote before the caret: reaching back would hit their
-            // text and committing would double ours.
-            written.caretMoved = true;
-            if (request.compositionLength == 0)
-                return written;
-            word_only.compositionLength = request.compositionLength;
-            wmemcpy(wide_out(word_only.compositionText), wide(request.compositionText), request.compositionLength);
-            effective = &word_only;
-        }
-        ComPtr<ITfInsertAtSelection> insert;
-        if (FAILED(context->QueryInterface(IID_ITfInsertAtSelection, insert.out_void()))) {
-            written.result = E_FAIL;
-            return written;
-        }
-        ComPtr<ITfRange> at;
-        if (holder.start)
-            holder.start->Clone(at.out());
-        else if (FAILED(insert->InsertTextAtSelection(ec, TF_IAS_QUERYONLY, nullptr, 0, at.out())))
-            at.reset();
-        // A word written later than it was typed takes the caret along while
-        // the caret still stands where it goes.
-        follow = follow || (!holder.caretMovedAway && caret_is_at(ec, context, at.get(), TF_ANCHOR_START));
-        ComPtr<ITfContextComposition> compositions;
-        if (!at || FAILED(context->QueryInterface(IID_ITfContextComposition, compositions.out_void()))
-            || FAILED(compositions->StartComposition(ec, at.get(), sink_, holder.composition.out()))
-            || !holder.composition) {
-            holder.forget_composition();
-            insert_plain_text(ec, context, *effective);
-            written.insertedPlainly = true;
-            return written;
-        }
-        holder.start.reset();
-    } else if (!follow && !holder.caretMovedAway) {
+    } else if (!step.follow && !holder.caretMovedAway) {
+        // A late write of another holder takes the caret along only from the word's end.
         ComPtr<ITfRange> range = composition_range(holder.composition.get());
-        follow = caret_is_at(ec, context, range.get(), TF_ANCHOR_END);
+        step.follow = caret_is_at(ec, context, range.get(), TF_ANCHOR_END);
     }
-
     ComPtr<ITfRange> range = composition_range(holder.composition.get());
-    if (!range) {
+    if (!range || !reach_over_committed(ec, context, holder, range, step)) {
         written.result = E_FAIL;
         return written;
     }
-    bool full = !is_transitory(context);
-    WCHAR text[1200];
-    int prefix = 0;
-    bool last_word_only = false;
-    bool read_kept = false;
-    if (holder.keptLength > 0) {
-        ULONG got = 0;
-        ULONG want = holder.keptLength < int(KEPT_READ) ? ULONG(holder.keptLength) : KEPT_READ;
-        if (FAILED(range->GetText(ec, 0, text, want, &got)))
-            got = 0;
-        read_kept = got > 0;
-        KeptPrefix kept = keep_prefix(units(text, got), effective->deleteCount);
-        prefix = kept.units;
-        last_word_only = kept.lastWordOnly;
-    }
-    if (!read_kept && effective->deleteCount > 0) {
-        bool reached = false;
-        ComPtr<ITfRange> back;
-        if (full && SUCCEEDED(range->Clone(back.out())) && SUCCEEDED(back->Collapse(ec, TF_ANCHOR_START))) {
-            ReachBack covered = reach_back(ec, back.get(), effective->deleteCount);
-            reached = covered.covered == effective->deleteCount && covered.endsWithSpace
-                      && SUCCEEDED(holder.composition->ShiftStart(ec, back.get()));
-        }
-        if (!reached)
-            last_word_only = true;
-        if (reached)
-            range = composition_range(holder.composition.get());
-        if (!range) {
-            written.result = E_FAIL;
-            return written;
-        }
-    }
-
-    int committed_start
-        = last_word_only ? last_word_start({effective->commitText, size_t(effective->commitLength)}) : 0;
-    int committed = effective->commitLength - committed_start;
-    wmemcpy(text + prefix, wide(effective->commitText + committed_start), committed);
-    int total = prefix + committed;
-    wmemcpy(text + total, wide(effective->compositionText), effective->compositionLength);
-    range->SetText(ec, 0, text, total + effective->compositionLength);
-    clear_display_attribute(ec, context, range.get());
-
-    int kept
-        = full ? 0
-               : kept_units(units(text, total), prefix, {effective->commitText + committed_start, size_t(committed)},
-                            effective->keepCount, is_context_word_u16);
-    holder.keptLength = kept;
-    if (kept < total) {
-        ComPtr<ITfRange> rest;
-        LONG moved = 0;
-        if (SUCCEEDED(range->Clone(rest.out())) && SUCCEEDED(rest->ShiftStart(ec, total - kept, &moved, nullptr)))
-            holder.composition->ShiftStart(ec, rest.get());
-    }
+    replace_text(ec, context, range.get(), step);
+    keep_composed(ec, holder, range.get(), step);
     range = composition_range(holder.composition.get());
     if (!range) {
         written.result = E_FAIL;
         return written;
     }
-    if (effective->compositionLength > 0 && displayAttributeAtom_) {
+    mark_word_and_caret(ec, context, holder, range.get(), step);
+    return written;
+}
+
+bool DocumentWriter::settle_composition(TfEditCookie ec, ITfContext* context, const EditRequest& request,
+                                        CompositionHolder& holder)
+{
+    // A composition the application moved to another document is not ours to write.
+    ComPtr<ITfRange> range = composition_range(holder.composition.get());
+    ComPtr<ITfContext> owner;
+    if (!holder.composition)
+        return false;
+    if (!range || FAILED(range->GetContext(owner.out())) || !same_object(owner.get(), context)) {
+        holder.forget_composition();
+        return false;
+    }
+    // Nothing to write ends the word as shown, unless the word was emptied and its text must go.
+    if (writes_nothing(request) && !request.emptiedWord) {
+        end_composition(ec, holder);
+        return true;
+    }
+    return false;
+}
+
+bool DocumentWriter::begin_composition(TfEditCookie ec, ITfContext* context, CompositionHolder& holder, bool current,
+                                       Step& step, Written& written)
+{
+    const EditRequest& request = *step.request;
+    holder.keptLength = 0;
+    if (writes_nothing(request))
+        return false;
+    if (current && request.deleteCount > 0 && !is_transitory(context) && !caret_is_expected(ec, context)) {
+        // Someone else wrote before the caret: reaching back would hit their
+        // text and committing would double ours.
+        written.caretMoved = true;
+        if (request.compositionLength == 0)
+            return false;
+        step.wordOnly.compositionLength = request.compositionLength;
+        wmemcpy(wide_out(step.wordOnly.compositionText), wide(request.compositionText), request.compositionLength);
+        step.request = &step.wordOnly;
+    }
+    ComPtr<ITfInsertAtSelection> insert;
+    if (FAILED(context->QueryInterface(IID_ITfInsertAtSelection, insert.out_void()))) {
+        written.result = E_FAIL;
+        return false;
+    }
+    ComPtr<ITfRange> at;
+    if (holder.start)
+        holder.start->Clone(at.out());
+    else if (FAILED(insert->InsertTextAtSelection(ec, TF_IAS_QUERYONLY, nullptr, 0, at.out())))
+        at.reset();
+    // A word written later than it was typed takes the caret along while
+    // the caret still stands where it goes.
+    step.follow = step.follow || (!holder.caretMovedAway && caret_is_at(ec, context, at.get(), TF_ANCHOR_START));
+    ComPtr<ITfContextComposition> compositions;
+    if (!at || FAILED(context->QueryInterface(IID_ITfContextComposition, compositions.out_void()))
+        || FAILED(compositions->StartComposition(ec, at.get(), sink_, holder.composition.out()))
+        || !holder.composition) {
+        // An application that takes no composition gets the text as typed.
+        holder.forget_composition();
+        insert_plain_text(ec, context, *step.request);
+        written.insertedPlainly = true;
+        return false;
+    }
+    holder.start.reset();
+    return true;
+}
+
+bool DocumentWriter::reach_over_committed(TfEditCookie ec, ITfContext* context, CompositionHolder& holder,
+                                          ComPtr<ITfRange>& range, Step& step)
+{
+    // A correction deletes committed text: in a legacy control the part the
+    // composition still keeps, elsewhere the text right before the composition.
+    int delete_count = step.request->deleteCount;
+    bool read_kept = false;
+    if (holder.keptLength > 0) {
+        ULONG got = 0;
+        ULONG want = holder.keptLength < int(KEPT_READ) ? ULONG(holder.keptLength) : KEPT_READ;
+        if (FAILED(range->GetText(ec, 0, step.text, want, &got)))
+            got = 0;
+        read_kept = got > 0;
+        KeptPrefix kept = keep_prefix(units(step.text, got), delete_count);
+        step.prefix = kept.units;
+        step.lastWordOnly = kept.lastWordOnly;
+    }
+    if (read_kept || delete_count == 0)
+        return true;
+    bool reached = false;
+    ComPtr<ITfRange> back;
+    if (!is_transitory(context) && SUCCEEDED(range->Clone(back.out()))
+        && SUCCEEDED(back->Collapse(ec, TF_ANCHOR_START))) {
+        ReachBack covered = reach_back(ec, back.get(), delete_count);
+        // Only a whole word up to a space is taken into the composition.
+        reached = covered.covered == delete_count && covered.endsWithSpace
+                  && SUCCEEDED(holder.composition->ShiftStart(ec, back.get()));
+    }
+    if (!reached) {
+        step.lastWordOnly = true;
+        return true;
+    }
+    range = composition_range(holder.composition.get());
+    return static_cast<bool>(range);
+}
+
+void DocumentWriter::replace_text(TfEditCookie ec, ITfContext* context, ITfRange* range, Step& step)
+{
+    // Kept text, then the commit (only its last word when the rest lies out of
+    // reach), then the word being typed.
+    const EditRequest& request = *step.request;
+    int committed_start = step.lastWordOnly ? last_word_start({request.commitText, size_t(request.commitLength)}) : 0;
+    int committed = request.commitLength - committed_start;
+    wmemcpy(step.text + step.prefix, wide(request.commitText + committed_start), committed);
+    step.total = step.prefix + committed;
+    wmemcpy(step.text + step.total, wide(request.compositionText), request.compositionLength);
+    range->SetText(ec, 0, step.text, step.total + request.compositionLength);
+    clear_display_attribute(ec, context, range);
+    step.kept = is_transitory(context) ? kept_units(units(step.text, step.total), step.prefix,
+                                                    {request.commitText + committed_start, size_t(committed)},
+                                                    request.keepCount, is_context_word_u16)
+                                       : 0;
+}
+
+void DocumentWriter::keep_composed(TfEditCookie ec, CompositionHolder& holder, ITfRange* range, const Step& step)
+{
+    // A legacy control cannot be reached back into: the committed words a
+    // later correction may still change stay in the composition.
+    holder.keptLength = step.kept;
+    if (step.kept >= step.total)
+        return;
+    ComPtr<ITfRange> rest;
+    LONG moved = 0;
+    if (SUCCEEDED(range->Clone(rest.out())) && SUCCEEDED(rest->ShiftStart(ec, step.total - step.kept, &moved, nullptr)))
+        holder.composition->ShiftStart(ec, rest.get());
+}
+
+void DocumentWriter::mark_word_and_caret(TfEditCookie ec, ITfContext* context, CompositionHolder& holder,
+                                         ITfRange* range, const Step& step)
+{
+    // The word being typed is underlined; kept text is not.
+    if (step.request->compositionLength > 0 && displayAttributeAtom_) {
         ComPtr<ITfRange> word;
         LONG moved = 0;
-        if (SUCCEEDED(range->Clone(word.out())) && SUCCEEDED(word->ShiftStart(ec, kept, &moved, nullptr)))
+        if (SUCCEEDED(range->Clone(word.out())) && SUCCEEDED(word->ShiftStart(ec, step.kept, &moved, nullptr)))
             set_display_attribute(ec, context, word.get());
     }
-    if (follow) {
-        place_caret(ec, context, range.get());
+    if (step.follow) {
+        place_caret(ec, context, range);
     } else if (SUCCEEDED(range->Clone(holder.start.out()))) {
         // Away from the caret, the next composition of this holder goes on where this one ends.
         holder.start->Collapse(ec, TF_ANCHOR_END);
     }
-    if (kept == 0 && effective->compositionLength == 0) {
+    // With nothing left to compose, the composition ends.
+    if (step.kept == 0 && step.request->compositionLength == 0) {
         holder.composition->EndComposition(ec);
         holder.forget_composition();
     }
-    return written;
 }
 
 }  // namespace miradot

@@ -45,6 +45,18 @@ public:
     void forget_caret() { expectedCaret_.reset(); }
 
 private:
+    struct Step;
+    // The steps of a write, in order; the first two end the write early when they return so.
+    bool settle_composition(TfEditCookie ec, ITfContext* context, const EditRequest& request,
+                            CompositionHolder& holder);
+    bool begin_composition(TfEditCookie ec, ITfContext* context, CompositionHolder& holder, bool current, Step& step,
+                           Written& written);
+    bool reach_over_committed(TfEditCookie ec, ITfContext* context, CompositionHolder& holder, ComPtr<ITfRange>& range,
+                              Step& step);
+    void replace_text(TfEditCookie ec, ITfContext* context, ITfRange* range, Step& step);
+    void keep_composed(TfEditCookie ec, CompositionHolder& holder, ITfRange* range, const Step& step);
+    void mark_word_and_caret(TfEditCookie ec, ITfContext* context, CompositionHolder& holder, ITfRange* range,
+                             const Step& step);
     void clear_display_attribute(TfEditCookie ec, ITfContext* context, ITfRange* range);
     void set_display_attribute(TfEditCookie ec, ITfContext* context, ITfRange* range);
     void insert_plain_text(TfEditCookie ec, ITfContext* context, const EditRequest& request);

@@ -68,9 +68,8 @@ HRESULT advise(IUnknown* source_object, REFIID riid, IUnknown* sink, DWORD& cook
 }  // namespace
 
 TextInputProcessor::TextInputProcessor()
-    : settings_(read_settings()),
-      typing_(static_cast<ITfTextInputProcessorEx*>(this), static_cast<ITfCompositionSink*>(this),
-              static_cast<LanguageSwitch*>(this))
+    : settings_(read_settings()), typing_(static_cast<ITfTextInputProcessorEx*>(this),
+                                          static_cast<ITfCompositionSink*>(this), static_cast<LanguageSwitch*>(this))
 {
     module_lock();
 }
@@ -248,7 +247,10 @@ HRESULT TextInputProcessor::focus_changed(ITfDocumentMgr* focus)
     update_check_trigger();
     if (translation_)
         translation_->dismiss();
-    typing_.focus_changed();
+    ComPtr<ITfContext> top;
+    if (focus && FAILED(focus->GetTop(top.out())))
+        top.reset();
+    typing_.focus_changed(top.get());
     unadvise_text_edit_sink();
     advise_text_edit_sink(focus);
     apply_settings();
@@ -256,23 +258,22 @@ HRESULT TextInputProcessor::focus_changed(ITfDocumentMgr* focus)
     return S_OK;
 }
 
-bool TextInputProcessor::route_key(ITfContext* context, WPARAM key, LPARAM lparam, bool test)
-{
-    // While voice typing is under way every key belongs to it.
-    if (voice_ && voice_->take_key(key, test))
-        return true;
-    if (!typing_.takes_keys_of(context, key))
-        return false;
-    if (!typing_.composing() && settingsWatcher_.poll())
-        apply_settings();
-    return typing_.handle_key(context, key, lparam, test);
-}
-
 bool TextInputProcessor::key_down(ITfContext* context, WPARAM key, LPARAM lparam, bool test)
 {
+    // A translation note that is up takes Esc and Tab; any other key drops it.
     if (translation_ && translation_->key(key, test))
         return true;
-    bool eaten = route_key(context, key, lparam, test);
+    bool eaten;
+    // While voice typing is under way every key belongs to it.
+    if (voice_ && voice_->take_key(key, test)) {
+        eaten = true;
+    } else if (typing_.takes_keys_of(context, key)) {
+        if (!typing_.composing() && settingsWatcher_.poll())
+            apply_settings();
+        eaten = typing_.handle_key(context, key, lparam, test);
+    } else {
+        eaten = false;
+    }
     // A fault's note stays up over the hint.
     if (!typing_.faulted_in(context))
         typing_.refresh_hint_after(context, key, test, eaten);

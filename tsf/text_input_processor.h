@@ -88,8 +88,11 @@ public:
     // Voice typing is under way: the translation hotkey must be refused.
     bool voice_active() const { return voice_ && voice_->active(); }
 
-    // TranslationHost: the typing session's hint, word and field, the settings.
-    void show_hint(ITfContext* context, const wchar_t* text) override { typing_.show_hint(context, text); }
+    // TranslationHost: the typing session's notes, word and field, the settings.
+    void show_note(CaretNote& note, ITfContext* context, const wchar_t* text) override
+    {
+        typing_.show_note(note, context, text);
+    }
     void hide_hint() override { typing_.hide_hint(); }
     void finish_word(ITfContext* context, DWORD flags) override { typing_.finish_word(context, flags); }
     void drop_word() override { typing_.drop_word(); }
@@ -104,11 +107,13 @@ private:
     HRESULT deactivate();
     HRESULT focus_changed(ITfDocumentMgr* focus);
     HRESULT preserved_key(ITfContext* context, REFGUID guid, BOOL* eaten);
+    // The one key pipeline, the same for a key's test pass (`test`: only what
+    // a key that is not eaten needs) and its real pass: the translation note,
+    // then voice typing, then (with changed settings applied while no word is
+    // composed) typing; the hint follows last.
     bool key_down(ITfContext* context, WPARAM key, LPARAM lparam, bool test);
+    // The pipeline with its faults contained.
     BOOL contained_key_down(ITfContext* context, WPARAM key, LPARAM lparam, bool test);
-    // Every key goes through here: the keys the typing session does not take
-    // at all, then (while no word is composed) changed settings, then typing.
-    bool route_key(ITfContext* context, WPARAM key, LPARAM lparam, bool test);
     // Re-reads the settings and hands them to the typing session and the hotkeys.
     void apply_settings();
     void apply_language_compartment();

@@ -126,10 +126,16 @@ void TranslationClient::show_note(ITfContext* context, const std::wstring& text,
 {
     ComPtr<ITfContext> held = ComPtr<ITfContext>::retain(context);
     reset();
-    host_.show_hint(held.get(), text.c_str());
+    show(held.get(), text.c_str());
     noteShown_ = true;
     if (window_)
         SetTimer(window_, NOTE_TIMER, ms, nullptr);
+}
+
+void TranslationClient::show(ITfContext* context, const wchar_t* text)
+{
+    host_.hide_hint();
+    host_.show_note(note_, context, text);
 }
 
 void TranslationClient::dismiss()
@@ -138,7 +144,7 @@ void TranslationClient::dismiss()
         return;
     reset();
     noteShown_ = false;
-    host_.hide_hint();
+    note_.hide();
 }
 
 void TranslationClient::shutdown()
@@ -146,6 +152,7 @@ void TranslationClient::shutdown()
     reset();
     noteShown_ = false;
     active_ = false;
+    note_.destroy();
     if (!window_)
         return;
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -193,7 +200,7 @@ void TranslationClient::start(ITfContext* context)
     if (noteShown_ || state_ != TR_IDLE) {
         reset();
         noteShown_ = false;
-        host_.hide_hint();
+        note_.hide();
     }
     HWND focus = GetFocus();
     if (host_.field_is_private(context) || is_password_control(focus))
@@ -210,7 +217,7 @@ void TranslationClient::start(ITfContext* context)
     if (is_transitory(context)) {
         // The control draws what TSF sees only as a composition: read it
         // itself, once the key that started this has been handled.
-        host_.show_hint(context, TR_NOTE_WORKING);
+        show(context, TR_NOTE_WORKING);
         SetTimer(window_, CAPTURE_TIMER | (generation_ & 0xFFF), CAPTURE_DELAY_MS, nullptr);
         return;
     }
@@ -297,10 +304,10 @@ void TranslationClient::send(ITfContext* context)
         job->notElevated = !process_is_elevated();
     }
     state_ = TR_BUSY;
-    host_.show_hint(held.get(), TR_NOTE_WORKING);
+    show(held.get(), TR_NOTE_WORKING);
     if (!job || !start_translation_worker(job)) {
         reset();
-        host_.hide_hint();
+        note_.hide();
     }
 }
 
@@ -308,7 +315,7 @@ void TranslationClient::on_timer(UINT_PTR id)
 {
     if (id == NOTE_TIMER) {
         if (noteShown_ && state_ == TR_IDLE)
-            host_.hide_hint();
+            note_.hide();
         noteShown_ = false;
         return;
     }
@@ -327,7 +334,7 @@ void TranslationClient::on_reply(UINT generation, const char* reply)
     }
     result_ = read.result;
     state_ = TR_RESULT;
-    host_.show_hint(context_, read.note.c_str());
+    show(context_, read.note.c_str());
 }
 
 void TranslationClient::apply(ITfContext* context)
@@ -356,7 +363,7 @@ void TranslationClient::apply(ITfContext* context)
             // Granted later: the session tells then whether it replaced.
             reset();
             noteShown_ = false;
-            host_.hide_hint();
+            note_.hide();
             host_.drop_word();
             job->generation = generation_;
             return;
@@ -371,7 +378,7 @@ void TranslationClient::finish_replacement(ITfContext* context, bool replaced)
     ComPtr<ITfContext> held = ComPtr<ITfContext>::retain(context);
     reset();
     noteShown_ = false;
-    host_.hide_hint();
+    note_.hide();
     host_.drop_word();
     if (!replaced)
         show_note(held.get(), text_changed_note(host_.current_settings().translateHotkey), CHANGED_NOTE_MS);

@@ -4,6 +4,7 @@
 // Tab put it in place of the text it was made from.
 #pragma once
 
+#include "caret_note.h"
 #include "translation_capture.h"
 #include "tsf_interfaces.h"
 
@@ -17,7 +18,9 @@ namespace miradot {
 // What the client needs of its text input processor.
 class TranslationHost {
 public:
-    virtual void show_hint(ITfContext* context, const wchar_t* text) = 0;
+    // Shows `note` below the selection of `context`.
+    virtual void show_note(CaretNote& note, ITfContext* context, const wchar_t* text) = 0;
+    // The typing hint goes while a note of the client's is up.
     virtual void hide_hint() = 0;
     virtual void finish_word(ITfContext* context, DWORD flags) = 0;
     virtual void drop_word() = 0;
@@ -66,7 +69,9 @@ public:
 private:
     bool ensure_window();
     void reset();
+    // Shows the text until dismissed, or for `ms`.
     void show_note(ITfContext* context, const std::wstring& text, UINT ms);
+    void show(ITfContext* context, const wchar_t* text);
     void start(ITfContext* context);
     void capture_from_control();
     void send(ITfContext* context);
@@ -77,6 +82,7 @@ private:
     bool active_ = true;
     HWND window_ = nullptr;
     State state_ = TR_IDLE;
+    CaretNote note_{TRANSLATION_LOOK};
     bool noteShown_ = false;
     UINT generation_ = 0;
     ITfContext* context_ = nullptr;

@@ -4,6 +4,7 @@
 #include "engine_host.h"
 #include "fault_point.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -87,8 +88,11 @@ void TypingSession::drop_word()
 
 void TypingSession::commit_pending_word(DWORD flags) { detach_and_finish(make_edit_request(flush()), flags); }
 
-void TypingSession::focus_changed()
+void TypingSession::focus_changed(ITfContext* focus)
 {
+    // Coming back to a field writes what it was refused while the word was left.
+    if (focus)
+        write_owed(focus, EDIT_ASYNC_WRITE);
     if (engine_) {
         commit_pending_word(EDIT_ASYNC_WRITE);
         EngineLock lock;
@@ -157,15 +161,14 @@ void TypingSession::composition_terminated(TfEditCookie ec, ITfComposition* comp
     drop_word();
 }
 
-void TypingSession::show_hint(ITfContext* context, const wchar_t* text)
+void TypingSession::show_note(CaretNote& note, ITfContext* context, const wchar_t* text)
 {
-    if (!hint_.set_text(text))
+    if (!note.set_text(text))
         return;
-    hint_.clear_placed();
-    if (context && !is_transitory(context))
-        place_hint(context);
-    if (!hint_.placed())
-        hint_.place(nullptr);
+    // Shown at the caret at once; placed below the selection when a session to
+    // read its place is granted, later perhaps.
+    if (!context || is_transitory(context) || !place_at_selection(note.window(), context))
+        note.place(nullptr);
 }
 
 ComPtr<CompositionHolder> TypingSession::holder_for(ITfContext* context, ComPtr<CompositionHolder> holder)
@@ -218,6 +221,7 @@ HRESULT TypingSession::write(ITfContext* context, const EditRequest& request, DW
     holder = holder_for(context, std::move(holder));
     if (!holder)
         return E_FAIL;
+    write_owed(context, flags);
     // A refused write is written with the next one.
     EditRequest effective = holder->unwritten ? merge_unwritten(*holder->unwritten, request) : request;
     EditSessionResult result = run(
@@ -230,7 +234,28 @@ HRESULT TypingSession::write(ITfContext* context, const EditRequest& request, DW
     // failed part-way may already have written it.
     bool carries = effective.commitLength > 0 || effective.deleteCount > 0;
     holder->unwritten.reset(result.refused() && carries ? new (std::nothrow) EditRequest(effective) : nullptr);
+    // A holder let go of has no next write of its own: it is owed one.
+    auto owed = [&holder](const ComPtr<CompositionHolder>& other) { return other.get() == holder.get(); };
+    if (holder->unwritten && holder.get() != holder_.get() && std::none_of(owing_.begin(), owing_.end(), owed))
+        owing_.push_back(holder);
     return result.combined();
+}
+
+void TypingSession::write_owed(ITfContext* context, DWORD flags)
+{
+    std::vector<ComPtr<CompositionHolder>> owed;
+    for (auto it = owing_.begin(); it != owing_.end();) {
+        if (same_object((*it)->context.get(), context)) {
+            owed.push_back(std::move(*it));
+            it = owing_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    // Oldest first, each in its own composition, before anything newer there;
+    // one refused again is owed again.
+    for (ComPtr<CompositionHolder>& holder : owed)
+        write(context, EditRequest{}, flags, holder);
 }
 
 DocumentWriter::Written TypingSession::write_now(TfEditCookie ec, ITfContext* context, const EditRequest& request,
@@ -280,17 +305,22 @@ bool TypingSession::field_is_private(ITfContext* context)
     return privateField_;
 }
 
-void TypingSession::place_hint(ITfContext* context)
+bool TypingSession::place_at_selection(HWND note_window, ITfContext* context)
 {
     if (!holder_for(context, {}))
-        return;
-    run(context, EDIT_SYNC_READ, [this, target = ComPtr<ITfContext>::retain(context)](TfEditCookie ec) {
-        if (hint_.empty())
+        return false;
+    auto placed = std::make_shared<bool>(false);
+    run(context, EDIT_SYNC_READ, [placed, note_window, target = ComPtr<ITfContext>::retain(context)](TfEditCookie ec) {
+        CaretNote* note = CaretNote::of(note_window);
+        if (!note || note->empty())
             return S_OK;
-        if (std::optional<RECT> rect = selection_rect(ec, target.get()))
-            hint_.place(&*rect);
+        if (std::optional<RECT> rect = selection_rect(ec, target.get())) {
+            note->place(&*rect);
+            *placed = true;
+        }
         return S_OK;
     });
+    return *placed;
 }
 
 ComPtr<CompositionHolder> TypingSession::detach()

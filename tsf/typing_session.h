@@ -4,11 +4,11 @@
 #pragma once
 
 #include "com_ptr.h"
+#include "caret_note.h"
 #include "composition.h"
 #include "document_writer.h"
 #include "edit_request.h"
 #include "edit_session.h"
-#include "hint_window.h"
 #include "language_switch.h"
 #include "tsf_interfaces.h"
 
@@ -78,8 +78,8 @@ public:
     void finish_word(ITfContext* context, DWORD flags);
     // Commits the word into the context it was typed in; new typing starts a new composition.
     void commit_pending_word(DWORD flags);
-    // The focus moved to another document.
-    void focus_changed();
+    // The focus moved to another document, whose top context is `focus`.
+    void focus_changed(ITfContext* focus);
     // A click in a legacy control: ends the word as shown; false when there was none.
     bool end_word_for_click();
     // Text that was not typed (a voice transcript) goes in as committed text
@@ -92,9 +92,12 @@ public:
     void selection_changed(ITfContext* context, TfEditCookie ec);
     void composition_terminated(TfEditCookie ec, ITfComposition* composition);
 
-    HintWindow& hint() { return hint_; }
-    void show_hint(ITfContext* context, const wchar_t* text);
+    CaretNote& hint() { return hint_; }
+    void show_hint(ITfContext* context, const wchar_t* text) { show_note(hint_, context, text); }
     void hide_hint() { hint_.hide(); }
+    // Shows `note` below the selection of `context`, or at the caret when
+    // the selection's place cannot be had.
+    void show_note(CaretNote& note, ITfContext* context, const wchar_t* text);
     // Forgets the word being typed (the document keeps what it shows).
     void drop_word();
     // Reads the field's input scope; true for password and private fields.
@@ -148,8 +151,11 @@ private:
     ComPtr<CompositionHolder> holder_for(ITfContext* context, ComPtr<CompositionHolder> holder);
     HRESULT write(ITfContext* context, const EditRequest& request, DWORD flags, ComPtr<CompositionHolder> holder = {});
     HRESULT end_composition(ITfContext* context, DWORD flags, ComPtr<CompositionHolder> holder = {});
+    // Writes what holders let go of in `context` were refused.
+    void write_owed(ITfContext* context, DWORD flags);
     void read_field_scope(ITfContext* context);
-    void place_hint(ITfContext* context);
+    // True when `note_window`'s note was placed below the selection now.
+    bool place_at_selection(HWND note_window, ITfContext* context);
     // `counted`: a write on this holder, counted while it waits to run.
     EditSessionResult run(ITfContext* context, DWORD flags, EditWork work, ComPtr<CompositionHolder> counted = {});
     // Finishes the current composition in its own context while new typing
@@ -166,7 +172,7 @@ private:
     std::unique_ptr<EngineContext, EngineDeleter> engine_;
     ComPtr<CompositionHolder> holder_;
     DocumentWriter writer_;
-    HintWindow hint_;
+    CaretNote hint_{HINT_LOOK};
     bool composing_ = false;
     WPARAM repostKey_ = 0;  // the key whose real key-down is to be re-posted
     struct Waiting {
@@ -183,6 +189,7 @@ private:
     std::deque<KeyPress> replaying_;  // sent again, not yet back
     bool replayingNow_ = false;       // the key being handled is one sent again
     ComPtr<ITfContext> faultedContext_;
+    std::vector<ComPtr<CompositionHolder>> owing_;  // let go of while a refused write waits in them
     uint32_t method_ = TELEX;
     uint32_t options_ = DEFAULT_OPTIONS;
     bool english_ = false;

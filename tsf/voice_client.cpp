@@ -182,7 +182,17 @@ void VoiceClient::insert(const std::string& text)
         host_.voice_write(context_.get(), requests.data(), requests.size());
 }
 
-void VoiceClient::show_note(const wchar_t* text, UINT duration_ms) { note_.show(text, duration_ms, messageWindow_); }
+void VoiceClient::show_note(const wchar_t* text, UINT duration_ms)
+{
+    if (!note_.set_text(text))
+        return;
+    note_.place(nullptr);
+    if (messageWindow_) {
+        KillTimer(messageWindow_, VOICE_NOTE_TIMER);
+        if (duration_ms)
+            SetTimer(messageWindow_, VOICE_NOTE_TIMER, duration_ms, nullptr);
+    }
+}
 
 void VoiceClient::show_listening_note()
 {

@@ -3,6 +3,7 @@
 // began, Esc cancels, and a note near the caret says what is happening.
 #pragma once
 
+#include "caret_note.h"
 #include "com_ptr.h"
 #include "edit_request.h"
 #include "tsf_interfaces.h"
@@ -77,7 +78,7 @@ private:
     int staleOpens_ = 0;
     VoiceWorker* worker_ = nullptr;
     HWND messageWindow_ = nullptr;
-    VoiceNote note_;
+    CaretNote note_{VOICE_NOTE_LOOK};
     ComPtr<ITfContext> context_;  // where listening began; the transcript goes there
 };
 

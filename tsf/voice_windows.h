@@ -1,6 +1,5 @@
-// The voice client's two windows: a message-only window that brings the
-// worker's replies to the processor's thread and times the note, and the
-// note shown near the caret.
+// The voice client's message-only window, which brings the worker's replies
+// to the processor's thread and times the note.
 #pragma once
 
 #include <windows.h>
@@ -19,29 +18,13 @@ protected:
 
 constexpr UINT_PTR VOICE_NOTE_TIMER = 1;
 
-// Registers both window classes when needed and creates the message window
-// of class "miraDotVoiceMsg" for `sink`; null on failure.
+// Registers the window class when needed and creates the message window of
+// class "miraDotVoiceMsg" for `sink`; null on failure.
 HWND create_voice_message_window(VoiceWindowSink* sink);
 
 // Detaches the sink, frees the reply copies still queued for the window (no
 // reply can be posted any more once the worker is detached) and destroys it.
 // Returns how many queued replies were freed.
 int destroy_voice_message_window(HWND window);
-
-// The note of class "miraDotVoiceNote": a topmost popup that never
-// activates, hung below the caret; `timer_window` times its hiding.
-class VoiceNote {
-public:
-    // Shows the text (at most 159 characters) until replaced or hidden, or for
-    // `duration_ms` when that is not 0. False when no window could be made.
-    bool show(const wchar_t* text, UINT duration_ms, HWND timer_window);
-    void hide();
-    void destroy();
-    HWND window() const { return window_; }
-
-private:
-    HWND window_ = nullptr;
-    HFONT font_ = nullptr;
-};
 
 }  // namespace miradot

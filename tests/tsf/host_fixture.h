@@ -143,19 +143,25 @@ protected:
         settings.set(L"ClearSeq", ++clearSeq);
         threadMgr = new HostThreadMgr();
         // Every test starts in Vietnamese: the state is global and outlives processors.
+        set_language_switch(false);
+    }
+
+    // Sets the Vietnamese/English switch as another application would.
+    static void set_language_switch(bool english)
+    {
         ComPtr<ITfThreadMgr> wine;
         ASSERT_TRUE(SUCCEEDED(
             CoCreateInstance(CLSID_TF_ThreadMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ITfThreadMgr, wine.out_void())));
         ComPtr<ITfCompartment> compartment = language_compartment(wine.get());
         ASSERT_TRUE(compartment);
-        VARIANT vietnamese;
-        vietnamese.vt = VT_I4;
-        vietnamese.lVal = 0;
+        VARIANT value;
+        value.vt = VT_I4;
+        value.lVal = english ? 1 : 0;
         TfClientId id = 0;
         ComPtr<ITfClientId> ids;
         wine->QueryInterface(IID_ITfClientId, ids.out_void());
         ids->GetClientId(CLSID_MIRADOT, &id);
-        compartment->SetValue(id, &vietnamese);
+        compartment->SetValue(id, &value);
     }
 
     void TearDown() override

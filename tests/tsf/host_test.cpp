@@ -480,8 +480,12 @@ TEST_F(HostTest, RefusedEditSessionIsMadeUpLater)
         UINT then;               // the key pressed once it grants them again, 0 = none
         const wchar_t* after;
         const wchar_t* text;
+        bool leaves = false;  // the focus leaves while it refuses, and comes back once it grants
     } cases[] = {
         {"inside the word", L"vie", L"e", 0, L"tj ", L"vi\u1EC7t "},
+        // The word it refused to end is ended when the focus comes back.
+        {"the focus leaving", L"vieetj", L"", 0, L"", L"vi\u1EC7t", true},
+        {"the focus leaving, then more", L"vieetj", L"", 0, L" nam ", L"vi\u1EC7t nam ", true},
         // The committed word is written with the next key, never lost.
         {"the word's end", L"vieetj", L" ", 0, L"nam ", L"vi\u1EC7t nam "},
         {"the word's end, then Enter", L"vieetj", L" ", VK_RETURN, L"", L"vi\u1EC7t \n"},
@@ -494,7 +498,11 @@ TEST_F(HostTest, RefusedEditSessionIsMadeUpLater)
         threadMgr->type(c.before);
         fresh.policy = SessionPolicy::Refuse;
         threadMgr->type(c.refused);
+        if (c.leaves)
+            threadMgr->set_focus(&document);
         fresh.policy = SessionPolicy::Grant;
+        if (c.leaves)
+            threadMgr->set_focus(&fresh);
         if (c.then == VK_SPACE)
             threadMgr->press(VK_SPACE, true, true);
         else if (c.then)

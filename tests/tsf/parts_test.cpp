@@ -4,7 +4,7 @@
 #include "host_tsf.h"
 
 #include "../../tsf/guids.h"
-#include "../../tsf/hint_window.h"
+#include "../../tsf/caret_note.h"
 #include "../../tsf/language_bar.h"
 #include "../../tsf/layout_chars.h"
 #include "../../tsf/preserved_keys.h"
@@ -36,7 +36,7 @@ TEST(VietnameseLayout, GivesTheEngineUsCharacters)
         EXPECT_EQ(vietnamese_layout_char(c.key, c.shift, c.caps), c.expected) << c.key << c.shift << c.caps;
 }
 
-TEST(HintFrame, StaysInsideTheWorkArea)
+TEST(NoteFrame, StaysInsideTheWorkArea)
 {
     const RECT work = {0, 0, 800, 600};
     const SIZE text = {100, 16};
@@ -51,7 +51,7 @@ TEST(HintFrame, StaysInsideTheWorkArea)
         {"left of the work area", {-40, 100, -39, 120}, {0, 124, 118, 150}},
     };
     for (const auto& c : cases) {
-        RECT frame = hint_frame(c.anchor, text, &work);
+        RECT frame = note_frame(c.anchor, text, &work);
         EXPECT_EQ(frame.left, c.expected.left) << c.name;
         EXPECT_EQ(frame.top, c.expected.top) << c.name;
         EXPECT_EQ(frame.right, c.expected.right) << c.name;

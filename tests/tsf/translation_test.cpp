@@ -35,10 +35,10 @@ bool process_elevated()
     return elevated;
 }
 
-// What the hint window shows, or nothing when it is hidden.
+// What the translation note shows, or nothing when it is hidden.
 std::wstring note_text()
 {
-    HWND hint = FindWindowW(L"miraDotHint", nullptr);
+    HWND hint = FindWindowW(L"miraDotTranslationNote", nullptr);
     if (!hint || !IsWindowVisible(hint))
         return L"";
     wchar_t text[401] = {};
@@ -175,7 +175,7 @@ TEST_F(RunningServiceTest, LongResultNoteWrapsInsideTheScreen)
     EXPECT_TRUE(hotkey());
     ASSERT_TRUE(wait_for_note(L"EN→VI  " + result + L"   (Tab: thay · Esc: bỏ)")) << miradot::wide_to_utf8(note_text());
     RECT frame{};
-    GetWindowRect(FindWindowW(L"miraDotHint", nullptr), &frame);
+    GetWindowRect(FindWindowW(L"miraDotTranslationNote", nullptr), &frame);
     EXPECT_GE(frame.left, 0);
     EXPECT_LE(frame.right, GetSystemMetrics(SM_CXSCREEN));
     // Whether it takes two lines depends on the font Wine picks; the frame must fit either way.
