@@ -118,6 +118,8 @@ const wchar_t* resolve_settings_key()
     return g_key;
 }
 
+std::wstring update_key_path() { return std::wstring(resolve_settings_key()) + L"\\" + UPDATE_SUBKEY; }
+
 ServiceSettings read_settings()
 {
     ServiceSettings s{};

@@ -2,6 +2,7 @@
 
 #include "environment.h"
 #include "pipe.h"
+#include "resource.h"
 #include "settings_dialog.h"
 #include "settings_store.h"
 #include "theme.h"
@@ -49,18 +50,11 @@ bool screenshot_requested()
     return value && (*value)[0] == L'1';
 }
 
-void send_translation_quit()
-{
-    char reply[MT_CONTROL_REPLY];
-    pipe_request(PipeKind::Translation, "{\"cmd\":\"quit\"}", reply, sizeof reply, MT_CONTROL_TIMEOUT_MS,
-                 MT_CONTROL_DEADLINE_MS);
-}
-
 void run_dialog_mode(const wchar_t* arguments)
 {
     g_dialog_mutex = CreateMutexW(nullptr, TRUE, dialog_mutex_name(resolve_settings_key()).c_str());
     if (g_dialog_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (HWND running = FindWindowW(L"#32770", L"Cài đặt miraDot")) {
+        if (HWND running = FindWindowW(L"#32770", L"" SETTINGS_CAPTION)) {
             ShowWindow(running, SW_RESTORE);
             SetForegroundWindow(running);
         }
