@@ -13,6 +13,9 @@
 #include <optional>
 #include <string>
 
+// The settings key under HKEY_CURRENT_USER.
+inline constexpr wchar_t SETTINGS_DEFAULT_KEY[] = L"Software\\miraDot";
+
 // HKEY_CURRENT_USER path, or MIRADOT_SETTINGS_KEY when that names a key at or
 // below the default one. Decided once per process.
 const wchar_t* resolve_settings_key();

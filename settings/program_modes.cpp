@@ -18,7 +18,6 @@
 namespace {
 
 constexpr size_t MUTEX_NAME_MAX = 198;
-constexpr wchar_t DEFAULT_KEY[] = L"Software\\miraDot";
 
 HANDLE g_dialog_mutex = nullptr;
 
@@ -38,7 +37,7 @@ ProgramMode mode_from_command_line(const wchar_t* arguments)
 std::wstring dialog_mutex_name(const wchar_t* settingsKey)
 {
     std::wstring name = L"Local\\miraDot-Settings";
-    if (_wcsicmp(settingsKey, DEFAULT_KEY) != 0)
+    if (_wcsicmp(settingsKey, SETTINGS_DEFAULT_KEY) != 0)
         for (const wchar_t* c = settingsKey; *c; ++c)
             name += *c == L'\\' ? L'_' : *c;
     return name.substr(0, MUTEX_NAME_MAX);
