@@ -32,6 +32,12 @@ constexpr size_t MT_CONTROL_REPLY = 512;
 
 constexpr unsigned PIPE_NO_DEADLINE = 0xFFFFFFFF;
 
+// The request lines without arguments: both services answer "ping" and
+// "quit", the translation service also "unload" (its models let go of).
+inline constexpr char PIPE_PING[] = "{\"cmd\":\"ping\"}";
+inline constexpr char PIPE_QUIT[] = "{\"cmd\":\"quit\"}";
+inline constexpr char MT_UNLOAD[] = "{\"cmd\":\"unload\"}";
+
 // The tag part of a pipe name from the tag variable's value: "" for an
 // absent, empty or over-long (22+ characters) value, "-" + value for 1 to 21
 // alphanumeric characters. False when the value holds anything else: the
@@ -48,6 +54,10 @@ bool pipe_name(PipeKind pipe, std::wstring& name);
 // non-empty reply came back.
 bool pipe_request(PipeKind pipe, const char* request, char* reply, size_t capacity, unsigned connectTimeoutMs,
                   unsigned replyDeadlineMs = PIPE_NO_DEADLINE);
+
+// The settings program's "unload" or "quit" to a translation service that
+// may not be running; the reply is not looked at.
+void send_translation_control(const char* request);
 
 // Turns one request line into one reply line (no line feed); returns false
 // to end the server after this reply.

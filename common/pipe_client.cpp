@@ -113,3 +113,9 @@ bool pipe_request(PipeKind kind, const char* request, char* reply, size_t capaci
     CloseHandle(pipe);
     return stored > 0;
 }
+
+void send_translation_control(const char* request)
+{
+    char reply[MT_CONTROL_REPLY];
+    pipe_request(PipeKind::Translation, request, reply, sizeof reply, MT_CONTROL_TIMEOUT_MS, MT_CONTROL_DEADLINE_MS);
+}

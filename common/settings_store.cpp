@@ -5,6 +5,7 @@
 #include "environment.h"
 
 #include <cstring>
+#include <iterator>
 #include <cwchar>
 #include <mutex>
 #include <optional>
@@ -12,8 +13,7 @@
 
 namespace {
 
-constexpr wchar_t DEFAULT_KEY[] = L"Software\\miraDot";
-constexpr size_t DEFAULT_KEY_LENGTH = 16;
+constexpr size_t DEFAULT_KEY_LENGTH = std::size(SETTINGS_DEFAULT_KEY) - 1;
 constexpr size_t KEY_BUFFER = 128;
 constexpr DWORD HOTKEY_BYTES = 78;
 constexpr DWORD LANGUAGE_BYTES = 14;
@@ -106,17 +106,19 @@ bool settings_key_override_ok(const wchar_t* value)
 {
     if (!value)
         return false;
-    return wcslen(value) < KEY_BUFFER && _wcsnicmp(value, DEFAULT_KEY, DEFAULT_KEY_LENGTH) == 0;
+    return wcslen(value) < KEY_BUFFER && _wcsnicmp(value, SETTINGS_DEFAULT_KEY, DEFAULT_KEY_LENGTH) == 0;
 }
 
 const wchar_t* resolve_settings_key()
 {
     std::call_once(g_key_once, [] {
         std::optional<std::wstring> value = miradot::environment_value("MIRADOT_SETTINGS_KEY", KEY_BUFFER - 1);
-        wcscpy(g_key, value && settings_key_override_ok(value->c_str()) ? value->c_str() : DEFAULT_KEY);
+        wcscpy(g_key, value && settings_key_override_ok(value->c_str()) ? value->c_str() : SETTINGS_DEFAULT_KEY);
     });
     return g_key;
 }
+
+std::wstring update_key_path() { return std::wstring(resolve_settings_key()) + L"\\" + UPDATE_SUBKEY; }
 
 ServiceSettings read_settings()
 {

@@ -4,12 +4,17 @@
 // values; the settings program writes them.
 #pragma once
 
+#include "engine.h"
 #include "hotkey.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <optional>
+#include <string>
+
+// The settings key under HKEY_CURRENT_USER.
+inline constexpr wchar_t SETTINGS_DEFAULT_KEY[] = L"Software\\miraDot";
 
 // HKEY_CURRENT_USER path, or MIRADOT_SETTINGS_KEY when that names a key at or
 // below the default one. Decided once per process.
@@ -28,11 +33,34 @@ inline constexpr wchar_t SETTINGS_HOTKEY_VOICE[] = L"HotkeyVoice";
 inline constexpr wchar_t SETTINGS_MT_OTHER[] = L"MtOther";
 inline constexpr wchar_t SETTINGS_UPDATE_CHECK[] = L"UpdateCheck";
 
+// The "Update" subkey: the settings program's update check writes it, the
+// text service's daily trigger reads "Last" (the last check that reached the
+// server) and writes "Spawn" (when it last started one), both Unix seconds.
+inline constexpr wchar_t UPDATE_SUBKEY[] = L"Update";
+inline constexpr wchar_t UPDATE_LAST[] = L"Last";
+inline constexpr wchar_t UPDATE_SPAWN[] = L"Spawn";
+inline constexpr wchar_t UPDATE_FAILED[] = L"Failed";
+inline constexpr wchar_t UPDATE_FAILURES[] = L"Failures";
+inline constexpr wchar_t UPDATE_STATUS[] = L"Status";
+inline constexpr wchar_t UPDATE_ERROR[] = L"Error";
+inline constexpr wchar_t UPDATE_LATEST[] = L"Latest";
+inline constexpr wchar_t UPDATE_NOTES[] = L"Notes";
+inline constexpr wchar_t UPDATE_URL[] = L"Url";
+inline constexpr wchar_t UPDATE_SHA256[] = L"Sha256";
+inline constexpr wchar_t UPDATE_SIZE[] = L"Size";
+inline constexpr wchar_t UPDATE_MANIFEST[] = L"Manifest";
+inline constexpr wchar_t UPDATE_MANIFEST_SIGNATURE[] = L"ManifestSignature";
+
+// The settings key's path followed by "\\Update".
+std::wstring update_key_path();
+
 // The option bits a writer may store (all but OPT_ENGLISH_MODE): what the
 // settings program writes as OptionsKnown. Without OptionsKnown only the bits
 // of OPTIONS_KNOWN_UNMARKED come from Options.
-inline constexpr uint32_t STORABLE_OPTIONS = 0xF7;
-inline constexpr uint32_t OPTIONS_KNOWN_UNMARKED = 0x37;
+inline constexpr uint32_t STORABLE_OPTIONS
+    = OPT_AUTO_ENGLISH | OPT_AUTO_CORRECT | OPT_OLD_TONE | OPT_LEARN | OPT_SHORTHAND | OPT_PUNCTUATION | OPT_HINTS;
+inline constexpr uint32_t OPTIONS_KNOWN_UNMARKED
+    = OPT_AUTO_ENGLISH | OPT_AUTO_CORRECT | OPT_OLD_TONE | OPT_LEARN | OPT_SHORTHAND;
 
 // Effective option word from the stored Options and OptionsKnown, either absent:
 // every known bit from Options, every other bit its default.

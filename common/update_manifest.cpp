@@ -1,5 +1,6 @@
 #include "update_manifest.h"
 
+#include "json.h"
 #include "utf.h"
 #include "version_number.h"
 
@@ -8,311 +9,8 @@
 
 namespace {
 
-constexpr int MAX_DEPTH = 16;
-constexpr size_t KEY_SIZE = 64;
 constexpr size_t NOTES_BYTES = 4096;
 constexpr size_t NOTES_WIDE = 600;
-constexpr uint64_t PLAIN_LIMIT = 1000000000000ull;
-
-struct JsonCursor {
-    const char* pos;
-    const char* end;
-    int depth;
-};
-
-// A string as read: whether a character was dropped for want of room, or a
-// NUL was stored (which would silently shorten the C string).
-struct StringRead {
-    size_t length = 0;
-    bool cut = false;
-};
-
-void skip_whitespace(JsonCursor& c)
-{
-    while (c.pos < c.end && (*c.pos == ' ' || *c.pos == '\t' || *c.pos == '\n' || *c.pos == '\r'))
-        ++c.pos;
-}
-
-int hex_value(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
-bool read_hex4(JsonCursor& c, uint32_t* value)
-{
-    if (c.end - c.pos < 4)
-        return false;
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) {
-        int h = hex_value(c.pos[i]);
-        if (h < 0)
-            return false;
-        v = v << 4 | uint32_t(h);
-    }
-    c.pos += 4;
-    *value = v;
-    return true;
-}
-
-int utf8_encode(uint32_t cp, char out[4])
-{
-    if (cp < 0x80) {
-        out[0] = char(cp);
-        return 1;
-    }
-    if (cp < 0x800) {
-        out[0] = char(0xC0 | cp >> 6);
-        out[1] = char(0x80 | (cp & 0x3F));
-        return 2;
-    }
-    if (cp < 0x10000) {
-        out[0] = char(0xE0 | cp >> 12);
-        out[1] = char(0x80 | (cp >> 6 & 0x3F));
-        out[2] = char(0x80 | (cp & 0x3F));
-        return 3;
-    }
-    out[0] = char(0xF0 | cp >> 18);
-    out[1] = char(0x80 | (cp >> 12 & 0x3F));
-    out[2] = char(0x80 | (cp >> 6 & 0x3F));
-    out[3] = char(0x80 | (cp & 0x3F));
-    return 4;
-}
-
-// Reads one string value into dest (capacity includes the NUL); characters
-// that do not fit are dropped and reading goes on to the closing quote.
-bool read_string(JsonCursor& c, char* dest, size_t capacity, StringRead* read)
-{
-    *read = StringRead{};
-    dest[0] = 0;
-    if (c.pos >= c.end || *c.pos != '"')
-        return false;
-    ++c.pos;
-    for (;;) {
-        if (c.pos >= c.end)
-            return false;
-        unsigned char b = static_cast<unsigned char>(*c.pos++);
-        if (b == '"')
-            break;
-        if (b < 0x20)
-            return false;
-        char bytes[4];
-        int count = 1;
-        bytes[0] = char(b);
-        if (b == '\\') {
-            if (c.pos >= c.end)
-                return false;
-            char e = *c.pos++;
-            switch (e) {
-            case '"':
-            case '\\':
-            case '/':
-                bytes[0] = e;
-                break;
-            case 'b':
-                bytes[0] = '\b';
-                break;
-            case 'f':
-                bytes[0] = '\f';
-                break;
-            case 'n':
-                bytes[0] = '\n';
-                break;
-            case 'r':
-                bytes[0] = '\r';
-                break;
-            case 't':
-                bytes[0] = '\t';
-                break;
-            case 'u': {
-                uint32_t cp;
-                if (!read_hex4(c, &cp))
-                    return false;
-                if (cp >= 0xD800 && cp <= 0xDBFF) {
-                    uint32_t low;
-                    if (c.end - c.pos < 2 || c.pos[0] != '\\' || c.pos[1] != 'u')
-                        return false;
-                    c.pos += 2;
-                    if (!read_hex4(c, &low) || low < 0xDC00 || low > 0xDFFF)
-                        return false;
-                    cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                }
-                count = utf8_encode(cp, bytes);
-                if (cp == 0)
-                    read->cut = true;
-                break;
-            }
-            default:
-                return false;
-            }
-        }
-        if (read->length + count <= capacity - 1) {
-            std::memcpy(dest + read->length, bytes, count);
-            read->length += count;
-        } else {
-            read->cut = true;
-        }
-    }
-    dest[read->length] = 0;
-    return true;
-}
-
-bool read_number(JsonCursor& c, uint64_t* value, bool* plain)
-{
-    *value = 0;
-    *plain = true;
-    if (c.pos < c.end && *c.pos == '-') {
-        *plain = false;
-        ++c.pos;
-    }
-    if (c.pos >= c.end || *c.pos < '0' || *c.pos > '9')
-        return false;
-    while (c.pos < c.end && *c.pos >= '0' && *c.pos <= '9') {
-        if (*value > PLAIN_LIMIT)
-            *plain = false;
-        if (*plain)
-            *value = *value * 10 + uint64_t(*c.pos - '0');
-        ++c.pos;
-    }
-    if (c.pos < c.end && *c.pos == '.') {
-        *plain = false;
-        ++c.pos;
-        while (c.pos < c.end && *c.pos >= '0' && *c.pos <= '9')
-            ++c.pos;
-    }
-    if (c.pos < c.end && (*c.pos == 'e' || *c.pos == 'E')) {
-        *plain = false;
-        ++c.pos;
-        if (c.pos < c.end && (*c.pos == '+' || *c.pos == '-'))
-            ++c.pos;
-        while (c.pos < c.end && *c.pos >= '0' && *c.pos <= '9')
-            ++c.pos;
-    }
-    return true;
-}
-
-bool skip_value(JsonCursor& c);
-
-// An object's members, each handed to on_member(key) with the cursor at its
-// value (whitespace skipped); on_member reads the value and answers whether
-// the text is still valid.
-template <typename OnMember> bool read_object(JsonCursor& c, OnMember on_member)
-{
-    if (c.pos >= c.end || *c.pos != '{')
-        return false;
-    if (c.depth >= MAX_DEPTH)
-        return false;
-    ++c.depth;
-    ++c.pos;
-    skip_whitespace(c);
-    if (c.pos < c.end && *c.pos == '}') {
-        ++c.pos;
-        --c.depth;
-        return true;
-    }
-    for (;;) {
-        char key[KEY_SIZE];
-        StringRead read;
-        skip_whitespace(c);
-        if (!read_string(c, key, sizeof key, &read))
-            return false;
-        skip_whitespace(c);
-        if (c.pos >= c.end || *c.pos != ':')
-            return false;
-        ++c.pos;
-        skip_whitespace(c);
-        if (!on_member(read.cut ? "" : key))
-            return false;
-        skip_whitespace(c);
-        if (c.pos >= c.end)
-            return false;
-        if (*c.pos == ',') {
-            ++c.pos;
-            continue;
-        }
-        if (*c.pos != '}')
-            return false;
-        ++c.pos;
-        --c.depth;
-        return true;
-    }
-}
-
-// An array's elements, each handed to on_element with the cursor at it.
-template <typename OnElement> bool read_array(JsonCursor& c, OnElement on_element)
-{
-    if (c.pos >= c.end || *c.pos != '[')
-        return false;
-    if (c.depth >= MAX_DEPTH)
-        return false;
-    ++c.depth;
-    ++c.pos;
-    skip_whitespace(c);
-    if (c.pos < c.end && *c.pos == ']') {
-        ++c.pos;
-        --c.depth;
-        return true;
-    }
-    for (;;) {
-        skip_whitespace(c);
-        if (!on_element())
-            return false;
-        skip_whitespace(c);
-        if (c.pos >= c.end)
-            return false;
-        if (*c.pos == ',') {
-            ++c.pos;
-            continue;
-        }
-        if (*c.pos != ']')
-            return false;
-        ++c.pos;
-        --c.depth;
-        return true;
-    }
-}
-
-bool skip_word(JsonCursor& c, const char* word)
-{
-    size_t n = std::strlen(word);
-    if (size_t(c.end - c.pos) < n || std::memcmp(c.pos, word, n) != 0)
-        return false;
-    c.pos += n;
-    return true;
-}
-
-bool skip_value(JsonCursor& c)
-{
-    if (c.pos >= c.end)
-        return false;
-    switch (*c.pos) {
-    case '"': {
-        char scratch[2];
-        StringRead read;
-        return read_string(c, scratch, sizeof scratch, &read);
-    }
-    case '{':
-        return read_object(c, [&](const char*) { return skip_value(c); });
-    case '[':
-        return read_array(c, [&] { return skip_value(c); });
-    case 't':
-        return skip_word(c, "true");
-    case 'f':
-        return skip_word(c, "false");
-    case 'n':
-        return skip_word(c, "null");
-    default: {
-        uint64_t value;
-        bool plain;
-        return read_number(c, &value, &plain);
-    }
-    }
-}
 
 // A string field whose whole text is needed: one that was cut is refused.
 struct Field {
@@ -323,8 +21,8 @@ struct Field {
 
 bool read_field(JsonCursor& c, Field& field)
 {
-    StringRead read;
-    if (!read_string(c, field.text, field.capacity, &read))
+    JsonStringRead read;
+    if (!json_read_string(c, field.text, field.capacity, &read))
         return false;
     field.cut = read.cut;
     return true;
@@ -389,33 +87,33 @@ bool parse_manifest(const char* bytes, size_t length, char* version, char* url, 
             return read_field(c, digest_field);
         if (std::strcmp(key, "size") == 0) {
             bool plain;
-            return read_number(c, &stated_size, &plain) && plain;
+            return json_read_number(c, &stated_size, &plain) && plain;
         }
-        return skip_value(c);
+        return json_skip_value(c);
     };
     auto on_files = [&](const char* key) {
         if (std::strcmp(key, "windows") == 0) {
             windows_seen = true;
-            return read_object(c, on_windows);
+            return json_read_object(c, on_windows);
         }
-        return skip_value(c);
+        return json_skip_value(c);
     };
     auto on_root = [&](const char* key) {
         if (std::strcmp(key, "version") == 0)
             return read_field(c, root_version_field);
         if (std::strcmp(key, "notes_vi") == 0) {
-            StringRead read;
-            return read_string(c, notes_utf8, sizeof notes_utf8, &read);
+            JsonStringRead read;
+            return json_read_string(c, notes_utf8, sizeof notes_utf8, &read);
         }
         if (std::strcmp(key, "files") == 0)
-            return read_object(c, on_files);
-        return skip_value(c);
+            return json_read_object(c, on_files);
+        return json_skip_value(c);
     };
 
-    skip_whitespace(c);
-    bool ok = read_object(c, on_root);
+    json_skip_whitespace(c);
+    bool ok = json_read_object(c, on_root);
     if (ok) {
-        skip_whitespace(c);
+        json_skip_whitespace(c);
         ok = c.pos == c.end && windows_seen;
     }
     const Field& chosen = windows_version[0] ? windows_version_field : root_version_field;
@@ -471,19 +169,19 @@ bool read_model_file(JsonCursor& c, ManifestModelFile& file, bool& valid)
     bool plain_size = false;
     if (c.pos >= c.end || *c.pos != '{') {
         valid = false;
-        return skip_value(c);
+        return json_skip_value(c);
     }
-    bool ok = read_object(c, [&](const char* key) {
+    bool ok = json_read_object(c, [&](const char* key) {
         if (std::strcmp(key, "name") == 0)
-            return c.pos < c.end && *c.pos == '"' ? read_field(c, name_field) : skip_value(c);
+            return c.pos < c.end && *c.pos == '"' ? read_field(c, name_field) : json_skip_value(c);
         if (std::strcmp(key, "sha256") == 0)
-            return c.pos < c.end && *c.pos == '"' ? read_field(c, digest_field) : skip_value(c);
+            return c.pos < c.end && *c.pos == '"' ? read_field(c, digest_field) : json_skip_value(c);
         if (std::strcmp(key, "size") == 0) {
             if (c.pos < c.end && (*c.pos == '-' || (*c.pos >= '0' && *c.pos <= '9')))
-                return read_number(c, &size, &plain_size);
-            return skip_value(c);
+                return json_read_number(c, &size, &plain_size);
+            return json_skip_value(c);
         }
-        return skip_value(c);
+        return json_skip_value(c);
     });
     if (!ok)
         return false;
@@ -497,23 +195,23 @@ bool read_model_file(JsonCursor& c, ManifestModelFile& file, bool& valid)
 bool read_model(JsonCursor& c, const char* name, std::vector<ManifestModel>& models)
 {
     if (c.pos >= c.end || *c.pos != '{')
-        return skip_value(c);
+        return json_skip_value(c);
     ManifestModel model;
     char revision[48] = "";
     Field revision_field{revision, sizeof revision};
     bool valid = name[0] && std::strlen(name) < MODEL_NAME_SIZE;
     bool files_seen = false;
-    bool ok = read_object(c, [&](const char* key) {
+    bool ok = json_read_object(c, [&](const char* key) {
         if (std::strcmp(key, "revision") == 0)
-            return c.pos < c.end && *c.pos == '"' ? read_field(c, revision_field) : skip_value(c);
+            return c.pos < c.end && *c.pos == '"' ? read_field(c, revision_field) : json_skip_value(c);
         if (std::strcmp(key, "files") == 0) {
             if (c.pos >= c.end || *c.pos != '[') {
                 valid = false;
-                return skip_value(c);
+                return json_skip_value(c);
             }
             files_seen = true;
             model.files.clear();
-            return read_array(c, [&] {
+            return json_read_array(c, [&] {
                 ManifestModelFile file;
                 if (!read_model_file(c, file, valid))
                     return false;
@@ -521,7 +219,7 @@ bool read_model(JsonCursor& c, const char* name, std::vector<ManifestModel>& mod
                 return true;
             });
         }
-        return skip_value(c);
+        return json_skip_value(c);
     });
     if (!ok)
         return false;
@@ -549,12 +247,12 @@ bool parse_manifest_models(const char* bytes, size_t length, std::vector<Manifes
     if (!parse_manifest(bytes, length, version, url, digest, &size, nullptr, 0))
         return false;
     JsonCursor c{bytes, bytes + length, 0};
-    skip_whitespace(c);
-    bool ok = read_object(c, [&](const char* key) {
+    json_skip_whitespace(c);
+    bool ok = json_read_object(c, [&](const char* key) {
         if (std::strcmp(key, "models") != 0 || c.pos >= c.end || *c.pos != '{')
-            return skip_value(c);
+            return json_skip_value(c);
         models.clear();  // a later "models" replaces an earlier one
-        return read_object(c, [&](const char* name) { return read_model(c, name, models); });
+        return json_read_object(c, [&](const char* name) { return read_model(c, name, models); });
     });
     if (!ok)
         models.clear();

@@ -115,7 +115,7 @@ std::wstring diagnostics_report()
     report += L"Cài đặt (" + key + L"):\r\n";
     append_values(report, key);
     report += L"Cập nhật:\r\n";
-    append_values(report, key + L"\\Update");
+    append_values(report, update_key_path());
     report += L"Đã cài:\r\n";
     append_models(report);
     std::vector<std::string> lines = miradot::log_last_lines(LOG_LINES);

@@ -2,6 +2,7 @@
 // the translation-service stop (--mt-quit). It always exits with 0.
 #include "diagnostics_log.h"
 #include "notifier.h"
+#include "pipe.h"
 #include "program_modes.h"
 #include "settings_store.h"
 
@@ -18,7 +19,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int)
         run_notifier_mode();
         break;
     case ProgramMode::TranslationQuit:
-        send_translation_quit();
+        send_translation_control(PIPE_QUIT);
         break;
     case ProgramMode::Dialog:
         run_dialog_mode(arguments);

@@ -16,14 +16,6 @@ namespace {
 
 std::wstring wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-void ask_service(const char* command)
-{
-    char reply[MT_CONTROL_REPLY];
-    const std::string request = std::string("{\"cmd\":\"") + command + "\"}";
-    pipe_request(PipeKind::Translation, request.c_str(), reply, sizeof reply, MT_CONTROL_TIMEOUT_MS,
-                 MT_CONTROL_DEADLINE_MS);
-}
-
 std::wstring model_folder(const std::wstring& home, const std::string& model) { return home + L"\\" + wide(model); }
 
 }  // namespace
@@ -41,7 +33,7 @@ bool remove_language(const std::string& code, std::wstring& text)
         text = MT_ERR_NO_FOLDER;
         return false;
     }
-    ask_service("unload");
+    send_translation_control(MT_UNLOAD);
     uint64_t removed = 0;
     for (const std::string& model : {"en-" + code, code + "-en"}) {
         const std::wstring folder = model_folder(home, model);
@@ -50,7 +42,7 @@ bool remove_language(const std::string& code, std::wstring& text)
         removed += tree_size(folder);
         const std::wstring weights = folder + L"\\model.bin";
         if (path_exists(weights) && !DeleteFileW(weights.c_str())) {
-            ask_service("quit");
+            send_translation_control(PIPE_QUIT);
             Sleep(800);
             if (!DeleteFileW(weights.c_str())) {
                 text = MT_ERR_MODEL_IN_USE;

@@ -101,9 +101,7 @@ const wchar_t* assemble_runtime(const std::wstring& home)
 
 const wchar_t* swap_in_runtime(const std::wstring& home)
 {
-    char reply[256];
-    pipe_request(PipeKind::Translation, "{\"cmd\":\"quit\"}", reply, sizeof reply, MT_CONTROL_TIMEOUT_MS,
-                 MT_CONTROL_DEADLINE_MS);
+    send_translation_control(PIPE_QUIT);
     Sleep(300);
 
     const std::wstring active = home + L"\\runtime";

@@ -2,6 +2,7 @@
 
 #include "environment.h"
 #include "pipe.h"
+#include "resource.h"
 #include "settings_dialog.h"
 #include "settings_store.h"
 #include "theme.h"
@@ -17,7 +18,6 @@
 namespace {
 
 constexpr size_t MUTEX_NAME_MAX = 198;
-constexpr wchar_t DEFAULT_KEY[] = L"Software\\miraDot";
 
 HANDLE g_dialog_mutex = nullptr;
 
@@ -37,7 +37,7 @@ ProgramMode mode_from_command_line(const wchar_t* arguments)
 std::wstring dialog_mutex_name(const wchar_t* settingsKey)
 {
     std::wstring name = L"Local\\miraDot-Settings";
-    if (_wcsicmp(settingsKey, DEFAULT_KEY) != 0)
+    if (_wcsicmp(settingsKey, SETTINGS_DEFAULT_KEY) != 0)
         for (const wchar_t* c = settingsKey; *c; ++c)
             name += *c == L'\\' ? L'_' : *c;
     return name.substr(0, MUTEX_NAME_MAX);
@@ -49,18 +49,11 @@ bool screenshot_requested()
     return value && (*value)[0] == L'1';
 }
 
-void send_translation_quit()
-{
-    char reply[MT_CONTROL_REPLY];
-    pipe_request(PipeKind::Translation, "{\"cmd\":\"quit\"}", reply, sizeof reply, MT_CONTROL_TIMEOUT_MS,
-                 MT_CONTROL_DEADLINE_MS);
-}
-
 void run_dialog_mode(const wchar_t* arguments)
 {
     g_dialog_mutex = CreateMutexW(nullptr, TRUE, dialog_mutex_name(resolve_settings_key()).c_str());
     if (g_dialog_mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (HWND running = FindWindowW(L"#32770", L"Cài đặt miraDot")) {
+        if (HWND running = FindWindowW(L"#32770", L"" SETTINGS_CAPTION)) {
             ShowWindow(running, SW_RESTORE);
             SetForegroundWindow(running);
         }

@@ -15,9 +15,6 @@ std::wstring dialog_mutex_name(const wchar_t* settingsKey);
 // MIRADOT_SETTINGS_SHOT of 1 to 7 characters beginning with "1".
 bool screenshot_requested();
 
-// Asks a running translation service to quit; its answer is not looked at.
-void send_translation_quit();
-
 // The dialog mode: one instance per settings key; a second start brings
 // the first to the front. The first clears what earlier updates left behind.
 void run_dialog_mode(const wchar_t* arguments);

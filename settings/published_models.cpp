@@ -1,6 +1,7 @@
 #include "published_models.h"
 
 #include "manifest_signature.h"
+#include "settings_store.h"
 #include "update_check.h"
 #include "update_server.h"
 
@@ -28,9 +29,9 @@ std::string read_binary(HKEY key, const wchar_t* name, size_t limit)
 void store_published_manifest(HKEY update_key, const char* manifest, size_t manifest_size, const char* signature,
                               size_t signature_size)
 {
-    RegSetValueExW(update_key, L"Manifest", 0, REG_BINARY, reinterpret_cast<const BYTE*>(manifest),
+    RegSetValueExW(update_key, UPDATE_MANIFEST, 0, REG_BINARY, reinterpret_cast<const BYTE*>(manifest),
                    DWORD(manifest_size));
-    RegSetValueExW(update_key, L"ManifestSignature", 0, REG_BINARY, reinterpret_cast<const BYTE*>(signature),
+    RegSetValueExW(update_key, UPDATE_MANIFEST_SIGNATURE, 0, REG_BINARY, reinterpret_cast<const BYTE*>(signature),
                    DWORD(signature_size));
 }
 
@@ -40,8 +41,8 @@ std::vector<ManifestModel> read_published_models()
     HKEY key = open_update_key(KEY_QUERY_VALUE, false);
     if (!key)
         return models;
-    const std::string manifest = read_binary(key, L"Manifest", MANIFEST_MAX_BYTES);
-    const std::string signature = read_binary(key, L"ManifestSignature", MANIFEST_SIGNATURE_SIZE);
+    const std::string manifest = read_binary(key, UPDATE_MANIFEST, MANIFEST_MAX_BYTES);
+    const std::string signature = read_binary(key, UPDATE_MANIFEST_SIGNATURE, MANIFEST_SIGNATURE_SIZE);
     RegCloseKey(key);
     // Anyone who may write the key could have put rows there: only a
     // signature of the update server's key makes them trusted.

@@ -1,6 +1,9 @@
 // Control ids of the settings dialog (resource 100).
 #pragma once
 
+// The main dialog's caption: a second start finds the running dialog by it.
+#define SETTINGS_CAPTION "Cài đặt miraDot"
+
 #define IDD_SETTINGS 100
 #define IDC_TELEX 101
 #define IDC_VNI 102

@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr wchar_t CAPTION[] = L"Cài đặt miraDot";
+constexpr wchar_t CAPTION[] = L"" SETTINGS_CAPTION;
 constexpr wchar_t HOME_PAGE[] = L"https://miradot.app/";
 constexpr UINT_PTR FOCUS_SUBCLASS = 2;
 
@@ -45,7 +45,7 @@ void set_text(HWND dialog, int id, const std::wstring& text)
 void show_options(HWND dialog)
 {
     ServiceSettings s = read_settings();
-    CheckRadioButton(dialog, IDC_TELEX, IDC_VNI, s.method == 1 ? IDC_VNI : IDC_TELEX);
+    CheckRadioButton(dialog, IDC_TELEX, IDC_VNI, s.method == VNI ? IDC_VNI : IDC_TELEX);
     for (const BehaviourRow& row : BEHAVIOURS)
         CheckDlgButton(dialog, row.id, (s.options & row.bit) ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -56,7 +56,7 @@ void write_options(HWND dialog)
     for (const BehaviourRow& row : BEHAVIOURS)
         if (IsDlgButtonChecked(dialog, row.id) == BST_CHECKED)
             options |= row.bit;
-    write_typing_options(IsDlgButtonChecked(dialog, IDC_VNI) == BST_CHECKED ? 1 : 0, options);
+    write_typing_options(IsDlgButtonChecked(dialog, IDC_VNI) == BST_CHECKED ? VNI : TELEX, options);
     InvalidateRect(dialog, nullptr, FALSE);  // the method example follows the choice
 }
 

@@ -65,26 +65,26 @@ void store_result(const UpdateCheckResult& r, const char* url, const char* diges
     // what the text service's daily trigger goes by. A failure is retried on
     // its own, growing delay.
     if (failed) {
-        DWORD failures = read_registry_dword(key, L"Failures") + 1;
-        RegSetValueExW(key, L"Failures", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&failures), sizeof failures);
-        write_qword(key, L"Failed", unix_time_now());
+        DWORD failures = read_registry_dword(key, UPDATE_FAILURES) + 1;
+        RegSetValueExW(key, UPDATE_FAILURES, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&failures), sizeof failures);
+        write_qword(key, UPDATE_FAILED, unix_time_now());
     } else {
-        write_qword(key, L"Last", unix_time_now());
-        RegDeleteValueW(key, L"Failures");
-        RegDeleteValueW(key, L"Failed");
+        write_qword(key, UPDATE_LAST, unix_time_now());
+        RegDeleteValueW(key, UPDATE_FAILURES);
+        RegDeleteValueW(key, UPDATE_FAILED);
     }
-    write_utf8(key, L"Status", r.status);
-    write_utf8(key, L"Error", r.error);
+    write_utf8(key, UPDATE_STATUS, r.status);
+    write_utf8(key, UPDATE_ERROR, r.error);
     if (!failed) {
-        write_utf8(key, L"Latest", r.version);
-        write_wide(key, L"Notes", r.notes);
+        write_utf8(key, UPDATE_LATEST, r.version);
+        write_wide(key, UPDATE_NOTES, r.notes);
         store_published_manifest(key, signed_manifest.bytes, signed_manifest.size, signed_manifest.signature,
                                  signed_manifest.signature_size);
     }
     if (std::strcmp(r.status, "new") == 0) {
-        write_utf8(key, L"Url", url);
-        write_utf8(key, L"Sha256", digest);
-        write_qword(key, L"Size", size);
+        write_utf8(key, UPDATE_URL, url);
+        write_utf8(key, UPDATE_SHA256, digest);
+        write_qword(key, UPDATE_SIZE, size);
     }
     RegCloseKey(key);
 }
@@ -128,13 +128,11 @@ unsigned long long unix_time_now()
 
 HKEY open_update_key(REGSAM access, bool create)
 {
-    wchar_t path[180];
-    int n = std::swprintf(path, 180, L"%ls\\Update", resolve_settings_key());
-    if (n < 0 || n >= 180)
-        return nullptr;
+    const std::wstring path = update_key_path();
     HKEY key = nullptr;
-    LONG status = create ? RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, access, nullptr, &key, nullptr)
-                         : RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, access, &key);
+    LONG status = create
+                      ? RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr)
+                      : RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, access, &key);
     return status == ERROR_SUCCESS ? key : nullptr;
 }
 
@@ -207,11 +205,11 @@ bool is_update_check_due()
     HKEY key = open_update_key(KEY_QUERY_VALUE, true);
     if (!key)
         return true;
-    const unsigned long long last = read_registry_qword(key, L"Last");
-    const unsigned long long failed = read_registry_qword(key, L"Failed");
-    const DWORD failures = read_registry_dword(key, L"Failures");
+    const unsigned long long last = read_registry_qword(key, UPDATE_LAST);
+    const unsigned long long failed = read_registry_qword(key, UPDATE_FAILED);
+    const DWORD failures = read_registry_dword(key, UPDATE_FAILURES);
     wchar_t status[15];
-    read_registry_text(key, L"Status", status, 14);
+    read_registry_text(key, UPDATE_STATUS, status, 14);
     RegCloseKey(key);
     const unsigned long long now = unix_time_now();
     if (last != 0 && last <= now && now - last < DAY_SECONDS)
@@ -258,10 +256,10 @@ bool read_available_update(char* version, wchar_t* notes, size_t notes_capacity)
     if (!key)
         return false;
     wchar_t status[15], latest[23];
-    read_registry_text(key, L"Status", status, 14);
-    read_registry_text(key, L"Latest", latest, 22);
+    read_registry_text(key, UPDATE_STATUS, status, 14);
+    read_registry_text(key, UPDATE_LATEST, latest, 22);
     if (notes && notes_capacity)
-        read_registry_text(key, L"Notes", notes, notes_capacity - 1);
+        read_registry_text(key, UPDATE_NOTES, notes, notes_capacity - 1);
     RegCloseKey(key);
     std::string latest_utf8 = miradot::wide_to_utf8(latest);
     VersionNumber offered, current;
@@ -281,9 +279,9 @@ int read_last_check_state()
     HKEY key = open_update_key(KEY_QUERY_VALUE, false);
     if (!key)
         return 0;
-    const bool checked = read_registry_qword(key, L"Last") != 0 || read_registry_qword(key, L"Failed") != 0;
+    const bool checked = read_registry_qword(key, UPDATE_LAST) != 0 || read_registry_qword(key, UPDATE_FAILED) != 0;
     wchar_t status[15];
-    read_registry_text(key, L"Status", status, 14);
+    read_registry_text(key, UPDATE_STATUS, status, 14);
     RegCloseKey(key);
     if (!checked)
         return 0;

@@ -3,6 +3,7 @@
 #include "diagnostics_log.h"
 #include "file_digest.h"
 #include "https_download.h"
+#include "settings_store.h"
 #include "update_check.h"
 #include "update_manifest.h"
 #include "version_number.h"
@@ -71,9 +72,9 @@ void read_offer(char* url, char* digest, uint64_t* size)
     if (!key)
         return;
     wchar_t wide_url[512], wide_digest[80];
-    read_registry_text(key, L"Url", wide_url, 511);
-    read_registry_text(key, L"Sha256", wide_digest, 79);
-    *size = read_registry_qword(key, L"Size");
+    read_registry_text(key, UPDATE_URL, wide_url, 511);
+    read_registry_text(key, UPDATE_SHA256, wide_digest, 79);
+    *size = read_registry_qword(key, UPDATE_SIZE);
     RegCloseKey(key);
     // A text that does not fit after conversion counts as missing.
     std::string text = miradot::wide_to_utf8(wide_url);

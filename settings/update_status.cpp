@@ -1,5 +1,6 @@
 #include "update_status.h"
 
+#include "settings_store.h"
 #include "update_check.h"
 #include "utf.h"
 
@@ -72,7 +73,7 @@ UpdateLine describe_update()
     case 2: {
         wchar_t diagnostic[HTTP_ERROR_SIZE] = L"";
         if (HKEY key = open_update_key(KEY_QUERY_VALUE, false)) {
-            read_registry_text(key, L"Error", diagnostic, HTTP_ERROR_SIZE - 1);
+            read_registry_text(key, UPDATE_ERROR, diagnostic, HTTP_ERROR_SIZE - 1);
             RegCloseKey(key);
         }
         return {update_failure_text(miradot::wide_to_utf8(diagnostic)), UpdateLineKind::Failure};

@@ -34,8 +34,8 @@ EditRequest make_edit_request(const EngineOutput& output)
 {
     EditRequest request;
     request.deleteCount = output.deleteCount > 0 ? output.deleteCount : 0;
-    request.commitLength = utf8_to_utf16(output.text, request.commitText, 600);
-    request.compositionLength = utf8_to_utf16(output.preedit, request.compositionText, 300);
+    request.commitLength = utf8_to_utf16(output.text, request.commitText, EDIT_COMMIT_UNITS + 1);
+    request.compositionLength = utf8_to_utf16(output.preedit, request.compositionText, EDIT_COMPOSITION_UNITS + 1);
     return request;
 }
 
@@ -46,7 +46,7 @@ EditRequest merge_unwritten(const EditRequest& unwritten, const EditRequest& nex
     if (taken > next.deleteCount)
         taken = next.deleteCount;
     int units = move_back_code_points(commit_of(unwritten), unwritten.commitLength, taken);
-    int room = 599 - next.commitLength;
+    int room = EDIT_COMMIT_UNITS - next.commitLength;
     if (units > room) {
         units = room;
         if (units > 0 && is_high_surrogate(unwritten.commitText[units - 1]))

@@ -6,11 +6,15 @@
 
 struct EngineOutput;
 
+// UTF-16 units one request commits at most; longer text goes in several.
+constexpr int32_t EDIT_COMMIT_UNITS = 599;
+constexpr int32_t EDIT_COMPOSITION_UNITS = 299;
+
 struct EditRequest {
     int32_t deleteCount = 0;  // code points before the word that the new text replaces
-    char16_t commitText[600] = {};
+    char16_t commitText[EDIT_COMMIT_UNITS + 1] = {};
     int32_t commitLength = 0;
-    char16_t compositionText[300] = {};
+    char16_t compositionText[EDIT_COMPOSITION_UNITS + 1] = {};
     int32_t compositionLength = 0;
     int32_t keepCount = 0;  // trailing committed characters a transitory context keeps composed
     int32_t emptiedWord = 0;

@@ -351,7 +351,7 @@ bool TypingSession::handle_character(ITfContext* context, wchar_t c, bool test)
     composing_ = output.preedit[0] != 0;
     EditRequest request = make_edit_request(output);
     request.keepCount = keep_count(output, span, option_word(), hint);
-    if (!taken && request.commitLength < 599) {
+    if (!taken && request.commitLength < EDIT_COMMIT_UNITS) {
         request.commitText[request.commitLength++] = static_cast<char16_t>(c);
         request.commitText[request.commitLength] = 0;
     }

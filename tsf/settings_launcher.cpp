@@ -121,16 +121,15 @@ bool start_update_check_if_due(const std::wstring& program, bool appContainer)
         return false;
     if (appContainer || update_check_switched_off())
         return false;
-    std::wstring subkey = std::wstring(resolve_settings_key()) + L"\\Update";
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, update_key_path().c_str(), 0, nullptr, 0,
                         KEY_QUERY_VALUE | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &key, nullptr)
         != ERROR_SUCCESS)
         return false;
     uint64_t now = unix_now();
-    bool due = update_check_due(now, read_stamp(key, L"Last"), read_stamp(key, L"Spawn"));
+    bool due = update_check_due(now, read_stamp(key, UPDATE_LAST), read_stamp(key, UPDATE_SPAWN));
     if (due)
-        RegSetValueExW(key, L"Spawn", 0, REG_QWORD, reinterpret_cast<const BYTE*>(&now), sizeof now);
+        RegSetValueExW(key, UPDATE_SPAWN, 0, REG_QWORD, reinterpret_cast<const BYTE*>(&now), sizeof now);
     RegCloseKey(key);
     return due && start_program(program, L"--check", BELOW_NORMAL_PRIORITY_CLASS | CREATE_NEW_PROCESS_GROUP);
 }

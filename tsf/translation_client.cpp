@@ -4,6 +4,7 @@
 #include "contained.h"
 #include "context_helpers.h"
 #include "edit_session.h"
+#include "hotkey.h"
 #include "module.h"
 #include "mt_home.h"
 #include "translation_text.h"
@@ -65,28 +66,6 @@ std::wstring range_text(TfEditCookie ec, ITfRange* range, ULONG capacity)
 }
 
 bool key_down(int vk) { return GetKeyState(vk) < 0; }
-
-bool is_modifier(WPARAM key)
-{
-    switch (key) {
-    case VK_SHIFT:
-    case VK_CONTROL:
-    case VK_MENU:
-    case VK_LWIN:
-    case VK_RWIN:
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-    case VK_LMENU:
-    case VK_RMENU:
-    case VK_CAPITAL:
-    case VK_NUMLOCK:
-        return true;
-    default:
-        return false;
-    }
-}
 
 }  // namespace
 
@@ -176,7 +155,7 @@ void TranslationClient::hotkey(ITfContext* context)
 
 bool TranslationClient::key(WPARAM key, bool test)
 {
-    if (!active_ || (state_ == TR_IDLE && !noteShown_) || is_modifier(key))
+    if (!active_ || (state_ == TR_IDLE && !noteShown_) || is_modifier_or_lock_key(UINT(key)))
         return false;
     if (key == VK_ESCAPE && state_ != TR_IDLE) {
         if (!test)

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <string>
+#include <vector>
 
 #include "json.h"
 #include "utf.h"
@@ -35,25 +37,36 @@ std::wstring upper_ascii(const char* code)
     return out;
 }
 
+// The codes of the reply's "need" list.
+std::vector<std::string> needed_codes(const char* reply)
+{
+    std::vector<std::string> codes;
+    JsonCursor c{reply, reply + std::strlen(reply), 0};
+    json_skip_whitespace(c);
+    json_read_object(c, [&](const char* key) {
+        if (std::strcmp(key, "need") != 0 || c.pos >= c.end || *c.pos != '[')
+            return json_skip_value(c);
+        codes.clear();
+        return json_read_array(c, [&] {
+            if (c.pos >= c.end || *c.pos != '"')
+                return json_skip_value(c);
+            char code[8];
+            JsonStringRead read;
+            if (!json_read_string(c, code, sizeof code, &read))
+                return false;
+            codes.push_back(code);
+            return true;
+        });
+    });
+    return codes;
+}
+
 // "tiếng Trung, tiếng Nhật" for the codes of the reply's "need" list.
 std::wstring need_names(const char* reply)
 {
-    const char* list = std::strstr(reply, "\"need\":[");
-    if (!list)
-        return {};
     std::wstring names;
-    for (const char* p = list + 8; *p && *p != ']';) {
-        if (*p != '"') {
-            ++p;
-            continue;
-        }
-        const char* end = std::strchr(p + 1, '"');
-        if (!end)
-            break;
-        char code[8] = {};
-        std::memcpy(code, p + 1, std::min<size_t>(end - p - 1, 7));
-        p = end + 1;
-        const wchar_t* table = mt_language_name(code);
+    for (const std::string& code : needed_codes(reply)) {
+        const wchar_t* table = mt_language_name(code.c_str());
         std::wstring name = table ? table : miradot::utf8_to_wide(code);
         if (!name.empty() && name[0] == L'T')
             name[0] = L't';

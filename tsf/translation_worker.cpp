@@ -20,8 +20,7 @@ constexpr DWORD EXIT_POLL_MS = 200;
 bool ping_service()
 {
     char reply[MT_PING_REPLY];
-    return pipe_request(PipeKind::Translation, "{\"cmd\":\"ping\"}", reply, sizeof reply, MT_PING_TIMEOUT_MS,
-                        MT_PING_DEADLINE_MS);
+    return pipe_request(PipeKind::Translation, PIPE_PING, reply, sizeof reply, MT_PING_TIMEOUT_MS, MT_PING_DEADLINE_MS);
 }
 
 // Starts the service and waits until it answers; the error otherwise.

@@ -23,7 +23,6 @@ constexpr wchar_t NOTE_NOT_INSTALLED[]
 constexpr wchar_t NOTE_ERROR[] = L"\u26A0 %ls";
 constexpr UINT NOT_INSTALLED_MS = 4000;
 constexpr UINT ERROR_MS = 3000;
-constexpr int COMMIT_UNITS = 599;
 
 bool high_surrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
@@ -35,7 +34,7 @@ std::vector<EditRequest> transcript_requests(const std::string& text)
     std::vector<EditRequest> requests;
     int length = wide ? static_cast<int>(wide->size()) : 0;
     for (int at = 0; at < length;) {
-        int units = length - at < COMMIT_UNITS ? length - at : COMMIT_UNITS;
+        int units = length - at < EDIT_COMMIT_UNITS ? length - at : EDIT_COMMIT_UNITS;
         if (at + units < length && high_surrogate((*wide)[at + units - 1]))
             --units;
         EditRequest& request = requests.emplace_back();

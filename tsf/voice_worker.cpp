@@ -14,7 +14,6 @@ namespace miradot {
 
 namespace {
 
-constexpr char PING[] = "{\"cmd\":\"ping\"}";
 constexpr ULONGLONG HELPER_START_LIMIT_MS = 29999;
 constexpr DWORD EXIT_POLL_MS = 200;
 
@@ -36,7 +35,7 @@ std::string request(const char* line, size_t capacity, unsigned timeout_ms)
 bool ping(std::string& reply)
 {
     char line[VOICE_PING_REPLY];
-    if (!pipe_request(PipeKind::Voice, PING, line, sizeof line, VOICE_PING_TIMEOUT_MS))
+    if (!pipe_request(PipeKind::Voice, PIPE_PING, line, sizeof line, VOICE_PING_TIMEOUT_MS))
         return false;
     reply = line;
     return true;

@@ -60,7 +60,7 @@ std::filesystem::path helper_directory()
 int quit_running_helper()
 {
     char reply[VOICE_QUIT_REPLY];
-    pipe_request(PipeKind::Voice, "{\"cmd\":\"quit\"}", reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS);
+    pipe_request(PipeKind::Voice, PIPE_QUIT, reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS);
     Sleep(500);
     return 0;
 }

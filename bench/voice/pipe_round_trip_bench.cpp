@@ -37,13 +37,13 @@ int main(int argc, char** argv)
     auto startClock = std::chrono::steady_clock::now();
     bool up = false;
     while (!up && std::chrono::steady_clock::now() - startClock < std::chrono::seconds(30))
-        up = pipe_request(PipeKind::Voice, "{\"cmd\":\"ping\"}", reply, sizeof reply, VOICE_PING_TIMEOUT_MS);
+        up = pipe_request(PipeKind::Voice, PIPE_PING, reply, sizeof reply, VOICE_PING_TIMEOUT_MS);
     const double startSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - startClock).count();
 
     std::vector<double> ms;
     for (int i = 0; up && i < requests; ++i) {
         auto t0 = std::chrono::steady_clock::now();
-        if (!pipe_request(PipeKind::Voice, "{\"cmd\":\"ping\"}", reply, sizeof reply, VOICE_PING_TIMEOUT_MS))
+        if (!pipe_request(PipeKind::Voice, PIPE_PING, reply, sizeof reply, VOICE_PING_TIMEOUT_MS))
             break;
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     }
@@ -59,7 +59,7 @@ int main(int argc, char** argv)
             transcription = answer.data();
         fileSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     }
-    pipe_request(PipeKind::Voice, "{\"cmd\":\"quit\"}", reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS);
+    pipe_request(PipeKind::Voice, PIPE_QUIT, reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS);
     WaitForSingleObject(helper.hProcess, 10000);
     CloseHandle(helper.hProcess);
     CloseHandle(helper.hThread);

@@ -120,7 +120,7 @@ int main(int argc, char** argv)
     std::printf("  stop to inserted text, 5 s utterance:   %8.1f ms (median)\n", median(stop));
 
     char reply[VOICE_QUIT_REPLY];
-    pipe_request(PipeKind::Voice, "{\"cmd\":\"quit\"}", reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS);
+    pipe_request(PipeKind::Voice, PIPE_QUIT, reply, sizeof reply, VOICE_QUIT_TIMEOUT_MS);
     threadMgr->deactivate_processor();
     threadMgr->set_focus(nullptr);
     threadMgr->Release();

@@ -41,19 +41,31 @@ TEST(JsonField, ReadsFlatMembers)
         {R"({"ok":true,"ready":false})", "ready", true, "false"},
         {R"({"audio_s":3.50,"conf":-1.6})", "audio_s", true, "3.50"},
         {R"({"conf":-1.600})", "conf", true, "-1.600"},
-        {R"({"cmd" :"stop"})", "cmd", false, ""},
+        {R"({"cmd" :"stop"})", "cmd", true, "stop"},
+        {R"( { "ok": true, "text": "xin chào" } )", "text", true, "xin chào"},
         {R"({"cmd":   "ping"})", "cmd", true, "ping"},
         {R"({"other":1})", "cmd", false, ""},
         {R"({"path":"C:\\voice\\a.wav"})", "path", true, "C:\\voice\\a.wav"},
-        {R"({"text":"a\nb\tc\"d\re"})", "text", true, "a\nb\tc\"dre"},
+        {R"({"text":"a\nb\tc\"d\re\/f\bg\fh"})", "text", true, "a\nb\tc\"d\re/f\bg\fh"},
         {R"({"text":"\u0111\u00e0\u0041"})", "text", true, "đàA"},
-        {R"({"text":"\u12"})", "text", true, "\x12"},
-        {R"({"text":"\u12)", "text", true, "u12"},
-        {R"({"text":"open)", "text", true, "open"},
-        {R"({"text":"ends\)", "text", true, "ends"},
+        {R"({"text":"\ud83d\ude00!"})", "text", true, "\xf0\x9f\x98\x80!"},
+        {R"({"text":"\ud83d"})", "text", false, ""},
+        {R"({"text":"\ude00"})", "text", true, "\xed\xb8\x80"},  // as the manifest keeps it
+        {R"({"text":"\u12"})", "text", false, ""},
+        {R"({"text":"\u12)", "text", false, ""},
+        {R"({"text":"\x41"})", "text", false, ""},
+        {R"({"text":"open)", "text", false, ""},
+        {R"({"text":"ends\)", "text", false, ""},
+        {"{\"text\":\"tab\there\"}", "text", false, ""},
+        {R"("cmd":"stop")", "cmd", false, ""},
+        {R"({"ok":true,"text":"cut sho)", "ok", true, "true"},
+        {R"({"ok":true,"text":"cut sho)", "text", false, ""},
         {R"({"text":""})", "text", true, ""},
-        {R"({"n":12})", "n", true, "12"},
-        {R"({"a":{"cmd":"inner"},"cmd":"outer"})", "cmd", true, "inner"},
+        {R"({"n":12 })", "n", true, "12"},
+        {R"({"warn":["a", "b"],"n":1})", "warn", true, R"(["a", "b"])"},
+        {R"({"a":{"cmd":"inner"},"cmd":"outer"})", "cmd", true, "outer"},
+        {R"({"text":"say \"cmd\":1","cmd":"ping"})", "cmd", true, "ping"},
+        {R"({"cmd":"first","cmd":"second"})", "cmd", true, "first"},
     };
     for (const FieldCase& c : cases) {
         char out[64] = "untouched";
@@ -68,9 +80,14 @@ TEST(JsonField, CutsValuesToTheBuffer)
 {
     char out[8];
     ASSERT_TRUE(json_field(R"({"text":"abcdefghij"})", "text", out, sizeof out));
-    EXPECT_EQ(std::string(out), "abcd");  // room is always kept for a 3-byte escape
+    EXPECT_EQ(std::string(out), "abcdefg");
     ASSERT_TRUE(json_field(R"({"text":"ab\u1ec7"})", "text", out, sizeof out));
     EXPECT_EQ(std::string(out), "ab\xe1\xbb\x87");
+    // A character that does not fit ends the value: never half of it, never one after it.
+    ASSERT_TRUE(json_field(R"({"text":"abcde\u1ec7g"})", "text", out, sizeof out));
+    EXPECT_EQ(std::string(out), "abcde");
+    ASSERT_TRUE(json_field("{\"text\":\"abcde\xe1\xbb\x87g\"}", "text", out, sizeof out));
+    EXPECT_EQ(std::string(out), "abcde");
     ASSERT_TRUE(json_field(R"({"n":1234567890})", "n", out, sizeof out));
     EXPECT_EQ(std::string(out), "1234567");
     EXPECT_FALSE(json_field(R"({"x":1})", "x", out, 0));

@@ -34,7 +34,7 @@ EditRequest request(int delete_count, std::u16string commit, std::u16string comp
 {
     EditRequest r;
     r.deleteCount = delete_count;
-    r.commitLength = static_cast<int>(commit.copy(r.commitText, 599));
+    r.commitLength = static_cast<int>(commit.copy(r.commitText, EDIT_COMMIT_UNITS));
     r.compositionLength = static_cast<int>(composition.copy(r.compositionText, 299));
     return r;
 }

@@ -83,6 +83,8 @@ TEST(TranslationReply, FailuresBecomeTheirNotes)
         {R"({"ok":false,"error":"no_model","need":["vi","zh"]})",
          L"⚠ Dịch: chưa bật tiếng Việt, tiếng Trung: Cài đặt › Dịch › Ngôn ngữ…"},
         {R"({"ok":false,"error":"no_model","need":["xx"]})", L"⚠ Dịch: chưa bật xx: Cài đặt › Dịch › Ngôn ngữ…"},
+        {R"({"ok": false, "error": "no_model", "need": ["ja"]})",
+         L"⚠ Dịch: chưa bật tiếng Nhật: Cài đặt › Dịch › Ngôn ngữ…"},
         {R"({"ok":false,"error":"no_model"})", L"⚠ Dịch: chưa cài bản dịch"},
         {R"({"ok":false,"error":"model fr-en not installed"})", L"⚠ Dịch: chưa cài bản dịch"},
         {R"({"ok":false,"error":"elevated"})", L"⚠ Dịch không chạy trong ứng dụng quyền quản trị"},

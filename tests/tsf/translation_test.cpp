@@ -286,6 +286,21 @@ TEST_F(RunningServiceTest, TypingOrEscDropsTheResultAndALateReplyDoesNothing)
     EXPECT_EQ(document.text().substr(0, 5), L"Hello");
 }
 
+TEST_F(RunningServiceTest, ModifierAndLockKeysLeaveTheResultOnOffer)
+{
+    start_service_beforehand();
+    put_text(L"Good morning, world!");
+    EXPECT_TRUE(hotkey());
+    ASSERT_TRUE(wait_for_note(NOTE_XIN_CHAO));
+    // Keys that only change what the next key means, as key handling counts them.
+    for (UINT vk : {VK_SHIFT, VK_RCONTROL, VK_LMENU, VK_LWIN, VK_APPS, VK_CAPITAL, VK_NUMLOCK, VK_SCROLL}) {
+        EXPECT_FALSE(threadMgr->press(vk)) << vk;
+        EXPECT_EQ(note_text(), NOTE_XIN_CHAO) << vk;
+    }
+    EXPECT_TRUE(threadMgr->press(VK_TAB));
+    EXPECT_EQ(document.text(), L"Chào buổi sáng, thế giới ơi!");
+}
+
 TEST_F(RunningServiceTest, TextEditedBeforeTabIsLeftAlone)
 {
     start_service_beforehand();
