@@ -9,7 +9,7 @@
 #include "file_tree.h"
 #include "https_test_server.h"
 #include "installer_fixture.h"
-#include "mt_errors.h"
+#include "outcome_texts.h"
 #include "mt_home.h"
 #include "mt_models.h"
 #include "mt_runtime.h"

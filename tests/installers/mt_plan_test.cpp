@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "installer_fixture.h"
-#include "mt_errors.h"
+#include "outcome_texts.h"
 #include "mt_home.h"
 #include "mt_models.h"
 #include "temp_folder.h"

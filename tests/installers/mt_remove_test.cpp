@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "installer_fixture.h"
-#include "mt_errors.h"
+#include "outcome_texts.h"
 #include "mt_models.h"
 #include "service_process.h"
 #include "temp_folder.h"

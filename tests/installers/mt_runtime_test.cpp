@@ -4,7 +4,7 @@
 
 #include "file_tree.h"
 #include "installer_fixture.h"
-#include "mt_errors.h"
+#include "outcome_texts.h"
 #include "mt_home.h"
 #include "mt_runtime.h"
 #include "service_process.h"

@@ -7,7 +7,7 @@
 #include "dialog_report.h"
 #include "https_test_server.h"
 #include "installer_fixture.h"
-#include "mt_errors.h"
+#include "outcome_texts.h"
 #include "pipe.h"
 #include "speech_install.h"
 #include "speech_model.h"

@@ -7,7 +7,7 @@
 #include "dialog_report.h"
 #include "https_test_server.h"
 #include "installer_fixture.h"
-#include "mt_errors.h"
+#include "outcome_texts.h"
 #include "temp_folder.h"
 #include "verified_download.h"
 

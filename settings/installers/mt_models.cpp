@@ -1,0 +1,163 @@
+// installers: the speech model, the translation runtime and the language packs put on disk.
+#include "mt_models.h"
+
+#include <windows.h>
+
+#include "download_hosts.h"
+#include "file_tree.h"
+#include "outcome_texts.h"
+#include "mt_home.h"
+#include "mt_runtime.h"
+#include "mt_texts.h"
+#include "pipe.h"
+#include "published_models.h"
+#include "verified_download.h"
+
+namespace {
+
+std::wstring wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+void ask_service(const char* command)
+{
+    char reply[MT_CONTROL_REPLY];
+    const std::string request = std::string("{\"cmd\":\"") + command + "\"}";
+    pipe_request(PipeKind::Translation, request.c_str(), reply, sizeof reply, MT_CONTROL_TIMEOUT_MS,
+                 MT_CONTROL_DEADLINE_MS);
+}
+
+std::wstring model_folder(const std::wstring& home, const std::string& model) { return home + L"\\" + wide(model); }
+
+}  // namespace
+
+bool is_language_installed(const std::wstring& home, const std::string& code)
+{
+    return path_exists(model_folder(home, "en-" + code) + L"\\model.bin")
+           && path_exists(model_folder(home, code + "-en") + L"\\model.bin");
+}
+
+bool remove_language(const std::string& code, std::wstring& text)
+{
+    std::wstring home;
+    if (!mt_home_path(home)) {
+        text = MT_ERR_NO_FOLDER;
+        return false;
+    }
+    ask_service("unload");
+    uint64_t removed = 0;
+    for (const std::string& model : {"en-" + code, code + "-en"}) {
+        const std::wstring folder = model_folder(home, model);
+        if (!path_exists(folder))
+            continue;
+        removed += tree_size(folder);
+        const std::wstring weights = folder + L"\\model.bin";
+        if (path_exists(weights) && !DeleteFileW(weights.c_str())) {
+            ask_service("quit");
+            Sleep(800);
+            if (!DeleteFileW(weights.c_str())) {
+                text = MT_ERR_MODEL_IN_USE;
+                return false;
+            }
+        }
+        if (!delete_tree(folder)) {
+            text = MT_ERR_NOT_REMOVED;
+            return false;
+        }
+    }
+    text = removed_text(removed);
+    return true;
+}
+
+DownloadItem model_file_item(const ModelRow& model, const ModelFile& file)
+{
+    const std::wstring url = model_hub_host() + L"/" + wide(model.repository) + L"/resolve/" + wide(model.revision)
+                             + L"/" + wide(file.name);
+    return verified_item(url, wide(model.name + "/" + file.name), file.size, file.sha256.c_str());
+}
+
+std::wstring model_file_path(const std::wstring& home, const ModelRow& model, const ModelFile& file)
+{
+    return model_folder(home, model.name) + L"\\" + wide(file.name);
+}
+
+ModelCatalog current_catalog() { return catalog_with(read_published_models()); }
+
+bool is_language_available(const ModelCatalog& catalog, const std::string& code)
+{
+    for (const std::string& name : {"en-" + code, code + "-en"}) {
+        const ModelRow* model = find_model(catalog, name);
+        if (!model)
+            return false;
+        for (const ModelFile& file : model->files)
+            if (!download_item_known(model_file_item(*model, file)))
+                return false;
+    }
+    return true;
+}
+
+bool plan_install(const ModelCatalog& catalog, const std::string& code, InstallPlan& plan, std::wstring& text)
+{
+    if (!mt_home_path(plan.home)) {
+        text = MT_ERR_NO_FOLDER;
+        return false;
+    }
+    const ModelRow* to = find_model(catalog, "en-" + code);
+    const ModelRow* from = find_model(catalog, code + "-en");
+    if (!to || !from) {
+        text = MT_ERR_UNKNOWN_LANGUAGE;
+        return false;
+    }
+    if (!is_language_available(catalog, code)) {
+        text = MT_ERR_UNVERIFIABLE;
+        return false;
+    }
+    plan.models[0] = *to;
+    plan.models[1] = *from;
+    plan.runtimeNeeded = !is_runtime_installed();
+    plan.fileCount = plan.runtimeNeeded ? RUNTIME_PACKAGE_COUNT : 0;
+    plan.bytesNeeded = plan.runtimeNeeded ? RUNTIME_SPACE_BYTES : 0;
+    for (const ModelRow& model : plan.models) {
+        for (const ModelFile& file : model.files) {
+            const DownloadItem item = model_file_item(model, file);
+            ++plan.fileCount;
+            if (!file_has_size(model_file_path(plan.home, model, file), item.size))
+                plan.bytesNeeded += item.size;
+        }
+    }
+    text = job_space_error(plan.bytesNeeded, free_space_bytes());
+    return text.empty();
+}
+
+bool install_language(HWND dialog, const std::string& code, std::wstring& text)
+{
+    InstallPlan plan;
+    if (!plan_install(current_catalog(), code, plan, text))
+        return false;
+    auto failed = [&](const wchar_t* failure) {
+        // Verified files stay for a retry; a folder the job made and left
+        // empty goes.
+        for (const ModelRow& model : plan.models)
+            RemoveDirectoryW(model_folder(plan.home, model.name).c_str());
+        RemoveDirectoryW((plan.home + L"\\dl").c_str());
+        text = failure;
+        return false;
+    };
+    int fileNumber = 0;
+    if (plan.runtimeNeeded) {
+        if (const wchar_t* failure = install_runtime(dialog, plan.fileCount))
+            return failed(failure);
+        fileNumber = RUNTIME_PACKAGE_COUNT;
+    }
+    for (const ModelRow& model : plan.models) {
+        if (!make_folder(model_folder(plan.home, model.name)))
+            return failed(MT_ERR_CANNOT_WRITE);
+        for (const ModelFile& file : model.files)
+            if (const wchar_t* failure
+                = download_verified_file(dialog, model_file_item(model, file), model_file_path(plan.home, model, file),
+                                         ++fileNumber, plan.fileCount))
+                return failed(failure);
+    }
+    if (!is_language_installed(plan.home, code))
+        return failed(MT_ERR_UNFINISHED);
+    text = installed_text(language_row(find_language(code)).megabytes);
+    return true;
+}
