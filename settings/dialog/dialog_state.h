@@ -9,7 +9,9 @@
 #include <string>
 
 #include "dialog_report.h"
+#include "resource.h"
 #include "scroll_view.h"
+#include "worker_report.h"
 
 constexpr UINT WM_UPDATE_CHECK_DONE = WM_APP + 10;
 
@@ -29,11 +31,21 @@ struct SettingsDialog {
     UINT pendingKey = 0;           // whose release is still to be swallowed
     std::wstring voiceHotkey;      // as shown on the buttons and in the quick tips
     std::wstring translateHotkey;  // "(chưa có)" when the feature has none
+    WorkStage voiceStage = WorkStage::Idle;        // of status line 111's text, for its colour
+    WorkStage translationStage = WorkStage::Idle;  // of status line 127's text
     std::atomic<long> updateBusy{0};
     std::atomic<long> speechBusy{0};
 };
 
 SettingsDialog& settings_dialog();
+
+// Status line 111 or 127 with a text and the stage it tells.
+inline void show_status_line(HWND dialog, int id, WorkStage stage, const std::wstring& text)
+{
+    (id == IDC_VOICE_STATUS ? settings_dialog().voiceStage : settings_dialog().translationStage) = stage;
+    SetDlgItemTextW(dialog, id, text.c_str());
+    InvalidateRect(GetDlgItem(dialog, id), nullptr, FALSE);
+}
 
 constexpr double DESIGN_WIDTH = 900;
 constexpr double DESIGN_HEIGHT = 1103;

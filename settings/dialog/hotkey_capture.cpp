@@ -42,8 +42,7 @@ bool down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 
 void show_conflict(HWND dialog, const Feature& feature, const std::u16string& message)
 {
-    SetDlgItemTextW(dialog, feature.statusLine, (L"⚠ " + wide(message)).c_str());
-    InvalidateRect(GetDlgItem(dialog, feature.statusLine), nullptr, FALSE);
+    show_status_line(dialog, feature.statusLine, WorkStage::Failed, L"⚠ " + wide(message));
     SetTimer(dialog, STATUS_RESTORE_TIMER, STATUS_RESTORE_MS, nullptr);
 }
 

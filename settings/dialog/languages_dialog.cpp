@@ -40,27 +40,30 @@ constexpr double SCROLL_LINE_PX = TOGGLE_STEP;
 constexpr int SCREEN_MARGIN = 16;
 constexpr UINT_PTR FOCUS_SUBCLASS = 2;
 
+// What a toggle's card shows under the language's name.
+struct LanguageLine {
+    WorkStage stage = WorkStage::Idle;
+    std::wstring text;
+};
+
 struct LanguagesDialog {
     HWND window = nullptr;
     HWND owner = nullptr;  // the settings dialog, which receives the jobs' reports
     ScrollView view;
     bool available[LANGUAGE_COUNT] = {};  // from the catalogue as the dialog opened
+    LanguageLine lines[LANGUAGE_COUNT];
 };
 
 LanguagesDialog g_languages;
 
 HWND toggle(int row) { return GetDlgItem(g_languages.window, IDC_LANGUAGE_TOGGLE + row); }
 
-std::wstring status_of(int row)
+// The toggle's own text names the language and tells its line, as a screen
+// reader reads it; the card is painted from the record.
+void set_status(int row, WorkStage stage, const std::wstring& text)
 {
-    wchar_t text[200];
-    int length = GetDlgItemTextW(g_languages.window, IDC_LANGUAGE_STATUS + row, text, 200);
-    return std::wstring(text, length > 0 ? length : 0);
-}
-
-void set_status(int row, const std::wstring& text)
-{
-    SetDlgItemTextW(g_languages.window, IDC_LANGUAGE_STATUS + row, text.c_str());
+    g_languages.lines[row] = {stage, text};
+    SetWindowTextW(toggle(row), (std::wstring(language_row(row).name) + L": " + text).c_str());
     InvalidateRect(toggle(row), nullptr, FALSE);
 }
 
@@ -80,10 +83,7 @@ void place_controls()
 {
     const int scroll = g_languages.view.scroll;
     for (HWND child = GetWindow(g_languages.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const int id = GetDlgCtrlID(child);
-        if (id >= IDC_LANGUAGE_STATUS)
-            continue;
-        const DesignRect r = design_of(id);
+        const DesignRect r = design_of(GetDlgCtrlID(child));
         SetWindowPos(child, nullptr, scaled(r.x), scaled(r.y) - scroll, scaled(r.w), scaled(r.h),
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
@@ -149,8 +149,7 @@ void open(HWND dialog)
         HWND button = CreateWindowExW(0, L"BUTTON", language.name, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX, 0,
                                       0, 10, 10, dialog, reinterpret_cast<HMENU>(INT_PTR(IDC_LANGUAGE_TOGGLE + row)),
                                       instance, nullptr);
-        CreateWindowExW(0, L"STATIC", state.status.c_str(), WS_CHILD, 0, 0, 0, 0, dialog,
-                        reinterpret_cast<HMENU>(INT_PTR(IDC_LANGUAGE_STATUS + row)), instance, nullptr);
+        set_status(row, pending ? WorkStage::Waiting : WorkStage::Idle, state.status);
         SendMessageW(button, WM_SETFONT, WPARAM(font), FALSE);
         // Tab order follows the table, between the note and "Xong".
         SetWindowPos(button, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -180,7 +179,7 @@ void toggle_clicked(HWND dialog, int row)
     case ToggleAction::Ignore:
         return;
     case ToggleAction::NoSpace:
-        set_status(row, shortage);
+        set_status(row, WorkStage::Failed, shortage);
         return;
     case ToggleAction::AskRemove:
         if (!confirm(dialog, L"miraDot – Ngôn ngữ dịch", remove_question_text(language.code), L"Gỡ", L"Không gỡ"))
@@ -191,7 +190,7 @@ void toggle_clicked(HWND dialog, int row)
         CheckDlgButton(dialog, IDC_LANGUAGE_TOGGLE + row, BST_CHECKED);
         break;
     }
-    set_status(row, queued_status(kind, jobs.running()));
+    set_status(row, WorkStage::Waiting, queued_status(kind, jobs.running()));
     queue_translation_job(g_languages.owner, kind, language.code, 0);
 }
 
@@ -211,7 +210,9 @@ LRESULT custom_draw(HWND dialog, NMCUSTOMDRAW* draw)
     RECT r;
     GetClientRect(draw->hdr.hwndFrom, &r);
     OffscreenCanvas canvas(draw->hdc, r);
-    paint_language_toggle(draw->hdr.hwndFrom, canvas.dc(), r, draw->uItemState, language_row(row), status_of(row));
+    const LanguageLine& line = g_languages.lines[row];
+    paint_language_toggle(draw->hdr.hwndFrom, canvas.dc(), r, draw->uItemState, language_row(row), line.text,
+                          line.stage);
     return CDRF_SKIPDEFAULT;
 }
 
@@ -266,19 +267,19 @@ void open_languages_dialog(HWND settingsDialog)
     g_languages.window = nullptr;
 }
 
-void show_language_status(int row, const std::wstring& text)
+void show_language_status(int row, WorkStage stage, const std::wstring& text)
 {
     if (g_languages.window)
-        set_status(row, text);
+        set_status(row, stage, text);
 }
 
-void finish_language_toggle(int row, bool checked, const std::wstring& text)
+void finish_language_toggle(int row, bool checked, WorkStage stage, const std::wstring& text)
 {
     if (!g_languages.window)
         return;
     CheckDlgButton(g_languages.window, IDC_LANGUAGE_TOGGLE + row, checked ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(toggle(row), TRUE);
-    set_status(row, text);
+    set_status(row, stage, text);
 }
 
 void refresh_languages_note()

@@ -160,10 +160,10 @@ const wchar_t* hint_for(int id)
 // or as a card of its own on the window background.
 enum class CardBackground { Row, Tinted, Own };
 
-// A badge at the left, the control's text with a second line beneath, the
-// switch at the right.
-void paint_switch_card(HWND control, HDC dc, const RECT& r, UINT state, const Badge& badge, const std::wstring& second,
-                       COLORREF secondColour, CardBackground background)
+// A badge at the left, the title with a second line beneath, the switch at
+// the right.
+void paint_switch_card(HWND control, HDC dc, const RECT& r, UINT state, const Badge& badge, const std::wstring& title,
+                       const std::wstring& second, COLORREF secondColour, CardBackground background)
 {
     const Fonts& f = fonts_for_scale(settings_dialog().scale);
     if (background == CardBackground::Own) {
@@ -189,10 +189,10 @@ void paint_switch_card(HWND control, HDC dc, const RECT& r, UINT state, const Ba
     RECT sw{r.right - scaled(12) - switchW, r.top + (h - switchH) / 2, r.right - scaled(12),
             r.top + (h - switchH) / 2 + switchH};
     draw_switch(dc, sw, SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED, enabled);
-    RECT title{r.left + scaled(62), r.top + scaled(9), sw.left - scaled(8), r.top + scaled(31)};
-    draw_text(dc, control_text(control), title, f.cardTitle, pal(enabled ? PAL_TEXT : PAL_DISABLED),
+    RECT titleRect{r.left + scaled(62), r.top + scaled(9), sw.left - scaled(8), r.top + scaled(31)};
+    draw_text(dc, title, titleRect, f.cardTitle, pal(enabled ? PAL_TEXT : PAL_DISABLED),
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-    RECT hint{title.left, r.top + scaled(31), title.right, r.bottom - scaled(6)};
+    RECT hint{titleRect.left, r.top + scaled(31), titleRect.right, r.bottom - scaled(6)};
     draw_text(dc, second, hint, f.body, secondColour, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
     if ((state & CDIS_FOCUS) && !cues_hidden(control))
         outline_round_rect(dc, r, scaled(CONTROL_RADIUS), pal_argb(PAL_FOCUS));
@@ -206,7 +206,7 @@ void paint_switch_row(HWND control, HDC dc, const RECT& r, UINT state)
         if (known.id == id)
             badge = known;
     const bool tinted = id == IDC_UPDATE_CHECK && settings_dialog().updateAvailable;
-    paint_switch_card(control, dc, r, state, badge, hint_for(id), pal(PAL_MUTED),
+    paint_switch_card(control, dc, r, state, badge, control_text(control), hint_for(id), pal(PAL_MUTED),
                       tinted ? CardBackground::Tinted : CardBackground::Row);
 }
 
@@ -231,11 +231,18 @@ Badge language_badge(const LanguageRow& language, const std::wstring& code)
     return {0, code.c_str(), false, 0x06B6D4, 0x0EA5C6};  // cyan
 }
 
-COLORREF language_status_colour(const std::wstring& status)
+bool stage_in_progress(WorkStage stage)
 {
-    if (starts_with(status, L"Lỗi") || starts_with(status, L"Không đủ"))
+    return stage == WorkStage::Waiting || stage == WorkStage::Downloading || stage == WorkStage::Checking
+           || stage == WorkStage::Installing;
+}
+
+// A language's line: what is on disk, and a finished job, stay quiet.
+COLORREF language_status_colour(WorkStage stage)
+{
+    if (stage == WorkStage::Failed)
         return pal(PAL_ERROR);
-    return pal(starts_with(status, L"Đang") ? PAL_HEADING : PAL_MUTED);
+    return pal(stage_in_progress(stage) ? PAL_HEADING : PAL_MUTED);
 }
 
 void paint_method_choice(HWND control, HDC dc, const RECT& r, UINT state)
@@ -359,15 +366,13 @@ void paint_push_button(HWND control, HDC dc, const RECT& r, UINT state)
     }
 }
 
-COLORREF status_colour(const std::wstring& text)
+COLORREF status_colour(WorkStage stage)
 {
-    if (starts_with(text, L"Lỗi") || starts_with(text, L"⚠") || text.find(L"không thành công") != std::wstring::npos)
+    if (stage == WorkStage::Failed)
         return pal(PAL_ERROR);
-    if (starts_with(text, L"Đã cài"))
+    if (stage == WorkStage::Done)
         return pal(PAL_ACCENT);
-    if (starts_with(text, L"Đang"))
-        return pal(PAL_HEADING);
-    return pal(PAL_MUTED);
+    return pal(stage_in_progress(stage) ? PAL_HEADING : PAL_MUTED);
 }
 
 void draw_heading(HDC dc, const RECT& r, std::wstring text)
@@ -604,9 +609,12 @@ void draw_owner_item(HWND dialog, const DRAWITEMSTRUCT* item)
         draw_learned_line(dc, r, text);
         break;
     case IDC_VOICE_STATUS:
-    case IDC_TRANSLATE_STATUS:
-        draw_text(dc, text, r, f.body, status_colour(text), DT_LEFT | DT_VCENTER | DT_WORDBREAK | DT_END_ELLIPSIS);
+    case IDC_TRANSLATE_STATUS: {
+        const SettingsDialog& state = settings_dialog();
+        const WorkStage stage = id == IDC_VOICE_STATUS ? state.voiceStage : state.translationStage;
+        draw_text(dc, text, r, f.body, status_colour(stage), DT_LEFT | DT_VCENTER | DT_WORDBREAK | DT_END_ELLIPSIS);
         break;
+    }
     case IDC_UPDATE_LINE:
         draw_update_line(dc, r, text);
         break;
@@ -632,10 +640,10 @@ void measure_owner_item(MEASUREITEMSTRUCT* item)
 }
 
 void paint_language_toggle(HWND toggle, HDC dc, const RECT& r, UINT state, const LanguageRow& language,
-                           const std::wstring& status)
+                           const std::wstring& status, WorkStage stage)
 {
     std::wstring code(language.code, language.code + std::strlen(language.code));
     CharUpperBuffW(code.data(), DWORD(code.size()));
-    paint_switch_card(toggle, dc, r, state, language_badge(language, code), status, language_status_colour(status),
-                      CardBackground::Own);
+    paint_switch_card(toggle, dc, r, state, language_badge(language, code), language.name, status,
+                      language_status_colour(stage), CardBackground::Own);
 }

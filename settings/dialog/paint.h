@@ -9,6 +9,7 @@
 #include <string>
 
 #include "mt_catalog.h"
+#include "worker_report.h"
 
 void paint_dialog_surface(HWND dialog, HDC target, const RECT& dirty);
 // The custom-draw answer for a button, check box or radio button.
@@ -24,6 +25,7 @@ void subclass_language_box(HWND combo);
 void paint_scroll_bar_in_palette(HWND window);
 
 // The languages dialog: a language's toggle as a card of its own (badge with
-// the code in the script's colours, name, status and switch).
+// the code in the script's colours, name, status in the colour of its stage,
+// and switch).
 void paint_language_toggle(HWND toggle, HDC dc, const RECT& r, UINT state, const LanguageRow& language,
-                           const std::wstring& status);
+                           const std::wstring& status, WorkStage stage);

@@ -39,12 +39,11 @@
 #define IDC_COPY_DIAGNOSTICS 134
 
 // The translation languages dialog (resource 200): a toggle per language at
-// 1000 + row with its status holder at 2000 + row.
+// 1000 + row.
 #define IDD_LANGUAGES 200
 #define IDC_LANGUAGES_HEADING 201
 #define IDC_LANGUAGES_NOTE 202
 #define IDC_LANGUAGE_TOGGLE 1000
-#define IDC_LANGUAGE_STATUS 2000
 
 // The question before something that cannot be undone (resource 300).
 #define IDD_CONFIRM 300

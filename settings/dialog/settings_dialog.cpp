@@ -4,25 +4,32 @@
 #include "behaviour_rows.h"
 #include "convert_dialog.h"
 #include "diagnostics_report.h"
-#include "dialog_features.h"
 #include "dialog_controls.h"
 #include "dialog_state.h"
 #include "hotkey_capture.h"
+#include "installer_areas.h"
+#include "languages_dialog.h"
 #include "layout.h"
 #include "confirm_dialog.h"
 #include "learned_count.h"
 #include "learned_file.h"
+#include "mt_catalog.h"
+#include "mt_toggles.h"
 #include "paint.h"
 #include "resource.h"
 #include "settings_store.h"
 #include "theme.h"
 #include "theme_window.h"
+#include "translation_jobs.h"
+#include "update_dialog.h"
+#include "update_install.h"
 #include "version.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -30,10 +37,6 @@ namespace {
 constexpr wchar_t CAPTION[] = L"Cài đặt miraDot";
 constexpr wchar_t HOME_PAGE[] = L"https://miradot.app/";
 constexpr UINT_PTR FOCUS_SUBCLASS = 2;
-
-constexpr wchar_t VOICE_NOT_INSTALLED[] = L"Chưa cài. Tải khoảng 26 MB một lần.";
-constexpr wchar_t TRANSLATION_NOT_INSTALLED[] = L"Chưa cài. Tải khoảng 850 MB một lần; sau đó dịch không cần mạng.";
-constexpr wchar_t NOT_CHECKED[] = L"Chưa kiểm tra.";
 
 SettingsDialog g_dialog;
 
@@ -92,36 +95,9 @@ void clear_learned_data(HWND dialog)
     refresh_learned_line(dialog);
 }
 
-void refresh_voice_status(HWND dialog)
-{
-    if (DIALOG_FEATURES.refresh_voice_status) {
-        DIALOG_FEATURES.refresh_voice_status(dialog);
-        return;
-    }
-    set_text(dialog, IDC_VOICE_STATUS, VOICE_NOT_INSTALLED);
-    EnableWindow(GetDlgItem(dialog, IDC_VOICE_INSTALL), FALSE);
-}
-
-void refresh_translation_area(HWND dialog)
-{
-    if (DIALOG_FEATURES.refresh_translation_area) {
-        DIALOG_FEATURES.refresh_translation_area(dialog);
-        return;
-    }
-    set_text(dialog, IDC_TRANSLATE_STATUS, TRANSLATION_NOT_INSTALLED);
-    EnableWindow(GetDlgItem(dialog, IDC_TRANSLATE_INSTALL), FALSE);
-    EnableWindow(GetDlgItem(dialog, IDC_PARTNER_LANGUAGE), FALSE);
-    EnableWindow(GetDlgItem(dialog, IDC_LANGUAGES), FALSE);
-}
-
-bool translation_job_active()
-{
-    return DIALOG_FEATURES.translation_job_active && DIALOG_FEATURES.translation_job_active();
-}
-
 DWORD WINAPI update_check_thread(void* parameter)
 {
-    DIALOG_FEATURES.run_update_check();
+    check_for_update();
     PostMessageW(static_cast<HWND>(parameter), WM_UPDATE_CHECK_DONE, 0, 0);
     return 0;
 }
@@ -138,7 +114,7 @@ bool start_worker(HWND dialog, LPTHREAD_START_ROUTINE routine)
 void check_now(HWND dialog)
 {
     long idle = 0;
-    if (!DIALOG_FEATURES.run_update_check || !g_dialog.updateBusy.compare_exchange_strong(idle, 1))
+    if (!g_dialog.updateBusy.compare_exchange_strong(idle, 1))
         return;
     disable_control(dialog, GetDlgItem(dialog, IDC_CHECK_NOW));
     refresh_update_area(dialog);
@@ -153,13 +129,13 @@ void check_now(HWND dialog)
 void install_update(HWND dialog)
 {
     long idle = 0;
-    if (!DIALOG_FEATURES.update_install_thread || !g_dialog.updateBusy.compare_exchange_strong(idle, 1))
+    if (!g_dialog.updateBusy.compare_exchange_strong(idle, 1))
         return;
     disable_control(dialog, GetDlgItem(dialog, IDC_UPDATE_INSTALL));
     disable_control(dialog, GetDlgItem(dialog, IDC_CHECK_NOW));
     g_dialog.updateFailed = false;
     set_text(dialog, IDC_UPDATE_LINE, L"Đang tải…");
-    if (!start_worker(dialog, DIALOG_FEATURES.update_install_thread))
+    if (!start_worker(dialog, update_install_thread))
         g_dialog.updateBusy.exchange(0);
 }
 
@@ -170,28 +146,60 @@ void partner_language_chosen(HWND dialog)
     if (item == CB_ERR)
         return;
     int row = int(SendMessageW(combo, CB_GETITEMDATA, item, 0));
-    const char* code
-        = row >= 0 && row <= 28 && DIALOG_FEATURES.language_code ? DIALOG_FEATURES.language_code(row) : "en";
+    const char* code = language_table_code(row);
     write_settings_text(SETTINGS_MT_OTHER, std::wstring(code, code + strlen(code)).c_str());
 }
 
-void voice_install_report(HWND dialog, WPARAM finished, wchar_t* text)
+void translation_report(HWND dialog, const WorkerReport& report)
 {
-    if (text)
-        set_text(dialog, IDC_VOICE_STATUS, text);
-    if (finished) {
-        bool installed = text && wcsstr(text, L"Đã cài");
-        HWND button = GetDlgItem(dialog, IDC_VOICE_INSTALL);
-        ShowWindow(button, installed ? SW_HIDE : SW_SHOW);
-        EnableWindow(button, !installed && g_dialog.speechBusy.load() == 0);
-        place_controls(dialog);
+    const JobReportTaken taken = take_translation_report(dialog, report);
+    if (!taken.finished) {
+        if (taken.row >= 0)
+            show_language_status(taken.row, report.stage, report.text);
+        return;
     }
-    free(text);
+    if (taken.row >= 0)
+        finish_language_toggle(taken.row, taken.checked, report.stage, report.text);
+    refresh_translation_area_from_disk(dialog);
+    if (taken.failureOnStatusLine)
+        show_status_line(dialog, IDC_TRANSLATE_STATUS, report.stage, report.text);
+    refresh_languages_note();
+    if (const TranslationJob* next = start_next_translation_job(dialog)) {
+        const int row = find_language(next->code);
+        if (row >= 0)
+            show_language_status(row, WorkStage::Waiting, starting_status(next->kind));
+    }
+}
+
+void worker_report(HWND dialog, const WorkerReport& report)
+{
+    if (report.job == WorkerJob::Speech)
+        on_voice_install_report(dialog, report);
+    else
+        translation_report(dialog, report);
+}
+
+// The text replaces the update line; a final report releases the busy flag;
+// once the installer has started, the dialog closes so that the installer
+// can replace this program, and the installer starts the new one.
+void update_install_report(HWND dialog, WPARAM kind, wchar_t* text)
+{
+    if (kind != UPDATE_PROGRESS)
+        g_dialog.updateBusy.exchange(0);
+    if (kind == UPDATE_NOT_INSTALLED)
+        refresh_update_area(dialog);
+    if (text)
+        set_text(dialog, IDC_UPDATE_LINE, text);
+    std::free(text);
+    if (kind != UPDATE_INSTALLED)
+        return;
+    EnableWindow(GetDlgItem(dialog, IDC_UPDATE_INSTALL), FALSE);
+    EndDialog(dialog, IDCANCEL);
 }
 
 void close_requested(HWND dialog)
 {
-    if (g_dialog.updateBusy.load() || translation_job_active())
+    if (g_dialog.updateBusy.load() || translation_job_waiting_or_running())
         return;
     if (g_dialog.capturing) {
         cancel_capture(dialog);
@@ -224,20 +232,17 @@ void on_command(HWND dialog, int id, int code)
             start_capture(dialog, id);
         break;
     case IDC_VOICE_INSTALL:
-        if (DIALOG_FEATURES.start_voice_install)
-            DIALOG_FEATURES.start_voice_install(dialog);
+        start_voice_install(dialog);
         break;
     case IDC_TRANSLATE_INSTALL:
-        if (DIALOG_FEATURES.install_translation)
-            DIALOG_FEATURES.install_translation(dialog);
+        install_translation(dialog);
         break;
     case IDC_PARTNER_LANGUAGE:
         if (code == CBN_SELCHANGE)
             partner_language_chosen(dialog);
         break;
     case IDC_LANGUAGES:
-        if (DIALOG_FEATURES.open_languages_dialog)
-            DIALOG_FEATURES.open_languages_dialog(dialog);
+        open_languages_dialog(dialog);
         break;
     case IDC_UPDATE_CHECK:
         if (code == BN_CLICKED)
@@ -283,8 +288,8 @@ void open_dialog(HWND dialog)
     SetDlgItemTextW(dialog, IDC_VERSION_LINE, version);
     show_options(dialog);
     refresh_learned_line(dialog);
-    refresh_voice_status(dialog);
-    refresh_translation_area(dialog);
+    refresh_voice_status_from_disk(dialog);
+    refresh_translation_area_from_disk(dialog);
     refresh_update_area(dialog);
     refresh_hotkey_texts(dialog);
 
@@ -342,8 +347,8 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
     case WM_TIMER:
         if (wparam == STATUS_RESTORE_TIMER) {
             KillTimer(dialog, STATUS_RESTORE_TIMER);
-            refresh_voice_status(dialog);
-            refresh_translation_area(dialog);
+            refresh_voice_status_from_disk(dialog);
+            refresh_translation_area_from_disk(dialog);
         }
         return TRUE;
     case WM_VSCROLL: {
@@ -372,20 +377,11 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
             limits->ptMaxSize = {8000, 8000};
         }
         return FALSE;
-    case WM_VOICE_INSTALL_REPORT:
-        voice_install_report(dialog, wparam, reinterpret_cast<wchar_t*>(lparam));
-        return TRUE;
-    case WM_TRANSLATION_REPORT:
-        if (DIALOG_FEATURES.on_translation_report)
-            DIALOG_FEATURES.on_translation_report(dialog, wparam, reinterpret_cast<wchar_t*>(lparam));
-        else
-            free(reinterpret_cast<void*>(lparam));
+    case WM_WORKER_REPORT:
+        worker_report(dialog, *take_report(lparam));
         return TRUE;
     case WM_UPDATE_INSTALL_REPORT:
-        if (DIALOG_FEATURES.on_update_install_report)
-            DIALOG_FEATURES.on_update_install_report(dialog, wparam, reinterpret_cast<wchar_t*>(lparam));
-        else
-            free(reinterpret_cast<void*>(lparam));
+        update_install_report(dialog, wparam, reinterpret_cast<wchar_t*>(lparam));
         return TRUE;
     case WM_UPDATE_CHECK_DONE:
         g_dialog.updateBusy.exchange(0);
@@ -400,14 +396,13 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
 void refresh_update_area(HWND dialog)
 {
     CheckDlgButton(dialog, IDC_UPDATE_CHECK, read_update_check_enabled() ? BST_CHECKED : BST_UNCHECKED);
-    const UpdateLine line = DIALOG_FEATURES.describe_update ? DIALOG_FEATURES.describe_update()
-                                                            : UpdateLine{NOT_CHECKED, UpdateLineKind::Plain};
+    const UpdateLine line = describe_update_or_installer_result();
     const bool available = line.kind == UpdateLineKind::Offer;
     g_dialog.updateFailed = line.kind == UpdateLineKind::Failure;
     set_text(dialog, IDC_UPDATE_LINE, line.text);
     bool idle = g_dialog.updateBusy.load() == 0;
-    EnableWindow(GetDlgItem(dialog, IDC_CHECK_NOW), idle && DIALOG_FEATURES.run_update_check);
-    EnableWindow(GetDlgItem(dialog, IDC_UPDATE_INSTALL), idle && available && DIALOG_FEATURES.update_install_thread);
+    EnableWindow(GetDlgItem(dialog, IDC_CHECK_NOW), idle);
+    EnableWindow(GetDlgItem(dialog, IDC_UPDATE_INSTALL), idle && available);
     if (available != g_dialog.updateAvailable) {
         g_dialog.updateAvailable = available;
         RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);

@@ -1,14 +1,10 @@
 // dialog: the settings windows (layout, paint, theme, hotkey capture, languages, confirm and convert dialogs).
 #include "translation_jobs.h"
 
-#include <cstdlib>
-
 #include "dialog_controls.h"
 #include "dialog_report.h"
-#include "installer_hooks.h"
-#include "languages_dialog.h"
+#include "dialog_state.h"
 #include "mt_catalog.h"
-#include "outcome_texts.h"
 #include "mt_models.h"
 #include "mt_toggles.h"
 #include "resource.h"
@@ -20,10 +16,8 @@ DWORD WINAPI translation_job_thread(void* parameter)
 {
     HWND dialog = static_cast<HWND>(parameter);
     const TranslationJob& job = translation_jobs().current();
-    std::wstring text;
-    const bool succeeded
-        = job.kind == JOB_REMOVE ? remove_language(job.code, text) : install_language(dialog, job.code, text);
-    post_text(dialog, WM_TRANSLATION_REPORT, succeeded ? JOB_SUCCEEDED : JOB_FAILED, text.c_str());
+    auto report = [dialog](const WorkerReport& progress) { post_report(dialog, progress); };
+    post_report(dialog, job.kind == JOB_REMOVE ? remove_language(job.code) : install_language(job.code, report));
     return 0;
 }
 
@@ -37,54 +31,47 @@ TranslationQueue& translation_jobs()
 
 bool translation_job_waiting_or_running() { return translation_jobs().running() || translation_jobs().waiting() > 0; }
 
-void queue_translation_job(HWND dialog, int kind, const std::string& code, int report)
+bool queue_translation_job(HWND dialog, int kind, const std::string& code, int report)
 {
-    if (translation_jobs().queue(kind, code, report))
-        start_next_translation_job(dialog);
+    if (!translation_jobs().queue(kind, code, report))
+        return false;
+    start_next_translation_job(dialog);
+    return true;
 }
 
-void start_next_translation_job(HWND dialog)
+const TranslationJob* start_next_translation_job(HWND dialog)
 {
     TranslationQueue& jobs = translation_jobs();
     if (!jobs.start_next())
-        return;
+        return nullptr;
     const TranslationJob& job = jobs.current();
-    const int row = find_language(job.code);
-    if (row >= 0)
-        show_language_status(row, starting_status(job.kind));
     if (job.report)
-        SetDlgItemTextW(dialog, IDC_TRANSLATE_STATUS, starting_status(JOB_INSTALL).c_str());
+        show_status_line(dialog, IDC_TRANSLATE_STATUS, WorkStage::Waiting, starting_status(JOB_INSTALL));
     disable_control(dialog, GetDlgItem(dialog, IDC_TRANSLATE_INSTALL));
     HANDLE thread = CreateThread(nullptr, 0, translation_job_thread, dialog, 0, nullptr);
     if (thread)
         CloseHandle(thread);
     else
-        post_text(dialog, WM_TRANSLATION_REPORT, JOB_FAILED, MT_ERR_NO_THREAD);
+        post_report(dialog, job_end(WorkerJob::Translation, Outcome::NoThread));
+    return &job;
 }
 
 void install_translation(HWND dialog) { queue_translation_job(dialog, JOB_INSTALL, "vi", 1); }
 
-void on_translation_report(HWND dialog, WPARAM kind, wchar_t* text)
+JobReportTaken take_translation_report(HWND dialog, const WorkerReport& report)
 {
     TranslationQueue& jobs = translation_jobs();
-    const std::wstring line = text ? text : L"";
-    std::free(text);
-    const int row = find_language(jobs.current().code);
-    if (kind == JOB_PROGRESS) {
-        if (row >= 0)
-            show_language_status(row, line);
+    JobReportTaken taken;
+    taken.row = find_language(jobs.current().code);
+    taken.finished = report.stage == WorkStage::Done || report.stage == WorkStage::Failed;
+    if (!taken.finished) {
         if (jobs.current().report)
-            SetDlgItemTextW(dialog, IDC_TRANSLATE_STATUS, line.c_str());
-        return;
+            show_status_line(dialog, IDC_TRANSLATE_STATUS, report.stage, report.text);
+        return taken;
     }
-    const bool succeeded = kind == JOB_SUCCEEDED;
+    const bool succeeded = report.stage == WorkStage::Done;
     jobs.finish();
-    if (row >= 0)
-        finish_language_toggle(row, checked_after_job(jobs.current().kind, succeeded), line);
-    const int report = jobs.take_report();
-    refresh_translation_area_from_disk(dialog);
-    if (!succeeded && report)
-        SetDlgItemTextW(dialog, IDC_TRANSLATE_STATUS, line.c_str());
-    refresh_languages_note();
-    start_next_translation_job(dialog);
+    taken.checked = checked_after_job(jobs.current().kind, succeeded);
+    taken.failureOnStatusLine = jobs.take_report() && !succeeded;
+    return taken;
 }

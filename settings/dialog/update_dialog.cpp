@@ -2,14 +2,10 @@
 #include "update_dialog.h"
 
 #include "diagnostics_log.h"
-#include "dialog_state.h"
-#include "resource.h"
-#include "settings_dialog.h"
 #include "update_check.h"
 #include "update_install.h"
 #include "update_status.h"
 
-#include <cstdlib>
 #include <optional>
 
 namespace {
@@ -22,23 +18,6 @@ void check_for_update()
 {
     UpdateCheckResult result;
     run_update_check(&result);
-}
-
-void on_update_install_report(HWND dialog, WPARAM kind, wchar_t* text)
-{
-    if (kind != UPDATE_PROGRESS)
-        settings_dialog().updateBusy.exchange(0);
-    if (kind == UPDATE_NOT_INSTALLED)
-        refresh_update_area(dialog);
-    if (text) {
-        SetDlgItemTextW(dialog, IDC_UPDATE_LINE, text);
-        InvalidateRect(GetDlgItem(dialog, IDC_UPDATE_LINE), nullptr, FALSE);
-    }
-    std::free(text);
-    if (kind != UPDATE_INSTALLED)
-        return;
-    EnableWindow(GetDlgItem(dialog, IDC_UPDATE_INSTALL), FALSE);
-    EndDialog(dialog, IDCANCEL);
 }
 
 void set_installer_result(int exit_code)

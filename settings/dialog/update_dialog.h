@@ -10,12 +10,6 @@
 // line from the registry afterwards.
 void check_for_update();
 
-// The install worker's WM_APP + 9 report: the text replaces the update line;
-// a final report releases the busy flag; once the installer has started, the
-// dialog closes so that the installer can replace this program, and the
-// installer starts the new one.
-void on_update_install_report(HWND dialog, WPARAM kind, wchar_t* text);
-
 // The installer's exit code, when it started this program after an update;
 // the dialog's first update line tells it.
 void set_installer_result(int exit_code);

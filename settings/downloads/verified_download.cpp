@@ -1,55 +1,59 @@
 // downloads: the HTTPS session, the verified download and the files under every installer and the update.
 #include "verified_download.h"
 
-#include "dialog_report.h"
+#include <windows.h>
+
 #include "file_digest.h"
 #include "file_tree.h"
-#include "https_download.h"
-#include "outcome_texts.h"
-#include "mt_texts.h"
 #include "utf.h"
 
 namespace {
 
+// Far above any file the installers fetch without a published size; only a
+// runaway body reaches it.
+constexpr uint64_t UNSIZED_MAX_BYTES = 1000000000;
+
 struct Progress {
-    HWND dialog;
-    uint64_t expected;
-    int fileNumber;
-    int fileCount;
+    const FileProgress* report;
+    uint64_t expected;  // 0: the announced length
+    uint64_t total;
+    uint64_t announced;
     int lastPercent;
 };
 
-void report_progress(void* context, uint64_t total, uint64_t)
+void report_progress(void* context, uint64_t total, uint64_t announced)
 {
     auto* p = static_cast<Progress*>(context);
-    const int percent = int(total * 100 / p->expected);
+    p->total = total;
+    p->announced = announced;
+    const uint64_t expected = p->expected ? p->expected : announced;
+    const int percent = expected ? int(total * 100 / expected) : 0;
     if (percent == p->lastPercent)
         return;
     p->lastPercent = percent;
-    post_text(p->dialog, WM_TRANSLATION_REPORT, JOB_PROGRESS,
-              download_progress_text(p->fileNumber, p->fileCount, percent).c_str());
+    (*p->report)(WorkStage::Downloading, percent);
 }
 
 }  // namespace
 
-const wchar_t* download_failure_text(DownloadOutcome outcome, const wchar_t* refused)
+Outcome download_outcome(DownloadOutcome outcome)
 {
     switch (outcome) {
     case DOWNLOAD_DONE:
-        return nullptr;
+        return Outcome::Done;
     case DOWNLOAD_NO_CONNECTION:
-        return MT_ERR_NO_NETWORK;
+        return Outcome::NoNetwork;
     case DOWNLOAD_REFUSED:
-        return refused;
+        return Outcome::Refused;
     case DOWNLOAD_TOO_LARGE:
-        return MT_ERR_WRONG_FILE;
+        return Outcome::WrongFile;
     case DOWNLOAD_INCOMPLETE:
-        return MT_ERR_INCOMPLETE;
+        return Outcome::Incomplete;
     case DOWNLOAD_NO_MEMORY:  // the transfer buffer: nothing could be written
     case DOWNLOAD_CANNOT_WRITE:
         break;
     }
-    return MT_ERR_CANNOT_WRITE;
+    return Outcome::CannotWrite;
 }
 
 bool is_verified_file(const DownloadItem& item, const std::wstring& target)
@@ -57,29 +61,33 @@ bool is_verified_file(const DownloadItem& item, const std::wstring& target)
     return file_has_size(target, item.size) && file_has_sha256(target.c_str(), item.sha256.c_str());
 }
 
-const wchar_t* download_verified_file(HWND dialog, const DownloadItem& item, const std::wstring& target, int fileNumber,
-                                      int fileCount)
+Outcome download_verified_file(const DownloadItem& item, const std::wstring& target, const FileProgress& progress)
 {
-    // Nothing unverified is ever installed: a row without a published size
-    // and digest cannot be fetched.
-    if (!download_item_known(item))
-        return MT_ERR_UNVERIFIABLE;
-    if (is_verified_file(item, target))
-        return nullptr;
+    // Nothing unverified is ever installed.
+    if (item.sha256.size() != 64)
+        return Outcome::Unverifiable;
+    if (item.size && is_verified_file(item, target))
+        return Outcome::Done;
     const std::wstring part = target + L".part";
-    Progress progress{dialog, item.size, fileNumber, fileCount, -1};
+    Progress state{&progress, item.size, 0, 0, -1};
     const std::string url = miradot::wide_to_utf8(item.url);
-    if (const wchar_t* failure = download_failure_text(
-            download_to_file(url.c_str(), part.c_str(), item.size, item.size, report_progress, &progress),
-            MT_ERR_REFUSED))
-        return failure;
+    const uint64_t maxBytes = item.size ? item.size : UNSIZED_MAX_BYTES;
+    const Outcome fetched
+        = download_outcome(download_to_file(url.c_str(), part.c_str(), maxBytes, item.size, report_progress, &state));
+    if (fetched != Outcome::Done)
+        return fetched;
+    if (!item.size && state.announced && state.total != state.announced) {
+        DeleteFileW(part.c_str());
+        return Outcome::Incomplete;
+    }
+    progress(WorkStage::Checking, -1);
     if (!file_has_sha256(part.c_str(), item.sha256.c_str())) {
         DeleteFileW(part.c_str());
-        return MT_ERR_WRONG_FILE;
+        return Outcome::WrongFile;
     }
     if (!MoveFileExW(part.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(part.c_str());
-        return MT_ERR_CANNOT_WRITE;
+        return Outcome::CannotWrite;
     }
-    return nullptr;
+    return Outcome::Done;
 }

@@ -5,7 +5,6 @@
 
 #include "download_hosts.h"
 #include "file_tree.h"
-#include "outcome_texts.h"
 #include "mt_home.h"
 #include "mt_runtime.h"
 #include "mt_texts.h"
@@ -35,13 +34,12 @@ bool is_language_installed(const std::wstring& home, const std::string& code)
            && path_exists(model_folder(home, code + "-en") + L"\\model.bin");
 }
 
-bool remove_language(const std::string& code, std::wstring& text)
+WorkerReport remove_language(const std::string& code)
 {
+    auto failed = [](Outcome outcome) { return job_end(WorkerJob::Translation, outcome); };
     std::wstring home;
-    if (!mt_home_path(home)) {
-        text = MT_ERR_NO_FOLDER;
-        return false;
-    }
+    if (!mt_home_path(home))
+        return failed(Outcome::NoFolder);
     ask_service("unload");
     uint64_t removed = 0;
     for (const std::string& model : {"en-" + code, code + "-en"}) {
@@ -53,18 +51,13 @@ bool remove_language(const std::string& code, std::wstring& text)
         if (path_exists(weights) && !DeleteFileW(weights.c_str())) {
             ask_service("quit");
             Sleep(800);
-            if (!DeleteFileW(weights.c_str())) {
-                text = MT_ERR_MODEL_IN_USE;
-                return false;
-            }
+            if (!DeleteFileW(weights.c_str()))
+                return failed(Outcome::ModelInUse);
         }
-        if (!delete_tree(folder)) {
-            text = MT_ERR_NOT_REMOVED;
-            return false;
-        }
+        if (!delete_tree(folder))
+            return failed(Outcome::NotRemoved);
     }
-    text = removed_text(removed);
-    return true;
+    return job_end(WorkerJob::Translation, Outcome::Done, removed_text(removed));
 }
 
 DownloadItem model_file_item(const ModelRow& model, const ModelFile& file)
@@ -94,22 +87,16 @@ bool is_language_available(const ModelCatalog& catalog, const std::string& code)
     return true;
 }
 
-bool plan_install(const ModelCatalog& catalog, const std::string& code, InstallPlan& plan, std::wstring& text)
+Outcome plan_install(const ModelCatalog& catalog, const std::string& code, InstallPlan& plan)
 {
-    if (!mt_home_path(plan.home)) {
-        text = MT_ERR_NO_FOLDER;
-        return false;
-    }
+    if (!mt_home_path(plan.home))
+        return Outcome::NoFolder;
     const ModelRow* to = find_model(catalog, "en-" + code);
     const ModelRow* from = find_model(catalog, code + "-en");
-    if (!to || !from) {
-        text = MT_ERR_UNKNOWN_LANGUAGE;
-        return false;
-    }
-    if (!is_language_available(catalog, code)) {
-        text = MT_ERR_UNVERIFIABLE;
-        return false;
-    }
+    if (!to || !from)
+        return Outcome::UnknownLanguage;
+    if (!is_language_available(catalog, code))
+        return Outcome::Unverifiable;
     plan.models[0] = *to;
     plan.models[1] = *from;
     plan.runtimeNeeded = !is_runtime_installed();
@@ -123,41 +110,40 @@ bool plan_install(const ModelCatalog& catalog, const std::string& code, InstallP
                 plan.bytesNeeded += item.size;
         }
     }
-    text = job_space_error(plan.bytesNeeded, free_space_bytes());
-    return text.empty();
+    plan.shortage = job_space_error(plan.bytesNeeded, free_space_bytes());
+    return plan.shortage.empty() ? Outcome::Done : Outcome::NoSpace;
 }
 
-bool install_language(HWND dialog, const std::string& code, std::wstring& text)
+WorkerReport install_language(const std::string& code, const ReportSink& report)
 {
     InstallPlan plan;
-    if (!plan_install(current_catalog(), code, plan, text))
-        return false;
-    auto failed = [&](const wchar_t* failure) {
+    if (const Outcome planned = plan_install(current_catalog(), code, plan); planned != Outcome::Done)
+        return job_end(WorkerJob::Translation, planned, plan.shortage);
+    auto failed = [&](Outcome outcome) {
         // Verified files stay for a retry; a folder the job made and left
         // empty goes.
         for (const ModelRow& model : plan.models)
             RemoveDirectoryW(model_folder(plan.home, model.name).c_str());
         RemoveDirectoryW((plan.home + L"\\dl").c_str());
-        text = failure;
-        return false;
+        return job_end(WorkerJob::Translation, outcome);
     };
     int fileNumber = 0;
     if (plan.runtimeNeeded) {
-        if (const wchar_t* failure = install_runtime(dialog, plan.fileCount))
-            return failed(failure);
+        if (const Outcome outcome = install_runtime(report, plan.fileCount); outcome != Outcome::Done)
+            return failed(outcome);
         fileNumber = RUNTIME_PACKAGE_COUNT;
     }
     for (const ModelRow& model : plan.models) {
         if (!make_folder(model_folder(plan.home, model.name)))
-            return failed(MT_ERR_CANNOT_WRITE);
+            return failed(Outcome::CannotWrite);
         for (const ModelFile& file : model.files)
-            if (const wchar_t* failure
-                = download_verified_file(dialog, model_file_item(model, file), model_file_path(plan.home, model, file),
-                                         ++fileNumber, plan.fileCount))
-                return failed(failure);
+            if (const Outcome outcome
+                = download_translation_file(model_file_item(model, file), model_file_path(plan.home, model, file),
+                                            ++fileNumber, plan.fileCount, report);
+                outcome != Outcome::Done)
+                return failed(outcome);
     }
     if (!is_language_installed(plan.home, code))
-        return failed(MT_ERR_UNFINISHED);
-    text = installed_text(language_row(find_language(code)).megabytes);
-    return true;
+        return failed(Outcome::Unfinished);
+    return job_end(WorkerJob::Translation, Outcome::Done, installed_text(language_row(find_language(code)).megabytes));
 }

@@ -2,13 +2,12 @@
 // The language packs on disk: which are installed, and removing one.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
 
 #include "download_item.h"
 #include "mt_catalog.h"
+#include "worker_report.h"
 
 // Both "model.bin" files of the pack ("en-<code>" and "<code>-en") exist
 // below the translation home.
@@ -16,8 +15,8 @@ bool is_language_installed(const std::wstring& home, const std::string& code);
 
 // The remove job: asks the translation service to unload its models (and to
 // quit when a model file stays locked), then deletes both model folders.
-// True with the success line in text, or false with the failure line.
-bool remove_language(const std::string& code, std::wstring& text);
+// Its last report.
+WorkerReport remove_language(const std::string& code);
 
 // A model file's download: the hub's "/<repository>/resolve/<revision>/<file>",
 // named "<model>/<file>", with its expected size and digest.
@@ -43,15 +42,16 @@ struct InstallPlan {
     bool runtimeNeeded;
     int fileCount;
     uint64_t bytesNeeded;
+    std::wstring shortage;  // the NoSpace line with its figures
 };
 
 // The install job's checks before any download: a translation home, a
 // language with two models in the catalogue whose every file can be
-// verified, and the free space. False with the failure line in text.
-bool plan_install(const ModelCatalog& catalog, const std::string& code, InstallPlan& plan, std::wstring& text);
+// verified, and the free space.
+Outcome plan_install(const ModelCatalog& catalog, const std::string& code, InstallPlan& plan);
 
 // The install job: the checks of plan_install, the runtime when it is needed,
-// then every file of both models (kept when already verified), reporting to
-// the dialog. True with "Đã cài · n MB" in text, or false with the failure
-// line; what was verified stays for a retry.
-bool install_language(HWND dialog, const std::string& code, std::wstring& text);
+// then every file of both models (kept when already verified), reporting on
+// the way. Its last report says "Đã cài · n MB" when it succeeded; what was
+// verified stays for a retry.
+WorkerReport install_language(const std::string& code, const ReportSink& report);

@@ -5,11 +5,10 @@
 
 #include <cstring>
 
-#include "dialog_report.h"
 #include "download_hosts.h"
 #include "file_tree.h"
-#include "outcome_texts.h"
 #include "mt_home.h"
+#include "mt_texts.h"
 #include "pipe.h"
 #include "system_tar.h"
 #include "verified_download.h"
@@ -64,7 +63,7 @@ std::array<DownloadItem, RUNTIME_PACKAGE_COUNT> runtime_packages()
     };
 }
 
-const wchar_t* assemble_runtime(const std::wstring& home)
+Outcome assemble_runtime(const std::wstring& home)
 {
     const std::wstring downloads = home + L"\\dl";
     const std::wstring staging = home + L"\\runtime.new";
@@ -74,7 +73,7 @@ const wchar_t* assemble_runtime(const std::wstring& home)
     if (path_exists(extracted))
         delete_tree(extracted);
     if (!make_folder(staging) || !make_folder(staging + L"\\site") || !make_folder(extracted))
-        return MT_ERR_CANNOT_WRITE;
+        return Outcome::CannotWrite;
 
     auto archive = [&](const wchar_t* name) { return L"-xf \"" + downloads + L"\\" + name + L"\""; };
     const std::wstring unpacks[RUNTIME_PACKAGE_COUNT] = {
@@ -86,21 +85,21 @@ const wchar_t* assemble_runtime(const std::wstring& home)
     };
     for (const std::wstring& arguments : unpacks)
         if (!run_system_tar(arguments, RUNTIME_UNPACK_TIMEOUT_MS))
-            return MT_ERR_UNPACK;
+            return Outcome::Unpack;
 
     if (!move_replacing(below(extracted, MSVCP_MEMBER), staging + L"\\site\\ctranslate2\\msvcp140.dll"))
-        return MT_ERR_UNPACK;
+        return Outcome::Unpack;
     move_replacing(below(extracted, LICENSE_MEMBER), staging + L"\\LICENSE-msvc-runtime.txt");
     DeleteFileW((staging + L"\\site\\ctranslate2\\cudnn64_9.dll").c_str());
 
     if (!write_text_file(staging + L"\\python314._pth", "python314.zip\r\n.\r\nsite\r\n")
         || !CopyFileW((staging + L"\\pythonw.exe").c_str(), (staging + L"\\miraDot-Translate.exe").c_str(), FALSE)
         || !write_text_file(staging + L"\\ok", (std::string(RUNTIME_VERSION) + "\r\n").c_str()))
-        return MT_ERR_CANNOT_WRITE;
-    return nullptr;
+        return Outcome::CannotWrite;
+    return Outcome::Done;
 }
 
-const wchar_t* swap_in_runtime(const std::wstring& home)
+Outcome swap_in_runtime(const std::wstring& home)
 {
     char reply[256];
     pipe_request(PipeKind::Translation, "{\"cmd\":\"quit\"}", reply, sizeof reply, MT_CONTROL_TIMEOUT_MS,
@@ -112,34 +111,57 @@ const wchar_t* swap_in_runtime(const std::wstring& home)
     const std::wstring old = home + L"\\runtime.old" + std::to_wstring(GetTickCount());
     const bool hadRuntime = path_exists(active);
     if (hadRuntime && !MoveFileExW(active.c_str(), old.c_str(), 0))
-        return MT_ERR_RUNTIME_BUSY;
+        return Outcome::RuntimeBusy;
     if (!MoveFileExW(staging.c_str(), active.c_str(), 0)) {
         // Never leave the user without the runtime that worked.
         if (hadRuntime)
             MoveFileExW(old.c_str(), active.c_str(), 0);
-        return MT_ERR_CANNOT_WRITE;
+        return Outcome::CannotWrite;
     }
     if (hadRuntime)
         delete_tree(old);
     delete_tree(home + L"\\dl");
-    return nullptr;
+    return Outcome::Done;
 }
 
-const wchar_t* install_runtime(HWND dialog, int fileCount)
+Outcome download_translation_file(const DownloadItem& item, const std::wstring& target, int fileNumber, int fileCount,
+                                  const ReportSink& report)
+{
+    return download_verified_file(item, target, [&](WorkStage stage, int percent) {
+        // The digest takes a moment: the line keeps the download's last per cent.
+        if (stage != WorkStage::Downloading)
+            return;
+        WorkerReport progress;
+        progress.job = WorkerJob::Translation;
+        progress.stage = stage;
+        progress.file = fileNumber;
+        progress.fileCount = fileCount;
+        progress.percent = percent;
+        progress.text = download_progress_text(fileNumber, fileCount, percent);
+        report(progress);
+    });
+}
+
+Outcome install_runtime(const ReportSink& report, int fileCount)
 {
     std::wstring home;
     if (!mt_home_path(home))
-        return MT_ERR_NO_FOLDER;
+        return Outcome::NoFolder;
     const std::wstring downloads = home + L"\\dl";
     if (!make_folder(downloads))
-        return MT_ERR_CANNOT_WRITE;
+        return Outcome::CannotWrite;
     int fileNumber = 0;
     for (const DownloadItem& package : runtime_packages())
-        if (const wchar_t* failure
-            = download_verified_file(dialog, package, downloads + L"\\" + package.name, ++fileNumber, fileCount))
-            return failure;
-    post_text(dialog, WM_TRANSLATION_REPORT, JOB_PROGRESS, L"Đang cài…");
-    if (const wchar_t* failure = assemble_runtime(home))
-        return failure;
+        if (const Outcome outcome = download_translation_file(package, downloads + L"\\" + package.name, ++fileNumber,
+                                                              fileCount, report);
+            outcome != Outcome::Done)
+            return outcome;
+    WorkerReport installing;
+    installing.job = WorkerJob::Translation;
+    installing.stage = WorkStage::Installing;
+    installing.text = L"Đang cài…";
+    report(installing);
+    if (const Outcome outcome = assemble_runtime(home); outcome != Outcome::Done)
+        return outcome;
     return swap_in_runtime(home);
 }

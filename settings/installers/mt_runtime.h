@@ -4,12 +4,11 @@
 // runtime and swapped in only once complete.
 #pragma once
 
-#include <windows.h>
-
 #include <array>
 #include <string>
 
 #include "download_item.h"
+#include "worker_report.h"
 
 constexpr int RUNTIME_PACKAGE_COUNT = 4;
 constexpr unsigned long long RUNTIME_SPACE_BYTES = 200000000;
@@ -19,16 +18,22 @@ constexpr unsigned long long RUNTIME_SPACE_BYTES = 200000000;
 std::array<DownloadItem, RUNTIME_PACKAGE_COUNT> runtime_packages();
 
 // Unpacks the packages found in "<home>\dl" into "<home>\runtime.new" and
-// completes its layout and marker; nullptr, or the error text to report.
-const wchar_t* assemble_runtime(const std::wstring& home);
+// completes its layout and marker.
+Outcome assemble_runtime(const std::wstring& home);
 
 // Asks a running translation service to quit, then replaces "<home>\runtime"
-// with "<home>\runtime.new" and removes "<home>\dl"; nullptr, or the error
-// text. A runtime still in use stays whole, the new one stays staged.
-const wchar_t* swap_in_runtime(const std::wstring& home);
+// with "<home>\runtime.new" and removes "<home>\dl". A runtime still in use
+// stays whole, the new one stays staged.
+Outcome swap_in_runtime(const std::wstring& home);
+
+// One file of an install job, fileNumber of fileCount, through the verified
+// download, reporting "Đang tải <fileNumber>/<fileCount> · n %…" as the per
+// cent changes.
+Outcome download_translation_file(const DownloadItem& item, const std::wstring& target, int fileNumber, int fileCount,
+                                  const ReportSink& report);
 
 // The runtime phase of an install job: fetches the packages into "<home>\dl"
 // as files 1 to 4 of fileCount (keeping those already verified), then
-// assembles and swaps in the runtime, reporting to the dialog. nullptr, or
-// the error text that ends the job; what was verified stays for a retry.
-const wchar_t* install_runtime(HWND dialog, int fileCount);
+// assembles and swaps in the runtime, reporting on the way. What was
+// verified stays for a retry.
+Outcome install_runtime(const ReportSink& report, int fileCount);

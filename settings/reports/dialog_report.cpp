@@ -4,6 +4,18 @@
 #include <cstdlib>
 #include <cwchar>
 
+void post_report(HWND window, const WorkerReport& report)
+{
+    auto copy = std::make_unique<WorkerReport>(report);
+    if (PostMessageW(window, WM_WORKER_REPORT, 0, reinterpret_cast<LPARAM>(copy.get())))
+        copy.release();
+}
+
+std::unique_ptr<WorkerReport> take_report(LPARAM parameter)
+{
+    return std::unique_ptr<WorkerReport>(reinterpret_cast<WorkerReport*>(parameter));
+}
+
 void post_text(HWND window, UINT message, WPARAM kind, const wchar_t* text)
 {
     wchar_t* copy = _wcsdup(text);

@@ -111,7 +111,7 @@ void run_notifier_mode()
     if (read_update_check_enabled() && is_update_check_due()) {
         UpdateCheckResult result;
         run_update_check(&result);
-        if (std::strcmp(result.status, "new") == 0 && mark_version_announced(result.version))
+        if (result.status == CheckStatus::New && mark_version_announced(result.version))
             show_balloon(result);
     }
     if (mutex)

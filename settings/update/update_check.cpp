@@ -57,11 +57,11 @@ struct SignedManifest {
 void store_result(const UpdateCheckResult& r, const char* url, const char* digest, unsigned long long size,
                   const SignedManifest& signed_manifest)
 {
-    miradot::log_event("update check: %s %s %s", r.status, r.version, r.error);
+    miradot::log_event("update check: %s %s %s", check_status_word(r.status), r.version, r.error);
     HKEY key = open_update_key(KEY_QUERY_VALUE | KEY_SET_VALUE, true);
     if (!key)
         return;
-    const bool failed = std::strcmp(r.status, "error") == 0;
+    const bool failed = r.status == CheckStatus::Error;
     // Only a check that reached the server counts as the day's: "Last" is
     // what the text service's daily trigger goes by. A failure is retried on
     // its own, growing delay.
@@ -74,7 +74,7 @@ void store_result(const UpdateCheckResult& r, const char* url, const char* diges
         RegDeleteValueW(key, L"Failures");
         RegDeleteValueW(key, L"Failed");
     }
-    write_utf8(key, L"Status", r.status);
+    write_utf8(key, L"Status", check_status_word(r.status));
     write_utf8(key, L"Error", r.error);
     if (!failed) {
         write_utf8(key, L"Latest", r.version);
@@ -82,7 +82,7 @@ void store_result(const UpdateCheckResult& r, const char* url, const char* diges
         store_published_manifest(key, signed_manifest.bytes, signed_manifest.size, signed_manifest.signature,
                                  signed_manifest.signature_size);
     }
-    if (std::strcmp(r.status, "new") == 0) {
+    if (r.status == CheckStatus::New) {
         write_utf8(key, L"Url", url);
         write_utf8(key, L"Sha256", digest);
         write_qword(key, L"Size", size);
@@ -90,7 +90,30 @@ void store_result(const UpdateCheckResult& r, const char* url, const char* diges
     RegCloseKey(key);
 }
 
+// The "Status" value holds exactly the status's word.
+bool stored_status_is(HKEY key, CheckStatus status)
+{
+    wchar_t word[15];
+    read_registry_text(key, L"Status", word, 14);
+    return miradot::wide_to_utf8(word) == check_status_word(status);
+}
+
 }  // namespace
+
+const char* check_status_word(CheckStatus status)
+{
+    switch (status) {
+    case CheckStatus::Same:
+        return "same";
+    case CheckStatus::Older:
+        return "older";
+    case CheckStatus::New:
+        return "new";
+    case CheckStatus::Error:
+        break;
+    }
+    return "error";
+}
 
 DWORD read_registry_dword(HKEY key, const wchar_t* name)
 {
@@ -159,7 +182,7 @@ void read_registry_text(HKEY key, const wchar_t* name, wchar_t* out, size_t max_
 void run_update_check(UpdateCheckResult* result)
 {
     std::memset(result, 0, sizeof *result);
-    std::strcpy(result->status, "error");
+    result->status = CheckStatus::Error;
     char manifest_url[600], signature_url[600];
     std::snprintf(manifest_url, sizeof manifest_url, "%slatest.json", update_base_url());
     std::snprintf(signature_url, sizeof signature_url, "%slatest.json.sig", update_base_url());
@@ -190,12 +213,12 @@ void run_update_check(UpdateCheckResult* result)
                 parse_version(result->version, &offered);
                 parse_version(MIRADOT_VERSION, &current);
                 int order = compare_versions(offered, current);
-                std::strcpy(result->status, order == 0 ? "same" : order < 0 ? "older" : "new");
+                result->status = order == 0 ? CheckStatus::Same : order < 0 ? CheckStatus::Older : CheckStatus::New;
             }
         }
         InternetCloseHandle(session);
     }
-    if (std::strcmp(result->status, "error") == 0)
+    if (result->status == CheckStatus::Error)
         result->notes[0] = 0;
     result->notes[MANIFEST_NOTES_UNITS] = 0;
     store_result(*result, url, digest, size, {manifest, manifest_size, signature, signature_size});
@@ -211,13 +234,12 @@ bool is_update_check_due()
     const unsigned long long last = read_registry_qword(key, L"Last");
     const unsigned long long failed = read_registry_qword(key, L"Failed");
     const DWORD failures = read_registry_dword(key, L"Failures");
-    wchar_t status[15];
-    read_registry_text(key, L"Status", status, 14);
+    const bool failed_last = stored_status_is(key, CheckStatus::Error);
     RegCloseKey(key);
     const unsigned long long now = unix_time_now();
     if (last != 0 && last <= now && now - last < DAY_SECONDS)
         return false;
-    const bool retry_waits = std::wcscmp(status, L"error") == 0 && failed != 0 && failed <= now
+    const bool retry_waits = failed_last && failed != 0 && failed <= now
                              && now - failed < retry_delay_seconds(failures);
     return !retry_waits;
 }
@@ -258,8 +280,8 @@ bool read_available_update(char* version, wchar_t* notes, size_t notes_capacity)
     HKEY key = open_update_key(KEY_QUERY_VALUE, false);
     if (!key)
         return false;
-    wchar_t status[15], latest[23];
-    read_registry_text(key, L"Status", status, 14);
+    const bool offered_new = stored_status_is(key, CheckStatus::New);
+    wchar_t latest[23];
     read_registry_text(key, L"Latest", latest, 22);
     if (notes && notes_capacity)
         read_registry_text(key, L"Notes", notes, notes_capacity - 1);
@@ -267,7 +289,7 @@ bool read_available_update(char* version, wchar_t* notes, size_t notes_capacity)
     std::string latest_utf8 = miradot::wide_to_utf8(latest);
     VersionNumber offered, current;
     parse_version(MIRADOT_VERSION, &current);
-    if (std::wcscmp(status, L"new") != 0 || latest_utf8.size() > 23 || !parse_version(latest_utf8.c_str(), &offered)
+    if (!offered_new || latest_utf8.size() > 23 || !parse_version(latest_utf8.c_str(), &offered)
         || compare_versions(offered, current) <= 0) {
         if (notes && notes_capacity)
             notes[0] = 0;
@@ -277,16 +299,15 @@ bool read_available_update(char* version, wchar_t* notes, size_t notes_capacity)
     return true;
 }
 
-int read_last_check_state()
+LastCheck read_last_check_state()
 {
     HKEY key = open_update_key(KEY_QUERY_VALUE, false);
     if (!key)
-        return 0;
+        return LastCheck::None;
     const bool checked = read_registry_qword(key, L"Last") != 0 || read_registry_qword(key, L"Failed") != 0;
-    wchar_t status[15];
-    read_registry_text(key, L"Status", status, 14);
+    const bool failed = stored_status_is(key, CheckStatus::Error);
     RegCloseKey(key);
     if (!checked)
-        return 0;
-    return std::wcscmp(status, L"error") == 0 ? 2 : 1;
+        return LastCheck::None;
+    return failed ? LastCheck::Failed : LastCheck::Succeeded;
 }

@@ -9,8 +9,14 @@
 
 #include "https_download.h"
 
+// What a check found; the "Status" value stores it as its word.
+enum class CheckStatus { Error, Same, Older, New };
+
+// "error", "same", "older" or "new".
+const char* check_status_word(CheckStatus status);
+
 struct UpdateCheckResult {
-    char status[8];               // "error", "same", "older" or "new"
+    CheckStatus status;
     char version[24];             // named by the manifest; empty after "bad manifest"
     wchar_t notes[512];           // at most 500 units; empty when status is "error"
     char error[HTTP_ERROR_SIZE];  // English diagnostic, empty on success
@@ -34,8 +40,9 @@ bool mark_version_announced(const char* version);
 // fills version (24 bytes) and, when given, notes.
 bool read_available_update(char* version, wchar_t* notes, size_t notes_capacity);
 
-// 0 no check recorded, 1 the last check succeeded, 2 it failed.
-int read_last_check_state();
+enum class LastCheck { None, Succeeded, Failed };
+
+LastCheck read_last_check_state();
 
 // The "Update" subkey, opened (create: or created) with the given access.
 HKEY open_update_key(REGSAM access, bool create);

@@ -68,9 +68,9 @@ UpdateLine describe_update()
         return {text, UpdateLineKind::Offer};
     }
     switch (read_last_check_state()) {
-    case 0:
+    case LastCheck::None:
         return {L"Chưa kiểm tra.", UpdateLineKind::Plain};
-    case 2: {
+    case LastCheck::Failed: {
         wchar_t diagnostic[HTTP_ERROR_SIZE] = L"";
         if (HKEY key = open_update_key(KEY_QUERY_VALUE, false)) {
             read_registry_text(key, L"Error", diagnostic, HTTP_ERROR_SIZE - 1);
@@ -78,7 +78,8 @@ UpdateLine describe_update()
         }
         return {update_failure_text(miradot::wide_to_utf8(diagnostic)), UpdateLineKind::Failure};
     }
-    default:
-        return {L"Đang dùng bản mới nhất.", UpdateLineKind::Plain};
+    case LastCheck::Succeeded:
+        break;
     }
+    return {L"Đang dùng bản mới nhất.", UpdateLineKind::Plain};
 }

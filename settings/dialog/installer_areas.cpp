@@ -1,5 +1,5 @@
 // dialog: the settings windows (layout, paint, theme, hotkey capture, languages, confirm and convert dialogs).
-#include "installer_hooks.h"
+#include "installer_areas.h"
 
 #include <string>
 #include <vector>
@@ -26,12 +26,12 @@ void show(HWND dialog, int id, bool shown, bool enabled)
     EnableWindow(control, shown && enabled);
 }
 
-DWORD WINAPI voice_model_install_thread(void* dialog)
+DWORD WINAPI voice_model_install_thread(void* parameter)
 {
-    const wchar_t* failure = install_speech_model(static_cast<HWND>(dialog));
+    HWND dialog = static_cast<HWND>(parameter);
+    const Outcome outcome = install_speech_model([dialog](const WorkerReport& report) { post_report(dialog, report); });
     settings_dialog().speechBusy.exchange(0);
-    post_text(static_cast<HWND>(dialog), WM_VOICE_INSTALL_REPORT, VOICE_FINISHED,
-              failure ? failure : VOICE_INSTALLED_TEXT);
+    post_report(dialog, job_end(WorkerJob::Speech, outcome, outcome == Outcome::Done ? VOICE_INSTALLED_TEXT : L""));
     return 0;
 }
 
@@ -52,7 +52,8 @@ std::vector<int> installed_rows()
 void refresh_voice_status_from_disk(HWND dialog)
 {
     const bool installed = miradot::default_model_installed();
-    SetDlgItemTextW(dialog, IDC_VOICE_STATUS, installed ? VOICE_INSTALLED_TEXT : VOICE_NOT_INSTALLED_TEXT);
+    show_status_line(dialog, IDC_VOICE_STATUS, installed ? WorkStage::Done : WorkStage::Idle,
+                     installed ? VOICE_INSTALLED_TEXT : VOICE_NOT_INSTALLED_TEXT);
     show(dialog, IDC_VOICE_INSTALL, !installed, settings_dialog().speechBusy.load() == 0);
     place_controls(dialog);
 }
@@ -63,12 +64,24 @@ void start_voice_install(HWND dialog)
     if (!settings_dialog().speechBusy.compare_exchange_strong(idle, 1))
         return;
     disable_control(dialog, GetDlgItem(dialog, IDC_VOICE_INSTALL));
-    SetDlgItemTextW(dialog, IDC_VOICE_STATUS, VOICE_DOWNLOADING_TEXT);
+    show_status_line(dialog, IDC_VOICE_STATUS, WorkStage::Downloading, VOICE_DOWNLOADING_TEXT);
     HANDLE thread = CreateThread(nullptr, 0, voice_model_install_thread, dialog, 0, nullptr);
     if (thread)
         CloseHandle(thread);
     else
         settings_dialog().speechBusy.exchange(0);
+}
+
+void on_voice_install_report(HWND dialog, const WorkerReport& report)
+{
+    show_status_line(dialog, IDC_VOICE_STATUS, report.stage, report.text);
+    if (report.stage != WorkStage::Done && report.stage != WorkStage::Failed)
+        return;
+    const bool installed = report.stage == WorkStage::Done;
+    HWND button = GetDlgItem(dialog, IDC_VOICE_INSTALL);
+    ShowWindow(button, installed ? SW_HIDE : SW_SHOW);
+    EnableWindow(button, !installed && settings_dialog().speechBusy.load() == 0);
+    place_controls(dialog);
 }
 
 void refresh_translation_area_from_disk(HWND dialog)
@@ -78,7 +91,7 @@ void refresh_translation_area_from_disk(HWND dialog)
     const TranslationArea area = translation_area(is_runtime_installed(), installed_rows(), jobs.running(),
                                                   jobs.running() && jobs.current().report, settings.otherLanguage);
     if (!area.keepStatus)
-        SetDlgItemTextW(dialog, IDC_TRANSLATE_STATUS, area.status.c_str());
+        show_status_line(dialog, IDC_TRANSLATE_STATUS, area.ready ? WorkStage::Done : WorkStage::Idle, area.status);
     show(dialog, IDC_TRANSLATE_INSTALL, area.installShown, area.installEnabled);
 
     HWND box = GetDlgItem(dialog, IDC_PARTNER_LANGUAGE);
