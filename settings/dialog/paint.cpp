@@ -405,7 +405,7 @@ void draw_update_line(HDC dc, const RECT& r, const std::wstring& text)
     const Fonts& f = fonts_for_scale(settings_dialog().scale);
     UINT wrap = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_END_ELLIPSIS | DT_EDITCONTROL;
     size_t stop = text.find(L". ");
-    if (settings_dialog().updateFailed || starts_with(text, L"Lỗi")) {
+    if (settings_dialog().updateFailed) {
         draw_text(dc, text, r, f.body, pal(PAL_ERROR), wrap);
         return;
     }

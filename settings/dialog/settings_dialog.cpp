@@ -29,7 +29,6 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -102,6 +101,13 @@ DWORD WINAPI update_check_thread(void* parameter)
     return 0;
 }
 
+DWORD WINAPI update_install_thread(void* parameter)
+{
+    HWND dialog = static_cast<HWND>(parameter);
+    post_report(dialog, install_update(dialog, [dialog](const WorkerReport& report) { post_report(dialog, report); }));
+    return 0;
+}
+
 bool start_worker(HWND dialog, LPTHREAD_START_ROUTINE routine)
 {
     HANDLE thread = CreateThread(nullptr, 0, routine, dialog, 0, nullptr);
@@ -171,30 +177,37 @@ void translation_report(HWND dialog, const WorkerReport& report)
     }
 }
 
-void worker_report(HWND dialog, const WorkerReport& report)
+// The line shows each report; the last one releases the busy flag; once the
+// installer has started, the dialog closes so that the installer can replace
+// this program, and the installer starts the new one.
+void update_install_report(HWND dialog, const WorkerReport& report)
 {
-    if (report.job == WorkerJob::Speech)
-        on_voice_install_report(dialog, report);
-    else
-        translation_report(dialog, report);
-}
-
-// The text replaces the update line; a final report releases the busy flag;
-// once the installer has started, the dialog closes so that the installer
-// can replace this program, and the installer starts the new one.
-void update_install_report(HWND dialog, WPARAM kind, wchar_t* text)
-{
-    if (kind != UPDATE_PROGRESS)
+    const bool last = is_last_report(report);
+    if (last)
         g_dialog.updateBusy.exchange(0);
-    if (kind == UPDATE_NOT_INSTALLED)
+    if (last && report.stage != WorkStage::Done)
         refresh_update_area(dialog);
-    if (text)
-        set_text(dialog, IDC_UPDATE_LINE, text);
-    std::free(text);
-    if (kind != UPDATE_INSTALLED)
+    g_dialog.updateFailed = report.stage == WorkStage::Failed;
+    set_text(dialog, IDC_UPDATE_LINE, report.text);
+    if (report.stage != WorkStage::Done)
         return;
     EnableWindow(GetDlgItem(dialog, IDC_UPDATE_INSTALL), FALSE);
     EndDialog(dialog, IDCANCEL);
+}
+
+void worker_report(HWND dialog, const WorkerReport& report)
+{
+    switch (report.job) {
+    case WorkerJob::Speech:
+        on_voice_install_report(dialog, report);
+        break;
+    case WorkerJob::Translation:
+        translation_report(dialog, report);
+        break;
+    case WorkerJob::Update:
+        update_install_report(dialog, report);
+        break;
+    }
 }
 
 void close_requested(HWND dialog)
@@ -379,9 +392,6 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
         return FALSE;
     case WM_WORKER_REPORT:
         worker_report(dialog, *take_report(lparam));
-        return TRUE;
-    case WM_UPDATE_INSTALL_REPORT:
-        update_install_report(dialog, wparam, reinterpret_cast<wchar_t*>(lparam));
         return TRUE;
     case WM_UPDATE_CHECK_DONE:
         g_dialog.updateBusy.exchange(0);

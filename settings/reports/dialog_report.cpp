@@ -1,9 +1,6 @@
 // reports: how the settings program's workers tell the dialog what they do.
 #include "dialog_report.h"
 
-#include <cstdlib>
-#include <cwchar>
-
 void post_report(HWND window, const WorkerReport& report)
 {
     auto copy = std::make_unique<WorkerReport>(report);
@@ -14,11 +11,4 @@ void post_report(HWND window, const WorkerReport& report)
 std::unique_ptr<WorkerReport> take_report(LPARAM parameter)
 {
     return std::unique_ptr<WorkerReport>(reinterpret_cast<WorkerReport*>(parameter));
-}
-
-void post_text(HWND window, UINT message, WPARAM kind, const wchar_t* text)
-{
-    wchar_t* copy = _wcsdup(text);
-    if (copy && !PostMessageW(window, message, kind, reinterpret_cast<LPARAM>(copy)))
-        std::free(copy);
 }

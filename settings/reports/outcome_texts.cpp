@@ -36,6 +36,20 @@ const wchar_t* outcome_text(Outcome outcome)
         return L"Lỗi: chưa có mã kiểm tra cho thứ tiếng này, chưa cài được.";
     case Outcome::NoSpace:
         return L"Lỗi: không đủ chỗ trống.";
+    case Outcome::NoOffer:
+        return L"Chưa có bản mới để cài.";
+    case Outcome::BadOffer:
+        return L"Lỗi: thông tin bản mới không hợp lệ.";
+    case Outcome::NoTempFolder:
+        return L"Lỗi: không có thư mục tạm.";
+    case Outcome::InstallerChanged:
+        return L"Lỗi: tệp tải về bị chương trình khác thay đổi, đã huỷ cập nhật.";
+    case Outcome::BadSignature:
+        return L"Lỗi: chữ ký của bộ cài không hợp lệ, đã xoá.";
+    case Outcome::Cancelled:
+        return L"Đã huỷ cập nhật.";
+    case Outcome::InstallerNotRun:
+        return L"Lỗi: không chạy được bộ cài.";
     }
     return L"Lỗi: không chạy được.";
 }

@@ -22,6 +22,14 @@ enum class Outcome {
     // is never downloaded unverified.
     Unverifiable,
     NoSpace,  // its line carries the figures, made by the job
+    // The update install.
+    NoOffer,  // nothing newer on offer: no failure
+    BadOffer,
+    NoTempFolder,
+    InstallerChanged,  // another program changed the downloaded installer
+    BadSignature,
+    Cancelled,  // the user declined the elevation: no failure
+    InstallerNotRun,
 };
 
 // The line for the outcome; "" for Done, whose line each job words itself.

@@ -8,10 +8,10 @@
 
 #include "outcome_texts.h"
 
-enum class WorkerJob { Speech, Translation };
+enum class WorkerJob { Speech, Translation, Update };
 
 enum class WorkStage {
-    Idle,  // no job: the line tells what is on disk
+    Idle,  // no job, or one that ended with nothing done: the line tells what is
     Waiting,
     Downloading,
     Checking,
@@ -29,6 +29,12 @@ struct WorkerReport {
     Outcome outcome = Outcome::Done;
     std::wstring text;  // the line to show
 };
+
+// A job's last report: it has ended, one way or another.
+inline bool is_last_report(const WorkerReport& report)
+{
+    return report.stage == WorkStage::Done || report.stage == WorkStage::Failed || report.stage == WorkStage::Idle;
+}
 
 // Where a worker sends its reports, on the worker's own thread.
 using ReportSink = std::function<void(const WorkerReport&)>;

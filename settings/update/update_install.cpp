@@ -4,6 +4,7 @@
 #include "diagnostics_log.h"
 #include "file_digest.h"
 #include "https_download.h"
+#include "verified_download.h"
 #include "update_check.h"
 #include "update_manifest.h"
 #include "version_number.h"
@@ -25,8 +26,17 @@ constexpr uint64_t INSTALLER_MAX_BYTES = 209715200;
 constexpr wchar_t RESULT_OPTION[] = L"--update-result ";
 constexpr size_t RESULT_OPTION_LENGTH = sizeof RESULT_OPTION / sizeof RESULT_OPTION[0] - 1;
 
+WorkerReport progress_report(WorkStage stage, std::wstring text)
+{
+    WorkerReport progress;
+    progress.job = WorkerJob::Update;
+    progress.stage = stage;
+    progress.text = std::move(text);
+    return progress;
+}
+
 struct Progress {
-    HWND dialog;
+    const ReportSink* report;
     const wchar_t* version;
     uint64_t stated_size;
     int last_percent;
@@ -41,27 +51,9 @@ void report_progress(void* context, uint64_t total, uint64_t)
     p->last_percent = percent;
     wchar_t text[96];
     std::swprintf(text, 96, L"Đang tải bản %ls… %d %%", p->version, percent);
-    post_text(p->dialog, WM_UPDATE_INSTALL_REPORT, UPDATE_PROGRESS, text);
-}
-
-const wchar_t* download_failure(DownloadOutcome outcome)
-{
-    switch (outcome) {
-    case DOWNLOAD_NO_CONNECTION:
-    case DOWNLOAD_REFUSED:
-        return L"Lỗi: không tải được (kiểm tra mạng).";
-    case DOWNLOAD_NO_MEMORY:
-        return L"Lỗi: hết bộ nhớ.";
-    case DOWNLOAD_CANNOT_WRITE:
-        return L"Lỗi: không ghi được tệp.";
-    case DOWNLOAD_TOO_LARGE:
-        return L"Lỗi: tệp tải về quá lớn.";
-    case DOWNLOAD_INCOMPLETE:
-        return L"Lỗi: tải không trọn (kiểm tra mạng).";
-    case DOWNLOAD_DONE:
-        break;
-    }
-    return nullptr;
+    WorkerReport progress = progress_report(WorkStage::Downloading, text);
+    progress.percent = percent;
+    (*p->report)(progress);
 }
 
 void read_offer(char* url, char* digest, uint64_t* size)
@@ -152,9 +144,9 @@ bool reopen_for_reading(HeldInstaller& held, const wchar_t* path)
            && same_file(written, opened) && !(opened.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// Everything after the working names exist; answers the final text and kind.
-const wchar_t* install(HWND dialog, const char* url, const char* digest, uint64_t size, const wchar_t* version,
-                       const wchar_t* folder, const wchar_t* installer, WPARAM* kind)
+// Everything after the working names exist; Done once the installer has started.
+Outcome install(HWND owner, const ReportSink& report, const char* url, const char* digest, uint64_t size,
+                const wchar_t* version, const wchar_t* folder, const wchar_t* installer)
 {
     HeldInstaller held;
     held.folder = CreateFileW(folder, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -163,31 +155,32 @@ const wchar_t* install(HWND dialog, const char* url, const char* digest, uint64_
     if (held.folder == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(held.folder, &folder_info)
         || (folder_info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
         || !(folder_info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return L"Lỗi: không tạo được thư mục tạm.";
+        return Outcome::NoFolder;
     // Created new: a file or link planted at this name is refused, not reused.
     held.file
         = CreateFileW(installer, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (held.file == INVALID_HANDLE_VALUE)
-        return L"Lỗi: không ghi được tệp.";
-    Progress progress{dialog, version, size, -1};
-    if (const wchar_t* failure = download_failure(
-            download_to_open_file(url, held.file, INSTALLER_MAX_BYTES, size, report_progress, &progress)))
-        return failure;
+        return Outcome::CannotWrite;
+    Progress progress{&report, version, size, -1};
+    if (const Outcome fetched = download_outcome(
+            download_to_open_file(url, held.file, INSTALLER_MAX_BYTES, size, report_progress, &progress));
+        fetched != Outcome::Done)
+        return fetched;
 
     if (!reopen_for_reading(held, installer))
-        return L"Lỗi: tệp tải về bị chương trình khác thay đổi, đã huỷ cập nhật.";
-    post_text(dialog, WM_UPDATE_INSTALL_REPORT, UPDATE_PROGRESS, L"Đang kiểm tra tệp tải về…");
+        return Outcome::InstallerChanged;
+    report(progress_report(WorkStage::Checking, L"Đang kiểm tra tệp tải về…"));
     char actual[SHA256_HEX_SIZE];
     if (!sha256_open_file_hex(held.file, actual) || std::strcmp(actual, digest) != 0)
-        return L"Lỗi: tệp tải về bị hỏng (sai mã kiểm tra), đã xoá.";
+        return Outcome::WrongFile;
     if (!installer_signature_acceptable(held.file, installer))
-        return L"Lỗi: chữ ký của bộ cài không hợp lệ, đã xoá.";
+        return Outcome::BadSignature;
 
-    post_text(dialog, WM_UPDATE_INSTALL_REPORT, UPDATE_PROGRESS, L"Đang cài… (Windows sẽ hỏi quyền quản trị)");
+    report(progress_report(WorkStage::Installing, L"Đang cài… (Windows sẽ hỏi quyền quản trị)"));
     SHELLEXECUTEINFOW run{};
     run.cbSize = sizeof run;
     run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    run.hwnd = dialog;
+    run.hwnd = owner;
     run.lpVerb = L"runas";
     run.lpFile = installer;
     run.lpParameters = INSTALLER_PARAMETERS;
@@ -196,57 +189,57 @@ const wchar_t* install(HWND dialog, const char* url, const char* digest, uint64_
         DWORD reason = GetLastError();
         if (run.hProcess)
             CloseHandle(run.hProcess);
-        return reason == ERROR_CANCELLED ? L"Đã huỷ cập nhật." : L"Lỗi: không chạy được bộ cài.";
+        return reason == ERROR_CANCELLED ? Outcome::Cancelled : Outcome::InstallerNotRun;
     }
     // The installer replaces this program too: it asks it to quit, reports
     // through the fresh instance it starts, and its file goes at that
     // instance's start.
     CloseHandle(run.hProcess);
-    *kind = UPDATE_INSTALLED;
-    return nullptr;
+    return Outcome::Done;
 }
 
 }  // namespace
 
-DWORD WINAPI update_install_thread(void* parameter)
+WorkerReport install_update(HWND owner, const ReportSink& report)
 {
-    HWND dialog = static_cast<HWND>(parameter);
-    auto finish = [&](WPARAM kind, const wchar_t* text) {
-        post_text(dialog, WM_UPDATE_INSTALL_REPORT, kind, text);
-        return DWORD(0);
+    auto ended = [](Outcome outcome) {
+        WorkerReport last = job_end(WorkerJob::Update, outcome);
+        // Nothing to install, or the user said no: nothing failed.
+        if (outcome == Outcome::NoOffer || outcome == Outcome::Cancelled)
+            last.stage = WorkStage::Idle;
+        return last;
     };
 
     char version[MANIFEST_VERSION_SIZE];
     if (!read_available_update(version, nullptr, 0))
-        return finish(UPDATE_NOT_INSTALLED, L"Chưa có bản mới để cài.");
+        return ended(Outcome::NoOffer);
     char url[512], digest[80];
     uint64_t size;
     read_offer(url, digest, &size);
     if (std::strncmp(url, "https://", 8) != 0 || !is_sha256_hex(digest))
-        return finish(UPDATE_NOT_INSTALLED, L"Lỗi: thông tin bản mới không hợp lệ.");
+        return ended(Outcome::BadOffer);
 
     wchar_t temp[MAX_PATH + 1];
     DWORD temp_length = GetTempPathW(MAX_PATH + 1, temp);
     if (temp_length == 0 || temp_length > 200)
-        return finish(UPDATE_NOT_INSTALLED, L"Lỗi: không có thư mục tạm.");
+        return ended(Outcome::NoTempFolder);
     wchar_t folder[260];
     std::swprintf(folder, 260, L"%lsmiraDot-update-%lu-%llu", temp, GetCurrentProcessId(), GetTickCount64());
     if (!CreateDirectoryW(folder, nullptr))
-        return finish(UPDATE_NOT_INSTALLED, L"Lỗi: không tạo được thư mục tạm.");
+        return ended(Outcome::NoFolder);
     std::wstring wide_version = miradot::utf8_to_wide(version);
     wchar_t installer[324];
     std::swprintf(installer, 324, L"%ls\\miraDot-Setup-%ls.exe", folder, wide_version.c_str());
 
-    WPARAM kind = UPDATE_NOT_INSTALLED;
-    const wchar_t* failure = install(dialog, url, digest, size, wide_version.c_str(), folder, installer, &kind);
+    const Outcome outcome = install(owner, report, url, digest, size, wide_version.c_str(), folder, installer);
     // A running installer's file stays until the next start removes it.
     DeleteFileW(installer);
     RemoveDirectoryW(folder);
-    if (failure)
-        return finish(kind, failure);
+    if (outcome != Outcome::Done)
+        return ended(outcome);
     wchar_t started[160];
     std::swprintf(started, 160, L"Đang cài bản %ls… miraDot sẽ tự mở lại khi cài xong.", wide_version.c_str());
-    return finish(UPDATE_INSTALLED, started);
+    return job_end(WorkerJob::Update, Outcome::Done, started);
 }
 
 std::optional<int> installer_result_from_command_line(const wchar_t* arguments)

@@ -1,29 +1,27 @@
 // update: the signed update check, its install and the background notifier.
 // Downloads the offered installer, checks its size, digest and signature,
-// starts it elevated and silent, and reports to the dialog; the installer
-// then replaces this program and starts it again with its result.
+// starts it elevated and silent, and reports on the way; the installer then
+// replaces this program and starts it again with its result.
 #pragma once
 
-#include "dialog_report.h"
+#include <windows.h>
 
 #include <optional>
 #include <string>
+
+#include "worker_report.h"
 
 // Silent, an update (the user's keyboard list stays as it is), and the
 // settings program started again when the installer is done, with
 // "--update-result" and the installer's exit code.
 inline constexpr wchar_t INSTALLER_PARAMETERS[] = L"/S /NOKEYBOARD /RUNSETTINGS";
 
-// Progress and outcome reach the dialog as WM_UPDATE_INSTALL_REPORT, the
-// word parameter the kind.
-inline constexpr WPARAM UPDATE_PROGRESS = 0;
-inline constexpr WPARAM UPDATE_NOT_INSTALLED = 1;
-inline constexpr WPARAM UPDATE_INSTALLED = 2;
-
-// Thread procedure; the parameter is the dialog window. Ends with exactly one
-// message of kind UPDATE_NOT_INSTALLED or UPDATE_INSTALLED (the installer has
-// started; the dialog then closes so that its program can be replaced).
-DWORD WINAPI update_install_thread(void* dialog);
+// The whole install, reporting "Đang tải bản <version>… n %", the check and
+// the start on the way. Its last report is Done once the installer has
+// started (the dialog then closes so that its program can be replaced),
+// Idle when nothing was done (no newer offer, or the user declined), or
+// Failed. owner: the window the elevation prompt belongs to.
+WorkerReport install_update(HWND owner, const ReportSink& report);
 
 // The installer's exit code after "--update-result" in the arguments: the
 // installer starts the settings program so after its own update.

@@ -68,9 +68,11 @@ TEST(TranslationTexts, AJobNeedsItsBytesAndFiveHundredMegabytesToSpare)
 TEST(OutcomeTexts, EachFailureHasALineOfItsOwn)
 {
     std::set<std::wstring> lines;
-    for (int code = int(Outcome::NoFolder); code <= int(Outcome::NoSpace); ++code) {
-        const std::wstring line = outcome_text(Outcome(code));
-        EXPECT_EQ(line.rfind(L"Lỗi: ", 0), 0u) << code;
+    for (int code = int(Outcome::NoFolder); code <= int(Outcome::InstallerNotRun); ++code) {
+        const Outcome outcome = Outcome(code);
+        const std::wstring line = outcome_text(outcome);
+        const bool failure = outcome != Outcome::NoOffer && outcome != Outcome::Cancelled;
+        EXPECT_EQ(line.rfind(L"Lỗi: ", 0) == 0, failure) << code;
         EXPECT_TRUE(lines.insert(line).second) << code << " words another outcome's line";
     }
     EXPECT_EQ(outcome_text(Outcome::Done), std::wstring());

@@ -520,7 +520,7 @@ TEST_F(UpdateInstall, DownloadsChecksAndRunsTheInstallerSilently)
     std::string padded = installer_ + std::string(3 * 1024 * 1024 + 17, '\0');
     offer(padded, padded.size());
     InstallReport r = install();
-    EXPECT_EQ(r.kind, UPDATE_INSTALLED);
+    EXPECT_EQ(r.stage, WorkStage::Done);
     EXPECT_EQ(r.text, L"Đang cài bản 0.2.0… miraDot sẽ tự mở lại khi cài xong.");
     EXPECT_EQ(installer_log(), "/S /NOKEYBOARD /RUNSETTINGS");
     ASSERT_GE(r.progress.size(), 4u);
@@ -542,7 +542,7 @@ TEST_F(UpdateInstall, TheInstallerIsFetchedOnlyThroughHttpsHopsOfItsServer)
     offer(installer_, installer_.size());
     ts::serve("moved.exe", installer_);
     ts::set_rules(R"({"/miraDot-Setup-0.2.0.exe":{"redirect":"/moved.exe"}})");
-    EXPECT_EQ(install().kind, UPDATE_INSTALLED);
+    EXPECT_EQ(install().stage, WorkStage::Done);
     EXPECT_EQ(installer_log(), "/S /NOKEYBOARD /RUNSETTINGS");
 
     std::filesystem::remove(installer_log_);
@@ -550,7 +550,7 @@ TEST_F(UpdateInstall, TheInstallerIsFetchedOnlyThroughHttpsHopsOfItsServer)
     ts::set_rules(R"({"/miraDot-Setup-0.2.0.exe":{"redirect":")" + ts::url("hop", "MIRADOT_TEST_HTTP_PORT")
                   + R"("},"/hop":{"redirect":")" + ts::url("moved.exe") + R"("}})");
     InstallReport r = install();
-    EXPECT_EQ(r.text, L"Lỗi: không tải được (kiểm tra mạng).");
+    EXPECT_EQ(r.text, L"Lỗi: không tải được (máy chủ từ chối).");
     EXPECT_FALSE(installer_ran());
     EXPECT_EQ(ts::log(), "GET /miraDot-Setup-0.2.0.exe\n") << "nothing goes out over plain HTTP";
 }
@@ -559,7 +559,7 @@ TEST_F(UpdateInstall, WithoutAStatedSizeProgressStaysAtZero)
 {
     offer(installer_, 0);
     InstallReport r = install();
-    EXPECT_EQ(r.kind, UPDATE_INSTALLED);
+    EXPECT_EQ(r.stage, WorkStage::Done);
     ASSERT_EQ(r.progress.size(), 3u);
     EXPECT_EQ(r.progress[0], L"Đang tải bản 0.2.0… 0 %");
 }
@@ -576,19 +576,19 @@ TEST_F(UpdateInstall, EveryFailureIsReportedAndNothingUnverifiedRuns)
         bool requested;
     } cases[] = {
         {"one byte over the stated size", installer_ + "x", static_cast<long long>(installer_.size()), L"", "{}",
-         L"Lỗi: tệp tải về quá lớn.", true},
+         L"Lỗi: tệp tải về không đúng, đã xoá.", true},
         {"cut half-way with a stated size", installer_, -1, L"",
          R"({"/miraDot-Setup-0.2.0.exe":{"cut_after":)" + std::to_string(installer_.size() / 2) + "}}",
          L"Lỗi: tải không trọn (kiểm tra mạng).", true},
         {"cut half-way without one", installer_, 0, L"",
          R"({"/miraDot-Setup-0.2.0.exe":{"cut_after":)" + std::to_string(installer_.size() / 2) + "}}",
-         L"Lỗi: tệp tải về bị hỏng (sai mã kiểm tra), đã xoá.", true},
+         L"Lỗi: tệp tải về không đúng, đã xoá.", true},
         {"another digest", installer_, -1, std::wstring(DIGEST.begin(), DIGEST.end()), "{}",
-         L"Lỗi: tệp tải về bị hỏng (sai mã kiểm tra), đã xoá.", true},
+         L"Lỗi: tệp tải về không đúng, đã xoá.", true},
         {"upper-case digest", installer_, -1, std::wstring(64, L'A'), "{}", L"Lỗi: thông tin bản mới không hợp lệ.",
          false},
         {"missing on the server", installer_, -1, L"", R"({"/miraDot-Setup-0.2.0.exe":{"status":404}})",
-         L"Lỗi: không tải được (kiểm tra mạng).", true},
+         L"Lỗi: không tải được (máy chủ từ chối).", true},
         {"empty body", "", 0, L"", "{}", L"Lỗi: tải không trọn (kiểm tra mạng).", true},
     };
     for (const Case& c : cases) {
@@ -596,7 +596,7 @@ TEST_F(UpdateInstall, EveryFailureIsReportedAndNothingUnverifiedRuns)
         offer(c.body, c.size < 0 ? c.body.size() : c.size, c.digest);
         ts::set_rules(c.rules);
         InstallReport r = install();
-        EXPECT_EQ(r.kind, UPDATE_NOT_INSTALLED) << c.name;
+        EXPECT_EQ(r.stage, WorkStage::Failed) << c.name;
         EXPECT_EQ(r.text, c.text) << c.name;
         EXPECT_FALSE(installer_ran()) << c.name;
         EXPECT_EQ(ts::log().find("GET /miraDot-Setup"), c.requested ? 0u : std::string::npos) << c.name;
@@ -620,14 +620,14 @@ TEST_F(UpdateInstall, ASignedInstallerRunsOnlyWhenItsSignatureHolds)
         GTEST_SKIP() << "no signed stand-in (osslsigncode missing at build time)";
     offer(ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_TAMPERED_INSTALLER"))), 0);
     InstallReport r = install();
-    EXPECT_EQ(r.kind, UPDATE_NOT_INSTALLED);
+    EXPECT_EQ(r.stage, WorkStage::Failed);
     EXPECT_EQ(r.text, L"Lỗi: chữ ký của bộ cài không hợp lệ, đã xoá.");
     Sleep(1000);
     EXPECT_FALSE(installer_ran());
 
     offer(ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_SIGNED_INSTALLER"))), 0);
     r = install();
-    EXPECT_EQ(r.kind, UPDATE_INSTALLED) << miradot::wide_to_utf8(r.text);
+    EXPECT_EQ(r.stage, WorkStage::Done) << miradot::wide_to_utf8(r.text);
     EXPECT_EQ(installer_log(), "/S /NOKEYBOARD /RUNSETTINGS");
 }
 
@@ -675,7 +675,7 @@ protected:
     // Only the genuine installer ran, or nothing did and the worker refused.
     void expect_only_the_genuine_installer(const InstallReport& r, std::initializer_list<const wchar_t*> refusals)
     {
-        if (r.kind == UPDATE_INSTALLED) {
+        if (r.stage == WorkStage::Done) {
             EXPECT_EQ(installer_log(), "/S /NOKEYBOARD /RUNSETTINGS");
         } else {
             EXPECT_NE(std::find(refusals.begin(), refusals.end(), r.text), refusals.end())
@@ -705,7 +705,7 @@ TEST_F(UpdateInstallSwap, AFileOrLinkPlantedAtItsNameIsRefused)
         done = true;
         planter.join();
         expect_only_the_genuine_installer(r, {L"Lỗi: không ghi được tệp."});
-        if (r.kind == UPDATE_INSTALLED)
+        if (r.stage == WorkStage::Done)
             installer_log();
         else
             EXPECT_TRUE(r.progress.empty()) << "refused before the download";
@@ -752,7 +752,7 @@ TEST_F(UpdateInstallSwap, NobodyElseCanSwapItBeforeItRuns)
     InstallReport r = install(attack);
     EXPECT_GE(attempts, 3);
     expect_only_the_genuine_installer(r, {L"Lỗi: tệp tải về bị chương trình khác thay đổi, đã huỷ cập nhật.",
-                                          L"Lỗi: tệp tải về bị hỏng (sai mã kiểm tra), đã xoá."});
+                                          L"Lỗi: tệp tải về không đúng, đã xoá."});
 }
 
 TEST(InstallerResult, TheFreshInstanceTellsHowTheInstallerEnded)
