@@ -7,6 +7,8 @@
 
 #include "classify.h"
 #include "engine.h"
+#include "engine_context.h"
+#include "learned.h"
 
 namespace miradot {
 
@@ -34,9 +36,9 @@ struct WordDecision {
     bool allCaps;
     bool hint;              // both readings are words: Tab offers the other one
     bool settled;           // with hint: decided by its place, it does not wait as pending
-    char learnedChoice;     // LEARNED_* recorded for the keys by a retype, 0 for none
+    LearnedChoice learnedChoice;  // recorded for the keys by a retype
     char alternative[256];  // the other reading for Tab, empty when none
-    char alternativeKind;   // ALT_VIETNAMESE or ALT_ENGLISH
+    Reading alternativeReading;
     PendingStep pending;
     bool pendingEnglish;  // with Redecided: the pending word is now English
     double threshold;     // the English threshold of this word
@@ -50,8 +52,6 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
 // alternative, history, learning and the retype watch.
 void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& comp, const char* terminator,
                    const WordDecision& decision);
-// Follows the last two code points of the committed text through `text`.
-void note_committed_text(EngineContext* ctx, const char* text);
 // Counts the waiting accepted word in the learned data.
 void count_accepted_word(EngineContext* ctx);
 // Ends the word in progress (or applies the terminator alone) into `out`,
