@@ -25,7 +25,7 @@ struct SettingsDialog {
     ScrollView view;
     bool placed = false;  // the first layout centred the window
     bool updateAvailable = false;
-    bool updateFailed = false;     // the update line tells a failed check
+    bool updateFailed = false;     // the update line tells a failure: drawn in the error colour
     bool screenshot = false;       // MIRADOT_SETTINGS_SHOT
     int capturing = 0;             // id of the hotkey button waiting for a key
     UINT pendingKey = 0;           // whose release is still to be swallowed

@@ -408,7 +408,7 @@ void refresh_update_area(HWND dialog)
     CheckDlgButton(dialog, IDC_UPDATE_CHECK, read_update_check_enabled() ? BST_CHECKED : BST_UNCHECKED);
     const UpdateLine line = describe_update_or_installer_result();
     const bool available = line.kind == UpdateLineKind::Offer;
-    g_dialog.updateFailed = line.kind == UpdateLineKind::Failure;
+    g_dialog.updateFailed = line.kind == UpdateLineKind::Failure || line.failedInstall;
     set_text(dialog, IDC_UPDATE_LINE, line.text);
     bool idle = g_dialog.updateBusy.load() == 0;
     EnableWindow(GetDlgItem(dialog, IDC_CHECK_NOW), idle);

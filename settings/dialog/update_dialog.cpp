@@ -31,9 +31,11 @@ UpdateLine describe_update_or_installer_result()
     UpdateLine line = describe_update();
     if (g_installer_result) {
         line.text = installer_result_text(*g_installer_result);
-        // A failed install is drawn as an error unless the offer still stands, so "Cập nhật" can try again.
+        // A failed install is drawn as an error; an offer that still stands
+        // stays one, so that "Cập nhật" can try again.
         if (*g_installer_result != 0 && line.kind != UpdateLineKind::Offer)
             line.kind = UpdateLineKind::Failure;
+        line.failedInstall = *g_installer_result != 0 && line.kind == UpdateLineKind::Offer;
         g_installer_result.reset();
     }
     return line;

@@ -13,6 +13,7 @@ enum class UpdateLineKind {
 struct UpdateLine {
     std::wstring text;
     UpdateLineKind kind;
+    bool failedInstall = false;  // the installer's failure beside an offer that still stands: the error colour too
 };
 
 UpdateLine describe_update();
