@@ -1,3 +1,4 @@
+// settings program: its three modes and its entry point, above every room.
 // The settings program: the dialog, the background notifier (--check) or
 // the translation-service stop (--mt-quit). It always exits with 0.
 #include "diagnostics_log.h"

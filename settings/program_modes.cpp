@@ -1,3 +1,4 @@
+// settings program: its three modes and its entry point, above every room.
 #include "program_modes.h"
 
 #include "environment.h"
@@ -20,6 +21,13 @@ namespace {
 constexpr size_t MUTEX_NAME_MAX = 198;
 
 HANDLE g_dialog_mutex = nullptr;
+
+void release_dialog_mutex()
+{
+    if (g_dialog_mutex)
+        CloseHandle(g_dialog_mutex);
+    g_dialog_mutex = nullptr;
+}
 
 }  // namespace
 
@@ -71,14 +79,8 @@ void run_dialog_mode(const wchar_t* arguments)
     Gdiplus::GdiplusStartupInput startup;
     Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
     run_settings_dialog(GetModuleHandleW(nullptr), screenshot_requested());
+    // At once: an update's installer starts a fresh instance that must open its own dialog.
+    release_dialog_mutex();
     release_theme_cache();
     Gdiplus::GdiplusShutdown(gdiplus);
-    release_dialog_mutex();
-}
-
-void release_dialog_mutex()
-{
-    if (g_dialog_mutex)
-        CloseHandle(g_dialog_mutex);
-    g_dialog_mutex = nullptr;
 }

@@ -1,3 +1,4 @@
+// settings program: its three modes and its entry point, above every room.
 // The settings program's three modes and what they share.
 #pragma once
 
@@ -18,7 +19,3 @@ bool screenshot_requested();
 // The dialog mode: one instance per settings key; a second start brings
 // the first to the front. The first clears what earlier updates left behind.
 void run_dialog_mode(const wchar_t* arguments);
-
-// Closes the dialog's single-instance mutex early, so that a fresh instance
-// started after an update can open its own dialog.
-void release_dialog_mutex();

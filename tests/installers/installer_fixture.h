@@ -1,6 +1,6 @@
 // Shared pieces of the installer tests: the test archives, environment
 // variables set for one test, the system tar taken away for a while, a
-// window that collects what an installer reports to the dialog, and the
+// log that collects what an installer reports to the dialog, and the
 // runtime and model files served by the loopback HTTPS server.
 #pragma once
 
@@ -19,9 +19,11 @@
 #include "mt_catalog.h"
 #include "mt_models.h"
 #include "mt_runtime.h"
+#include "outcome_texts.h"
 #include "process_support.h"
 #include "system_tar.h"
 #include "temp_folder.h"
+#include "worker_report.h"
 
 inline std::filesystem::path test_archive(const char* name) { return std::filesystem::path(ARCHIVE_DIR) / name; }
 
@@ -66,43 +68,29 @@ private:
     std::wstring aside_;
 };
 
-// An installer's error text for comparisons; "" for none.
-inline std::wstring error_text(const wchar_t* error) { return error ? error : L""; }
+inline std::ostream& operator<<(std::ostream& out, Outcome outcome) { return out << "outcome " << int(outcome); }
 
-// A message-only window standing in for the settings dialog: the installers
-// post their reports to it, and reports() takes what arrived.
-class ReportWindow {
+// Stands in for the settings dialog: collects what an installer reports, on
+// the installer's own thread.
+class ReportLog {
 public:
-    explicit ReportWindow(UINT message) : message_(message)
+    ReportSink sink()
     {
-        window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        return [this](const WorkerReport& report) { reports_.push_back(report); };
     }
-    ~ReportWindow()
-    {
-        reports();
-        DestroyWindow(window_);
-    }
-    ReportWindow(const ReportWindow&) = delete;
-    ReportWindow& operator=(const ReportWindow&) = delete;
 
-    HWND window() const { return window_; }
-
-    // The texts posted since the last call, in order.
+    // The texts reported since the last call, in order.
     std::vector<std::wstring> reports()
     {
         std::vector<std::wstring> texts;
-        MSG msg;
-        while (PeekMessageW(&msg, window_, message_, message_, PM_REMOVE)) {
-            auto* text = reinterpret_cast<wchar_t*>(msg.lParam);
-            texts.push_back(text ? text : L"");
-            free(text);
-        }
+        for (const WorkerReport& report : reports_)
+            texts.push_back(report.text);
+        reports_.clear();
         return texts;
     }
 
 private:
-    UINT message_;
-    HWND window_ = nullptr;
+    std::vector<WorkerReport> reports_;
 };
 
 // A file's size and SHA-256 as the test build's download list names them:
@@ -112,6 +100,14 @@ inline std::string digest_line(const std::string& name, const std::filesystem::p
     char digest[SHA256_HEX_SIZE] = "";
     sha256_file_hex(file.c_str(), digest);
     return name + " " + std::to_string(std::filesystem::file_size(file)) + " " + digest + "\n";
+}
+
+// The same for the speech model, whose release host publishes no size
+// beside the digest.
+inline std::string unsized_digest_line(const std::string& name, const std::filesystem::path& file)
+{
+    const std::string line = digest_line(name, file);
+    return name + " 0 " + line.substr(line.rfind(' ') + 1);
 }
 
 // The path of an address on the test server.

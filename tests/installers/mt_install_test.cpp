@@ -5,11 +5,10 @@
 #include <algorithm>
 #include <fstream>
 
-#include "dialog_report.h"
 #include "file_tree.h"
 #include "https_test_server.h"
 #include "installer_fixture.h"
-#include "mt_errors.h"
+#include "outcome_texts.h"
 #include "mt_home.h"
 #include "mt_models.h"
 #include "mt_runtime.h"
@@ -46,16 +45,14 @@ protected:
     TempFolder folder;
     ScopedEnvironment environment;
     std::wstring home;
-    ReportWindow dialog{WM_TRANSLATION_REPORT};
+    ReportLog dialog;
 };
 
 TEST_F(TranslationInstall, AFreshSystemGetsTheRuntimeThenBothModelsAndARetryFetchesOnlyWhatIsMissing)
 {
     const std::string lastPackage = server_path(runtime_packages()[3].url);
     ts::set_rules(R"({"/)" + lastPackage + R"(":{"status":500}})");
-    std::wstring text;
-    EXPECT_FALSE(install_language(dialog.window(), "vi", text));
-    EXPECT_EQ(text, MT_ERR_REFUSED);
+    EXPECT_EQ(install_language("vi", dialog.sink()).outcome, Outcome::Refused);
     std::vector<std::wstring> reports = dialog.reports();
     for (const wchar_t* done : {L"Đang tải 1/16 · 100 %…", L"Đang tải 2/16 · 100 %…", L"Đang tải 3/16 · 100 %…"})
         EXPECT_NE(std::find(reports.begin(), reports.end(), done), reports.end()) << wide_to_utf8(done);
@@ -66,8 +63,10 @@ TEST_F(TranslationInstall, AFreshSystemGetsTheRuntimeThenBothModelsAndARetryFetc
 
     ts::set_rules("{}");
     ts::clear_log();
-    ASSERT_TRUE(install_language(dialog.window(), "vi", text)) << wide_to_utf8(text);
-    EXPECT_EQ(text, L"Đã cài · 807 MB");
+    const WorkerReport installed = install_language("vi", dialog.sink());
+    ASSERT_EQ(installed.outcome, Outcome::Done) << wide_to_utf8(installed.text);
+    EXPECT_EQ(installed.stage, WorkStage::Done);
+    EXPECT_EQ(installed.text, L"Đã cài · 807 MB");
     EXPECT_EQ(count_lines(ts::log()), 1 + 12) << ts::log();
     reports = dialog.reports();
     ASSERT_FALSE(reports.empty());
@@ -83,16 +82,17 @@ TEST_F(TranslationInstall, AFreshSystemGetsTheRuntimeThenBothModelsAndARetryFetc
 
 TEST_F(TranslationInstall, AModelFileThatFailsLeavesTheLanguageNotInstalledAndTheRuntimeWhole)
 {
-    std::wstring text;
-    ASSERT_TRUE(install_language(dialog.window(), "vi", text)) << wide_to_utf8(text);
-    ASSERT_TRUE(remove_language("vi", text)) << wide_to_utf8(text);
+    ASSERT_EQ(install_language("vi", dialog.sink()).outcome, Outcome::Done);
+    ASSERT_EQ(remove_language("vi").outcome, Outcome::Done);
     dialog.reports();
 
     const ModelRow& reverse = *find_model(built_in_catalog(), "vi-en");
     const std::string weights = server_path(model_file_item(reverse, reverse.files.back()).url);
     ts::set_rules(R"({"/)" + weights + R"(":{"cut_after":5}})");
-    EXPECT_FALSE(install_language(dialog.window(), "vi", text));
-    EXPECT_EQ(text, MT_ERR_INCOMPLETE);
+    const WorkerReport failed = install_language("vi", dialog.sink());
+    EXPECT_EQ(failed.outcome, Outcome::Incomplete);
+    EXPECT_EQ(failed.stage, WorkStage::Failed);
+    EXPECT_EQ(failed.text, L"Lỗi: tải không trọn (kiểm tra mạng).");
     EXPECT_FALSE(is_language_installed(home, "vi"));
     EXPECT_TRUE(is_runtime_installed());
     const std::vector<std::wstring> reports = dialog.reports();
@@ -103,9 +103,9 @@ TEST_F(TranslationInstall, AModelFileThatFailsLeavesTheLanguageNotInstalledAndTh
 TEST_F(TranslationInstall, FrenchBringsTheFourFilesOfOneModelAndTheSixOfTheOther)
 {
     folder.write("home/runtime/ok", std::string(RUNTIME_VERSION) + "\r\n");
-    std::wstring text;
-    ASSERT_TRUE(install_language(dialog.window(), "fr", text)) << wide_to_utf8(text);
-    EXPECT_EQ(text, L"Đã cài · 793 MB");
+    const WorkerReport installed = install_language("fr", dialog.sink());
+    ASSERT_EQ(installed.outcome, Outcome::Done) << wide_to_utf8(installed.text);
+    EXPECT_EQ(installed.text, L"Đã cài · 793 MB");
     const std::string log = ts::log();
     EXPECT_EQ(count_lines(log), 4 + 6) << log;
     EXPECT_NE(log.find("/quickmt/quickmt-en-fr/resolve/ca99647b9788aac9bb9026b0c5026c2ccfaebf14/joint.spm.model"),

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "installer_fixture.h"
-#include "mt_errors.h"
+#include "outcome_texts.h"
 #include "mt_home.h"
 #include "mt_models.h"
 #include "temp_folder.h"
@@ -43,8 +43,7 @@ TEST_F(InstallPlanning, AFreshSystemFetchesTheRuntimeAndTwelveModelFiles)
 {
     list_vietnamese(5000);
     InstallPlan plan;
-    std::wstring text;
-    ASSERT_TRUE(plan_install(built_in_catalog(), "vi", plan, text)) << std::string(text.begin(), text.end());
+    ASSERT_EQ(plan_install(built_in_catalog(), "vi", plan), Outcome::Done);
     EXPECT_TRUE(plan.runtimeNeeded);
     EXPECT_EQ(plan.fileCount, 16);
     EXPECT_EQ(plan.bytesNeeded, 200000000u + 2 * (5 * 1000 + 5000));
@@ -56,7 +55,7 @@ TEST_F(InstallPlanning, AFreshSystemFetchesTheRuntimeAndTwelveModelFiles)
     folder.write("home/runtime/ok", RUNTIME_VERSION);
     folder.write("home/en-vi/model.bin", std::string(5000, 'm'));
     folder.write("home/vi-en/config.json", std::string(999, 'c'));
-    ASSERT_TRUE(plan_install(built_in_catalog(), "vi", plan, text));
+    ASSERT_EQ(plan_install(built_in_catalog(), "vi", plan), Outcome::Done);
     EXPECT_FALSE(plan.runtimeNeeded);
     EXPECT_EQ(plan.fileCount, 12);
     EXPECT_EQ(plan.bytesNeeded, 2u * 5 * 1000 + 5000);
@@ -66,22 +65,19 @@ TEST_F(InstallPlanning, RefusesUnknownLanguagesUnverifiableFilesAndAFullDisk)
 {
     list_vietnamese(5000);
     InstallPlan plan;
-    std::wstring text;
-    EXPECT_FALSE(plan_install(built_in_catalog(), "xx", plan, text));
-    EXPECT_EQ(text, MT_ERR_UNKNOWN_LANGUAGE);
-    EXPECT_FALSE(plan_install(built_in_catalog(), "fr", plan, text)) << "no digests listed for French";
-    EXPECT_EQ(text, MT_ERR_UNVERIFIABLE);
+    EXPECT_EQ(plan_install(built_in_catalog(), "xx", plan), Outcome::UnknownLanguage);
+    EXPECT_EQ(plan_install(built_in_catalog(), "fr", plan), Outcome::Unverifiable) << "no digests listed for French";
 
     list_vietnamese(1000000000000000ull);
-    EXPECT_FALSE(plan_install(built_in_catalog(), "vi", plan, text));
+    EXPECT_EQ(plan_install(built_in_catalog(), "vi", plan), Outcome::NoSpace);
     const uint64_t needed = 200000000 + 2 * (5 * 1000 + 1000000000000000ull) + 500000000;
+    const std::wstring& text = plan.shortage;
     EXPECT_EQ(text.substr(0, text.find(L" trống")), L"Lỗi: cần khoảng " + std::to_wstring(needed / 1000000) + L" MB");
     EXPECT_NE(text.find(L", ổ đĩa còn "), std::wstring::npos);
 
     environment.set(L"MIRADOT_MT_HOME", L"");
     environment.set(L"LOCALAPPDATA", L"");
-    EXPECT_FALSE(plan_install(built_in_catalog(), "vi", plan, text));
-    EXPECT_EQ(text, MT_ERR_NO_FOLDER);
+    EXPECT_EQ(plan_install(built_in_catalog(), "vi", plan), Outcome::NoFolder);
 }
 
 TEST(ModelFileItem, NamesTheHubAddressAtThePinnedRevision)

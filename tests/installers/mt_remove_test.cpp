@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "installer_fixture.h"
-#include "mt_errors.h"
+#include "outcome_texts.h"
 #include "mt_models.h"
 #include "service_process.h"
 #include "temp_folder.h"
@@ -32,16 +32,17 @@ protected:
 TEST_F(RemoveLanguage, DeletesBothModelsAndReportsTheSpaceRegained)
 {
     EXPECT_TRUE(is_language_installed(home, "fr"));
-    std::wstring text;
-    EXPECT_TRUE(remove_language("fr", text));
-    EXPECT_EQ(text, L"Đã gỡ, lấy lại khoảng 3 MB");
+    WorkerReport removed = remove_language("fr");
+    EXPECT_EQ(removed.outcome, Outcome::Done);
+    EXPECT_EQ(removed.text, L"Đã gỡ, lấy lại khoảng 3 MB");
     EXPECT_FALSE(is_language_installed(home, "fr"));
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(home) / "en-fr"));
     EXPECT_TRUE(is_language_installed(home, "vi")) << "other packs stay";
     std::filesystem::remove_all(std::filesystem::path(home) / "vi-en");
     EXPECT_FALSE(is_language_installed(home, "vi")) << "one direction is no pack";
-    EXPECT_TRUE(remove_language("vi", text)) << "a half pack is removed too";
-    EXPECT_EQ(text, L"Đã gỡ, lấy lại khoảng 2 MB");
+    removed = remove_language("vi");
+    EXPECT_EQ(removed.outcome, Outcome::Done) << "a half pack is removed too";
+    EXPECT_EQ(removed.text, L"Đã gỡ, lấy lại khoảng 2 MB");
 }
 
 TEST_F(RemoveLanguage, AServiceHoldingTheModelIsAskedToUnloadThenToQuit)
@@ -60,12 +61,12 @@ TEST_F(RemoveLanguage, AServiceHoldingTheModelIsAskedToUnloadThenToQuit)
         folder.write("home/en-fr/model.bin", "m");
         ServiceProcess service(weights("en-fr").wstring(), c.mode);
         ASSERT_TRUE(service.ready()) << c.name;
-        std::wstring text;
-        EXPECT_EQ(remove_language("fr", text), c.removed) << c.name;
+        const Outcome outcome = remove_language("fr").outcome;
         if (c.removed) {
+            EXPECT_EQ(outcome, Outcome::Done) << c.name;
             EXPECT_FALSE(std::filesystem::exists(weights("en-fr"))) << c.name;
         } else {
-            EXPECT_EQ(text, MT_ERR_MODEL_IN_USE) << c.name;
+            EXPECT_EQ(outcome, Outcome::ModelInUse) << c.name;
             EXPECT_TRUE(std::filesystem::exists(weights("en-fr"))) << c.name;
         }
     }

@@ -4,7 +4,7 @@
 
 #include "file_tree.h"
 #include "installer_fixture.h"
-#include "mt_errors.h"
+#include "outcome_texts.h"
 #include "mt_home.h"
 #include "mt_runtime.h"
 #include "service_process.h"
@@ -41,7 +41,7 @@ protected:
 
 TEST_F(RuntimePhase, AssemblesTheLayoutTheServiceNeeds)
 {
-    ASSERT_EQ(error_text(assemble_runtime(home)), L"");
+    ASSERT_EQ(assemble_runtime(home), Outcome::Done);
     EXPECT_EQ(read_file(at("runtime.new/python314._pth")), "python314.zip\r\n.\r\nsite\r\n");
     EXPECT_EQ(read_file(at("runtime.new/miraDot-Translate.exe")), "MZ pythonw");
     EXPECT_EQ(read_file(at("runtime.new/ok")), std::string(RUNTIME_VERSION) + "\r\n");
@@ -70,12 +70,12 @@ TEST_F(RuntimePhase, AnUnpackFailureLeavesTheActiveRuntimeAlone)
         std::filesystem::path package = at("dl") / c.package;
         std::filesystem::copy_file(test_archive(c.replacement), package,
                                    std::filesystem::copy_options::overwrite_existing);
-        EXPECT_EQ(error_text(assemble_runtime(home)), MT_ERR_UNPACK) << c.name;
+        EXPECT_EQ(assemble_runtime(home), Outcome::Unpack) << c.name;
         EXPECT_EQ(read_file(at("runtime/miraDot-Translate.exe")), "MZ old") << c.name;
         std::filesystem::copy_file(test_archive(c.package), package, std::filesystem::copy_options::overwrite_existing);
     }
     NoSystemTar noTar;
-    EXPECT_EQ(error_text(assemble_runtime(home)), MT_ERR_UNPACK);
+    EXPECT_EQ(assemble_runtime(home), Outcome::Unpack);
 }
 
 TEST_F(RuntimePhase, SwapReplacesAnOlderRuntimeAndClearsTheDownloads)
@@ -84,8 +84,8 @@ TEST_F(RuntimePhase, SwapReplacesAnOlderRuntimeAndClearsTheDownloads)
     for (bool old : withOld) {
         if (old)
             old_runtime();
-        ASSERT_EQ(error_text(assemble_runtime(home)), L"");
-        EXPECT_EQ(error_text(swap_in_runtime(home)), L"") << old;
+        ASSERT_EQ(assemble_runtime(home), Outcome::Done);
+        EXPECT_EQ(swap_in_runtime(home), Outcome::Done) << old;
         EXPECT_TRUE(is_runtime_installed()) << old;
         EXPECT_EQ(read_file(at("runtime/miraDot-Translate.exe")), "MZ pythonw");
         std::vector<std::string> left;
@@ -101,7 +101,7 @@ TEST_F(RuntimePhase, SwapReplacesAnOlderRuntimeAndClearsTheDownloads)
 TEST_F(RuntimePhase, ASwapWithoutANewRuntimeKeepsTheOldOne)
 {
     old_runtime();
-    EXPECT_EQ(error_text(swap_in_runtime(home)), MT_ERR_CANNOT_WRITE);
+    EXPECT_EQ(swap_in_runtime(home), Outcome::CannotWrite);
     EXPECT_EQ(read_file(at("runtime/miraDot-Translate.exe")), "MZ old") << "moved back into place";
     EXPECT_TRUE(std::filesystem::exists(at("dl/python.zip"))) << "the verified packages stay for a retry";
 }
@@ -109,18 +109,18 @@ TEST_F(RuntimePhase, ASwapWithoutANewRuntimeKeepsTheOldOne)
 TEST_F(RuntimePhase, ARuntimeInUseStaysWholeUntilItsServiceQuits)
 {
     old_runtime();
-    ASSERT_EQ(error_text(assemble_runtime(home)), L"");
+    ASSERT_EQ(assemble_runtime(home), Outcome::Done);
     {
         ServiceProcess stubborn(at("runtime").wstring(), L"stays");
         ASSERT_TRUE(stubborn.ready());
-        EXPECT_EQ(error_text(swap_in_runtime(home)), MT_ERR_RUNTIME_BUSY);
+        EXPECT_EQ(swap_in_runtime(home), Outcome::RuntimeBusy);
         EXPECT_TRUE(stubborn.running());
         EXPECT_EQ(read_file(at("runtime/miraDot-Translate.exe")), "MZ old");
         EXPECT_EQ(read_file(at("runtime.new/miraDot-Translate.exe")), "MZ pythonw") << "the new one stays staged";
     }
     ServiceProcess willing(at("runtime").wstring(), L"quits");
     ASSERT_TRUE(willing.ready());
-    EXPECT_EQ(error_text(swap_in_runtime(home)), L"");
+    EXPECT_EQ(swap_in_runtime(home), Outcome::Done);
     EXPECT_FALSE(willing.running()) << "asked to quit";
     EXPECT_TRUE(is_runtime_installed());
 }

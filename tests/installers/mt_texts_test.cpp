@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "mt_catalog.h"
 #include "mt_texts.h"
+#include "outcome_texts.h"
 
 namespace {
 
@@ -58,6 +61,22 @@ TEST(TranslationTexts, AJobNeedsItsBytesAndFiveHundredMegabytesToSpare)
     EXPECT_EQ(job_space_error(needed, needed + 500000000), L"");
     EXPECT_EQ(job_space_error(needed, needed + 499999999), L"Lỗi: cần khoảng 1506 MB trống, ổ đĩa còn 1506 MB.");
     EXPECT_EQ(job_space_error(needed, 3000000), L"Lỗi: cần khoảng 1506 MB trống, ổ đĩa còn 3 MB.");
+}
+
+// Every way a job can fail has its own line, and a refused download has one
+// wording wherever it happens.
+TEST(OutcomeTexts, EachFailureHasALineOfItsOwn)
+{
+    std::set<std::wstring> lines;
+    for (int code = int(Outcome::NoFolder); code <= int(Outcome::InstallerNotRun); ++code) {
+        const Outcome outcome = Outcome(code);
+        const std::wstring line = outcome_text(outcome);
+        const bool failure = outcome != Outcome::NoOffer && outcome != Outcome::Cancelled;
+        EXPECT_EQ(line.rfind(L"Lỗi: ", 0) == 0, failure) << code;
+        EXPECT_TRUE(lines.insert(line).second) << code << " words another outcome's line";
+    }
+    EXPECT_EQ(outcome_text(Outcome::Done), std::wstring());
+    EXPECT_EQ(outcome_text(Outcome::Refused), std::wstring(L"Lỗi: không tải được (máy chủ từ chối)."));
 }
 
 }  // namespace

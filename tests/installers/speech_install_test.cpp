@@ -4,10 +4,9 @@
 
 #include <fstream>
 
-#include "dialog_report.h"
 #include "https_test_server.h"
 #include "installer_fixture.h"
-#include "mt_errors.h"
+#include "outcome_texts.h"
 #include "pipe.h"
 #include "speech_install.h"
 #include "speech_model.h"
@@ -37,7 +36,7 @@ protected:
     {
         ts::serve_at(path, ts::read_file(test_archive(served)));
         std::ofstream(folder.path() / "digests.txt")
-            << digest_line(wide_to_utf8(speech_model_item().name), test_archive(listed));
+            << unsized_digest_line(wide_to_utf8(speech_model_item().name), test_archive(listed));
     }
 
     bool installed() { return miradot::default_model_installed(); }
@@ -47,13 +46,13 @@ protected:
     TempFolder folder;
     ScopedEnvironment environment;
     std::string path;
-    ReportWindow dialog{WM_VOICE_INSTALL_REPORT};
+    ReportLog dialog;
 };
 
 TEST_F(SpeechInstall, DownloadsChecksAndUnpacksWithProgress)
 {
     offer("speech-model.tar.bz2", "speech-model.tar.bz2");
-    ASSERT_EQ(error_text(install_speech_model(dialog.window())), L"");
+    ASSERT_EQ(install_speech_model(dialog.sink()), Outcome::Done);
     EXPECT_TRUE(installed());
     EXPECT_FALSE(std::filesystem::exists(models() / "download.tar.bz2.part"));
     const std::vector<std::wstring> reports = dialog.reports();
@@ -67,7 +66,7 @@ TEST_F(SpeechInstall, AServerWithoutALengthShowsNoPercentage)
 {
     offer("speech-model.tar.bz2", "speech-model.tar.bz2");
     ts::set_rules(R"({"/)" + path + R"(":{"no_length":true}})");
-    ASSERT_EQ(error_text(install_speech_model(dialog.window())), L"");
+    ASSERT_EQ(install_speech_model(dialog.sink()), Outcome::Done);
     EXPECT_TRUE(installed());
     EXPECT_EQ(dialog.reports(), (std::vector<std::wstring>{L"Đang tải… 0 %", L"Đang kiểm tra…"}));
 }
@@ -79,22 +78,22 @@ TEST_F(SpeechInstall, EveryFailureHasItsLineAndLeavesNoDownloadFile)
         const char* served;
         const char* listed;
         std::string rules;
-        const wchar_t* error;
+        Outcome error;
     };
     const uint64_t half = std::filesystem::file_size(test_archive("speech-model.tar.bz2")) / 2;
     const Case cases[] = {
         {"a connection that breaks half-way", "speech-model.tar.bz2", "speech-model.tar.bz2",
-         R"({"/)" + path + R"(":{"cut_after":)" + std::to_string(half) + "}}", MT_ERR_INCOMPLETE},
-        {"an error page instead of the archive", "error-page.tar.bz2", "speech-model.tar.bz2", "{}", MT_ERR_WRONG_FILE},
+         R"({"/)" + path + R"(":{"cut_after":)" + std::to_string(half) + "}}", Outcome::Incomplete},
+        {"an error page instead of the archive", "error-page.tar.bz2", "speech-model.tar.bz2", "{}", Outcome::WrongFile},
         {"a refusal", "speech-model.tar.bz2", "speech-model.tar.bz2", R"({"/)" + path + R"(":{"status":404}})",
-         MT_ERR_WRONG_FILE},
+         Outcome::Refused},
         {"an archive without the joiner", "speech-incomplete.tar.bz2", "speech-incomplete.tar.bz2", "{}",
-         MT_ERR_UNPACK},
+         Outcome::Unpack},
     };
     for (const Case& c : cases) {
         offer(c.served, c.listed);
         ts::set_rules(c.rules);
-        EXPECT_EQ(error_text(install_speech_model(dialog.window())), c.error) << c.name;
+        EXPECT_EQ(install_speech_model(dialog.sink()), c.error) << c.name;
         EXPECT_FALSE(installed()) << c.name;
         EXPECT_FALSE(std::filesystem::exists(models() / "download.tar.bz2.part")) << c.name;
         EXPECT_TRUE(holds_only_the_log(models().parent_path())) << c.name << ": the folders it made";
@@ -104,12 +103,12 @@ TEST_F(SpeechInstall, EveryFailureHasItsLineAndLeavesNoDownloadFile)
     offer("speech-model.tar.bz2", "speech-model.tar.bz2");
     {
         NoSystemTar noTar;
-        EXPECT_EQ(error_text(install_speech_model(dialog.window())), MT_ERR_UNPACK);
+        EXPECT_EQ(install_speech_model(dialog.sink()), Outcome::Unpack);
     }
     EXPECT_FALSE(installed());
 
     environment.set(L"LOCALAPPDATA", L"");
-    EXPECT_EQ(error_text(install_speech_model(dialog.window())), MT_ERR_NO_FOLDER);
+    EXPECT_EQ(install_speech_model(dialog.sink()), Outcome::NoFolder);
 }
 
 std::string ping()
@@ -134,7 +133,7 @@ TEST_F(SpeechInstall, ARunningVoiceHelperIsReadyOnceTheModelIsInstalled)
     const std::string before = ping();
     EXPECT_NE(before.find("\"ready\":false"), std::string::npos) << before;
     offer("speech-model.tar.bz2", "speech-model.tar.bz2");
-    ASSERT_EQ(error_text(install_speech_model(dialog.window())), L"");
+    ASSERT_EQ(install_speech_model(dialog.sink()), Outcome::Done);
     const std::string after = ping();
     EXPECT_NE(after.find("\"ready\":true"), std::string::npos) << after;
     // And it transcribes with the model it picked up.

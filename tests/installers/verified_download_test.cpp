@@ -4,11 +4,11 @@
 
 #include <set>
 
-#include "dialog_report.h"
 #include "https_test_server.h"
 #include "installer_fixture.h"
-#include "mt_errors.h"
+#include "outcome_texts.h"
 #include "temp_folder.h"
+#include "mt_runtime.h"
 #include "verified_download.h"
 
 namespace ts = test_server;
@@ -45,12 +45,12 @@ protected:
     const std::string body = std::string(300000, 'w') + "end";
     TempFolder folder;
     std::wstring target;
-    ReportWindow dialog{WM_TRANSLATION_REPORT};
+    ReportLog dialog;
 };
 
 TEST_F(VerifiedDownload, ReportsItsProgressAndReusesAVerifiedFile)
 {
-    ASSERT_EQ(error_text(download_verified_file(dialog.window(), item(), target, 3, 16)), L"");
+    ASSERT_EQ(download_translation_file(item(), target, 3, 16, dialog.sink()), Outcome::Done);
     EXPECT_EQ(read_file(target), body);
     EXPECT_FALSE(part_left());
     const std::vector<std::wstring> progress = dialog.reports();
@@ -62,14 +62,14 @@ TEST_F(VerifiedDownload, ReportsItsProgressAndReusesAVerifiedFile)
         << "each per cent is posted once";
 
     ts::clear_log();
-    EXPECT_EQ(error_text(download_verified_file(dialog.window(), item(), target, 3, 16)), L"");
+    EXPECT_EQ(download_translation_file(item(), target, 3, 16, dialog.sink()), Outcome::Done);
     EXPECT_EQ(ts::log(), "") << "a verified file is not fetched again";
     EXPECT_TRUE(dialog.reports().empty());
 
     // A server that announces no length: the body ends with the connection.
     std::filesystem::remove(target);
     ts::set_rules(R"({"/model.bin":{"no_length":true}})");
-    EXPECT_EQ(error_text(download_verified_file(dialog.window(), item(), target, 1, 1)), L"");
+    EXPECT_EQ(download_translation_file(item(), target, 1, 1, dialog.sink()), Outcome::Done);
     EXPECT_EQ(read_file(target), body);
 }
 
@@ -79,25 +79,25 @@ TEST_F(VerifiedDownload, EveryFailureKeepsThePreviousFileAndLeavesNoPart)
         const char* name;
         std::string served;
         std::string rules;
-        const wchar_t* error;
+        Outcome error;
     };
     const std::string cut = R"({"/model.bin":{"cut_after":)" + std::to_string(body.size() - 1) + "}}";
     const Case cases[] = {
-        {"one byte short", body, cut, MT_ERR_INCOMPLETE},
-        {"one byte more", body + "x", "{}", MT_ERR_WRONG_FILE},
-        {"an error page of the same size", std::string(body.size(), '<'), "{}", MT_ERR_WRONG_FILE},
-        {"a refusal", body, R"({"/model.bin":{"status":404}})", MT_ERR_REFUSED},
-        {"a server error", body, R"({"/model.bin":{"status":500}})", MT_ERR_REFUSED},
+        {"one byte short", body, cut, Outcome::Incomplete},
+        {"one byte more", body + "x", "{}", Outcome::WrongFile},
+        {"an error page of the same size", std::string(body.size(), '<'), "{}", Outcome::WrongFile},
+        {"a refusal", body, R"({"/model.bin":{"status":404}})", Outcome::Refused},
+        {"a server error", body, R"({"/model.bin":{"status":500}})", Outcome::Refused},
         {"a redirect through plain HTTP", body,
          R"({"/model.bin":{"redirect":")" + ts::url("hop", "MIRADOT_TEST_HTTP_PORT") + R"("},"/hop":{"redirect":")"
              + ts::url("model.bin") + R"("}})",
-         MT_ERR_REFUSED},
+         Outcome::Refused},
     };
     for (const Case& c : cases) {
         folder.write("model.bin", "the previous file");
         ts::serve("model.bin", c.served);
         ts::set_rules(c.rules);
-        EXPECT_EQ(error_text(download_verified_file(dialog.window(), item(), target, 1, 1)), c.error) << c.name;
+        EXPECT_EQ(download_translation_file(item(), target, 1, 1, dialog.sink()), c.error) << c.name;
         EXPECT_EQ(read_file(target), "the previous file") << c.name;
         EXPECT_FALSE(part_left()) << c.name;
     }
@@ -105,13 +105,13 @@ TEST_F(VerifiedDownload, EveryFailureKeepsThePreviousFileAndLeavesNoPart)
 
     DownloadItem unreachable = item();
     unreachable.url = L"https://localhost:1/model.bin";
-    EXPECT_EQ(error_text(download_verified_file(dialog.window(), unreachable, target, 1, 1)), MT_ERR_NO_NETWORK);
+    EXPECT_EQ(download_translation_file(unreachable, target, 1, 1, dialog.sink()), Outcome::NoNetwork);
 
     ts::clear_log();
     DownloadItem unknown = item();
     unknown.size = 0;
     unknown.sha256.clear();
-    EXPECT_EQ(error_text(download_verified_file(dialog.window(), unknown, target, 1, 1)), MT_ERR_UNVERIFIABLE);
+    EXPECT_EQ(download_translation_file(unknown, target, 1, 1, dialog.sink()), Outcome::Unverifiable);
     EXPECT_EQ(ts::log(), "") << "nothing unverifiable is fetched";
     EXPECT_FALSE(part_left());
 
@@ -119,7 +119,7 @@ TEST_F(VerifiedDownload, EveryFailureKeepsThePreviousFileAndLeavesNoPart)
     ts::serve("model.bin", body);
     ts::serve("moved.bin", body);
     ts::set_rules(R"({"/model.bin":{"redirect":"/moved.bin"}})");
-    EXPECT_EQ(error_text(download_verified_file(dialog.window(), item(), target, 1, 1)), L"");
+    EXPECT_EQ(download_translation_file(item(), target, 1, 1, dialog.sink()), Outcome::Done);
     EXPECT_EQ(read_file(target), body);
     ts::set_rules("{}");
 }

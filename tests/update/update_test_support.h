@@ -6,11 +6,13 @@
 #include "https_test_server.h"
 #include "settings_store.h"
 #include "update_check.h"
+#include "dialog_report.h"
 #include "update_install.h"
 
 #include <sodium.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,36 +65,47 @@ inline std::wstring update_text(const wchar_t* name)
 
 struct InstallReport {
     std::vector<std::wstring> progress;
-    WPARAM kind = 99;  // none yet
+    WorkStage stage = WorkStage::Waiting;  // of the last report, once it came
     std::wstring text;
 };
 
-// Runs the update install worker, reporting to window, until its final
-// message; on_progress sees each progress text as it arrives.
+inline DWORD WINAPI install_update_thread(void* parameter)
+{
+    HWND window = static_cast<HWND>(parameter);
+    post_report(window, install_update(window, [window](const WorkerReport& report) { post_report(window, report); }));
+    return 0;
+}
+
+// Runs the update install on a thread of its own, as the dialog does,
+// reporting to window, until its last report; on_progress sees each
+// progress text as it arrives.
 inline InstallReport run_update_install(HWND window, const std::function<void(const std::wstring&)>& on_progress = {})
 {
-    InstallReport report;
-    HANDLE thread = CreateThread(nullptr, 0, update_install_thread, window, 0, nullptr);
+    InstallReport result;
+    HANDLE thread = CreateThread(nullptr, 0, install_update_thread, window, 0, nullptr);
     if (!thread)
-        return report;
+        return result;
+    bool ended = false;
     MSG message;
-    while (report.kind == 99 && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.message != WM_UPDATE_INSTALL_REPORT) {
+    while (!ended && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message != WM_WORKER_REPORT) {
             DispatchMessageW(&message);
             continue;
         }
-        wchar_t* text = reinterpret_cast<wchar_t*>(message.lParam);
-        if (message.wParam == UPDATE_PROGRESS) {
-            report.progress.push_back(text);
+        const std::unique_ptr<WorkerReport> report = take_report(message.lParam);
+        if (is_last_report(*report)) {
+            ended = true;
+            result.stage = report->stage;
+            result.text = report->text;
+        } else {
+            result.progress.push_back(report->text);
             if (on_progress)
-                on_progress(text);
-        } else
-            report.kind = message.wParam, report.text = text;
-        free(text);
+                on_progress(report->text);
+        }
     }
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
-    return report;
+    return result;
 }
 
 }  // namespace update_test

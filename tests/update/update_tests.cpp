@@ -92,21 +92,25 @@ TEST_F(UpdateCheck, ComparesTheSignedVersionWithTheRunningOne)
 {
     struct Case {
         const char* version;
-        const char* status;
-    } cases[] = {{"1.2", "new"}, {"0.1.5.0", "same"}, {"0.1.4.9", "older"}, {"0.1", "older"}};
+        CheckStatus status;
+        const wchar_t* stored;
+    } cases[] = {{"1.2", CheckStatus::New, L"new"},
+                 {"0.1.5.0", CheckStatus::Same, L"same"},
+                 {"0.1.4.9", CheckStatus::Older, L"older"},
+                 {"0.1", CheckStatus::Older, L"older"}};
     for (const Case& c : cases) {
         std::string body = manifest(c.version, "https://localhost/i.exe", DIGEST, 42);
         publish(body, sign(body));
         UpdateCheckResult r = check();
-        EXPECT_STREQ(r.status, c.status) << c.version;
+        EXPECT_EQ(r.status, c.status) << c.version;
         EXPECT_STREQ(r.version, c.version);
         EXPECT_STREQ(r.error, "");
         EXPECT_STREQ(r.notes, L"Bản sửa lỗi");
-        EXPECT_EQ(update_text(L"Status"), std::wstring(c.status, c.status + std::strlen(c.status)));
+        EXPECT_EQ(update_text(L"Status"), c.stored);
         EXPECT_EQ(update_text(L"Error"), L"");
         EXPECT_EQ(update_text(L"Notes"), L"Bản sửa lỗi");
         EXPECT_LE(unix_time_now() - read_qword(L"Last"), 5u);
-        EXPECT_EQ(read_last_check_state(), 1);
+        EXPECT_EQ(read_last_check_state(), LastCheck::Succeeded);
     }
     // Only a "new" result wrote the offer; the later ones left it as it was.
     EXPECT_EQ(update_text(L"Url"), L"https://localhost/i.exe");
@@ -146,12 +150,12 @@ TEST_F(UpdateCheck, EveryFailureHasItsDiagnosticAndKeepsTheLastOffer)
     // A good check first, whose offer must outlive every failure.
     publish(good, signature);
     ts::serve("plain.json", good);
-    ASSERT_STREQ(check().status, "new");
+    ASSERT_EQ(check().status, CheckStatus::New);
     for (const Case& c : cases) {
         publish(c.manifest, c.signature);
         ts::set_rules(c.rules);
         UpdateCheckResult r = check();
-        EXPECT_STREQ(r.status, "error") << c.name;
+        EXPECT_EQ(r.status, CheckStatus::Error) << c.name;
         EXPECT_EQ(r.error, c.error) << c.name;
         EXPECT_STREQ(r.version, "") << c.name;
         EXPECT_STREQ(r.notes, L"") << c.name;
@@ -160,7 +164,7 @@ TEST_F(UpdateCheck, EveryFailureHasItsDiagnosticAndKeepsTheLastOffer)
         EXPECT_EQ(update_text(L"Latest"), L"0.2.0") << c.name;
         EXPECT_EQ(update_text(L"Url"), L"https://localhost/i.exe") << c.name;
         EXPECT_EQ(read_qword(L"Size"), 7u) << c.name;
-        EXPECT_EQ(read_last_check_state(), 2) << c.name;
+        EXPECT_EQ(read_last_check_state(), LastCheck::Failed) << c.name;
         char version[24];
         EXPECT_FALSE(read_available_update(version, nullptr, 0)) << c.name;
     }
@@ -199,7 +203,7 @@ TEST_F(UpdateCheck, RedirectsAreFollowedOnlyOverHttpsToTheSameServer)
         ts::set_rules(c.rules);
         UpdateCheckResult r = check();
         EXPECT_STREQ(r.error, c.error) << c.name;
-        EXPECT_STREQ(r.status, c.error[0] ? "error" : "new") << c.name;
+        EXPECT_EQ(r.status, c.error[0] ? CheckStatus::Error : CheckStatus::New) << c.name;
         if (c.never_asked[0])
             EXPECT_EQ(ts::log().find(c.never_asked), std::string::npos) << c.name << ": " << ts::log();
     }
@@ -227,7 +231,7 @@ TEST_F(UpdateCheck, CertificatesAreVerifiedAndTimeOutsEndAStall)
     ULONGLONG start = GetTickCount64();
     UpdateCheckResult r = check();
     ULONGLONG took = GetTickCount64() - start;
-    EXPECT_STREQ(r.status, "error");
+    EXPECT_EQ(r.status, CheckStatus::Error);
     EXPECT_TRUE(std::strcmp(r.error, "HTTP 0") == 0 || std::strncmp(r.error, "connect failed (", 16) == 0) << r.error;
     EXPECT_GE(took, 9000u);
     EXPECT_LT(took, 30000u);
@@ -238,7 +242,7 @@ TEST_F(UpdateCheck, NotesAreKeptTo500UnitsAndTheOfferIsReadBack)
     std::string notes(520, 'n');
     std::string body = manifest("0.3", "https://localhost/i.exe", DIGEST, 0, notes);
     publish(body, sign(body));
-    ASSERT_STREQ(check().status, "new");
+    ASSERT_EQ(check().status, CheckStatus::New);
     EXPECT_EQ(update_text(L"Notes"), std::wstring(500, L'n'));
     char version[24];
     wchar_t read_notes[512];
@@ -280,18 +284,18 @@ TEST_F(UpdateCheck, AFailedCheckIsNotTheDaysCheckAndIsRetriedOnAGrowingDelay)
 {
     std::string body = manifest("0.2.0", "https://localhost/i.exe", DIGEST, 7);
     publish(body, sign(body));
-    ASSERT_STREQ(check().status, "new");
+    ASSERT_EQ(check().status, CheckStatus::New);
     const unsigned long long two_days_ago = unix_time_now() - 2 * 86400;
     set_qword(L"Last", two_days_ago);
 
     ts::set_rules(R"({"/latest.json":{"status":500}})");
-    ASSERT_STREQ(check().status, "error");
+    ASSERT_EQ(check().status, CheckStatus::Error);
     EXPECT_EQ(read_qword(L"Last"), two_days_ago) << "the daily trigger still finds the day's check to do";
-    EXPECT_EQ(read_last_check_state(), 2);
+    EXPECT_EQ(read_last_check_state(), LastCheck::Failed);
     EXPECT_FALSE(is_update_check_due()) << "an hour passes before the first retry";
     set_qword(L"Failed", unix_time_now() - 3601);
     EXPECT_TRUE(is_update_check_due());
-    ASSERT_STREQ(check().status, "error");
+    ASSERT_EQ(check().status, CheckStatus::Error);
     set_qword(L"Failed", unix_time_now() - 3601);
     EXPECT_FALSE(is_update_check_due()) << "two hours after the second failure";
     set_qword(L"Failed", unix_time_now() - 7201);
@@ -306,12 +310,12 @@ TEST_F(UpdateCheck, AFailedCheckIsNotTheDaysCheckAndIsRetriedOnAGrowingDelay)
 
     // A good check counts again as the day's.
     ts::set_rules("{}");
-    ASSERT_STREQ(check().status, "new");
+    ASSERT_EQ(check().status, CheckStatus::New);
     EXPECT_LE(unix_time_now() - read_qword(L"Last"), 5u);
     EXPECT_EQ(read_qword(L"Failed"), 0u);
     EXPECT_FALSE(is_update_check_due());
     ts::set_rules(R"({"/latest.json":{"status":500}})");
-    ASSERT_STREQ(check().status, "error");
+    ASSERT_EQ(check().status, CheckStatus::Error);
     EXPECT_FALSE(is_update_check_due()) << "the day's check was done";
 }
 
@@ -322,20 +326,20 @@ TEST_F(UpdateCheck, TheDialogLineFollowsTheStoredState)
     EXPECT_EQ(line.text, L"Chưa kiểm tra.");
     std::string body = manifest("0.2.0", "https://localhost/i.exe", DIGEST, 7, std::string(520, 'n'));
     publish(body, sign(body));
-    ASSERT_STREQ(check().status, "new");
+    ASSERT_EQ(check().status, CheckStatus::New);
     line = describe_update();
     EXPECT_EQ(line.kind, UpdateLineKind::Offer);
     EXPECT_EQ(line.text, L"Có bản mới 0.2.0. " + std::wstring(147, L'n') + L"…");
     // A failed check afterwards hides the offer and says what failed.
     ts::set_rules(R"({"/latest.json":{"status":500}})");
-    ASSERT_STREQ(check().status, "error");
+    ASSERT_EQ(check().status, CheckStatus::Error);
     line = describe_update();
     EXPECT_EQ(line.kind, UpdateLineKind::Failure);
     EXPECT_EQ(line.text, L"Không kết nối được máy chủ cập nhật.\nChi tiết: máy chủ trả lời mã HTTP 500.");
     ts::set_rules("{}");
     body = manifest("0.1.5", "https://localhost/i.exe", DIGEST, 7, "Ghi chú");
     publish(body, sign(body));
-    ASSERT_STREQ(check().status, "same");
+    ASSERT_EQ(check().status, CheckStatus::Same);
     line = describe_update();
     EXPECT_EQ(line.kind, UpdateLineKind::Plain);
     EXPECT_EQ(line.text, L"Đang dùng bản mới nhất.");
@@ -516,7 +520,7 @@ TEST_F(UpdateInstall, DownloadsChecksAndRunsTheInstallerSilently)
     std::string padded = installer_ + std::string(3 * 1024 * 1024 + 17, '\0');
     offer(padded, padded.size());
     InstallReport r = install();
-    EXPECT_EQ(r.kind, UPDATE_INSTALLED);
+    EXPECT_EQ(r.stage, WorkStage::Done);
     EXPECT_EQ(r.text, L"Đang cài bản 0.2.0… miraDot sẽ tự mở lại khi cài xong.");
     EXPECT_EQ(installer_log(), "/S /NOKEYBOARD /RUNSETTINGS");
     ASSERT_GE(r.progress.size(), 4u);
@@ -538,7 +542,7 @@ TEST_F(UpdateInstall, TheInstallerIsFetchedOnlyThroughHttpsHopsOfItsServer)
     offer(installer_, installer_.size());
     ts::serve("moved.exe", installer_);
     ts::set_rules(R"({"/miraDot-Setup-0.2.0.exe":{"redirect":"/moved.exe"}})");
-    EXPECT_EQ(install().kind, UPDATE_INSTALLED);
+    EXPECT_EQ(install().stage, WorkStage::Done);
     EXPECT_EQ(installer_log(), "/S /NOKEYBOARD /RUNSETTINGS");
 
     std::filesystem::remove(installer_log_);
@@ -546,7 +550,7 @@ TEST_F(UpdateInstall, TheInstallerIsFetchedOnlyThroughHttpsHopsOfItsServer)
     ts::set_rules(R"({"/miraDot-Setup-0.2.0.exe":{"redirect":")" + ts::url("hop", "MIRADOT_TEST_HTTP_PORT")
                   + R"("},"/hop":{"redirect":")" + ts::url("moved.exe") + R"("}})");
     InstallReport r = install();
-    EXPECT_EQ(r.text, L"Lỗi: không tải được (kiểm tra mạng).");
+    EXPECT_EQ(r.text, L"Lỗi: không tải được (máy chủ từ chối).");
     EXPECT_FALSE(installer_ran());
     EXPECT_EQ(ts::log(), "GET /miraDot-Setup-0.2.0.exe\n") << "nothing goes out over plain HTTP";
 }
@@ -555,7 +559,7 @@ TEST_F(UpdateInstall, WithoutAStatedSizeProgressStaysAtZero)
 {
     offer(installer_, 0);
     InstallReport r = install();
-    EXPECT_EQ(r.kind, UPDATE_INSTALLED);
+    EXPECT_EQ(r.stage, WorkStage::Done);
     ASSERT_EQ(r.progress.size(), 3u);
     EXPECT_EQ(r.progress[0], L"Đang tải bản 0.2.0… 0 %");
 }
@@ -572,19 +576,19 @@ TEST_F(UpdateInstall, EveryFailureIsReportedAndNothingUnverifiedRuns)
         bool requested;
     } cases[] = {
         {"one byte over the stated size", installer_ + "x", static_cast<long long>(installer_.size()), L"", "{}",
-         L"Lỗi: tệp tải về quá lớn.", true},
+         L"Lỗi: tệp tải về không đúng, đã xoá.", true},
         {"cut half-way with a stated size", installer_, -1, L"",
          R"({"/miraDot-Setup-0.2.0.exe":{"cut_after":)" + std::to_string(installer_.size() / 2) + "}}",
          L"Lỗi: tải không trọn (kiểm tra mạng).", true},
         {"cut half-way without one", installer_, 0, L"",
          R"({"/miraDot-Setup-0.2.0.exe":{"cut_after":)" + std::to_string(installer_.size() / 2) + "}}",
-         L"Lỗi: tệp tải về bị hỏng (sai mã kiểm tra), đã xoá.", true},
+         L"Lỗi: tệp tải về không đúng, đã xoá.", true},
         {"another digest", installer_, -1, std::wstring(DIGEST.begin(), DIGEST.end()), "{}",
-         L"Lỗi: tệp tải về bị hỏng (sai mã kiểm tra), đã xoá.", true},
+         L"Lỗi: tệp tải về không đúng, đã xoá.", true},
         {"upper-case digest", installer_, -1, std::wstring(64, L'A'), "{}", L"Lỗi: thông tin bản mới không hợp lệ.",
          false},
         {"missing on the server", installer_, -1, L"", R"({"/miraDot-Setup-0.2.0.exe":{"status":404}})",
-         L"Lỗi: không tải được (kiểm tra mạng).", true},
+         L"Lỗi: không tải được (máy chủ từ chối).", true},
         {"empty body", "", 0, L"", "{}", L"Lỗi: tải không trọn (kiểm tra mạng).", true},
     };
     for (const Case& c : cases) {
@@ -592,7 +596,7 @@ TEST_F(UpdateInstall, EveryFailureIsReportedAndNothingUnverifiedRuns)
         offer(c.body, c.size < 0 ? c.body.size() : c.size, c.digest);
         ts::set_rules(c.rules);
         InstallReport r = install();
-        EXPECT_EQ(r.kind, UPDATE_NOT_INSTALLED) << c.name;
+        EXPECT_EQ(r.stage, WorkStage::Failed) << c.name;
         EXPECT_EQ(r.text, c.text) << c.name;
         EXPECT_FALSE(installer_ran()) << c.name;
         EXPECT_EQ(ts::log().find("GET /miraDot-Setup"), c.requested ? 0u : std::string::npos) << c.name;
@@ -616,14 +620,14 @@ TEST_F(UpdateInstall, ASignedInstallerRunsOnlyWhenItsSignatureHolds)
         GTEST_SKIP() << "no signed stand-in (osslsigncode missing at build time)";
     offer(ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_TAMPERED_INSTALLER"))), 0);
     InstallReport r = install();
-    EXPECT_EQ(r.kind, UPDATE_NOT_INSTALLED);
+    EXPECT_EQ(r.stage, WorkStage::Failed);
     EXPECT_EQ(r.text, L"Lỗi: chữ ký của bộ cài không hợp lệ, đã xoá.");
     Sleep(1000);
     EXPECT_FALSE(installer_ran());
 
     offer(ts::read_file(ts::on_z(ts::env("MIRADOT_TEST_SIGNED_INSTALLER"))), 0);
     r = install();
-    EXPECT_EQ(r.kind, UPDATE_INSTALLED) << miradot::wide_to_utf8(r.text);
+    EXPECT_EQ(r.stage, WorkStage::Done) << miradot::wide_to_utf8(r.text);
     EXPECT_EQ(installer_log(), "/S /NOKEYBOARD /RUNSETTINGS");
 }
 
@@ -671,7 +675,7 @@ protected:
     // Only the genuine installer ran, or nothing did and the worker refused.
     void expect_only_the_genuine_installer(const InstallReport& r, std::initializer_list<const wchar_t*> refusals)
     {
-        if (r.kind == UPDATE_INSTALLED) {
+        if (r.stage == WorkStage::Done) {
             EXPECT_EQ(installer_log(), "/S /NOKEYBOARD /RUNSETTINGS");
         } else {
             EXPECT_NE(std::find(refusals.begin(), refusals.end(), r.text), refusals.end())
@@ -701,7 +705,7 @@ TEST_F(UpdateInstallSwap, AFileOrLinkPlantedAtItsNameIsRefused)
         done = true;
         planter.join();
         expect_only_the_genuine_installer(r, {L"Lỗi: không ghi được tệp."});
-        if (r.kind == UPDATE_INSTALLED)
+        if (r.stage == WorkStage::Done)
             installer_log();
         else
             EXPECT_TRUE(r.progress.empty()) << "refused before the download";
@@ -748,7 +752,7 @@ TEST_F(UpdateInstallSwap, NobodyElseCanSwapItBeforeItRuns)
     InstallReport r = install(attack);
     EXPECT_GE(attempts, 3);
     expect_only_the_genuine_installer(r, {L"Lỗi: tệp tải về bị chương trình khác thay đổi, đã huỷ cập nhật.",
-                                          L"Lỗi: tệp tải về bị hỏng (sai mã kiểm tra), đã xoá."});
+                                          L"Lỗi: tệp tải về không đúng, đã xoá."});
 }
 
 TEST(InstallerResult, TheFreshInstanceTellsHowTheInstallerEnded)
