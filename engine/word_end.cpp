@@ -275,13 +275,9 @@ void make_pending(PendingWord& pending, const WordKeys& keys, const Composition&
 }  // namespace
 
 WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const Composition& comp,
-                         const char* terminator)
+                         const Classification& decided, const char* terminator)
 {
     WordDecision d{};
-    const char* cursor = terminator;
-    uint32_t terminatorCp = *terminator ? decode_utf8_char(&cursor) : 0;
-    Classification decided;
-    classify_word(ctx, keys, comp, terminatorCp, &decided);
     copy_text(d.word, sizeof d.word, decided.text);
     d.kind = decided.kind;
     d.reason = decided.reason;
@@ -399,10 +395,18 @@ void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
 {
     if (ctx->word.length <= 0)
         return end_without_word(ctx, out, terminator);
-    WordKeys keys = word_keys(ctx);
-    Composition comp;
-    compose_word(ctx, keys, 0, &comp);
-    WordDecision decision = decide_word(ctx, keys, comp, terminator);
+    const char* cursor = terminator;
+    uint32_t terminatorCp = *terminator ? decode_utf8_char(&cursor) : 0;
+    // The last key read the word already; only a terminator that changes
+    // its class asks for another classification.
+    bool again = terminator_counts(terminatorCp);
+    const WordReading& reading = read_word(ctx, !again);
+    const WordKeys& keys = reading.keys;
+    const Composition& comp = reading.comp;
+    Classification ended;
+    if (again)
+        classify_word(ctx, keys, comp, terminatorCp, &ended);
+    WordDecision decision = decide_word(ctx, keys, comp, again ? ended : reading.classification, terminator);
     ctx->word.length = 0;
     remember_word(ctx, keys, comp, terminator, decision);
 
