@@ -558,6 +558,34 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
     classify_changed_valid(ctx, keys, comp, inEn, pattern, out);
 }
 
+const WordReading& read_word(EngineContext* ctx, bool classify)
+{
+    WordReading& r = ctx->reading;
+    int length = std::clamp(ctx->word.length, 0, ENGINE_MAX_KEYS);
+    if (!r.composed || r.keys.length != length || std::memcmp(r.keys.raw, ctx->word.keys, size_t(length)) != 0
+        || r.method != ctx->method || r.options != ctx->options) {
+        r.keys = word_keys(ctx);
+        compose_word(ctx, r.keys, 0, &r.comp);
+        r.composed = true;
+        r.method = ctx->method;
+        r.options = ctx->options;
+        r.classified = false;
+    }
+    if (!classify)
+        return r;
+    if (!r.classified || r.lexicon != lex_generation() || std::memcmp(&r.caret, &ctx->caret, sizeof r.caret) != 0
+        || std::memcmp(&r.history, &ctx->history, sizeof r.history) != 0
+        || r.capitalizeNext != ctx->sentence.capitalizeNext) {
+        classify_word(ctx, r.keys, r.comp, 0, &r.classification);
+        r.classified = true;
+        r.lexicon = lex_generation();
+        r.caret = ctx->caret;
+        r.history = ctx->history;
+        r.capitalizeNext = ctx->sentence.capitalizeNext;
+    }
+    return r;
+}
+
 bool prefer_english(const EngineContext* ctx, const char* rawLower, const char* viLower, const char* viAlt,
                     int markByRepeat, double a, double b)
 {

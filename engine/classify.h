@@ -9,6 +9,7 @@
 #include "engine.h"
 #include "engine_context.h"
 #include "letters.h"
+#include "word_reading.h"
 
 namespace miradot {
 
@@ -38,32 +39,6 @@ enum CasePattern {
     CASE_FIRST_CAPITAL = 3,  // Hanoi
 };
 
-// The raw keys of one word, as typed and ASCII lower-cased.
-struct WordKeys {
-    char raw[ENGINE_MAX_KEYS + 1];
-    char lower[ENGINE_MAX_KEYS + 1];
-    int length;
-};
-
-// The composition of a word's keys (strict 0 unless stated), rendered with
-// case and in lower case in the option's tone placement.
-struct Composition {
-    Syllable syllable;
-    ComposeStats stats;
-    char viCase[256];
-    char viLower[256];
-};
-
-struct Classification {
-    char text[256];
-    int kind;
-    int corrected;
-    int reason;        // ClassifyReason
-    int hint;          // both readings are words: offer the other one
-    int settled;       // with hint: decided by its place, the word after cannot change it
-    char repair[256];  // with hint: a repair Tab offers instead of the keys (bãn: bản)
-};
-
 inline bool has_option(const EngineContext* ctx, uint32_t option) { return (ctx->options & option) != 0; }
 
 // What comes right before the word makes it part of code or a name: a digit
@@ -80,6 +55,12 @@ double english_threshold(const EngineContext* ctx);
 // with `terminator` (0: none). Reads the context, changes nothing.
 void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, uint32_t terminator,
                    Classification* out);
+// Whether classify_word reads this terminator otherwise than none: a digit
+// or '_' right after the keys makes them code.
+inline bool terminator_counts(uint32_t terminator) { return terminator == '_' || is_ascii_digit(terminator); }
+// The word in progress composed, and classified as if no terminator followed
+// when classify is set: kept from the last call while its inputs are the same.
+const WordReading& read_word(EngineContext* ctx, bool classify);
 // True when the keys are more likely English than the Vietnamese reading
 // (viLower, or viAlt in the other tone placement): weight a for English,
 // b the threshold of the word before.

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "engine.h"
+#include "word_reading.h"
 
 namespace miradot {
 
@@ -93,6 +94,23 @@ struct PendingWord {
     int32_t capitalInside;  // typed with a capital after a word of the same sentence
 };
 
+// The last key's reading of the word in progress, which the word end takes
+// over instead of composing and classifying the same keys again. Written
+// only by read_word (classify.h), with what each result was made from.
+struct WordReading {
+    bool composed;  // keys, method and options give comp
+    uint32_t method;
+    uint32_t options;
+    WordKeys keys;
+    Composition comp;
+    bool classified;   // with these as well, as if no terminator followed
+    uint64_t lexicon;  // lex_generation()
+    CaretText caret;
+    History history;
+    int32_t capitalizeNext;
+    Classification classification;
+};
+
 // The writers of the parts (session_parts.cpp, and make_pending in
 // word_end.cpp); nothing else changes a part.
 
@@ -145,5 +163,6 @@ struct EngineContext {
     miradot::TabAlternative alternative;
     miradot::RetypeWatch retype;
     miradot::PendingWord pending;
+    miradot::WordReading reading;
     char acceptedWord[256];  // waits to be counted until the next word shows it was kept
 };

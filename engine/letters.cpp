@@ -411,8 +411,13 @@ int to_lower_word(const char* word, char* buffer, int size)
 {
     if (size <= 0)
         return 0;
+    // ASCII has no letter whose lower form needs the syllable: English words
+    // and raw keys skip the parse.
+    bool ascii = true;
+    for (const char* p = word; *p && ascii; ++p)
+        ascii = static_cast<unsigned char>(*p) < 0x80;
     Syllable s;
-    if (parse_word(word, &s)) {
+    if (!ascii && parse_word(word, &s)) {
         for (int i = 0; i < s.count; ++i)
             s.letters[i].upper = 0;
         return render_syllable(s, false, false, buffer, size);

@@ -17,6 +17,7 @@ namespace {
 constexpr uint64_t FIRST_CAPACITY = 1024;
 
 LexiconTable g_tables[TABLE_COUNT];
+uint64_t g_generation = 0;
 
 uint32_t fnv1a(const char* key, size_t length)
 {
@@ -176,6 +177,7 @@ bool grow(LexiconTable* t) { return rehash(t, t->capacity ? t->capacity * 2 : FI
 // Empties a table; the image's own bytes are not the table's to free.
 void free_table(LexiconTable* t)
 {
+    lex_note_change();
     if (t->imageSlots) {
         *t = LexiconTable{};
         return;
@@ -301,6 +303,7 @@ int lex_insert(LexiconTable* t, const char* key, size_t keyLength, const char* v
     if (!t)
         return 0;
     keyLength = strnlen(key, keyLength);  // keys are C strings wherever they are looked up
+    lex_note_change();
     int64_t slot = claim_slot(t, key, keyLength);
     if (slot < 0)
         return 0;
@@ -316,6 +319,7 @@ int lex_add(Table table, const char* key, const char* value, uint32_t amount)
     LexiconTable* t = lex_table(table);
     if (!t || !key || !*key)
         return 0;
+    lex_note_change();
     int64_t slot = claim_slot(t, key, std::strlen(key));
     if (slot < 0)
         return 0;
@@ -380,6 +384,10 @@ uint64_t lex_size(Table table)
 }
 
 bool lex_loaded(Table table) { return lex_size(table) != 0; }
+
+uint64_t lex_generation() { return g_generation; }
+
+void lex_note_change() { ++g_generation; }
 
 void lex_clear(Table table)
 {

@@ -70,6 +70,12 @@ uint64_t lex_size(Table table);
 bool lex_loaded(Table table);
 void lex_clear(Table table);
 
+// Grows with every change to any table's content: what was read from the
+// tables is still current while it stays the same.
+uint64_t lex_generation();
+// Called by writers that set a table's fields themselves.
+void lex_note_change();
+
 using LexVisitor = void (*)(const char* key, const char* value, uint32_t count, void* user);
 uint64_t lex_for_each(Table table, LexVisitor visit, void* user);
 

@@ -169,6 +169,7 @@ int lex_image_use(const void* image)
     const auto* bytes = static_cast<const unsigned char*>(image);
     LexImageHeader header;
     std::memcpy(&header, bytes, sizeof header);
+    lex_note_change();
     for (int i = 0; i < LEX_IMAGE_TABLES; ++i) {
         LexiconTable* t = lex_table(LEX_IMAGE_TABLE_ORDER[i]);
         const LexImageTable& table = header.tables[i];

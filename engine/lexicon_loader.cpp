@@ -136,6 +136,7 @@ int lex_parse_file(Table table, const char* bytes, size_t length)
     }
     if (t->total == 0 && !textValue)
         t->total = ownSum;
+    lex_note_change();
     return entries;
 }
 

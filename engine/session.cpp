@@ -26,12 +26,11 @@ void update_preedit(EngineContext* ctx, EngineOutput* out)
         return;
     int kind = KIND_VIETNAMESE;
     bool shown = false;
-    WordKeys keys = word_keys(ctx);
-    Composition comp;
-    compose_word(ctx, keys, 0, &comp);
+    const WordReading& reading = read_word(ctx, has(ctx, OPT_AUTO_ENGLISH));
+    const WordKeys& keys = reading.keys;
+    const Composition& comp = reading.comp;
     if (has(ctx, OPT_AUTO_ENGLISH)) {
-        Classification c;
-        classify_word(ctx, keys, comp, 0, &c);
+        const Classification& c = reading.classification;
         if (c.reason != REASON_UNDECIDED) {
             copy_text(out->preedit, sizeof out->preedit, c.text);
             kind = c.kind;

@@ -1,7 +1,6 @@
 #include "word_end.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "composer.h"
@@ -42,6 +41,13 @@ bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 bool has(const EngineContext* ctx, uint32_t option) { return has_option(ctx, option); }
 void lower_form(const char* text, char* buffer, int size) { to_lower_word(text, buffer, size); }
 
+// The word as it stands, with its lower form.
+void set_word(WordDecision* d, const char* text)
+{
+    copy_text(d->word, sizeof d->word, text);
+    lower_form(d->word, d->wordLower, sizeof d->wordLower);
+}
+
 // Punctuation and spacing when a terminator arrives with no word in progress.
 void end_without_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
 {
@@ -79,7 +85,7 @@ void decide_retyped(const EngineContext* ctx, const WordKeys& keys, const Compos
     } else if ((ctx->retype.committed == CommittedAs::Composed || ctx->retype.committed == CommittedAs::AsTyped)
                && changedComp) {
         bool wantVietnamese = ctx->retype.committed == CommittedAs::AsTyped;
-        copy_text(d->word, sizeof d->word, wantVietnamese ? comp.viCase : keys.raw);
+        set_word(d, wantVietnamese ? comp.viCase : keys.raw);
         d->kind = wantVietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
         d->learnedChoice = wantVietnamese ? LearnedChoice::Vietnamese : LearnedChoice::English;
         d->retyped = true;
@@ -91,10 +97,11 @@ void decide_retyped(const EngineContext* ctx, const WordKeys& keys, const Compos
 // A two-word correction; may rewrite the previous word too.
 void correct_with_context(const EngineContext* ctx, WordDecision* d)
 {
-    char prevLower[96], wordLower[256], key[400];
+    char prevLower[96], key[400];
     lower_form(ctx->history.word, prevLower, sizeof prevLower);
-    lower_form(d->word, wordLower, sizeof wordLower);
-    std::snprintf(key, sizeof key, "%s %s", prevLower, wordLower);
+    copy_text(key, sizeof key, prevLower);
+    append_text(key, sizeof key, " ");
+    append_text(key, sizeof key, d->wordLower);
     const char* value = lex_correction(key);
     const char* space = value ? std::strchr(value, ' ') : nullptr;
     if (!space)
@@ -105,9 +112,10 @@ void correct_with_context(const EngineContext* ctx, WordDecision* d)
     apply_case(d->word, space + 1, newCur, sizeof newCur);
     bool prevChanges = !equals(newPrev, ctx->history.word);
     if (prevChanges && ctx->history.wordBefore[0]) {
-        char prev2Lower[96], pair[200];
-        lower_form(ctx->history.wordBefore, prev2Lower, sizeof prev2Lower);
-        std::snprintf(pair, sizeof pair, "%s %s", prev2Lower, prevLower);
+        char pair[200];
+        lower_form(ctx->history.wordBefore, pair, sizeof pair);
+        append_text(pair, sizeof pair, " ");
+        append_text(pair, sizeof pair, prevLower);
         if (lex_contains(Table::KeptPairs, pair))
             return;
     }
@@ -116,20 +124,18 @@ void correct_with_context(const EngineContext* ctx, WordDecision* d)
         copy_text(d->prefix, sizeof d->prefix, newPrev);
         append_text(d->prefix, sizeof d->prefix, " ");
     }
-    copy_text(d->word, sizeof d->word, newCur);
+    set_word(d, newCur);
     d->corrected = true;
 }
 
 void correct_alone(WordDecision* d)
 {
-    char lower[256];
-    lower_form(d->word, lower, sizeof lower);
-    const char* value = lex_correction(lower);
+    const char* value = lex_correction(d->wordLower);
     if (!value || std::strchr(value, ' '))
         return;
     char replaced[256];
     apply_case(d->word, value, replaced, sizeof replaced);
-    copy_text(d->word, sizeof d->word, replaced);
+    set_word(d, replaced);
     d->corrected = true;
 }
 
@@ -275,14 +281,10 @@ void make_pending(PendingWord& pending, const WordKeys& keys, const Composition&
 }  // namespace
 
 WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const Composition& comp,
-                         const char* terminator)
+                         const Classification& decided, const char* terminator)
 {
     WordDecision d{};
-    const char* cursor = terminator;
-    uint32_t terminatorCp = *terminator ? decode_utf8_char(&cursor) : 0;
-    Classification decided;
-    classify_word(ctx, keys, comp, terminatorCp, &decided);
-    copy_text(d.word, sizeof d.word, decided.text);
+    set_word(&d, decided.text);
     d.kind = decided.kind;
     d.reason = decided.reason;
     d.corrected = decided.corrected;
@@ -304,9 +306,9 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
         d.kind = KIND_VIETNAMESE;
         d.corrected = true;
         d.expanded = true;
+        lower_form(d.word, d.wordLower, sizeof d.wordLower);
     }
 
-    lower_form(d.word, d.wordLower, sizeof d.wordLower);
     d.capitalized = has(ctx, OPT_PUNCTUATION) && ctx->sentence.capitalizeNext && d.word[0]
                     && (d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH
                         || (d.kind == KIND_UNDECIDED && lex_contains(Table::Syllables, d.wordLower)))
@@ -399,10 +401,18 @@ void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
 {
     if (ctx->word.length <= 0)
         return end_without_word(ctx, out, terminator);
-    WordKeys keys = word_keys(ctx);
-    Composition comp;
-    compose_word(ctx, keys, 0, &comp);
-    WordDecision decision = decide_word(ctx, keys, comp, terminator);
+    const char* cursor = terminator;
+    uint32_t terminatorCp = *terminator ? decode_utf8_char(&cursor) : 0;
+    // The last key read the word already; only a terminator that changes
+    // its class asks for another classification.
+    bool again = terminator_counts(terminatorCp);
+    const WordReading& reading = read_word(ctx, !again);
+    const WordKeys& keys = reading.keys;
+    const Composition& comp = reading.comp;
+    Classification ended;
+    if (again)
+        classify_word(ctx, keys, comp, terminatorCp, &ended);
+    WordDecision decision = decide_word(ctx, keys, comp, again ? ended : reading.classification, terminator);
     ctx->word.length = 0;
     remember_word(ctx, keys, comp, terminator, decision);
 

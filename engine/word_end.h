@@ -44,10 +44,11 @@ struct WordDecision {
     double threshold;     // the English threshold of this word
 };
 
-// Decides the word whose keys and strict-0 composition are given, ended by
-// `terminator` (UTF-8, possibly empty). Reads the context, changes nothing.
+// Decides the word whose keys, strict-0 composition and classification with
+// the terminator are given, ended by `terminator` (UTF-8, possibly empty).
+// Reads the context, changes nothing.
 WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const Composition& comp,
-                         const char* terminator);
+                         const Classification& decided, const char* terminator);
 // Records a decision in the session: pending word, punctuation state,
 // alternative, history, learning and the retype watch.
 void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& comp, const char* terminator,

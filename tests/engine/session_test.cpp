@@ -6,6 +6,7 @@
 #include "engine.h"
 #include "engine_context.h"
 #include "engine_fixture.h"
+#include "learned.h"
 #include "letters.h"
 
 using namespace miradot;
@@ -186,6 +187,36 @@ TEST_F(Session, OptionsChangeToneStyleAndComposition)
     engine_set_options(ctx, 0);
     EXPECT_EQ(feed("ass"), "as");  // pure composition: the key rules alone
     EXPECT_EQ(feed("huuw"), "hưu");
+}
+
+// The word end reuses what the last key read of the word: whatever changed
+// since then must still count, as if it had come before the first key.
+TEST_F(Session, AChangeBeforeTheWordEndCountsAsIfMadeBeforeTheWord)
+{
+    struct Case {
+        const char* keys;
+        void (*change)(EngineContext* ctx);
+        uint32_t terminator;
+        const char* text;
+    } cases[] = {
+        {"hoaf", [](EngineContext* c) { engine_set_options(c, DEFAULT_OPTIONS | OPT_OLD_TONE); }, ' ', "hòa "},
+        {"aa", [](EngineContext* c) { engine_set_method(c, VNI); }, ' ', "aa "},
+        {"vieetj", [](EngineContext*) { learn_choice("vieetj", LearnedChoice::English); }, ' ', "vieetj "},
+        {"vieetj", [](EngineContext*) {}, '_', "vieetj_"},  // a name in code
+        {"vieetj", [](EngineContext*) {}, '2', "vieetj2"},
+        {"vieetj", [](EngineContext*) {}, ' ', "việt "},
+    };
+    for (const Case& c : cases) {
+        clear_all_tables();
+        engine_set_method(ctx, TELEX);
+        engine_set_options(ctx, DEFAULT_OPTIONS);
+        engine_reset(ctx);
+        for (const char* k = c.keys; *k; ++k)
+            engine_key(ctx, static_cast<unsigned char>(*k), &out);
+        c.change(ctx);
+        engine_key(ctx, c.terminator, &out);
+        EXPECT_STREQ(out.text, c.text) << c.keys << " then " << char(c.terminator);
+    }
 }
 
 }  // namespace
