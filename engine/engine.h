@@ -20,7 +20,8 @@ constexpr uint32_t OPT_LEARN = 0x10;
 constexpr uint32_t OPT_SHORTHAND = 0x20;
 constexpr uint32_t OPT_PUNCTUATION = 0x40;
 constexpr uint32_t OPT_HINTS = 0x80;
-constexpr uint32_t DEFAULT_OPTIONS = 0xD3;
+constexpr uint32_t OPT_USER_SHORTHAND = 0x100;  // the user's own list (user_shorthand.h)
+constexpr uint32_t DEFAULT_OPTIONS = 0x1D3;
 
 constexpr int ENGINE_MAX_KEYS = 48;
 
@@ -33,6 +34,10 @@ constexpr int KIND_ENGLISH = 2;
 // altKind, pendingShownAs: which form the alternative is, or was committed.
 constexpr char ALT_VIETNAMESE = 'v';
 constexpr char ALT_ENGLISH = 'e';
+// The keys of a shorthand in place of its expansion: a shipped one, which a
+// take-back teaches never to expand again, and one of the user's own list.
+constexpr char ALT_SHORTHAND_KEYS = 'k';
+constexpr char ALT_USER_SHORTHAND_KEYS = 'u';
 // retypeKind: what was committed for the last word.
 constexpr char RETYPE_COMPOSED = 'v';
 constexpr char RETYPE_AS_TYPED = 'e';
@@ -98,7 +103,7 @@ struct EngineContext {
 // composition.
 struct EngineOutput {
     int32_t deleteCount;
-    char text[512];
+    char text[4608];  // room for a rewritten word before a whole expansion of the user's shorthand
     char preedit[256];
     int32_t kind;
     int32_t corrected;
@@ -118,8 +123,9 @@ void engine_reset(EngineContext* ctx);
 // One typed character. Returns 1 when the engine handled it (apply out), 0
 // when the caller passes the key on (control characters, English mode).
 int engine_key(EngineContext* ctx, uint32_t codepoint, EngineOutput* out);
-// Returns 1 when it shortened the word in progress (apply out), 0 when the
-// caller performs the Backspace itself.
+// Returns 1 when it shortened the word in progress or took back the
+// shorthand expansion just committed (apply out), 0 when the caller performs
+// the Backspace itself.
 int engine_backspace(EngineContext* ctx, EngineOutput* out);
 // Ends the word in progress with no terminator into out.
 void engine_flush(EngineContext* ctx, EngineOutput* out);

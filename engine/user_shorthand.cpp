@@ -1,5 +1,6 @@
 #include "user_shorthand.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <unordered_map>
@@ -60,7 +61,7 @@ int count_allowed(std::string_view text, Allowed allowed)
 bool ends_with_cr(std::string_view line) { return !line.empty() && line.back() == '\r'; }
 
 // Calls take(line, number) for each line of text (numbers from 1), without
-// its line feed and the carriage return before it.
+// its line feed and the carriage returns before it.
 template <typename Take>
 void for_each_line(std::string_view text, Take take)
 {
@@ -69,15 +70,17 @@ void for_each_line(std::string_view text, Take take)
         size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (ends_with_cr(line))
+        while (ends_with_cr(line))
             line.remove_suffix(1);
         take(line, ++number);
     }
 }
 
+// Every mark at the start: a file saved by an editor that keeps the mark it
+// read and adds its own must not grow a mark at each round.
 std::string_view without_utf8_mark(std::string_view bytes)
 {
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
+    while (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
         bytes.remove_prefix(3);
     return bytes;
 }
@@ -123,25 +126,168 @@ std::string_view trim_spaces(std::string_view text)
 
 bool is_blank(std::string_view line) { return trim_spaces(line).empty(); }
 
-struct KeyHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
+// Abbreviation keys to expansions: open addressing over one block of
+// strings, so that a list of thousands loads with a handful of allocations
+// and a word that is in no list costs one probe of one slot array.
+class KeyTable {
+public:
+    void clear()
+    {
+        strings_.clear();
+        entries_.clear();
+        std::fill(slots_.begin(), slots_.end(), 0);
+    }
+    void reserve(size_t entries, size_t bytes)
+    {
+        entries_.reserve(entries);
+        strings_.reserve(bytes);
+        while (slots_.size() < 2 * entries + 2)
+            grow();
+    }
+    // False when the key is there already.
+    bool insert(std::string_view key, std::string_view value)
+    {
+        if (slots_.size() < 2 * entries_.size() + 2)
+            grow();
+        uint32_t hash = fnv1a(key);
+        size_t at = probe(key, hash);
+        if (slots_[at])
+            return false;
+        Entry entry{static_cast<uint32_t>(strings_.size()), static_cast<uint32_t>(key.size()), 0};
+        strings_.append(key).push_back(0);
+        entry.value = static_cast<uint32_t>(strings_.size());
+        strings_.append(value).push_back(0);
+        entries_.push_back(entry);
+        slots_[at] = uint64_t(hash) << 32 | entries_.size();
+        return true;
+    }
+    const char* find(std::string_view key) const
+    {
+        if (entries_.empty())
+            return nullptr;
+        size_t at = probe(key, fnv1a(key));
+        return slots_[at] ? strings_.data() + entries_[(slots_[at] & 0xFFFFFFFF) - 1].value : nullptr;
+    }
+    int size() const { return static_cast<int>(entries_.size()); }
+
+private:
+    struct Entry {
+        uint32_t key, keyLength, value;
+    };
+
+    static uint32_t fnv1a(std::string_view key)
+    {
+        uint32_t hash = 0x811C9DC5;
+        for (char c : key)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 0x01000193;
+        return hash;
+    }
+    // The slot holding the key, or the empty one where it would go.
+    size_t probe(std::string_view key, uint32_t hash) const
+    {
+        size_t mask = slots_.size() - 1;
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            uint64_t slot = slots_[at];
+            if (!slot)
+                return at;
+            if (uint32_t(slot >> 32) == hash) {
+                const Entry& e = entries_[(slot & 0xFFFFFFFF) - 1];
+                if (std::string_view(strings_.data() + e.key, e.keyLength) == key)
+                    return at;
+            }
+        }
+    }
+    void grow()
+    {
+        std::vector<uint64_t> old;
+        old.swap(slots_);
+        slots_.assign(old.empty() ? 64 : old.size() * 2, 0);
+        size_t mask = slots_.size() - 1;
+        for (uint64_t slot : old) {
+            if (!slot)
+                continue;
+            size_t at = (slot >> 32) & mask;
+            while (slots_[at])
+                at = (at + 1) & mask;
+            slots_[at] = slot;
+        }
+    }
+
+    std::string strings_;
+    std::vector<Entry> entries_;
+    std::vector<uint64_t> slots_;
 };
 
-std::unordered_map<std::string, std::string, KeyHash, std::equal_to<>>& table()
+KeyTable& table()
 {
-    static std::unordered_map<std::string, std::string, KeyHash, std::equal_to<>> entries;
+    static KeyTable entries;
     return entries;
+}
+
+// The lower form of an abbreviation into buffer; plain ASCII without the
+// word parser, which most lists are.
+std::string_view lower_key(std::string_view abbreviation, char (&buffer)[256])
+{
+    size_t n = std::min(abbreviation.size(), sizeof buffer - 1);
+    bool ascii = true;
+    for (size_t i = 0; i < n; ++i) {
+        buffer[i] = ascii_lower(abbreviation[i]);
+        ascii = ascii && static_cast<unsigned char>(abbreviation[i]) < 0x80;
+    }
+    buffer[n] = 0;
+    if (!ascii)
+        to_lower_word(std::string(abbreviation).c_str(), buffer, sizeof buffer);
+    return buffer;
+}
+
+// The lines of a list file: take_entry(abbreviation, expansion) for each
+// line that is an entry by itself, which returns false when it refuses it
+// (a duplicate); take_other(line, comment) for every other line.
+template <typename TakeEntry, typename TakeOther>
+void read_list_lines(std::string_view bytes, TakeEntry take_entry, TakeOther take_other)
+{
+    for_each_line(without_utf8_mark(bytes), [&](std::string_view line, int) {
+        if (line.empty())
+            return;
+        size_t tab = line.find('\t');
+        bool comment = line.front() == '#';
+        if (!comment && tab != std::string_view::npos) {
+            std::string_view abbreviation = line.substr(0, tab);
+            std::string_view expansion = line.substr(tab + 1);
+            if (check_shorthand_entry(abbreviation, expansion) == SHORTHAND_OK && take_entry(abbreviation, expansion))
+                return;
+        }
+        take_other(line, comment);
+    });
+}
+
+// The whole file; a missing one is empty. False when it cannot be read.
+bool read_whole_file(const char* path, std::string* bytes)
+{
+    bytes->clear();
+    int64_t size, modified;
+    if (!file_stamp(path, &size, &modified))
+        return true;
+    FILE* file = open_utf8_path(path, "rb");
+    if (!file)
+        return false;
+    if (size > 0)
+        bytes->reserve(static_cast<size_t>(size));
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes->append(buffer, n);
+    bool failed = std::ferror(file);
+    std::fclose(file);
+    return !failed;
 }
 
 }  // namespace
 
 std::string shorthand_key(std::string_view abbreviation)
 {
-    std::string text(abbreviation);
-    char lower[256];
-    to_lower_word(text.c_str(), lower, sizeof lower);
-    return lower;
+    char buffer[256];
+    return std::string(lower_key(abbreviation, buffer));
 }
 
 ShorthandCheck check_shorthand_entry(std::string_view abbreviation, std::string_view expansion)
@@ -186,25 +332,20 @@ ShorthandCheck check_shorthand_change(const ShorthandList& list, std::string_vie
 ShorthandList parse_shorthand_list(std::string_view bytes)
 {
     ShorthandList list;
-    std::unordered_map<std::string, int> seen;
-    for_each_line(without_utf8_mark(bytes), [&](std::string_view line, int) {
-        if (line.empty())
-            return;
-        size_t tab = line.find('\t');
-        bool comment = line.front() == '#';
-        if (!comment && tab != std::string_view::npos) {
-            std::string_view abbreviation = line.substr(0, tab);
-            std::string_view expansion = line.substr(tab + 1);
-            if (check_shorthand_entry(abbreviation, expansion) == SHORTHAND_OK
-                && seen.emplace(shorthand_key(abbreviation), 0).second) {
-                list.entries.push_back({std::string(abbreviation), std::string(expansion)});
-                return;
-            }
-        }
-        list.otherLines.emplace_back(line);
-        if (!comment)
-            ++list.badLines;
-    });
+    KeyTable seen;
+    read_list_lines(
+        bytes,
+        [&](std::string_view abbreviation, std::string_view expansion) {
+            char key[256];
+            if (!seen.insert(lower_key(abbreviation, key), {}))
+                return false;
+            list.entries.push_back({std::string(abbreviation), std::string(expansion)});
+            return true;
+        },
+        [&](std::string_view line, bool comment) {
+            list.otherLines.emplace_back(line);
+            list.badLines += !comment;
+        });
     return list;
 }
 
@@ -220,24 +361,10 @@ std::string format_shorthand_list(const ShorthandList& list)
 
 bool read_shorthand_file(const char* path, ShorthandList* list)
 {
-    *list = ShorthandList{};
-    int64_t size, modified;
-    if (!file_stamp(path, &size, &modified))
-        return true;
-    FILE* file = open_utf8_path(path, "rb");
-    if (!file)
-        return false;
     std::string bytes;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, n);
-    bool failed = std::ferror(file);
-    std::fclose(file);
-    if (failed)
-        return false;
-    *list = parse_shorthand_list(bytes);
-    return true;
+    bool read = read_whole_file(path, &bytes);
+    *list = read ? parse_shorthand_list(bytes) : ShorthandList{};
+    return read;
 }
 
 bool write_shorthand_file(const char* path, const ShorthandList& list)
@@ -276,15 +403,22 @@ ShorthandImport preview_shorthand_import(const ShorthandList& list, std::string_
     for_each_line(text, [&](std::string_view line, int number) {
         if (is_blank(line) || line.front() == ';')
             return;
+        // A TAB line is exact, as the export writes it; around a colon
+        // people put spaces they do not mean.
         size_t cut = line.find('\t');
-        if (cut == std::string_view::npos)
+        bool exact = cut != std::string_view::npos;
+        if (!exact)
             cut = line.find(':');
         if (cut == std::string_view::npos) {
             import.refused.push_back({number, SHORTHAND_EMPTY_EXPANSION});
             return;
         }
-        std::string_view abbreviation = trim_spaces(line.substr(0, cut));
-        std::string_view expansion = trim_spaces(line.substr(cut + 1));
+        std::string_view abbreviation = line.substr(0, cut);
+        std::string_view expansion = line.substr(cut + 1);
+        if (!exact) {
+            abbreviation = trim_spaces(abbreviation);
+            expansion = trim_spaces(expansion);
+        }
         ShorthandCheck check = check_shorthand_entry(abbreviation, expansion);
         if (check != SHORTHAND_OK) {
             import.refused.push_back({number, check});
@@ -333,32 +467,63 @@ std::string export_shorthand_list(const ShorthandList& list)
     return format_shorthand_list(entriesOnly);
 }
 
+int append_shorthand_expansion(char* buffer, int size, const char* expansion, ShorthandCase textCase)
+{
+    int used = static_cast<int>(std::strlen(buffer));
+    bool upper = textCase != SHORTHAND_AS_WRITTEN;
+    for (const char* cursor = expansion; *cursor;) {
+        const char* start = cursor;
+        uint32_t c = decode_utf8_char(&cursor);
+        char piece[16];
+        int length = static_cast<int>(cursor - start);
+        std::memcpy(piece, start, static_cast<size_t>(length));
+        piece[length] = 0;
+        Syllable letter;
+        if (upper && (is_ascii_letter(c) || c >= 0x80) && is_word_codepoint(c) && parse_word(piece, &letter) && letter.count == 1) {
+            letter.letters[0].upper = 1;
+            length = render_syllable(letter, false, false, piece, sizeof piece);
+            upper = textCase == SHORTHAND_ALL_CAPITALS;
+        }
+        if (used + length >= size)
+            break;
+        std::memcpy(buffer + used, piece, static_cast<size_t>(length));
+        used += length;
+    }
+    buffer[used] = 0;
+    return used;
+}
+
 int user_shorthand_load(const char* path)
 {
-    ShorthandList list;
-    bool read = read_shorthand_file(path, &list);
-    user_shorthand_use(list);
-    return read ? user_shorthand_count() : -1;
+    std::string bytes;
+    bool read = read_whole_file(path, &bytes);
+    KeyTable& entries = table();
+    entries.clear();
+    if (!read)
+        return -1;
+    entries.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1, bytes.size());
+    read_list_lines(
+        bytes,
+        [&](std::string_view abbreviation, std::string_view expansion) {
+            char key[256];
+            return entries.insert(lower_key(abbreviation, key), expansion);
+        },
+        [](std::string_view, bool) {});
+    return entries.size();
 }
 
 void user_shorthand_use(const ShorthandList& list)
 {
-    auto& entries = table();
+    KeyTable& entries = table();
     entries.clear();
-    entries.reserve(list.entries.size());
-    for (const ShorthandEntry& entry : list.entries)
-        entries.emplace(shorthand_key(entry.abbreviation), entry.expansion);
+    for (const ShorthandEntry& entry : list.entries) {
+        char key[256];
+        entries.insert(lower_key(entry.abbreviation, key), entry.expansion);
+    }
 }
 
-int user_shorthand_count() { return static_cast<int>(table().size()); }
+int user_shorthand_count() { return table().size(); }
 
-const char* user_shorthand_value(std::string_view lowerKey)
-{
-    const auto& entries = table();
-    if (entries.empty())
-        return nullptr;
-    auto found = entries.find(lowerKey);
-    return found == entries.end() ? nullptr : found->second.c_str();
-}
+const char* user_shorthand_value(std::string_view lowerKey) { return table().find(lowerKey); }
 
 }  // namespace miradot

@@ -80,6 +80,16 @@ void apply_shorthand_import(ShorthandList* list, const ShorthandImport& import);
 // The entries in the TAB form, which preview_shorthand_import reads back.
 std::string export_shorthand_list(const ShorthandList& list);
 
+// How a typed abbreviation's case carries over to its expansion.
+enum ShorthandCase {
+    SHORTHAND_AS_WRITTEN,
+    SHORTHAND_FIRST_CAPITAL,  // Vn, Kg: the first letter becomes a capital
+    SHORTHAND_ALL_CAPITALS,   // VN: every letter
+};
+// Appends expansion in that case to the NUL-terminated buffer (size with the
+// terminator), whole characters only; returns the new length.
+int append_shorthand_expansion(char* buffer, int size, const char* expansion, ShorthandCase textCase);
+
 // The table the word end consults, replaced whole by each call. Entries
 // loaded, or -1 when the file cannot be read (the table is then empty).
 int user_shorthand_load(const char* path);

@@ -7,6 +7,7 @@
 
 #include "classify.h"
 #include "engine.h"
+#include "user_shorthand.h"
 
 namespace miradot {
 
@@ -36,7 +37,11 @@ struct WordDecision {
     bool settled;           // with hint: decided by its place, it does not wait as pending
     char learnedChoice;     // LEARNED_* recorded for the keys by a retype, 0 for none
     char alternative[256];  // the other reading for Tab, empty when none
-    char alternativeKind;   // ALT_VIETNAMESE or ALT_ENGLISH
+    char alternativeKind;   // ALT_*
+    // An entry of the user's shorthand: its expansion as written (word holds
+    // only its start) and the case it takes.
+    const char* userExpansion;
+    ShorthandCase userCase;
     PendingStep pending;
     bool pendingEnglish;  // with Redecided: the pending word is now English
     double threshold;     // the English threshold of this word
@@ -54,6 +59,9 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
 void note_committed_text(EngineContext* ctx, const char* text);
 // Counts the waiting accepted word in the learned data.
 void count_accepted_word(EngineContext* ctx);
+// Puts the keys of the shorthand just expanded in place of its expansion
+// (and its terminator, which Tab keeps and Backspace removes). 1 when it did.
+int take_back_expansion(EngineContext* ctx, EngineOutput* out, bool keepTerminator);
 // Ends the word in progress (or applies the terminator alone) into `out`,
 // which it writes once.
 void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator);

@@ -162,6 +162,7 @@ TEST(ShorthandImportPreview, ReadsTheCommonFormsInEveryEncoding)
     } files[] = {
         {"colons, LF", ";Header of the list\nvn:Việt Nam\nsdt:số điện thoại\nkg:không\n"},
         {"colons, CRLF, BOM", "\xEF\xBB\xBF;DO NOT EDIT\r\nvn:Việt Nam\r\nsdt:số điện thoại\r\nkg:không\r\n"},
+        {"colons with spaces around", "vn : Việt Nam\n  sdt: số điện thoại \nkg :không\n"},
         {"TAB lines", "vn\tViệt Nam\nsdt\tsố điện thoại\nkg\tkhông"},
         {"UTF-16 LE",
          utf16le_with_mark(u";list\r\nvn:Vi\u1EC7t Nam\r\nsdt:s\u1ED1 \u0111i\u1EC7n tho\u1EA1i\r\nkg:kh\u00F4ng\r\n")},
@@ -219,13 +220,14 @@ TEST(ShorthandImportPreview, SaysWhatItWouldAddReplaceAndRefuseBeforeAnythingCha
 TEST(ShorthandImportPreview, ReadsItsOwnExportBack)
 {
     ShorthandList list;
-    list.entries = {{"vn", "Việt Nam"}, {"dc", "Số 1, đường Lê Lợi: tầng 2"}};
+    list.entries = {{"vn", "Việt Nam"}, {"dc", "Số 1, đường Lê Lợi: tầng 2"}, {"sp", " giữa hai dấu cách "}};
     list.otherLines = {"not exported"};
     std::string exported = export_shorthand_list(list);
     EXPECT_EQ(exported.find("not exported"), std::string::npos);
     ShorthandImport import = preview_shorthand_import({}, exported);
-    ASSERT_EQ(import.added.size(), 2u);
+    ASSERT_EQ(import.added.size(), 3u);
     EXPECT_EQ(import.added[1].expansion, "Số 1, đường Lê Lợi: tầng 2");  // a TAB line keeps its colons
+    EXPECT_EQ(import.added[2].expansion, " giữa hai dấu cách ");          // and its spaces
 }
 
 }  // namespace
