@@ -132,6 +132,9 @@ void engine_flush(EngineContext* ctx, EngineOutput* out);
 // Tab: returns 1 and puts the alternative in place of the last word (apply
 // out), 0 when none is on offer.
 int engine_swap(EngineContext* ctx, EngineOutput* out);
+// 1 when the last word is a shorthand expansion that Backspace would put
+// back to its keys.
+int engine_keys_back(const EngineContext* ctx);
 // Returns 1 when an alternative is on offer, copying it to buffer when given.
 int engine_alternative(const EngineContext* ctx, char* buffer, int size);
 // Code points of the committed text a later word may still rewrite (the

@@ -13,6 +13,10 @@ namespace miradot {
 namespace {
 
 constexpr char ABBREVIATION_MARKS[] = ".-_@&";
+// The first line of the file says what it is; it also keeps a line read
+// from elsewhere in the file from landing first, where a byte-order mark at
+// its start would be taken for the file's.
+constexpr std::string_view HEADER = "# miraDot shorthand v1";
 
 // The next code point of well-formed UTF-8 (no overlong forms, surrogates or
 // values beyond Unicode); false at a broken sequence.
@@ -247,7 +251,7 @@ template <typename TakeEntry, typename TakeOther>
 void read_list_lines(std::string_view bytes, TakeEntry take_entry, TakeOther take_other)
 {
     for_each_line(without_utf8_mark(bytes), [&](std::string_view line, int) {
-        if (line.empty())
+        if (line.empty() || line == HEADER)
             return;
         size_t tab = line.find('\t');
         bool comment = line.front() == '#';
@@ -349,15 +353,23 @@ ShorthandList parse_shorthand_list(std::string_view bytes)
     return list;
 }
 
-std::string format_shorthand_list(const ShorthandList& list)
+namespace {
+
+std::string format_lines(const ShorthandList& list, bool header)
 {
     std::string text;
+    if (header)
+        text.append(HEADER).append("\n");
     for (const ShorthandEntry& entry : list.entries)
         text.append(entry.abbreviation).append("\t").append(entry.expansion).append("\n");
     for (const std::string& line : list.otherLines)
         text.append(line).append("\n");
     return text;
 }
+
+}  // namespace
+
+std::string format_shorthand_list(const ShorthandList& list) { return format_lines(list, true); }
 
 bool read_shorthand_file(const char* path, ShorthandList* list)
 {
@@ -464,7 +476,7 @@ std::string export_shorthand_list(const ShorthandList& list)
 {
     ShorthandList entriesOnly;
     entriesOnly.entries = list.entries;
-    return format_shorthand_list(entriesOnly);
+    return format_lines(entriesOnly, false);
 }
 
 int append_shorthand_expansion(char* buffer, int size, const char* expansion, ShorthandCase textCase)

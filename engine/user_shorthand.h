@@ -51,7 +51,8 @@ int find_shorthand(const ShorthandList& list, std::string_view abbreviation);
 
 // The list file's bytes; a UTF-8 byte-order mark and CR before LF are taken.
 ShorthandList parse_shorthand_list(std::string_view bytes);
-// What write_shorthand_file writes: the entries, then the other lines.
+// What write_shorthand_file writes: a header line, the entries, then the
+// other lines.
 std::string format_shorthand_list(const ShorthandList& list);
 // False when the file cannot be read; a missing file is an empty list.
 bool read_shorthand_file(const char* path, ShorthandList* list);

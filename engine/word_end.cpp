@@ -531,15 +531,11 @@ using namespace miradot;
 
 namespace miradot {
 
-namespace {
-
 bool offers_keys_back(const EngineContext* ctx)
 {
     return ctx->altText[0] && ctx->rawLen == 0
            && (ctx->altKind == ALT_SHORTHAND_KEYS || ctx->altKind == ALT_USER_SHORTHAND_KEYS);
 }
-
-}  // namespace
 
 int take_back_expansion(EngineContext* ctx, EngineOutput* out, bool keepTerminator)
 {
@@ -566,6 +562,8 @@ int take_back_expansion(EngineContext* ctx, EngineOutput* out, bool keepTerminat
 }
 
 }  // namespace miradot
+
+int engine_keys_back(const EngineContext* ctx) { return ctx && offers_keys_back(ctx); }
 
 int engine_swap(EngineContext* ctx, EngineOutput* out)
 {

@@ -59,6 +59,8 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
 void note_committed_text(EngineContext* ctx, const char* text);
 // Counts the waiting accepted word in the learned data.
 void count_accepted_word(EngineContext* ctx);
+// The last word is an expansion whose keys Tab or Backspace would put back.
+bool offers_keys_back(const EngineContext* ctx);
 // Puts the keys of the shorthand just expanded in place of its expansion
 // (and its terminator, which Tab keeps and Backspace removes). 1 when it did.
 int take_back_expansion(EngineContext* ctx, EngineOutput* out, bool keepTerminator);

@@ -75,7 +75,8 @@ TEST(ShorthandListFile, KeepsWhatItCannotReadAndCountsTheFaults)
     EXPECT_EQ(list.entries[2].expansion, "không");
     EXPECT_EQ(list.badLines, 3);
     EXPECT_EQ(list.otherLines.size(), 4u);
-    EXPECT_EQ(format_shorthand_list(list), "vn\tViệt Nam\nsdt\tsố điện thoại\nkg\tkhông\n"
+    EXPECT_EQ(format_shorthand_list(list), "# miraDot shorthand v1\n"
+                                           "vn\tViệt Nam\nsdt\tsố điện thoại\nkg\tkhông\n"
                                            "# my own list\nno tab here\nVN\tduplicate\nx\ttwo\ttabs\n");
     // Written back and read again, nothing moves any more.
     ShorthandList again = parse_shorthand_list(format_shorthand_list(list));
@@ -114,7 +115,7 @@ TEST_F(ShorthandFile, WritesANewFileOverTheOldOne)
     list.entries = {{"vn", "Việt Nam"}};
     list.otherLines = {"kept as it was"};
     ASSERT_TRUE(write_shorthand_file(file.c_str(), list));
-    EXPECT_EQ(read(file), "vn\tViệt Nam\nkept as it was\n");
+    EXPECT_EQ(read(file), "# miraDot shorthand v1\nvn\tViệt Nam\nkept as it was\n");
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
     ShorthandList back;
     ASSERT_TRUE(read_shorthand_file(file.c_str(), &back));
@@ -123,7 +124,7 @@ TEST_F(ShorthandFile, WritesANewFileOverTheOldOne)
 
     // A folder that is not there: the old file stays as it was.
     EXPECT_FALSE(write_shorthand_file(path("missing/user-shorthand.tsv").c_str(), list));
-    EXPECT_EQ(read(file), "vn\tViệt Nam\nkept as it was\n");
+    EXPECT_EQ(read(file), "# miraDot shorthand v1\nvn\tViệt Nam\nkept as it was\n");
 }
 
 TEST_F(ShorthandFile, LoadsTheTableTheWordEndReads)

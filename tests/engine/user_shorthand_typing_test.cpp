@@ -110,6 +110,15 @@ TEST_F(UserShorthandTyping, TabOrBackspaceRightAfterGivesTheKeysBack)
         EXPECT_EQ(feed(c.keys), c.expected) << c.keys;
     EXPECT_EQ(feed(std::string("kg ") + TAB, DEFAULT_OPTIONS & ~OPT_HINTS), "không ");
     EXPECT_EQ(feed("kg \b", DEFAULT_OPTIONS & ~OPT_HINTS), "kg");
+
+    // What the text service asks before it takes the Backspace.
+    feed("");
+    EngineOutput out;
+    for (char k : std::string("kg "))
+        engine_key(ctx, static_cast<unsigned char>(k), &out);
+    EXPECT_EQ(engine_keys_back(ctx), 1);
+    engine_key(ctx, 'x', &out);
+    EXPECT_EQ(engine_keys_back(ctx), 0);
 }
 
 TEST_F(UserShorthandTyping, ATakenBackShippedShorthandIsLearnedButNotTheUsersOwn)
