@@ -49,6 +49,13 @@ bool abbreviation_char(uint32_t c)
     return is_word_codepoint(c);
 }
 
+// No control character, no line break of any kind, and no U+FFFD, which
+// stands for what a broken file lost.
+bool expansion_char(uint32_t c)
+{
+    return c >= 0x20 && !(c >= 0x7F && c < 0xA0) && c != 0x2028 && c != 0x2029 && c != REPLACEMENT_CHAR;
+}
+
 // Code points of well-formed text whose characters all pass `allowed`, or -1.
 template <typename Allowed>
 int count_allowed(std::string_view text, Allowed allowed)
@@ -305,7 +312,7 @@ ShorthandCheck check_shorthand_entry(std::string_view abbreviation, std::string_
         return SHORTHAND_LONG_ABBREVIATION;
     if (is_blank(expansion))
         return SHORTHAND_EMPTY_EXPANSION;
-    int expansionChars = count_allowed(expansion, [](uint32_t c) { return c >= 0x20 && c != 0x7F; });
+    int expansionChars = count_allowed(expansion, expansion_char);
     if (expansionChars < 0)
         return SHORTHAND_BAD_EXPANSION;
     if (expansionChars > SHORTHAND_MAX_EXPANSION)

@@ -21,7 +21,7 @@ enum ShorthandCheck {
     SHORTHAND_LONG_ABBREVIATION,
     SHORTHAND_LONG_EXPANSION,
     SHORTHAND_BAD_ABBREVIATION,  // a character other than letters, digits and . - _ @ &
-    SHORTHAND_BAD_EXPANSION,     // a line break, a TAB, another control character or broken UTF-8
+    SHORTHAND_BAD_EXPANSION,     // a line break, a TAB, another control character, broken UTF-8 or U+FFFD
     SHORTHAND_DUPLICATE,         // the abbreviation (in any case) is in the list already
 };
 

@@ -40,6 +40,9 @@ TEST(ShorthandEntryCheck, RefusesEachFaultWithItsOwnOutcome)
         {"a", "x\ry", SHORTHAND_BAD_EXPANSION},
         {"a", "\xC0\xAF", SHORTHAND_BAD_EXPANSION},      // overlong
         {"a", "\xED\xA0\x80", SHORTHAND_BAD_EXPANSION},  // a surrogate
+        {"a", "x\xC2\x85y", SHORTHAND_BAD_EXPANSION},     // U+0085, a line break
+        {"a", "x\xE2\x80\xA8y", SHORTHAND_BAD_EXPANSION}, // U+2028
+        {"a", "x\xEF\xBF\xBDy", SHORTHAND_BAD_EXPANSION}, // U+FFFD
     };
     for (const auto& c : cases)
         EXPECT_EQ(check_shorthand_entry(c.abbreviation, c.expansion), c.expected) << c.abbreviation;
@@ -179,6 +182,18 @@ TEST(ShorthandImportPreview, ReadsTheCommonFormsInEveryEncoding)
         EXPECT_EQ(import.added[1].expansion, "số điện thoại") << f.name;
         EXPECT_TRUE(import.refused.empty()) << f.name;
     }
+}
+
+TEST(ShorthandImportPreview, RefusesTheLineOfAnUnpairedSurrogate)
+{
+    std::u16string text = u"vn:Vi\u1EC7t Nam\r\nx:a";
+    text += char16_t(0xD800);
+    text += u"b\r\nkg:kh\u00F4ng\r\n";
+    ShorthandImport import = preview_shorthand_import({}, utf16le_with_mark(text));
+    EXPECT_EQ(import.added.size(), 2u);
+    ASSERT_EQ(import.refused.size(), 1u);
+    EXPECT_EQ(import.refused[0].line, 2);
+    EXPECT_EQ(import.refused[0].reason, SHORTHAND_BAD_EXPANSION);
 }
 
 TEST(ShorthandImportPreview, SaysWhatItWouldAddReplaceAndRefuseBeforeAnythingChanges)
