@@ -265,6 +265,7 @@ bool TextInputProcessor::route_key(ITfContext* context, WPARAM key, LPARAM lpara
         return false;
     if (!typing_.composing() && settingsWatcher_.poll())
         apply_settings();
+    refresh_user_shorthand();
     return typing_.handle_key(context, key, lparam, test);
 }
 
