@@ -92,10 +92,10 @@ void add_entry(const char* key, const char* value, uint32_t, void* user)
 uint64_t table_bytes()
 {
     TableBytes total;
-    for (char code : std::string("vflrecksop")) {
-        LexiconTable* t = lex_table(code);
+    for (Table table : ALL_TABLES) {
+        LexiconTable* t = lex_table(table);
         total.bytes += t->capacity * (2 * sizeof(char*) + sizeof(uint32_t));
-        lex_for_each(code, add_entry, &total);
+        lex_for_each(table, add_entry, &total);
     }
     return total.bytes;
 }
@@ -110,7 +110,7 @@ void report_load()
     double elapsed = now_ns() - start;
     long privateAfter = status_kib("RssAnon");
     long fileAfter = status_kib("RssFile");
-    bool mapped = lex_table('e')->imageSlots != nullptr;
+    bool mapped = lex_table(Table::English)->imageSlots != nullptr;
     const char* problem = engine_data_problem();
     std::printf("lexicon: %d entries from %s (%s%s)\n", entries, g_dataDir.c_str(),
                 mapped ? "image mapped" : "files parsed", problem ? problem : "");

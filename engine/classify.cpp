@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "learned.h"
 #include "lexicon.h"
 #include "text_util.h"
 
@@ -71,7 +72,7 @@ bool stop_tone_attested(const Syllable& s)
         toned.tone = tone;
         char lower[256];
         render_syllable(toned, false, true, lower, sizeof lower);
-        if (lex_count('v', lower) > DICTIONARY_ONLY_COUNT)
+        if (lex_count(Table::Syllables, lower) > DICTIONARY_ONLY_COUNT)
             return true;
     }
     return false;
@@ -101,26 +102,26 @@ bool has_non_ascii(const char* text)
 
 bool code_like_before_word(const EngineContext* ctx)
 {
-    uint32_t c = ctx->cpBeforeWord;
+    uint32_t c = ctx->caret.beforeWord;
     // Not the dot of a name (file.txt): an ellipsis (nếu...thì), or a
     // sentence end without its space after a word in Vietnamese letters
     // (chính xác.Đây).
-    if (c == '.' && ctx->cpBeforeWord2 == '.')
+    if (c == '.' && ctx->caret.beforeWord2 == '.')
         return false;
-    if (c == '.' && is_word_codepoint(ctx->cpBeforeWord2) && has_non_ascii(ctx->prevWord))
+    if (c == '.' && is_word_codepoint(ctx->caret.beforeWord2) && has_non_ascii(ctx->history.word))
         return false;
     if (c == '-')
-        return ctx->cpBeforeWord2 == '-';  // an option (--max)
+        return ctx->caret.beforeWord2 == '-';  // an option (--max)
     return is_ascii_digit(c) || in(c, {'_', '#', '$', '.', '=', '@', '\\'});
 }
 
 WordKeys word_keys(const EngineContext* ctx)
 {
     WordKeys keys;
-    keys.length = std::clamp(ctx->rawLen, 0, ENGINE_MAX_KEYS);
+    keys.length = std::clamp(ctx->word.length, 0, ENGINE_MAX_KEYS);
     for (int i = 0; i < keys.length; ++i) {
-        keys.raw[i] = ctx->rawKeys[i];
-        keys.lower[i] = ascii_lower(ctx->rawKeys[i]);
+        keys.raw[i] = ctx->word.keys[i];
+        keys.lower[i] = ascii_lower(ctx->word.keys[i]);
     }
     keys.raw[keys.length] = keys.lower[keys.length] = 0;
     return keys;
@@ -153,11 +154,11 @@ CasePattern case_pattern(const WordKeys& keys)
 
 double english_threshold(const EngineContext* ctx)
 {
-    if (ctx->lastKind == KIND_ENGLISH)
+    if (ctx->history.kind == KIND_ENGLISH)
         return AFTER_ENGLISH;
-    if (ctx->lastKind == KIND_VIETNAMESE)
+    if (ctx->history.kind == KIND_VIETNAMESE)
         return AFTER_VIETNAMESE;
-    return ctx->lastKind2 == KIND_ENGLISH ? AFTER_ENGLISH_THEN_UNDECIDED : WITHOUT_CONTEXT;
+    return ctx->history.kindBefore == KIND_ENGLISH ? AFTER_ENGLISH_THEN_UNDECIDED : WITHOUT_CONTEXT;
 }
 
 void compose_word(const EngineContext* ctx, const WordKeys& keys, int strict, Composition* c)
@@ -200,7 +201,7 @@ bool loan_word_keys(const WordKeys& keys)
     char once[ENGINE_MAX_KEYS + 1];
     copy_text(once, sizeof once, k, doubled);
     append_text(once, sizeof once, k + doubled + 1);
-    return lex_contains('e', once);
+    return lex_contains(Table::English, once);
 }
 
 // Marks only from later keys, a tone typed over another (dana, laura,
@@ -252,7 +253,7 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
             && is_valid_syllable(repaired)) {
             char lower[256];
             render_syllable(repaired, old_tone(ctx), true, lower, sizeof lower);
-            bool known = !lex_loaded('v') || lex_contains('v', lower);
+            bool known = !lex_loaded(Table::Syllables) || lex_contains(Table::Syllables, lower);
             if (known && !(autoEnglish && inEn)) {
                 char text[256];
                 render_syllable(repaired, old_tone(ctx), false, text, sizeof text);
@@ -263,14 +264,16 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
         }
     }
     if (autoChanged
-        && (!inEn || (lex_count('e', keys.lower) < COMMON_ENGLISH_FOR_LOAN && ctx->lastKind != KIND_ENGLISH))) {
-        if (lex_contains('l', comp.viLower)) {
+        && (!inEn
+            || (lex_count(Table::English, keys.lower) < COMMON_ENGLISH_FOR_LOAN
+                && ctx->history.kind != KIND_ENGLISH))) {
+        if (lex_contains(Table::VietnameseWords, comp.viLower)) {
             set_result(out, comp.viCase, KIND_VIETNAMESE);
             return;
         }
         Composition strict;  // marks only on the key's own letter: a loan word's spelling
         compose_word(ctx, keys, 1, &strict);
-        if (lex_contains('l', strict.viLower)) {
+        if (lex_contains(Table::VietnameseWords, strict.viLower)) {
             set_result(out, strict.viCase, KIND_VIETNAMESE);
             return;
         }
@@ -306,15 +309,15 @@ void classify_invalid(const EngineContext* ctx, const WordKeys& keys, const Comp
 void classify_plain(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool inEn,
                     Classification* out)
 {
-    bool inVi = lex_contains('v', comp.viLower);
+    bool inVi = lex_contains(Table::Syllables, comp.viLower);
     set_result(out, keys.raw, KIND_UNDECIDED);
     if (!inEn) {
         out->kind = inVi ? KIND_VIETNAMESE : KIND_UNDECIDED;
     } else if (!inVi) {
         out->kind = KIND_ENGLISH;
-    } else if (has(ctx, OPT_AUTO_ENGLISH) && keys.length >= 2 && lex_loaded('v')) {
-        double pe = double(lex_count('e', keys.lower)) / double(lex_total_or_one('e'));
-        double pv = double(lex_count('v', comp.viLower)) / double(lex_total_or_one('v'));
+    } else if (has(ctx, OPT_AUTO_ENGLISH) && keys.length >= 2 && lex_loaded(Table::Syllables)) {
+        double pe = double(lex_count(Table::English, keys.lower)) / double(lex_total_or_one(Table::English));
+        double pv = double(lex_count(Table::Syllables, comp.viLower)) / double(lex_total_or_one(Table::Syllables));
         if (pv * FREQUENCY_RATIO < pe) {
             out->kind = KIND_ENGLISH;
             out->reason = REASON_FREQUENCY;
@@ -343,7 +346,8 @@ bool tone_key_where_typed(const EngineContext* ctx, const WordKeys& keys)
 // A word with a capital inside a sentence, right after a decided word.
 bool capital_inside_sentence(const EngineContext* ctx, CasePattern pattern)
 {
-    return pattern == CASE_FIRST_CAPITAL && ctx->contextValid && ctx->prevWord[0] && !ctx->capitalizeNext;
+    return pattern == CASE_FIRST_CAPITAL && ctx->history.joined && ctx->history.word[0]
+           && !ctx->sentence.capitalizeNext;
 }
 
 void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool inEn,
@@ -357,12 +361,12 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
         }
         char viAlt[256];
         render_syllable(comp.syllable, !old_tone(ctx), true, viAlt, sizeof viAlt);
-        bool inVi = lex_contains('v', comp.viLower) || lex_contains('v', viAlt);
+        bool inVi = lex_contains(Table::Syllables, comp.viLower) || lex_contains(Table::Syllables, viAlt);
         // Both readings are words, whether the list holds the syllable or not.
         if (inEn)
             out->hint = 1;
-        uint32_t cv = std::max(lex_count('v', comp.viLower), lex_count('v', viAlt));
-        if (capital_inside_sentence(ctx, pattern) && !st.markByRepeat && lex_loaded('f')) {
+        uint32_t cv = std::max(lex_count(Table::Syllables, comp.viLower), lex_count(Table::Syllables, viAlt));
+        if (capital_inside_sentence(ctx, pattern) && !st.markByRepeat && lex_loaded(Table::SyllableFrequencies)) {
             // A capitalised word inside a sentence whose reading no text
             // showed, with a tone key before its last letter, is a name, a
             // key or an English term (Esc, Asc, Test) more often than a rare
@@ -371,7 +375,7 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
             // one tone key right after its vowel are the syllable unless
             // English (Thư Tijch; hàm Asc, phím Esc).
             bool toneInside = !last_key_is_tone(ctx, keys);
-            bool afterVietnameseLetters = ctx->lastKind == KIND_VIETNAMESE && has_non_ascii(ctx->prevWord);
+            bool afterVietnameseLetters = ctx->history.kind == KIND_VIETNAMESE && has_non_ascii(ctx->history.word);
             bool typedAsSyllable = st.toneCount == 1 && tone_key_where_typed(ctx, keys) && !st.markLater
                                    && !is_vowel_letter(comp.syllable.letters[0]);
             if (cv <= DICTIONARY_ONLY_COUNT && toneInside && (inEn || !afterVietnameseLetters || !typedAsSyllable)) {
@@ -397,7 +401,8 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
         }
         // A name more often than a syllable no text showed; Tab or retyping
         // the word gives the Vietnamese form.
-        if (!inEn && name_like_keys(keys, comp) && cv <= DICTIONARY_ONLY_COUNT && lex_loaded('f')) {
+        if (!inEn && name_like_keys(keys, comp) && cv <= DICTIONARY_ONLY_COUNT
+            && lex_loaded(Table::SyllableFrequencies)) {
             set_result(out, keys.raw, KIND_UNDECIDED, REASON_KEPT);
             out->hint = out->settled = 1;
             return;
@@ -408,9 +413,9 @@ void classify_changed_valid(const EngineContext* ctx, const WordKeys& keys, cons
     // and a two-word correction may repair it in context.
     Syllable repaired = comp.syllable;
     bool repairable = has(ctx, OPT_AUTO_CORRECT) && swap_hoi_nga(&repaired);
-    if (has(ctx, OPT_AUTO_ENGLISH) && !marked_on_purpose(st) && lex_loaded('v') && comp.syllable.tone == TONE_NONE
-        && ends_in_stop(comp.syllable) && !is_known_syllable(comp.syllable) && !lex_contains('l', comp.viLower)
-        && !stop_tone_attested(comp.syllable)) {
+    if (has(ctx, OPT_AUTO_ENGLISH) && !marked_on_purpose(st) && lex_loaded(Table::Syllables)
+        && comp.syllable.tone == TONE_NONE && ends_in_stop(comp.syllable) && !is_known_syllable(comp.syllable)
+        && !lex_contains(Table::VietnameseWords, comp.viLower) && !stop_tone_attested(comp.syllable)) {
         // No tone after a stop, no word a tone key away and marks from later
         // keys: a name (towt). Undecided, so that the preedit shows the
         // syllable that the tone key may still finish.
@@ -455,7 +460,7 @@ void classify_undone_by_repeat(const EngineContext* ctx, const WordKeys& keys, c
     Syllable before;
     compose(keys.raw, undoneAt, ctx->method, 0, &before, nullptr);
     bool syllableBefore = is_valid_prefix(before) && comp.stats.keysAfterUndo <= MAX_KEYS_AFTER_ESCAPE;
-    bool escaped = oneKeyShown && (valid || syllableBefore || lex_contains('e', comp.viLower));
+    bool escaped = oneKeyShown && (valid || syllableBefore || lex_contains(Table::English, comp.viLower));
     if (inEn) {
         set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
     } else if (ctx->method == VNI || escaped) {
@@ -481,20 +486,20 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
     bool changed = !equals(comp.viCase, keys.raw);
     bool valid = is_valid_syllable(comp.syllable);
     CasePattern pattern = case_pattern(keys);
-    bool inEn = english_table_applies(keys, pattern) && lex_contains('e', keys.lower);
+    bool inEn = english_table_applies(keys, pattern) && lex_contains(Table::English, keys.lower);
 
     if (has(ctx, OPT_LEARN) && changed) {
-        const char* learned = lex_value('o', keys.lower);
-        if (learned && learned[0] == 'v')
+        LearnedChoice learned = learned_choice(keys.lower);
+        if (learned == LearnedChoice::Vietnamese)
             return set_result(out, comp.viCase, KIND_VIETNAMESE);
-        if (learned && learned[0] == 'e')
+        if (learned == LearnedChoice::English)
             return set_result(out, keys.raw, KIND_ENGLISH, REASON_ENGLISH);
     }
 
     if (changed && has(ctx, OPT_AUTO_ENGLISH)) {
-        uint32_t before = ctx->cpBeforeWord;
-        bool inVi = valid && lex_contains('v', comp.viLower);
-        uint32_t viFreq = inVi ? lex_count('v', comp.viLower) : 0;
+        uint32_t before = ctx->caret.beforeWord;
+        bool inVi = valid && lex_contains(Table::Syllables, comp.viLower);
+        uint32_t viFreq = inVi ? lex_count(Table::Syllables, comp.viLower) : 0;
         // A number right after a known syllable typed with its mark keys, or
         // with its one tone key last (or right after the vowel of a common
         // one), numbers that word (trường1, Ngày2, Barng1);
@@ -511,9 +516,9 @@ void classify_word(const EngineContext* ctx, const WordKeys& keys, const Composi
                         || st.toneCount >= CODE_LIKE_TONE_KEYS || knownCode;
         if (is_ascii_digit(before) && equals(keys.lower, "dd"))
             codeLike = false;
-        bool capsRun = ctx->lastWordAllCaps && ctx->capsRunCount > 0 && inVi;
+        bool capsRun = ctx->history.allCaps && ctx->history.capsRun > 0 && inVi;
         // Three keys make an acronym (CSS, GPS) unless capitals already run.
-        bool capsTone = !inEn && inVi && st.toneCount == 1 && (keys.length >= 4 || ctx->lastWordAllCaps)
+        bool capsTone = !inEn && inVi && st.toneCount == 1 && (keys.length >= 4 || ctx->history.allCaps)
                         && tone_key_where_typed(ctx, keys) && viFreq >= CAPITALS_TONE_MIN_COUNT;
         // Capital letters typed on purpose are those letters: Đ (DD, D9, as
         // in Đ.), a vowel with its VNI digits right after it (A1 in châu Á,
@@ -557,30 +562,31 @@ bool prefer_english(const EngineContext* ctx, const char* rawLower, const char* 
                     int markByRepeat, double a, double b)
 {
     bool learn = has(ctx, OPT_LEARN);
-    uint32_t ce = lex_count('e', rawLower);
-    uint32_t cr = lex_count('r', rawLower);
-    if (ce == 0 && !(learn && lex_count('p', rawLower) > 0))
+    uint32_t ce = lex_count(Table::English, rawLower);
+    uint32_t cr = lex_count(Table::PlainWords, rawLower);
+    if (ce == 0 && !(learn && lex_count(Table::AcceptedWords, rawLower) > 0))
         return false;
-    if (!lex_loaded('v'))
+    if (!lex_loaded(Table::Syllables))
         return false;
-    uint32_t cv = std::max(lex_count('v', viLower), viAlt ? lex_count('v', viAlt) : 0u);
+    uint32_t cv = std::max(lex_count(Table::Syllables, viLower), viAlt ? lex_count(Table::Syllables, viAlt) : 0u);
     if (cv == 0)
         return b > ABOVE_VIETNAMESE || ce > RARE_ENGLISH_COUNT;
     if (ce != 0 && b > ABOVE_VIETNAMESE && cr > cv)
         return true;
     if (b > ABOVE_VIETNAMESE && ce >= COMMON_ENGLISH_COUNT && cv <= DICTIONARY_ONLY_COUNT)
         return true;
-    double pv = double(cv) / double(lex_total_or_one('v'));
-    double pe = double(ce) / double(lex_total_or_one('e'));
-    uint64_t tp = lex_total('p');
+    double pv = double(cv) / double(lex_total_or_one(Table::Syllables));
+    double pe = double(ce) / double(lex_total_or_one(Table::English));
+    uint64_t tp = lex_total(Table::AcceptedWords);
     if (learn && tp != 0) {
         double u = std::min(double(tp) / LEARNED_WORDS_SCALE, 1.0) / (double(tp) + LEARNED_WORDS_SCALE);
         if (b <= KEPT_VIETNAMESE_BELOW) {
-            uint32_t kept = std::max(lex_count('p', viLower), viAlt ? lex_count('p', viAlt) : 0u);
+            uint32_t kept = std::max(lex_count(Table::AcceptedWords, viLower),
+                                     viAlt ? lex_count(Table::AcceptedWords, viAlt) : 0u);
             pv += u * kept;
         }
         if (b > ABOVE_VIETNAMESE)
-            pe += u * lex_count('p', rawLower);
+            pe += u * lex_count(Table::AcceptedWords, rawLower);
     }
     double w = (markByRepeat && b < MARK_BY_REPEAT_BELOW) ? MARK_BY_REPEAT_WEIGHT * a : a;
     return w * pe > (1 - w) * pv;

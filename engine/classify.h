@@ -7,6 +7,7 @@
 
 #include "composer.h"
 #include "engine.h"
+#include "engine_context.h"
 #include "letters.h"
 
 namespace miradot {

@@ -6,6 +6,7 @@
 
 #include "composer.h"
 #include "engine.h"
+#include "engine_context.h"
 #include "letters.h"
 #include "lexicon.h"
 #include "text_util.h"

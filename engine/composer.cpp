@@ -595,7 +595,7 @@ bool lower_form_in_v(const Syllable& s, bool oldStyle)
 {
     char word[128];
     render_syllable(s, oldStyle, true, word, sizeof word);
-    return lex_contains('v', word);
+    return lex_contains(Table::Syllables, word);
 }
 
 // A hook/tilde switch needs a form seen in text, or it would turn rare
@@ -605,7 +605,7 @@ bool seen_in_text(const Syllable& s)
     char word[128];
     for (bool oldStyle : {false, true}) {
         render_syllable(s, oldStyle, true, word, sizeof word);
-        if (lex_count('v', word) > DICTIONARY_ONLY_COUNT)
+        if (lex_count(Table::Syllables, word) > DICTIONARY_ONLY_COUNT)
             return true;
     }
     return false;
@@ -788,7 +788,7 @@ bool fix_initial_spelling(Syllable* s)
 
 bool swap_hoi_nga(Syllable* s)
 {
-    if (!lex_loaded('v') || (s->tone != TONE_HOOK && s->tone != TONE_TILDE))
+    if (!lex_loaded(Table::Syllables) || (s->tone != TONE_HOOK && s->tone != TONE_TILDE))
         return false;
     if (lower_form_in_v(*s, false) || lower_form_in_v(*s, true))
         return false;

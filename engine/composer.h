@@ -36,7 +36,7 @@ int for_each_allowed_syllable(void (*visit)(const Syllable& syllable, void* user
 bool is_valid_prefix(const Syllable& syllable);
 // A tone or any mark: what the Vietnamese keys of a word left visible.
 bool has_diacritic(const Syllable& syllable);
-// The syllable (lower case, either tone placement) is in table v.
+// The syllable (lower case, either tone placement) is in Table::Syllables.
 bool is_known_syllable(const Syllable& syllable);
 bool fix_initial_spelling(Syllable* syllable);
 // Switches hook and tilde when only the other form is a known syllable.

@@ -30,73 +30,8 @@ constexpr int KIND_UNDECIDED = 0;
 constexpr int KIND_VIETNAMESE = 1;
 constexpr int KIND_ENGLISH = 2;
 
-// The states EngineContext keeps in character and integer fields.
-// altKind, pendingShownAs: which form the alternative is, or was committed.
-constexpr char ALT_VIETNAMESE = 'v';
-constexpr char ALT_ENGLISH = 'e';
-// The keys of a shorthand in place of its expansion: a shipped one, which a
-// take-back teaches never to expand again, and one of the user's own list.
-constexpr char ALT_SHORTHAND_KEYS = 'k';
-constexpr char ALT_USER_SHORTHAND_KEYS = 'u';
-// retypeKind: what was committed for the last word.
-constexpr char RETYPE_COMPOSED = 'v';
-constexpr char RETYPE_AS_TYPED = 'e';
-constexpr char RETYPE_SHORTHAND = 's';
-// retypeState: the watch for a word deleted right after it was committed.
-constexpr int32_t RETYPE_IDLE = 0;
-constexpr int32_t RETYPE_WATCHING = 1;
-constexpr int32_t RETYPE_DELETED = 2;
-// Learned choices (first letter of a table o value).
-constexpr char LEARNED_VIETNAMESE = 'v';
-constexpr char LEARNED_ENGLISH = 'e';
-constexpr char LEARNED_NO_SHORTHAND = 'n';
-
-struct EngineContext {
-    uint32_t method;
-    uint32_t options;
-    char rawKeys[52];  // not terminated; rawLen keys used
-    int32_t rawLen;
-    char prevWord[96];
-    char prevWord2[96];
-    int32_t spaceAfterWord;
-    int32_t sentenceEndPending;
-    int32_t capitalizeNext;
-    char altText[256];
-    char altRawKeys[49];
-    char altKind;
-    int32_t altDelete;
-    char altTerminator[8];
-    int32_t contextValid;
-    int32_t lastKind;
-    int32_t lastKind2;
-    uint32_t lastCodepoint;
-    uint32_t codepointBeforeLast;
-    uint32_t cpBeforeWord;
-    uint32_t cpBeforeWord2;  // the code point before cpBeforeWord
-    int32_t lastWordAllCaps;
-    int32_t capsRunCount;
-    char retypeKeys[49];
-    char retypeKind;
-    int32_t retypeLength;
-    int32_t retypeDeleted;
-    int32_t retypeState;
-    int32_t pending;
-    char pendingRawLower[49];
-    char pendingRaw[49];
-    char pendingViLower[256];
-    char pendingViAltLower[256];
-    char pendingVi[256];
-    double pendingThreshold;
-    int32_t pendingMarkByRepeat;
-    char pendingShownAs;
-    char pendingText[256];
-    char pendingFollow[256];
-    int32_t pendingFollowCount;
-    int32_t pendingCapsRaw;
-    int32_t pendingCapitalized;
-    int32_t pendingCapitalInside;  // typed with a capital after a word of the same sentence
-    char acceptedWord[256];
-};
+// One typing session; its inside is the engine's own (engine_context.h).
+struct EngineContext;
 
 // The answer to one key operation. Apply in order: delete deleteCount code
 // points before the insertion point, insert text, show preedit as the

@@ -1,7 +1,9 @@
-// The learned-data file: learned choices (table o) and accepted words
-// (table p), saved by writing a new file and moving it over the old one.
+// The learned-data file: the learned choices and the accepted words
+// tables, saved by writing a new file and moving it over the old one.
 #include <cstdio>
 #include <cstring>
+
+#include "learned.h"
 
 #include "engine.h"
 #include "file_io.h"
@@ -23,6 +25,29 @@ struct SaveState {
 
 // A key holding a field or line separator would corrupt the file.
 bool storable(const char* key) { return !std::strpbrk(key, "\t\r\n"); }
+
+// A letter the file may hold; anything else reads as English, the keys as
+// typed.
+LearnedChoice choice_from_letter(char letter)
+{
+    if (letter == static_cast<char>(LearnedChoice::Vietnamese))
+        return LearnedChoice::Vietnamese;
+    if (letter == static_cast<char>(LearnedChoice::NoShorthand))
+        return LearnedChoice::NoShorthand;
+    return LearnedChoice::English;
+}
+
+const char* choice_value(LearnedChoice choice)
+{
+    switch (choice) {
+    case LearnedChoice::Vietnamese:
+        return "v";
+    case LearnedChoice::NoShorthand:
+        return "n";
+    default:
+        return "e";
+    }
+}
 
 void write_choice(const char* key, const char* value, uint32_t count, void* user)
 {
@@ -82,17 +107,31 @@ bool load_record(char* line)
     const char* key = tab1 + 1;
     const char* third = tab2 + 1;
     if (std::strcmp(line, "p") == 0)
-        return lex_add('p', key, nullptr, leading_number(third));
+        return lex_add(Table::AcceptedWords, key, nullptr, leading_number(third));
     if (std::strcmp(line, "o") != 0)
         return false;
     char* tab3 = std::strchr(tab2 + 1, '\t');
     if (!tab3)
         return false;
-    const char* value = third[0] == 'v' ? "v" : third[0] == 'n' ? "n" : "e";
-    return lex_add('o', key, value, leading_number(tab3 + 1));
+    return lex_add(Table::LearnedChoices, key, choice_value(choice_from_letter(third[0])), leading_number(tab3 + 1));
 }
 
 }  // namespace
+
+namespace miradot {
+
+LearnedChoice learned_choice(const char* keysLower)
+{
+    const char* value = lex_value(Table::LearnedChoices, keysLower);
+    return value && value[0] ? static_cast<LearnedChoice>(value[0]) : LearnedChoice::None;
+}
+
+void learn_choice(const char* keysLower, LearnedChoice choice)
+{
+    lex_add(Table::LearnedChoices, keysLower, choice_value(choice), 1);
+}
+
+}  // namespace miradot
 
 int learned_save(const char* path)
 {
@@ -104,8 +143,8 @@ int learned_save(const char* path)
     if (!file)
         return -1;
     SaveState state{file, 0, std::fputs(HEADER, file) < 0};
-    lex_for_each('o', write_choice, &state);
-    lex_for_each('p', write_accepted, &state);
+    lex_for_each(Table::LearnedChoices, write_choice, &state);
+    lex_for_each(Table::AcceptedWords, write_accepted, &state);
     bool written = !state.failed && !std::ferror(file) && flush_to_disk(file);
     bool closed = std::fclose(file) == 0;
     if (!written || !closed || !replace_file(tempPath, path)) {
@@ -132,8 +171,8 @@ int learned_load(const char* path)
 
 void learned_clear()
 {
-    lex_clear('o');
-    lex_clear('p');
+    lex_clear(Table::LearnedChoices);
+    lex_clear(Table::AcceptedWords);
 }
 
-int learned_count() { return static_cast<int>(lex_size('o') + lex_size('p')); }
+int learned_count() { return static_cast<int>(lex_size(Table::LearnedChoices) + lex_size(Table::AcceptedWords)); }

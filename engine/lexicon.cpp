@@ -7,18 +7,13 @@
 #include <cstring>
 #include <memory>
 
-#include "composer.h"
 #include "engine.h"
-#include "file_io.h"
-#include "letters.h"
 #include "lexicon_image.h"
 
 namespace miradot {
 
 namespace {
 
-constexpr char TABLE_CODES[] = "vflrecksop";
-constexpr int TABLE_COUNT = 10;
 constexpr uint64_t FIRST_CAPACITY = 1024;
 
 LexiconTable g_tables[TABLE_COUNT];
@@ -229,18 +224,6 @@ bool own(LexiconTable* t)
     return true;
 }
 
-// Sizes the table once for a file's lines instead of doubling many times.
-void reserve(LexiconTable* t, uint64_t extraKeys)
-{
-    if (!own(t))
-        return;
-    uint64_t capacity = t->capacity ? t->capacity : FIRST_CAPACITY;
-    while (capacity < 2 * (t->size + extraKeys) + 2)
-        capacity *= 2;
-    if (capacity > t->capacity)
-        rehash(t, capacity);
-}
-
 // Finds or creates the key's slot; -1 when memory runs out.
 int64_t claim_slot(LexiconTable* t, const char* key, size_t length)
 {
@@ -269,7 +252,8 @@ bool set_value(LexiconTable* t, int64_t slot, const char* value, size_t length)
     return true;
 }
 
-// A key looked up in two tables (v, then f) is hashed once.
+// A key looked up in two tables (syllables, then their frequencies) is
+// hashed once.
 struct HashedKey {
     const char* key;
     size_t length;
@@ -290,85 +274,25 @@ int64_t find(const LexiconTable* t, const HashedKey& key)
     return key_at(*t, slot) ? slot : -1;
 }
 
-int64_t find(char code, const char* key) { return find(lex_table(code), hashed(key)); }
-
-uint64_t count_lines(const char* bytes, const char* end)
-{
-    uint64_t lines = 1;
-    for (const char* p = bytes; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))); ++p)
-        ++lines;
-    return lines;
-}
-
-uint32_t leading_number(const char* text, const char* end)
-{
-    uint64_t value = 0;
-    for (; text < end && is_ascii_digit(static_cast<unsigned char>(*text)); ++text) {
-        value = value * 10 + static_cast<unsigned>(*text - '0');
-        if (value > UINT32_MAX)
-            value = UINT32_MAX;
-    }
-    return static_cast<uint32_t>(value);
-}
-
-uint64_t leading_number64(const char* text, const char* end)
-{
-    uint64_t value = 0;
-    for (; text < end && is_ascii_digit(static_cast<unsigned char>(*text)); ++text) {
-        value = value * 10 + static_cast<unsigned>(*text - '0');
-    }
-    return value;
-}
-
-bool all_ascii_lower(const char* key, size_t length)
-{
-    for (size_t i = 0; i < length; ++i) {
-        if (!is_ascii_lower(static_cast<unsigned char>(key[i])))
-            return false;
-    }
-    return length > 0;
-}
-
-// Vietnamese lines: valid syllables go to the file's own table, the rest to
-// table l (vi.tsv) or r (vi_freq.tsv). Returns whether the line counts.
-bool insert_vietnamese(char code, LexiconTable* own, const char* key, size_t keyLength, uint32_t count,
-                       uint64_t* ownSum)
-{
-    if (keyLength >= 96)
-        return false;
-    char word[96];
-    std::memcpy(word, key, keyLength);
-    word[keyLength] = 0;
-    Syllable s;
-    bool parses = parse_word(word, &s);
-    if (parses && is_valid_syllable(s)) {
-        if (!lex_insert(own, key, keyLength, nullptr, 0, count))
-            return false;
-        *ownSum += count;
-        return true;
-    }
-    if (code == 'v' && parses)
-        lex_insert(lex_table('l'), key, keyLength, nullptr, 0, 0);
-    if (code == 'f' && all_ascii_lower(key, keyLength))
-        lex_insert(lex_table('r'), key, keyLength, nullptr, 0, count);
-    return false;
-}
+int64_t find(Table table, const char* key) { return find(lex_table(table), hashed(key)); }
 
 }  // namespace
 
-LexiconTable* lex_table(char code)
+LexiconTable* lex_table(Table table)
 {
-    // Every lookup starts here: an index, not a search of the codes.
-    static constexpr auto INDEX = [] {
-        std::array<int8_t, 128> index{};
-        index.fill(-1);
-        for (int i = 0; i < TABLE_COUNT; ++i)
-            index[static_cast<unsigned char>(TABLE_CODES[i])] = static_cast<int8_t>(i);
-        return index;
-    }();
-    auto byte = static_cast<unsigned char>(code);
-    int at = byte < INDEX.size() ? INDEX[byte] : -1;
-    return at >= 0 ? &g_tables[at] : nullptr;
+    auto at = static_cast<size_t>(table);
+    return at < TABLE_COUNT ? &g_tables[at] : nullptr;
+}
+
+void lex_reserve(LexiconTable* t, uint64_t extraKeys)
+{
+    if (!own(t))
+        return;
+    uint64_t capacity = t->capacity ? t->capacity : FIRST_CAPACITY;
+    while (capacity < 2 * (t->size + extraKeys) + 2)
+        capacity *= 2;
+    if (capacity > t->capacity)
+        rehash(t, capacity);
 }
 
 int lex_insert(LexiconTable* t, const char* key, size_t keyLength, const char* value, size_t valueLength,
@@ -387,9 +311,9 @@ int lex_insert(LexiconTable* t, const char* key, size_t keyLength, const char* v
     return 1;
 }
 
-int lex_add(char code, const char* key, const char* value, uint32_t amount)
+int lex_add(Table table, const char* key, const char* value, uint32_t amount)
 {
-    LexiconTable* t = lex_table(code);
+    LexiconTable* t = lex_table(table);
     if (!t || !key || !*key)
         return 0;
     int64_t slot = claim_slot(t, key, std::strlen(key));
@@ -403,124 +327,24 @@ int lex_add(char code, const char* key, const char* value, uint32_t amount)
     return 1;
 }
 
-int lex_parse_file(char code, const char* bytes, size_t length)
+int lex_contains(Table table, const char* key) { return find(table, key) >= 0; }
+
+uint32_t lex_raw_count(Table table, const char* key)
 {
-    LexiconTable* t = lex_table(code);
-    if (!t)
-        return 0;
-    bool textValue = code == 'c' || code == 's';
-    uint64_t ownSum = 0;
-    int entries = 0;
-    const char* end = bytes + length;
-    reserve(t, count_lines(bytes, end));
-    for (const char* line = bytes; line < end;) {
-        const char* lineEnd = static_cast<const char*>(std::memchr(line, '\n', end - line));
-        const char* next = lineEnd ? lineEnd + 1 : end;
-        if (!lineEnd)
-            lineEnd = end;
-        if (lineEnd > line && lineEnd[-1] == '\r')
-            --lineEnd;
-        const char* tab = static_cast<const char*>(std::memchr(line, '\t', lineEnd - line));
-        const char* keyEnd = tab ? tab : lineEnd;
-        size_t keyLength = keyEnd - line;
-        const char* rest = tab ? tab + 1 : lineEnd;
-        bool skip = keyLength == 0 || (!tab && (code == 'c' || line[0] == '#'));
-        if (!skip && line[0] == '#') {
-            if (keyLength == 6 && std::memcmp(line, "#total", 6) == 0 && tab)
-                t->total = leading_number64(rest, lineEnd);
-            skip = true;
-        }
-        if (!skip) {
-            if (textValue) {
-                if (lex_insert(t, line, keyLength, rest, lineEnd - rest, 1))
-                    ++entries;
-            } else {
-                uint32_t count = leading_number(rest, lineEnd);
-                if (code == 'v' || code == 'f') {
-                    if (insert_vietnamese(code, t, line, keyLength, count, &ownSum))
-                        ++entries;
-                } else if (lex_insert(t, line, keyLength, nullptr, 0, count)) {
-                    ownSum += count;
-                    ++entries;
-                }
-            }
-        }
-        line = next;
-    }
-    if (t->total == 0 && !textValue)
-        t->total = ownSum;
-    return entries;
+    int64_t slot = find(table, key);
+    return slot >= 0 ? count_at(*lex_table(table), slot) : 0;
 }
 
-int lex_load_file(char code, const char* path)
-{
-    FILE* file = open_utf8_path(path, "rb");
-    if (!file)
-        return -1;
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        size = std::ftell(file);
-    if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
-        return -1;
-    }
-    std::unique_ptr<char[]> image(new (std::nothrow) char[size > 0 ? size : 1]);
-    size_t got = image ? std::fread(image.get(), 1, size, file) : 0;
-    std::fclose(file);
-    if (!image || got < static_cast<size_t>(size))
-        return -1;
-    return lex_parse_file(code, image.get(), got);
-}
-
-}  // namespace miradot
-
-int engine_load_data(const char* dataDir)
-{
-    using namespace miradot;
-    int fromImage = lex_image_load(dataDir);
-    if (fromImage != LEX_IMAGE_UNUSED)
-        return fromImage;
-    int total = 0;
-    bool anyLoaded = false;
-    for (const auto& file : LEX_FILES) {
-        char path[1024];
-        int n = std::snprintf(path, sizeof path, "%s/%s", dataDir, file.name);
-        if (n <= 0 || n >= static_cast<int>(sizeof path))
-            continue;
-        int entries = lex_load_file(file.code, path);
-        if (entries < 0)
-            continue;
-        anyLoaded = true;
-        total += entries;
-    }
-    return anyLoaded ? total : -1;
-}
-
-namespace miradot {
-
-const LexFile LEX_FILES[LEX_FILE_COUNT]
-    = {{"vi.tsv", 'v'},          {"vi_freq.tsv", 'f'},         {"en.tsv", 'e'},
-       {"corrections.tsv", 'c'}, {"corrections_ctx.tsv", 'c'}, {"corrections_keep.tsv", 'k'},
-       {"shorthand.tsv", 's'}};
-
-int lex_contains(char code, const char* key) { return find(code, key) >= 0; }
-
-uint32_t lex_raw_count(char code, const char* key)
-{
-    int64_t slot = find(code, key);
-    return slot >= 0 ? count_at(*lex_table(code), slot) : 0;
-}
-
-uint32_t lex_count(char code, const char* key)
+uint32_t lex_count(Table table, const char* key)
 {
     HashedKey k = hashed(key);
-    const LexiconTable* t = lex_table(code);
+    const LexiconTable* t = lex_table(table);
     int64_t slot = find(t, k);
     if (slot < 0)
         return 0;
     uint32_t count;
-    if (code == 'v') {
-        const LexiconTable* frequencies = lex_table('f');
+    if (table == Table::Syllables) {
+        const LexiconTable* frequencies = lex_table(Table::SyllableFrequencies);
         int64_t frequency = find(frequencies, k);
         count = frequency >= 0 ? count_at(*frequencies, frequency) : 0;
     } else {
@@ -529,44 +353,44 @@ uint32_t lex_count(char code, const char* key)
     return count ? count : 1;
 }
 
-const char* lex_value(char code, const char* key)
+const char* lex_value(Table table, const char* key)
 {
-    int64_t slot = find(code, key);
-    return slot >= 0 ? value_at(*lex_table(code), slot) : nullptr;
+    int64_t slot = find(table, key);
+    return slot >= 0 ? value_at(*lex_table(table), slot) : nullptr;
 }
 
-const char* lex_correction(const char* key) { return lex_value('c', key); }
+const char* lex_correction(const char* key) { return lex_value(Table::Corrections, key); }
 
-uint64_t lex_total(char code)
+uint64_t lex_total(Table table)
 {
-    LexiconTable* t = lex_table(code);
+    LexiconTable* t = lex_table(table);
     return t ? t->total : 0;
 }
 
-uint64_t lex_total_or_one(char code)
+uint64_t lex_total_or_one(Table table)
 {
-    uint64_t total = lex_total(code == 'v' ? 'f' : code);
+    uint64_t total = lex_total(table == Table::Syllables ? Table::SyllableFrequencies : table);
     return total ? total : 1;
 }
 
-uint64_t lex_size(char code)
+uint64_t lex_size(Table table)
 {
-    LexiconTable* t = lex_table(code);
+    LexiconTable* t = lex_table(table);
     return t ? t->size : 0;
 }
 
-bool lex_loaded(char code) { return lex_size(code) != 0; }
+bool lex_loaded(Table table) { return lex_size(table) != 0; }
 
-void lex_clear(char code)
+void lex_clear(Table table)
 {
-    LexiconTable* t = lex_table(code);
+    LexiconTable* t = lex_table(table);
     if (t)
         free_table(t);
 }
 
-uint64_t lex_for_each(char code, LexVisitor visit, void* user)
+uint64_t lex_for_each(Table table, LexVisitor visit, void* user)
 {
-    LexiconTable* t = lex_table(code);
+    LexiconTable* t = lex_table(table);
     if (!t)
         return 0;
     uint64_t visited = 0;

@@ -1,11 +1,5 @@
-// The process-wide string tables of the engine, each named by a one-letter
-// code: open addressing with 32-bit FNV-1a and linear probing.
-//
-//   v  Vietnamese syllables (vi.tsv)        f  syllable frequencies (vi_freq.tsv)
-//   l  non-syllable Vietnamese words        r  plain a..z non-syllables with frequency
-//   e  English words (en.tsv)               c  corrections (corrections*.tsv)
-//   k  kept word pairs                      s  shorthand
-//   o  learned choices                      p  accepted words
+// The process-wide string tables of the engine: open addressing with 32-bit
+// FNV-1a and linear probing.
 #pragma once
 
 #include <cstddef>
@@ -15,8 +9,29 @@ namespace miradot {
 
 struct KeyBlock;
 
+// In the order of the lexicon image's tables (lexicon_image.h), which holds
+// all but the last two.
+enum class Table : uint8_t {
+    Syllables,            // Vietnamese syllables (vi.tsv)
+    SyllableFrequencies,  // how often texts show them (vi_freq.tsv)
+    VietnameseWords,      // Vietnamese words that are no syllable (vi.tsv)
+    PlainWords,           // a..z words that are no syllable, with their frequency (vi_freq.tsv)
+    English,              // English words (en.tsv)
+    Corrections,          // a misspelling, or two words, to their correction (corrections*.tsv)
+    KeptPairs,            // word pairs no two-word correction may rewrite (corrections_keep.tsv)
+    Shorthand,            // an abbreviation to its expansion (shorthand.tsv)
+    LearnedChoices,       // keys to the reading the user chose for them (learned.h)
+    AcceptedWords,        // words the user kept, with how often
+};
+constexpr int TABLE_COUNT = 10;
+constexpr Table ALL_TABLES[TABLE_COUNT]
+    = {Table::Syllables,      Table::SyllableFrequencies, Table::VietnameseWords, Table::PlainWords,
+       Table::English,        Table::Corrections,         Table::KeptPairs,       Table::Shorthand,
+       Table::LearnedChoices, Table::AcceptedWords};
+
 // The count tools/make_lexicon.py gives a syllable that only a dictionary
-// lists and no text showed: table v at or below it is no evidence of use.
+// lists and no text showed: a syllable counted at or below it is no evidence
+// of use.
 constexpr uint32_t DICTIONARY_ONLY_COUNT = 5;
 
 struct LexiconTable {
@@ -35,27 +50,27 @@ struct LexiconTable {
     bool imageValues;
 };
 
-// Null for a code outside the ten.
-LexiconTable* lex_table(char code);
+// Null for a value outside the ten.
+LexiconTable* lex_table(Table table);
 
-int lex_load_file(char code, const char* path);
-int lex_parse_file(char code, const char* bytes, size_t length);
+// Sizes the table once for extraKeys more keys instead of doubling many times.
+void lex_reserve(LexiconTable* table, uint64_t extraKeys);
 int lex_insert(LexiconTable* table, const char* key, size_t keyLength, const char* value, size_t valueLength,
                uint32_t count);
-int lex_add(char code, const char* key, const char* value, uint32_t amount);
+int lex_add(Table table, const char* key, const char* value, uint32_t amount);
 
-int lex_contains(char code, const char* key);
-uint32_t lex_count(char code, const char* key);
-uint32_t lex_raw_count(char code, const char* key);
-const char* lex_value(char code, const char* key);
+int lex_contains(Table table, const char* key);
+uint32_t lex_count(Table table, const char* key);
+uint32_t lex_raw_count(Table table, const char* key);
+const char* lex_value(Table table, const char* key);
 const char* lex_correction(const char* key);
-uint64_t lex_total(char code);
-uint64_t lex_total_or_one(char code);
-uint64_t lex_size(char code);
-bool lex_loaded(char code);
-void lex_clear(char code);
+uint64_t lex_total(Table table);
+uint64_t lex_total_or_one(Table table);
+uint64_t lex_size(Table table);
+bool lex_loaded(Table table);
+void lex_clear(Table table);
 
 using LexVisitor = void (*)(const char* key, const char* value, uint32_t count, void* user);
-uint64_t lex_for_each(char code, LexVisitor visit, void* user);
+uint64_t lex_for_each(Table table, LexVisitor visit, void* user);
 
 }  // namespace miradot

@@ -170,7 +170,7 @@ int lex_image_use(const void* image)
     LexImageHeader header;
     std::memcpy(&header, bytes, sizeof header);
     for (int i = 0; i < LEX_IMAGE_TABLES; ++i) {
-        LexiconTable* t = lex_table(LEX_IMAGE_CODES[i]);
+        LexiconTable* t = lex_table(LEX_IMAGE_TABLE_ORDER[i]);
         const LexImageTable& table = header.tables[i];
         *t = LexiconTable{};
         t->capacity = table.capacity;
@@ -196,8 +196,8 @@ int lex_image_use(const void* image)
 int lex_image_load(const char* dataDir)
 {
     g_problem[0] = 0;
-    for (char code : std::string(LEX_IMAGE_CODES)) {
-        if (lex_table(code)->capacity || lex_total(code))
+    for (Table table : LEX_IMAGE_TABLE_ORDER) {
+        if (lex_table(table)->capacity || lex_total(table))
             return LEX_IMAGE_UNUSED;
     }
     char path[1024];
@@ -229,8 +229,8 @@ int lex_image_write(const char* dataDir, const char* imagePath)
     std::memcpy(header.magic, LEX_IMAGE_MAGIC, sizeof header.magic);
     header.version = LEX_IMAGE_VERSION;
     header.headerBytes = sizeof header;
-    for (char code : std::string(LEX_IMAGE_CODES))
-        lex_clear(code);
+    for (Table table : LEX_IMAGE_TABLE_ORDER)
+        lex_clear(table);
     bool anySource = false;
     for (int i = 0; i < LEX_FILE_COUNT; ++i) {
         LexImageSource& source = header.sources[i];
@@ -238,7 +238,7 @@ int lex_image_write(const char* dataDir, const char* imagePath)
         char path[1024];
         if (!join_path(dataDir, LEX_FILES[i].name, path) || !file_stamp(path, &source.size, &source.modified))
             continue;
-        int entries = lex_load_file(LEX_FILES[i].code, path);
+        int entries = lex_load_file(LEX_FILES[i].table, path);
         if (entries < 0 || !file_digest(path, source.size, &source.digest))
             return 0;
         source.entries = entries;
@@ -270,8 +270,7 @@ int lex_image_write(const char* dataDir, const char* imagePath)
     std::vector<std::vector<uint32_t>> slots(LEX_IMAGE_TABLES);
     uint64_t offset = sizeof header;
     for (int i = 0; i < LEX_IMAGE_TABLES; ++i) {
-        char code = LEX_IMAGE_CODES[i];
-        const LexiconTable* t = lex_table(code);
+        const LexiconTable* t = lex_table(LEX_IMAGE_TABLE_ORDER[i]);
         slots[i].assign(t->capacity, 0);
         bool hasValues = false;
         for (uint64_t slot = 0; slot < t->capacity; ++slot) {

@@ -14,22 +14,19 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "lexicon_loader.h"
+
 namespace miradot {
 
 constexpr char LEX_IMAGE_NAME[] = "lexicon.img";
 constexpr char LEX_IMAGE_MAGIC[8] = {'m', 'i', 'r', 'a', 'L', 'E', 'X', '\0'};
 constexpr uint32_t LEX_IMAGE_VERSION = 1;
-constexpr int LEX_FILE_COUNT = 7;
-// The tables the files fill; o and p hold learned data and stay in memory.
-constexpr char LEX_IMAGE_CODES[] = "vflrecks";
+// The tables the files fill, in the image's order; the learned ones stay in
+// memory.
 constexpr int LEX_IMAGE_TABLES = 8;
-
-struct LexFile {
-    const char* name;
-    char code;
-};
-// In loading order: later files add to the tables of earlier ones.
-extern const LexFile LEX_FILES[LEX_FILE_COUNT];
+constexpr Table LEX_IMAGE_TABLE_ORDER[LEX_IMAGE_TABLES]
+    = {Table::Syllables, Table::SyllableFrequencies, Table::VietnameseWords, Table::PlainWords,
+       Table::English,   Table::Corrections,         Table::KeptPairs,       Table::Shorthand};
 
 // One of the seven files as the image was made from it; size -1 when absent.
 struct LexImageSource {
@@ -84,8 +81,8 @@ const char* lex_image_check(const void* bytes, size_t length);
 // Null when the image was made from the files of dataDir as they are now.
 const char* lex_image_source_mismatch(const LexImageHeader& header, const char* dataDir);
 
-// Puts the tables of a checked image in place of the (empty) tables v..s; the
-// bytes must outlive them. Returns the entries of the files it was made from,
+// Puts the tables of a checked image in place of the (empty) tables it
+// holds; the bytes must outlive them. Returns the entries of the files it was made from,
 // or -1 when it was made from none.
 int lex_image_use(const void* bytes);
 
@@ -93,7 +90,7 @@ int lex_image_use(const void* bytes);
 constexpr int LEX_IMAGE_UNUSED = -2;
 
 // Maps dataDir's image and puts its tables in place when it is whole and was
-// made from the folder's files as they are, and the tables v..s are empty
+// made from the folder's files as they are, and the tables it holds are empty
 // (loading again merges, which only the files can do). Returns the entries,
 // or LEX_IMAGE_UNUSED with the reason in engine_data_problem().
 int lex_image_load(const char* dataDir);

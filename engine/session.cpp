@@ -6,6 +6,7 @@
 
 #include "composer.h"
 #include "engine.h"
+#include "engine_context.h"
 #include "letters.h"
 #include "text_util.h"
 #include "word_end.h"
@@ -29,7 +30,7 @@ bool has(const EngineContext* ctx, uint32_t option) { return (ctx->options & opt
 void update_preedit(EngineContext* ctx, EngineOutput* out)
 {
     out->preedit[0] = 0;
-    if (ctx->rawLen == 0)
+    if (ctx->word.length == 0)
         return;
     int kind = KIND_VIETNAMESE;
     bool shown = false;
@@ -53,20 +54,12 @@ void update_preedit(EngineContext* ctx, EngineOutput* out)
         copy_text(out->preedit, sizeof out->preedit, asTyped ? keys.raw : comp.viCase);
     }
     bool typedCapital = false;
-    for (int i = 0; i < ctx->rawLen; ++i)
-        typedCapital = typedCapital || is_ascii_upper(static_cast<unsigned char>(ctx->rawKeys[i]));
-    if (has(ctx, OPT_PUNCTUATION) && ctx->capitalizeNext && (kind == KIND_VIETNAMESE || kind == KIND_ENGLISH)
+    for (int i = 0; i < ctx->word.length; ++i)
+        typedCapital = typedCapital || is_ascii_upper(static_cast<unsigned char>(ctx->word.keys[i]));
+    if (has(ctx, OPT_PUNCTUATION) && ctx->sentence.capitalizeNext && (kind == KIND_VIETNAMESE || kind == KIND_ENGLISH)
         && !typedCapital) {
         capitalize_first(out->preedit);
     }
-}
-
-void start_word(EngineContext* ctx, char key)
-{
-    ctx->cpBeforeWord = ctx->lastCodepoint;
-    ctx->cpBeforeWord2 = ctx->codepointBeforeLast;
-    ctx->rawKeys[0] = key;
-    ctx->rawLen = 1;
 }
 
 void apply_output(const EngineOutput& out, char* buffer, int size, int* length)
@@ -100,52 +93,47 @@ uint32_t engine_get_options(const EngineContext* ctx) { return ctx->options; }
 
 void engine_reset(EngineContext* ctx)
 {
-    ctx->rawLen = 0;
-    ctx->retypeState = RETYPE_IDLE;
-    ctx->pending = 0;
+    ctx->word.length = 0;
+    stop_retype_watch(ctx->retype);
+    drop_pending(ctx->pending);
     if (has(ctx, OPT_LEARN))
         count_accepted_word(ctx);
     ctx->acceptedWord[0] = 0;
-    ctx->lastCodepoint = ctx->codepointBeforeLast = 0;
-    ctx->contextValid = 0;
-    ctx->prevWord[0] = 0;
-    ctx->prevWord2[0] = 0;
-    ctx->spaceAfterWord = 0;
-    ctx->sentenceEndPending = 0;
-    ctx->capitalizeNext = 0;
-    ctx->altText[0] = 0;
+    forget_committed_text(ctx->caret);
+    forget_history(ctx->history);
+    forget_sentence(ctx->sentence);
+    withdraw_alternative(ctx->alternative);
 }
 
 int engine_key(EngineContext* ctx, uint32_t c, EngineOutput* out)
 {
     clear_output(out);
-    ctx->altText[0] = 0;
+    withdraw_alternative(ctx->alternative);
     if (has(ctx, OPT_ENGLISH_MODE)) {
-        if (ctx->rawLen > 0)
+        if (ctx->word.length > 0)
             end_word(ctx, out, "");
         return 0;
     }
     if (c < 32 || c == 127) {
         end_word(ctx, out, "");
-        ctx->contextValid = 0;
+        break_history(ctx->history);
         return 0;
     }
     c = encodable_codepoint(c);
-    bool wordKey = is_ascii_letter(c) || (ctx->method == VNI && is_ascii_digit(c) && ctx->rawLen > 0);
-    if (wordKey && ctx->rawLen == 0) {
-        if (ctx->retypeState == RETYPE_WATCHING)
-            ctx->retypeState = RETYPE_IDLE;
-        start_word(ctx, static_cast<char>(c));
+    bool wordKey = is_ascii_letter(c) || (ctx->method == VNI && is_ascii_digit(c) && ctx->word.length > 0);
+    if (wordKey && ctx->word.length == 0) {
+        retype_after_word_start(ctx->retype);
+        start_word(ctx->word, ctx->caret, static_cast<char>(c));
         update_preedit(ctx, out);
         return 1;
     }
     if (wordKey) {
-        if (ctx->rawLen >= ENGINE_MAX_KEYS) {
+        if (ctx->word.length >= ENGINE_MAX_KEYS) {
             end_word(ctx, out, "");
-            ctx->contextValid = 0;
-            start_word(ctx, static_cast<char>(c));
+            break_history(ctx->history);
+            start_word(ctx->word, ctx->caret, static_cast<char>(c));
         } else {
-            ctx->rawKeys[ctx->rawLen++] = static_cast<char>(c);
+            ctx->word.keys[ctx->word.length++] = static_cast<char>(c);
         }
         update_preedit(ctx, out);
         return 1;
@@ -162,45 +150,40 @@ int engine_backspace(EngineContext* ctx, EngineOutput* out)
     clear_output(out);
     if (take_back_expansion(ctx, out, false))
         return 1;
-    ctx->altText[0] = 0;
-    if (ctx->rawLen > 0) {
-        --ctx->rawLen;
+    withdraw_alternative(ctx->alternative);
+    if (ctx->word.length > 0) {
+        --ctx->word.length;
         update_preedit(ctx, out);
         return 1;
     }
-    ctx->spaceAfterWord = ctx->sentenceEndPending = ctx->capitalizeNext = ctx->contextValid = 0;
-    if (ctx->retypeState != RETYPE_IDLE) {
-        ++ctx->retypeDeleted;
-        if (ctx->retypeDeleted == ctx->retypeLength)
-            ctx->retypeState = RETYPE_DELETED;
-        else
-            ctx->retypeState = ctx->retypeDeleted < ctx->retypeLength ? RETYPE_WATCHING : RETYPE_IDLE;
-    }
+    forget_sentence(ctx->sentence);
+    break_history(ctx->history);
+    retype_after_backspace(ctx->retype);
     return 0;
 }
 
 void engine_flush(EngineContext* ctx, EngineOutput* out)
 {
     clear_output(out);
-    ctx->altText[0] = 0;
+    withdraw_alternative(ctx->alternative);
     end_word(ctx, out, "");
-    ctx->contextValid = 0;
+    break_history(ctx->history);
 }
 
 int engine_alternative(const EngineContext* ctx, char* buffer, int size)
 {
-    if (!ctx || !(ctx->options & OPT_HINTS) || !ctx->altText[0] || ctx->rawLen > 0)
+    if (!ctx || !(ctx->options & OPT_HINTS) || !ctx->alternative.text[0] || ctx->word.length > 0)
         return 0;
     if (buffer && size > 0)
-        copy_text(buffer, size, ctx->altText);
+        copy_text(buffer, size, ctx->alternative.text);
     return 1;
 }
 
 int engine_pending_span(const EngineContext* ctx)
 {
-    if (!ctx->pending || !ctx->contextValid)
+    if (!ctx->pending.active || !ctx->history.joined)
         return 0;
-    return utf8_char_count(ctx->pendingText) + utf8_char_count(ctx->pendingFollow) + 1;
+    return utf8_char_count(ctx->pending.text) + utf8_char_count(ctx->pending.follow) + 1;
 }
 
 int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int size)
@@ -209,7 +192,7 @@ int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int siz
         return 0;
     buffer[0] = 0;
     int length = 0;
-    ctx->lastCodepoint = ctx->codepointBeforeLast = 0;
+    forget_committed_text(ctx->caret);
     EngineOutput out;
     for (const char* cursor = keys; *cursor;) {
         uint32_t c = encodable_codepoint(decode_utf8_char(&cursor));
@@ -238,7 +221,7 @@ int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int siz
                 int n = encode_utf8_char(c, ch, sizeof ch);
                 ch[n] = 0;
                 length = append_text(buffer, size, ch);
-                note_committed_text(ctx, ch);
+                note_committed_text(ctx->caret, ch);
             }
         }
     }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 
 #include "composer.h"
 #include "letters.h"
@@ -25,14 +24,10 @@ constexpr double AMONG_VIETNAMESE = 0.01;
 // The pending word waits behind at most this many undecided words.
 constexpr int MAX_PENDING_FOLLOWERS = 2;
 
-bool in(uint32_t c, std::initializer_list<uint32_t> set) { return std::find(set.begin(), set.end(), c) != set.end(); }
-
 bool blocks_shorthand_before(const EngineContext* ctx)
 {
-    return code_like_before_word(ctx) || ctx->cpBeforeWord == '-' || ctx->cpBeforeWord == '/';
+    return code_like_before_word(ctx) || ctx->caret.beforeWord == '-' || ctx->caret.beforeWord == '/';
 }
-bool ends_sentence(uint32_t c) { return c == '.' || c == '!' || c == '?'; }
-bool is_sentence_punctuation(uint32_t c) { return in(c, {',', '.', '!', '?', ':', ';'}); }
 
 bool has_ascii_capital(const char* text)
 {
@@ -47,41 +42,17 @@ bool equals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 bool has(const EngineContext* ctx, uint32_t option) { return has_option(ctx, option); }
 void lower_form(const char* text, char* buffer, int size) { to_lower_word(text, buffer, size); }
 
-// The terminator's only code point, or 0 when it is empty or longer.
-uint32_t single_codepoint(const char* text)
-{
-    if (!*text)
-        return 0;
-    const char* cursor = text;
-    uint32_t c = decode_utf8_char(&cursor);
-    return *cursor ? 0 : c;
-}
-
 // Punctuation and spacing when a terminator arrives with no word in progress.
 void end_without_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
 {
-    ctx->pending = 0;
-    uint32_t single = single_codepoint(terminator);
-    if (has(ctx, OPT_PUNCTUATION) && *terminator) {
-        if (is_sentence_punctuation(single) && ctx->spaceAfterWord) {
-            out->deleteCount = 1;
-            ctx->retypeState = RETYPE_IDLE;
-            ctx->sentenceEndPending = ends_sentence(single);
-            ctx->capitalizeNext = 0;
-        } else if (equals(terminator, " ")) {
-            if (ctx->sentenceEndPending)
-                ctx->capitalizeNext = 1;
-            ctx->sentenceEndPending = 0;
-        } else {
-            ctx->sentenceEndPending = ctx->capitalizeNext = 0;
-        }
-    } else {
-        ctx->sentenceEndPending = ctx->capitalizeNext = 0;
+    drop_pending(ctx->pending);
+    if (sentence_after_terminator(ctx->sentence, has(ctx, OPT_PUNCTUATION), terminator)) {
+        out->deleteCount = 1;
+        stop_retype_watch(ctx->retype);
     }
-    ctx->spaceAfterWord = 0;
     append_text(out->text, sizeof out->text, terminator);
-    ctx->contextValid = 0;
-    note_committed_text(ctx, out->text);
+    break_history(ctx->history);
+    note_committed_text(ctx->caret, out->text);
 }
 
 bool same_keys_ignoring_case(const char* a, const char* b)
@@ -98,18 +69,19 @@ bool same_keys_ignoring_case(const char* a, const char* b)
 void decide_retyped(const EngineContext* ctx, const WordKeys& keys, const Composition& comp, bool changedComp,
                     WordDecision* d)
 {
-    if (!has(ctx, OPT_LEARN) || ctx->retypeState != RETYPE_DELETED
-        || !same_keys_ignoring_case(keys.raw, ctx->retypeKeys)) {
+    if (!has(ctx, OPT_LEARN) || ctx->retype.stage != RetypeStage::Deleted
+        || !same_keys_ignoring_case(keys.raw, ctx->retype.keys)) {
         return;
     }
-    if (ctx->retypeKind == RETYPE_SHORTHAND) {
-        d->learnedChoice = LEARNED_NO_SHORTHAND;
+    if (ctx->retype.committed == CommittedAs::Shorthand) {
+        d->learnedChoice = LearnedChoice::NoShorthand;
         d->retyped = true;
-    } else if ((ctx->retypeKind == RETYPE_COMPOSED || ctx->retypeKind == RETYPE_AS_TYPED) && changedComp) {
-        bool wantVietnamese = ctx->retypeKind == RETYPE_AS_TYPED;
+    } else if ((ctx->retype.committed == CommittedAs::Composed || ctx->retype.committed == CommittedAs::AsTyped)
+               && changedComp) {
+        bool wantVietnamese = ctx->retype.committed == CommittedAs::AsTyped;
         copy_text(d->word, sizeof d->word, wantVietnamese ? comp.viCase : keys.raw);
         d->kind = wantVietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
-        d->learnedChoice = wantVietnamese ? LEARNED_VIETNAMESE : LEARNED_ENGLISH;
+        d->learnedChoice = wantVietnamese ? LearnedChoice::Vietnamese : LearnedChoice::English;
         d->retyped = true;
     }
     if (d->retyped)
@@ -120,7 +92,7 @@ void decide_retyped(const EngineContext* ctx, const WordKeys& keys, const Compos
 void correct_with_context(const EngineContext* ctx, WordDecision* d)
 {
     char prevLower[96], wordLower[256], key[400];
-    lower_form(ctx->prevWord, prevLower, sizeof prevLower);
+    lower_form(ctx->history.word, prevLower, sizeof prevLower);
     lower_form(d->word, wordLower, sizeof wordLower);
     std::snprintf(key, sizeof key, "%s %s", prevLower, wordLower);
     const char* value = lex_correction(key);
@@ -129,18 +101,18 @@ void correct_with_context(const EngineContext* ctx, WordDecision* d)
         return;
     char firstPart[256], newPrev[256], newCur[256];
     copy_text(firstPart, sizeof firstPart, value, static_cast<int>(space - value));
-    apply_case(ctx->prevWord, firstPart, newPrev, sizeof newPrev);
+    apply_case(ctx->history.word, firstPart, newPrev, sizeof newPrev);
     apply_case(d->word, space + 1, newCur, sizeof newCur);
-    bool prevChanges = !equals(newPrev, ctx->prevWord);
-    if (prevChanges && ctx->prevWord2[0]) {
+    bool prevChanges = !equals(newPrev, ctx->history.word);
+    if (prevChanges && ctx->history.wordBefore[0]) {
         char prev2Lower[96], pair[200];
-        lower_form(ctx->prevWord2, prev2Lower, sizeof prev2Lower);
+        lower_form(ctx->history.wordBefore, prev2Lower, sizeof prev2Lower);
         std::snprintf(pair, sizeof pair, "%s %s", prev2Lower, prevLower);
-        if (lex_contains('k', pair))
+        if (lex_contains(Table::KeptPairs, pair))
             return;
     }
     if (prevChanges) {
-        d->deleteCount = utf8_char_count(ctx->prevWord) + 1;
+        d->deleteCount = utf8_char_count(ctx->history.word) + 1;
         copy_text(d->prefix, sizeof d->prefix, newPrev);
         append_text(d->prefix, sizeof d->prefix, " ");
     }
@@ -198,7 +170,7 @@ bool expand_user_shorthand(const EngineContext* ctx, const WordKeys& keys, const
         value = user_shorthand_value(forms.vi);
     if (!value || shorthand_blocked(ctx, terminator))
         return false;
-    bool allCaps = is_all_caps(d->word) && (utf8_char_count(d->word) > 1 || ctx->lastWordAllCaps);
+    bool allCaps = is_all_caps(d->word) && (utf8_char_count(d->word) > 1 || ctx->history.allCaps);
     d->userCase = allCaps                                                 ? SHORTHAND_ALL_CAPITALS
                   : is_ascii_upper(static_cast<unsigned char>(keys.raw[0])) ? SHORTHAND_FIRST_CAPITAL
                                                                           : SHORTHAND_AS_WRITTEN;
@@ -212,29 +184,28 @@ bool expand_user_shorthand(const EngineContext* ctx, const WordKeys& keys, const
 bool expand_shorthand(const EngineContext* ctx, const ShorthandKeys& forms, const char* terminator, char* word,
                       int size)
 {
-    const char* value = lex_value('s', forms.raw);
+    const char* value = lex_value(Table::Shorthand, forms.raw);
     if (!value)
-        value = lex_value('s', forms.word);
+        value = lex_value(Table::Shorthand, forms.word);
     if (!value)
-        value = lex_value('s', forms.vi);
+        value = lex_value(Table::Shorthand, forms.vi);
     if (!value)
         return false;
     if (has(ctx, OPT_LEARN)) {
-        const char* learned = lex_value('o', forms.raw);
-        if (learned && learned[0] == LEARNED_NO_SHORTHAND)
+        if (learned_choice(forms.raw) == LearnedChoice::NoShorthand)
             return false;
     }
     const char* tab = std::strchr(value, '\t');
     char expansion[256];
     copy_text(expansion, sizeof expansion, value, tab ? static_cast<int>(tab - value) : -1);
     bool sentenceOnly = tab && tab[1] == 'B';
-    if (shorthand_blocked(ctx, terminator) || (sentenceOnly && ctx->lastKind == KIND_ENGLISH))
+    if (shorthand_blocked(ctx, terminator) || (sentenceOnly && ctx->history.kind == KIND_ENGLISH))
         return false;
     char result[256];
     Syllable parsed;
     if (has_ascii_capital(expansion) && !is_all_caps(word)) {
         copy_text(result, sizeof result, expansion);
-    } else if (utf8_char_count(word) == 1 && is_all_caps(word) && !ctx->lastWordAllCaps) {
+    } else if (utf8_char_count(word) == 1 && is_all_caps(word) && !ctx->history.allCaps) {
         if (parse_word(expansion, &parsed)) {
             char lower[256];
             lower_form(expansion, lower, sizeof lower);
@@ -253,40 +224,43 @@ bool expand_shorthand(const EngineContext* ctx, const ShorthandKeys& forms, cons
 // rewritten when the language of this word tips the balance the other way.
 void decide_pending(const EngineContext* ctx, const char* terminator, bool composedVietnamese, WordDecision* d)
 {
-    if (!has(ctx, OPT_AUTO_ENGLISH) || !ctx->pending || !ctx->contextValid || d->deleteCount != 0 || d->retyped)
+    if (!has(ctx, OPT_AUTO_ENGLISH) || !ctx->pending.active || !ctx->history.joined || d->deleteCount != 0
+        || d->retyped)
         return;
     int decisive = d->reason == REASON_FREQUENCY ? KIND_UNDECIDED : d->kind;
     if (decisive == KIND_UNDECIDED) {
-        if (ctx->pendingFollowCount < MAX_PENDING_FOLLOWERS && equals(terminator, " "))
+        if (ctx->pending.followCount < MAX_PENDING_FOLLOWERS && equals(terminator, " "))
             d->pending = PendingStep::Follows;
         return;
     }
     // Capitals kept as typed read as Vietnamese when capitals follow, or
     // when Vietnamese follows and they are no English word but a known
     // syllable longer than an acronym (--label NHÃN sử dụng, not EPS).
-    bool capsThenVietnamese = composedVietnamese && std::strlen(ctx->pendingRawLower) > size_t(ACRONYM_KEYS)
-                              && lex_count('e', ctx->pendingRawLower) == 0
-                              && std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
+    bool capsThenVietnamese = composedVietnamese && std::strlen(ctx->pending.rawLower) > size_t(ACRONYM_KEYS)
+                              && lex_count(Table::English, ctx->pending.rawLower) == 0
+                              && std::max(lex_count(Table::Syllables, ctx->pending.viLower),
+                                          lex_count(Table::Syllables, ctx->pending.viAltLower))
                                      > DICTIONARY_ONLY_COUNT;
-    if (ctx->pendingCapsRaw && !(decisive == KIND_VIETNAMESE && (is_all_caps(d->word) || capsThenVietnamese)))
+    if (ctx->pending.capsRaw && !(decisive == KIND_VIETNAMESE && (is_all_caps(d->word) || capsThenVietnamese)))
         return;
     // The word after only ever draws the pending word into its own language.
-    if ((decisive == KIND_ENGLISH) == (ctx->pendingShownAs == ALT_ENGLISH))
+    if ((decisive == KIND_ENGLISH) == (ctx->pending.shownAs == Reading::English))
         return;
     // A capital right after starts a name or a new phrase (châu Á Set the
     // ...), which says nothing of the word before it.
-    const char* wordAfter = ctx->pendingFollowCount ? ctx->pendingFollow : d->word;
+    const char* wordAfter = ctx->pending.followCount ? ctx->pending.follow : d->word;
     if (decisive == KIND_ENGLISH && is_ascii_upper(static_cast<unsigned char>(wordAfter[0])))
         return;
     double next = decisive == KIND_ENGLISH ? AFTER_ENGLISH : AFTER_VIETNAMESE;
-    double a = NEXT_WORD_WEIGHT * next + (1 - NEXT_WORD_WEIGHT) * ctx->pendingThreshold;
-    double before = ctx->pendingThreshold;
-    bool vietnameseRightAfter = composedVietnamese && ctx->pendingFollowCount == 0;
+    double a = NEXT_WORD_WEIGHT * next + (1 - NEXT_WORD_WEIGHT) * ctx->pending.threshold;
+    double before = ctx->pending.threshold;
+    bool vietnameseRightAfter = composedVietnamese && ctx->pending.followCount == 0;
     // No English before, or a capital that starts a phrase after English
     // (UNIX Thí dụ), and Vietnamese after (Chóp Vẽ): the word stands among
     // Vietnamese as if one came before it.
-    if (vietnameseRightAfter && (ctx->pendingThreshold <= WITHOUT_CONTEXT || ctx->pendingCapitalInside)) {
-        if (std::max(lex_count('v', ctx->pendingViLower), lex_count('v', ctx->pendingViAltLower))
+    if (vietnameseRightAfter && (ctx->pending.threshold <= WITHOUT_CONTEXT || ctx->pending.capitalInside)) {
+        if (std::max(lex_count(Table::Syllables, ctx->pending.viLower),
+                     lex_count(Table::Syllables, ctx->pending.viAltLower))
             > DICTIONARY_ONLY_COUNT) {
             a = AMONG_VIETNAMESE;
         }
@@ -295,47 +269,48 @@ void decide_pending(const EngineContext* ctx, const char* terminator, bool compo
     // A capitalised word inside a sentence that English follows starts an
     // English phrase (dần Sorts the list), however common its Vietnamese
     // reading.
-    bool capitalThenEnglish = decisive == KIND_ENGLISH && ctx->pendingCapitalInside;
+    bool capitalThenEnglish = decisive == KIND_ENGLISH && ctx->pending.capitalInside;
     bool english = capitalThenEnglish
-                   || prefer_english(ctx, ctx->pendingRawLower, ctx->pendingViLower, ctx->pendingViAltLower,
-                                     ctx->pendingMarkByRepeat, a, before);
-    if (english == (ctx->pendingShownAs == ALT_ENGLISH))
+                   || prefer_english(ctx, ctx->pending.rawLower, ctx->pending.viLower, ctx->pending.viAltLower,
+                                     ctx->pending.markByRepeat, a, before);
+    if (english == (ctx->pending.shownAs == Reading::English))
         return;
     char replacement[256];
-    copy_text(replacement, sizeof replacement, english ? ctx->pendingRaw : ctx->pendingVi);
-    if (ctx->pendingCapitalized)
+    copy_text(replacement, sizeof replacement, english ? ctx->pending.raw : ctx->pending.vi);
+    if (ctx->pending.capitalized)
         capitalize_first(replacement);
-    d->deleteCount = utf8_char_count(ctx->pendingText) + utf8_char_count(ctx->pendingFollow) + 1;
+    d->deleteCount = utf8_char_count(ctx->pending.text) + utf8_char_count(ctx->pending.follow) + 1;
     copy_text(d->prefix, sizeof d->prefix, replacement);
     append_text(d->prefix, sizeof d->prefix, " ");
-    append_text(d->prefix, sizeof d->prefix, ctx->pendingFollow);
+    append_text(d->prefix, sizeof d->prefix, ctx->pending.follow);
     d->pending = PendingStep::Redecided;
     d->pendingEnglish = english;
     d->corrected = true;
 }
 
-void make_pending(EngineContext* ctx, const WordKeys& keys, const Composition& comp, const WordDecision& d)
+// The one writer of a new pending word; capitalInside: typed with a capital
+// after a word of the same sentence.
+void make_pending(PendingWord& pending, const WordKeys& keys, const Composition& comp, const WordDecision& d,
+                  bool oldTone, bool capitalInside)
 {
-    ctx->pending = 1;
-    copy_text(ctx->pendingRaw, sizeof ctx->pendingRaw, keys.raw);
-    copy_text(ctx->pendingRawLower, sizeof ctx->pendingRawLower, keys.lower);
-    copy_text(ctx->pendingVi, sizeof ctx->pendingVi, comp.viCase);
-    lower_form(comp.viCase, ctx->pendingViLower, sizeof ctx->pendingViLower);
+    pending.active = 1;
+    copy_text(pending.raw, sizeof pending.raw, keys.raw);
+    copy_text(pending.rawLower, sizeof pending.rawLower, keys.lower);
+    copy_text(pending.vi, sizeof pending.vi, comp.viCase);
+    lower_form(comp.viCase, pending.viLower, sizeof pending.viLower);
     Syllable parsed;
-    ctx->pendingViAltLower[0] = 0;
-    if (parse_word(comp.viCase, &parsed)) {
-        bool oldTone = has(ctx, OPT_OLD_TONE);
-        render_syllable(parsed, !oldTone, true, ctx->pendingViAltLower, sizeof ctx->pendingViAltLower);
-    }
-    ctx->pendingThreshold = d.threshold;
-    ctx->pendingMarkByRepeat = comp.stats.markByRepeat;
-    ctx->pendingShownAs = d.changed ? ALT_VIETNAMESE : ALT_ENGLISH;
-    copy_text(ctx->pendingText, sizeof ctx->pendingText, d.word);
-    ctx->pendingFollow[0] = 0;
-    ctx->pendingFollowCount = 0;
-    ctx->pendingCapsRaw = is_all_caps(keys.raw) && !d.changed;
-    ctx->pendingCapitalized = d.capitalized;
-    ctx->pendingCapitalInside = case_pattern(keys) == CASE_FIRST_CAPITAL && ctx->contextValid && ctx->prevWord[0];
+    pending.viAltLower[0] = 0;
+    if (parse_word(comp.viCase, &parsed))
+        render_syllable(parsed, !oldTone, true, pending.viAltLower, sizeof pending.viAltLower);
+    pending.threshold = d.threshold;
+    pending.markByRepeat = comp.stats.markByRepeat;
+    pending.shownAs = d.changed ? Reading::Vietnamese : Reading::English;
+    copy_text(pending.text, sizeof pending.text, d.word);
+    pending.follow[0] = 0;
+    pending.followCount = 0;
+    pending.capsRaw = is_all_caps(keys.raw) && !d.changed;
+    pending.capitalized = d.capitalized;
+    pending.capitalInside = capitalInside;
 }
 
 }  // namespace
@@ -360,7 +335,7 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
 
     decide_retyped(ctx, keys, comp, changedComp, &d);
     if (!d.retyped && has(ctx, OPT_AUTO_CORRECT) && d.kind != KIND_ENGLISH) {
-        if (ctx->contextValid)
+        if (ctx->history.joined)
             correct_with_context(ctx, &d);
         if (!d.corrected)
             correct_alone(&d);
@@ -376,9 +351,9 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
     }
 
     lower_form(d.word, d.wordLower, sizeof d.wordLower);
-    d.capitalized = has(ctx, OPT_PUNCTUATION) && ctx->capitalizeNext && d.word[0]
+    d.capitalized = has(ctx, OPT_PUNCTUATION) && ctx->sentence.capitalizeNext && d.word[0]
                     && (d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH
-                        || (d.kind == KIND_UNDECIDED && lex_contains('v', d.wordLower)))
+                        || (d.kind == KIND_UNDECIDED && lex_contains(Table::Syllables, d.wordLower)))
                     && !has_ascii_capital(d.word);
     bool composedVietnamese = d.kind == KIND_VIETNAMESE && !d.corrected && !equals(d.word, keys.raw);
     decide_pending(ctx, terminator, composedVietnamese, &d);
@@ -399,12 +374,12 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
             copy_text(d.alternative, sizeof d.alternative, other);
         if (equals(d.alternative, d.word))
             d.alternative[0] = 0;
-        d.alternativeKind = d.changed && !decided.repair[0] ? ALT_ENGLISH : ALT_VIETNAMESE;
+        d.alternativeReading = d.changed && !decided.repair[0] ? Reading::English : Reading::Vietnamese;
     }
     // Tab or Backspace right after an expansion gives the keys back.
-    if (d.expanded && single_codepoint(terminator)) {
+    if (d.expanded && utf8_char_count(terminator) == 1) {
         copy_text(d.alternative, sizeof d.alternative, keys.raw);
-        d.alternativeKind = d.userExpansion ? ALT_USER_SHORTHAND_KEYS : ALT_SHORTHAND_KEYS;
+        d.alternativeReading = d.userExpansion ? Reading::UserShorthandKeys : Reading::ShorthandKeys;
     }
     return d;
 }
@@ -413,58 +388,37 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
                    const WordDecision& d)
 {
     bool singleSpace = equals(terminator, " ");
-    ctx->capitalizeNext = 0;
+    int wordChars = utf8_char_count(d.userExpansion ? d.userExpansion : d.word);
+    // A redecided pending word is the last word's language before this one.
+    int kindBefore
+        = d.pending == PendingStep::Redecided ? (d.pendingEnglish ? KIND_ENGLISH : KIND_VIETNAMESE) : ctx->history.kind;
 
     if (d.pending == PendingStep::Follows) {
-        append_text(ctx->pendingFollow, sizeof ctx->pendingFollow, d.word);
-        append_text(ctx->pendingFollow, sizeof ctx->pendingFollow, terminator);
-        ++ctx->pendingFollowCount;
+        follow_pending(ctx->pending, d.word, terminator);
     } else {
-        if (d.pending == PendingStep::Redecided)
-            ctx->lastKind = d.pendingEnglish ? KIND_ENGLISH : KIND_VIETNAMESE;
-        ctx->pending = 0;
-        if (!d.retyped && d.hint && !d.settled)
-            make_pending(ctx, keys, comp, d);
+        drop_pending(ctx->pending);
+        if (!d.retyped && d.hint && !d.settled) {
+            bool capitalInside
+                = case_pattern(keys) == CASE_FIRST_CAPITAL && ctx->history.joined && ctx->history.word[0];
+            make_pending(ctx->pending, keys, comp, d, has(ctx, OPT_OLD_TONE), capitalInside);
+        }
     }
 
-    int wordChars = utf8_char_count(d.userExpansion ? d.userExpansion : d.word);
-    bool qualifies
-        = (d.kind == KIND_VIETNAMESE
-           || (d.kind == KIND_UNDECIDED && ctx->lastKind == KIND_VIETNAMESE && lex_contains('v', d.wordLower)))
-          && wordChars >= 2;
-    ctx->spaceAfterWord = qualifies && singleSpace;
-    ctx->sentenceEndPending = qualifies && ends_sentence(single_codepoint(terminator));
-
-    copy_text(ctx->altText, sizeof ctx->altText, d.alternative);
-    if (d.alternative[0]) {
-        copy_text(ctx->altRawKeys, sizeof ctx->altRawKeys, keys.lower);
-        ctx->altKind = d.alternativeKind;
-        ctx->altDelete = wordChars + 1;
-        copy_text(ctx->altTerminator, sizeof ctx->altTerminator, terminator);
-    }
-
-    ctx->lastKind2 = ctx->lastKind;
-    ctx->lastKind = d.kind;
-    if (ctx->contextValid)
-        copy_text(ctx->prevWord2, sizeof ctx->prevWord2, ctx->prevWord);
-    else
-        ctx->prevWord2[0] = 0;
-    copy_text(ctx->prevWord, sizeof ctx->prevWord, d.word);
-    ctx->contextValid = singleSpace;
-    ctx->lastWordAllCaps = d.allCaps;
-    if (!d.allCaps)
-        ctx->capsRunCount = 0;
-    else if (d.kind == KIND_VIETNAMESE && (d.changed || d.deleteCount != 0))
-        ++ctx->capsRunCount;
-    note_committed_text(ctx, d.prefix);
-    note_committed_text(ctx, d.userExpansion ? d.userExpansion : d.word);
-    note_committed_text(ctx, terminator);
+    bool spaceMayGo = (d.kind == KIND_VIETNAMESE
+                       || (d.kind == KIND_UNDECIDED && kindBefore == KIND_VIETNAMESE
+                           && lex_contains(Table::Syllables, d.wordLower)))
+                      && wordChars >= 2;
+    sentence_after_word(ctx->sentence, spaceMayGo, terminator);
+    offer_alternative(ctx->alternative, d.alternative, keys.lower, d.alternativeReading, wordChars + 1, terminator);
+    remember_history(ctx->history, d.word, d.kind, kindBefore, singleSpace, d.allCaps,
+                     d.kind == KIND_VIETNAMESE && (d.changed || d.deleteCount != 0));
+    note_committed_text(ctx->caret, d.prefix);
+    note_committed_text(ctx->caret, d.userExpansion ? d.userExpansion : d.word);
+    note_committed_text(ctx->caret, terminator);
 
     if (has(ctx, OPT_LEARN)) {
-        if (d.learnedChoice) {
-            char value[2] = {d.learnedChoice, 0};
-            lex_add('o', keys.lower, value, 1);
-        }
+        if (d.learnedChoice != LearnedChoice::None)
+            learn_choice(keys.lower, d.learnedChoice);
         count_accepted_word(ctx);
         // Where both readings are words the engine picked one: typing on does
         // not confirm it, and counting it would teach the engine its own
@@ -475,19 +429,11 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
         if ((d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH) && !enginesPick && !d.userExpansion)
             copy_text(ctx->acceptedWord, sizeof ctx->acceptedWord, d.wordLower);
         bool changedComp = !equals(comp.viCase, keys.raw) && keys.length <= MAX_COMPOSED_KEYS;
-        ctx->retypeState = (changedComp || d.expanded) ? RETYPE_WATCHING : RETYPE_IDLE;
-        ctx->retypeDeleted = 0;
-        ctx->retypeLength = wordChars + utf8_char_count(terminator);
-        ctx->retypeKind = d.expanded ? RETYPE_SHORTHAND : d.changed ? RETYPE_COMPOSED : RETYPE_AS_TYPED;
-        copy_text(ctx->retypeKeys, sizeof ctx->retypeKeys, keys.raw);
-    }
-}
-
-void note_committed_text(EngineContext* ctx, const char* text)
-{
-    for (const char* cursor = text; *cursor;) {
-        ctx->codepointBeforeLast = ctx->lastCodepoint;
-        ctx->lastCodepoint = decode_utf8_char(&cursor);
+        CommittedAs committed = d.expanded  ? CommittedAs::Shorthand
+                                : d.changed ? CommittedAs::Composed
+                                            : CommittedAs::AsTyped;
+        watch_retype(ctx->retype, keys.raw, committed, changedComp || d.expanded,
+                     wordChars + utf8_char_count(terminator));
     }
 }
 
@@ -495,19 +441,19 @@ void count_accepted_word(EngineContext* ctx)
 {
     if (!ctx->acceptedWord[0])
         return;
-    lex_add('p', ctx->acceptedWord, nullptr, 1);
+    lex_add(Table::AcceptedWords, ctx->acceptedWord, nullptr, 1);
     ctx->acceptedWord[0] = 0;
 }
 
 void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
 {
-    if (ctx->rawLen <= 0)
+    if (ctx->word.length <= 0)
         return end_without_word(ctx, out, terminator);
     WordKeys keys = word_keys(ctx);
     Composition comp;
     compose_word(ctx, keys, 0, &comp);
     WordDecision decision = decide_word(ctx, keys, comp, terminator);
-    ctx->rawLen = 0;
+    ctx->word.length = 0;
     remember_word(ctx, keys, comp, terminator, decision);
 
     out->deleteCount = decision.deleteCount;
@@ -525,43 +471,40 @@ void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
     out->corrected = decision.corrected;
 }
 
-}  // namespace miradot
-
-using namespace miradot;
-
-namespace miradot {
-
 bool offers_keys_back(const EngineContext* ctx)
 {
-    return ctx->altText[0] && ctx->rawLen == 0
-           && (ctx->altKind == ALT_SHORTHAND_KEYS || ctx->altKind == ALT_USER_SHORTHAND_KEYS);
+    Reading reading = ctx->alternative.reading;
+    return ctx->alternative.text[0] && ctx->word.length == 0
+           && (reading == Reading::ShorthandKeys || reading == Reading::UserShorthandKeys);
 }
 
 int take_back_expansion(EngineContext* ctx, EngineOutput* out, bool keepTerminator)
 {
     if (!offers_keys_back(ctx))
         return 0;
-    out->deleteCount = ctx->altDelete;
-    copy_text(out->text, sizeof out->text, ctx->altText);
+    out->deleteCount = ctx->alternative.deleteCount;
+    copy_text(out->text, sizeof out->text, ctx->alternative.text);
     if (keepTerminator)
-        append_text(out->text, sizeof out->text, ctx->altTerminator);
+        append_text(out->text, sizeof out->text, ctx->alternative.terminator);
     out->kind = KIND_UNDECIDED;
     out->corrected = 1;
-    if (has(ctx, OPT_LEARN) && ctx->altKind == ALT_SHORTHAND_KEYS)
-        lex_add('o', ctx->altRawKeys, "n", 1);  // LEARNED_NO_SHORTHAND
+    if (has(ctx, OPT_LEARN) && ctx->alternative.reading == Reading::ShorthandKeys)
+        learn_choice(ctx->alternative.keysLower, LearnedChoice::NoShorthand);
     ctx->acceptedWord[0] = 0;
-    ctx->lastKind = KIND_UNDECIDED;
-    copy_text(ctx->prevWord, sizeof ctx->prevWord, ctx->altText);
-    ctx->contextValid = keepTerminator && equals(ctx->altTerminator, " ");
-    ctx->pending = 0;
-    ctx->retypeState = RETYPE_IDLE;
-    ctx->spaceAfterWord = ctx->sentenceEndPending = ctx->capitalizeNext = 0;
-    note_committed_text(ctx, out->text);
-    ctx->altText[0] = 0;
+    swap_last_word(ctx->history, ctx->alternative.text, KIND_UNDECIDED);
+    if (!keepTerminator || !equals(ctx->alternative.terminator, " "))
+        break_history(ctx->history);
+    drop_pending(ctx->pending);
+    stop_retype_watch(ctx->retype);
+    forget_sentence(ctx->sentence);
+    note_committed_text(ctx->caret, out->text);
+    withdraw_alternative(ctx->alternative);
     return 1;
 }
 
 }  // namespace miradot
+
+using namespace miradot;
 
 int engine_keys_back(const EngineContext* ctx) { return ctx && offers_keys_back(ctx); }
 
@@ -570,29 +513,27 @@ int engine_swap(EngineContext* ctx, EngineOutput* out)
     if (!out)
         return 0;
     *out = EngineOutput{};
-    if (!ctx || !has(ctx, OPT_HINTS) || !ctx->altText[0] || ctx->rawLen > 0)
+    if (!ctx || !has(ctx, OPT_HINTS) || !ctx->alternative.text[0] || ctx->word.length > 0)
         return 0;
     if (offers_keys_back(ctx))
         return take_back_expansion(ctx, out, true);
-    bool vietnamese = ctx->altKind == ALT_VIETNAMESE;
-    out->deleteCount = ctx->altDelete;
-    copy_text(out->text, sizeof out->text, ctx->altText);
-    append_text(out->text, sizeof out->text, ctx->altTerminator);
+    bool vietnamese = ctx->alternative.reading == Reading::Vietnamese;
+    out->deleteCount = ctx->alternative.deleteCount;
+    copy_text(out->text, sizeof out->text, ctx->alternative.text);
+    append_text(out->text, sizeof out->text, ctx->alternative.terminator);
     out->kind = vietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
     out->corrected = 1;
     if (has(ctx, OPT_LEARN)) {
-        lex_add('o', ctx->altRawKeys, vietnamese ? "v" : "e", 1);  // LEARNED_VIETNAMESE, LEARNED_ENGLISH
+        learn_choice(ctx->alternative.keysLower, vietnamese ? LearnedChoice::Vietnamese : LearnedChoice::English);
         // The swapped word waited uncounted as the engine's pick; now the
         // user has chosen it.
-        lower_form(ctx->altText, ctx->acceptedWord, sizeof ctx->acceptedWord);
+        lower_form(ctx->alternative.text, ctx->acceptedWord, sizeof ctx->acceptedWord);
     }
-    ctx->lastKind = vietnamese ? KIND_VIETNAMESE : KIND_ENGLISH;
-    copy_text(ctx->prevWord, sizeof ctx->prevWord, ctx->altText);
-    ctx->pending = 0;
-    ctx->retypeState = RETYPE_IDLE;
-    ctx->spaceAfterWord = vietnamese && equals(ctx->altTerminator, " ");
-    ctx->sentenceEndPending = 0;
-    note_committed_text(ctx, out->text);
-    ctx->altText[0] = 0;
+    swap_last_word(ctx->history, ctx->alternative.text, out->kind);
+    drop_pending(ctx->pending);
+    stop_retype_watch(ctx->retype);
+    sentence_after_swap(ctx->sentence, vietnamese && equals(ctx->alternative.terminator, " "));
+    note_committed_text(ctx->caret, out->text);
+    withdraw_alternative(ctx->alternative);
     return 1;
 }

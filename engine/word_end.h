@@ -7,6 +7,8 @@
 
 #include "classify.h"
 #include "engine.h"
+#include "engine_context.h"
+#include "learned.h"
 #include "user_shorthand.h"
 
 namespace miradot {
@@ -35,9 +37,9 @@ struct WordDecision {
     bool allCaps;
     bool hint;              // both readings are words: Tab offers the other one
     bool settled;           // with hint: decided by its place, it does not wait as pending
-    char learnedChoice;     // LEARNED_* recorded for the keys by a retype, 0 for none
+    LearnedChoice learnedChoice;  // recorded for the keys by a retype
     char alternative[256];  // the other reading for Tab, empty when none
-    char alternativeKind;   // ALT_*
+    Reading alternativeReading;
     // An entry of the user's shorthand: its expansion as written (word holds
     // only its start) and the case it takes.
     const char* userExpansion;
@@ -55,8 +57,6 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
 // alternative, history, learning and the retype watch.
 void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& comp, const char* terminator,
                    const WordDecision& decision);
-// Follows the last two code points of the committed text through `text`.
-void note_committed_text(EngineContext* ctx, const char* text);
 // Counts the waiting accepted word in the learned data.
 void count_accepted_word(EngineContext* ctx);
 // The last word is an expansion whose keys Tab or Backspace would put back.

@@ -6,6 +6,7 @@
 #include "engine.h"
 #include "engine_fixture.h"
 #include "lexicon.h"
+#include "lexicon_loader.h"
 
 using namespace miradot;
 
@@ -33,7 +34,7 @@ protected:
         return size > 0 ? buffer.data() : "";
     }
 
-    void load(char code, const std::string& text) { lex_parse_file(code, text.data(), text.size()); }
+    void load(Table table, const std::string& text) { lex_parse_file(table, text.data(), text.size()); }
 
     EngineContext* ctx = nullptr;
 };
@@ -62,9 +63,9 @@ TEST_F(CleanText, EverythingButWordsPassesThroughUnchanged)
 
 TEST_F(CleanText, RepairsHookTildeAndAppliesCorrections)
 {
-    load('v', "nghĩ\n");
-    load('f', "nghĩ\t10\n");
-    load('c', "ko\tkhông\nsản suất\tsản xuất\nxấu\tđẹp quá\n");
+    load(Table::Syllables, "nghĩ\n");
+    load(Table::SyllableFrequencies, "nghĩ\t10\n");
+    load(Table::Corrections, "ko\tkhông\nsản suất\tsản xuất\nxấu\tđẹp quá\n");
     int corrections = 0;
     EXPECT_EQ(clean("tôi nghỉ Ko sản suất", &corrections), "tôi nghĩ Không sản xuất");
     EXPECT_EQ(corrections, 3);
@@ -76,8 +77,8 @@ TEST_F(CleanText, RepairsHookTildeAndAppliesCorrections)
 
 TEST_F(CleanText, KeepsEveryCharacterOfATextThatFitsTheBuffer)
 {
-    load('v', "hoà\n");
-    load('c', "ko\tkhông\n");
+    load(Table::Syllables, "hoà\n");
+    load(Table::Corrections, "ko\tkhông\n");
     std::string transcript, expected;
     for (int i = 0; i < 1500; ++i) {  // a long voice transcript of short words
         transcript += i % 3 ? "ab hòa " : "ko, ";

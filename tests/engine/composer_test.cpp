@@ -9,6 +9,7 @@
 #include "engine.h"
 #include "engine_fixture.h"
 #include "lexicon.h"
+#include "lexicon_loader.h"
 
 using namespace miradot;
 
@@ -181,8 +182,8 @@ TEST_F(HoiNga, SwitchesOnlyTowardsAKnownSyllable)
     // hể has the count the lexicon gives a syllable no text showed: too rare
     // to replace the standard hễ.
     const char vi[] = "nghĩ\t10\nhỏi\t50\nhể\t5\n";
-    lex_parse_file('v', vi, sizeof vi - 1);
-    lex_parse_file('f', vi, sizeof vi - 1);
+    lex_parse_file(Table::Syllables, vi, sizeof vi - 1);
+    lex_parse_file(Table::SyllableFrequencies, vi, sizeof vi - 1);
     struct Case {
         const char* word;
         const char* expected;

@@ -14,8 +14,8 @@
 
 inline void clear_all_tables()
 {
-    for (char code : std::string("vflrecksop"))
-        miradot::lex_clear(code);
+    for (miradot::Table table : miradot::ALL_TABLES)
+        miradot::lex_clear(table);
 }
 
 class EngineTablesTest : public ::testing::Test {

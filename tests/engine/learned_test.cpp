@@ -43,10 +43,10 @@ TEST_F(Learned, EmptyTablesSaveOnlyTheHeader)
 
 TEST_F(Learned, RoundTripKeepsChoicesCountsAndOrder)
 {
-    lex_add('o', "vieetj", "e", 2);
-    lex_add('o', "vn", "n", 1);
-    lex_add('p', "tiếng", nullptr, 7);
-    lex_add('p', "pass", nullptr, 1);
+    lex_add(Table::LearnedChoices, "vieetj", "e", 2);
+    lex_add(Table::LearnedChoices, "vn", "n", 1);
+    lex_add(Table::AcceptedWords, "tiếng", nullptr, 7);
+    lex_add(Table::AcceptedWords, "pass", nullptr, 1);
     EXPECT_EQ(learned_count(), 4);
     ASSERT_EQ(learned_save(file.c_str()), 4);
     std::string text = read(file);
@@ -56,12 +56,12 @@ TEST_F(Learned, RoundTripKeepsChoicesCountsAndOrder)
     learned_clear();
     EXPECT_EQ(learned_count(), 0);
     EXPECT_EQ(learned_load(file.c_str()), 4);
-    EXPECT_STREQ(lex_value('o', "vieetj"), "e");
-    EXPECT_STREQ(lex_value('o', "vn"), "n");
-    EXPECT_EQ(lex_raw_count('p', "tiếng"), 7u);
-    EXPECT_EQ(lex_total('p'), 8u);
+    EXPECT_STREQ(lex_value(Table::LearnedChoices, "vieetj"), "e");
+    EXPECT_STREQ(lex_value(Table::LearnedChoices, "vn"), "n");
+    EXPECT_EQ(lex_raw_count(Table::AcceptedWords, "tiếng"), 7u);
+    EXPECT_EQ(lex_total(Table::AcceptedWords), 8u);
     EXPECT_EQ(learned_load(file.c_str()), 4);  // loading again adds the counts
-    EXPECT_EQ(lex_raw_count('p', "tiếng"), 14u);
+    EXPECT_EQ(lex_raw_count(Table::AcceptedWords, "tiếng"), 14u);
 }
 
 TEST_F(Learned, DamagedLinesAreSkippedAndTheRestLoads)
@@ -81,19 +81,19 @@ TEST_F(Learned, DamagedLinesAreSkippedAndTheRestLoads)
                      "\xFF\xFE garbage\n"
                      "p\tlast\t4");
     EXPECT_EQ(learned_load(file.c_str()), 3);
-    EXPECT_STREQ(lex_value('o', "keys"), "e");
-    EXPECT_FALSE(lex_contains('o', "keys2"));
-    EXPECT_EQ(lex_raw_count('p', "word"), 12u);
-    EXPECT_FALSE(lex_contains('p', "fake"));
-    EXPECT_EQ(lex_raw_count('p', "last"), 4u);
+    EXPECT_STREQ(lex_value(Table::LearnedChoices, "keys"), "e");
+    EXPECT_FALSE(lex_contains(Table::LearnedChoices, "keys2"));
+    EXPECT_EQ(lex_raw_count(Table::AcceptedWords, "word"), 12u);
+    EXPECT_FALSE(lex_contains(Table::AcceptedWords, "fake"));
+    EXPECT_EQ(lex_raw_count(Table::AcceptedWords, "last"), 4u);
 }
 
 TEST_F(Learned, FailedSaveLeavesThePreviousFileIntact)
 {
-    lex_add('p', "one", nullptr, 1);
+    lex_add(Table::AcceptedWords, "one", nullptr, 1);
     ASSERT_EQ(learned_save(file.c_str()), 1);
     std::string before = read(file);
-    lex_add('p', "two", nullptr, 1);
+    lex_add(Table::AcceptedWords, "two", nullptr, 1);
 
     std::string longPath = path("") + std::string(1100, 'a');
     EXPECT_EQ(learned_save(longPath.c_str()), -1);
@@ -106,9 +106,9 @@ TEST_F(Learned, FailedSaveLeavesThePreviousFileIntact)
 
 TEST_F(Learned, KeysThatWouldBreakTheFormatAreNotWritten)
 {
-    lex_add('p', "bad\tkey", nullptr, 1);
-    lex_add('p', "bad\nkey", nullptr, 1);
-    lex_add('p', "good", nullptr, 1);
+    lex_add(Table::AcceptedWords, "bad\tkey", nullptr, 1);
+    lex_add(Table::AcceptedWords, "bad\nkey", nullptr, 1);
+    lex_add(Table::AcceptedWords, "good", nullptr, 1);
     EXPECT_EQ(learned_save(file.c_str()), 1);
     learned_clear();
     EXPECT_EQ(learned_load(file.c_str()), 1);

@@ -30,17 +30,17 @@ struct TableContent {
     bool operator==(const TableContent&) const = default;
 };
 
-std::map<char, TableContent> all_tables()
+std::map<Table, TableContent> all_tables()
 {
-    std::map<char, TableContent> tables;
-    for (char code : std::string(LEX_IMAGE_CODES)) {
-        TableContent& content = tables[code];
-        const LexiconTable* t = lex_table(code);
+    std::map<Table, TableContent> tables;
+    for (Table table : LEX_IMAGE_TABLE_ORDER) {
+        TableContent& content = tables[table];
+        const LexiconTable* t = lex_table(table);
         content.capacity = t->capacity;
         content.size = t->size;
         content.total = t->total;
         lex_for_each(
-            code,
+            table,
             [](const char* key, const char* value, uint32_t count, void* user) {
                 static_cast<std::vector<Entry>*>(user)->emplace_back(key, value ? value : "<none>", count);
             },
@@ -49,7 +49,7 @@ std::map<char, TableContent> all_tables()
     return tables;
 }
 
-bool from_image() { return lex_table('e')->imageSlots != nullptr; }
+bool from_image() { return lex_table(Table::English)->imageSlots != nullptr; }
 
 std::vector<unsigned char> read_bytes(const std::string& path)
 {
@@ -109,7 +109,7 @@ protected:
     std::string image_path() const { return path(LEX_IMAGE_NAME); }
 
     std::string dir_;
-    std::map<char, TableContent> parsed_;
+    std::map<Table, TableContent> parsed_;
 };
 
 TEST_F(LexiconImage, HoldsTheTablesTheFilesGiveSlotForSlot)
@@ -119,11 +119,11 @@ TEST_F(LexiconImage, HoldsTheTablesTheFilesGiveSlotForSlot)
     EXPECT_EQ(engine_data_problem(), nullptr);
     EXPECT_TRUE(from_image());
     EXPECT_EQ(all_tables(), parsed_);
-    EXPECT_EQ(lex_count('v', "việt"), 700u);
+    EXPECT_EQ(lex_count(Table::Syllables, "việt"), 700u);
     EXPECT_STREQ(lex_correction("sữa chữa"), "sửa chữa");
-    EXPECT_STREQ(lex_value('s', "bare"), "");
-    EXPECT_EQ(lex_value('e', "hello"), nullptr);
-    EXPECT_FALSE(lex_contains('e', "nothing"));
+    EXPECT_STREQ(lex_value(Table::Shorthand, "bare"), "");
+    EXPECT_EQ(lex_value(Table::English, "hello"), nullptr);
+    EXPECT_FALSE(lex_contains(Table::English, "nothing"));
 }
 
 TEST_F(LexiconImage, TheShippedImageHoldsWhatTheShippedFilesGive)
@@ -143,18 +143,18 @@ TEST_F(LexiconImage, ATableOfTheImageIsCopiedBeforeItChanges)
     int entries = make_folder();
     engine_load_data(dir_.c_str());
     ASSERT_TRUE(from_image());
-    EXPECT_EQ(lex_add('e', "new", nullptr, 2), 1);
-    EXPECT_EQ(lex_table('e')->imageSlots, nullptr);
-    EXPECT_EQ(lex_raw_count('e', "new"), 2u);
-    EXPECT_EQ(lex_raw_count('e', "hello"), 5u);
-    EXPECT_EQ(lex_total('e'), 10u);
-    EXPECT_NE(lex_table('v')->imageSlots, nullptr);  // the others stay mapped
+    EXPECT_EQ(lex_add(Table::English, "new", nullptr, 2), 1);
+    EXPECT_EQ(lex_table(Table::English)->imageSlots, nullptr);
+    EXPECT_EQ(lex_raw_count(Table::English, "new"), 2u);
+    EXPECT_EQ(lex_raw_count(Table::English, "hello"), 5u);
+    EXPECT_EQ(lex_total(Table::English), 10u);
+    EXPECT_NE(lex_table(Table::Syllables)->imageSlots, nullptr);  // the others stay mapped
 
     // Loading into tables that hold something merges, as only the files can.
-    lex_parse_file('c', "a\tb\n", 4);
+    lex_parse_file(Table::Corrections, "a\tb\n", 4);
     EXPECT_EQ(engine_load_data(dir_.c_str()), entries);
-    EXPECT_EQ(lex_table('v')->imageSlots, nullptr);
-    EXPECT_EQ(lex_raw_count('e', "new"), 2u);
+    EXPECT_EQ(lex_table(Table::Syllables)->imageSlots, nullptr);
+    EXPECT_EQ(lex_raw_count(Table::English, "new"), 2u);
     EXPECT_STREQ(lex_correction("a"), "b");
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine.h"
+#include "engine_context.h"
 #include "engine_fixture.h"
 #include "letters.h"
 
@@ -94,7 +95,7 @@ TEST_F(Session, FortyNinthKeyStartsANewWord)
     EXPECT_EQ(engine_key(ctx, 'c', &out), 1);
     EXPECT_EQ(std::string(out.text), keys);
     EXPECT_STREQ(out.preedit, "c");
-    EXPECT_EQ(ctx->rawLen, 1);
+    EXPECT_EQ(ctx->word.length, 1);
 }
 
 TEST_F(Session, BackspaceShrinksTheWordOrIsLeftToTheApplication)
@@ -128,7 +129,7 @@ TEST_F(Session, ControlCharactersEndTheWordAndArePassedOn)
     engine_key(ctx, 'o', &out);
     EXPECT_EQ(engine_key(ctx, '\r', &out), 0);
     EXPECT_STREQ(out.text, "ô");
-    EXPECT_EQ(ctx->contextValid, 0);
+    EXPECT_EQ(ctx->history.joined, 0);
     EXPECT_EQ(engine_key(ctx, 127, &out), 0);
 }
 
@@ -139,9 +140,9 @@ TEST_F(Session, ResetForgetsWordAndContextButKeepsOptions)
     feed("a b ");
     engine_key(ctx, 'x', &out);
     engine_reset(ctx);
-    EXPECT_EQ(ctx->rawLen, 0);
-    EXPECT_STREQ(ctx->prevWord, "");
-    EXPECT_EQ(ctx->contextValid, 0);
+    EXPECT_EQ(ctx->word.length, 0);
+    EXPECT_STREQ(ctx->history.word, "");
+    EXPECT_EQ(ctx->history.joined, 0);
     EXPECT_EQ(engine_get_options(ctx), 0x13u);
     EXPECT_EQ(ctx->method, VNI);
     EXPECT_EQ(engine_set_method(ctx, 7), 0);

@@ -125,8 +125,8 @@ TEST_F(UserShorthandTyping, ATakenBackShippedShorthandIsLearnedButNotTheUsersOwn
 {
     const uint32_t shippedOnly = (DEFAULT_OPTIONS | OPT_SHORTHAND) & ~OPT_USER_SHORTHAND;
     EXPECT_EQ(feed("ko \b ko ", shippedOnly), "ko ko ");
-    EXPECT_STREQ(lex_value('o', "ko"), "n");
-    lex_add('o', "kg", "n", 1);
+    EXPECT_STREQ(lex_value(Table::LearnedChoices, "ko"), "n");
+    lex_add(Table::LearnedChoices, "kg", "n", 1);
     EXPECT_EQ(feed("kg "), "không ");
 }
 

@@ -148,7 +148,7 @@ TEST_F(WordEnd, AmbiguousWordOffersTheOtherFormForTab)
 TEST_F(WordEnd, SwapIsLearnedForNextTime)
 {
     EXPECT_EQ(feed("mix \xE2\x87\xA5"), "mĩ ");
-    EXPECT_STREQ(lex_value('o', "mix"), "v");
+    EXPECT_STREQ(lex_value(Table::LearnedChoices, "mix"), "v");
     EXPECT_EQ(feed("mix "), "mĩ ");
     EXPECT_EQ(feed("mix ", DEFAULT_OPTIONS & ~OPT_LEARN), "mix ");
 }
@@ -191,7 +191,7 @@ TEST_F(WordEnd, ShorthandExpandsUnlessBlocked)
 TEST_F(WordEnd, RetypingAWordRightAfterItFlipsItAndIsLearned)
 {
     EXPECT_EQ(feed("vieetj \b\b\b\b\bvieetj "), "vieetj ");
-    EXPECT_STREQ(lex_value('o', "vieetj"), "e");
+    EXPECT_STREQ(lex_value(Table::LearnedChoices, "vieetj"), "e");
     EXPECT_EQ(feed("vieetj "), "vieetj ");
     // One Backspace too many or too few is an ordinary edit.
     EXPECT_EQ(feed("tieengs \b\b\b\btieengs "), "titiếng ");
@@ -202,7 +202,7 @@ TEST_F(WordEnd, RetypedShorthandIsNeverExpandedAgain)
 {
     const uint32_t options = DEFAULT_OPTIONS | OPT_SHORTHAND;
     EXPECT_EQ(feed("vn \b\b\b\b\b\b\b\b\bvn ", options), "vn ");
-    EXPECT_STREQ(lex_value('o', "vn"), "n");
+    EXPECT_STREQ(lex_value(Table::LearnedChoices, "vn"), "n");
     EXPECT_EQ(feed("vn ", options), "vn ");
 }
 
@@ -210,10 +210,10 @@ TEST_F(WordEnd, AcceptedWordsAreCountedWhenTheNextWordEnds)
 {
     feed("tieengs vieetj pass ");
     engine_reset(ctx);
-    EXPECT_EQ(lex_raw_count('p', "tiếng"), 1u);
-    EXPECT_EQ(lex_raw_count('p', "việt"), 1u);
-    EXPECT_EQ(lex_raw_count('p', "pass"), 1u);  // counted by the final reset
-    EXPECT_EQ(lex_total('p'), 3u);
+    EXPECT_EQ(lex_raw_count(Table::AcceptedWords, "tiếng"), 1u);
+    EXPECT_EQ(lex_raw_count(Table::AcceptedWords, "việt"), 1u);
+    EXPECT_EQ(lex_raw_count(Table::AcceptedWords, "pass"), 1u);  // counted by the final reset
+    EXPECT_EQ(lex_total(Table::AcceptedWords), 3u);
 }
 
 TEST_F(WordEnd, OnlyTheUsersChoiceBetweenTwoReadingsIsLearned)
@@ -225,11 +225,11 @@ TEST_F(WordEnd, OnlyTheUsersChoiceBetweenTwoReadingsIsLearned)
         EXPECT_EQ(feed("mix pass "), "mix pass ");
     }
     engine_reset(ctx);
-    EXPECT_EQ(lex_raw_count('p', "mĩ"), 0u);
-    EXPECT_EQ(lex_raw_count('p', "mix"), 0u);
-    EXPECT_EQ(lex_raw_count('p', "việt"), 3u);
+    EXPECT_EQ(lex_raw_count(Table::AcceptedWords, "mĩ"), 0u);
+    EXPECT_EQ(lex_raw_count(Table::AcceptedWords, "mix"), 0u);
+    EXPECT_EQ(lex_raw_count(Table::AcceptedWords, "việt"), 3u);
     EXPECT_EQ(feed("mix \xE2\x87\xA5pass "), "mĩ pass ");  // Tab: the user's choice
-    EXPECT_EQ(lex_raw_count('p', "mĩ"), 1u);
+    EXPECT_EQ(lex_raw_count(Table::AcceptedWords, "mĩ"), 1u);
 }
 
 TEST_F(WordEnd, WithoutDictionariesEverythingStillWorks)

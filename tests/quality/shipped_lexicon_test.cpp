@@ -36,27 +36,27 @@ protected:
 TEST_F(ShippedLexicon, EverySyllableLineLandsInTheSyllableTable)
 {
     LineCounts vi = count_lines("vi.tsv");
-    EXPECT_EQ(lex_size('v'), vi.withCount);
-    EXPECT_EQ(lex_size('l'), vi.bare);
-    EXPECT_EQ(lex_size('f') + lex_size('r'), count_lines("vi_freq.tsv").withCount);
+    EXPECT_EQ(lex_size(Table::Syllables), vi.withCount);
+    EXPECT_EQ(lex_size(Table::VietnameseWords), vi.bare);
+    EXPECT_EQ(lex_size(Table::SyllableFrequencies) + lex_size(Table::PlainWords), count_lines("vi_freq.tsv").withCount);
 }
 
 TEST_F(ShippedLexicon, KnowsBothTonePlacements)
 {
     for (const char* word : {"hoà", "hòa", "thuý", "thúy", "khoẻ", "khỏe"}) {
-        EXPECT_TRUE(lex_contains('v', word)) << word;
-        EXPECT_GT(lex_count('v', word), 1u) << word;
+        EXPECT_TRUE(lex_contains(Table::Syllables, word)) << word;
+        EXPECT_GT(lex_count(Table::Syllables, word), 1u) << word;
     }
 }
 
 TEST_F(ShippedLexicon, EveryShorthandThatIsEnglishWaitsForVietnameseContext)
 {
     lex_for_each(
-        's',
+        Table::Shorthand,
         [](const char* key, const char* value, uint32_t, void*) {
             std::string expansion = value ? value : "";
             bool blocked = expansion.size() >= 2 && expansion.compare(expansion.size() - 2, 2, "\tB") == 0;
-            EXPECT_TRUE(blocked || !lex_contains('e', key)) << key;
+            EXPECT_TRUE(blocked || !lex_contains(Table::English, key)) << key;
         },
         nullptr);
 }

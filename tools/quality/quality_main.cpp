@@ -216,7 +216,7 @@ void add_syllable(const char* key, const char*, uint32_t, void* user)
 ListTally composition_orders()
 {
     std::vector<std::string> syllables;
-    lex_for_each('v', add_syllable, &syllables);
+    lex_for_each(Table::Syllables, add_syllable, &syllables);
     std::sort(syllables.begin(), syllables.end());
     ListTally t;
     for (const std::string& syllable : syllables) {
@@ -402,7 +402,7 @@ bool meant_vietnamese(const std::string& word)
         return true;
     std::string lower = word;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    return lex_contains('v', lower.c_str()) != 0;
+    return lex_contains(Table::Syllables, lower.c_str()) != 0;
 }
 
 void type_sentence(const std::string& sentence, ToneKey tone, Method method, Tally& tally)
