@@ -17,3 +17,15 @@ bool learned_file_path(std::wstring* path, bool* inAppData)
     *path = appData->wstring() + L"\\miraDot\\user.tsv";
     return true;
 }
+
+bool shorthand_file_path(std::wstring* path)
+{
+    if (!learned_file_path(path))
+        return false;
+    size_t name = path->find_last_of(L"\\/") + 1;  // 0 without a folder
+    size_t extension = path->find_last_of(L'.');
+    if (extension == std::wstring::npos || extension < name)
+        extension = path->size();
+    path->replace(extension, path->size() - extension, L"-shorthand.tsv");
+    return true;
+}

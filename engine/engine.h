@@ -20,7 +20,8 @@ constexpr uint32_t OPT_LEARN = 0x10;
 constexpr uint32_t OPT_SHORTHAND = 0x20;
 constexpr uint32_t OPT_PUNCTUATION = 0x40;
 constexpr uint32_t OPT_HINTS = 0x80;
-constexpr uint32_t DEFAULT_OPTIONS = 0xD3;
+constexpr uint32_t OPT_USER_SHORTHAND = 0x100;  // the user's own list (user_shorthand.h)
+constexpr uint32_t DEFAULT_OPTIONS = 0x1D3;
 
 constexpr int ENGINE_MAX_KEYS = 48;
 
@@ -37,7 +38,7 @@ struct EngineContext;
 // composition.
 struct EngineOutput {
     int32_t deleteCount;
-    char text[512];
+    char text[4608];  // room for a rewritten word before a whole expansion of the user's shorthand
     char preedit[256];
     int32_t kind;
     int32_t corrected;
@@ -57,14 +58,18 @@ void engine_reset(EngineContext* ctx);
 // One typed character. Returns 1 when the engine handled it (apply out), 0
 // when the caller passes the key on (control characters, English mode).
 int engine_key(EngineContext* ctx, uint32_t codepoint, EngineOutput* out);
-// Returns 1 when it shortened the word in progress (apply out), 0 when the
-// caller performs the Backspace itself.
+// Returns 1 when it shortened the word in progress or took back the
+// shorthand expansion just committed (apply out), 0 when the caller performs
+// the Backspace itself.
 int engine_backspace(EngineContext* ctx, EngineOutput* out);
 // Ends the word in progress with no terminator into out.
 void engine_flush(EngineContext* ctx, EngineOutput* out);
 // Tab: returns 1 and puts the alternative in place of the last word (apply
 // out), 0 when none is on offer.
 int engine_swap(EngineContext* ctx, EngineOutput* out);
+// 1 when the last word is a shorthand expansion that Backspace would put
+// back to its keys.
+int engine_keys_back(const EngineContext* ctx);
 // Returns 1 when an alternative is on offer, copying it to buffer when given.
 int engine_alternative(const EngineContext* ctx, char* buffer, int size);
 // Code points of the committed text a later word may still rewrite (the

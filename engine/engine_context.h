@@ -13,7 +13,10 @@ namespace miradot {
 
 // Which reading of an ambiguous word: the one Tab offers, or the one a
 // waiting word shows.
-enum class Reading : uint8_t { Vietnamese, English };
+// ShorthandKeys, UserShorthandKeys: the keys of a shorthand in place of its
+// expansion, a shipped one (a take-back teaches never to expand it again)
+// or one of the user's own list.
+enum class Reading : uint8_t { Vietnamese, English, ShorthandKeys, UserShorthandKeys };
 
 // What the engine committed for a word, as the retype watch remembers it.
 enum class CommittedAs : uint8_t { Composed, AsTyped, Shorthand };

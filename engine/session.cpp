@@ -15,7 +15,15 @@ using namespace miradot;
 
 namespace {
 
-void clear_output(EngineOutput* out) { *out = EngineOutput{}; }
+// Field by field: the text buffer is large and only its start is read.
+void clear_output(EngineOutput* out)
+{
+    out->deleteCount = 0;
+    out->text[0] = 0;
+    out->preedit[0] = 0;
+    out->kind = 0;
+    out->corrected = 0;
+}
 
 bool has(const EngineContext* ctx, uint32_t option) { return (ctx->options & option) != 0; }
 
@@ -139,6 +147,8 @@ int engine_key(EngineContext* ctx, uint32_t c, EngineOutput* out)
 int engine_backspace(EngineContext* ctx, EngineOutput* out)
 {
     clear_output(out);
+    if (take_back_expansion(ctx, out, false))
+        return 1;
     withdraw_alternative(ctx->alternative);
     if (ctx->word.length > 0) {
         --ctx->word.length;
@@ -191,7 +201,9 @@ int engine_feed_text(EngineContext* ctx, const char* keys, char* buffer, int siz
             char ch[2] = {static_cast<char>(c), 0};
             length = append_text(buffer, size, ch);
         } else if (c == '\b') {
-            if (!engine_backspace(ctx, &out)) {
+            if (engine_backspace(ctx, &out)) {
+                apply_output(out, buffer, size, &length);
+            } else {
                 length = utf8_length_without_last(buffer, length, 1);
                 buffer[length] = 0;
             }

@@ -139,33 +139,74 @@ void correct_alone(WordDecision* d)
     d->corrected = true;
 }
 
-// Returns whether the word was expanded.
-bool expand_shorthand(const EngineContext* ctx, const WordKeys& keys, const char* viCase, const char* terminator,
-                      char* word, int size)
+// The forms of a word its shorthand is looked up by, in order.
+struct ShorthandKeys {
+    const char* raw;
+    char word[256];
+    char vi[256];
+};
+
+ShorthandKeys shorthand_keys(const WordKeys& keys, const char* word, const char* viCase)
 {
-    char wordLower[256], viLower[256];
-    lower_form(word, wordLower, sizeof wordLower);
-    lower_form(viCase, viLower, sizeof viLower);
-    const char* value = lex_value(Table::Shorthand, keys.lower);
+    ShorthandKeys k;
+    k.raw = keys.lower;
+    lower_form(word, k.word, sizeof k.word);
+    lower_form(viCase, k.vi, sizeof k.vi);
+    return k;
+}
+
+// What comes before or after the word makes it no shorthand (a number, a
+// path, an identifier).
+bool shorthand_blocked(const EngineContext* ctx, const char* terminator)
+{
+    unsigned char t0 = static_cast<unsigned char>(terminator[0]);
+    return blocks_shorthand_before(ctx) || is_ascii_digit(t0) || t0 == '_' || t0 == '-' || t0 == '/';
+}
+
+// The user's own entries come before the shipped ones and keep their case as
+// written unless the keys were typed with capitals. Never cancelled by a
+// learned choice: the user's list says what the user wants.
+bool expand_user_shorthand(const EngineContext* ctx, const WordKeys& keys, const ShorthandKeys& forms,
+                           const char* terminator, WordDecision* d)
+{
+    const char* value = user_shorthand_value(forms.raw);
+    if (!value && !equals(forms.word, forms.raw))
+        value = user_shorthand_value(forms.word);
+    if (!value && !equals(forms.vi, forms.word) && !equals(forms.vi, forms.raw))
+        value = user_shorthand_value(forms.vi);
+    if (!value || shorthand_blocked(ctx, terminator))
+        return false;
+    bool allCaps = is_all_caps(d->word) && (utf8_char_count(d->word) > 1 || ctx->history.allCaps);
+    d->userCase = allCaps                                                 ? SHORTHAND_ALL_CAPITALS
+                  : is_ascii_upper(static_cast<unsigned char>(keys.raw[0])) ? SHORTHAND_FIRST_CAPITAL
+                                                                          : SHORTHAND_AS_WRITTEN;
+    d->userExpansion = value;
+    d->word[0] = 0;
+    append_shorthand_expansion(d->word, sizeof d->word, value, d->userCase);
+    return true;
+}
+
+// Returns whether the word was expanded.
+bool expand_shorthand(const EngineContext* ctx, const ShorthandKeys& forms, const char* terminator, char* word,
+                      int size)
+{
+    const char* value = lex_value(Table::Shorthand, forms.raw);
     if (!value)
-        value = lex_value(Table::Shorthand, wordLower);
+        value = lex_value(Table::Shorthand, forms.word);
     if (!value)
-        value = lex_value(Table::Shorthand, viLower);
+        value = lex_value(Table::Shorthand, forms.vi);
     if (!value)
         return false;
     if (has(ctx, OPT_LEARN)) {
-        if (learned_choice(keys.lower) == LearnedChoice::NoShorthand)
+        if (learned_choice(forms.raw) == LearnedChoice::NoShorthand)
             return false;
     }
     const char* tab = std::strchr(value, '\t');
     char expansion[256];
     copy_text(expansion, sizeof expansion, value, tab ? static_cast<int>(tab - value) : -1);
     bool sentenceOnly = tab && tab[1] == 'B';
-    unsigned char t0 = static_cast<unsigned char>(terminator[0]);
-    if (blocks_shorthand_before(ctx) || is_ascii_digit(t0) || t0 == '_' || t0 == '-' || t0 == '/'
-        || (sentenceOnly && ctx->history.kind == KIND_ENGLISH)) {
+    if (shorthand_blocked(ctx, terminator) || (sentenceOnly && ctx->history.kind == KIND_ENGLISH))
         return false;
-    }
     char result[256];
     Syllable parsed;
     if (has_ascii_capital(expansion) && !is_all_caps(word)) {
@@ -301,12 +342,15 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
         if (!d.corrected)
             correct_alone(&d);
     }
-    if (!d.retyped && has(ctx, OPT_SHORTHAND)
-        && expand_shorthand(ctx, keys, comp.viCase, terminator, d.word, sizeof d.word)) {
-        d.kind = KIND_VIETNAMESE;
-        d.corrected = true;
-        d.expanded = true;
-        lower_form(d.word, d.wordLower, sizeof d.wordLower);
+    if (!d.retyped && has(ctx, OPT_USER_SHORTHAND | OPT_SHORTHAND)) {
+        ShorthandKeys forms = shorthand_keys(keys, d.word, comp.viCase);
+        d.expanded = (has(ctx, OPT_USER_SHORTHAND) && expand_user_shorthand(ctx, keys, forms, terminator, &d))
+                     || (has(ctx, OPT_SHORTHAND) && expand_shorthand(ctx, forms, terminator, d.word, sizeof d.word));
+        if (d.expanded) {
+            d.kind = KIND_VIETNAMESE;
+            d.corrected = true;
+            lower_form(d.word, d.wordLower, sizeof d.wordLower);
+        }
     }
 
     d.capitalized = has(ctx, OPT_PUNCTUATION) && ctx->sentence.capitalizeNext && d.word[0]
@@ -334,6 +378,11 @@ WordDecision decide_word(const EngineContext* ctx, const WordKeys& keys, const C
             d.alternative[0] = 0;
         d.alternativeReading = d.changed && !decided.repair[0] ? Reading::English : Reading::Vietnamese;
     }
+    // Tab or Backspace right after an expansion gives the keys back.
+    if (d.expanded && utf8_char_count(terminator) == 1) {
+        copy_text(d.alternative, sizeof d.alternative, keys.raw);
+        d.alternativeReading = d.userExpansion ? Reading::UserShorthandKeys : Reading::ShorthandKeys;
+    }
     return d;
 }
 
@@ -341,7 +390,7 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
                    const WordDecision& d)
 {
     bool singleSpace = equals(terminator, " ");
-    int wordChars = utf8_char_count(d.word);
+    int wordChars = utf8_char_count(d.userExpansion ? d.userExpansion : d.word);
     // A redecided pending word is the last word's language before this one.
     int kindBefore
         = d.pending == PendingStep::Redecided ? (d.pendingEnglish ? KIND_ENGLISH : KIND_VIETNAMESE) : ctx->history.kind;
@@ -366,7 +415,7 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
     remember_history(ctx->history, d.word, d.kind, kindBefore, singleSpace, d.allCaps,
                      d.kind == KIND_VIETNAMESE && (d.changed || d.deleteCount != 0));
     note_committed_text(ctx->caret, d.prefix);
-    note_committed_text(ctx->caret, d.word);
+    note_committed_text(ctx->caret, d.userExpansion ? d.userExpansion : d.word);
     note_committed_text(ctx->caret, terminator);
 
     if (has(ctx, OPT_LEARN)) {
@@ -378,7 +427,8 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
         // mistakes (Sets taken for sét once, then every time). Only a Tab or
         // a retype says which one the user wants.
         bool enginesPick = d.hint && !d.retyped;
-        if ((d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH) && !enginesPick)
+        // The user's expansions are texts of their own, no words to count.
+        if ((d.kind == KIND_VIETNAMESE || d.kind == KIND_ENGLISH) && !enginesPick && !d.userExpansion)
             copy_text(ctx->acceptedWord, sizeof ctx->acceptedWord, d.wordLower);
         bool changedComp = !equals(comp.viCase, keys.raw) && keys.length <= MAX_COMPOSED_KEYS;
         CommittedAs committed = d.expanded  ? CommittedAs::Shorthand
@@ -418,15 +468,55 @@ void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator)
 
     out->deleteCount = decision.deleteCount;
     copy_text(out->text, sizeof out->text, decision.prefix);
-    append_text(out->text, sizeof out->text, decision.word);
+    if (decision.userExpansion) {
+        ShorthandCase textCase = decision.capitalized && decision.userCase == SHORTHAND_AS_WRITTEN
+                                     ? SHORTHAND_FIRST_CAPITAL
+                                     : decision.userCase;
+        append_shorthand_expansion(out->text, sizeof out->text, decision.userExpansion, textCase);
+    } else {
+        append_text(out->text, sizeof out->text, decision.word);
+    }
     append_text(out->text, sizeof out->text, terminator);
     out->kind = decision.kind;
     out->corrected = decision.corrected;
 }
 
+bool offers_keys_back(const EngineContext* ctx)
+{
+    Reading reading = ctx->alternative.reading;
+    return ctx->alternative.text[0] && ctx->word.length == 0
+           && (reading == Reading::ShorthandKeys || reading == Reading::UserShorthandKeys);
+}
+
+int take_back_expansion(EngineContext* ctx, EngineOutput* out, bool keepTerminator)
+{
+    if (!offers_keys_back(ctx))
+        return 0;
+    out->deleteCount = ctx->alternative.deleteCount;
+    copy_text(out->text, sizeof out->text, ctx->alternative.text);
+    if (keepTerminator)
+        append_text(out->text, sizeof out->text, ctx->alternative.terminator);
+    out->kind = KIND_UNDECIDED;
+    out->corrected = 1;
+    if (has(ctx, OPT_LEARN) && ctx->alternative.reading == Reading::ShorthandKeys)
+        learn_choice(ctx->alternative.keysLower, LearnedChoice::NoShorthand);
+    ctx->acceptedWord[0] = 0;
+    swap_last_word(ctx->history, ctx->alternative.text, KIND_UNDECIDED);
+    if (!keepTerminator || !equals(ctx->alternative.terminator, " "))
+        break_history(ctx->history);
+    drop_pending(ctx->pending);
+    stop_retype_watch(ctx->retype);
+    forget_sentence(ctx->sentence);
+    note_committed_text(ctx->caret, out->text);
+    withdraw_alternative(ctx->alternative);
+    return 1;
+}
+
 }  // namespace miradot
 
 using namespace miradot;
+
+int engine_keys_back(const EngineContext* ctx) { return ctx && offers_keys_back(ctx); }
 
 int engine_swap(EngineContext* ctx, EngineOutput* out)
 {
@@ -435,6 +525,8 @@ int engine_swap(EngineContext* ctx, EngineOutput* out)
     *out = EngineOutput{};
     if (!ctx || !has(ctx, OPT_HINTS) || !ctx->alternative.text[0] || ctx->word.length > 0)
         return 0;
+    if (offers_keys_back(ctx))
+        return take_back_expansion(ctx, out, true);
     bool vietnamese = ctx->alternative.reading == Reading::Vietnamese;
     out->deleteCount = ctx->alternative.deleteCount;
     copy_text(out->text, sizeof out->text, ctx->alternative.text);

@@ -9,6 +9,7 @@
 #include "engine.h"
 #include "engine_context.h"
 #include "learned.h"
+#include "user_shorthand.h"
 
 namespace miradot {
 
@@ -39,6 +40,10 @@ struct WordDecision {
     LearnedChoice learnedChoice;  // recorded for the keys by a retype
     char alternative[256];  // the other reading for Tab, empty when none
     Reading alternativeReading;
+    // An entry of the user's shorthand: its expansion as written (word holds
+    // only its start) and the case it takes.
+    const char* userExpansion;
+    ShorthandCase userCase;
     PendingStep pending;
     bool pendingEnglish;  // with Redecided: the pending word is now English
     double threshold;     // the English threshold of this word
@@ -55,6 +60,11 @@ void remember_word(EngineContext* ctx, const WordKeys& keys, const Composition& 
                    const WordDecision& decision);
 // Counts the waiting accepted word in the learned data.
 void count_accepted_word(EngineContext* ctx);
+// The last word is an expansion whose keys Tab or Backspace would put back.
+bool offers_keys_back(const EngineContext* ctx);
+// Puts the keys of the shorthand just expanded in place of its expansion
+// (and its terminator, which Tab keeps and Backspace removes). 1 when it did.
+int take_back_expansion(EngineContext* ctx, EngineOutput* out, bool keepTerminator);
 // Ends the word in progress (or applies the terminator alone) into `out`,
 // which it writes once.
 void end_word(EngineContext* ctx, EngineOutput* out, const char* terminator);

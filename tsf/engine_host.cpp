@@ -5,6 +5,7 @@
 #include "learned_file.h"
 #include "module.h"
 #include "settings_store.h"
+#include "user_shorthand.h"
 #include "utf.h"
 
 namespace miradot {
@@ -26,6 +27,16 @@ uint32_t g_last_clear_seq = 0;
 volatile LONG g_pending = 0;
 DWORD g_last_save = 0;
 SRWLOCK g_engine_lock = SRWLOCK_INIT;
+char g_shorthand_path[LEARNED_PATH_BYTES];
+// What the shorthand file was at its last load; under the engine lock.
+struct FileStamp {
+    bool exists;
+    uint64_t size;
+    uint64_t written;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp g_shorthand_stamp;
+bool g_shorthand_loaded = false;
 
 // Into a buffer of `size` bytes; false for an empty text or one that does not fit.
 bool to_utf8(const std::wstring& text, char* buffer, size_t size)
@@ -90,9 +101,21 @@ BOOL CALLBACK load_engine_data_once(INIT_ONCE*, void*, void**)
     return TRUE;
 }
 
+FileStamp stamp_of(const char* utf8Path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(miradot::utf8_to_wide(utf8Path).c_str(), GetFileExInfoStandard, &data))
+        return {};
+    return {true, uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+            uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime};
+}
+
 BOOL CALLBACK load_learned_data_once(INIT_ONCE*, void*, void**)
 {
     std::wstring path;
+    std::wstring shorthand;
+    if (shorthand_file_path(&shorthand))
+        to_utf8(shorthand, g_shorthand_path, LEARNED_PATH_BYTES);
     if (!learned_data_path(&path) || !to_utf8(path, g_learned_path, LEARNED_PATH_BYTES))
         return TRUE;
     uint32_t clearSeq = read_settings().clearSeq;
@@ -131,6 +154,19 @@ bool ensure_learned_data()
 {
     InitOnceExecuteOnce(&g_learned_once, load_learned_data_once, nullptr, nullptr);
     return g_learned_path[0] != '\0';
+}
+
+void refresh_user_shorthand()
+{
+    if (!ensure_learned_data() || !g_shorthand_path[0])
+        return;
+    FileStamp stamp = stamp_of(g_shorthand_path);
+    EngineLock lock;
+    if (g_shorthand_loaded && stamp == g_shorthand_stamp)
+        return;
+    user_shorthand_load(g_shorthand_path);
+    g_shorthand_stamp = stamp;
+    g_shorthand_loaded = true;
 }
 
 void honour_clear_seq(uint32_t clearSeq)

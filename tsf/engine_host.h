@@ -17,6 +17,11 @@ bool ensure_engine_data();
 // no learned-data file (neither MIRADOT_USER_FILE nor APPDATA usable).
 bool ensure_learned_data();
 
+// Reloads the user's shorthand list when the file changed since the last
+// look (size or write time), so that a running service follows its edits at
+// the next key.
+void refresh_user_shorthand();
+
 // A changed clear counter drops the in-memory learned data, so the next save
 // cannot write back what the settings program just deleted.
 void honour_clear_seq(uint32_t clearSeq);

@@ -234,6 +234,13 @@ bool TypingSession::handle_backspace(ITfContext* context, const KeyPress& press,
         write(context, request, EDIT_SYNC_WRITE);
         return true;
     }
+    bool keysBack;
+    {
+        EngineLock lock;
+        keysBack = engine_keys_back(engine_.get()) != 0;
+    }
+    if (put_in_place_of_last_word(context, keysBack, test, true))
+        return true;
     // A key sent again reaches the engine when it comes back, once.
     bool reposted = ((holder_->composition || holder_->waiting > 0) && is_transitory(context) && GetFocus())
                     || (waiting_in(context) > 0 && context_window(context));
@@ -262,12 +269,15 @@ TypingSession::Caret TypingSession::caret_now(ITfContext* context)
     return caret;
 }
 
-EngineOutput TypingSession::swap(int& span)
+EngineOutput TypingSession::swap(int& span, bool backspace)
 {
     EngineOutput output;
     {
         EngineLock lock;
-        engine_swap(engine_.get(), &output);
+        if (backspace)
+            engine_backspace(engine_.get(), &output);
+        else
+            engine_swap(engine_.get(), &output);
         span = engine_pending_span(engine_.get());
     }
     note_learning_change();
@@ -275,7 +285,7 @@ EngineOutput TypingSession::swap(int& span)
     return output;
 }
 
-void TypingSession::swap_when_caret_is_ours(ITfContext* context)
+void TypingSession::swap_when_caret_is_ours(ITfContext* context, bool backspace)
 {
     ComPtr<CompositionHolder> holder = holder_for(context, {});
     if (!holder)
@@ -283,14 +293,14 @@ void TypingSession::swap_when_caret_is_ours(ITfContext* context)
     heldContext_ = ComPtr<ITfContext>::retain(context);
     run(
         context, EDIT_ASYNC_WRITE | TF_ES_ASYNC,
-        [this, target = ComPtr<ITfContext>::retain(context), holder](TfEditCookie ec) {
+        [this, target = ComPtr<ITfContext>::retain(context), holder, backspace](TfEditCookie ec) {
             hide_hint();
             if (!writer_.caret_is_expected(ec, target.get())) {
                 drop_word();
                 return S_OK;
             }
             int span;
-            EngineOutput output = swap(span);
+            EngineOutput output = swap(span, backspace);
             EditRequest request = make_edit_request(output);
             request.keepCount = keep_count(output, span, option_word(), false);
             return write_now(ec, target.get(), request, *holder).result;
@@ -307,22 +317,28 @@ bool TypingSession::handle_tab(ITfContext* context, const KeyPress& press, bool 
         EngineLock lock;
         hint = engine_alternative(engine_.get(), nullptr, 0) != 0;
     }
-    Caret caret = hint ? caret_now(context) : Caret::Ours;
+    return put_in_place_of_last_word(context, hint, test, false)
+           || finish_word_and_repost(context, press, test, false);
+}
+
+bool TypingSession::put_in_place_of_last_word(ITfContext* context, bool offered, bool test, bool backspace)
+{
+    Caret caret = offered ? caret_now(context) : Caret::Ours;
     if (caret == Caret::Moved) {
         // The swap would replace text that is no longer the word before the caret.
         drop_word();
-        hint = false;
+        offered = false;
     }
-    if (!hint)
-        return finish_word_and_repost(context, press, test, false);
+    if (!offered)
+        return false;
     if (test)
         return true;
     if (caret == Caret::Unknown && context_window(context)) {
-        swap_when_caret_is_ours(context);
+        swap_when_caret_is_ours(context, backspace);
         return true;
     }
     int span;
-    EngineOutput output = swap(span);
+    EngineOutput output = swap(span, backspace);
     EditRequest request = make_edit_request(output);
     request.keepCount = keep_count(output, span, option_word(), false);
     write(context, request, EDIT_SYNC_WRITE);

@@ -270,6 +270,7 @@ bool TextInputProcessor::key_down(ITfContext* context, WPARAM key, LPARAM lparam
     } else if (typing_.takes_keys_of(context, key)) {
         if (!typing_.composing() && settingsWatcher_.poll())
             apply_settings();
+        refresh_user_shorthand();
         eaten = typing_.handle_key(context, key, lparam, test);
     } else {
         eaten = false;

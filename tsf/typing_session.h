@@ -126,8 +126,11 @@ private:
     Caret caret_now(ITfContext* context);
     // The swap, once a session shows the caret is still ours; the keys after
     // Tab wait for it.
-    void swap_when_caret_is_ours(ITfContext* context);
-    EngineOutput swap(int& span);
+    void swap_when_caret_is_ours(ITfContext* context, bool backspace);
+    // Tab's alternative, or with backspace the keys of the expansion just made.
+    EngineOutput swap(int& span, bool backspace);
+    // The same for a key that finds one on offer; false when it does not.
+    bool put_in_place_of_last_word(ITfContext* context, bool offered, bool test, bool backspace);
     DocumentWriter::Written write_now(TfEditCookie ec, ITfContext* context, const EditRequest& request,
                                       CompositionHolder& holder);
 

@@ -9,6 +9,7 @@
 
 #include "../../tsf/com_ptr.h"
 #include "../../tsf/guids.h"
+#include "learned_file.h"
 
 #include <gtest/gtest.h>
 
@@ -127,6 +128,14 @@ inline std::wstring learned_path()
     return std::wstring(temp) + L"miradot-host-learned-" + std::to_wstring(GetCurrentProcessId()) + L".tsv";
 }
 
+// The user's shorthand list that goes with learned_path().
+inline std::wstring shorthand_path()
+{
+    std::wstring path;
+    shorthand_file_path(&path);
+    return path;
+}
+
 class HostTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(register_text_service()); }
@@ -138,6 +147,7 @@ protected:
         static DWORD clearSeq = 0;
         RegDeleteTreeW(HKEY_CURRENT_USER, settings_key().c_str());
         DeleteFileW(learned_path().c_str());
+        DeleteFileW(shorthand_path().c_str());
         SettingsWriter settings;
         ASSERT_TRUE(settings.open());
         settings.set(L"ClearSeq", ++clearSeq);

@@ -5,16 +5,21 @@
 
 #include "../../tsf/com_ptr.h"
 #include "../../tsf/guids.h"
+#include "user_shorthand.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace {
+
+using miradot::ShorthandEntry;
+using miradot::ShorthandList;
 
 const TF_PRESERVEDKEY SWITCH_KEY = {VK_SPACE, TF_MOD_CONTROL | TF_MOD_SHIFT};
 
@@ -218,6 +223,38 @@ TEST_F(HostTest, TabSwapsAnAmbiguousWordAndShowsTheHintBefore)
     // The swap taught the engine: the same keys now give the swapped word at once.
     threadMgr->type(L"mix ");
     EXPECT_EQ(document.text(), L"m\u0129 m\u0129 ");
+}
+
+// Written as the settings program writes it: a new file moved over the old.
+void write_shorthand(std::initializer_list<ShorthandEntry> entries)
+{
+    ShorthandList list;
+    list.entries = entries;
+    ASSERT_TRUE(miradot::write_shorthand_file(narrow(shorthand_path()).c_str(), list));
+}
+
+TEST_F(HostTest, TheUsersShorthandFollowsItsFileWhileTheServiceRuns)
+{
+    activate();
+    write_shorthand({{"kg", "kh\u00F4ng"}});
+    threadMgr->type(L"kg ");
+    EXPECT_EQ(document.text(), L"kh\u00F4ng ");
+    // Changed while the service runs: the next word already knows the new entry.
+    write_shorthand({{"kg", "kh\u00F4ng"}, {"sdt", "s\u1ED1 \u0111i\u1EC7n tho\u1EA1i"}});
+    threadMgr->type(L"sdt ");
+    EXPECT_EQ(document.text(), L"kh\u00F4ng s\u1ED1 \u0111i\u1EC7n tho\u1EA1i ");
+    // Backspace right after gives the keys back, and so does Tab.
+    EXPECT_TRUE(threadMgr->press(VK_BACK));
+    EXPECT_EQ(document.text(), L"kh\u00F4ng sdt");
+    threadMgr->type(L" Kg ");
+    EXPECT_EQ(document.text(), L"kh\u00F4ng sdt Kh\u00F4ng ");
+    EXPECT_TRUE(threadMgr->press(VK_TAB));
+    EXPECT_EQ(document.text(), L"kh\u00F4ng sdt Kg ");
+    // Gone from the list, gone from typing; and Backspace is the application's again.
+    write_shorthand({{"sdt", "s\u1ED1 \u0111i\u1EC7n tho\u1EA1i"}});
+    threadMgr->type(L"kg ");
+    EXPECT_EQ(document.text(), L"kh\u00F4ng sdt Kg kg ");
+    EXPECT_FALSE(threadMgr->press(VK_BACK));
 }
 
 TEST_F(HostTest, TheNextLetterWithdrawsTheHint)
@@ -1080,6 +1117,7 @@ int main(int argc, char** argv)
         call_server_entry("DllUnregisterServer");
     RegDeleteTreeW(HKEY_CURRENT_USER, settings_key().c_str());
     DeleteFileW(learned_path().c_str());
+    DeleteFileW(shorthand_path().c_str());
     CoUninitialize();
     return result;
 }
