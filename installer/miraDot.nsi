@@ -25,7 +25,7 @@ Unicode true
 ; The text service's class and its Vietnamese profile.
 !define TIP "0x042A:{70FDEC8F-FE33-4D80-984A-F26DB7E72AD2}{E582B685-6F11-4BCE-ADBD-A90D41163D6A}"
 ; The settings dialog's caption, as the program itself sets it.
-!searchparse /file "${__FILEDIR__}/../settings/resource.h" '#define SETTINGS_CAPTION "' SETTINGS_CAPTION '"'
+!searchparse /file "${__FILEDIR__}/../settings/dialog/resource.h" '#define SETTINGS_CAPTION "' SETTINGS_CAPTION '"'
 !define SHORTCUT "$SMPROGRAMS\miraDot.lnk"
 ; Files still held by a running program move here and go at the next start.
 !define ASIDE "$INSTDIR\~old"
