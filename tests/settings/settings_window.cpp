@@ -215,17 +215,45 @@ void SettingsProgram::click(int id) { click_window(GetDlgItem(dialog(), id)); }
 
 // Each key event waits until the dialog took it, so that a loaded machine
 // cannot reorder what a person's hands would not.
-void SettingsProgram::chord(const std::vector<WORD>& keys)
+void SettingsProgram::press(const std::vector<WORD>& keys)
 {
     for (WORD vk : keys) {
         send_key(vk, false);
         WaitForInputIdle(process_, 2000);
     }
+}
+
+void SettingsProgram::release(const std::vector<WORD>& keys)
+{
     for (auto vk = keys.rbegin(); vk != keys.rend(); ++vk) {
         send_key(*vk, true);
         WaitForInputIdle(process_, 2000);
     }
+}
+
+void SettingsProgram::chord(const std::vector<WORD>& keys)
+{
+    press(keys);
+    release(keys);
     Sleep(250);
+}
+
+bool SettingsProgram::tab_to(HWND target, int presses)
+{
+    for (int n = 0; n < presses && focused_window(target) != target; ++n) {
+        HWND before = focused_window(target);
+        key(VK_TAB);
+        wait_until([&] { return focused_window(target) != before; }, 3000);
+    }
+    return focused_window(target) == target;
+}
+
+HWND focused_window(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
 }
 
 std::wstring SettingsProgram::text(int id)
