@@ -194,10 +194,17 @@ void click_at(POINT point)
             return GetCursorPos(&at) && at.x == point.x && at.y == point.y;
         },
         2000);
+    // Each half carries the point: a pointer event the X server still had
+    // queued for the window may move the cursor after SetCursorPos.
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    for (INPUT& half : click) {
+        half.type = INPUT_MOUSE;
+        half.mi.dx = LONG((point.x * 65536LL + width - 1) / width);
+        half.mi.dy = LONG((point.y * 65536LL + height - 1) / height);
+    }
+    click[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
     SendInput(1, &click[0], sizeof(INPUT));
     Sleep(40);
     SendInput(1, &click[1], sizeof(INPUT));
