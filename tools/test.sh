@@ -5,6 +5,4 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 cmake -S . -B build -G Ninja
 cmake --build build -j "$jobs"
-# Wine programs that drive windows with real input share two cores with the
-# rest of the run; one that loses a race under that load gets one more try.
-ctest --test-dir build --output-on-failure -j "$jobs" --repeat until-pass:2
+ctest --test-dir build --output-on-failure -j "$jobs"

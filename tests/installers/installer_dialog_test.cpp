@@ -61,14 +61,6 @@ COLORREF screen_pixel(HWND window, POINT point)
     return colour;
 }
 
-HWND focused_window(HWND dialog)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-    return info.hwndFocus;
-}
-
 // Opens the languages dialog with button 132; null when it does not appear.
 HWND open_languages_dialog(SettingsProgram& program)
 {
@@ -217,6 +209,8 @@ TEST_F(InstallerDialog, LanguagesDialogRunsOneJobAtATime)
     ASSERT_TRUE(wait_until([&] { return starts(status(1), L"Đang"); })) << wide_to_utf8(status(1));
     EXPECT_EQ(focused_window(languages), GetDlgItem(languages, TOGGLE + 1)) << "the focus stays where it was";
     click_window(GetDlgItem(languages, TOGGLE + 2));
+    // The first job may reach its last file before the second click is taken.
+    ASSERT_TRUE(wait_until([&] { return status(2) == L"Đang chờ…"; })) << wide_to_utf8(status(2));
     ASSERT_TRUE(wait_until([&] { return starts(status(1), L"Đang tải 12/12 · "); }, 30000)) << wide_to_utf8(status(1));
     EXPECT_EQ(status(2), L"Đang chờ…");
     EXPECT_TRUE(checked(1) && checked(2));
@@ -235,7 +229,10 @@ TEST_F(InstallerDialog, LanguagesDialogRunsOneJobAtATime)
 
     program.key(VK_ESCAPE);
     ASSERT_TRUE(wait_until([&] { return !IsWindow(languages); }));
-    EXPECT_EQ(program.text(TRANSLATE_STATUS), L"Đã cài: Anh, Việt, Nhật. Dịch ngay trên máy, không gửi chữ đi đâu.");
+    // The settings dialog words its line afresh once the languages dialog is gone.
+    const std::wstring installed = L"Đã cài: Anh, Việt, Nhật. Dịch ngay trên máy, không gửi chữ đi đâu.";
+    EXPECT_TRUE(wait_until([&] { return program.text(TRANSLATE_STATUS) == installed; }))
+        << wide_to_utf8(program.text(TRANSLATE_STATUS));
 }
 
 TEST_F(InstallerDialog, LanguagesDialogFollowsTheDarkThemeAndScrollsToTheFocusedToggle)
@@ -271,22 +268,24 @@ TEST_F(InstallerDialog, LanguagesDialogFollowsTheDarkThemeAndScrollsToTheFocused
     EXPECT_EQ(toggle_status(languages, 1), L"Sắp có");
     EXPECT_FALSE(IsWindowEnabled(chinese));
     click_window(chinese);
-    Sleep(500);
-    EXPECT_EQ(SendMessageW(chinese, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_EQ(toggle_status(languages, 1), L"Sắp có");
-    EXPECT_EQ(ts::log(), "");
 
     // Tab on to the last toggle: the view follows the focus.
     HWND last = GetDlgItem(languages, TOGGLE + LANGUAGE_COUNT - 1);
-    auto focused = [&] { return focused_window(languages); };
-    for (int n = 0; n < LANGUAGE_COUNT && focused() != last; ++n)
-        program.key(VK_TAB);
-    ASSERT_EQ(focused(), last);
-    RECT toggle;
-    GetWindowRect(last, &toggle);
-    MapWindowPoints(nullptr, languages, reinterpret_cast<POINT*>(&toggle), 2);
-    EXPECT_GE(toggle.top, client.top);
-    EXPECT_LE(toggle.bottom, client.bottom);
+    ASSERT_TRUE(program.tab_to(last, LANGUAGE_COUNT));
+    // Input is taken in order: the click on the closed switch is behind us.
+    EXPECT_EQ(SendMessageW(chinese, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(toggle_status(languages, 1), L"Sắp có");
+    EXPECT_EQ(ts::log(), "");
+    // The focus moves first; the view follows when the toggle hears of it.
+    RECT toggle{};
+    EXPECT_TRUE(wait_until(
+        [&] {
+            GetWindowRect(last, &toggle);
+            MapWindowPoints(nullptr, languages, reinterpret_cast<POINT*>(&toggle), 2);
+            return toggle.top >= client.top && toggle.bottom <= client.bottom;
+        },
+        3000))
+        << toggle.top << ".." << toggle.bottom << " in " << client.top << ".." << client.bottom;
     EXPECT_TRUE(screenshot_window(languages, L"languages_dialog_dark.png"));
     program.key(VK_ESCAPE);
     EXPECT_TRUE(wait_until([&] { return !IsWindow(languages); }));
@@ -370,10 +369,11 @@ TEST_F(InstallerDialog, RemovingALanguageAsksFirstAndGivesTheSpaceBack)
     ASSERT_TRUE(program.dialog());
     HWND languages = open_languages_dialog(program);
     ASSERT_TRUE(languages);
-    // The question carries the dialog's caption.
+    // The question carries the dialog's caption. It takes the caption before
+    // it places its buttons, and shows once they are in place.
     auto question = [&] {
         for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"#32770", LANGUAGES_CAPTION)) != nullptr;)
-            if (window != languages)
+            if (window != languages && IsWindowVisible(window))
                 return window;
         return HWND(nullptr);
     };
@@ -382,7 +382,6 @@ TEST_F(InstallerDialog, RemovingALanguageAsksFirstAndGivesTheSpaceBack)
     click_window(toggle);
     HWND box = nullptr;
     ASSERT_TRUE(wait_until([&] { return (box = question()) != nullptr; }));
-    Sleep(300);
     click_window(GetDlgItem(box, IDCANCEL));
     ASSERT_TRUE(wait_until([&] { return question() == nullptr; }));
     EXPECT_EQ(SendMessageW(toggle, BM_GETCHECK, 0, 0), BST_CHECKED) << "\"Không gỡ\" keeps the language";
@@ -390,7 +389,6 @@ TEST_F(InstallerDialog, RemovingALanguageAsksFirstAndGivesTheSpaceBack)
 
     click_window(toggle);
     ASSERT_TRUE(wait_until([&] { return (box = question()) != nullptr; }));
-    Sleep(300);
     EXPECT_EQ(window_text(GetDlgItem(box, IDOK)), L"Gỡ");
     EXPECT_EQ(window_text(GetDlgItem(box, IDCANCEL)), L"Không gỡ");
     EXPECT_TRUE(screenshot_window(box, L"confirm_remove.png"));
@@ -402,7 +400,9 @@ TEST_F(InstallerDialog, RemovingALanguageAsksFirstAndGivesTheSpaceBack)
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "mt" / "en-vi"));
     program.key(VK_ESCAPE);
     ASSERT_TRUE(wait_until([&] { return !IsWindow(languages); }));
-    EXPECT_EQ(program.text(TRANSLATE_STATUS), L"Chưa cài. Tải khoảng 850 MB một lần; sau đó dịch không cần mạng.");
+    const std::wstring removed = L"Chưa cài. Tải khoảng 850 MB một lần; sau đó dịch không cần mạng.";
+    EXPECT_TRUE(wait_until([&] { return program.text(TRANSLATE_STATUS) == removed; }))
+        << wide_to_utf8(program.text(TRANSLATE_STATUS));
 }
 
 }  // namespace

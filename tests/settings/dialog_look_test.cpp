@@ -91,7 +91,10 @@ TEST_P(ThemeChoice, PaintsThePaletteItChose)
     SystemTheme system(GetParam().systemLight);
     SettingsProgram program(look_environment(GetParam().variable));
     ASSERT_TRUE(program.dialog());
-    EXPECT_EQ(program.client_pixel(4, 4), GetParam().dark ? DARK_BACKGROUND : LIGHT_BACKGROUND);
+    // The first paint may still be on its way to the screen.
+    const COLORREF expected = GetParam().dark ? DARK_BACKGROUND : LIGHT_BACKGROUND;
+    EXPECT_TRUE(wait_until([&] { return program.client_pixel(4, 4) == expected; }, 5000))
+        << std::hex << program.client_pixel(4, 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ThemeChoice, testing::ValuesIn(THEMES),
@@ -102,7 +105,8 @@ TEST(DialogLook, FollowsTheSystemThemeWhileOpen)
     SystemTheme system(true);
     SettingsProgram program(look_environment(L""));
     ASSERT_TRUE(program.dialog());
-    EXPECT_EQ(program.client_pixel(4, 4), LIGHT_BACKGROUND);
+    EXPECT_TRUE(wait_until([&] { return program.client_pixel(4, 4) == LIGHT_BACKGROUND; }, 5000))
+        << std::hex << program.client_pixel(4, 4);
     system.set(false);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(program.dialog(), WM_SETTINGCHANGE, 0, LPARAM(L"ImmersiveColorSet"), SMTO_ABORTIFHUNG, 3000,
@@ -153,14 +157,6 @@ TEST(DialogLookSmallScreen, TheScrollBarFollowsTheDarkTheme)
     EXPECT_TRUE(program.screenshot(L"dialog_small_screen_dark.png"));
 }
 
-HWND focused_control(HWND dialog)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-    return info.hwndFocus;
-}
-
 // Tabbing down to "Đóng" scrolls the dialog until the button shows whole.
 TEST(DialogLookSmallScreen, AControlTakingTheFocusScrollsIntoView)
 {
@@ -175,13 +171,17 @@ TEST(DialogLookSmallScreen, AControlTakingTheFocusScrollsIntoView)
     GetWindowRect(close, &before);
     ASSERT_GT(before.bottom, client.bottom) << "the button starts out of view";
     program.click(101);
-    for (int presses = 0; presses < 60 && focused_control(dialog) != close; ++presses)
-        program.key(VK_TAB);
-    ASSERT_EQ(focused_control(dialog), close);
-    RECT after;
-    GetWindowRect(close, &after);
-    EXPECT_GE(after.top, client.top);
-    EXPECT_LE(after.bottom, client.bottom);
+    ASSERT_TRUE(wait_until([&] { return focused_window(dialog) == GetDlgItem(dialog, 101); }, 3000));
+    ASSERT_TRUE(program.tab_to(close, 60));
+    // The focus moves first; the view follows when the button hears of it.
+    RECT after{};
+    EXPECT_TRUE(wait_until(
+        [&] {
+            GetWindowRect(close, &after);
+            return after.top >= client.top && after.bottom <= client.bottom;
+        },
+        3000))
+        << after.top << ".." << after.bottom << " in " << client.top << ".." << client.bottom;
 }
 
 // Run on screens of 1366 by 768 and 1600 by 1000: the dialog shrinks and
@@ -225,9 +225,8 @@ TEST(DialogLook, TheFooterLinkShowsTheKeyboardFocus)
     };
     EXPECT_FALSE(outlined());
     program.click(101);  // "Telex", then Tab along to the link
-    for (int presses = 0; presses < 60 && focused_control(dialog) != link; ++presses)
-        program.key(VK_TAB);
-    ASSERT_EQ(focused_control(dialog), link);
+    ASSERT_TRUE(wait_until([&] { return focused_window(dialog) == GetDlgItem(dialog, 101); }, 3000));
+    ASSERT_TRUE(program.tab_to(link, 60));
     EXPECT_TRUE(wait_until(outlined, 3000));
     EXPECT_TRUE(program.screenshot(L"footer_link_focus.png"));
 }

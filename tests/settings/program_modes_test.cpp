@@ -6,9 +6,24 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 
 namespace {
+
+// What a lost click leaves to look at: the button's text, the cursor, the
+// button's place and the focus.
+std::string where_the_click_went(SettingsProgram& program, int id)
+{
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const RECT r = program.screen_rect(id);
+    HWND button = GetDlgItem(program.dialog(), id);
+    return "text " + std::to_string(program.text(id).size()) + " characters, cursor " + std::to_string(cursor.x) + ","
+           + std::to_string(cursor.y) + ", button " + std::to_string(r.left) + "," + std::to_string(r.top) + ".."
+           + std::to_string(r.right) + "," + std::to_string(r.bottom) + ", focus on it "
+           + (focused_window(button) == button ? "yes" : "no");
+}
 
 TEST(SettingsDialogInstance, ASecondStartRestoresTheFirstAndExits)
 {
@@ -38,12 +53,16 @@ TEST(SettingsDialogClose, EscCancelsACaptureFirstAndClosesSecond)
 {
     SettingsProgram program(Environment{{L"MIRADOT_SETTINGS_KEY", fresh_settings_key(L"close")}});
     ASSERT_TRUE(program.dialog());
+    auto capturing = [&] { return program.text(129) != L"Ctrl+Alt+V"; };
     program.click(129);
+    ASSERT_TRUE(wait_until(capturing, 3000)) << where_the_click_went(program, 129);
     program.key(VK_ESCAPE);
-    EXPECT_EQ(program.text(129), L"Ctrl+Alt+V");
+    EXPECT_TRUE(wait_until([&] { return !capturing(); }, 3000));
     EXPECT_FALSE(program.exit_code(500));
-    // The close box while capturing also cancels the capture only.
+    // The close box while capturing also cancels the capture only. A posted
+    // message overtakes input still queued, so the capture has to be on first.
     program.click(129);
+    ASSERT_TRUE(wait_until(capturing, 3000)) << where_the_click_went(program, 129);
     PostMessageW(program.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(wait_until([&] { return program.text(129) == L"Ctrl+Alt+V"; }, 3000));
     EXPECT_FALSE(program.exit_code(500));
@@ -78,7 +97,9 @@ TEST(TranslationQuitMode, SendsQuitOnTheTranslationPipeAndExits)
             [&] { return false; }, limits);
         serving = false;
     });
-    Sleep(300);
+    std::wstring name;
+    EXPECT_TRUE(pipe_name(PipeKind::Translation, name));
+    EXPECT_TRUE(wait_until([&] { return WaitNamedPipeW(name.c_str(), 1) != FALSE; }, 10000)) << "the service listens";
     SettingsProgram program(Environment{}, L"--mt-quit");
     EXPECT_EQ(program.exit_code(), 0u);
     server.join();

@@ -194,10 +194,17 @@ void click_at(POINT point)
             return GetCursorPos(&at) && at.x == point.x && at.y == point.y;
         },
         2000);
+    // Each half carries the point: a pointer event the X server still had
+    // queued for the window may move the cursor after SetCursorPos.
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    for (INPUT& half : click) {
+        half.type = INPUT_MOUSE;
+        half.mi.dx = LONG((point.x * 65536LL + width - 1) / width);
+        half.mi.dy = LONG((point.y * 65536LL + height - 1) / height);
+    }
+    click[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
     SendInput(1, &click[0], sizeof(INPUT));
     Sleep(40);
     SendInput(1, &click[1], sizeof(INPUT));
@@ -215,17 +222,45 @@ void SettingsProgram::click(int id) { click_window(GetDlgItem(dialog(), id)); }
 
 // Each key event waits until the dialog took it, so that a loaded machine
 // cannot reorder what a person's hands would not.
-void SettingsProgram::chord(const std::vector<WORD>& keys)
+void SettingsProgram::press(const std::vector<WORD>& keys)
 {
     for (WORD vk : keys) {
         send_key(vk, false);
         WaitForInputIdle(process_, 2000);
     }
+}
+
+void SettingsProgram::release(const std::vector<WORD>& keys)
+{
     for (auto vk = keys.rbegin(); vk != keys.rend(); ++vk) {
         send_key(*vk, true);
         WaitForInputIdle(process_, 2000);
     }
+}
+
+void SettingsProgram::chord(const std::vector<WORD>& keys)
+{
+    press(keys);
+    release(keys);
     Sleep(250);
+}
+
+bool SettingsProgram::tab_to(HWND target, int presses)
+{
+    for (int n = 0; n < presses && focused_window(target) != target; ++n) {
+        HWND before = focused_window(target);
+        key(VK_TAB);
+        wait_until([&] { return focused_window(target) != before; }, 3000);
+    }
+    return focused_window(target) == target;
+}
+
+HWND focused_window(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
 }
 
 std::wstring SettingsProgram::text(int id)

@@ -42,6 +42,12 @@ public:
     void click(int id);
     // Presses the keys in order and releases them in reverse.
     void chord(const std::vector<WORD>& keys);
+    // The two halves of a chord, for what happens while the keys are held.
+    void press(const std::vector<WORD>& keys);
+    void release(const std::vector<WORD>& keys);
+    // Presses Tab, each time once the press before has moved the focus, until
+    // the target has it; false when it does not within the presses.
+    bool tab_to(HWND target, int presses);
     void key(WORD vk) { chord({vk}); }
     std::wstring text(int id);
     bool checked(int id);
@@ -56,6 +62,9 @@ private:
     DWORD processId_ = 0;
     HWND dialog_ = nullptr;
 };
+
+// The window with the keyboard focus in the thread of the given window.
+HWND focused_window(HWND window);
 
 // A top-level dialog-class window of the program other than its settings
 // dialog: a message box, which carries the same caption.
