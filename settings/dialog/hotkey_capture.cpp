@@ -46,21 +46,21 @@ void show_conflict(HWND dialog, const Feature& feature, const std::u16string& me
     SetTimer(dialog, STATUS_RESTORE_TIMER, STATUS_RESTORE_MS, nullptr);
 }
 
-void apply_key(HWND dialog, int button, UINT vk)
+void apply_key(SettingsDialog& d, int button, UINT vk)
 {
-    SettingsDialog& d = settings_dialog();
+    HWND dialog = d.window;
     d.capturing = 0;
     const Feature& feature = feature_of(button);
     Hotkey pressed{vk, (down(VK_CONTROL) ? HK_CTRL : 0u) | (down(VK_MENU) ? HK_ALT : 0u)
                            | (down(VK_SHIFT) ? HK_SHIFT : 0u) | (down(VK_LWIN) || down(VK_RWIN) ? HK_WIN : 0u)};
     bool alone = !(pressed.mods & HK_WIN) && (pressed.mods & (HK_CTRL | HK_ALT | HK_SHIFT)) == 0;
     if (alone && vk == VK_ESCAPE) {
-        refresh_hotkey_texts(dialog);
+        refresh_hotkey_texts(d);
         return;
     }
     if (alone && vk == VK_BACK) {
         write_settings_text(feature.valueName, wide(feature.defaultText).c_str());
-        refresh_hotkey_texts(dialog);
+        refresh_hotkey_texts(d);
         return;
     }
     ServiceSettings now = read_settings();
@@ -70,12 +70,12 @@ void apply_key(HWND dialog, int button, UINT vk)
         show_conflict(dialog, feature, choice.message);
     else
         write_settings_text(feature.valueName, wide(format_hotkey(pressed)).c_str());
-    refresh_hotkey_texts(dialog);
+    refresh_hotkey_texts(d);
 }
 
-LRESULT CALLBACK capture_procedure(HWND button, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR)
+LRESULT CALLBACK capture_procedure(HWND button, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data)
 {
-    SettingsDialog& d = settings_dialog();
+    SettingsDialog& d = *reinterpret_cast<SettingsDialog*>(data);
     int id = GetDlgCtrlID(button);
     bool capturing = d.capturing == id;
     bool pending = d.pendingKey != 0;
@@ -97,7 +97,7 @@ LRESULT CALLBACK capture_procedure(HWND button, UINT message, WPARAM wparam, LPA
             break;
         if (!is_modifier_or_lock_key(UINT(wparam))) {
             d.pendingKey = UINT(wparam);
-            apply_key(GetParent(button), id, UINT(wparam));
+            apply_key(d, id, UINT(wparam));
         }
         return 0;
     case WM_KEYUP:
@@ -112,7 +112,7 @@ LRESULT CALLBACK capture_procedure(HWND button, UINT message, WPARAM wparam, LPA
         break;
     case WM_KILLFOCUS:
         if (capturing)
-            cancel_capture(GetParent(button));
+            cancel_capture(d);
         d.pendingKey = 0;
         break;
     case WM_NCDESTROY:
@@ -124,9 +124,9 @@ LRESULT CALLBACK capture_procedure(HWND button, UINT message, WPARAM wparam, LPA
 
 }  // namespace
 
-void refresh_hotkey_texts(HWND dialog)
+void refresh_hotkey_texts(SettingsDialog& d)
 {
-    SettingsDialog& d = settings_dialog();
+    HWND dialog = d.window;
     ServiceSettings settings = read_settings();
     d.voiceHotkey = shown(settings.voiceHotkey);
     d.translateHotkey = shown(settings.translateHotkey);
@@ -139,24 +139,26 @@ void refresh_hotkey_texts(HWND dialog)
     InvalidateRect(dialog, nullptr, FALSE);  // the quick tips show them too
 }
 
-void start_capture(HWND dialog, int button)
+void start_capture(SettingsDialog& d, int button)
 {
-    SettingsDialog& d = settings_dialog();
     if (d.capturing == button)
         return;
     if (d.capturing)
-        cancel_capture(dialog);
+        cancel_capture(d);
     d.capturing = button;
-    HWND control = GetDlgItem(dialog, button);
+    HWND control = GetDlgItem(d.window, button);
     SetWindowTextW(control, CAPTURE_PROMPT);
     SetFocus(control);
     InvalidateRect(control, nullptr, FALSE);
 }
 
-void cancel_capture(HWND dialog)
+void cancel_capture(SettingsDialog& d)
 {
-    settings_dialog().capturing = 0;
-    refresh_hotkey_texts(dialog);
+    d.capturing = 0;
+    refresh_hotkey_texts(d);
 }
 
-void subclass_hotkey_button(HWND button) { SetWindowSubclass(button, capture_procedure, CAPTURE_SUBCLASS, 0); }
+void subclass_hotkey_button(SettingsDialog& d, HWND button)
+{
+    SetWindowSubclass(button, capture_procedure, CAPTURE_SUBCLASS, reinterpret_cast<DWORD_PTR>(&d));
+}

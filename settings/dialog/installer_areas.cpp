@@ -28,9 +28,10 @@ void show(HWND dialog, int id, bool shown, bool enabled)
 
 DWORD WINAPI voice_model_install_thread(void* parameter)
 {
-    HWND dialog = static_cast<HWND>(parameter);
+    SettingsDialog& d = *static_cast<SettingsDialog*>(parameter);
+    HWND dialog = d.window;
     const Outcome outcome = install_speech_model([dialog](const WorkerReport& report) { post_report(dialog, report); });
-    settings_dialog().speechBusy.exchange(0);
+    d.speechBusy.exchange(0);
     post_report(dialog, job_end(WorkerJob::Speech, outcome, outcome == Outcome::Done ? VOICE_INSTALLED_TEXT : L""));
     return 0;
 }
@@ -49,38 +50,41 @@ std::vector<int> installed_rows()
 
 }  // namespace
 
-void refresh_voice_status_from_disk(HWND dialog)
+void refresh_voice_status_from_disk(SettingsDialog& d)
 {
+    HWND dialog = d.window;
     const bool installed = miradot::default_model_installed();
     show_status_line(dialog, IDC_VOICE_STATUS, installed ? WorkStage::Done : WorkStage::Idle,
                      installed ? VOICE_INSTALLED_TEXT : VOICE_NOT_INSTALLED_TEXT);
-    show(dialog, IDC_VOICE_INSTALL, !installed, settings_dialog().speechBusy.load() == 0);
+    show(dialog, IDC_VOICE_INSTALL, !installed, d.speechBusy.load() == 0);
     place_controls(dialog);
 }
 
-void start_voice_install(HWND dialog)
+void start_voice_install(SettingsDialog& d)
 {
+    HWND dialog = d.window;
     long idle = 0;
-    if (!settings_dialog().speechBusy.compare_exchange_strong(idle, 1))
+    if (!d.speechBusy.compare_exchange_strong(idle, 1))
         return;
     disable_control(dialog, GetDlgItem(dialog, IDC_VOICE_INSTALL));
     show_status_line(dialog, IDC_VOICE_STATUS, WorkStage::Downloading, VOICE_DOWNLOADING_TEXT);
-    HANDLE thread = CreateThread(nullptr, 0, voice_model_install_thread, dialog, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, voice_model_install_thread, &d, 0, nullptr);
     if (thread)
         CloseHandle(thread);
     else
-        settings_dialog().speechBusy.exchange(0);
+        d.speechBusy.exchange(0);
 }
 
-void on_voice_install_report(HWND dialog, const WorkerReport& report)
+void on_voice_install_report(SettingsDialog& d, const WorkerReport& report)
 {
+    HWND dialog = d.window;
     show_status_line(dialog, IDC_VOICE_STATUS, report.stage, report.text);
     if (report.stage != WorkStage::Done && report.stage != WorkStage::Failed)
         return;
     const bool installed = report.stage == WorkStage::Done;
     HWND button = GetDlgItem(dialog, IDC_VOICE_INSTALL);
     ShowWindow(button, installed ? SW_HIDE : SW_SHOW);
-    EnableWindow(button, !installed && settings_dialog().speechBusy.load() == 0);
+    EnableWindow(button, !installed && d.speechBusy.load() == 0);
     place_controls(dialog);
 }
 

@@ -5,14 +5,15 @@
 
 #include <windows.h>
 
+#include "dialog_state.h"
 #include "worker_report.h"
 
-void refresh_voice_status_from_disk(HWND dialog);
+void refresh_voice_status_from_disk(SettingsDialog& d);
 // Button 112: takes the speech install flag (a second click while it is
 // taken does nothing) and starts the install worker.
-void start_voice_install(HWND dialog);
+void start_voice_install(SettingsDialog& d);
 // The speech install worker's report: its line, and at the end the button.
-void on_voice_install_report(HWND dialog, const WorkerReport& report);
+void on_voice_install_report(SettingsDialog& d, const WorkerReport& report);
 void refresh_translation_area_from_disk(HWND dialog);
 // The code of a row of the language table; "en" for any other row.
 const char* language_table_code(int row);

@@ -37,7 +37,8 @@ constexpr wchar_t CAPTION[] = L"" SETTINGS_CAPTION;
 constexpr wchar_t HOME_PAGE[] = L"https://miradot.app/";
 constexpr UINT_PTR FOCUS_SUBCLASS = 2;
 
-SettingsDialog g_dialog;
+// Until the last drawing code takes the dialog as a parameter.
+SettingsDialog* g_open = nullptr;
 
 void set_text(HWND dialog, int id, const std::wstring& text)
 {
@@ -117,32 +118,34 @@ bool start_worker(HWND dialog, LPTHREAD_START_ROUTINE routine)
     return true;
 }
 
-void check_now(HWND dialog)
+void check_now(SettingsDialog& d)
 {
+    HWND dialog = d.window;
     long idle = 0;
-    if (!g_dialog.updateBusy.compare_exchange_strong(idle, 1))
+    if (!d.updateBusy.compare_exchange_strong(idle, 1))
         return;
     disable_control(dialog, GetDlgItem(dialog, IDC_CHECK_NOW));
-    refresh_update_area(dialog);
-    g_dialog.updateFailed = false;
+    refresh_update_area(d);
+    d.updateFailed = false;
     set_text(dialog, IDC_UPDATE_LINE, L"Đang kiểm tra…");
     if (!start_worker(dialog, update_check_thread)) {
-        g_dialog.updateBusy.exchange(0);
-        refresh_update_area(dialog);
+        d.updateBusy.exchange(0);
+        refresh_update_area(d);
     }
 }
 
-void install_update(HWND dialog)
+void install_update(SettingsDialog& d)
 {
+    HWND dialog = d.window;
     long idle = 0;
-    if (!g_dialog.updateBusy.compare_exchange_strong(idle, 1))
+    if (!d.updateBusy.compare_exchange_strong(idle, 1))
         return;
     disable_control(dialog, GetDlgItem(dialog, IDC_UPDATE_INSTALL));
     disable_control(dialog, GetDlgItem(dialog, IDC_CHECK_NOW));
-    g_dialog.updateFailed = false;
+    d.updateFailed = false;
     set_text(dialog, IDC_UPDATE_LINE, L"Đang tải…");
     if (!start_worker(dialog, update_install_thread))
-        g_dialog.updateBusy.exchange(0);
+        d.updateBusy.exchange(0);
 }
 
 void partner_language_chosen(HWND dialog)
@@ -180,14 +183,15 @@ void translation_report(HWND dialog, const WorkerReport& report)
 // The line shows each report; the last one releases the busy flag; once the
 // installer has started, the dialog closes so that the installer can replace
 // this program, and the installer starts the new one.
-void update_install_report(HWND dialog, const WorkerReport& report)
+void update_install_report(SettingsDialog& d, const WorkerReport& report)
 {
+    HWND dialog = d.window;
     const bool last = is_last_report(report);
     if (last)
-        g_dialog.updateBusy.exchange(0);
+        d.updateBusy.exchange(0);
     if (last && report.stage != WorkStage::Done)
-        refresh_update_area(dialog);
-    g_dialog.updateFailed = report.stage == WorkStage::Failed;
+        refresh_update_area(d);
+    d.updateFailed = report.stage == WorkStage::Failed;
     set_text(dialog, IDC_UPDATE_LINE, report.text);
     if (report.stage != WorkStage::Done)
         return;
@@ -195,34 +199,36 @@ void update_install_report(HWND dialog, const WorkerReport& report)
     EndDialog(dialog, IDCANCEL);
 }
 
-void worker_report(HWND dialog, const WorkerReport& report)
+void worker_report(SettingsDialog& d, const WorkerReport& report)
 {
+    HWND dialog = d.window;
     switch (report.job) {
     case WorkerJob::Speech:
-        on_voice_install_report(dialog, report);
+        on_voice_install_report(d, report);
         break;
     case WorkerJob::Translation:
         translation_report(dialog, report);
         break;
     case WorkerJob::Update:
-        update_install_report(dialog, report);
+        update_install_report(d, report);
         break;
     }
 }
 
-void close_requested(HWND dialog)
+void close_requested(SettingsDialog& d)
 {
-    if (g_dialog.updateBusy.load() || translation_job_waiting_or_running())
+    if (d.updateBusy.load() || translation_job_waiting_or_running())
         return;
-    if (g_dialog.capturing) {
-        cancel_capture(dialog);
+    if (d.capturing) {
+        cancel_capture(d);
         return;
     }
-    EndDialog(dialog, IDCANCEL);
+    EndDialog(d.window, IDCANCEL);
 }
 
-void on_command(HWND dialog, int id, int code)
+void on_command(SettingsDialog& d, int id, int code)
 {
+    HWND dialog = d.window;
     switch (id) {
     case IDC_TELEX:
     case IDC_VNI:
@@ -242,10 +248,10 @@ void on_command(HWND dialog, int id, int code)
     case IDC_VOICE_HOTKEY:
     case IDC_TRANSLATE_HOTKEY:
         if (code == BN_CLICKED)
-            start_capture(dialog, id);
+            start_capture(d, id);
         break;
     case IDC_VOICE_INSTALL:
-        start_voice_install(dialog);
+        start_voice_install(d);
         break;
     case IDC_TRANSLATE_INSTALL:
         install_translation(dialog);
@@ -263,10 +269,10 @@ void on_command(HWND dialog, int id, int code)
                                  IsDlgButtonChecked(dialog, IDC_UPDATE_CHECK) == BST_CHECKED ? 1 : 0);
         break;
     case IDC_CHECK_NOW:
-        check_now(dialog);
+        check_now(d);
         break;
     case IDC_UPDATE_INSTALL:
-        install_update(dialog);
+        install_update(d);
         break;
     case IDC_CONVERT:
         open_convert_dialog(dialog);
@@ -278,7 +284,7 @@ void on_command(HWND dialog, int id, int code)
         copy_to_clipboard(dialog, diagnostics_report());
         break;
     case IDCANCEL:
-        close_requested(dialog);
+        close_requested(d);
         break;
     }
 }
@@ -293,38 +299,48 @@ LRESULT CALLBACK focus_procedure(HWND child, UINT message, WPARAM wparam, LPARAM
     return DefSubclassProc(child, message, wparam, lparam);
 }
 
-void open_dialog(HWND dialog)
+void open_dialog(SettingsDialog& d, HWND dialog)
 {
-    g_dialog.window = dialog;
+    d.window = dialog;
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&d));
     wchar_t version[96];
     swprintf(version, 96, L"miraDot %ls · bộ gõ tiếng Việt miễn phí", PROGRAM_VERSION_W);
     SetDlgItemTextW(dialog, IDC_VERSION_LINE, version);
     show_options(dialog);
     refresh_learned_line(dialog);
-    refresh_voice_status_from_disk(dialog);
+    refresh_voice_status_from_disk(d);
     refresh_translation_area_from_disk(dialog);
-    refresh_update_area(dialog);
-    refresh_hotkey_texts(dialog);
+    refresh_update_area(d);
+    refresh_hotkey_texts(d);
 
     apply_window_theme(dialog, theme_is_dark());
     prepare_dpi_handling(dialog);
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         SetWindowSubclass(child, focus_procedure, FOCUS_SUBCLASS, 0);
-    if (g_dialog.screenshot)
+    if (d.screenshot)
         SendMessageW(dialog, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     layout_dialog(dialog);
     subclass_language_box(GetDlgItem(dialog, IDC_PARTNER_LANGUAGE));
     paint_scroll_bar_in_palette(dialog);
-    subclass_hotkey_button(GetDlgItem(dialog, IDC_VOICE_HOTKEY));
-    subclass_hotkey_button(GetDlgItem(dialog, IDC_TRANSLATE_HOTKEY));
+    subclass_hotkey_button(d, GetDlgItem(dialog, IDC_VOICE_HOTKEY));
+    subclass_hotkey_button(d, GetDlgItem(dialog, IDC_TRANSLATE_HOTKEY));
 }
 
 INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        open_dialog(dialog);
+    if (message == WM_INITDIALOG) {
+        open_dialog(*reinterpret_cast<SettingsDialog*>(lparam), dialog);
         return TRUE;
+    }
+    auto* state = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (!state) {  // the controls are being created: the owner-drawn box asks for its item heights
+        if (message != WM_MEASUREITEM)
+            return FALSE;
+        measure_owner_item(reinterpret_cast<MEASUREITEMSTRUCT*>(lparam));
+        return TRUE;
+    }
+    SettingsDialog& d = *state;
+    switch (message) {
     case WM_ERASEBKGND:
         return dialog_result(dialog, 1);
     case WM_PAINT: {
@@ -351,7 +367,7 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
         SetBkColor(reinterpret_cast<HDC>(wparam), pal(PAL_CARD));
         return reinterpret_cast<INT_PTR>(cached_brush(PAL_CARD));
     case WM_COMMAND:
-        on_command(dialog, LOWORD(wparam), HIWORD(wparam));
+        on_command(d, LOWORD(wparam), HIWORD(wparam));
         return TRUE;
     case WM_ACTIVATE:
         if (LOWORD(wparam) != WA_INACTIVE)
@@ -360,7 +376,7 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
     case WM_TIMER:
         if (wparam == STATUS_RESTORE_TIMER) {
             KillTimer(dialog, STATUS_RESTORE_TIMER);
-            refresh_voice_status_from_disk(dialog);
+            refresh_voice_status_from_disk(d);
             refresh_translation_area_from_disk(dialog);
         }
         return TRUE;
@@ -384,18 +400,18 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
         }
         return FALSE;
     case WM_GETMINMAXINFO:
-        if (g_dialog.screenshot) {
+        if (d.screenshot) {
             auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
             limits->ptMaxTrackSize = {8000, 8000};
             limits->ptMaxSize = {8000, 8000};
         }
         return FALSE;
     case WM_WORKER_REPORT:
-        worker_report(dialog, *take_report(lparam));
+        worker_report(d, *take_report(lparam));
         return TRUE;
     case WM_UPDATE_CHECK_DONE:
-        g_dialog.updateBusy.exchange(0);
-        refresh_update_area(dialog);
+        d.updateBusy.exchange(0);
+        refresh_update_area(d);
         return TRUE;
     }
     return FALSE;
@@ -403,26 +419,30 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
 
 }  // namespace
 
-void refresh_update_area(HWND dialog)
+void refresh_update_area(SettingsDialog& d)
 {
+    HWND dialog = d.window;
     CheckDlgButton(dialog, IDC_UPDATE_CHECK, read_update_check_enabled() ? BST_CHECKED : BST_UNCHECKED);
     const UpdateLine line = describe_update_or_installer_result();
     const bool available = line.kind == UpdateLineKind::Offer;
-    g_dialog.updateFailed = line.kind == UpdateLineKind::Failure || line.failedInstall;
+    d.updateFailed = line.kind == UpdateLineKind::Failure || line.failedInstall;
     set_text(dialog, IDC_UPDATE_LINE, line.text);
-    bool idle = g_dialog.updateBusy.load() == 0;
+    bool idle = d.updateBusy.load() == 0;
     EnableWindow(GetDlgItem(dialog, IDC_CHECK_NOW), idle);
     EnableWindow(GetDlgItem(dialog, IDC_UPDATE_INSTALL), idle && available);
-    if (available != g_dialog.updateAvailable) {
-        g_dialog.updateAvailable = available;
+    if (available != d.updateAvailable) {
+        d.updateAvailable = available;
         RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
 }
 
-SettingsDialog& settings_dialog() { return g_dialog; }
+SettingsDialog& settings_dialog() { return *g_open; }
 
 void run_settings_dialog(HINSTANCE instance, bool screenshot)
 {
-    g_dialog.screenshot = screenshot;
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, dialog_procedure, 0);
+    SettingsDialog d;
+    d.screenshot = screenshot;
+    g_open = &d;
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, dialog_procedure, reinterpret_cast<LPARAM>(&d));
+    g_open = nullptr;
 }

@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include "dialog_state.h"
+
 // Runs the dialog modally without an owner until it is closed.
 void run_settings_dialog(HINSTANCE instance, bool screenshot);
 
 // Rebuilds the update line and buttons from the registry.
-void refresh_update_area(HWND dialog);
+void refresh_update_area(SettingsDialog& d);
