@@ -14,6 +14,10 @@ case "${1:-}" in
     rm -rf "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
     wineserver -w
+    # A server that exits when idle races the next program that starts:
+    # that program's first request meets a closed socket. The run's
+    # programs come and go, so the server stays until the cleanup.
+    wineserver -p </dev/null >/dev/null 2>&1
     exit 0
     ;;
   --cleanup)
